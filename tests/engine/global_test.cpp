@@ -1,0 +1,232 @@
+#include "engine/global.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+TEST(Time, DayOfYearAcrossLeapYears) {
+    struct Case {
+        int year, month, day, expected;
+    } cases[] = {{2000, 1, 1, 1},     {2000, 2, 29, 60},   {2000, 3, 1, 61},   {1999, 3, 1, 60},
+                 {2000, 12, 31, 366}, {1999, 12, 31, 365}, {2096, 12, 31, 366}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(DayOfYear(c.year - 1900, c.month - 1, c.day), c.expected) << c.year << "-" << c.month;
+        const CalendarTime back = CalendarFromDayOfYear(0, 0, 0, c.expected, c.year);
+        EXPECT_EQ(back.month, c.month - 1);
+        EXPECT_EQ(back.day, c.day);
+    }
+}
+
+TEST(Time, Millennium) {
+    const CalendarTime t = MakeCalendarTime(0, 0, 0, 1, 1, 2000);
+    const DayTime d = ToDayTime(t);
+    EXPECT_EQ(d.day, 51544);
+    EXPECT_EQ(d.fraction, 0.0);
+    const GpsTime g = ToGpsTime(t);
+    EXPECT_EQ(g.week, 1042);
+    EXPECT_EQ(g.seconds, 518400.0);
+    const GlonassTime r = ToGlonassTime(t);
+    EXPECT_EQ(r.dayIndex, 0);
+    EXPECT_EQ(r.timeOfDay, 0);
+    // the GPS epoch itself
+    EXPECT_EQ(ToDayTime(MakeCalendarTime(0, 0, 0, 6, 1, 1980)).day, kMjdGpsEpoch);
+}
+
+TEST(Time, LastDayOfFourYearPeriodRoundTrips) {
+    const CalendarTime t = FromDayTime(ToDayTime(MakeCalendarTime(23, 59, 59, 31, 12, 2000)));
+    EXPECT_EQ(t.year, 100);
+    EXPECT_EQ(t.dayOfYear, 366);
+    EXPECT_EQ(t.month, 11);
+    EXPECT_EQ(t.day, 31);
+    EXPECT_EQ(t.hour, 23);
+    EXPECT_EQ(t.second, 59);
+    EXPECT_EQ(ToGlonassTime(MakeCalendarTime(12, 0, 0, 31, 12, 2003)).dayIndex, 1460);
+    EXPECT_EQ(ToGlonassTime(MakeCalendarTime(12, 0, 0, 1, 1, 2004)).dayIndex, 0);
+}
+
+TEST(Time, CalendarRoundTripsThroughGpsTimeEveryDay) {
+    // Every day of 1999-2001 and a few far dates: calendar -> GPS -> calendar is the identity.
+    DayTime d = ToDayTime(MakeCalendarTime(0, 0, 0, 1, 1, 1999));
+    for (int i = 0; i < 3 * 366; ++i, ++d.day) {
+        CalendarTime c = FromDayTime(d);
+        c.hour = 13;
+        c.minute = 7;
+        c.second = 42;
+        const CalendarTime back = GpsToCalendar(ToGpsTime(c));
+        ASSERT_EQ(back.year, c.year);
+        ASSERT_EQ(back.dayOfYear, c.dayOfYear);
+        ASSERT_EQ(back.hour * 3600 + back.minute * 60 + back.second, 13 * 3600 + 7 * 60 + 42);
+    }
+    const GpsTime late = ToGpsTime(MakeCalendarTime(0, 0, 0, 11, 8, 2025));
+    EXPECT_EQ(late.week, 2379); // week 331 of the third 1024-week era
+    EXPECT_EQ(late.seconds, 86400.0);
+}
+
+TEST(Time, AddingSecondsNormalisesTheWeek) {
+    GpsTime g{1043, 600000.0};
+    AddSeconds(g, 10800.0);
+    EXPECT_EQ(g.week, 1044);
+    EXPECT_DOUBLE_EQ(g.seconds, 6000.0);
+    g = {1043, 3600.0};
+    SubtractSeconds(g, 7200.0);
+    EXPECT_EQ(g.week, 1042);
+    EXPECT_DOUBLE_EQ(g.seconds, 601200.0);
+    g = {1043, 100.25};
+    SubtractSeconds(g, 3.0 * 604800.0);
+    EXPECT_EQ(g.week, 1040);
+    EXPECT_DOUBLE_EQ(g.seconds, 100.25); // the fraction is kept
+    g = {1043, 604799.0};
+    AddSeconds(g, 1.0);
+    EXPECT_EQ(g.week, 1044);
+    EXPECT_EQ(g.seconds, 0.0);
+}
+
+TEST(Time, GlonassSecondsWrapTheDayAndTheCycle) {
+    GlonassTime r{1460, 43000};
+    AddSeconds(r, 900.0); // 86000 + 900 s crosses midnight at the end of the four-year period
+    EXPECT_EQ(r.dayIndex, 0);
+    EXPECT_EQ(r.timeOfDay, 250);
+    r = {10, 100};
+    AddSeconds(r, 301.0);
+    EXPECT_EQ(r.dayIndex, 10);
+    EXPECT_EQ(r.timeOfDay, 250); // 501 s truncated to 2-s units
+}
+
+TEST(Time, ValidDates) {
+    EXPECT_TRUE(IsValidDate(29, 2, 2000));
+    EXPECT_FALSE(IsValidDate(29, 2, 2001));
+    EXPECT_FALSE(IsValidDate(31, 4, 2020));
+    EXPECT_FALSE(IsValidDate(0, 1, 2020));
+    EXPECT_FALSE(IsValidDate(1, 13, 2020));
+    EXPECT_FALSE(IsValidDate(1, 1, 2100));
+    EXPECT_FALSE(IsValidDate(28, 2, 1901));
+    EXPECT_TRUE(IsValidDate(1, 3, 1901));
+}
+
+TEST(PlanInterval, EndRunsIntoTheNextDayUnlessLater) {
+    const PlanInterval whole(31, 12, 2025, 0, 0, 24, 0);
+    EXPECT_EQ(whole.endDay, 31);
+    EXPECT_EQ(whole.endYear, 2025);
+    const PlanInterval night(31, 12, 2025, 22, 0, 2, 0);
+    EXPECT_EQ(night.endDay, 1);
+    EXPECT_EQ(night.endMonth, 1);
+    EXPECT_EQ(night.endYear, 2026);
+    EXPECT_EQ(night.beginYear, 2025);
+    const PlanInterval leap(28, 2, 2024, 10, 30, 10, 30); // equal times: 24 hours
+    EXPECT_EQ(leap.endDay, 29);
+    EXPECT_EQ(leap.endMonth, 2);
+    const PlanInterval sameHour(28, 2, 2024, 10, 5, 10, 6);
+    EXPECT_EQ(sameHour.endDay, 28);
+    EXPECT_EQ(IntervalStartSeconds(night), 22 * 3600);
+    EXPECT_EQ(IntervalStartSeconds(sameHour), 10 * 3600 + 300);
+}
+
+TEST(Geodesy, EcefOfKnownPoints) {
+    InitEllipsoid();
+    double x, y, z;
+    GeodeticToEcef(0, 0, 0, x, y, z);
+    EXPECT_DOUBLE_EQ(x, 6378137.0);
+    EXPECT_NEAR(y, 0, 1e-9);
+    EXPECT_NEAR(z, 0, 1e-9);
+    GeodeticToEcef(M_PI / 2, 0, 100, x, y, z);
+    const double kPolarRadiusM = 6356752.314; // WGS-84 b
+    EXPECT_NEAR(z, kPolarRadiusM + 100, 1e-3);
+    EXPECT_NEAR(x, 0, 1e-6);
+    GeodeticToEcef(0, M_PI / 2, 10, x, y, z);
+    EXPECT_NEAR(y, 6378147.0, 1e-6);
+}
+
+TEST(Angles, DmsRoundingAndInverse) {
+    int d, m, s, h;
+    DegreesToDms(45.5, d, m, s, h);
+    EXPECT_EQ((std::array{d, m, s, h}), (std::array{45, 30, 0, 0}));
+    DegreesToDms(0.999999, d, m, s, h);
+    EXPECT_EQ((std::array{d, m, s, h}), (std::array{1, 0, 0, 0}));
+    DegreesToDms(55.75833333, d, m, s, h); // 55 45 30.00
+    EXPECT_EQ((std::array{d, m, s, h}), (std::array{55, 45, 30, 0}));
+    DegreesToDms(-12.5, d, m, s, h); // floor(-4500000 + 0.5) = -4500000
+    EXPECT_EQ((std::array{d, m, s, h}), (std::array{-12, -30, 0, 0}));
+    EXPECT_NEAR(static_cast<double>(DmsToDegrees(37, 25, 19, 7)), 37.0 + 25 / 60.0 + 19.07 / 3600.0, 1e-12);
+    int sd, sm;
+    double ss;
+    SplitDegrees(10.5125, sd, sm, ss);
+    EXPECT_EQ(sd, 10);
+    EXPECT_EQ(sm, 30);
+    EXPECT_NEAR(ss, 45.0, 1e-9);
+}
+
+TEST(Text, DigitsBlanksAndTrimming) {
+    EXPECT_EQ(IsAllDigits(""), 0);
+    EXPECT_EQ(IsAllDigits("0123"), 1);
+    EXPECT_EQ(IsAllDigits("12a"), 0);
+    EXPECT_EQ(HasNonBlank(" \t"), 0);
+    EXPECT_EQ(HasNonBlank(" x"), 1);
+    char text[] = " Test site\t ";
+    TrimBlanks(text);
+    EXPECT_STREQ(text, "Test site");
+    char blanks[] = " \t ";
+    TrimBlanks(blanks);
+    EXPECT_STREQ(blanks, "");
+}
+
+TEST(Text, BoundedCopyNeverSplitsUtf8) {
+    char buf[6];
+    std::memset(buf, 'x', sizeof buf);
+    CopyBounded(buf, "abcdefgh", sizeof buf);
+    EXPECT_STREQ(buf, "abcde");
+    // "ab" + U+00E9 (2 bytes) + U+20AC (3 bytes): the euro sign does not fit in the last 1 byte
+    CopyBounded(buf, "ab\xC3\xA9\xE2\x82\xAC", sizeof buf);
+    EXPECT_STREQ(buf, "ab\xC3\xA9");
+    EXPECT_EQ(buf[4], 0);
+    EXPECT_EQ(buf[5], 0);                 // the rest is zero-filled, as in the fixed file fields
+    CopyBounded(buf, "a\xE2\x82\xAC", 4); // three bytes of room: the euro sign needs 3 + 'a'
+    EXPECT_STREQ(buf, "a");
+    char one[1];
+    CopyBounded(one, "abc", 1);
+    EXPECT_EQ(one[0], 0);
+}
+
+TEST(Text, FileTextIsUtf8OrWindows1252) {
+    EXPECT_EQ(ToUtf8("Zürich"), "Zürich");
+    EXPECT_EQ(ToUtf8("Z\xFCrich"), "Zürich");
+    EXPECT_EQ(ToUtf8("\x80 5"), "€ 5");
+    EXPECT_FALSE(IsValidUtf8("\xC0\x80", 2)); // overlong
+    EXPECT_FALSE(IsValidUtf8("\xE2\x82", 2)); // cut short
+}
+
+class ProgramPaths : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("tavrin-paths-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        setenv("TAVRIN_HOME", dir_.c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv("TAVRIN_HOME");
+        fs::remove_all(dir_);
+    }
+    fs::path dir_;
+};
+
+TEST_F(ProgramPaths, BuildProgramPathDropsTheDirectoryOfTheName) {
+    EXPECT_EQ(BuildProgramPath("ORVANT.CFG"), dir_.string() + "/ORVANT.CFG");
+    EXPECT_EQ(BuildProgramPath("/elsewhere/ORVANT.HLP"), dir_.string() + "/ORVANT.HLP");
+    EXPECT_EQ(BuildProgramPath(""), dir_.string() + "/");
+}
+
+TEST_F(ProgramPaths, UniqueNameSkipsExistingFiles) {
+    std::ofstream(dir_ / "proj0001.SPL") << "x";
+    std::ofstream(dir_ / "proj0002.SPL") << "x";
+    fs::create_directory(dir_ / "proj0003.SPL"); // directories do not count
+    EXPECT_EQ(UniqueProjectFileName(dir_.string(), ".SPL"), dir_.string() + "/proj0003.SPL");
+    EXPECT_EQ(UniqueProjectFileName(dir_.string() + "/", ".SPL"), dir_.string() + "/proj0003.SPL");
+}
