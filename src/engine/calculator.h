@@ -1,0 +1,122 @@
+// The computation engine: the almanac, the positions over a 24-hour sampling window, and (built on
+// them) azimuth/elevation, visibility and the DOP series the views and tables draw from.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/almanac.h"
+#include "engine/global.h"
+
+class SiteInfo;
+
+// One satellite at one sample.
+struct SatSample {
+    float x = 0, y = 0, z = 0; // Earth-fixed, m
+    float azimuth = 0;         // rad, 0 <= az < 2 pi, clockwise from north
+    float elevation = 0;       // rad
+    int32_t visible = 0;       // 0 or 1
+};
+
+// Load states.
+inline constexpr int32_t kLoadOk = 0;
+inline constexpr int32_t kLoadOutOfMemory = 1; // permanent
+inline constexpr int32_t kLoadNotOpened = 2;
+inline constexpr int32_t kLoadNotRead = 3;
+
+inline constexpr int32_t kWindowLength = 86400;
+
+class Calculator {
+public:
+    Calculator();
+
+    // 0 while the load state is not 0 (or for a step that does not divide the day into samples);
+    // else 1, reallocating the arrays when the step changes.
+    int SetTimeStep(int32_t step);
+    // Fresh zeroed sample and series arrays of sample count entries; 0 and load state 1 on failure.
+    int AllocateSeries();
+
+    void LoadAlmanac(const std::string& path);
+    // number 1..56; disabled 0 or 1. 0 for a satellite without almanac (status exactly 2).
+    int SetSatelliteState(int number, int disabled);
+    int FirstEnabledGps() const;     // PRN 1..32, 0 when none
+    int FirstEnabledGlonass() const; // system number 1..24, 0 when none
+    int FrequencyNumber(int index) const;
+
+    // Age in days of the first enabled satellite's almanac against `date` (taken at 00:00, local
+    // time, no GMT offset); positive: the almanac is older. 0 when no satellite is enabled.
+    int GpsAlmanacAge(const CalendarTime& date) const;
+    int GlonassAlmanacAge(const CalendarTime& date) const;
+    // 1 too old, -1 too far ahead, 0 fine.
+    int AlmanacAgeClass(const CalendarTime& date, int limit) const;
+    int AlmanacAgeClass(const PlanInterval& interval, int limit) const; // its begin date
+
+    // Level-1 stage: the positions of every satellite with an almanac over the window.
+    void ComputePositions(const CalendarTime& windowStartUtc);
+
+    void SetElevationMask(float radians) { elevationMask_ = radians; }
+    void SetMode(int32_t mode) { mode_ = mode; }
+    void SetObstructionsOn(int32_t on) { obstructionsOn_ = on; }
+
+    // ---- what the views, tables and dialogs read ----
+    const std::string& almanacFileName() const { return almanacFileName_; }
+    const GpsAlmanac& gpsRecords() const { return gps_; }
+    const GlonassAlmanac& glonassRecords() const { return glonass_; }
+    const std::array<int32_t, kSatellites>& statuses() const { return statuses_; }
+    int32_t status(int index) const { return statuses_[index]; }
+    const SiteInfo* site() const { return site_; }
+    float elevationMask() const { return elevationMask_; }
+    int32_t sampleCount() const { return sampleCount_; }
+    int32_t intervalCount() const { return intervalCount_; }
+    int32_t intervalFirst() const { return intervalFirst_; }
+    int32_t windowLength() const { return windowLength_; }
+    int32_t step() const { return step_; }
+    int32_t windowStart() const { return windowStart_; }
+    int32_t windowEnd() const { return windowEnd_; }
+    int32_t parameterCount() const { return parameterCount_; }
+    const SatSample* samples(int index) const { return samples_[index].data(); }
+    const float* pdop() const { return pdop_.data(); }
+    const float* gdop() const { return gdop_.data(); }
+    const float* hdop() const { return hdop_.data(); }
+    const float* vdop() const { return vdop_.data(); }
+    const float* tdop() const { return tdop_.data(); }
+    const int32_t* satelliteCount() const { return satelliteCount_.data(); }
+    const int32_t* solutionFlag() const { return solutionFlag_.data(); }
+    int32_t reallocated() const { return reallocated_; }
+    int32_t loadState() const { return loadState_; }
+    int32_t mode() const { return mode_; }
+    int32_t obstructionsOn() const { return obstructionsOn_; }
+
+    // A satellite takes part in visibility and DOP (status 0 or 4).
+    bool IsEnabled(int index) const { return (statuses_[index] & ~StatusUnhealthy) == 0; }
+    // Its orbit is propagated (the status is not "no almanac").
+    bool HasAlmanac(int index) const { return (statuses_[index] & ~StatusUnhealthy) != StatusNoAlmanac; }
+
+private:
+    std::string almanacFileName_;
+    GpsAlmanac gps_{};
+    GlonassAlmanac glonass_{};
+    std::array<int32_t, kSatellites> statuses_{};
+    const SiteInfo* site_ = nullptr;
+    float elevationMask_ = 0;
+    int32_t sampleCount_ = 0;
+    int32_t intervalCount_ = 0;
+    int32_t intervalFirst_ = 0;
+    int32_t windowLength_ = 0;
+    int32_t step_ = 0;
+    int32_t windowStart_ = 0;
+    int32_t windowEnd_ = 0;
+    int32_t parameterCount_ = 0;
+    std::array<std::vector<SatSample>, kSatellites> samples_;
+    std::vector<float> pdop_, gdop_, hdop_, vdop_, tdop_;
+    std::vector<int32_t> satelliteCount_;
+    std::vector<int32_t> solutionFlag_;
+    double normalMatrix_[25] = {};
+    double localFrame_[3][3] = {}; // rows: north, east, up
+    int32_t reallocated_ = 0;
+    int32_t loadState_ = 0;
+    int32_t mode_ = 0;           // 1 = 2-D, 0 = 3-D
+    int32_t obstructionsOn_ = 0; // 1 = apply the site's obstructions
+};
