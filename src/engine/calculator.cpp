@@ -1,0 +1,213 @@
+#include "engine/calculator.h"
+
+#include <cstdio>
+#include <new>
+#include <stdexcept>
+
+#include "engine/orbit.h"
+
+namespace {
+
+constexpr double kGlonassFromUtc = 10800.0; // GLONASS time is UTC + 3 h, s
+
+// Replaces `series` by a zeroed array of `count` entries; false when memory runs out.
+template <typename T> bool Fresh(std::vector<T>& series, int32_t count) {
+    try {
+        std::vector<T> fresh(static_cast<size_t>(count));
+        series.swap(fresh);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+}
+
+} // namespace
+
+Calculator::Calculator() {
+    statuses_.fill(StatusNoAlmanac);
+    reallocated_ = 1;
+    windowLength_ = kWindowLength;
+    windowStart_ = 0;
+    windowEnd_ = kWindowLength;
+    mode_ = 0;
+    obstructionsOn_ = 1;
+    SetTimeStep(900);
+    InitEllipsoid();
+}
+
+int Calculator::SetTimeStep(int32_t step) {
+    if (loadState_ != kLoadOk)
+        return 0;
+    // A step that does not cut the day into whole samples would leave the last sample undefined.
+    if (step <= 0 || step > kWindowLength || kWindowLength % step != 0)
+        return 0;
+    if (step == step_)
+        return 1;
+    step_ = step;
+    sampleCount_ = kWindowLength / step + 1;
+    AllocateSeries();
+    reallocated_ = 1;
+    return loadState_ == kLoadOk ? 1 : 0;
+}
+
+int Calculator::AllocateSeries() {
+    if (loadState_ != kLoadOk)
+        return 0;
+    loadState_ = kLoadOutOfMemory;
+    for (std::vector<SatSample>& s : samples_) {
+        if (!Fresh(s, sampleCount_))
+            return 0;
+    }
+    for (std::vector<float>* s : {&pdop_, &gdop_, &hdop_, &vdop_, &tdop_}) {
+        if (!Fresh(*s, sampleCount_))
+            return 0;
+    }
+    if (!Fresh(satelliteCount_, sampleCount_) || !Fresh(solutionFlag_, sampleCount_))
+        return 0;
+    loadState_ = kLoadOk;
+    return 1;
+}
+
+void Calculator::LoadAlmanac(const std::string& path) {
+    if (loadState_ == kLoadOutOfMemory)
+        return;
+    loadState_ = kLoadOk;
+    gps_ = GpsAlmanac{};
+    glonass_ = GlonassAlmanac{};
+    statuses_.fill(StatusNoAlmanac);
+
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        loadState_ = kLoadNotOpened;
+        return;
+    }
+    uint8_t block[kGpsBlockSize];
+    if (std::fread(block, 1, kGpsBlockSize, f) == kGpsBlockSize) {
+        for (int k = 0; k < kGpsSatellites; ++k) {
+            GpsAlmanacRecord r = DecodeGpsRecord(block + k * kGpsRecordSize);
+            if (IsValidGpsRecord(r)) {
+                AcceptGpsRecord(r);
+                statuses_[k] = IsHealthy(r) ? 0 : StatusUnhealthy | StatusDisabled;
+            }
+            gps_[k] = r;
+        }
+    } else {
+        std::clearerr(f);
+        std::fseek(f, 0, SEEK_SET);
+        loadState_ = kLoadNotRead;
+    }
+    if (std::fread(block, 1, kGlonassBlockSize, f) == kGlonassBlockSize) {
+        for (int k = 0; k < kGlonassSatellites; ++k) {
+            const GlonassAlmanacRecord r = DecodeGlonassRecord(block + k * kGlonassRecordSize);
+            if (IsValidGlonassRecord(r))
+                statuses_[kGpsSatellites + k] = IsHealthy(r) ? 0 : StatusUnhealthy | StatusDisabled;
+            glonass_[k] = r;
+        }
+        loadState_ = kLoadOk;
+    }
+    std::fclose(f);
+    if (loadState_ == kLoadOk) {
+        try {
+            almanacFileName_ = path;
+        } catch (const std::bad_alloc&) {
+            almanacFileName_.clear();
+        }
+    }
+}
+
+int Calculator::SetSatelliteState(int number, int disabled) {
+    if (number < 1 || number > kSatellites)
+        return 0;
+    int32_t& s = statuses_[number - 1];
+    if (s == StatusNoAlmanac)
+        return 0;
+    s = (disabled ? StatusDisabled : 0) | (s & StatusUnhealthy);
+    return 1;
+}
+
+int Calculator::FirstEnabledGps() const {
+    for (int k = 0; k < kGpsSatellites; ++k) {
+        if (IsEnabled(k))
+            return k + 1;
+    }
+    return 0;
+}
+
+int Calculator::FirstEnabledGlonass() const {
+    for (int k = 0; k < kGlonassSatellites; ++k) {
+        if (IsEnabled(kGpsSatellites + k))
+            return k + 1;
+    }
+    return 0;
+}
+
+int Calculator::FrequencyNumber(int index) const {
+    if (index < kGpsSatellites || index >= kSatellites)
+        return 0;
+    return glonass_[index - kGpsSatellites].channel;
+}
+
+int Calculator::GpsAlmanacAge(const CalendarTime& date) const {
+    const int p = FirstEnabledGps();
+    if (p == 0)
+        return 0;
+    const GpsAlmanacRecord& r = gps_[p - 1];
+    const GpsTime t = ToGpsTime(date);
+    const double seconds = static_cast<double>(t.week - r.week) * kSecondsPerWeek + t.seconds - r.toa;
+    return static_cast<int>(seconds / kSecondsPerDay); // truncated toward zero
+}
+
+int Calculator::GlonassAlmanacAge(const CalendarTime& date) const {
+    const int q = FirstEnabledGlonass();
+    if (q == 0)
+        return 0;
+    int age = ToGlonassTime(date).dayIndex + 1 - glonass_[q - 1].n;
+    if (age > 730)
+        age -= 1461;
+    if (age < -730)
+        age += 1461;
+    return age;
+}
+
+int Calculator::AlmanacAgeClass(const CalendarTime& date, int limit) const {
+    const int gps = GpsAlmanacAge(date);
+    const int glonass = GlonassAlmanacAge(date);
+    if (limit < gps || limit < glonass)
+        return 1;
+    if (gps < -limit || glonass < -limit)
+        return -1;
+    return 0;
+}
+
+int Calculator::AlmanacAgeClass(const PlanInterval& interval, int limit) const {
+    return AlmanacAgeClass(
+        MakeCalendarTime(0, 0, 0, interval.beginDay, interval.beginMonth, interval.beginYear), limit);
+}
+
+void Calculator::ComputePositions(const CalendarTime& windowStartUtc) {
+    GpsTime gps = ToGpsTime(windowStartUtc);
+    GpsTime shifted = gps;
+    AddSeconds(shifted, kGlonassFromUtc);
+    GlonassTime glonass = ToGlonassTime(GpsToCalendar(shifted));
+    for (int32_t k = 0; k < sampleCount_; ++k) {
+        for (int j = 0; j < kGpsSatellites; ++j) {
+            if (!HasAlmanac(j))
+                continue;
+            SatSample& s = samples_[j][k];
+            s.x = s.y = s.z = 0;
+            GpsPosition(gps_[j], gps.week, gps.seconds, s.x, s.y, s.z);
+        }
+        for (int j = 0; j < kGlonassSatellites; ++j) {
+            const int index = kGpsSatellites + j;
+            if (!HasAlmanac(index))
+                continue;
+            SatSample& s = samples_[index][k];
+            s.x = s.y = s.z = 0;
+            GlonassPosition(glonass_[j], glonass.dayIndex + 1, 2.0 * glonass.timeOfDay, s.x, s.y, s.z);
+        }
+        AddSeconds(gps, step_);
+        AddSeconds(glonass, step_);
+    }
+}

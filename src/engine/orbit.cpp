@@ -1,0 +1,99 @@
+#include "engine/orbit.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kMuGps = 3.986005e14;          // GPS gravitational constant, m^3/s^2 (IS-GPS-200)
+constexpr double kOmegaEarth = 7.2921151467e-5; // Earth rotation rate, rad/s (IS-GPS-200)
+constexpr double kPi = 3.1415926535898;         // the rounded value the GPS interface uses
+constexpr double kSecondsPerWeekD = 604800.0;   // GPS week
+constexpr double kMuGlonass = 3.9860044e14;     // PZ-90 gravitational constant, m^3/s^2
+constexpr double kAeGlonass = 6378136.0;        // PZ-90 equatorial radius, m
+constexpr double kNominalPeriod = 43200.0;      // nominal GLONASS draconic period, s
+constexpr double kMeanInclination = 0.35;       // nominal GLONASS inclination, semicircles (63 deg)
+constexpr double kSecondsPerDayD = 86400.0;     // day
+constexpr double kHalfCycle = 63115200.0;       // half the four-year cycle, s (730.5 days)
+constexpr double kFourYearCycle = 126230400.0;  // four-year cycle, s (1461 days)
+constexpr double kNodeRegression = -10.0;       // J2 node regression coefficient, deg/day
+constexpr double kPerigeeRotation = 5.0;        // J2 perigee rotation coefficient, deg/day
+
+// Two rounds of fixed-point iteration: enough for e <= 0.03 at planning accuracy.
+double EccentricAnomaly(double m, double e) {
+    double ea = m;
+    ea = m + e * std::sin(ea);
+    ea = m + e * std::sin(ea);
+    return ea;
+}
+
+// True anomaly from the eccentric anomaly, in -pi/2 .. 3pi/2.
+double TrueAnomaly(double ea, double e) {
+    const double denominator = 1.0 - e * std::cos(ea);
+    const double s = std::sqrt(1.0 - e * e) * std::sin(ea) / denominator;
+    const double c = (std::cos(ea) - e) / denominator;
+    double nu = std::atan(s / c);
+    if (c < 0)
+        nu += kPi;
+    return nu;
+}
+
+void ToEarthFixed(double r, double u, double node, double inclination, float& x, float& y, float& z) {
+    const double cu = std::cos(u), su = std::sin(u);
+    const double cn = std::cos(node), sn = std::sin(node);
+    const double ci = std::cos(inclination);
+    x = static_cast<float>(r * (cu * cn - su * sn * ci));
+    y = static_cast<float>(r * (cu * sn + su * cn * ci));
+    z = static_cast<float>(r * su * std::sin(inclination));
+}
+
+} // namespace
+
+int GpsPosition(const GpsAlmanacRecord& rec, int32_t week, double secondsOfWeek, float& x, float& y,
+                float& z) {
+    const double e = rec.e;
+    const double toa = rec.toa;
+    const double tk = static_cast<double>(week - rec.week) * kSecondsPerWeekD + secondsOfWeek - toa;
+    const double a = rec.sqrtA * rec.sqrtA;
+    const double n = std::sqrt(kMuGps / a / a / a);
+    const double m = rec.m0 * kPi + n * tk;
+    const double ea = EccentricAnomaly(m, e);
+    const double u = TrueAnomaly(ea, e) + rec.omega * kPi;
+    const double r = a * (1.0 - e * std::cos(ea));
+    const double inclination = static_cast<double>(rec.i) * kPi;
+    const double node =
+        rec.omega0 * kPi + (static_cast<double>(rec.omegaDot) * kPi - kOmegaEarth) * tk - kOmegaEarth * toa;
+    ToEarthFixed(r, u, node, inclination, x, y, z);
+    return 1;
+}
+
+int GlonassPosition(const GlonassAlmanacRecord& rec, int32_t dayNumber, double secondsOfDay, float& x,
+                    float& y, float& z) {
+    const double e = rec.e;
+    double dt = static_cast<double>(dayNumber - rec.n) * kSecondsPerDayD + secondsOfDay - rec.tLambda;
+    if (dt > kHalfCycle)
+        dt -= kFourYearCycle;
+    if (dt < -kHalfCycle)
+        dt += kFourYearCycle;
+    const double inclination = (kMeanInclination + rec.deltaI) * kPi;
+    const double period0 = kNominalPeriod + rec.deltaT;
+    const double period = (rec.deltaTDot / period0) * dt + period0;
+    const double n = 2.0 * kPi / period;
+    const double a = std::pow(kMuGlonass / n / n, 1.0 / 3.0);
+    const double k = std::pow(kAeGlonass / a, 3.5);
+    const double ci = std::cos(inclination);
+    const double nodeRate = kNodeRegression * k * ci / kSecondsPerDayD / 180.0;
+    const double perigeeRate = kPerigeeRotation * k * (5.0 * ci * ci - 1.0) / kSecondsPerDayD / 180.0;
+    const double omegaT = perigeeRate * dt + rec.omega;
+    // Mean anomaly of the ascending node, which lies at true anomaly -omegaT.
+    const double theta = -omegaT * kPi;
+    const double q = 1.0 + e * std::cos(theta);
+    const double eNode = std::atan2(std::sqrt(1.0 - e * e) * std::sin(theta) / q, (std::cos(theta) + e) / q);
+    const double mNode = eNode - e * std::sin(eNode);
+    const double m = n * dt + mNode;
+    const double ea = EccentricAnomaly(m, e);
+    const double u = TrueAnomaly(ea, e) + omegaT * kPi;
+    const double r = a * (1.0 - e * std::cos(ea));
+    const double node = rec.lambda * kPi + (nodeRate * kPi - kOmegaEarth) * dt;
+    ToEarthFixed(r, u, node, inclination, x, y, z);
+    return 1;
+}
