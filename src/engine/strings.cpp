@@ -71,23 +71,27 @@ const char* BuiltinString(int id) {
     return it != end && it->id == id ? it->text : nullptr;
 }
 
-const char* LoadResString(int id) {
-    static char buffer[kResStringBufferSize];
-    const char* text = nullptr;
+namespace {
+
+const char* FindText(int id) {
     if (g_languageModule) {
         auto it = g_languageModule->find(id);
         if (it != g_languageModule->end())
-            text = it->second.c_str();
+            return it->second.c_str();
     }
-    if (!text)
-        text = BuiltinString(id);
-    CopyBounded(buffer, text ? text : "", sizeof buffer);
+    const char* own = BuiltinString(id);
+    return own ? own : "";
+}
+
+} // namespace
+
+const char* LoadResString(int id) {
+    static char buffer[kResStringBufferSize];
+    CopyBounded(buffer, FindText(id), sizeof buffer);
     return buffer;
 }
 
-std::string ResString(int id) {
-    return LoadResString(id);
-}
+std::string ResString(int id) { return FindText(id); }
 
 bool LoadLanguageModule(const std::string& path) {
     UnloadLanguageModule();

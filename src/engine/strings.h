@@ -17,7 +17,7 @@ inline constexpr int kResStringBufferSize = 520;
 // Answers in one shared buffer that the next call overwrites; copy the text before calling again.
 const char* LoadResString(int id);
 
-// The same text as an owned copy, for callers that keep it.
+// The same text as an owned copy, for callers that keep it; not cut to the shared buffer's size.
 std::string ResString(int id);
 
 // The program's own text for `id` (no language module, no length limit), or nullptr.
