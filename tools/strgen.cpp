@@ -1,4 +1,4 @@
-// Compiles resources/strings.txt into a sorted C++ table and a header of named ids.
+// Compiles the string table files into a sorted C++ table and a header of named ids.
 // Input lines: ID<TAB>NAME<TAB>TEXT, '#' comments, blank lines ignored; TEXT escapes \n \t \\.
 #include <algorithm>
 #include <cstdio>
@@ -75,57 +75,59 @@ bool ValidName(const std::string& n) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::cerr << "usage: tavrin_strgen strings.txt table.cpp ids.h\n";
+    if (argc < 4) {
+        std::cerr << "usage: tavrin_strgen table.cpp ids.h strings.txt...\n";
         return 2;
-    }
-    std::ifstream in(argv[1], std::ios::binary);
-    if (!in) {
-        std::cerr << argv[1] << ": cannot open\n";
-        return 1;
     }
     std::vector<Entry> entries;
     std::set<long> ids;
     std::set<std::string> names;
-    std::string line;
-    int lineNo = 0;
     bool ok = true;
-    auto fail = [&](const std::string& why) {
-        std::cerr << argv[1] << ":" << lineNo << ": " << why << "\n";
-        ok = false;
-    };
-    while (std::getline(in, line)) {
-        ++lineNo;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.empty() || line[0] == '#')
-            continue;
-        size_t t1 = line.find('\t');
-        size_t t2 = t1 == std::string::npos ? t1 : line.find('\t', t1 + 1);
-        if (t2 == std::string::npos) {
-            fail("expected ID<TAB>NAME<TAB>TEXT");
-            continue;
+    for (int file = 3; file < argc; ++file) {
+        std::ifstream in(argv[file], std::ios::binary);
+        if (!in) {
+            std::cerr << argv[file] << ": cannot open\n";
+            return 1;
         }
-        Entry e;
-        try {
-            size_t used = 0;
-            e.id = std::stol(line.substr(0, t1), &used);
-            if (used != t1 || e.id < 0 || e.id > 65535)
-                throw std::invalid_argument("id");
-        } catch (...) {
-            fail("bad id");
-            continue;
+        std::string line;
+        int lineNo = 0;
+        auto fail = [&](const std::string& why) {
+            std::cerr << argv[file] << ":" << lineNo << ": " << why << "\n";
+            ok = false;
+        };
+        while (std::getline(in, line)) {
+            ++lineNo;
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            if (line.empty() || line[0] == '#')
+                continue;
+            size_t t1 = line.find('\t');
+            size_t t2 = t1 == std::string::npos ? t1 : line.find('\t', t1 + 1);
+            if (t2 == std::string::npos) {
+                fail("expected ID<TAB>NAME<TAB>TEXT");
+                continue;
+            }
+            Entry e;
+            try {
+                size_t used = 0;
+                e.id = std::stol(line.substr(0, t1), &used);
+                if (used != t1 || e.id < 0 || e.id > 65535)
+                    throw std::invalid_argument("id");
+            } catch (...) {
+                fail("bad id");
+                continue;
+            }
+            e.name = line.substr(t1 + 1, t2 - t1 - 1);
+            if (!ValidName(e.name))
+                fail("bad name '" + e.name + "'");
+            if (!Unescape(line.substr(t2 + 1), e.text))
+                fail("bad escape");
+            if (!ids.insert(e.id).second)
+                fail("duplicate id " + std::to_string(e.id));
+            if (!names.insert(e.name).second)
+                fail("duplicate name " + e.name);
+            entries.push_back(std::move(e));
         }
-        e.name = line.substr(t1 + 1, t2 - t1 - 1);
-        if (!ValidName(e.name))
-            fail("bad name '" + e.name + "'");
-        if (!Unescape(line.substr(t2 + 1), e.text))
-            fail("bad escape");
-        if (!ids.insert(e.id).second)
-            fail("duplicate id " + std::to_string(e.id));
-        if (!names.insert(e.name).second)
-            fail("duplicate name " + e.name);
-        entries.push_back(std::move(e));
     }
     if (!ok)
         return 1;
@@ -161,7 +163,7 @@ int main(int argc, char** argv) {
         outFile << content;
         return static_cast<bool>(outFile);
     };
-    if (!writeIfChanged(argv[2], cpp.str()) || !writeIfChanged(argv[3], h.str())) {
+    if (!writeIfChanged(argv[1], cpp.str()) || !writeIfChanged(argv[2], h.str())) {
         std::cerr << "tavrin_strgen: cannot write output\n";
         return 1;
     }
