@@ -66,6 +66,17 @@ int GpsPosition(const GpsAlmanacRecord& rec, int32_t week, double secondsOfWeek,
     return 1;
 }
 
+double GlonassMeanMotion(const GlonassAlmanacRecord& rec, double dt) {
+    const double period0 = kNominalPeriod + rec.deltaT;
+    const double period = (rec.deltaTDot / period0) * dt + period0;
+    return 2.0 * kPi / period;
+}
+
+double GlonassSemiMajorAxis(const GlonassAlmanacRecord& rec, double dt) {
+    const double n = GlonassMeanMotion(rec, dt);
+    return std::pow(kMuGlonass / n / n, 1.0 / 3.0);
+}
+
 int GlonassPosition(const GlonassAlmanacRecord& rec, int32_t dayNumber, double secondsOfDay, float& x,
                     float& y, float& z) {
     const double e = rec.e;
@@ -75,9 +86,7 @@ int GlonassPosition(const GlonassAlmanacRecord& rec, int32_t dayNumber, double s
     if (dt < -kHalfCycle)
         dt += kFourYearCycle;
     const double inclination = (kMeanInclination + rec.deltaI) * kPi;
-    const double period0 = kNominalPeriod + rec.deltaT;
-    const double period = (rec.deltaTDot / period0) * dt + period0;
-    const double n = 2.0 * kPi / period;
+    const double n = GlonassMeanMotion(rec, dt);
     const double a = std::pow(kMuGlonass / n / n, 1.0 / 3.0);
     const double k = std::pow(kAeGlonass / a, 3.5);
     const double ci = std::cos(inclination);

@@ -15,3 +15,8 @@ int GpsPosition(const GpsAlmanacRecord& record, int32_t week, double secondsOfWe
 // seconds of the day. Always 1.
 int GlonassPosition(const GlonassAlmanacRecord& record, int32_t dayNumber, double secondsOfDay, float& x,
                     float& y, float& z);
+
+// The GLONASS orbit's semi-major axis (m) and mean motion (rad/s) dt seconds after the almanac's
+// node crossing, from the draconic period and its drift.
+double GlonassSemiMajorAxis(const GlonassAlmanacRecord& record, double dt);
+double GlonassMeanMotion(const GlonassAlmanacRecord& record, double dt);
