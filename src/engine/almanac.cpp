@@ -226,11 +226,13 @@ bool WriteAlmanacFile(const std::string& path, const GpsAlmanac* gps, const Glon
     std::error_code ec;
     if (fs::is_directory(path, ec))
         return false;
-    const fs::path target(path);
-    fs::path temp;
+    fs::path target, temp;
     try {
-        const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-        temp = dir / ("." + target.filename().string() + ".tmp");
+        target = path;
+        std::string name = ".";
+        name += target.filename().string();
+        name += ".tmp";
+        temp = (target.has_parent_path() ? target.parent_path() : fs::path(".")) / name;
     } catch (const std::bad_alloc&) {
         return false;
     }

@@ -187,17 +187,25 @@ int Calculator::AlmanacAgeClass(const PlanInterval& interval, int limit) const {
 }
 
 void Calculator::ComputePositions(const CalendarTime& windowStartUtc) {
+    if (loadState_ == kLoadOutOfMemory)
+        return; // the arrays may be shorter than the sample count
     GpsTime gps = ToGpsTime(windowStartUtc);
     GpsTime shifted = gps;
     AddSeconds(shifted, kGlonassFromUtc);
     GlonassTime glonass = ToGlonassTime(GpsToCalendar(shifted));
+    std::array<GpsOrbitTerms, kGpsSatellites> gpsTerms;
+    for (int j = 0; j < kGpsSatellites; ++j)
+        gpsTerms[j] = PrepareGpsOrbit(gps_[j]);
+    std::array<GlonassOrbitTerms, kGlonassSatellites> glonassTerms;
+    for (int j = 0; j < kGlonassSatellites; ++j)
+        glonassTerms[j] = PrepareGlonassOrbit(glonass_[j]);
     for (int32_t k = 0; k < sampleCount_; ++k) {
         for (int j = 0; j < kGpsSatellites; ++j) {
             if (!HasAlmanac(j))
                 continue;
             SatSample& s = samples_[j][k];
             s.x = s.y = s.z = 0;
-            GpsPosition(gps_[j], gps.week, gps.seconds, s.x, s.y, s.z);
+            GpsPosition(gps_[j], gpsTerms[j], gps.week, gps.seconds, s.x, s.y, s.z);
         }
         for (int j = 0; j < kGlonassSatellites; ++j) {
             const int index = kGpsSatellites + j;
@@ -205,7 +213,8 @@ void Calculator::ComputePositions(const CalendarTime& windowStartUtc) {
                 continue;
             SatSample& s = samples_[index][k];
             s.x = s.y = s.z = 0;
-            GlonassPosition(glonass_[j], glonass.dayIndex + 1, 2.0 * glonass.timeOfDay, s.x, s.y, s.z);
+            GlonassPosition(glonass_[j], glonassTerms[j], glonass.dayIndex + 1, 2.0 * glonass.timeOfDay, s.x,
+                            s.y, s.z);
         }
         AddSeconds(gps, step_);
         AddSeconds(glonass, step_);

@@ -26,10 +26,10 @@ double EccentricAnomaly(double m, double e) {
     return ea;
 }
 
-// True anomaly from the eccentric anomaly, in -pi/2 .. 3pi/2.
-double TrueAnomaly(double ea, double e) {
+// True anomaly from the eccentric anomaly, in -pi/2 .. 3pi/2; root = sqrt(1 - e^2).
+double TrueAnomaly(double ea, double e, double root) {
     const double denominator = 1.0 - e * std::cos(ea);
-    const double s = std::sqrt(1.0 - e * e) * std::sin(ea) / denominator;
+    const double s = root * std::sin(ea) / denominator;
     const double c = (std::cos(ea) - e) / denominator;
     double nu = std::atan(s / c);
     if (c < 0)
@@ -37,33 +37,46 @@ double TrueAnomaly(double ea, double e) {
     return nu;
 }
 
-void ToEarthFixed(double r, double u, double node, double inclination, float& x, float& y, float& z) {
+void ToEarthFixed(double r, double u, double node, double cosI, double sinI, float& x, float& y, float& z) {
     const double cu = std::cos(u), su = std::sin(u);
     const double cn = std::cos(node), sn = std::sin(node);
-    const double ci = std::cos(inclination);
-    x = static_cast<float>(r * (cu * cn - su * sn * ci));
-    y = static_cast<float>(r * (cu * sn + su * cn * ci));
-    z = static_cast<float>(r * su * std::sin(inclination));
+    x = static_cast<float>(r * (cu * cn - su * sn * cosI));
+    y = static_cast<float>(r * (cu * sn + su * cn * cosI));
+    z = static_cast<float>(r * su * sinI);
 }
 
 } // namespace
 
-int GpsPosition(const GpsAlmanacRecord& rec, int32_t week, double secondsOfWeek, float& x, float& y,
-                float& z) {
+GpsOrbitTerms PrepareGpsOrbit(const GpsAlmanacRecord& rec) {
+    GpsOrbitTerms t;
+    const double e = rec.e;
+    t.a = rec.sqrtA * rec.sqrtA;
+    t.n = std::sqrt(kMuGps / t.a / t.a / t.a);
+    t.root = std::sqrt(1.0 - e * e);
+    const double inclination = static_cast<double>(rec.i) * kPi;
+    t.cosI = std::cos(inclination);
+    t.sinI = std::sin(inclination);
+    return t;
+}
+
+int GpsPosition(const GpsAlmanacRecord& rec, const GpsOrbitTerms& t, int32_t week, double secondsOfWeek,
+                float& x, float& y, float& z) {
     const double e = rec.e;
     const double toa = rec.toa;
     const double tk = static_cast<double>(week - rec.week) * kSecondsPerWeekD + secondsOfWeek - toa;
-    const double a = rec.sqrtA * rec.sqrtA;
-    const double n = std::sqrt(kMuGps / a / a / a);
-    const double m = rec.m0 * kPi + n * tk;
+    const double m = rec.m0 * kPi + t.n * tk;
     const double ea = EccentricAnomaly(m, e);
-    const double u = TrueAnomaly(ea, e) + rec.omega * kPi;
-    const double r = a * (1.0 - e * std::cos(ea));
-    const double inclination = static_cast<double>(rec.i) * kPi;
+    const double u = TrueAnomaly(ea, e, t.root) + rec.omega * kPi;
+    const double r = t.a * (1.0 - e * std::cos(ea));
     const double node =
         rec.omega0 * kPi + (static_cast<double>(rec.omegaDot) * kPi - kOmegaEarth) * tk - kOmegaEarth * toa;
-    ToEarthFixed(r, u, node, inclination, x, y, z);
+    ToEarthFixed(r, u, node, t.cosI, t.sinI, x, y, z);
     return 1;
+}
+
+int GpsPosition(const GpsAlmanacRecord& rec, int32_t week, double secondsOfWeek, float& x, float& y,
+                float& z) {
+    return GpsPosition(rec, PrepareGpsOrbit(rec), week, secondsOfWeek, x, y, z);
 }
 
 double GlonassMeanMotion(const GlonassAlmanacRecord& rec, double dt) {
@@ -77,32 +90,46 @@ double GlonassSemiMajorAxis(const GlonassAlmanacRecord& rec, double dt) {
     return std::pow(kMuGlonass / n / n, 1.0 / 3.0);
 }
 
-int GlonassPosition(const GlonassAlmanacRecord& rec, int32_t dayNumber, double secondsOfDay, float& x,
-                    float& y, float& z) {
+GlonassOrbitTerms PrepareGlonassOrbit(const GlonassAlmanacRecord& rec) {
+    GlonassOrbitTerms t;
+    const double e = rec.e;
+    const double inclination = (kMeanInclination + rec.deltaI) * kPi;
+    t.cosI = std::cos(inclination);
+    t.sinI = std::sin(inclination);
+    t.root = std::sqrt(1.0 - e * e);
+    return t;
+}
+
+int GlonassPosition(const GlonassAlmanacRecord& rec, const GlonassOrbitTerms& t, int32_t dayNumber,
+                    double secondsOfDay, float& x, float& y, float& z) {
     const double e = rec.e;
     double dt = static_cast<double>(dayNumber - rec.n) * kSecondsPerDayD + secondsOfDay - rec.tLambda;
     if (dt > kHalfCycle)
         dt -= kFourYearCycle;
     if (dt < -kHalfCycle)
         dt += kFourYearCycle;
-    const double inclination = (kMeanInclination + rec.deltaI) * kPi;
     const double n = GlonassMeanMotion(rec, dt);
     const double a = std::pow(kMuGlonass / n / n, 1.0 / 3.0);
     const double k = std::pow(kAeGlonass / a, 3.5);
-    const double ci = std::cos(inclination);
+    const double ci = t.cosI;
     const double nodeRate = kNodeRegression * k * ci / kSecondsPerDayD / 180.0;
     const double perigeeRate = kPerigeeRotation * k * (5.0 * ci * ci - 1.0) / kSecondsPerDayD / 180.0;
     const double omegaT = perigeeRate * dt + rec.omega;
     // Mean anomaly of the ascending node, which lies at true anomaly -omegaT.
     const double theta = -omegaT * kPi;
     const double q = 1.0 + e * std::cos(theta);
-    const double eNode = std::atan2(std::sqrt(1.0 - e * e) * std::sin(theta) / q, (std::cos(theta) + e) / q);
+    const double eNode = std::atan2(t.root * std::sin(theta) / q, (std::cos(theta) + e) / q);
     const double mNode = eNode - e * std::sin(eNode);
     const double m = n * dt + mNode;
     const double ea = EccentricAnomaly(m, e);
-    const double u = TrueAnomaly(ea, e) + omegaT * kPi;
+    const double u = TrueAnomaly(ea, e, t.root) + omegaT * kPi;
     const double r = a * (1.0 - e * std::cos(ea));
     const double node = rec.lambda * kPi + (nodeRate * kPi - kOmegaEarth) * dt;
-    ToEarthFixed(r, u, node, inclination, x, y, z);
+    ToEarthFixed(r, u, node, t.cosI, t.sinI, x, y, z);
     return 1;
+}
+
+int GlonassPosition(const GlonassAlmanacRecord& rec, int32_t dayNumber, double secondsOfDay, float& x,
+                    float& y, float& z) {
+    return GlonassPosition(rec, PrepareGlonassOrbit(rec), dayNumber, secondsOfDay, x, y, z);
 }

@@ -20,3 +20,21 @@ int GlonassPosition(const GlonassAlmanacRecord& record, int32_t dayNumber, doubl
 // node crossing, from the draconic period and its drift.
 double GlonassSemiMajorAxis(const GlonassAlmanacRecord& record, double dt);
 double GlonassMeanMotion(const GlonassAlmanacRecord& record, double dt);
+
+// Terms of one satellite's orbit that do not change along it, worked out once per window; the
+// positions from them are the same as from the plain calls above.
+struct GpsOrbitTerms {
+    double a = 0, n = 0; // semi-major axis (m), mean motion (rad/s)
+    double root = 0;     // sqrt(1 - e^2)
+    double cosI = 0, sinI = 0;
+};
+struct GlonassOrbitTerms {
+    double cosI = 0, sinI = 0;
+    double root = 0; // sqrt(1 - e^2)
+};
+GpsOrbitTerms PrepareGpsOrbit(const GpsAlmanacRecord& record);
+GlonassOrbitTerms PrepareGlonassOrbit(const GlonassAlmanacRecord& record);
+int GpsPosition(const GpsAlmanacRecord& record, const GpsOrbitTerms& terms, int32_t week,
+                double secondsOfWeek, float& x, float& y, float& z);
+int GlonassPosition(const GlonassAlmanacRecord& record, const GlonassOrbitTerms& terms, int32_t dayNumber,
+                    double secondsOfDay, float& x, float& y, float& z);
