@@ -40,8 +40,8 @@ Calculator::Calculator() {
 int Calculator::SetTimeStep(int32_t step) {
     if (loadState_ != kLoadOk)
         return 0;
-    // A step that does not cut the day into whole samples would leave the last sample undefined.
-    if (step <= 0 || step > kWindowLength || kWindowLength % step != 0)
+    // A step of zero or less would divide by zero and sample backwards.
+    if (step <= 0)
         return 0;
     if (step == step_)
         return 1;

@@ -32,8 +32,8 @@ class Calculator {
 public:
     Calculator();
 
-    // 0 while the load state is not 0 (or for a step that does not divide the day into samples);
-    // else 1, reallocating the arrays when the step changes.
+    // 0 while the load state is not 0 or for a step <= 0; else 1, reallocating the arrays when
+    // the step changes.
     int SetTimeStep(int32_t step);
     // Fresh zeroed sample and series arrays of sample count entries; 0 and load state 1 on failure.
     int AllocateSeries();
