@@ -307,7 +307,7 @@ std::string UniqueProjectFileName(const std::string& directory, const std::strin
     const std::string dir = WithSeparator(directory);
     const std::string stem = ResString(2021);
     for (int n = 1; n <= 9998; ++n) {
-        char digits[8];
+        char digits[16];
         std::snprintf(digits, sizeof digits, "%04d", n);
         const std::string candidate = dir + stem + digits + extension;
         std::error_code ec;
