@@ -307,7 +307,7 @@ PublishedAlmanac ParsePublishedAlmanac(const std::string& text, const std::strin
     if (claimed != AlmanacFormat::Unknown && claimed != out.format) {
         const std::string what = ResString(FormatNameId(claimed));
         out.errors.push_back(FormatText(LoadResString(IDS_IMPORT_MISLABELLED), n, what.c_str(),
-                                        LoadResString(FormatNameId(out.format))));
+                                        ResString(FormatNameId(out.format)).c_str()));
         return out;
     }
     out.isGps = out.format != AlmanacFormat::IacGlonass;

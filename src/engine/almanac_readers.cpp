@@ -364,8 +364,9 @@ bool ReadIac(const std::vector<TextLine>& lines, AlmanacCollector& c, size_t sec
         std::string who = ResString(IDS_IMPORT_UNNAMED);
         for (size_t j = 0; j < 3; ++j) {
             if (k + j >= used.size()) {
-                c.Refuse(FormatText(LoadResString(IDS_IMPORT_TRUNCATED), c.name().c_str(), who.c_str(),
-                                    LoadResString(j == 1 ? IDS_IMPORT_SECOND_LINE : IDS_IMPORT_THIRD_LINE)));
+                c.Refuse(
+                    FormatText(LoadResString(IDS_IMPORT_TRUNCATED), c.name().c_str(), who.c_str(),
+                               ResString(j == 1 ? IDS_IMPORT_SECOND_LINE : IDS_IMPORT_THIRD_LINE).c_str()));
                 return false;
             }
             const TextLine& l = *used[k + j];
