@@ -464,5 +464,6 @@ AlmanacImportResult ImportAlmanacFiles(const std::vector<std::string>& paths, co
 }
 
 std::string ImportSummaryLine(const char* system, const ImportSummary& s) {
-    return FormatText(LoadResString(IDS_IMPORT_SUMMARY), system, s.imported, s.skipped, s.healthy);
+    const std::string name = system; // may itself be a look-up result
+    return FormatText(LoadResString(IDS_IMPORT_SUMMARY), name.c_str(), s.imported, s.skipped, s.healthy);
 }

@@ -1,0 +1,46 @@
+// tavrin-cli almanac import FILE... [--dir DIR] [--near YYYY-MM-DD]
+#include <iostream>
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "engine/almanac_import.h"
+#include "engine/strings.h"
+
+int RunAlmanacImport(const Words& words) {
+    const Arguments args(words, {"--dir", "--near"}, {});
+    if (!args.Ok())
+        return Fail(kExitUsage, args.Error());
+    const std::vector<std::string>& files = args.Positional();
+    if (files.empty())
+        return Fail(kExitUsage, ResString(IDS_IMPORT_NO_FILES));
+    if (files.size() > 2)
+        return Fail(kExitUsage,
+                    FormatText(LoadResString(IDS_IMPORT_TOO_MANY), static_cast<int>(files.size())));
+    CalendarTime near = TodayUtc();
+    if (const std::optional<std::string> text = args.Value("--near")) {
+        int day = 0, month = 0, year = 0;
+        if (!ParseDate(*text, day, month, year)) {
+            const std::string what = ResString(IDS_CLI_WHAT_DATE);
+            return Fail(kExitUsage,
+                        FormatText(LoadResString(IDS_CLI_BAD_VALUE), "--near", text->c_str(), what.c_str()));
+        }
+        near = MakeCalendarTime(0, 0, 0, day, month, year);
+    }
+    const std::string directory = args.Value("--dir").value_or(".");
+
+    const AlmanacImportResult r = ImportAlmanacFiles(files, directory, near);
+    for (const std::string& w : r.warnings)
+        std::cerr << "tavrin-cli: " << w << '\n';
+    if (!r.written) {
+        for (const std::string& e : r.errors)
+            Fail(kExitInput, e);
+        return kExitInput;
+    }
+    std::cout << r.path << '\n';
+    if (r.gps.present)
+        std::cout << ImportSummaryLine(ResString(IDS_IMPORT_GPS).c_str(), r.gps) << '\n';
+    if (r.glonass.present)
+        std::cout << ImportSummaryLine(ResString(IDS_IMPORT_GLONASS).c_str(), r.glonass) << '\n';
+    std::cout.flush();
+    return std::cout ? kExitOk : kExitFailure;
+}
