@@ -1,0 +1,63 @@
+# The desktop program: the Qt library of windows and dialogs, the tavrin executable and its tests.
+if(NOT TAVRIN_GUI)
+    return()
+endif()
+find_package(Qt6 COMPONENTS Widgets PrintSupport Svg QUIET)
+if(NOT Qt6_FOUND)
+    message(STATUS "Qt 6 not found: the desktop program is not built")
+    return()
+endif()
+
+file(GLOB TAVRIN_GUI_SOURCES CONFIGURE_DEPENDS
+    src/app/*.cpp src/views/*.cpp src/engine/ui/*.cpp src/sites/ui/*.cpp src/config/ui/*.cpp
+    src/reports/ui/*.cpp)
+list(FILTER TAVRIN_GUI_SOURCES EXCLUDE REGEX "/src/app/main\\.cpp$")
+add_library(tavrin_gui STATIC ${TAVRIN_GUI_SOURCES})
+set_target_properties(tavrin_gui PROPERTIES AUTOMOC ON)
+target_link_libraries(tavrin_gui PUBLIC tavrin_core Qt6::Widgets Qt6::PrintSupport Qt6::Svg)
+target_compile_options(tavrin_gui PRIVATE ${TAVRIN_WARNINGS})
+
+# Icons and help pages, compiled in.
+file(GLOB TAVRIN_GUI_ICONS CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}/resources
+    ${CMAKE_SOURCE_DIR}/resources/icons/*.svg)
+file(GLOB TAVRIN_GUI_HELP CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}/resources
+    ${CMAKE_SOURCE_DIR}/resources/help/*.html ${CMAKE_SOURCE_DIR}/resources/help/*.css)
+qt_add_resources(tavrin_gui tavrin_gui_resources
+    PREFIX "/"
+    BASE ${CMAKE_SOURCE_DIR}/resources
+    FILES ${TAVRIN_GUI_ICONS} ${TAVRIN_GUI_HELP})
+
+include(GNUInstallDirs)
+if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
+    add_executable(tavrin src/app/main.cpp)
+    target_link_libraries(tavrin PRIVATE tavrin_gui)
+    target_compile_options(tavrin PRIVATE ${TAVRIN_WARNINGS})
+    set_target_properties(tavrin PROPERTIES AUTOMOC ON)
+    install(TARGETS tavrin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+if(EXISTS ${CMAKE_SOURCE_DIR}/resources/tavrin.desktop)
+    install(FILES resources/tavrin.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(FILES resources/icons/tavrin.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+endif()
+
+# --- GUI tests: offscreen platform, scripted prompts ------------------------------------------
+enable_testing()
+find_package(GTest REQUIRED)
+include(GoogleTest)
+file(GLOB TAVRIN_GUI_TESTS CONFIGURE_DEPENDS tests/app/*.cpp tests/views/*.cpp tests/sites/ui/*.cpp
+    tests/config/ui/*.cpp tests/reports/ui/*.cpp)
+find_package(Qt6 COMPONENTS Test QUIET)
+if(TAVRIN_GUI_TESTS AND TARGET Qt6::Test)
+    add_executable(tavrin_gui_tests ${TAVRIN_GUI_TESTS})
+    set_target_properties(tavrin_gui_tests PROPERTIES AUTOMOC ON)
+    target_link_libraries(tavrin_gui_tests PRIVATE tavrin_gui Qt6::Test GTest::gtest)
+    target_include_directories(tavrin_gui_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    target_compile_options(tavrin_gui_tests PRIVATE ${TAVRIN_WARNINGS})
+    target_compile_definitions(tavrin_gui_tests PRIVATE
+        TAVRIN_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TAVRIN_BINARY_DIR="${CMAKE_BINARY_DIR}")
+    # Qt and fontconfig keep caches until the process ends; only libraries outside the project.
+    gtest_discover_tests(tavrin_gui_tests DISCOVERY_MODE PRE_TEST
+        PROPERTIES ENVIRONMENT
+        "QT_QPA_PLATFORM=offscreen;TAVRIN_NO_SPLASH=1;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/app/lsan.supp")
+endif()

@@ -1,0 +1,171 @@
+#include "app/prompts.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include "engine/strings.h"
+
+namespace {
+
+QtPrompts g_qtPrompts;
+Prompts* g_prompts = nullptr;
+
+} // namespace
+
+Prompts& ThePrompts() {
+    return g_prompts ? *g_prompts : g_qtPrompts;
+}
+
+Prompts* SetPrompts(Prompts* prompts) {
+    Prompts* previous = g_prompts;
+    g_prompts = prompts;
+    return previous;
+}
+
+int MessageBoxRes(QWidget* owner, const QString& text, int captionId, unsigned style) {
+    return ThePrompts().MessageBox(owner, text, QString::fromStdString(ResString(captionId)), style);
+}
+
+QStringList QtFilters(const QString& filter) {
+    QStringList parts = filter.split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty() && parts[i + 1].isEmpty())
+            continue;
+        QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
+        QStringList both;
+        // File names are case-sensitive here; accept both spellings as Windows did.
+        for (const QString& p : patterns) {
+            both << p.toLower();
+            if (p.toUpper() != p.toLower())
+                both << p.toUpper();
+        }
+        both.removeDuplicates();
+        out << QStringLiteral("%1 (%2)").arg(parts[i], both.join(' '));
+    }
+    return out;
+}
+
+QString WithDefaultExtension(const QString& path, const QString& extension) {
+    if (path.isEmpty() || extension.isEmpty() || extension.contains('*'))
+        return path;
+    if (!QFileInfo(path).fileName().contains('.'))
+        return path + '.' + extension.toLower();
+    return path;
+}
+
+int QtPrompts::MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned style) {
+    QMessageBox box(owner);
+    box.setWindowTitle(caption);
+    box.setText(text);
+    switch (style & MB_ICONS) {
+    case MB_ICONHAND:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MB_ICONQUESTION:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MB_ICONEXCLAMATION:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MB_ICONASTERISK:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
+    }
+    switch (style & MB_BUTTONS) {
+    case MB_OKCANCEL:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MB_YESNOCANCEL:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    case MB_YESNO:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    default:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    }
+    if (style & MB_TASKMODAL)
+        box.setWindowModality(Qt::ApplicationModal);
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return IDOK;
+    case QMessageBox::Yes:
+        return IDYES;
+    case QMessageBox::No:
+        return IDNO;
+    default:
+        return IDCANCEL;
+    }
+}
+
+void QtPrompts::Beep(unsigned) {
+    QApplication::beep();
+}
+
+namespace {
+
+bool RunFileDialog(QWidget* owner, const FileRequest& request, QString& path, bool save) {
+    QFileDialog dialog(owner, request.title);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (save)
+        dialog.setFileMode(QFileDialog::AnyFile);
+    else
+        dialog.setFileMode((request.flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile
+                                                               : QFileDialog::AnyFile);
+    if (save && !(request.flags & OFN_OVERWRITEPROMPT))
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters(QtFilters(request.filter));
+    if (!request.defaultExtension.contains('*'))
+        dialog.setDefaultSuffix(request.defaultExtension.toLower());
+    if (!request.directory.isEmpty())
+        dialog.setDirectory(request.directory);
+    if (!request.initialName.isEmpty())
+        dialog.selectFile(request.initialName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    path = dialog.selectedFiles().first();
+    return true;
+}
+
+} // namespace
+
+bool QtPrompts::OpenFileName(QWidget* owner, const FileRequest& request, QString& path) {
+    return RunFileDialog(owner, request, path, false);
+}
+
+bool QtPrompts::SaveFileName(QWidget* owner, const FileRequest& request, QString& path) {
+    return RunFileDialog(owner, request, path, true);
+}
+
+bool QtPrompts::ChooseFont(QWidget* owner, QFont& font, QColor& color) {
+    bool ok = false;
+    QFont chosen = QFontDialog::getFont(&ok, font, owner);
+    if (!ok)
+        return false;
+    font = chosen;
+    QColor c = QColorDialog::getColor(color, owner);
+    if (c.isValid())
+        color = c;
+    return true;
+}
+
+bool QtPrompts::Print(QWidget* owner, QPrinter& printer) {
+    QPrintDialog dialog(&printer, owner);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtPrompts::PrintSetup(QWidget* owner, QPrinter& printer) {
+    QPageSetupDialog dialog(&printer, owner);
+    return dialog.exec() == QDialog::Accepted;
+}
