@@ -40,7 +40,7 @@ std::optional<std::string> GpsFault(const GpsAlmanacRecord& r) {
         return field(IDS_IMPORT_FIELD_TOA, r.toa);
     if (!(r.sqrtA >= 2000 && r.sqrtA <= 8000))
         return field(IDS_IMPORT_FIELD_SQRTA, r.sqrtA);
-    if (!(r.i >= 0.23f && r.i <= 0.37f) || !(r.i >= 0.23 && r.i <= 0.37))
+    if (!(r.i >= 0.23 && r.i <= 0.37))
         return field(IDS_IMPORT_FIELD_I, r.i);
     if (!(std::fabs(r.omega0) <= 1))
         return field(IDS_IMPORT_FIELD_OMEGA0, r.omega0);
