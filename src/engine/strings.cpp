@@ -91,7 +91,9 @@ const char* LoadResString(int id) {
     return buffer;
 }
 
-std::string ResString(int id) { return FindText(id); }
+std::string ResString(int id) {
+    return FindText(id);
+}
 
 bool LoadLanguageModule(const std::string& path) {
     UnloadLanguageModule();
