@@ -1,0 +1,338 @@
+#include "views/canvas.h"
+
+#include <QFontMetrics>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPen>
+#include <QPolygon>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+Qt::PenStyle QtPenStyle(int style) {
+    switch (style) {
+    case PS_DASH:
+        return Qt::DashLine;
+    case PS_DOT:
+        return Qt::DotLine;
+    case PS_DASHDOT:
+        return Qt::DashDotLine;
+    case PS_DASHDOTDOT:
+        return Qt::DashDotDotLine;
+    case PS_NULL:
+        return Qt::NoPen;
+    default:
+        return Qt::SolidLine;
+    }
+}
+
+Qt::BrushStyle QtHatch(int hatch) {
+    switch (hatch) {
+    case HS_HORIZONTAL:
+        return Qt::HorPattern;
+    case HS_VERTICAL:
+        return Qt::VerPattern;
+    case HS_FDIAGONAL:
+        return Qt::FDiagPattern;
+    case HS_BDIAGONAL:
+        return Qt::BDiagPattern;
+    case HS_CROSS:
+        return Qt::CrossPattern;
+    default:
+        return Qt::DiagCrossPattern;
+    }
+}
+
+// One logical unit of MM_LOMETRIC is 0.1 mm: dpi / 254 pixels.
+double Scale(int mapMode, int dpi) {
+    return mapMode == MM_LOMETRIC ? dpi / 254.0 : 1.0;
+}
+
+} // namespace
+
+Canvas::Canvas(QPainter& painter) : painter_(painter), device_(painter.device()) {
+    if (device_) {
+        dpiX_ = std::max(1, device_->logicalDpiX());
+        dpiY_ = std::max(1, device_->logicalDpiY());
+    }
+    painter_.save();
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    painter_.setRenderHint(QPainter::TextAntialiasing, true);
+    ApplyPen();
+    ApplyBrush();
+}
+
+Canvas::~Canvas() {
+    painter_.restore();
+}
+
+int Canvas::HorzRes() const {
+    return device_ ? device_->width() : 0;
+}
+int Canvas::VertRes() const {
+    return device_ ? device_->height() : 0;
+}
+
+int Canvas::SetMapMode(int mode) {
+    const int old = mapMode_;
+    mapMode_ = mode == MM_LOMETRIC ? MM_LOMETRIC : MM_TEXT;
+    ApplyPen();
+    return old;
+}
+
+QPoint Canvas::SetViewportOrg(QPoint org) {
+    const QPoint old = org_;
+    org_ = org;
+    return old;
+}
+
+QPoint Canvas::LPtoDP(QPoint p) const {
+    if (mapMode_ == MM_TEXT)
+        return org_ + p;
+    return {org_.x() + static_cast<int>(std::lround(p.x() * Scale(mapMode_, dpiX_))),
+            org_.y() - static_cast<int>(std::lround(p.y() * Scale(mapMode_, dpiY_)))};
+}
+
+QPoint Canvas::DPtoLP(QPoint p) const {
+    if (mapMode_ == MM_TEXT)
+        return p - org_;
+    return {static_cast<int>(std::lround((p.x() - org_.x()) / Scale(mapMode_, dpiX_))),
+            static_cast<int>(std::lround((org_.y() - p.y()) / Scale(mapMode_, dpiY_)))};
+}
+
+int Canvas::LengthToDevice(int logical) const {
+    return static_cast<int>(std::lround(logical * Scale(mapMode_, dpiX_)));
+}
+
+int Canvas::HeightToDevice(int logical) const {
+    return static_cast<int>(std::lround(logical * Scale(mapMode_, dpiY_)));
+}
+
+void Canvas::ApplyPen() {
+    if (pen_.style == PS_NULL) {
+        painter_.setPen(Qt::NoPen);
+        return;
+    }
+    const int w = std::max(1, LengthToDevice(pen_.width));
+    QPen pen(pen_.color, w, QtPenStyle(pen_.style), w > 1 ? Qt::RoundCap : Qt::FlatCap, Qt::RoundJoin);
+    painter_.setPen(pen);
+}
+
+void Canvas::ApplyBrush() {
+    switch (brush_.kind) {
+    case CanvasBrush::Solid:
+        painter_.setBrush(QBrush(brush_.color));
+        break;
+    case CanvasBrush::Hatched:
+        painter_.setBrush(QBrush(brush_.color, QtHatch(brush_.hatch)));
+        break;
+    case CanvasBrush::Hollow:
+        painter_.setBrush(Qt::NoBrush);
+        break;
+    }
+}
+
+CanvasPen Canvas::SelectPen(const CanvasPen& pen) {
+    CanvasPen old = pen_;
+    pen_ = pen;
+    ApplyPen();
+    return old;
+}
+
+CanvasBrush Canvas::SelectBrush(const CanvasBrush& brush) {
+    CanvasBrush old = brush_;
+    brush_ = brush;
+    ApplyBrush();
+    return old;
+}
+
+CanvasFont Canvas::SelectFont(const CanvasFont& font) {
+    CanvasFont old = font_;
+    font_ = font;
+    return old;
+}
+
+QFont Canvas::QtFont() const {
+    QFont f(font_.face);
+    if (font_.swiss)
+        f.setStyleHint(QFont::SansSerif);
+    if (font_.valid && font_.height != 0)
+        f.setPixelSize(std::max(1, HeightToDevice(std::abs(font_.height))));
+    else
+        f.setPixelSize(std::max(1, dpiY_ * 8 / 72));
+    f.setWeight(static_cast<QFont::Weight>(std::clamp(font_.weight == 0 ? 400 : font_.weight, 1, 1000)));
+    if (charExtra_ != 0)
+        f.setLetterSpacing(QFont::AbsoluteSpacing, LengthToDevice(charExtra_));
+    return f;
+}
+
+void Canvas::MoveTo(int x, int y) {
+    pos_ = {x, y};
+}
+
+void Canvas::LineTo(int x, int y) {
+    if (pen_.style != PS_NULL)
+        painter_.drawLine(LPtoDP(pos_), LPtoDP({x, y}));
+    pos_ = {x, y};
+}
+
+QRect Canvas::DeviceRect(int left, int top, int right, int bottom) const {
+    const QPoint a = LPtoDP({left, top});
+    const QPoint b = LPtoDP({right, bottom});
+    // Right and bottom edges are outside, as on the platform this was written for.
+    return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                 QPoint(std::max(a.x(), b.x()) - 1, std::max(a.y(), b.y()) - 1));
+}
+
+void Canvas::Ellipse(int left, int top, int right, int bottom) {
+    const QRect r = DeviceRect(left, top, right, bottom);
+    if (r.width() <= 0 || r.height() <= 0)
+        return;
+    painter_.drawEllipse(r);
+}
+
+void Canvas::Rectangle(int left, int top, int right, int bottom) {
+    const QRect r = DeviceRect(left, top, right, bottom);
+    if (r.width() <= 0 || r.height() <= 0)
+        return;
+    if (brush_.kind != CanvasBrush::Hollow)
+        painter_.fillRect(r, painter_.brush());
+    if (pen_.style == PS_NULL)
+        return;
+    // The frame lies inside the rectangle.
+    const int w = std::max(1, LengthToDevice(pen_.width));
+    painter_.save();
+    painter_.setBrush(Qt::NoBrush);
+    if (w == 1) {
+        painter_.drawRect(r.adjusted(0, 0, -1, -1));
+    } else {
+        QPen p = painter_.pen();
+        p.setJoinStyle(Qt::MiterJoin);
+        painter_.setPen(p);
+        painter_.drawRect(QRectF(r).adjusted(w / 2.0, w / 2.0, -w / 2.0, -w / 2.0));
+    }
+    painter_.restore();
+}
+
+void Canvas::FillRect(int left, int top, int right, int bottom, QColor color) {
+    const QRect r = DeviceRect(left, top, right, bottom);
+    if (r.width() > 0 && r.height() > 0)
+        painter_.fillRect(r, color);
+}
+
+void Canvas::Polygon(const QPoint* points, int count) {
+    if (count < 2)
+        return;
+    QPolygon poly(count);
+    for (int k = 0; k < count; ++k)
+        poly[k] = LPtoDP(points[k]);
+    painter_.drawPolygon(poly, Qt::OddEvenFill);
+}
+
+void Canvas::SetClipDevice(const QRect& device) {
+    if (device.isEmpty())
+        painter_.setClipping(false);
+    else
+        painter_.setClipRect(device);
+}
+
+void Canvas::ClearClip() {
+    painter_.setClipping(false);
+}
+
+int Canvas::SetTextAlign(int align) {
+    const int old = align_;
+    align_ = align;
+    return old;
+}
+
+QColor Canvas::SetTextColor(QColor color) {
+    const QColor old = textColor_;
+    textColor_ = color;
+    return old;
+}
+
+QColor Canvas::SetBkColor(QColor color) {
+    const QColor old = bkColor_;
+    bkColor_ = color;
+    painter_.setBackground(color);
+    return old;
+}
+
+int Canvas::SetBkMode(int mode) {
+    const int old = bkMode_;
+    bkMode_ = mode == TRANSPARENT ? TRANSPARENT : OPAQUE;
+    painter_.setBackgroundMode(bkMode_ == TRANSPARENT ? Qt::TransparentMode : Qt::OpaqueMode);
+    return old;
+}
+
+int Canvas::SetTextCharacterExtra(int extra) {
+    const int old = charExtra_;
+    charExtra_ = extra;
+    return old;
+}
+
+CanvasTextMetrics Canvas::GetTextMetrics() const {
+    const QFont f = QtFont();
+    const QFontMetrics fm(f, device_);
+    const double sy = Scale(mapMode_, dpiY_);
+    const double sx = Scale(mapMode_, dpiX_);
+    auto ly = [&](int v) { return static_cast<int>(std::lround(v / sy)); };
+    auto lx = [&](int v) { return static_cast<int>(std::lround(v / sx)); };
+    CanvasTextMetrics m;
+    m.tmAscent = ly(fm.ascent());
+    m.tmDescent = ly(fm.descent());
+    m.tmHeight = ly(fm.ascent() + fm.descent());
+    m.tmInternalLeading = std::max(0, ly(fm.ascent() + fm.descent() - f.pixelSize()));
+    m.tmExternalLeading = std::max(0, ly(fm.leading()));
+    m.tmAveCharWidth = std::max(1, lx(fm.averageCharWidth()));
+    m.tmMaxCharWidth = std::max(1, lx(fm.maxWidth()));
+    return m;
+}
+
+int Canvas::GetTextExtent(const QString& text) const {
+    const QFontMetrics fm(QtFont(), device_);
+    return static_cast<int>(std::lround(fm.horizontalAdvance(text) / Scale(mapMode_, dpiX_)));
+}
+
+void Canvas::TextOut(int x, int y, const QString& text) {
+    if (text.isEmpty())
+        return;
+    const QFont f = QtFont();
+    const QFontMetrics fm(f, device_);
+    const int w = fm.horizontalAdvance(text);
+    double dx = 0;
+    if ((align_ & TA_CENTER) == TA_CENTER)
+        dx = -w / 2.0;
+    else if (align_ & TA_RIGHT)
+        dx = -w;
+    double dy = fm.ascent(); // top
+    if ((align_ & TA_BASELINE) == TA_BASELINE)
+        dy = 0;
+    else if (align_ & TA_BOTTOM)
+        dy = -fm.descent();
+    painter_.save();
+    painter_.setFont(f);
+    painter_.setPen(textColor_);
+    painter_.translate(LPtoDP({x, y}));
+    if (font_.escapement != 0)
+        painter_.rotate(-font_.escapement / 10.0);
+    if (bkMode_ == OPAQUE)
+        painter_.fillRect(QRectF(dx, dy - fm.ascent(), w, fm.height()), bkColor_);
+    painter_.drawText(QPointF(dx, dy), text);
+    painter_.restore();
+}
+
+void Canvas::DrawTextWrapped(const QRect& logical, const QString& text) {
+    const QRect r = DeviceRect(logical.left(), logical.top(), logical.left() + logical.width(),
+                               logical.top() + logical.height());
+    painter_.save();
+    painter_.setFont(QtFont());
+    painter_.setPen(textColor_);
+    painter_.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+    painter_.restore();
+}

@@ -1,0 +1,152 @@
+// The device-context operations the views are written in, over a QPainter on any paint device
+// (window, image, printer, PDF, SVG). Logical coordinates are mapped to device pixels here, so
+// text is never mirrored when y grows upward (MM_LOMETRIC).
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+class QPainter;
+class QPaintDevice;
+
+// Mapping modes.
+inline constexpr int MM_TEXT = 1;     // one unit = one pixel, y down
+inline constexpr int MM_LOMETRIC = 2; // one unit = 0.1 mm, y up
+
+// Text alignment: horizontal part (mask 6) and vertical part (mask 24).
+inline constexpr int TA_LEFT = 0;
+inline constexpr int TA_RIGHT = 2;
+inline constexpr int TA_CENTER = 6;
+inline constexpr int TA_TOP = 0;
+inline constexpr int TA_BOTTOM = 8;
+inline constexpr int TA_BASELINE = 24;
+
+// Pen styles.
+inline constexpr int PS_SOLID = 0;
+inline constexpr int PS_DASH = 1;
+inline constexpr int PS_DOT = 2;
+inline constexpr int PS_DASHDOT = 3;
+inline constexpr int PS_DASHDOTDOT = 4;
+inline constexpr int PS_NULL = 5;
+inline constexpr int PS_INSIDEFRAME = 6;
+
+// Hatch styles.
+inline constexpr int HS_HORIZONTAL = 0;
+inline constexpr int HS_VERTICAL = 1;
+inline constexpr int HS_FDIAGONAL = 2;
+inline constexpr int HS_BDIAGONAL = 3;
+inline constexpr int HS_CROSS = 4;
+inline constexpr int HS_DIAGCROSS = 5;
+
+inline constexpr int TRANSPARENT = 1;
+inline constexpr int OPAQUE = 2;
+
+struct CanvasPen {
+    int style = PS_SOLID;
+    int width = 0; // logical units; 0 = one pixel
+    QColor color = Qt::black;
+};
+
+struct CanvasBrush {
+    enum Kind { Solid, Hatched, Hollow };
+    Kind kind = Solid;
+    int hatch = HS_DIAGCROSS;
+    QColor color = Qt::white;
+    static CanvasBrush SolidOf(QColor c) { return {Solid, 0, c}; }
+    static CanvasBrush HatchOf(int hatch, QColor c) { return {Hatched, hatch, c}; }
+    static CanvasBrush HollowBrush() { return {Hollow, 0, {}}; }
+};
+
+struct CanvasFont {
+    QString face = QStringLiteral("Arial");
+    int height = 0;     // logical units; negative: character height, positive: cell height
+    int weight = 400;   // 400 normal, 700 bold
+    int escapement = 0; // tenths of a degree, counter-clockwise
+    bool swiss = true;  // family hint: sans serif
+    bool valid = false; // false: the device's default font
+};
+
+// In logical units of the canvas at the time they are read.
+struct CanvasTextMetrics {
+    int tmHeight = 0, tmAscent = 0, tmDescent = 0, tmInternalLeading = 0, tmExternalLeading = 0;
+    int tmAveCharWidth = 0, tmMaxCharWidth = 0;
+};
+
+class Canvas {
+public:
+    explicit Canvas(QPainter& painter);
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    QPainter& Painter() { return painter_; }
+    int LogPixelsX() const { return dpiX_; }
+    int LogPixelsY() const { return dpiY_; }
+    int HorzRes() const; // device size in pixels
+    int VertRes() const;
+
+    int SetMapMode(int mode); // returns the previous mode
+    int MapMode() const { return mapMode_; }
+    QPoint SetViewportOrg(QPoint org); // device units; returns the previous origin
+    QPoint ViewportOrg() const { return org_; }
+    QPoint LPtoDP(QPoint p) const;
+    QPoint DPtoLP(QPoint p) const;
+    int LengthToDevice(int logical) const; // horizontal
+    int HeightToDevice(int logical) const;
+
+    CanvasPen SelectPen(const CanvasPen& pen);
+    CanvasBrush SelectBrush(const CanvasBrush& brush);
+    CanvasFont SelectFont(const CanvasFont& font);
+    const CanvasPen& Pen() const { return pen_; }
+    const CanvasBrush& Brush() const { return brush_; }
+    const CanvasFont& Font() const { return font_; }
+
+    void MoveTo(int x, int y);
+    void LineTo(int x, int y);
+    QPoint CurrentPosition() const { return pos_; }
+    void Ellipse(int left, int top, int right, int bottom);
+    void Rectangle(int left, int top, int right, int bottom);
+    void FillRect(int left, int top, int right, int bottom, QColor color);
+    void Polygon(const QPoint* points, int count); // even-odd fill
+
+    // Clipping in device coordinates; an empty rectangle clears it.
+    void SetClipDevice(const QRect& device);
+    void ClearClip();
+
+    int SetTextAlign(int align);
+    int TextAlign() const { return align_; }
+    QColor SetTextColor(QColor color);
+    QColor TextColor() const { return textColor_; }
+    QColor SetBkColor(QColor color);
+    int SetBkMode(int mode);
+    int SetTextCharacterExtra(int extra); // logical units
+    CanvasTextMetrics GetTextMetrics() const;
+    int GetTextExtent(const QString& text) const; // logical width
+    void TextOut(int x, int y, const QString& text);
+    // Word-wrapped text inside a logical rectangle, top-left aligned.
+    void DrawTextWrapped(const QRect& logical, const QString& text);
+
+private:
+    QFont QtFont() const;
+    QRect DeviceRect(int left, int top, int right, int bottom) const;
+    void ApplyPen();
+    void ApplyBrush();
+
+    QPainter& painter_;
+    QPaintDevice* device_;
+    int dpiX_ = 96, dpiY_ = 96;
+    int mapMode_ = MM_TEXT;
+    QPoint org_;
+    QPoint pos_;
+    CanvasPen pen_;
+    CanvasBrush brush_;
+    CanvasFont font_;
+    int align_ = TA_LEFT | TA_TOP;
+    QColor textColor_ = Qt::black;
+    QColor bkColor_ = Qt::white;
+    int bkMode_ = OPAQUE;
+    int charExtra_ = 0;
+};

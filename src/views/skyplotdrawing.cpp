@@ -1,0 +1,262 @@
+#include "views/skyplotdrawing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "engine/strings.h"
+
+namespace {
+
+constexpr double kTwoOverPi = 0.6366197723675814;
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kDegrees = 57.29577951308232; // per radian
+
+QString Number(int v) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", v);
+    return QString::fromLatin1(text);
+}
+
+// The horizon point at azimuth g degrees on a circle of radius r.
+QPoint AtAzimuth(double gDegrees, int r) {
+    const double a = gDegrees / kDegrees;
+    return {static_cast<int>(std::sin(a) * r), static_cast<int>(std::cos(a) * r)};
+}
+
+} // namespace
+
+SkyPlotDrawing::SkyPlotDrawing() {
+    vs.ViewFlags = kViewGrid;
+}
+
+void SkyPlotDrawing::ComputeMargins() {
+    ViewLayout& L = vs.layout;
+    L.MarginLeft = L.MarginTop = L.MarginRight = L.MarginBottom = 3 * L.LineHeight;
+}
+
+QPoint SkyPlotDrawing::Project(float az, float el, int radius) {
+    const double r = (1 - el * kTwoOverPi) * radius;
+    return {static_cast<int>(std::sin(az) * r), static_cast<int>(std::cos(az) * r)};
+}
+
+QPoint SkyPlotDrawing::ProjectVertex(const point<double>& v, int radius, bool yUp) {
+    const double e = v.x * (kPi / 180), a = v.y * (kPi / 180);
+    const double r = (1 - e * (2 / kPi)) * radius;
+    const int x = static_cast<int>(std::sin(a) * r);
+    const int y = static_cast<int>(std::cos(a) * r);
+    return {x, yUp ? y : -y};
+}
+
+void SkyPlotDrawing::Draw(Canvas& dc, const ViewInputs& in) {
+    ViewLayout& L = vs.layout;
+    dc.SetMapMode(MM_LOMETRIC);
+    dc.SetBkMode(TRANSPARENT);
+    dc.SetTextColor(vs.TextColor);
+    vs.SelectViewFont(dc, 0, 0, 0);
+    ComputeMargins();
+    const QPoint O = dc.ViewportOrg();
+    dc.SetViewportOrg(O + QPoint((L.ClientWidth - O.x()) / 2, (L.ClientHeight - O.y()) / 2));
+    centre_ = dc.ViewportOrg();
+    scale_ = dc.LogPixelsY() / 254.0;
+    const QPoint corner = dc.DPtoLP({L.ClientWidth, L.ClientHeight});
+    L.SkyRadius =
+        std::max(0, std::min(std::abs(corner.x() - L.MarginRight), std::abs(L.MarginBottom + corner.y())));
+
+    DrawSkyGrid(dc, in);
+    if (in.obstructionsOn == 1)
+        DrawObstructions(dc, in);
+    DrawTracks(dc, in);
+    DrawSkyLegend(dc, in, MarkerRadius());
+    vs.ReleaseFont(dc);
+    dc.SetViewportOrg(O);
+    dc.SetMapMode(MM_TEXT);
+    vs.Painted = 1;
+}
+
+void SkyPlotDrawing::DrawSkyGrid(Canvas& dc, const ViewInputs& in) {
+    const ViewLayout& L = vs.layout;
+    const int R = L.SkyRadius;
+    const int oldAlign = dc.SetTextAlign(TA_CENTER | TA_BASELINE);
+    const CanvasPen defaultPen{PS_SOLID, 0, Qt::black};
+    CanvasPen oldPen = dc.SelectPen(defaultPen);
+    CanvasBrush oldBrush = dc.SelectBrush(CanvasBrush::HatchOf(HS_DIAGCROSS, kDarkRed));
+    dc.Ellipse(-R, R, R, -R);
+
+    const int rc = static_cast<int>((1 - in.elevationMask * kTwoOverPi) * R);
+    dc.SelectPen({PS_SOLID, 5, kDarkRed});
+    dc.SelectBrush(CanvasBrush::SolidOf(vs.BackColor));
+    dc.Ellipse(-rc, rc, rc, -rc);
+    dc.SelectPen(defaultPen);
+
+    const std::string letters = ResString(2014); // "NSWE"
+    auto letter = [&](size_t k) {
+        return QString::fromUtf8(k < letters.size() ? letters.substr(k, 1).c_str() : "");
+    };
+    const bool grid = (vs.ViewFlags & kViewGrid) != 0;
+    const int step = GridStep > 0 ? GridStep : 30;
+    for (int g = 0; g < 180; g += step) {
+        const QPoint a = AtAzimuth(g, R);
+        const QPoint b = AtAzimuth(g + 180, R);
+        const QPoint la = AtAzimuth(g, R + L.LineHeight) - QPoint(0, L.LineHeight / 2);
+        const QPoint lb = AtAzimuth(g + 180, R + L.LineHeight) - QPoint(0, L.LineHeight / 2);
+        dc.MoveTo(a.x(), a.y());
+        dc.TextOut(la.x(), la.y(), Number(g));
+        if (grid)
+            dc.LineTo(b.x(), b.y());
+        dc.TextOut(lb.x(), lb.y(), Number(g + 180));
+        if (g == 0) {
+            dc.TextOut(la.x(), la.y() + L.LineHeight, letter(0));
+            dc.TextOut(lb.x(), lb.y() - L.LineHeight, letter(1));
+        } else if (g == 90) {
+            dc.TextOut(la.x() + 3 * L.AvgCharWidth, la.y(), letter(3));
+            dc.TextOut(lb.x() - 4 * L.AvgCharWidth, lb.y(), letter(2));
+        }
+    }
+    if (grid) {
+        dc.SelectBrush(CanvasBrush::HollowBrush());
+        dc.SetTextAlign(TA_RIGHT | TA_BOTTOM);
+        for (int h = step; h < 90; h += step) {
+            const int r = static_cast<int>((1 - h / 90.0) * R);
+            dc.Ellipse(-r, r, r, -r);
+            dc.TextOut(0, r, Number(h));
+        }
+    }
+    dc.SelectBrush(oldBrush);
+    dc.SelectPen(oldPen);
+    dc.SetTextAlign(oldAlign);
+}
+
+void SkyPlotDrawing::DrawObstructions(Canvas& dc, const ViewInputs& in) {
+    if (in.obstructions.empty())
+        return;
+    const CanvasPen oldPen = dc.SelectPen({PS_SOLID, 1, kDarkRed});
+    const CanvasBrush oldBrush = dc.SelectBrush(CanvasBrush::HatchOf(HS_DIAGCROSS, kDarkRed));
+    std::vector<QPoint> pts;
+    for (const ObstructionPolygon& o : in.obstructions) {
+        if (o.empty())
+            continue;
+        pts.clear();
+        for (const point<double>& v : o)
+            pts.push_back(ProjectVertex(v, vs.layout.SkyRadius, true));
+        dc.Polygon(pts.data(), static_cast<int>(pts.size()));
+    }
+    dc.SelectBrush(oldBrush);
+    dc.SelectPen(oldPen);
+}
+
+void SkyPlotDrawing::DrawSatMarker(Canvas& dc, QPoint c, int s, int radius) {
+    const bool gps = s < kGpsSatellites;
+    const CanvasBrush oldBrush = dc.SelectBrush(CanvasBrush::SolidOf(gps ? kYellow : kNavy));
+    dc.Ellipse(c.x() - radius, c.y() + radius, c.x() + radius, c.y() - radius);
+    const QColor oldText = dc.SetTextColor(gps ? QColor(0, 0, 0) : QColor(255, 255, 255));
+    const int oldAlign = dc.SetTextAlign(TA_CENTER | TA_TOP);
+    dc.TextOut(c.x(), c.y() + radius - 5, Number(gps ? s + 1 : s - 31));
+    dc.SetTextAlign(oldAlign);
+    dc.SetTextColor(oldText);
+    dc.SelectBrush(oldBrush);
+}
+
+void SkyPlotDrawing::DrawTracks(Canvas& dc, const ViewInputs& in) {
+    const int markR = MarkerRadius();
+    const int n = in.intervalCount;
+    const int R = vs.layout.SkyRadius;
+    int k = -1;
+    enum State { FirstSegment, Gap, AfterMarker, Drawing };
+    for (int s = 0; s < kSatellites; ++s) {
+        if (!in.Available(s) || !in.samples[s])
+            continue;
+        const CanvasPen oldPen = dc.Pen();
+        const CanvasBrush oldBrush = dc.Brush();
+        State state = FirstSegment;
+        CanvasPen trackPen;
+        CanvasBrush trackBrush;
+        QPoint M, last;
+        for (int i = n - 1; i >= 0; --i) {
+            const SatSample& smp = in.Sample(s, i);
+            const QPoint P = Project(smp.azimuth, smp.elevation, R);
+            if (!smp.visible) {
+                if (state == Drawing || state == AfterMarker)
+                    state = Gap;
+                continue;
+            }
+            if (state == FirstSegment || state == Gap) {
+                if (state == FirstSegment) {
+                    ++k;
+                    const QColor c = SeriesPalette()[static_cast<size_t>(k % 9)];
+                    trackPen = {PS_SOLID, 5, c};
+                    trackBrush = CanvasBrush::SolidOf(c);
+                }
+                dc.SelectPen({PS_SOLID, 1, trackPen.color});
+                DrawSatMarker(dc, P, s, markR);
+                M = P;
+                state = AfterMarker;
+                dc.SelectPen(trackPen);
+                dc.SelectBrush(trackBrush);
+            } else if (state == AfterMarker) {
+                const QPoint d = P - M;
+                if (d.x() * d.x() + d.y() * d.y() < markR * markR)
+                    continue; // inside the marker
+                double a = std::atan2(static_cast<double>(d.x()), static_cast<double>(d.y()));
+                if (a < 0)
+                    a += 2 * kPi;
+                dc.MoveTo(M.x() + static_cast<int>(std::sin(a) * markR),
+                          M.y() + static_cast<int>(std::cos(a) * markR));
+                dc.LineTo(P.x(), P.y());
+                last = P;
+                state = Drawing;
+            } else {
+                if (P != last)
+                    dc.LineTo(P.x(), P.y());
+                if (n < 10) {
+                    const int r = markR / 3;
+                    dc.Ellipse(P.x() - r, P.y() + r, P.x() + r, P.y() - r);
+                    dc.MoveTo(P.x(), P.y());
+                }
+                last = P;
+            }
+        }
+        dc.SelectPen(oldPen);
+        dc.SelectBrush(oldBrush);
+    }
+}
+
+void SkyPlotDrawing::DrawSkyLegend(Canvas& dc, const ViewInputs& in, int markR) {
+    const ViewLayout& L = vs.layout;
+    const double d = L.SkyRadius + 3 * L.LineHeight;
+    const double s45 = std::sin(45 / kDegrees);
+    const int hx = static_cast<int>(s45 * d), hy = static_cast<int>(std::cos(45 / kDegrees) * d);
+    const int oldAlign = dc.SetTextAlign(TA_LEFT | TA_TOP);
+    const CanvasPen oldPen = dc.SelectPen({PS_SOLID, 0, Qt::black});
+    if (in.AnyAvailable(kGpsSatellites, kSatellites - 1)) {
+        DrawSatMarker(dc, {hx, hy}, 55, markR);
+        dc.SetTextAlign(TA_LEFT | TA_TOP);
+        dc.TextOut(hx + markR + L.AvgCharWidth, hy + L.LineHeight / 2,
+                   QString::fromUtf8(LoadResString(2217)));
+    }
+    if (in.AnyAvailable(0, kGpsSatellites - 1)) {
+        const int y = hy + (markR / 3) * 7;
+        DrawSatMarker(dc, {hx, y}, 31, markR);
+        dc.SetTextAlign(TA_LEFT | TA_TOP);
+        dc.TextOut(hx + markR + L.AvgCharWidth, y + L.LineHeight / 2, QString::fromUtf8(LoadResString(2216)));
+    }
+    dc.SelectPen(oldPen);
+    dc.SetTextAlign(oldAlign);
+}
+
+std::optional<std::pair<int, int>> SkyPlotDrawing::DirectionAt(QPoint device) const {
+    if (!vs.Painted || vs.layout.SkyRadius <= 0)
+        return std::nullopt;
+    const double x = (device.x() - centre_.x()) / scale_;
+    const double y = (centre_.y() - device.y()) / scale_;
+    const int lx = static_cast<int>(std::lround(x)), ly = static_cast<int>(std::lround(y));
+    double az = std::atan2(static_cast<double>(lx), static_cast<double>(ly));
+    if (az < 0)
+        az += 2 * kPi;
+    const double el = (1 - std::sqrt(double(lx) * lx + double(ly) * ly) / vs.layout.SkyRadius) * (kPi / 2);
+    if (el < 0)
+        return std::nullopt;
+    return std::make_pair(static_cast<int>(az * kDegrees), static_cast<int>(el * kDegrees));
+}

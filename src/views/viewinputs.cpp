@@ -1,0 +1,30 @@
+#include "views/viewinputs.h"
+
+bool ViewInputs::AnyAvailable(int first, int last) const {
+    for (int s = first; s <= last; ++s)
+        if (Available(s))
+            return true;
+    return false;
+}
+
+ViewInputs InputsFromCalculator(const Calculator& calc, const PlanInterval& interval,
+                                std::vector<ObstructionPolygon> obstructions) {
+    ViewInputs in;
+    in.status = calc.statuses();
+    for (int s = 0; s < kSatellites; ++s) {
+        in.channel[s] = calc.FrequencyNumber(s);
+        in.samples[s] = calc.samples(s);
+    }
+    in.dop = {calc.pdop(), calc.gdop(), calc.hdop(), calc.vdop(), calc.tdop()};
+    in.satelliteCount = calc.satelliteCount();
+    in.solutionFlag = calc.solutionFlag();
+    in.intervalFirst = calc.intervalFirst();
+    in.intervalCount = calc.intervalCount();
+    in.step = calc.step();
+    in.mode = calc.mode();
+    in.obstructionsOn = calc.obstructionsOn();
+    in.elevationMask = calc.elevationMask();
+    in.t0 = IntervalStartSeconds(interval);
+    in.obstructions = std::move(obstructions);
+    return in;
+}

@@ -1,0 +1,123 @@
+#include "views/skyplotdrawing.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "view_fixture.h"
+
+using namespace view_fixture;
+
+namespace {
+
+struct Sky {
+    QImage img;
+    SkyPlotDrawing view;
+    // Device point of a logical point of the diagram.
+    QPoint Device(QPoint logical) const {
+        return view.Centre() + QPoint(static_cast<int>(std::lround(logical.x() * view.Scale())),
+                                      -static_cast<int>(std::lround(logical.y() * view.Scale())));
+    }
+};
+
+void Render(Sky& s, const ViewInputs& in, int w = 800, int h = 800) {
+    s.img = WhiteImage(w, h);
+    s.view.vs.layout.ClientWidth = w;
+    s.view.vs.layout.ClientHeight = h;
+    QPainter p(&s.img);
+    Canvas dc(p);
+    s.view.Draw(dc, in);
+}
+
+constexpr double kDeg = 1 / 57.29577951308232;
+
+} // namespace
+
+TEST(SkyPlotDrawing, TrackEndsInItsMarkerAtTheLatestVisibleSample) {
+    Results r(97);
+    // GPS PRN 1 climbs from the east horizon to 60 degrees over samples 20..40.
+    r.Visible(0, 20, 40);
+    for (int j = 0; j < 97; ++j)
+        r.Direction(0, j, 90, 3 * (j - 20));
+    Sky s;
+    Render(s, r.in);
+    const int R = s.view.vs.layout.SkyRadius;
+    ASSERT_GT(R, 0);
+    const int markR = s.view.MarkerRadius();
+    const QPoint end =
+        s.Device(SkyPlotDrawing::Project(static_cast<float>(90 * kDeg), static_cast<float>(60 * kDeg), R));
+    // Yellow GPS marker, left of its number.
+    const int off = static_cast<int>(0.7 * markR * s.view.Scale());
+    EXPECT_EQ(At(s.img, end.x() - off, end.y()), QColor(255, 255, 0));
+    // The track, in the first palette colour, half-way along.
+    const QPoint mid =
+        s.Device(SkyPlotDrawing::Project(static_cast<float>(90 * kDeg), static_cast<float>(30 * kDeg), R));
+    EXPECT_GT(CountColour(s.img, QRect(mid.x() - 2, mid.y() - 2, 5, 5), SeriesPalette()[0]), 5);
+    // Nothing where the satellite was not visible (below the horizon, sample 60).
+    const QPoint later =
+        s.Device(SkyPlotDrawing::Project(static_cast<float>(90 * kDeg), static_cast<float>(80 * kDeg), R));
+    EXPECT_EQ(CountColour(s.img, QRect(later.x() - 3, later.y() - 3, 7, 7), SeriesPalette()[0]), 0);
+}
+
+TEST(SkyPlotDrawing, BandBelowTheCutOffIsHatchedAndObstructionsSitWhereTheirVerticesProject) {
+    Results r(97);
+    r.in.elevationMask = static_cast<float>(20 * kDeg);
+    r.in.obstructions = {{{10, 200}, {60, 200}, {60, 250}, {10, 250}, {10, 200}}};
+    r.in.status[0] = 0; // one GPS satellite available, never visible
+    Sky s;
+    s.view.vs.ViewFlags = 0; // no grid lines in the way
+    Render(s, r.in);
+    const int R = s.view.vs.layout.SkyRadius;
+    const QColor darkRed(128, 0, 0);
+    auto ring = [&](double azDeg, double elDeg) {
+        return s.Device(
+            SkyPlotDrawing::Project(static_cast<float>(azDeg * kDeg), static_cast<float>(elDeg * kDeg), R));
+    };
+    // Between the horizon and the cut-off (10 degrees up, north-east): hatch lines and gaps.
+    const QPoint band = ring(45, 10);
+    const QRect b(band.x() - 8, band.y() - 8, 17, 17);
+    EXPECT_GT(CountColour(s.img, b, darkRed), 10);
+    EXPECT_GT(CountColour(s.img, b, Qt::white), 10);
+    // Above the cut-off, away from obstructions: clear sky.
+    const QPoint sky = ring(45, 50);
+    EXPECT_EQ(CountColour(s.img, QRect(sky.x() - 8, sky.y() - 8, 17, 17), darkRed), 0);
+    // Inside the obstruction (el 35, az 225): hatched; just outside its azimuth range: clear.
+    const QPoint inside = ring(225, 35);
+    EXPECT_GT(CountColour(s.img, QRect(inside.x() - 6, inside.y() - 6, 13, 13), darkRed), 10);
+    const QPoint outside = ring(280, 35);
+    EXPECT_EQ(CountColour(s.img, QRect(outside.x() - 6, outside.y() - 6, 13, 13), darkRed), 0);
+    // The corner vertex (60, 250) lies on the polygon's edge.
+    const QPoint v = s.Device(SkyPlotDrawing::ProjectVertex({60, 250}, R, true));
+    EXPECT_GT(CountColour(s.img, QRect(v.x() - 2, v.y() - 2, 5, 5), darkRed), 0);
+
+    // Obstructions off: the same place is clear.
+    r.in.obstructionsOn = 0;
+    Render(s, r.in);
+    EXPECT_EQ(CountColour(s.img, QRect(inside.x() - 6, inside.y() - 6, 13, 13), darkRed), 0);
+}
+
+TEST(SkyPlotDrawing, ReadoutInvertsTheProjection) {
+    Results r(97);
+    Sky s;
+    Render(s, r.in);
+    auto centre = s.view.DirectionAt(s.view.Centre());
+    ASSERT_TRUE(centre);
+    EXPECT_EQ(centre->first, 0);
+    EXPECT_EQ(centre->second, 90);
+    const QPoint p = s.Device(SkyPlotDrawing::Project(
+        static_cast<float>(135.5 * kDeg), static_cast<float>(30.5 * kDeg), s.view.vs.layout.SkyRadius));
+    auto d = s.view.DirectionAt(p);
+    ASSERT_TRUE(d);
+    EXPECT_NEAR(d->first, 135, 1);
+    EXPECT_NEAR(d->second, 30, 1);
+    EXPECT_FALSE(s.view.DirectionAt({0, 0})); // a corner, beyond the horizon
+}
+
+TEST(SkyPlotDrawing, ProjectionPutsZenithAtTheCentreAndNorthUp) {
+    EXPECT_EQ(SkyPlotDrawing::Project(0, static_cast<float>(90 * kDeg), 1000), QPoint(0, 0));
+    EXPECT_EQ(SkyPlotDrawing::Project(0, 0, 1000), QPoint(0, 1000));
+    EXPECT_EQ(SkyPlotDrawing::Project(static_cast<float>(90 * kDeg), 0, 1000).x(), 1000);
+    // Obstruction vertices: y down for plain device coordinates.
+    EXPECT_EQ(SkyPlotDrawing::ProjectVertex({45, 180}, 1000, true), QPoint(0, -500));
+    EXPECT_EQ(SkyPlotDrawing::ProjectVertex({45, 180}, 1000, false), QPoint(0, 500));
+}
