@@ -1,0 +1,114 @@
+#include "cli/arguments.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+#include "engine/global.h"
+#include "engine/strings.h"
+
+Arguments::Arguments(const std::vector<std::string>& words, const std::set<std::string>& valued,
+                     const std::set<std::string>& flags) {
+    for (size_t i = 0; i < words.size() && error_.empty(); ++i) {
+        std::string w = words[i];
+        if (w == "-o")
+            w = "--output";
+        if (w.size() < 2 || w.compare(0, 2, "--") != 0 || w == "--") {
+            if (w.size() > 1 && w[0] == '-' && w != "-")
+                error_ = FormatText(ResString(IDS_CLI_UNKNOWN_OPTION).c_str(), w.c_str());
+            else
+                positional_.push_back(w);
+            continue;
+        }
+        std::string name = w, value;
+        bool inlineValue = false;
+        if (size_t eq = w.find('='); eq != std::string::npos) {
+            name = w.substr(0, eq);
+            value = w.substr(eq + 1);
+            inlineValue = true;
+        }
+        if (valued.count(name)) {
+            if (!inlineValue) {
+                if (i + 1 >= words.size()) {
+                    error_ = FormatText(ResString(IDS_CLI_MISSING_VALUE).c_str(), name.c_str());
+                    break;
+                }
+                value = words[++i];
+            }
+            if (values_.count(name))
+                error_ = FormatText(ResString(IDS_CLI_REPEATED_OPTION).c_str(), name.c_str());
+            values_[name] = value;
+        } else if (flags.count(name) && !inlineValue) {
+            flags_.insert(name);
+        } else {
+            error_ = FormatText(ResString(IDS_CLI_UNKNOWN_OPTION).c_str(), name.c_str());
+        }
+    }
+}
+
+std::optional<std::string> Arguments::Value(const std::string& name) const {
+    auto it = values_.find(name);
+    if (it == values_.end())
+        return std::nullopt;
+    return it->second;
+}
+
+bool ParseInt(const std::string& text, int& value) {
+    if (text.empty() || text.size() > 10)
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (errno || *end || end == text.c_str() || v < -2147483647L || v > 2147483647L)
+        return false;
+    value = static_cast<int>(v);
+    return true;
+}
+
+bool ParseDouble(const std::string& text, double& value) {
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const double v = std::strtod(text.c_str(), &end);
+    if (errno || *end || end == text.c_str() || !std::isfinite(v))
+        return false;
+    value = v;
+    return true;
+}
+
+bool ParseClock(const std::string& text, int& hour, int& minute) {
+    if (text.size() != 5 || text[2] != ':')
+        return false;
+    const std::string h = text.substr(0, 2), m = text.substr(3, 2);
+    if (!IsAllDigits(h.c_str()) || !IsAllDigits(m.c_str()))
+        return false;
+    hour = std::atoi(h.c_str());
+    minute = std::atoi(m.c_str());
+    return (hour < 24 && minute < 60) || (hour == 24 && minute == 0);
+}
+
+bool ParseDate(const std::string& text, int& day, int& month, int& year) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+        return false;
+    const std::string y = text.substr(0, 4), m = text.substr(5, 2), d = text.substr(8, 2);
+    if (!IsAllDigits(y.c_str()) || !IsAllDigits(m.c_str()) || !IsAllDigits(d.c_str()))
+        return false;
+    year = std::atoi(y.c_str());
+    month = std::atoi(m.c_str());
+    day = std::atoi(d.c_str());
+    return IsValidDate(day, month, year);
+}
+
+std::vector<std::string> SplitList(const std::string& text, char separator) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = text.find(separator, start);
+        out.push_back(text.substr(start, end - start));
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return out;
+}
