@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "engine/orbit.h"
+#include "sites/siteinfo.h"
 
 namespace {
 
@@ -218,5 +219,60 @@ void Calculator::ComputePositions(const CalendarTime& windowStartUtc) {
         }
         AddSeconds(gps, step_);
         AddSeconds(glonass, step_);
+    }
+}
+
+int Calculator::Recalculate(const SiteInfo& site, const PlanInterval& interval, int level) {
+    if (loadState_ != kLoadOk)
+        return 0;
+    if (reallocated_) {
+        reallocated_ = 0;
+        level = 1;
+    }
+    site_ = &site;
+
+    const int32_t a = interval.beginHour * 3600 + interval.beginMinute * 60;
+    int32_t b = interval.endHour * 3600 + interval.endMinute * 60;
+    if (a >= b)
+        b += kWindowLength; // across midnight; equal times are a whole day
+    if (a < windowStart_ || b > windowEnd_) {
+        const int32_t d = (kWindowLength - (b - a)) / 2;
+        windowStart_ = a - d;
+        windowEnd_ = b + d;
+        if (windowStart_ < 0) {
+            windowStart_ = 0;
+            windowEnd_ = kWindowLength;
+        }
+        level = 1;
+    }
+    intervalCount_ = (b - a) / step_ + 1;
+    intervalFirst_ = (a - windowStart_) / step_;
+    if (intervalFirst_ + intervalCount_ > sampleCount_)
+        intervalCount_ = sampleCount_ - intervalFirst_;
+
+    switch (level) {
+    case 1: {
+        // The half-minute the re-centring can leave in the window start is dropped.
+        const CalendarTime local =
+            MakeCalendarTime(windowStart_ / 3600, (windowStart_ % 3600) / 60, 0, interval.beginDay,
+                             interval.beginMonth, interval.beginYear);
+        GpsTime utc = ToGpsTime(local);
+        SubtractSeconds(utc, static_cast<double>(site.gmtOffset) * 3600.0);
+        ComputePositions(GpsToCalendar(utc));
+        ComputeAzEl(site);
+        ComputeVisibilityAndDop(site);
+        return 1;
+    }
+    case 2:
+        ComputeAzEl(site);
+        ComputeVisibilityAndDop(site);
+        return 1;
+    case 3:
+        ComputeVisibilityAndDop(site);
+        return 1;
+    case 4:
+        return 1;
+    default:
+        return 0;
     }
 }

@@ -53,8 +53,19 @@ public:
     int AlmanacAgeClass(const CalendarTime& date, int limit) const;
     int AlmanacAgeClass(const PlanInterval& interval, int limit) const; // its begin date
 
+    // The one entry point of the computation. level 1: everything (orbits over a 24-hour window
+    // around the interval), 2: from azimuth/elevation on, 3: visibility and DOP, 4: only the
+    // interval indices. The window is re-centred (and level 1 forced) only when the interval leaves
+    // it. 0 when the load state is not 0 or for a level outside 1..4 (the interval indices are
+    // updated all the same), else 1. Allocates nothing.
+    int Recalculate(const SiteInfo& site, const PlanInterval& interval, int level);
+
     // Level-1 stage: the positions of every satellite with an almanac over the window.
     void ComputePositions(const CalendarTime& windowStartUtc);
+    // Level-2 stage: azimuth and elevation at the site of every satellite with an almanac.
+    void ComputeAzEl(const SiteInfo& site);
+    // Level-3 stage: the visible flags, satellite counts, solution flags and DOP series.
+    void ComputeVisibilityAndDop(const SiteInfo& site);
 
     void SetElevationMask(float radians) { elevationMask_ = radians; }
     void SetMode(int32_t mode) { mode_ = mode; }
@@ -95,6 +106,13 @@ public:
     bool HasAlmanac(int index) const { return (statuses_[index] & ~StatusUnhealthy) != StatusNoAlmanac; }
 
 private:
+    friend struct CalculatorTestAccess;
+
+    // Above the mask and not behind one of the site's obstructions (when they are on).
+    bool PassesVisibilityTest(const SiteInfo& site, const SatSample& s) const;
+    // Adds one satellite's row to the normal matrix; clock column `clock` (0 or 1).
+    void AddRow(const SatSample& s, const double site[3], int positionParameters, int clock);
+
     std::string almanacFileName_;
     GpsAlmanac gps_{};
     GlonassAlmanac glonass_{};
@@ -120,3 +138,8 @@ private:
     int32_t mode_ = 0;           // 1 = 2-D, 0 = 3-D
     int32_t obstructionsOn_ = 0; // 1 = apply the site's obstructions
 };
+
+// Inverts the size x size symmetric matrix (row-major, row length = size) in place by an LDL^T
+// factorisation. false, with the matrix in an unspecified state, when the first pivot is 0, a
+// later pivot is 0 or negative, or the product of the pivots is 0.
+bool InvertNormalMatrix(double* matrix, int size);

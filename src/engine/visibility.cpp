@@ -1,0 +1,218 @@
+// Levels 2 and 3 of the recalculation: azimuth/elevation at the site, the visibility of every
+// satellite per sample, and the DOP of the satellites usable over each step.
+#include <cmath>
+
+#include "engine/calculator.h"
+#include "sites/siteinfo.h"
+
+namespace {
+
+constexpr double kDegToRad = 0.017453292519943295;
+constexpr double kRadToDeg = 57.29577951308232;
+constexpr double kTwoPi = 6.283185307179586;
+constexpr double kOmegaOverC = 2.4323877909897254e-13; // Earth rotation rate / speed of light, s/m
+
+struct SiteFrame {
+    double sinPhi, cosPhi, sinLambda, cosLambda;
+    double position[3]; // Earth-fixed, m
+};
+
+SiteFrame FrameOf(const SiteInfo& site) {
+    SiteFrame f{};
+    const double phi = site.latitude * kDegToRad;
+    const double lambda = site.longitude * kDegToRad;
+    f.sinPhi = std::sin(phi);
+    f.cosPhi = std::cos(phi);
+    f.sinLambda = std::sin(lambda);
+    f.cosLambda = std::cos(lambda);
+    GeodeticToEcef(phi, lambda, site.altitude, f.position[0], f.position[1], f.position[2]);
+    return f;
+}
+
+} // namespace
+
+void Calculator::ComputeAzEl(const SiteInfo& site) {
+    if (loadState_ == kLoadOutOfMemory)
+        return; // the arrays may be shorter than the sample count
+    const SiteFrame f = FrameOf(site);
+    for (int j = 0; j < kSatellites; ++j) {
+        if (!HasAlmanac(j))
+            continue;
+        SatSample* s = samples_[j].data();
+        for (int32_t k = 0; k < sampleCount_; ++k) {
+            const double dx = static_cast<double>(s[k].x) - f.position[0];
+            const double dy = static_cast<double>(s[k].y) - f.position[1];
+            const double dz = static_cast<double>(s[k].z) - f.position[2];
+            const double e = -f.sinLambda * dx + f.cosLambda * dy;
+            const double t = f.cosLambda * dx + f.sinLambda * dy;
+            const double n = f.cosPhi * dz - f.sinPhi * t;
+            const double u = f.sinPhi * dz + f.cosPhi * t;
+            s[k].elevation = static_cast<float>(std::atan2(u, std::sqrt(n * n + e * e)));
+            s[k].azimuth = static_cast<float>(std::atan2(e, n));
+            if (s[k].azimuth < 0)
+                s[k].azimuth = static_cast<float>(s[k].azimuth + kTwoPi);
+        }
+    }
+}
+
+bool Calculator::PassesVisibilityTest(const SiteInfo& site, const SatSample& s) const {
+    if (!(s.elevation > elevationMask_))
+        return false; // NaN too
+    if (obstructionsOn_ == 0)
+        return true;
+    const point<double> direction(static_cast<float>(s.elevation * kRadToDeg),
+                                  static_cast<float>(s.azimuth * kRadToDeg));
+    return site.FindObstruction(direction) < 0;
+}
+
+void Calculator::AddRow(const SatSample& s, const double site[3], int positionParameters, int clock) {
+    const double px = s.x, py = s.y, pz = s.z;
+    const double dx = px - site[0], dy = py - site[1], dz = pz - site[2];
+    // Geometric distance plus the Earth's rotation during the signal's travel.
+    const double range = std::sqrt(dx * dx + dy * dy + dz * dz) + kOmegaOverC * (site[1] * px - site[0] * py);
+    const double w[3] = {dx / range, dy / range, dz / range};
+    double row[5] = {};
+    if (positionParameters == 3) {
+        row[0] = w[0];
+        row[1] = w[1];
+        row[2] = w[2];
+    } else {
+        for (int r = 0; r < 2; ++r)
+            row[r] = localFrame_[r][0] * w[0] + localFrame_[r][1] * w[1] + localFrame_[r][2] * w[2];
+    }
+    row[positionParameters + clock] = -1.0;
+    const int size = parameterCount_;
+    for (int r = 0; r < size; ++r)
+        for (int c = 0; c < size; ++c)
+            normalMatrix_[r * size + c] += row[r] * row[c];
+}
+
+void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
+    if (loadState_ == kLoadOutOfMemory)
+        return;
+    const SiteFrame f = FrameOf(site);
+    const double frame[3][3] = {{-f.sinPhi * f.cosLambda, -f.sinPhi * f.sinLambda, f.cosPhi},
+                                {-f.sinLambda, f.cosLambda, 0.0},
+                                {f.cosPhi * f.cosLambda, f.cosPhi * f.sinLambda, f.sinPhi}};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            localFrame_[r][c] = frame[r][c];
+    const int p = mode_ == 1 ? 2 : 3;
+
+    if (sampleCount_ > 0) {
+        for (int j = 0; j < kSatellites; ++j) {
+            SatSample& s = samples_[j][0];
+            s.visible = IsEnabled(j) && PassesVisibilityTest(site, s) ? 1 : 0;
+        }
+    }
+    for (int32_t k = 0; k < sampleCount_; ++k) {
+        for (double& v : normalMatrix_)
+            v = 0;
+        bool inUse[2] = {false, false}; // GPS, GLONASS
+        satelliteCount_[k] = 0;
+        const int32_t next = k + 1 < sampleCount_ ? k + 1 : sampleCount_ - 1;
+
+        // A satellite counts at sample k only when it is usable at k and at the next sample.
+        for (int j = 0; j < kSatellites; ++j) {
+            SatSample& now = samples_[j][k];
+            SatSample& later = samples_[j][next];
+            later.visible = 0;
+            if (!IsEnabled(j))
+                continue;
+            if (PassesVisibilityTest(site, later)) {
+                later.visible = 1;
+                if (now.visible == 1)
+                    inUse[j < kGpsSatellites ? 0 : 1] = true;
+            } else {
+                now.visible = 0;
+            }
+        }
+        const int systems = (inUse[0] ? 1 : 0) + (inUse[1] ? 1 : 0);
+        parameterCount_ = p + systems;
+        for (int j = 0; j < kSatellites; ++j) {
+            const SatSample& s = samples_[j][k];
+            if (s.visible != 1)
+                continue;
+            const int clock = systems == 1 || j < kGpsSatellites ? 0 : 1;
+            AddRow(s, f.position, p, clock);
+            ++satelliteCount_[k];
+        }
+
+        pdop_[k] = gdop_[k] = tdop_[k] = vdop_[k] = hdop_[k] = 0;
+        solutionFlag_[k] = 0;
+        if (satelliteCount_[k] < parameterCount_)
+            continue;
+        solutionFlag_[k] = 1; // also for a singular geometry, whose DOP stays 0
+        const int size = parameterCount_;
+        double* q = normalMatrix_;
+        if (!InvertNormalMatrix(q, size))
+            continue;
+        double trace = 0, clockTrace = 0;
+        for (int r = 0; r < size; ++r) {
+            trace += q[r * size + r];
+            if (r >= p)
+                clockTrace += q[r * size + r];
+        }
+        gdop_[k] = static_cast<float>(std::sqrt(std::fabs(trace)));
+        pdop_[k] = static_cast<float>(std::sqrt(std::fabs(trace - clockTrace)));
+        tdop_[k] = static_cast<float>(std::sqrt(std::fabs(clockTrace)));
+        if (p == 3) {
+            double local[3]; // north, east, up variances
+            for (int r = 0; r < 3; ++r) {
+                double sum = 0;
+                for (int i = 0; i < 3; ++i)
+                    for (int c = 0; c < 3; ++c)
+                        sum += localFrame_[r][i] * q[i * size + c] * localFrame_[r][c];
+                local[r] = sum;
+            }
+            hdop_[k] = static_cast<float>(std::sqrt(std::fabs(local[0]) + std::fabs(local[1])));
+            vdop_[k] = static_cast<float>(std::sqrt(std::fabs(local[2])));
+        }
+    }
+}
+
+bool InvertNormalMatrix(double* m, int size) {
+    // Factorise: m = L D L^T with L unit lower triangular, kept below the diagonal, D on it.
+    double product = 1.0;
+    for (int j = 0; j < size; ++j) {
+        double d = m[j * size + j];
+        for (int k = 0; k < j; ++k)
+            d -= m[j * size + k] * m[j * size + k] * m[k * size + k];
+        if (j == 0 ? d == 0.0 : !(d > 0.0))
+            return false;
+        m[j * size + j] = d;
+        product *= d;
+        for (int i = j + 1; i < size; ++i) {
+            double v = m[i * size + j];
+            for (int k = 0; k < j; ++k)
+                v -= m[i * size + k] * m[j * size + k] * m[k * size + k];
+            m[i * size + j] = v / d;
+        }
+    }
+    if (product == 0.0)
+        return false;
+    // L^-1 (unit lower triangular) by forward substitution.
+    double inverse[25] = {};
+    for (int c = 0; c < size; ++c) {
+        inverse[c * size + c] = 1.0;
+        for (int r = c + 1; r < size; ++r) {
+            double v = 0;
+            for (int k = c; k < r; ++k)
+                v -= m[r * size + k] * inverse[k * size + c];
+            inverse[r * size + c] = v;
+        }
+    }
+    // m^-1 = L^-T D^-1 L^-1.
+    double pivots[5];
+    for (int k = 0; k < size; ++k)
+        pivots[k] = m[k * size + k];
+    for (int r = 0; r < size; ++r) {
+        for (int c = r; c < size; ++c) {
+            double v = 0;
+            for (int k = c; k < size; ++k)
+                v += inverse[k * size + r] * inverse[k * size + c] / pivots[k];
+            m[r * size + c] = m[c * size + r] = v;
+        }
+    }
+    return true;
+}
