@@ -10,6 +10,9 @@
 namespace {
 
 constexpr double kGlonassFromUtc = 10800.0; // GLONASS time is UTC + 3 h, s
+// Room for the projected obstructions of a site; a site with more is tested through FindObstruction.
+constexpr size_t kProjectedVertices = 4096;
+constexpr size_t kProjectedOutlines = 256;
 
 // Replaces `series` by a zeroed array of `count` entries; false when memory runs out.
 template <typename T> bool Fresh(std::vector<T>& series, int32_t count) {
@@ -36,6 +39,12 @@ Calculator::Calculator() {
     obstructionsOn_ = 1;
     SetTimeStep(900);
     InitEllipsoid();
+    try {
+        projectedVertices_.reserve(kProjectedVertices);
+        projectedOutlines_.reserve(kProjectedOutlines);
+    } catch (const std::bad_alloc&) {
+        // the obstructions are then tested through the site itself
+    }
 }
 
 int Calculator::SetTimeStep(int32_t step) {

@@ -110,6 +110,11 @@ private:
 
     // Above the mask and not behind one of the site's obstructions (when they are on).
     bool PassesVisibilityTest(const SiteInfo& site, const SatSample& s) const;
+    // The site's obstructions projected once per level-3 run, so that the per-sample test does not
+    // project every vertex again; false (use the site's own test) when they do not fit the room
+    // reserved at construction.
+    bool ProjectObstructions(const SiteInfo& site);
+    bool BehindProjectedObstruction(int32_t x, int32_t y) const;
     // Adds one satellite's row to the normal matrix; clock column `clock` (0 or 1).
     void AddRow(const SatSample& s, const double site[3], int positionParameters, int clock);
 
@@ -137,6 +142,17 @@ private:
     int32_t loadState_ = 0;
     int32_t mode_ = 0;           // 1 = 2-D, 0 = 3-D
     int32_t obstructionsOn_ = 0; // 1 = apply the site's obstructions
+
+    struct GridPoint {
+        int32_t x = 0, y = 0;
+    };
+    struct ProjectedOutline {
+        int32_t first = 0, count = 0; // in projectedVertices_
+        int32_t minX = 0, maxX = 0, minY = 0, maxY = 0;
+    };
+    std::vector<GridPoint> projectedVertices_; // capacity reserved at construction, never grown
+    std::vector<ProjectedOutline> projectedOutlines_;
+    bool useProjected_ = false;
 };
 
 // Inverts the size x size symmetric matrix (row-major, row length = size) in place by an LDL^T

@@ -1,8 +1,10 @@
 // Levels 2 and 3 of the recalculation: azimuth/elevation at the site, the visibility of every
 // satellite per sample, and the DOP of the satellites usable over each step.
+#include <algorithm>
 #include <cmath>
 
 #include "engine/calculator.h"
+#include "sites/obstruction.h"
 #include "sites/siteinfo.h"
 
 namespace {
@@ -62,7 +64,71 @@ bool Calculator::PassesVisibilityTest(const SiteInfo& site, const SatSample& s) 
         return true;
     const point<double> direction(static_cast<float>(s.elevation * kRadToDeg),
                                   static_cast<float>(s.azimuth * kRadToDeg));
+    if (useProjected_) {
+        const IntPoint p = ProjectForContainment(direction);
+        return !BehindProjectedObstruction(p.x, p.y);
+    }
     return site.FindObstruction(direction) < 0;
+}
+
+bool Calculator::ProjectObstructions(const SiteInfo& site) {
+    projectedVertices_.clear();
+    projectedOutlines_.clear();
+    // The lists' cursors are only for walking them, as the site's own test does.
+    auto& outlines = const_cast<AList<Obstruction>&>(site.obstructions);
+    if (!outlines.First())
+        return true;
+    do {
+        auto& outline = *outlines.Current();
+        // Fewer than two vertices contain nothing; such an outline cannot hide a direction.
+        if (outline.Count() < 2 || !outline.First())
+            continue;
+        if (projectedOutlines_.size() == projectedOutlines_.capacity() ||
+            projectedVertices_.size() + static_cast<size_t>(outline.Count()) > projectedVertices_.capacity())
+            return false;
+        ProjectedOutline o;
+        o.first = static_cast<int32_t>(projectedVertices_.size());
+        do {
+            const IntPoint q = ProjectForContainment(*outline.Current());
+            projectedVertices_.push_back({q.x, q.y});
+        } while (outline.Next());
+        o.count = static_cast<int32_t>(projectedVertices_.size()) - o.first;
+        const GridPoint& v0 = projectedVertices_[static_cast<size_t>(o.first)];
+        o.minX = o.maxX = v0.x;
+        o.minY = o.maxY = v0.y;
+        for (int32_t i = 0; i < o.count; ++i) {
+            const GridPoint& v = projectedVertices_[static_cast<size_t>(o.first + i)];
+            o.minX = std::min(o.minX, v.x);
+            o.maxX = std::max(o.maxX, v.x);
+            o.minY = std::min(o.minY, v.y);
+            o.maxY = std::max(o.maxY, v.y);
+        }
+        projectedOutlines_.push_back(o);
+    } while (outlines.Next());
+    return true;
+}
+
+// The obstruction test on the pre-projected outlines: the same bounding-box rule and even-odd test
+// at the pixel centre as Obstruction::Contains, so the answers are the site's own.
+bool Calculator::BehindProjectedObstruction(int32_t x, int32_t y) const {
+    for (const ProjectedOutline& o : projectedOutlines_) {
+        if (x < o.minX || x >= o.maxX || y < o.minY || y >= o.maxY)
+            continue;
+        const GridPoint* poly = projectedVertices_.data() + o.first;
+        const double cx = x + 0.5, cy = y + 0.5;
+        bool inside = false;
+        for (int32_t i = 0, j = o.count - 1; i < o.count; j = i++) {
+            const double xi = poly[i].x, yi = poly[i].y, xj = poly[j].x, yj = poly[j].y;
+            if ((yi > cy) != (yj > cy)) {
+                const double xCross = xj + (cy - yj) * (xi - xj) / (yi - yj);
+                if (cx < xCross)
+                    inside = !inside;
+            }
+        }
+        if (inside)
+            return true;
+    }
+    return false;
 }
 
 void Calculator::AddRow(const SatSample& s, const double site[3], int positionParameters, int clock) {
@@ -98,6 +164,7 @@ void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
         for (int c = 0; c < 3; ++c)
             localFrame_[r][c] = frame[r][c];
     const int p = mode_ == 1 ? 2 : 3;
+    useProjected_ = obstructionsOn_ != 0 && ProjectObstructions(site);
 
     if (sampleCount_ > 0) {
         for (int j = 0; j < kSatellites; ++j) {
