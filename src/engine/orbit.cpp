@@ -26,19 +26,22 @@ double EccentricAnomaly(double m, double e) {
     return ea;
 }
 
-// True anomaly from the eccentric anomaly, in -pi/2 .. 3pi/2; root = sqrt(1 - e^2).
-double TrueAnomaly(double ea, double e, double root) {
-    const double denominator = 1.0 - e * std::cos(ea);
-    const double s = root * std::sin(ea) / denominator;
-    const double c = (std::cos(ea) - e) / denominator;
-    double nu = std::atan(s / c);
-    if (c < 0)
-        nu += kPi;
-    return nu;
+// Argument of latitude (cos u, sin u) from the eccentric anomaly and the argument of perigee w,
+// without forming the true anomaly v: its cosine and sine are (cos E - e) / (1 - e cos E) and
+// sqrt(1 - e^2) sin E / (1 - e cos E), whose squares sum to 1, and u = v + w. The same angle as
+// atan(s / c) (+ pi when c < 0) up to rounding; `radius` gets 1 - e cos E.
+void ArgumentOfLatitude(double ea, double e, double root, double cosW, double sinW, double& cu, double& su,
+                        double& radius) {
+    const double sinE = std::sin(ea), cosE = std::cos(ea);
+    radius = 1.0 - e * cosE;
+    const double s = root * sinE / radius;
+    const double c = (cosE - e) / radius;
+    cu = c * cosW - s * sinW;
+    su = s * cosW + c * sinW;
 }
 
-void ToEarthFixed(double r, double u, double node, double cosI, double sinI, float& x, float& y, float& z) {
-    const double cu = std::cos(u), su = std::sin(u);
+void ToEarthFixed(double r, double cu, double su, double node, double cosI, double sinI, float& x, float& y,
+                  float& z) {
     const double cn = std::cos(node), sn = std::sin(node);
     x = static_cast<float>(r * (cu * cn - su * sn * cosI));
     y = static_cast<float>(r * (cu * sn + su * cn * cosI));
@@ -56,6 +59,12 @@ GpsOrbitTerms PrepareGpsOrbit(const GpsAlmanacRecord& rec) {
     const double inclination = static_cast<double>(rec.i) * kPi;
     t.cosI = std::cos(inclination);
     t.sinI = std::sin(inclination);
+    t.cosW = std::cos(rec.omega * kPi);
+    t.sinW = std::sin(rec.omega * kPi);
+    t.m0 = rec.m0 * kPi;
+    t.node0 = rec.omega0 * kPi;
+    t.nodeRate = static_cast<double>(rec.omegaDot) * kPi - kOmegaEarth;
+    t.nodeAtToa = kOmegaEarth * static_cast<double>(rec.toa);
     return t;
 }
 
@@ -64,13 +73,13 @@ int GpsPosition(const GpsAlmanacRecord& rec, const GpsOrbitTerms& t, int32_t wee
     const double e = rec.e;
     const double toa = rec.toa;
     const double tk = static_cast<double>(week - rec.week) * kSecondsPerWeekD + secondsOfWeek - toa;
-    const double m = rec.m0 * kPi + t.n * tk;
+    const double m = t.m0 + t.n * tk;
     const double ea = EccentricAnomaly(m, e);
-    const double u = TrueAnomaly(ea, e, t.root) + rec.omega * kPi;
-    const double r = t.a * (1.0 - e * std::cos(ea));
-    const double node =
-        rec.omega0 * kPi + (static_cast<double>(rec.omegaDot) * kPi - kOmegaEarth) * tk - kOmegaEarth * toa;
-    ToEarthFixed(r, u, node, t.cosI, t.sinI, x, y, z);
+    double cu, su, radius;
+    ArgumentOfLatitude(ea, e, t.root, t.cosW, t.sinW, cu, su, radius);
+    const double r = t.a * radius;
+    const double node = t.node0 + t.nodeRate * tk - t.nodeAtToa;
+    ToEarthFixed(r, cu, su, node, t.cosI, t.sinI, x, y, z);
     return 1;
 }
 
@@ -87,7 +96,7 @@ double GlonassMeanMotion(const GlonassAlmanacRecord& rec, double dt) {
 
 double GlonassSemiMajorAxis(const GlonassAlmanacRecord& rec, double dt) {
     const double n = GlonassMeanMotion(rec, dt);
-    return std::pow(kMuGlonass / n / n, 1.0 / 3.0);
+    return std::cbrt(kMuGlonass / n / n);
 }
 
 GlonassOrbitTerms PrepareGlonassOrbit(const GlonassAlmanacRecord& rec) {
@@ -109,23 +118,27 @@ int GlonassPosition(const GlonassAlmanacRecord& rec, const GlonassOrbitTerms& t,
     if (dt < -kHalfCycle)
         dt += kFourYearCycle;
     const double n = GlonassMeanMotion(rec, dt);
-    const double a = std::pow(kMuGlonass / n / n, 1.0 / 3.0);
-    const double k = std::pow(kAeGlonass / a, 3.5);
+    const double a = std::cbrt(kMuGlonass / n / n);
+    const double ratio = kAeGlonass / a;
+    const double k = ratio * ratio * ratio * std::sqrt(ratio); // (aE / a)^3.5
     const double ci = t.cosI;
     const double nodeRate = kNodeRegression * k * ci / kSecondsPerDayD / 180.0;
     const double perigeeRate = kPerigeeRotation * k * (5.0 * ci * ci - 1.0) / kSecondsPerDayD / 180.0;
     const double omegaT = perigeeRate * dt + rec.omega;
-    // Mean anomaly of the ascending node, which lies at true anomaly -omegaT.
+    // Mean anomaly of the ascending node, which lies at true anomaly theta = -omegaT.
     const double theta = -omegaT * kPi;
-    const double q = 1.0 + e * std::cos(theta);
-    const double eNode = std::atan2(t.root * std::sin(theta) / q, (std::cos(theta) + e) / q);
-    const double mNode = eNode - e * std::sin(eNode);
+    const double sinT = std::sin(theta), cosT = std::cos(theta);
+    const double q = 1.0 + e * cosT;
+    const double sinNode = t.root * sinT / q; // sine of the node's eccentric anomaly
+    const double eNode = std::atan2(sinNode, (cosT + e) / q);
+    const double mNode = eNode - e * sinNode;
     const double m = n * dt + mNode;
     const double ea = EccentricAnomaly(m, e);
-    const double u = TrueAnomaly(ea, e, t.root) + omegaT * kPi;
-    const double r = a * (1.0 - e * std::cos(ea));
+    double cu, su, radius;
+    ArgumentOfLatitude(ea, e, t.root, cosT, -sinT, cu, su, radius); // perigee at -theta
+    const double r = a * radius;
     const double node = rec.lambda * kPi + (nodeRate * kPi - kOmegaEarth) * dt;
-    ToEarthFixed(r, u, node, t.cosI, t.sinI, x, y, z);
+    ToEarthFixed(r, cu, su, node, t.cosI, t.sinI, x, y, z);
     return 1;
 }
 

@@ -27,6 +27,11 @@ struct GpsOrbitTerms {
     double a = 0, n = 0; // semi-major axis (m), mean motion (rad/s)
     double root = 0;     // sqrt(1 - e^2)
     double cosI = 0, sinI = 0;
+    double cosW = 0, sinW = 0; // argument of perigee
+    double m0 = 0;             // mean anomaly at toa, rad
+    double node0 = 0;          // node at the weekly epoch, rad
+    double nodeRate = 0;       // Earth-fixed node rate, rad/s
+    double nodeAtToa = 0;      // Earth rotation since the weekly epoch at toa, rad
 };
 struct GlonassOrbitTerms {
     double cosI = 0, sinI = 0;
