@@ -18,21 +18,38 @@ constexpr double kFourYearCycle = 126230400.0;  // four-year cycle, s (1461 days
 constexpr double kNodeRegression = -10.0;       // J2 node regression coefficient, deg/day
 constexpr double kPerigeeRotation = 5.0;        // J2 perigee rotation coefficient, deg/day
 
-// Two rounds of fixed-point iteration: enough for e <= 0.03 at planning accuracy.
-double EccentricAnomaly(double m, double e) {
-    double ea = m;
-    ea = m + e * std::sin(ea);
-    ea = m + e * std::sin(ea);
-    return ea;
+// sin and cos of m + d from those of m, for the small shifts d = e sin E of the Kepler iteration:
+// the shift's own sine and cosine by their series, exact to rounding for |d| <= 0.05.
+void SinCosShifted(double m, double sinM, double cosM, double d, double& s, double& c) {
+    if (!(std::fabs(d) <= 0.05)) {
+        s = std::sin(m + d);
+        c = std::cos(m + d);
+        return;
+    }
+    const double d2 = d * d;
+    const double sd = d * (1.0 - d2 / 6.0 * (1.0 - d2 / 20.0 * (1.0 - d2 / 42.0 * (1.0 - d2 / 72.0))));
+    const double cd =
+        1.0 - d2 / 2.0 * (1.0 - d2 / 12.0 * (1.0 - d2 / 30.0 * (1.0 - d2 / 56.0 * (1.0 - d2 / 90.0))));
+    s = sinM * cd + cosM * sd;
+    c = cosM * cd - sinM * sd;
+}
+
+// Eccentric anomaly by two rounds of fixed-point iteration (enough for e <= 0.03 at planning
+// accuracy), E = M, E = M + e sin E twice; answers sin E and cos E of the last round, worked out from
+// one sincos of M.
+void EccentricAnomaly(double m, double e, double& sinE, double& cosE) {
+    const double sinM = std::sin(m), cosM = std::cos(m);
+    double sin1, cos1;
+    SinCosShifted(m, sinM, cosM, e * sinM, sin1, cos1);
+    SinCosShifted(m, sinM, cosM, e * sin1, sinE, cosE);
 }
 
 // Argument of latitude (cos u, sin u) from the eccentric anomaly and the argument of perigee w,
 // without forming the true anomaly v: its cosine and sine are (cos E - e) / (1 - e cos E) and
 // sqrt(1 - e^2) sin E / (1 - e cos E), whose squares sum to 1, and u = v + w. The same angle as
 // atan(s / c) (+ pi when c < 0) up to rounding; `radius` gets 1 - e cos E.
-void ArgumentOfLatitude(double ea, double e, double root, double cosW, double sinW, double& cu, double& su,
-                        double& radius) {
-    const double sinE = std::sin(ea), cosE = std::cos(ea);
+void ArgumentOfLatitude(double sinE, double cosE, double e, double root, double cosW, double sinW, double& cu,
+                        double& su, double& radius) {
     radius = 1.0 - e * cosE;
     const double s = root * sinE / radius;
     const double c = (cosE - e) / radius;
@@ -74,9 +91,9 @@ int GpsPosition(const GpsAlmanacRecord& rec, const GpsOrbitTerms& t, int32_t wee
     const double toa = rec.toa;
     const double tk = static_cast<double>(week - rec.week) * kSecondsPerWeekD + secondsOfWeek - toa;
     const double m = t.m0 + t.n * tk;
-    const double ea = EccentricAnomaly(m, e);
-    double cu, su, radius;
-    ArgumentOfLatitude(ea, e, t.root, t.cosW, t.sinW, cu, su, radius);
+    double sinE, cosE, cu, su, radius;
+    EccentricAnomaly(m, e, sinE, cosE);
+    ArgumentOfLatitude(sinE, cosE, e, t.root, t.cosW, t.sinW, cu, su, radius);
     const double r = t.a * radius;
     const double node = t.node0 + t.nodeRate * tk - t.nodeAtToa;
     ToEarthFixed(r, cu, su, node, t.cosI, t.sinI, x, y, z);
@@ -133,9 +150,9 @@ int GlonassPosition(const GlonassAlmanacRecord& rec, const GlonassOrbitTerms& t,
     const double eNode = std::atan2(sinNode, (cosT + e) / q);
     const double mNode = eNode - e * sinNode;
     const double m = n * dt + mNode;
-    const double ea = EccentricAnomaly(m, e);
-    double cu, su, radius;
-    ArgumentOfLatitude(ea, e, t.root, cosT, -sinT, cu, su, radius); // perigee at -theta
+    double sinE, cosE, cu, su, radius;
+    EccentricAnomaly(m, e, sinE, cosE);
+    ArgumentOfLatitude(sinE, cosE, e, t.root, cosT, -sinT, cu, su, radius); // perigee at -theta
     const double r = a * radius;
     const double node = rec.lambda * kPi + (nodeRate * kPi - kOmegaEarth) * dt;
     ToEarthFixed(r, cu, su, node, t.cosI, t.sinI, x, y, z);

@@ -65,6 +65,8 @@ bool Calculator::PassesVisibilityTest(const SiteInfo& site, const SatSample& s) 
     const point<double> direction(static_cast<float>(s.elevation * kRadToDeg),
                                   static_cast<float>(s.azimuth * kRadToDeg));
     if (useProjected_) {
+        if (projectedOutlines_.empty())
+            return true;
         const IntPoint p = ProjectForContainment(direction);
         return !BehindProjectedObstruction(p.x, p.y);
     }
