@@ -152,6 +152,7 @@ private:
     };
     std::vector<GridPoint> projectedVertices_; // capacity reserved at construction, never grown
     std::vector<ProjectedOutline> projectedOutlines_;
+    double projectedNearest_ = 0, projectedFarthest_ = 0; // distances of the boxes from the zenith
     bool useProjected_ = false;
 };
 

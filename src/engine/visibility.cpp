@@ -67,6 +67,12 @@ bool Calculator::PassesVisibilityTest(const SiteInfo& site, const SatSample& s) 
     if (useProjected_) {
         if (projectedOutlines_.empty())
             return true;
+        // The projected point lies within sqrt 2 inside the circle of radius r (its coordinates are
+        // truncated toward zero): when that ring misses every box, no outline can hold it.
+        const double r =
+            static_cast<double>((1.0L - static_cast<long double>(direction.x) * (1.0L / 90.0L)) * 100.0L);
+        if (r < projectedNearest_ - 1e-6 || r - 1.5 > projectedFarthest_)
+            return true;
         const IntPoint p = ProjectForContainment(direction);
         return !BehindProjectedObstruction(p.x, p.y);
     }
@@ -106,6 +112,16 @@ bool Calculator::ProjectObstructions(const SiteInfo& site) {
             o.maxY = std::max(o.maxY, v.y);
         }
         projectedOutlines_.push_back(o);
+        // nearest and farthest points of the box from the origin
+        const double nx = o.minX > 0 ? o.minX : o.maxX < 0 ? -o.maxX : 0;
+        const double ny = o.minY > 0 ? o.minY : o.maxY < 0 ? -o.maxY : 0;
+        const double fx = std::max(std::abs(o.minX), std::abs(o.maxX));
+        const double fy = std::max(std::abs(o.minY), std::abs(o.maxY));
+        const double nearest = std::hypot(nx, ny), farthest = std::hypot(fx, fy);
+        if (projectedOutlines_.size() == 1 || nearest < projectedNearest_)
+            projectedNearest_ = nearest;
+        if (projectedOutlines_.size() == 1 || farthest > projectedFarthest_)
+            projectedFarthest_ = farthest;
     } while (outlines.Next());
     return true;
 }
