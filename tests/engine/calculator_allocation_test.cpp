@@ -1,0 +1,94 @@
+// Recalculate allocates nothing: every operator new of this test program is counted while it runs.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+
+#include "almanac_fixture.h"
+#include "engine/calculator.h"
+#include "sites/siteinfo.h"
+
+namespace {
+long g_allocations = 0;
+bool g_counting = false;
+
+void* Allocate(std::size_t size) {
+    if (g_counting)
+        ++g_allocations;
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+} // namespace
+
+// The plain forms, all on malloc/free so that every pair matches.
+void* operator new(std::size_t size) {
+    return Allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return Allocate(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return Allocate(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& t) noexcept {
+    return operator new(size, t);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+
+TEST(CalculatorAllocation, RecalculateAtEveryLevelAllocatesNothing) {
+    almanac_fixture::TempDir dir;
+    SiteInfo site(48, 11, 500, "s", "", 1);
+    for (int i = 0; i < 10; ++i) {
+        Obstruction o;
+        for (int v = 0; v < 15; ++v)
+            o.Add(point<double>(v % 2 ? 20 : 0, 36 * i + 2 * v));
+        site.obstructions.Add(o);
+    }
+    Calculator c;
+    ASSERT_EQ(c.SetTimeStep(300), 1);
+    c.LoadAlmanac(dir.Write("a", almanac_fixture::FullAlmanac().b));
+    c.SetElevationMask(0.1f);
+    const PlanInterval inside(10, 3, 2026, 22, 0, 2, 0), outside(11, 3, 2026, 6, 0, 9, 0);
+    ASSERT_EQ(c.Recalculate(site, inside, 1), 1);
+    long counted = 0;
+    for (int level : {1, 2, 3, 4}) {
+        for (const PlanInterval* interval : {&inside, &outside}) {
+            g_allocations = 0;
+            g_counting = true;
+            const int done = c.Recalculate(site, *interval, level);
+            g_counting = false;
+            EXPECT_EQ(done, 1);
+            EXPECT_EQ(g_allocations, 0) << "level " << level;
+            counted += g_allocations;
+        }
+    }
+    // The counter does see allocations.
+    g_counting = true;
+    delete new SiteInfo(site);
+    g_counting = false;
+    EXPECT_GT(g_allocations, 0);
+    EXPECT_EQ(counted, 0);
+    EXPECT_GT(c.solutionFlag()[10], 0);
+}
