@@ -9,12 +9,12 @@ if(NOT Qt6_FOUND)
 endif()
 
 file(GLOB TAVRIN_GUI_SOURCES CONFIGURE_DEPENDS
-    src/app/*.cpp src/views/*.cpp src/engine/ui/*.cpp src/sites/ui/*.cpp src/config/ui/*.cpp
+    src/app/*.cpp src/views/ui/*.cpp src/engine/ui/*.cpp src/sites/ui/*.cpp src/config/ui/*.cpp
     src/reports/ui/*.cpp)
 list(FILTER TAVRIN_GUI_SOURCES EXCLUDE REGEX "/src/app/main\\.cpp$")
 add_library(tavrin_gui STATIC ${TAVRIN_GUI_SOURCES})
 set_target_properties(tavrin_gui PROPERTIES AUTOMOC ON)
-target_link_libraries(tavrin_gui PUBLIC tavrin_core Qt6::Widgets Qt6::PrintSupport Qt6::Svg)
+target_link_libraries(tavrin_gui PUBLIC tavrin_views tavrin_core Qt6::Widgets Qt6::PrintSupport Qt6::Svg)
 target_compile_options(tavrin_gui PRIVATE ${TAVRIN_WARNINGS})
 
 # Icons and help pages, compiled in.
@@ -45,7 +45,7 @@ endif()
 enable_testing()
 find_package(GTest REQUIRED)
 include(GoogleTest)
-file(GLOB TAVRIN_GUI_TESTS CONFIGURE_DEPENDS tests/app/*.cpp tests/views/*.cpp tests/sites/ui/*.cpp
+file(GLOB TAVRIN_GUI_TESTS CONFIGURE_DEPENDS tests/app/*.cpp tests/views/ui/*.cpp tests/sites/ui/*.cpp
     tests/config/ui/*.cpp tests/reports/ui/*.cpp)
 find_package(Qt6 COMPONENTS Test QUIET)
 if(TAVRIN_GUI_TESTS AND TARGET Qt6::Test)
