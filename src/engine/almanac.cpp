@@ -1,5 +1,7 @@
 #include "engine/almanac.h"
 
+#include "engine/safefile.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -219,34 +221,8 @@ std::vector<uint8_t> EncodeAlmanac(const GpsAlmanac* gps, const GlonassAlmanac* 
 }
 
 bool WriteAlmanacFile(const std::string& path, const GpsAlmanac* gps, const GlonassAlmanac* glonass) {
-    namespace fs = std::filesystem;
     const std::vector<uint8_t> image = EncodeAlmanac(gps, glonass);
-    if (image.empty() || path.empty())
+    if (image.empty())
         return false;
-    std::error_code ec;
-    if (fs::is_directory(path, ec))
-        return false;
-    fs::path target, temp;
-    try {
-        target = path;
-        std::string name = ".";
-        name += target.filename().string();
-        name += ".tmp";
-        temp = (target.has_parent_path() ? target.parent_path() : fs::path(".")) / name;
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    bool ok = false;
-    if (std::FILE* f = std::fopen(temp.c_str(), "wb")) {
-        ok = std::fwrite(image.data(), 1, image.size(), f) == image.size();
-        ok = std::fflush(f) == 0 && ok;
-        ok = std::fclose(f) == 0 && ok;
-    }
-    if (ok) {
-        fs::rename(temp, target, ec);
-        ok = !ec;
-    }
-    if (!ok)
-        fs::remove(temp, ec);
-    return ok;
+    return WriteFileSafely(path, std::string(image.begin(), image.end()));
 }

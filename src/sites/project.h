@@ -1,0 +1,42 @@
+// A site list: the document of the program, an ordered list of sites with one of them current.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "sites/aheapmass.h"
+#include "sites/alist.h"
+#include "sites/siteinfo.h"
+
+class project {
+public:
+    std::string path;      // full path of the site list file; not cut to any length
+    char signature[8]{};   // the first seven bytes read from the file, empty for a new list
+    AList<SiteInfo> sites; // in file order
+    AHeapMass<int> selection{10, 10};
+    int16_t currentIndex = 0;
+    char currentName[21]{};
+    int32_t loadFailed = 0;
+    uint8_t modified = 0;
+
+    // A new, unsaved list holding one default site, under a free name in the program home.
+    project();
+    // A list read from either file format; loadFailed is set when nothing could be read.
+    explicit project(const std::string& path);
+    project(const project&) = default;
+    project& operator=(const project&) = default;
+
+    // 1 for the current format, 0 for the old one, -1 when unreadable or neither.
+    static int FileFormat(const std::string& path);
+    // Writes the whole list in the current format; the previous file survives any failure.
+    bool Save(const std::string& path) const;
+
+    // The current site; the first one when the stored index is outside the list.
+    SiteInfo* CurrentSite();
+    // The list as the bytes Save writes.
+    std::string Image() const;
+
+private:
+    bool ReadNewFormat(std::istream& in);
+    bool ReadOldFormat(std::istream& in, uintmax_t length);
+};

@@ -1,0 +1,299 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <csignal>
+#include <cstdlib>
+#include <sys/resource.h>
+
+#include "sitelist_fixture.h"
+#include "sites/project.h"
+
+using namespace fixture;
+
+namespace {
+
+std::vector<point<double>> VerticesOf(project& list, int site, int outline) {
+    return list.sites.GetAt(site)->obstructions.GetAt(outline)->Vertices();
+}
+
+TEST(SiteList, NewFormatReadsEveryFieldAndIgnoresSignatureCase) {
+    TempDir dir("newfmt");
+    const std::string path = dir.File("a.spl");
+    WriteFile(path,
+              NewFile(1,
+                      {NewSite("Alpha", "first", 48.5, -123.25, 15.5, -8.0f),
+                       NewSite("Beta", "second", -33.9, 151.2, 58.0, 10.0f,
+                               {{{0, 10}, {20, 30}, {0, 50}}, {{5, 300}, {30, 320}, {5, 340}, {5, 300}}})},
+                      "sitelst"));
+    EXPECT_EQ(project::FileFormat(path), 1);
+    project list(path);
+    ASSERT_EQ(list.loadFailed, 0);
+    ASSERT_EQ(list.sites.Count(), 2);
+    EXPECT_EQ(list.currentIndex, 1);
+    EXPECT_STREQ(list.currentName, "Beta");
+    EXPECT_STREQ(list.signature, "sitelst");
+    const SiteInfo& b = *list.sites.GetAt(1);
+    EXPECT_STREQ(b.description, "second");
+    EXPECT_EQ(b.latitude, -33.9);
+    EXPECT_EQ(b.longitude, 151.2);
+    EXPECT_EQ(b.altitude, 58.0);
+    EXPECT_EQ(b.gmtOffset, 10.0f);
+    ASSERT_EQ(b.obstructions.Count(), 2);
+    const auto v = VerticesOf(list, 1, 1);
+    ASSERT_EQ(v.size(), 4u);
+    EXPECT_EQ(v[1], (point<double>(30, 320)));
+    ASSERT_EQ(list.selection.Count(), 1);
+    EXPECT_EQ(*list.selection[0], 0);
+
+    // Saving always writes the upper-case signature.
+    ASSERT_TRUE(list.Save(path));
+    EXPECT_EQ(ReadFile(path).substr(0, 7), "SITELST");
+}
+
+TEST(SiteList, NewFormatDamageAndIndexOutsideTheList) {
+    TempDir dir("damage");
+    const std::string path = dir.File("d.spl");
+
+    WriteFile(path, NewFile(0, {}));
+    ASSERT_EQ(ReadFile(path).size(), 9u);
+    EXPECT_NE(project(path).loadFailed, 0);
+
+    // The last site stops inside its obstruction data: the sites before it stay.
+    const std::string third = NewSite("Gamma", "", 1, 2, 3, 0, {{{0, 10}, {20, 30}, {0, 50}}});
+    WriteFile(path, NewFile(0, {NewSite("Alpha", "", 1, 2, 3, 0), NewSite("Beta", "", 4, 5, 6, 1),
+                                third.substr(0, third.size() - 5)}));
+    {
+        project list(path);
+        EXPECT_EQ(list.loadFailed, 0);
+        EXPECT_EQ(list.sites.Count(), 2);
+    }
+
+    for (int16_t stored : {int16_t(2), int16_t(-1), int16_t(300)}) {
+        WriteFile(path, NewFile(stored, {NewSite("Alpha", "", 1, 2, 3, 0), NewSite("Beta", "", 4, 5, 6, 1)}));
+        project list(path);
+        EXPECT_EQ(list.currentIndex, 0) << stored;
+        EXPECT_STREQ(list.currentName, "Alpha") << stored;
+        EXPECT_STREQ(list.CurrentSite()->name, "Alpha") << stored;
+    }
+
+    EXPECT_NE(project(dir.File("missing.spl")).loadFailed, 0);
+    EXPECT_EQ(project::FileFormat(dir.File("missing.spl")), -1);
+    WriteFile(path, "");
+    EXPECT_NE(project(path).loadFailed, 0);
+    EXPECT_EQ(project::FileFormat(path), -1);
+}
+
+TEST(SiteList, NamesInAWindowsCodePageBecomeUtf8) {
+    TempDir dir("cp1252");
+    const std::string path = dir.File("c.spl");
+    WriteFile(path, NewFile(0, {NewSite("Bras\xEDlia", "S\xE3o Paulo", 1, 2, 3, 0)}));
+    project list(path);
+    EXPECT_STREQ(list.sites.GetAt(0)->name, "Bras\xC3\xAD"
+                                            "lia");
+    EXPECT_STREQ(list.sites.GetAt(0)->description, "S\xC3\xA3o Paulo");
+}
+
+TEST(SiteList, OldFormatLengthWindow) {
+    TempDir dir("window");
+    const std::string path = dir.File("o.spl");
+    const std::string records = OldRecord({}) + OldRecord({});
+    const std::string base = OldFile({{"One", 0}, {"Two", 1}}, {records});
+    ASSERT_EQ(base.size(), 2993u);
+    const std::pair<size_t, int> cases[] = {{2992, -1}, {2993, 0}, {3248, 0}, {3249, -1}};
+    for (const auto& [length, format] : cases) {
+        std::string bytes = base;
+        bytes.resize(length, '\0');
+        WriteFile(path, bytes);
+        EXPECT_EQ(project::FileFormat(path), format) << length;
+        EXPECT_EQ(project(path).loadFailed != 0, format < 0) << length;
+    }
+}
+
+TEST(SiteList, OldFormatRecords) {
+    TempDir dir("oldrec");
+    const std::string path = dir.File("o.spl");
+    OldSite south;
+    south.latitude = " 5 3 7 9S";
+    south.longitude = "1203015 0W";
+    south.altitude = "  -12.50";
+    south.gmt = " -3.";
+    south.description = "  padded description\t ";
+    OldSite lowerCase;
+    lowerCase.latitude = "45301501n";
+    OldSite plain;
+    // Entry 0 names slot 5 with the top bit set; slots in any order; slot 1 holds an invalid record.
+    std::vector<std::string> slots(6, OldRecord(plain));
+    slots[5] = OldRecord(south);
+    slots[1] = OldRecord(lowerCase);
+    WriteFile(
+        path,
+        OldFile({{"  South\t", 0x85}, {"Lower", 1}, {"Bras\xEDlia", 0}, {"P2", 2}, {"P3", 3}, {"P4", 4}},
+                slots));
+    ASSERT_EQ(project::FileFormat(path), 0);
+    project list(path);
+    ASSERT_EQ(list.loadFailed, 0);
+    ASSERT_EQ(list.sites.Count(), 5);
+    EXPECT_EQ(list.currentIndex, 0);
+    const SiteInfo& s = *list.sites.GetAt(0);
+    EXPECT_STREQ(s.name, "South");
+    EXPECT_STREQ(s.description, "padded description");
+    EXPECT_NEAR(s.latitude, -(5 + 3 / 60.0 + 7 / 3600.0 + 9 / 360000.0), 1e-12);
+    EXPECT_NEAR(s.longitude, -(120 + 30 / 60.0 + 15 / 3600.0), 1e-12);
+    EXPECT_EQ(s.altitude, -12.5);
+    EXPECT_EQ(s.gmtOffset, -3.0f);
+    const SiteInfo& p = *list.sites.GetAt(1);
+    EXPECT_STREQ(p.name, "Bras\xC3\xAD"
+                         "lia");
+    EXPECT_NEAR(p.latitude, 45 + 30 / 60.0 + 15.01 / 3600.0, 1e-12);
+    EXPECT_EQ(p.longitude, 12.0);
+    EXPECT_EQ(p.altitude, 123.45);
+}
+
+TEST(SiteList, OldFormatMoreThan99Entries) {
+    TempDir dir("many");
+    const std::string path = dir.File("m.spl");
+    std::vector<std::pair<std::string, int>> entries;
+    for (int i = 0; i < 99; ++i)
+        entries.push_back({"S" + std::to_string(i), i});
+    const int count = 120; // the count byte says more than the directory can hold
+    std::string bytes = OldFile(entries, {}, count);
+    for (int i = 0; i < count; ++i)
+        bytes += OldRecord({});
+    WriteFile(path, bytes);
+    project list(path);
+    ASSERT_EQ(list.loadFailed, 0);
+    EXPECT_EQ(list.sites.Count(), 99);
+    EXPECT_STREQ(list.sites.GetAt(98)->name, "S98");
+}
+
+TEST(SiteList, OldOutlinesAreClosed) {
+    TempDir dir("closing");
+    const std::string path = dir.File("c.spl");
+    OldSite site;
+    site.outlines = {{0, {{90, 0}, {100, 20}, {100, 0}}},
+                     {1, {{90, 0}, {100, 20}, {100, 0}}},
+                     {0, {{350, 0}, {355, 10}, {10, 0}}}, // the shorter way runs through north
+                     {0, {{40, 0}, {50, 10}, {40, 0}}}};  // already closed
+    WriteFile(path, OldFile({{"Closing", 0}}, {OldRecord(site)}));
+    project list(path);
+    ASSERT_EQ(list.loadFailed, 0);
+    ASSERT_EQ(list.sites.GetAt(0)->obstructions.Count(), 4);
+
+    const auto horizon = VerticesOf(list, 0, 0);
+    const double expected[] = {98.3333333, 96.6666667, 95, 93.3333333, 91.6666667};
+    ASSERT_EQ(horizon.size(), 3u + 5u + 1u);
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(horizon[3 + k].x, 0.0);
+        EXPECT_NEAR(horizon[3 + k].y, expected[k], 1e-6);
+    }
+    EXPECT_EQ(horizon.back(), (point<double>(0, 90)));
+
+    const auto straight = VerticesOf(list, 0, 1);
+    ASSERT_EQ(straight.size(), 4u);
+    EXPECT_EQ(straight.back(), (point<double>(0, 90)));
+
+    // From 10 toward 350 through 0: 20 degrees in 11 steps of +20/11 taken downwards and wrapped.
+    const auto north = VerticesOf(list, 0, 2);
+    ASSERT_EQ(north.size(), 3u + 10u + 1u);
+    EXPECT_NEAR(north[3].y, 10 - 20.0 / 11, 1e-9);
+    EXPECT_NEAR(north[8].y, 10 - 6 * 20.0 / 11 + 360, 1e-9);
+    for (const auto& v : north)
+        EXPECT_TRUE(v.y >= 0 && v.y < 360);
+
+    EXPECT_EQ(VerticesOf(list, 0, 3).size(), 3u);
+}
+
+TEST(SiteList, OldObstructionCounts) {
+    TempDir dir("counts");
+    const std::string path = dir.File("c.spl");
+    OldSite emptyFirst;
+    emptyFirst.outlines = {{0, {}}, {1, {{10, 5}, {20, 10}, {30, 5}}}};
+    OldSite tooMany;
+    tooMany.outlines = {{1, {{10, 5}, {20, 10}, {30, 5}}}};
+    tooMany.outlineCount = 11;
+    WriteFile(path, OldFile({{"Empty", 0}, {"Many", 1}}, {OldRecord(emptyFirst), OldRecord(tooMany)}));
+    project list(path);
+    ASSERT_EQ(list.sites.Count(), 2);
+    EXPECT_EQ(list.sites.GetAt(0)->obstructions.Count(), 0); // a vertex count of 0 ends them
+    EXPECT_EQ(list.sites.GetAt(1)->obstructions.Count(), 0); // more than ten count as none
+}
+
+TEST(SiteList, OldFileSurvivesLoadSaveLoad) {
+    TempDir dir("roundtrip");
+    const std::string oldPath = dir.File("old.spl");
+    const std::string newPath = dir.File("new.spl");
+    OldSite a;
+    a.outlines = {{0, {{90, 0}, {100, 20}, {100, 0}}}, {1, {{200, 3}, {210, 40}, {220, 3}}}};
+    OldSite b;
+    b.latitude = "12345678S";
+    b.longitude = "1230000 0W";
+    WriteFile(oldPath, OldFile({{"Alpha", 1}, {"Beta", 0}}, {OldRecord(b), OldRecord(a)}));
+    project first(oldPath);
+    ASSERT_EQ(first.loadFailed, 0);
+    ASSERT_TRUE(first.Save(newPath));
+    EXPECT_EQ(project::FileFormat(newPath), 1);
+    project second(newPath);
+    ASSERT_EQ(second.loadFailed, 0);
+    ASSERT_EQ(second.sites.Count(), first.sites.Count());
+    for (int i = 0; i < first.sites.Count(); ++i) {
+        const SiteInfo& x = *first.sites.GetAt(i);
+        const SiteInfo& y = *second.sites.GetAt(i);
+        EXPECT_STREQ(x.name, y.name);
+        EXPECT_STREQ(x.description, y.description);
+        EXPECT_EQ(x.ChangeMask(y), 0) << i; // position, offset and every vertex
+        EXPECT_EQ(x.obstructions.Count(), y.obstructions.Count());
+    }
+    EXPECT_EQ(second.sites.GetAt(0)->obstructions.Count(), 2);
+    EXPECT_EQ(second.Image(), first.Image());
+}
+
+TEST(SiteList, NewListTakesTheNextFreeName) {
+    TempDir dir("home");
+    const char* previous = std::getenv("TAVRIN_HOME");
+    const std::string saved = previous ? previous : "";
+    setenv("TAVRIN_HOME", dir.Path().c_str(), 1);
+    WriteFile(dir.File("proj0001.SPL"), "x");
+    WriteFile(dir.File("proj0002.SPL"), "x");
+    project list;
+    EXPECT_EQ(list.path, dir.File("proj0003.SPL"));
+    ASSERT_EQ(list.sites.Count(), 1);
+    EXPECT_STREQ(list.currentName, "new site");
+    EXPECT_EQ(list.sites.GetAt(0)->latitude, 0.0);
+    EXPECT_FALSE(std::filesystem::exists(list.path)); // nothing written until saved
+    if (previous)
+        setenv("TAVRIN_HOME", saved.c_str(), 1);
+    else
+        unsetenv("TAVRIN_HOME");
+}
+
+// A save that fails part-way (here: the file size limit) must leave the previous file as it was.
+TEST(SiteList, FailedSaveKeepsThePreviousFile) {
+    TempDir dir("fault");
+    const std::string path = dir.File("keep.spl");
+    WriteFile(path, NewFile(0, {NewSite("Kept", "", 1, 2, 3, 0)}));
+    const std::string before = ReadFile(path);
+
+    project big(path);
+    for (int i = 0; i < 200; ++i)
+        big.sites.Add(SiteInfo(i, i, i, "Filler", "a site to make the list long", 0));
+    ASSERT_GT(big.Image().size(), 3 * 4096u);
+
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 6000; // the second piece of the write fails
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved = big.Save(path);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(ReadFile(path), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1); // no temporary left
+
+    EXPECT_FALSE(big.Save(dir.File("no/such/dir/x.spl")));
+    EXPECT_FALSE(big.Save(dir.Path()));
+}
+
+} // namespace
