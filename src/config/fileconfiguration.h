@@ -1,0 +1,41 @@
+// The user's settings between runs: the 632-byte configuration file and its image in memory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+inline constexpr int kConfigurationFileSize = 632;
+
+class fileConfiguration {
+public:
+    // Stored byte for byte, little-endian, in this order.
+    char signature[80]{};
+    int32_t mode3D = 1;
+    int32_t fiveMinuteStep = 0;
+    int32_t cutOffAngle = 15;
+    int32_t useObstructions = 1;
+    int32_t showTimeBar = 1;
+    int32_t gpsEnabled = 1;
+    int32_t glonassEnabled = 1;
+    char almanacPath[520]{};
+    int32_t loadLastAlmanac = 0;
+
+    std::string filePath; // never written to the file
+
+    // Reads `path`; a missing, short or foreign file gives the defaults.
+    explicit fileConfiguration(const std::string& path);
+    // Writes the file when filePath is set; a failed write is ignored.
+    ~fileConfiguration();
+    fileConfiguration(const fileConfiguration&) = delete;
+    fileConfiguration& operator=(const fileConfiguration&) = delete;
+
+    void SetDefaults();
+    // A path that does not fit the 520-byte field is not stored: the previous one stays.
+    void SetAll(int32_t mode3D, int32_t fiveMinuteStep, int32_t cutOffAngle, int32_t useObstructions,
+                int32_t showTimeBar, int32_t gpsEnabled, int32_t glonassEnabled,
+                const std::string& almanacPath, int32_t loadLastAlmanac);
+
+    bool Read();
+    bool Write() const;
+    std::string Image() const; // the 632 bytes Write stores
+};

@@ -1,0 +1,48 @@
+#include "config/transfer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "config/fileconfiguration.h"
+#include "engine/calculator.h"
+#include "engine/changeflags.h"
+
+int OptionsTransfer::CutOffDegrees() const {
+    return std::atoi(cutOff);
+}
+
+void FillOptionsTransfer(const fileConfiguration& config, OptionsTransfer& options) {
+    options.mode2D = config.mode3D ? 0 : 1;
+    options.mode3D = config.mode3D ? 1 : 0;
+    options.step15 = config.fiveMinuteStep ? 0 : 1;
+    options.step5 = config.fiveMinuteStep ? 1 : 0;
+    std::snprintf(options.cutOff, sizeof options.cutOff, "%d", std::clamp(config.cutOffAngle, 0, 89));
+    options.obstructions = config.useObstructions ? 1 : 0;
+    options.loadLastAlmanac = config.loadLastAlmanac ? 1 : 0;
+}
+
+void FillBufferForConfiguration(const fileConfiguration& config, BufferForConfiguration& buffer) {
+    buffer.gps = config.gpsEnabled ? 1 : 0;
+    buffer.glonass = config.glonassEnabled ? 1 : 0;
+    const std::string path = config.almanacPath;
+    const size_t slash = path.find_last_of('/');
+    buffer.directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+int ApplyOptionsToCalculator(const OptionsTransfer& options, Calculator& calculator) {
+    calculator.SetElevationMask(static_cast<float>(options.CutOffDegrees() * 0.017453292519943295));
+    calculator.SetMode(options.mode2D == 1 ? 1 : 0);
+    calculator.SetTimeStep(options.TimeStepSeconds());
+    calculator.SetObstructionsOn(options.obstructions);
+    return ChangeFlags::kCutOff | ChangeFlags::kMode | ChangeFlags::kAlmanac;
+}
+
+void ConfigurationFromWorkingRecords(fileConfiguration& config, const OptionsTransfer& options,
+                                     const BufferForConfiguration& buffer, const CurrentAlmanac& almanac) {
+    // Without a loaded almanac the remembered one stays for the next start.
+    const std::string path = almanac.path.empty() ? std::string(config.almanacPath) : almanac.path;
+    config.SetAll(options.mode3D, options.step5, std::clamp(options.CutOffDegrees(), 0, 89),
+                  options.obstructions, config.showTimeBar, buffer.gps, buffer.glonass, path,
+                  options.loadLastAlmanac);
+}

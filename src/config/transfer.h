@@ -1,0 +1,47 @@
+// The working records the options and satellite configuration dialogs edit, filled from the
+// configuration and handed back to it at exit.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class fileConfiguration;
+class Calculator;
+
+struct OptionsTransfer {
+    uint16_t mode2D = 0;
+    uint16_t mode3D = 1;
+    uint16_t step15 = 1;
+    uint16_t step5 = 0;
+    char cutOff[3] = {'1', '5', 0}; // at most two digits
+    uint16_t obstructions = 1;
+    uint16_t loadLastAlmanac = 0;
+
+    int CutOffDegrees() const; // the decimal value of the text, 0 when empty
+    int TimeStepSeconds() const { return step15 ? 900 : 300; }
+};
+
+struct BufferForConfiguration {
+    std::string almanacs[16]; // the almanac combo box: file names, newest first
+    int almanacCount = 0;
+    int almanacSelection = -1;
+    uint16_t gps = 1;
+    uint16_t glonass = 1;
+    uint16_t satellites[56]{}; // 32 GPS then 24 GLONASS: 0 off, 1 on, 2 no almanac
+    std::string directory;     // the almanac directory, with a trailing separator
+};
+
+struct CurrentAlmanac {
+    std::string path; // the almanac file actually loaded; not cut to any length
+    int status = 0;   // the file status taken when it was loaded
+    bool missing = false;
+};
+
+// Fills the working records from the configuration; the cut-off is clamped into 0..89.
+void FillOptionsTransfer(const fileConfiguration& config, OptionsTransfer& options);
+void FillBufferForConfiguration(const fileConfiguration& config, BufferForConfiguration& buffer);
+// The engine's settings from the records; answers the change flags they set.
+int ApplyOptionsToCalculator(const OptionsTransfer& options, Calculator& calculator);
+// The record from the working state, as the program stores it at exit.
+void ConfigurationFromWorkingRecords(fileConfiguration& config, const OptionsTransfer& options,
+                                     const BufferForConfiguration& buffer, const CurrentAlmanac& almanac);

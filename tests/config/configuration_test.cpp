@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+
+#include "../sites/sitelist_fixture.h"
+#include "config/fileconfiguration.h"
+#include "config/transfer.h"
+#include "engine/calculator.h"
+#include "engine/changeflags.h"
+#include "engine/global.h"
+
+using namespace fixture;
+
+namespace {
+
+int32_t FieldAt(const std::string& bytes, size_t offset) {
+    uint32_t v = 0;
+    for (int k = 3; k >= 0; --k)
+        v = (v << 8) | static_cast<unsigned char>(bytes[offset + k]);
+    return static_cast<int32_t>(v);
+}
+
+// A configuration file as the program writes it, built independently of the writer.
+std::string ConfigBytes(const std::string& signature, std::initializer_list<int32_t> seven,
+                        const std::string& almanac, int32_t loadLast) {
+    std::string out;
+    PutText(out, signature, 80);
+    for (int32_t v : seven)
+        PutLe(out, static_cast<uint32_t>(v), 4);
+    PutText(out, almanac, 520);
+    PutLe(out, static_cast<uint32_t>(loadLast), 4);
+    return out;
+}
+
+const char* kSignature = "Project for \"Tavrin 32\"";
+
+TEST(Configuration, FirstRunDefaultsAndTheFileWrittenAtExit) {
+    TempDir dir("cfg-first");
+    const std::string path = dir.File("ORVANT.CFG");
+    {
+        fileConfiguration config(path);
+        EXPECT_STREQ(config.signature, kSignature);
+        EXPECT_EQ(config.mode3D, 1);
+        EXPECT_EQ(config.fiveMinuteStep, 0);
+        EXPECT_EQ(config.cutOffAngle, 15);
+        EXPECT_EQ(config.useObstructions, 1);
+        EXPECT_EQ(config.showTimeBar, 1);
+        EXPECT_EQ(config.gpsEnabled, 1);
+        EXPECT_EQ(config.glonassEnabled, 1);
+        EXPECT_EQ(config.loadLastAlmanac, 0);
+        EXPECT_EQ(std::string(config.almanacPath), BuildProgramPath(""));
+        EXPECT_EQ(config.almanacPath[std::strlen(config.almanacPath) - 1], '/');
+        EXPECT_FALSE(std::filesystem::exists(path)); // written only at exit
+        config.showTimeBar = 0;
+    }
+    const std::string bytes = ReadFile(path);
+    ASSERT_EQ(bytes.size(), 632u);
+    EXPECT_EQ(bytes.substr(0, 24), std::string(kSignature) + '\0');
+    EXPECT_EQ(FieldAt(bytes, 88), 15);
+    EXPECT_EQ(FieldAt(bytes, 96), 0);
+    fileConfiguration again(path);
+    EXPECT_EQ(again.showTimeBar, 0); // the time bar stays closed at the next start
+    again.filePath.clear();
+}
+
+TEST(Configuration, ReadingAcceptsOnlyItsOwnFiles) {
+    TempDir dir("cfg-read");
+    const std::string path = dir.File("ORVANT.CFG");
+    const std::string good = ConfigBytes(kSignature, {0, 1, 30, 0, 0, 1, 0}, "/data/alm/alm25.223", 1);
+    ASSERT_EQ(good.size(), 632u);
+
+    WriteFile(path, good + "trailing bytes");
+    {
+        fileConfiguration config(path);
+        EXPECT_EQ(config.mode3D, 0);
+        EXPECT_EQ(config.fiveMinuteStep, 1);
+        EXPECT_EQ(config.cutOffAngle, 30);
+        EXPECT_EQ(config.useObstructions, 0);
+        EXPECT_EQ(config.glonassEnabled, 0);
+        EXPECT_STREQ(config.almanacPath, "/data/alm/alm25.223");
+        EXPECT_EQ(config.loadLastAlmanac, 1);
+    }
+    EXPECT_EQ(ReadFile(path), good); // rewritten at 632 bytes
+
+    const std::string rejected[] = {
+        ConfigBytes("project for \"Tavrin 32\"", {0, 1, 30, 0, 0, 1, 0}, "/x", 1),
+        ConfigBytes("Project for \"Tavrin 32\" and more", {0, 1, 30, 0, 0, 1, 0}, "/x", 1),
+        good.substr(0, 631),
+    };
+    for (const std::string& bytes : rejected) {
+        WriteFile(path, bytes);
+        fileConfiguration config(path);
+        EXPECT_EQ(config.cutOffAngle, 15);
+        EXPECT_EQ(config.mode3D, 1);
+        EXPECT_STREQ(config.signature, kSignature);
+    }
+    EXPECT_EQ(ReadFile(path).size(), 632u); // the foreign file was replaced
+}
+
+TEST(Configuration, ValuesOutOfRangeAreBroughtIn) {
+    TempDir dir("cfg-range");
+    const std::string path = dir.File("ORVANT.CFG");
+    for (const auto& [stored, expected] : {std::pair{95, 89}, {-5, 0}, {2000000000, 89}}) {
+        std::string bytes = ConfigBytes(kSignature, {1, 0, stored, 1, 1, 1, 1}, "", 0);
+        bytes.replace(108, 520, std::string(520, 'a')); // an unterminated path
+        WriteFile(path, bytes);
+        fileConfiguration config(path);
+        config.filePath.clear();
+        EXPECT_EQ(config.cutOffAngle, expected);
+        EXPECT_EQ(std::strlen(config.almanacPath), 519u);
+        OptionsTransfer options;
+        FillOptionsTransfer(config, options);
+        EXPECT_EQ(options.CutOffDegrees(), expected);
+    }
+}
+
+TEST(Configuration, LongAlmanacPathsAreNotCut) {
+    TempDir dir("cfg-path");
+    fileConfiguration config(dir.File("ORVANT.CFG"));
+    config.filePath.clear();
+    const std::string fits = "/" + std::string(518, 'p');
+    config.SetAll(1, 0, 15, 1, 1, 1, 1, fits, 0);
+    EXPECT_EQ(std::string(config.almanacPath), fits);
+    config.SetAll(0, 1, 20, 0, 0, 0, 0, fits + "/longer/than/the/field", 1);
+    EXPECT_EQ(std::string(config.almanacPath), fits); // the previous path stays
+    EXPECT_EQ(config.cutOffAngle, 20);
+    EXPECT_EQ(config.loadLastAlmanac, 1);
+}
+
+TEST(Configuration, WorkingRecordsRoundTrip) {
+    TempDir dir("cfg-records");
+    fileConfiguration config(dir.File("ORVANT.CFG"));
+    config.filePath.clear();
+    config.SetAll(0, 1, 7, 0, 1, 1, 0, "/home/u/almanacs/alm18.258", 1);
+
+    OptionsTransfer options;
+    FillOptionsTransfer(config, options);
+    EXPECT_EQ(options.mode2D, 1);
+    EXPECT_EQ(options.mode3D, 0);
+    EXPECT_EQ(options.step15, 0);
+    EXPECT_EQ(options.step5, 1);
+    EXPECT_STREQ(options.cutOff, "7");
+    EXPECT_EQ(options.obstructions, 0);
+    EXPECT_EQ(options.loadLastAlmanac, 1);
+    BufferForConfiguration buffer;
+    FillBufferForConfiguration(config, buffer);
+    EXPECT_EQ(buffer.gps, 1);
+    EXPECT_EQ(buffer.glonass, 0);
+    EXPECT_EQ(buffer.directory, "/home/u/almanacs/");
+
+    Calculator calculator;
+    EXPECT_EQ(ApplyOptionsToCalculator(options, calculator),
+              int(ChangeFlags::kCutOff | ChangeFlags::kMode | ChangeFlags::kAlmanac));
+    EXPECT_EQ(calculator.mode(), 1);
+    EXPECT_EQ(calculator.step(), 300);
+    EXPECT_EQ(calculator.obstructionsOn(), 0);
+    EXPECT_FLOAT_EQ(calculator.elevationMask(), static_cast<float>(7 * M_PI / 180));
+
+    options.mode2D = 0;
+    options.mode3D = 1;
+    std::strcpy(options.cutOff, "45");
+    CurrentAlmanac loaded{"/elsewhere/alm25.223", 0, false};
+    ConfigurationFromWorkingRecords(config, options, buffer, loaded);
+    EXPECT_EQ(config.mode3D, 1);
+    EXPECT_EQ(config.cutOffAngle, 45);
+    EXPECT_EQ(config.fiveMinuteStep, 1);
+    EXPECT_EQ(config.glonassEnabled, 0);
+    EXPECT_STREQ(config.almanacPath, "/elsewhere/alm25.223");
+    ConfigurationFromWorkingRecords(config, options, buffer, CurrentAlmanac{});
+    EXPECT_STREQ(config.almanacPath, "/elsewhere/alm25.223"); // no almanac loaded: remembered one stays
+}
+
+TEST(Configuration, AFailedWriteLeavesTheOldFile) {
+    TempDir dir("cfg-fail");
+    {
+        fileConfiguration config(dir.File("missing/dir/ORVANT.CFG")); // written nowhere, quietly
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
+    const std::string path = dir.File("ORVANT.CFG");
+    const std::string good = ConfigBytes(kSignature, {0, 1, 30, 0, 0, 1, 0}, "/a", 1);
+    WriteFile(path, good);
+    std::filesystem::permissions(dir.Path(),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    {
+        fileConfiguration config(path);
+        config.cutOffAngle = 5;
+        if (config.Write()) // running as root: the directory's permissions do not hold
+            GTEST_SKIP() << "directory permissions not enforced";
+    }
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(ReadFile(path), good);
+}
+
+} // namespace
