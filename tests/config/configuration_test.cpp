@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <sys/resource.h>
 
 #include "../sites/sitelist_fixture.h"
 #include "config/fileconfiguration.h"
@@ -181,15 +183,22 @@ TEST(Configuration, AFailedWriteLeavesTheOldFile) {
     const std::string path = dir.File("ORVANT.CFG");
     const std::string good = ConfigBytes(kSignature, {0, 1, 30, 0, 0, 1, 0}, "/a", 1);
     WriteFile(path, good);
-    std::filesystem::permissions(dir.Path(),
-                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     {
         fileConfiguration config(path);
         config.cutOffAngle = 5;
-        if (config.Write()) // running as root: the directory's permissions do not hold
-            GTEST_SKIP() << "directory permissions not enforced";
+        // The file size limit makes the write fail part-way, even for root.
+        rlimit old{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+        auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = 100;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const bool written = config.Write();
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, previousHandler);
+        EXPECT_FALSE(written);
+        config.filePath.clear();
     }
-    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
     EXPECT_EQ(ReadFile(path), good);
 }
 
