@@ -34,10 +34,30 @@ tavrin_ship_almanac(alm18.258 2018-09-13 MCCJ_180913.agp MCCJ_180913.agl)
 add_custom_target(tavrin_almanacs ALL DEPENDS ${TAVRIN_SHIPPED_ALMANACS})
 install(FILES ${TAVRIN_SHIPPED_ALMANACS} DESTINATION share/tavrin/almanacs)
 
+# The sample site list, made from its text description.
+add_executable(tavrin_sitelist_gen tools/sitelist_gen.cpp)
+target_link_libraries(tavrin_sitelist_gen PRIVATE tavrin_core)
+target_compile_options(tavrin_sitelist_gen PRIVATE ${TAVRIN_WARNINGS})
+set(TAVRIN_SAMPLE_SITES ${TAVRIN_STAGE_DIR}/sites/sample.spl)
+add_custom_command(
+    OUTPUT ${TAVRIN_SAMPLE_SITES}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${TAVRIN_STAGE_DIR}/sites
+    COMMAND ${CMAKE_COMMAND} -E env TAVRIN_HOME=${CMAKE_BINARY_DIR}/sitelist-gen-home
+            $<TARGET_FILE:tavrin_sitelist_gen> ${CMAKE_SOURCE_DIR}/data/sites/sample-sites.txt ${TAVRIN_SAMPLE_SITES}
+    DEPENDS tavrin_sitelist_gen ${CMAKE_SOURCE_DIR}/data/sites/sample-sites.txt
+    COMMENT "Making the sample site list")
+add_custom_target(tavrin_sample_sites ALL DEPENDS ${TAVRIN_SAMPLE_SITES})
+install(FILES ${TAVRIN_SAMPLE_SITES} DESTINATION share/tavrin/sites)
+# The committed copy must be what the description gives.
+add_test(NAME sample_site_list_is_current
+    COMMAND ${CMAKE_COMMAND} -E compare_files ${TAVRIN_SAMPLE_SITES} ${CMAKE_SOURCE_DIR}/data/sites/sample.spl)
+
 # The core tests read the shipped almanacs; their target is defined after this file.
 function(tavrin_tests_need_almanacs)
-    if(TARGET tavrin_core_tests)
-        add_dependencies(tavrin_core_tests tavrin_almanacs)
-    endif()
+    foreach(t tavrin_core_tests tavrin_cli_tests)
+        if(TARGET ${t})
+            add_dependencies(${t} tavrin_almanacs tavrin_sample_sites)
+        endif()
+    endforeach()
 endfunction()
 cmake_language(DEFER CALL tavrin_tests_need_almanacs)

@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "engine/safefile.h"
 #include "engine/strings.h"
 
 int Fail(int status, const std::string& text) {
@@ -9,18 +10,34 @@ int Fail(int status, const std::string& text) {
     return status;
 }
 
+int WriteOutput(const std::string& path, const std::string& text) {
+    if (path.empty() || path == "-") {
+        std::cout << text;
+        std::cout.flush();
+        return std::cout ? kExitOk : kExitFailure;
+    }
+    if (!WriteFileSafely(path, text))
+        return Fail(kExitFailure, FormatText(ResString(IDS_CLI_CANNOT_WRITE).c_str(), path.c_str()));
+    return kExitOk;
+}
+
 int main(int argc, char** argv) {
     LoadDefaultLanguageModule();
     Words words(argv + 1, argv + argc);
-    if (words.empty() || words[0] == "--help" || words[0] == "-h") {
-        std::cout << ResString(IDS_CLI_ALMANAC_USAGE) << '\n';
+    if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
+        std::cout << ResString(IDS_CLI_USAGE) << '\n';
         return words.empty() ? kExitUsage : kExitOk;
     }
     if (words[0] == "--version") {
         std::cout << "tavrin-cli " << TAVRIN_VERSION << '\n' << TAVRIN_COPYRIGHT << '\n';
         return kExitOk;
     }
-    if (words.size() >= 2 && words[0] == "almanac" && words[1] == "import")
-        return RunAlmanacImport(Words(words.begin() + 2, words.end()));
+    const Words rest(words.begin() + 1, words.end());
+    if (words[0] == "plan")
+        return RunPlan(rest);
+    if (words[0] == "sites")
+        return RunSites(rest);
+    if (words[0] == "almanac")
+        return RunAlmanac(rest);
     return Fail(kExitUsage, FormatText(ResString(IDS_CLI_UNKNOWN_COMMAND).c_str(), words[0].c_str()));
 }

@@ -155,3 +155,31 @@ bool Obstruction::Read(std::istream& in) {
     }
     return static_cast<bool>(in);
 }
+
+void CloseOutline(Obstruction& outline, bool alongHorizon) {
+    if (outline.Count() == 0)
+        return;
+    const point<double> first = *outline.GetAt(0);
+    const point<double> last = *outline.GetAt(outline.Count() - 1);
+    if (first == last)
+        return;
+    if (alongHorizon) {
+        const double w = std::abs(first.y - last.y);
+        const bool wraps = 360.0 - w < w;
+        const double arc = wraps ? 360.0 - w : w;
+        const int n = static_cast<int>(arc / 2.0) + 1;
+        double increment = arc / n;
+        if ((last.y >= first.y && !wraps) || (last.y < first.y && arc == 360.0 - w))
+            increment = -increment;
+        double azimuth = last.y;
+        for (int k = 1; k < n; ++k) {
+            azimuth += increment;
+            if (azimuth >= 360.0)
+                azimuth -= 360.0;
+            else if (azimuth < 0.0)
+                azimuth += 360.0;
+            outline.Add(point<double>(0.0, azimuth));
+        }
+    }
+    outline.Add(first);
+}

@@ -39,6 +39,10 @@ IntPoint ProjectDirection(const point<double>& direction, int radius, bool yUp);
 // Every vertex of the obstruction mapped for drawing; the views draw one filled polygon through them.
 std::vector<IntPoint> ProjectForDrawing(const Obstruction& obstruction, int radius, bool yUp);
 
+// Closes an open outline on a copy of its first vertex: along the horizon the shorter way round, in
+// steps of at most 2 degrees, or with a straight edge. A closed outline is left as it is.
+void CloseOutline(Obstruction& outline, bool alongHorizon);
+
 // Little-endian encoding shared by the site list files.
 namespace le {
 void PutU16(std::ostream& out, uint16_t v);

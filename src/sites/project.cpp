@@ -63,34 +63,6 @@ double DecimalNumber(const char* field, size_t size) {
     return std::strtod(text.c_str(), nullptr);
 }
 
-// Closes an old outline: along the horizon the shorter way round (mode 0) or with a straight edge,
-// in both cases ending on a copy of the first vertex.
-void CloseOldOutline(Obstruction& outline, int mode) {
-    const point<double> first = *outline.GetAt(0);
-    const point<double> last = *outline.GetAt(outline.Count() - 1);
-    if (first == last)
-        return;
-    if (mode == 0) {
-        const double w = std::abs(first.y - last.y);
-        const bool wraps = 360.0 - w < w;
-        const double arc = wraps ? 360.0 - w : w;
-        const int n = static_cast<int>(arc / 2.0) + 1;
-        double increment = arc / n;
-        if ((last.y >= first.y && !wraps) || (last.y < first.y && arc == 360.0 - w))
-            increment = -increment;
-        double azimuth = last.y;
-        for (int k = 1; k < n; ++k) {
-            azimuth += increment;
-            if (azimuth >= 360.0)
-                azimuth -= 360.0;
-            else if (azimuth < 0.0)
-                azimuth += 360.0;
-            outline.Add(point<double>(0.0, azimuth));
-        }
-    }
-    outline.Add(first);
-}
-
 // One 605-byte old record; false when its markers show it is not a site.
 bool ParseOldRecord(const unsigned char* r, const char* entryName, SiteInfo& site) {
     const char* c = reinterpret_cast<const char*>(r);
@@ -128,7 +100,7 @@ bool ParseOldRecord(const unsigned char* r, const char* entryName, SiteInfo& sit
             const auto elevation = static_cast<signed char>(p[2]);
             outline.Add(point<double>(elevation, azimuth));
         }
-        CloseOldOutline(outline, mode);
+        CloseOutline(outline, mode == 0);
         site.obstructions.Add(outline);
     }
     return true;

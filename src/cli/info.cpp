@@ -1,0 +1,135 @@
+// tavrin-cli sites FILE and tavrin-cli almanac FILE: what a site list or an almanac holds.
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "cli/planner.h"
+#include "engine/calculator.h"
+#include "engine/strings.h"
+#include "sites/project.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsFile(const std::string& path) {
+    std::error_code ec;
+    return fs::is_regular_file(path, ec);
+}
+
+// "ok", "off", "unhealthy, off", ...: the status word in words.
+std::string StatusText(int32_t status) {
+    if ((status & ~StatusUnhealthy) == StatusNoAlmanac)
+        return ResString(IDS_CLI_STATUS_NO_ALMANAC);
+    std::string text =
+        ResString(status & StatusUnhealthy ? IDS_CLI_STATUS_UNHEALTHY : IDS_CLI_STATUS_HEALTHY);
+    if (status & StatusDisabled)
+        text += ResString(IDS_CLI_STATUS_OFF);
+    return text;
+}
+
+} // namespace
+
+int RunSites(const Words& words) {
+    const Arguments args(words, {"--format", "--output"}, {});
+    if (!args.Ok())
+        return Fail(kExitUsage, args.Error());
+    if (args.Positional().size() != 1)
+        return Fail(kExitUsage, ResString(IDS_CLI_SITES_USAGE).c_str());
+    const std::string format = args.Value("--format").value_or("text");
+    if (format != "text" && format != "json")
+        return Fail(kExitUsage, FormatText(ResString(IDS_CLI_BAD_CHOICE).c_str(), "--format", format.c_str(),
+                                           "text, json"));
+    const std::string path = args.Positional()[0];
+    if (!IsFile(path))
+        return Fail(kExitInput, FormatText(ResString(IDS_CLI_NO_SUCH_FILE).c_str(), path.c_str()));
+    project list(path);
+    if (list.loadFailed)
+        return Fail(kExitInput, FormatText(ResString(IDS_CLI_NOT_A_SITE_LIST).c_str(), path.c_str()));
+
+    std::ostringstream o;
+    AList<SiteInfo>& sites = list.sites;
+    if (format == "json") {
+        o << "{\"current\": " << list.currentIndex + 1 << ", \"sites\": [";
+        int i = 0;
+        if (sites.First()) {
+            do {
+                const SiteInfo& s = *sites.Current();
+                o << (i ? ",\n  " : "\n  ");
+                ++i;
+                o << "{\"position\": " << i << ", \"name\": " << JsonString(s.name)
+                  << ", \"description\": " << JsonString(s.description)
+                  << ", \"latitude\": " << FormatText("%.8f", s.latitude)
+                  << ", \"longitude\": " << FormatText("%.8f", s.longitude)
+                  << ", \"altitude\": " << FormatText("%.2f", s.altitude)
+                  << ", \"gmtOffset\": " << FormatText("%.2f", static_cast<double>(s.gmtOffset))
+                  << ", \"obstructions\": " << s.obstructions.Count() << "}";
+            } while (sites.Next());
+        }
+        o << "\n]}\n";
+    } else {
+        o << ResString(IDS_CLI_SITES_HEADING);
+        int i = 0;
+        if (sites.First()) {
+            do {
+                const SiteInfo& s = *sites.Current();
+                ++i;
+                o << FormatText("%c%3d  %-20s %12.6f %12.6f %9.2f %6.2f %5d\n",
+                                i - 1 == list.currentIndex ? '*' : ' ', i, s.name, s.latitude, s.longitude,
+                                s.altitude, static_cast<double>(s.gmtOffset), s.obstructions.Count());
+            } while (sites.Next());
+        }
+    }
+    return WriteOutput(args.Value("--output").value_or(""), o.str());
+}
+
+int RunAlmanac(const Words& words) {
+    if (!words.empty() && words[0] == "import")
+        return RunAlmanacImport(Words(words.begin() + 1, words.end()));
+    const Arguments args(words, {"--output"}, {});
+    if (!args.Ok())
+        return Fail(kExitUsage, args.Error());
+    if (args.Positional().size() != 1)
+        return Fail(kExitUsage, ResString(IDS_CLI_ALMANAC_USAGE).c_str());
+    const std::string path = args.Positional()[0];
+    if (!IsFile(path))
+        return Fail(kExitInput, FormatText(ResString(IDS_CLI_NO_SUCH_FILE).c_str(), path.c_str()));
+    Calculator calc;
+    calc.LoadAlmanac(path);
+    if (calc.loadState() != kLoadOk)
+        return Fail(kExitInput, FormatText(ResString(IDS_CLI_NOT_AN_ALMANAC).c_str(), path.c_str()));
+
+    std::ostringstream o;
+    o << FormatText(ResString(IDS_CLI_ALMANAC_FILE).c_str(), path.c_str()) << '\n';
+    if (const auto date = AlmanacDate(calc))
+        o << FormatText(ResString(IDS_CLI_ALMANAC_DATE).c_str(), date->year + 1900, date->month + 1,
+                        date->day)
+          << '\n';
+    int present[2] = {0, 0}, healthy[2] = {0, 0};
+    for (int i = 0; i < kSatellites; ++i) {
+        const int system = i < kGpsSatellites ? 0 : 1;
+        if (calc.HasAlmanac(i)) {
+            ++present[system];
+            if (!(calc.status(i) & StatusUnhealthy))
+                ++healthy[system];
+        }
+    }
+    for (int system = 0; system < 2; ++system)
+        if (present[system])
+            o << FormatText(ResString(IDS_CLI_ALMANAC_SYSTEM).c_str(),
+                            ResString(system ? 2217 : 2216).c_str(), present[system], healthy[system])
+              << '\n';
+    for (int i = 0; i < kSatellites; ++i) {
+        const bool gps = i < kGpsSatellites;
+        if ((gps && !present[0]) || (!gps && !present[1]))
+            continue;
+        o << FormatText("%c%02d  %s", gps ? 'G' : 'R', gps ? i + 1 : i - kGpsSatellites + 1,
+                        StatusText(calc.status(i)).c_str());
+        if (!gps && calc.HasAlmanac(i))
+            o << FormatText(ResString(IDS_CLI_ALMANAC_CHANNEL).c_str(), calc.FrequencyNumber(i));
+        o << '\n';
+    }
+    return WriteOutput(args.Value("--output").value_or(""), o.str());
+}

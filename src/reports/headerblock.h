@@ -1,0 +1,40 @@
+// The header block printed above every graph and table: the site on the left, the almanac and the
+// planning parameters on the right.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/global.h"
+#include "reports/textpage.h"
+
+class Calculator;
+class SiteInfo;
+
+struct HeaderInfo {
+    bool hasSite = false;
+    std::string siteName;
+    std::string siteDescription;
+    double latitude = 0, longitude = 0, altitude = 0;
+    float gmtOffset = 0;
+    std::string almanacPath; // only its file name is printed
+    std::array<int32_t, 56> statuses{};
+    float elevationMask = 0; // radians
+    int mode = 0;            // 1 = 2-D
+    PlanInterval interval;
+};
+
+HeaderInfo MakeHeaderInfo(const Calculator& calculator, const SiteInfo* site, const PlanInterval& interval);
+
+struct HeaderBlock {
+    std::vector<TextItem> items; // body lines, placed from (indentChars, indentLines)
+    int heightLines = 0;         // the right column's final line, counted from indentLines
+};
+
+// Lays the block out on a page `pageChars` body characters wide.
+HeaderBlock LayoutHeaderBlock(const HeaderInfo& info, int indentChars, int indentLines, int pageChars);
+
+// Words of `text` wrapped into lines of at most `width` characters; over-long words are cut.
+std::vector<std::string> WrapWords(const std::string& text, int width);

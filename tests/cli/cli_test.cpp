@@ -1,0 +1,253 @@
+// Runs the real tavrin-cli and checks what a user or a script sees.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out; // standard output
+    std::string err; // standard error
+};
+
+std::string ReadFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               (std::string("tavrin-cli-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // `args` is a shell word list; quoting is the caller's.
+    Outcome Tavrin(const std::string& args) {
+        const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
+        const std::string command = std::string("TAVRIN_HOME=") + dir_.string() + " '" + TAVRIN_CLI + "' " + args +
+                                    " >'" + out.string() + "' 2>'" + err.string() + "'";
+        Outcome r;
+        const int raw = std::system(command.c_str());
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = ReadFile(out);
+        r.err = ReadFile(err);
+        return r;
+    }
+    fs::path dir_;
+};
+
+int CountMatches(const std::string& text, const std::string& pattern) {
+    const std::regex re(pattern);
+    return static_cast<int>(std::distance(std::sregex_iterator(text.begin(), text.end(), re), std::sregex_iterator()));
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);)
+        lines.push_back(l);
+    return lines;
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> f;
+    std::istringstream in(line);
+    for (std::string x; std::getline(in, x, ',');)
+        f.push_back(x);
+    return f;
+}
+
+} // namespace
+
+TEST_F(Cli, DefaultsPlanTheWholeDayAsADopTable) {
+    const Outcome r = Tavrin("plan");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("GEOMETRIC DILUTION OF PRECISION"), std::string::npos);
+    EXPECT_NE(r.out.find("Site name:"), std::string::npos);
+    // 00:00 to 24:00 at 15 minutes: 97 rows, the last labelled 00:00 again
+    EXPECT_EQ(CountMatches(r.out, R"((^|\n)\d\d:\d\d    )"), 97);
+    EXPECT_NE(r.out.find("\n23:45"), std::string::npos);
+    EXPECT_TRUE(r.err.empty()) << r.err; // the bundled almanac is planned on its own date: no age warning
+}
+
+TEST_F(Cli, HelpAndVersion) {
+    Outcome r = Tavrin("--help");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("time,seconds,pdop,gdop,hdop,vdop,tdop,satellites,solution"), std::string::npos);
+    r = Tavrin("--version");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("tavrin-cli 1.0.0"), std::string::npos);
+    r = Tavrin("");
+    EXPECT_EQ(r.status, 2);
+}
+
+TEST_F(Cli, CsvCarriesEverySampleAndSatellite) {
+    Outcome r = Tavrin("plan --format csv --step 5");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 1u + 289u);
+    EXPECT_EQ(lines[0], "time,seconds,pdop,gdop,hdop,vdop,tdop,satellites,solution");
+    EXPECT_EQ(Fields(lines[1]).size(), 9u);
+    EXPECT_EQ(Fields(lines[1])[0], "00:00");
+    EXPECT_EQ(Fields(lines.back())[1], "86400");
+    int solutions = 0;
+    for (size_t i = 1; i < lines.size(); ++i)
+        solutions += Fields(lines[i])[8] == "1";
+    EXPECT_GT(solutions, 250); // a real almanac gives a solution nearly all day
+
+    r = Tavrin("plan --format csv --table visibility");
+    ASSERT_EQ(r.status, 0) << r.err;
+    lines = Lines(r.out);
+    EXPECT_EQ(lines[0], "time,seconds,system,number,azimuth,elevation,visible");
+    // every satellite with an almanac at each of the 97 samples
+    ASSERT_EQ((lines.size() - 1) % 97, 0u);
+    const size_t satellites = (lines.size() - 1) / 97;
+    EXPECT_GE(satellites, 24u);
+    for (size_t i = 1; i < lines.size(); ++i) {
+        const std::vector<std::string> f = Fields(lines[i]);
+        ASSERT_EQ(f.size(), 7u) << lines[i];
+        const double el = std::stod(f[5]);
+        ASSERT_GE(el, -90.0);
+        ASSERT_LE(el, 90.0);
+        if (f[6] == "1") {
+            ASSERT_GT(el, 15.0) << lines[i]; // the default cut-off
+        }
+    }
+}
+
+TEST_F(Cli, JsonHoldsTheSamplesAndTheSky) {
+    const Outcome r = Tavrin("plan --format json --table both --from 22:00 --to 02:00");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.front(), '{');
+    EXPECT_EQ(CountMatches(r.out, "\"pdop\""), 17);
+    EXPECT_EQ(CountMatches(r.out, "\"sky\""), 17);
+    EXPECT_NE(r.out.find("\"time\": \"22:00\""), std::string::npos);
+    EXPECT_NE(r.out.find("\"time\": \"02:00\""), std::string::npos);
+    EXPECT_NE(r.out.find("\"seconds\": 93600"), std::string::npos);
+}
+
+TEST_F(Cli, OptionsChangeThePlan) {
+    // 2-D: HDOP and VDOP are zero everywhere
+    Outcome r = Tavrin("plan --format csv --mode 2d");
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const std::string& l : Lines(r.out))
+        if (l.rfind("time", 0) != 0) {
+            EXPECT_EQ(Fields(l)[4], "0.000");
+            EXPECT_EQ(Fields(l)[5], "0.000");
+        }
+    // a cut-off of 89 degrees leaves no solution
+    r = Tavrin("plan --format csv --cutoff 89");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(CountMatches(r.out, R"(,1\n)"), 0);
+    // GPS only, one satellite left out
+    r = Tavrin("plan --format csv --table visibility --systems gps --exclude G05");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(CountMatches(r.out, ",GLONASS,"), 0);
+    EXPECT_EQ(CountMatches(r.out, R"(,GPS,5,[^\n]*,1\n)"), 0);
+    // an ad-hoc site on the equator with its GMT offset
+    r = Tavrin("plan --at 0,0,0 --gmt-offset 3 --format json");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"gmtOffset\": 3.00"), std::string::npos);
+    // obstructions off: at least as many satellites at every sample
+    const Outcome with = Tavrin("plan --format csv");
+    const Outcome without = Tavrin("plan --format csv --no-obstructions");
+    const std::vector<std::string> a = Lines(with.out), b = Lines(without.out);
+    ASSERT_EQ(a.size(), b.size());
+    bool more = false;
+    for (size_t i = 1; i < a.size(); ++i) {
+        EXPECT_GE(std::stoi(Fields(b[i])[7]), std::stoi(Fields(a[i])[7]));
+        more |= std::stoi(Fields(b[i])[7]) > std::stoi(Fields(a[i])[7]);
+    }
+    EXPECT_TRUE(more); // the sample list's current site has obstructions
+}
+
+TEST_F(Cli, PagesFollowWidthAndLines) {
+    const Outcome narrow = Tavrin("plan --table visibility --width 80 --lines 40");
+    const Outcome wide = Tavrin("plan --table visibility --width 200 --lines 40");
+    ASSERT_EQ(narrow.status, 0) << narrow.err;
+    ASSERT_EQ(wide.status, 0) << wide.err;
+    EXPECT_GT(CountMatches(narrow.out, "\f"), CountMatches(wide.out, "\f"));
+    for (const std::string& l : Lines(narrow.out))
+        EXPECT_LE(l.size(), 80u) << l;
+}
+
+TEST_F(Cli, OutputFileIsWrittenOnlyOnSuccess) {
+    const fs::path file = dir_ / "plan.txt";
+    Outcome r = Tavrin("plan -o '" + file.string() + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(ReadFile(file).find("GEOMETRIC DILUTION"), std::string::npos);
+    const fs::path other = dir_ / "other.txt";
+    r = Tavrin("plan --date 2025-02-30 -o '" + other.string() + "'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_FALSE(fs::exists(other));
+}
+
+TEST_F(Cli, ErrorsNameTheInputAndSetTheStatus) {
+    std::ofstream(dir_ / "junk.spl") << "not a site list at all";
+    struct Case {
+        std::string args;
+        int status;
+        std::string message;
+    } cases[] = {
+        {"plan --bogus", 2, "--bogus"},
+        {"plan --date 2025-13-01", 2, "--date"},
+        {"plan --from 25:00", 2, "--from"},
+        {"plan --step 10", 2, "--step"},
+        {"plan --cutoff 90", 2, "--cutoff"},
+        {"plan --systems galileo", 2, "--systems"},
+        {"plan --exclude X01", 2, "X01"},
+        {"plan --table pie", 2, "--table"},
+        {"plan --gmt-offset 2", 2, "--gmt-offset"},
+        {"plan --sites /nonexistent.spl", 3, "/nonexistent.spl"},
+        {"plan --sites '" + (dir_ / "junk.spl").string() + "'", 3, "junk.spl"},
+        {"plan --site 'Nowhere at all'", 3, "Nowhere at all"},
+        {"plan --site 99", 3, "99"},
+        {"plan --almanac '" + (dir_ / "junk.spl").string() + "'", 3, "junk.spl"},
+        {"plan --almanac '" + dir_.string() + "'", 3, dir_.string()},
+        {"frobnicate", 2, "frobnicate"},
+    };
+    for (const Case& c : cases) {
+        const Outcome r = Tavrin(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << "\n" << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_TRUE(r.out.empty()) << c.args;
+    }
+}
+
+TEST_F(Cli, SitesAndAlmanacListings) {
+    Outcome r = Tavrin("sites --format json \"$(dirname '" + std::string(TAVRIN_CLI) + "')/sites/sample.spl\"");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_GE(CountMatches(r.out, "\"name\""), 5);
+    EXPECT_NE(r.out.find("\"obstructions\": 2"), std::string::npos);
+    r = Tavrin("almanac \"$(dirname '" + std::string(TAVRIN_CLI) + "')/almanacs/alm25.223\"");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("2025-08-11"), std::string::npos);
+    EXPECT_NE(r.out.find("GPS: 31 satellites"), std::string::npos);
+    EXPECT_NE(r.out.find("G20  no almanac"), std::string::npos);
+}
+
+TEST_F(Cli, AgeWarningGoesToStandardErrorAndPlanningGoesOn) {
+    const Outcome r = Tavrin("plan --date 2026-01-01 --format csv");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("60 DAYS OLD"), std::string::npos);
+    EXPECT_EQ(Lines(r.out).size(), 98u);
+}
