@@ -12,12 +12,15 @@ bool WriteFileSafely(const std::string& path, const std::string& bytes) {
     std::error_code ec;
     if (fs::is_directory(path, ec))
         return false;
+    // Hidden and in the same directory, so the rename cannot cross file systems.
     fs::path target, temp;
     try {
         target = path;
-        // Hidden and in the same directory, so the rename cannot cross file systems.
-        temp = (target.has_parent_path() ? target.parent_path() : fs::path(".")) /
-               ("." + target.filename().string() + ".tmp");
+        // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about "." + name + ".tmp".
+        std::string name = ".";
+        name += target.filename().string();
+        name += ".tmp";
+        temp = (target.has_parent_path() ? target.parent_path() : fs::path(".")) / name;
     } catch (const std::bad_alloc&) {
         return false;
     }

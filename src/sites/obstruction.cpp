@@ -157,12 +157,12 @@ bool Obstruction::Read(std::istream& in) {
 }
 
 void CloseOutline(Obstruction& outline, bool alongHorizon) {
-    if (outline.Count() == 0)
+    const point<double>* firstVertex = outline.GetAt(0);
+    const point<double>* lastVertex = outline.GetAt(outline.Count() - 1);
+    if (!firstVertex || !lastVertex || *firstVertex == *lastVertex)
         return;
-    const point<double> first = *outline.GetAt(0);
-    const point<double> last = *outline.GetAt(outline.Count() - 1);
-    if (first == last)
-        return;
+    const point<double> first = *firstVertex;
+    const point<double> last = *lastVertex;
     if (alongHorizon) {
         const double w = std::abs(first.y - last.y);
         const bool wraps = 360.0 - w < w;

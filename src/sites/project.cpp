@@ -109,7 +109,8 @@ bool ParseOldRecord(const unsigned char* r, const char* entryName, SiteInfo& sit
 } // namespace
 
 project::project() {
-    const std::string extension = "." + ResString(2030);
+    std::string extension = "."; // appended: GCC 12 warns falsely (-Wrestrict) about "." + text
+    extension += ResString(2030);
     path = UniqueProjectFileName(ProgramHome(), extension);
     if (path.empty())
         path = ProgramHome() + ResString(2032);

@@ -125,8 +125,11 @@ inline void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    std::string bytes(ec ? 0 : static_cast<size_t>(size), '\0');
+    std::ifstream(path, std::ios::binary).read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 // A fresh directory under the system's temporary directory, removed at the end of the test.
