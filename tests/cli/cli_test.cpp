@@ -11,6 +11,8 @@
 #include <sstream>
 #include <string>
 
+#include "../sites/sitelist_fixture.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -41,8 +43,8 @@ protected:
     // `args` is a shell word list; quoting is the caller's.
     Outcome Tavrin(const std::string& args) {
         const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
-        const std::string command = std::string("TAVRIN_HOME=") + dir_.string() + " '" + TAVRIN_CLI + "' " + args +
-                                    " >'" + out.string() + "' 2>'" + err.string() + "'";
+        const std::string command = std::string("TAVRIN_HOME=") + dir_.string() + " '" + TAVRIN_CLI + "' " +
+                                    args + " >'" + out.string() + "' 2>'" + err.string() + "'";
         Outcome r;
         const int raw = std::system(command.c_str());
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -55,7 +57,8 @@ protected:
 
 int CountMatches(const std::string& text, const std::string& pattern) {
     const std::regex re(pattern);
-    return static_cast<int>(std::distance(std::sregex_iterator(text.begin(), text.end(), re), std::sregex_iterator()));
+    return static_cast<int>(
+        std::distance(std::sregex_iterator(text.begin(), text.end(), re), std::sregex_iterator()));
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -234,7 +237,8 @@ TEST_F(Cli, ErrorsNameTheInputAndSetTheStatus) {
 }
 
 TEST_F(Cli, SitesAndAlmanacListings) {
-    Outcome r = Tavrin("sites --format json \"$(dirname '" + std::string(TAVRIN_CLI) + "')/sites/sample.spl\"");
+    Outcome r =
+        Tavrin("sites --format json \"$(dirname '" + std::string(TAVRIN_CLI) + "')/sites/sample.spl\"");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_GE(CountMatches(r.out, "\"name\""), 5);
     EXPECT_NE(r.out.find("\"obstructions\": 2"), std::string::npos);
@@ -250,4 +254,28 @@ TEST_F(Cli, AgeWarningGoesToStandardErrorAndPlanningGoesOn) {
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.err.find("60 DAYS OLD"), std::string::npos);
     EXPECT_EQ(Lines(r.out).size(), 98u);
+}
+
+TEST_F(Cli, SitesByNameOrPositionAndTheOldFormat) {
+    const std::string sample = "\"$(dirname '" + std::string(TAVRIN_CLI) + "')/sites/sample.spl\"";
+    const Outcome byName = Tavrin("plan --format json --sites " + sample + " --site Boulder");
+    const Outcome byPosition = Tavrin("plan --format json --sites " + sample + " --site 2");
+    ASSERT_EQ(byName.status, 0) << byName.err;
+    EXPECT_NE(byName.out.find("\"name\": \"Boulder\""), std::string::npos);
+    EXPECT_EQ(byName.out, byPosition.out);
+
+    const Outcome fine = Tavrin("plan --format csv --step 5 --from 06:00 --to 07:00");
+    ASSERT_EQ(fine.status, 0) << fine.err;
+    EXPECT_EQ(Lines(fine.out).size(), 1u + 13u); // 06:00 to 07:00 in steps of five minutes
+
+    fixture::OldSite site;
+    site.outlines = {{0, {{90, 0}, {100, 20}, {100, 0}}}};
+    const fs::path old = dir_ / "old.spl";
+    fixture::WriteFile(old.string(), fixture::OldFile({{"Old Site", 0}}, {fixture::OldRecord(site)}));
+    const Outcome listed = Tavrin("sites '" + old.string() + "'");
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    EXPECT_NE(listed.out.find("Old Site"), std::string::npos);
+    const Outcome planned = Tavrin("plan --sites '" + old.string() + "' --table visibility");
+    ASSERT_EQ(planned.status, 0) << planned.err;
+    EXPECT_NE(planned.out.find("Latitude :  45\xC2\xB0 30' 15.01\" N"), std::string::npos);
 }
