@@ -1,9 +1,12 @@
 #include "cli/arguments.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 
+#include "cli/commands.h"
 #include "engine/global.h"
 #include "engine/strings.h"
 
@@ -111,4 +114,29 @@ std::vector<std::string> SplitList(const std::string& text, char separator) {
         start = end + 1;
     }
     return out;
+}
+
+int ParseChoice(const Arguments& args, const std::string& option, const std::vector<std::string>& choices,
+                int fallback, int& index) {
+    index = fallback;
+    const std::optional<std::string> value = args.Value(option);
+    if (!value)
+        return kExitOk;
+    const auto same = [](const std::string& a, const std::string& b) {
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+                   return std::tolower(static_cast<unsigned char>(x)) ==
+                          std::tolower(static_cast<unsigned char>(y));
+               });
+    };
+    for (size_t i = 0; i < choices.size(); ++i) {
+        if (same(*value, choices[i])) {
+            index = static_cast<int>(i);
+            return kExitOk;
+        }
+    }
+    std::string list;
+    for (const std::string& c : choices)
+        list += (list.empty() ? "" : ", ") + c;
+    return Fail(kExitUsage, FormatText(ResString(IDS_CLI_BAD_CHOICE).c_str(), option.c_str(), value->c_str(),
+                                       list.c_str()));
 }

@@ -36,3 +36,8 @@ bool ParseClock(const std::string& text, int& hour, int& minute);
 // "YYYY-MM-DD", a real date within 1901-03-01 .. 2099-12-31.
 bool ParseDate(const std::string& text, int& day, int& month, int& year);
 std::vector<std::string> SplitList(const std::string& text, char separator);
+
+// The position of an option's value among `choices`, ignoring letter case; `fallback` when the
+// option is not given. A value that is none of them prints the message and answers the usage status.
+int ParseChoice(const Arguments& args, const std::string& option, const std::vector<std::string>& choices,
+                int fallback, int& index);

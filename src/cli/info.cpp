@@ -38,10 +38,10 @@ int RunSites(const Words& words) {
         return Fail(kExitUsage, args.Error());
     if (args.Positional().size() != 1)
         return Fail(kExitUsage, ResString(IDS_CLI_SITES_USAGE).c_str());
-    const std::string format = args.Value("--format").value_or("text");
-    if (format != "text" && format != "json")
-        return Fail(kExitUsage, FormatText(ResString(IDS_CLI_BAD_CHOICE).c_str(), "--format", format.c_str(),
-                                           "text, json"));
+    int formatIndex = 0;
+    if (const int status = ParseChoice(args, "--format", {"text", "json"}, 0, formatIndex))
+        return status;
+    const bool json = formatIndex == 1;
     const std::string path = args.Positional()[0];
     if (!IsFile(path))
         return Fail(kExitInput, FormatText(ResString(IDS_CLI_NO_SUCH_FILE).c_str(), path.c_str()));
@@ -51,7 +51,7 @@ int RunSites(const Words& words) {
 
     std::ostringstream o;
     AList<SiteInfo>& sites = list.sites;
-    if (format == "json") {
+    if (json) {
         o << "{\"current\": " << list.currentIndex + 1 << ", \"sites\": [";
         int i = 0;
         if (sites.First()) {

@@ -157,28 +157,13 @@ int RunPlan(const Words& words) {
                     FormatText(ResString(IDS_CLI_UNEXPECTED_ARGUMENT).c_str(), args.Positional()[0].c_str()));
 
     auto option = [&](const char* name, const char* fallback) { return args.Value(name).value_or(fallback); };
-    TableKind kind;
-    const std::string table = option("--table", "dop");
-    if (table == "dop")
-        kind = TableKind::Dop;
-    else if (table == "visibility")
-        kind = TableKind::Visibility;
-    else if (table == "both")
-        kind = TableKind::Both;
-    else
-        return Fail(kExitUsage, FormatText(ResString(IDS_CLI_BAD_CHOICE).c_str(), "--table", table.c_str(),
-                                           "dop, visibility, both"));
-    Format format;
-    const std::string formatText = option("--format", "text");
-    if (formatText == "text")
-        format = Format::Text;
-    else if (formatText == "csv")
-        format = Format::Csv;
-    else if (formatText == "json")
-        format = Format::Json;
-    else
-        return Fail(kExitUsage, FormatText(ResString(IDS_CLI_BAD_CHOICE).c_str(), "--format",
-                                           formatText.c_str(), "text, csv, json"));
+    int kindIndex = 0, formatIndex = 0;
+    if (const int status = ParseChoice(args, "--table", {"dop", "visibility", "both"}, 0, kindIndex))
+        return status;
+    if (const int status = ParseChoice(args, "--format", {"text", "csv", "json"}, 0, formatIndex))
+        return status;
+    const auto kind = static_cast<TableKind>(kindIndex);
+    const auto format = static_cast<Format>(formatIndex);
     int width = 100, lines = 66;
     if (!ParseInt(option("--width", "100"), width) || width < 20 || width > 1000)
         return Fail(kExitUsage, FormatText(ResString(IDS_CLI_BAD_RANGE).c_str(), "--width",

@@ -88,22 +88,13 @@ int ParsePlanRequest(const Arguments& args, PlanRequest& r) {
         if (!ParseClock(*v, r.toHour, r.toMinute))
             return UsageError("--to", *v, ResString(IDS_CLI_WHAT_TIME).c_str());
     }
-    if (auto v = value("--step")) {
-        if (*v == "5")
-            r.step = 300;
-        else if (*v == "15")
-            r.step = 900;
-        else
-            return UsageError("--step", *v, "5, 15");
-    }
-    if (auto v = value("--mode")) {
-        if (*v == "2d" || *v == "2D")
-            r.mode = 1;
-        else if (*v == "3d" || *v == "3D")
-            r.mode = 0;
-        else
-            return UsageError("--mode", *v, "2d, 3d");
-    }
+    int choice = 0;
+    if (const int status = ParseChoice(args, "--step", {"15", "5"}, 0, choice))
+        return status;
+    r.step = choice == 0 ? 900 : 300;
+    if (const int status = ParseChoice(args, "--mode", {"3d", "2d"}, 0, choice))
+        return status;
+    r.mode = choice; // 1 = 2-D
     if (auto v = value("--cutoff")) {
         if (!ParseInt(*v, r.cutoff) || r.cutoff < 0 || r.cutoff > 89)
             return UsageError("--cutoff", *v, "0-89");
