@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/strings.h"
+#include "sites/obstruction.h"
 
 namespace {
 
@@ -43,11 +44,8 @@ QPoint SkyPlotDrawing::Project(float az, float el, int radius) {
 }
 
 QPoint SkyPlotDrawing::ProjectVertex(const point<double>& v, int radius, bool yUp) {
-    const double e = v.x * (kPi / 180), a = v.y * (kPi / 180);
-    const double r = (1 - e * (2 / kPi)) * radius;
-    const int x = static_cast<int>(std::sin(a) * r);
-    const int y = static_cast<int>(std::cos(a) * r);
-    return {x, yUp ? y : -y};
+    const IntPoint p = ProjectDirection(v, radius, yUp);
+    return {p.x, p.y};
 }
 
 void SkyPlotDrawing::Draw(Canvas& dc, const ViewInputs& in) {

@@ -1,5 +1,7 @@
 #include "views/viewinputs.h"
 
+#include "sites/siteinfo.h"
+
 bool ViewInputs::AnyAvailable(int first, int last) const {
     for (int s = first; s <= last; ++s)
         if (Available(s))
@@ -27,4 +29,14 @@ ViewInputs InputsFromCalculator(const Calculator& calc, const PlanInterval& inte
     in.t0 = IntervalStartSeconds(interval);
     in.obstructions = std::move(obstructions);
     return in;
+}
+
+std::vector<ObstructionPolygon> ObstructionsOf(const SiteInfo* site) {
+    std::vector<ObstructionPolygon> out;
+    if (!site)
+        return out;
+    AList<Obstruction> list = site->obstructions; // the list's cursor is not const
+    for (int more = list.First(); more; more = list.Next())
+        out.push_back(list.Current()->Vertices());
+    return out;
 }

@@ -40,5 +40,9 @@ struct ViewInputs {
     int Solution(int j) const { return solutionFlag ? solutionFlag[intervalFirst + j] : 0; }
 };
 
+class SiteInfo;
+// The site's obstructions as vertex lists; none without a site.
+std::vector<ObstructionPolygon> ObstructionsOf(const SiteInfo* site);
+
 ViewInputs InputsFromCalculator(const Calculator& calc, const PlanInterval& interval,
                                 std::vector<ObstructionPolygon> obstructions = {});

@@ -9,6 +9,7 @@
 #include "engine/global.h"
 
 class QStatusBar;
+class QString;
 class QWidget;
 class SiteInfo;
 class TBaseMDIChild;
@@ -28,6 +29,9 @@ public:
 
     // Path of the loaded almanac for the printed header; empty: the engine's own record.
     virtual std::string ViewAlmanacPath() { return {}; }
+    // Status bar pane 1 (time) or 2 (readout); the default writes the status bar's label named
+    // "pane<N>", or else its N-th label in the order they were added.
+    virtual void ViewReadout(int pane, const QString& text);
 };
 
 // View commands of the View menu.

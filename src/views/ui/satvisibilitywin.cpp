@@ -1,0 +1,123 @@
+#include "views/ui/satvisibilitywin.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "app/commands.h"
+#include "app/controls.h"
+#include "engine/strings.h"
+
+TSatVisibilityWin::TSatVisibilityWin(ViewHost& host, const QString& title, QWidget* parent)
+    : TTimeDiagram(host, std::make_unique<SatVisibilityPainter>(), title, parent) {
+    scrollBar_ = new QScrollBar(Qt::Vertical, this);
+    scrollBar_->setObjectName(ControlName(kScrollBarId));
+    scrollBar_->setRange(0, 0);
+    scrollBar_->setTracking(false); // the thumb moves the rows when it is released
+    scrollBar_->hide();
+    setFocusProxy(scrollBar_);
+    Drawing().scrollBarWidth = scrollBar_->sizeHint().width();
+    connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int v) { ScrollTo(v); });
+
+    help_ = new TButtonMy(this, CM_VIEW_HELP, QString::fromStdString(ResString(2065)), false);
+    const QFont font = ViewButtonFont(this);
+    const QFontMetrics fm(font);
+    help_->setFont(font);
+    help_->resize(6 * fm.averageCharWidth(), static_cast<int>(1.5 * (fm.height() + fm.leading())));
+    connect(help_, &QPushButton::clicked, this, [this] { Command(CM_VIEW_HELP); });
+}
+
+void TSatVisibilityWin::ScreenPaint(Canvas& dc, const ViewInputs& in, QRect update) {
+    State().BackColor = palette().color(QPalette::Base);
+    TTimeDiagram::ScreenPaint(dc, in, update);
+    UpdateScrollBar();
+    PlaceHelpButton(this, help_, 4);
+}
+
+void TSatVisibilityWin::UpdateScrollBar() {
+    SatVisibilityDrawing& d = Drawing();
+    const ViewLayout& L = d.vs.layout;
+    d.ScrollMax = std::max(0, d.RowCount - L.VisibleRows);
+    scrollBar_->setGeometry(L.ClientWidth - L.MarginRight, L.MarginTop, d.scrollBarWidth, L.AxisY);
+    const QSignalBlocker block(scrollBar_);
+    scrollBar_->setRange(0, d.ScrollMax);
+    scrollBar_->setPageStep(std::max(1, L.VisibleRows));
+    scrollBar_->setValue(L.ScrollPos);
+    scrollBar_->setEnabled(d.ScrollMax > 0);
+    scrollBar_->show();
+}
+
+bool TSatVisibilityWin::ScrollTo(int position) {
+    SatVisibilityDrawing& d = Drawing();
+    ViewLayout& L = d.vs.layout;
+    const int next = std::clamp(position, 0, d.ScrollMax);
+    if (next == L.ScrollPos)
+        return false;
+    {
+        const QSignalBlocker block(scrollBar_);
+        scrollBar_->setValue(next);
+    }
+    const int delta = L.ScrollPos - next;
+    L.ScrollPos = next;
+    d.Scrolling = true;
+    const QRect rows(QPoint(0, L.MarginTop),
+                     QPoint(L.ClientWidth - L.MarginRight - 1, L.MarginTop + L.AxisY - 1));
+    // A short step moves the rows already drawn; a longer one draws them again.
+    if (std::abs(delta) < L.VisibleRows)
+        scroll(0, delta * L.RowHeight, rows);
+    else
+        update(rows);
+    return true;
+}
+
+void TSatVisibilityWin::resizeEvent(QResizeEvent* event) {
+    Drawing().vs.layout.ScrollPos = 0;
+    scrollBar_->hide();
+    TTimeDiagram::resizeEvent(event);
+}
+
+void TSatVisibilityWin::mouseMoveEvent(QMouseEvent* event) {
+    const ViewInputs in = Inputs();
+    const SatVisibilityDrawing::Readout r = Drawing().ReadoutAt(in, event->position().toPoint());
+    if (r.satellite.isEmpty()) {
+        ClearReadout();
+        return;
+    }
+    SetReadout(1, r.time);
+    SetReadout(2, r.satellite);
+}
+
+void TSatVisibilityWin::Command(int id) {
+    uint32_t& flags = Drawing().vs.ViewFlags;
+    switch (id) {
+    case CM_SHOW_FREQUENCY:
+        if (!(flags & kShowFrequency)) {
+            flags |= kShowFrequency;
+            Redraw();
+        }
+        break;
+    case CM_SHOW_SVNUMBERS:
+        if (!Inputs().AnyAvailable(kGpsSatellites, kSatellites - 1)) {
+            flags ^= kShowFrequency; // GPS alone: the item switches the bar numbers on and off
+            Redraw();
+        } else if (flags & kShowFrequency) {
+            flags &= ~kShowFrequency;
+            Redraw();
+        }
+        break;
+    default:
+        TTimeDiagram::Command(id);
+    }
+}
+
+void TSatVisibilityWin::BuildContextMenu(QMenu& menu) {
+    TTimeDiagram::BuildContextMenu(menu);
+    menu.addSeparator();
+    const bool frequency = (Drawing().vs.ViewFlags & kShowFrequency) != 0;
+    if (Inputs().AnyAvailable(kGpsSatellites, kSatellites - 1))
+        AddChecked(menu, 2219, CM_SHOW_FREQUENCY, frequency);
+    AddChecked(menu, 2218, CM_SHOW_SVNUMBERS, !frequency);
+}

@@ -1,0 +1,344 @@
+#include "views/ui/viewbase.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPrinter>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QSvgGenerator>
+
+#include "app/prompts.h"
+#include "engine/strings.h"
+#include "reports/headerblock.h"
+#include "reports/table.h"
+
+#if __has_include("app/help.h")
+#include "app/help.h"
+#define TAVRIN_VIEWS_HAVE_HELP 1
+#endif
+
+namespace {
+
+QString Res(int id) {
+    return QString::fromStdString(ResString(id));
+}
+
+QPrinter* g_printer = nullptr;
+
+void DeletePrinter() {
+    delete g_printer;
+    g_printer = nullptr;
+}
+
+// The status bar's text panes after the message area: named "pane<N>" by the frame, or else its
+// labels in the order they were added.
+QLabel* ReadoutLabel(QStatusBar* bar, int pane) {
+    if (!bar || pane < 1)
+        return nullptr;
+    if (auto* named = bar->findChild<QLabel*>(QStringLiteral("pane%1").arg(pane)))
+        return named;
+    const QList<QLabel*> labels = bar->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+    int k = 0;
+    for (QLabel* l : labels) {
+        // The message area's own label is not a pane.
+        if (l->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        if (++k == pane)
+            return l;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void ViewHost::ViewReadout(int pane, const QString& text) {
+    if (QLabel* l = ReadoutLabel(ViewStatusBar(), pane))
+        l->setText(text);
+}
+
+TBaseMDIChild::TBaseMDIChild(ViewHost& host, std::unique_ptr<ViewPainter> painter, const QString& title,
+                             QWidget* parent)
+    : QWidget(parent), host_(host), painter_(std::move(painter)) {
+    setWindowTitle(title);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    State().TextColor = palette().color(QPalette::WindowText);
+    State().BackColor = palette().color(QPalette::Base);
+    auto* copy = new QShortcut(QKeySequence::Copy, this);
+    copy->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(copy, &QShortcut::activated, this, [this] { Command(CM_VIEW_COPY); });
+}
+
+TBaseMDIChild::~TBaseMDIChild() {
+    NotifyClosed();
+}
+
+void TBaseMDIChild::NotifyClosed() {
+    if (closed_)
+        return;
+    closed_ = true;
+    host_.ViewClosed(this);
+}
+
+void TBaseMDIChild::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        NotifyClosed();
+}
+
+ViewInputs TBaseMDIChild::Inputs() const {
+    return InputsFromCalculator(host_.ViewCalculator(), host_.ViewInterval(),
+                                ObstructionsOf(host_.ViewSite()));
+}
+
+HeaderInfo TBaseMDIChild::Header() const {
+    HeaderInfo info = MakeHeaderInfo(host_.ViewCalculator(), host_.ViewSite(), host_.ViewInterval());
+    const std::string path = host_.ViewAlmanacPath();
+    if (!path.empty())
+        info.almanacPath = path;
+    return info;
+}
+
+void TBaseMDIChild::UpdateClientSize() {
+    State().layout.ClientWidth = width();
+    State().layout.ClientHeight = height();
+}
+
+void TBaseMDIChild::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    UpdateClientSize();
+    update();
+}
+
+void TBaseMDIChild::Redraw() {
+    update();
+}
+
+void TBaseMDIChild::paintEvent(QPaintEvent* event) {
+    UpdateClientSize();
+    QPainter p(this);
+    p.fillRect(event->rect(), palette().color(QPalette::Base));
+    Canvas dc(p);
+    ScreenPaint(dc, Inputs(), event->rect());
+}
+
+void TBaseMDIChild::ScreenPaint(Canvas& dc, const ViewInputs& in, QRect update) {
+    painter_->ScreenPaint(dc, in, update);
+}
+
+// ---- readouts --------------------------------------------------------------------------------
+
+void TBaseMDIChild::SetReadout(int pane, const QString& text) {
+    host_.ViewReadout(pane, text);
+}
+
+void TBaseMDIChild::ClearReadout() {
+    SetReadout(1, QString());
+    SetReadout(2, QString());
+}
+
+// ---- commands and the context menu ---------------------------------------------------------
+
+void TBaseMDIChild::Command(int id) {
+    switch (id) {
+    case CM_VIEW_COPY:
+        CopyToClipboard();
+        break;
+    case CM_VIEW_GRID:
+        State().ViewFlags ^= kViewGrid;
+        Redraw();
+        break;
+    case CM_VIEW_FONT:
+        ChooseViewFont();
+        break;
+    case CM_VIEW_HELP:
+#ifdef TAVRIN_VIEWS_HAVE_HELP
+        ShowHelpContext(this, HelpContext());
+#endif
+        break;
+    default:
+        break;
+    }
+}
+
+QAction* TBaseMDIChild::AddCommand(QMenu& menu, int stringId, int command) {
+    QAction* a = menu.addAction(Res(stringId));
+    a->setData(command);
+    connect(a, &QAction::triggered, this, [this, command] { Command(command); });
+    return a;
+}
+
+QAction* TBaseMDIChild::AddChecked(QMenu& menu, int stringId, int command, bool checked) {
+    QAction* a = AddCommand(menu, stringId, command);
+    a->setCheckable(true);
+    a->setChecked(checked);
+    return a;
+}
+
+void TBaseMDIChild::BuildContextMenu(QMenu& menu) {
+    // No menu or tool bar of the program copies a view, so the copy is offered here (and by Ctrl+C).
+    QAction* copy = AddCommand(menu, 2060, CM_VIEW_COPY);
+    copy->setShortcut(QKeySequence::Copy);
+    menu.addSeparator();
+    AddCommand(menu, 2214, CM_VIEW_FONT);
+    menu.addSeparator();
+    AddCommand(menu, (State().ViewFlags & kViewGrid) ? 2215 : 2239, CM_VIEW_GRID);
+}
+
+std::unique_ptr<QMenu> TBaseMDIChild::MakeContextMenu() {
+    auto menu = std::make_unique<QMenu>(this);
+    BuildContextMenu(*menu);
+    return menu;
+}
+
+void TBaseMDIChild::contextMenuEvent(QContextMenuEvent* event) {
+    std::unique_ptr<QMenu> menu = MakeContextMenu();
+    menu->exec(event->globalPos());
+}
+
+void TBaseMDIChild::ChooseViewFont() {
+    ViewState& vs = State();
+    QFont font(vs.FaceName);
+    font.setPointSize(vs.FontPointSize);
+    font.setWeight(static_cast<QFont::Weight>(vs.FontWeight));
+    QColor colour = vs.TextColor;
+    if (!ThePrompts().ChooseFont(this, font, colour))
+        return;
+    vs.TextColor = colour;
+    if (font.pointSize() > 0)
+        vs.FontPointSize = font.pointSize();
+    vs.FaceName = font.family();
+    vs.FontWeight = font.weight();
+    vs.FontHeight = 0;
+    Redraw();
+}
+
+// ---- clipboard -------------------------------------------------------------------------------
+
+void TBaseMDIChild::CopyToClipboard() {
+    if (!State().Painted)
+        return;
+    const ViewInputs in = Inputs();
+    const QSize size = painter_->CopySize(in);
+    if (size.isEmpty())
+        return;
+    QBuffer svg;
+    svg.open(QIODevice::WriteOnly);
+    {
+        QSvgGenerator generator;
+        generator.setOutputDevice(&svg);
+        generator.setSize(size);
+        generator.setViewBox(QRect(QPoint(0, 0), size));
+        generator.setResolution(logicalDpiY());
+        generator.setTitle(windowTitle());
+        QPainter p(&generator);
+        Canvas dc(p);
+        painter_->DrawCopy(dc, in);
+    }
+    QImage image(size, QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(logicalDpiX() / 0.0254));
+    image.setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
+    image.fill(State().BackColor);
+    {
+        QPainter p(&image);
+        Canvas dc(p);
+        painter_->DrawCopy(dc, in);
+    }
+    auto* mime = new QMimeData;
+    mime->setData(QStringLiteral("image/svg+xml"), svg.data());
+    mime->setImageData(image);
+    QGuiApplication::clipboard()->setMimeData(mime);
+}
+
+// ---- printing --------------------------------------------------------------------------------
+
+QPrinter& TBaseMDIChild::Printer() {
+    if (!g_printer) {
+        g_printer = new QPrinter(QPrinter::HighResolution);
+        // Gone before the application object, which the printer's engine needs.
+        qAddPostRoutine(DeletePrinter);
+    }
+    return *g_printer;
+}
+
+bool TBaseMDIChild::PrintSetup(QWidget* owner) {
+    return ThePrompts().PrintSetup(owner, Printer());
+}
+
+void TBaseMDIChild::PrintOnDC(Canvas& dc, int page, int leftMarginChars) {
+    painter_->PrintOnDC(dc, Inputs(), Header(), page, leftMarginChars);
+}
+
+namespace {
+
+void ReportPrintFailure(QWidget* owner, const QString& title) {
+    const QString text = QString::fromStdString(
+        FormatText(ResString(40622).c_str(), title.toUtf8().constData(), ResString(40627).c_str()));
+    ThePrompts().MessageBox(owner, text, Res(40620), MB_OK | MB_ICONEXCLAMATION);
+}
+
+} // namespace
+
+bool TBaseMDIChild::PrintGraph() {
+    QPrinter& printer = Printer();
+    const QString title = Res(40602);
+    printer.setDocName(title);
+    printer.setFromTo(0, 0); // one page, no range to choose
+    if (!ThePrompts().Print(this, printer))
+        return false;
+    QPainter p;
+    if (!p.begin(&printer)) {
+        ReportPrintFailure(this, title);
+        return false;
+    }
+    {
+        Canvas dc(p);
+        PrintOnDC(dc, 0, 5);
+    }
+    return p.end();
+}
+
+bool TBaseMDIChild::PrintTable() {
+    const Calculator& calc = host_.ViewCalculator();
+    std::unique_ptr<Table> table;
+    if (GetViewKind() == kViewKindDop)
+        table = std::make_unique<DOPTable>(calc, Header());
+    else
+        table = std::make_unique<VisibilityTable>(calc, Header());
+    QPrinter& printer = Printer();
+    const QString title = QString::fromStdString(table->Title());
+    printer.setDocName(title);
+    printer.setFromTo(0, 0);
+    if (!ThePrompts().Print(this, printer))
+        return false;
+    QPainter p;
+    if (!p.begin(&printer)) {
+        ReportPrintFailure(this, title);
+        return false;
+    }
+    PrintTablePages(p, printer, *table);
+    return p.end();
+}
+
+void PlaceHelpButton(QWidget* view, QWidget* button, int below) {
+    button->move(view->width() - button->width() - 10, view->height() - button->height() - below);
+}
+
+QFont ViewButtonFont(const QWidget* w) {
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(MulDiv(8, w->logicalDpiY(), 72));
+    f.setWeight(QFont::Bold);
+    return f;
+}

@@ -1,0 +1,225 @@
+#include "views/viewprinting.h"
+
+#include <QPagedPaintDevice>
+#include <QPainter>
+
+#include <algorithm>
+
+#include "reports/headerblock.h"
+#include "reports/table.h"
+
+void ViewPainter::PrintOnDC(Canvas& dc, const ViewInputs& in, const HeaderInfo& header, int /*page*/,
+                            int leftMarginChars) {
+    ViewState& vs = State();
+    const ViewLayout saved = SaveLayout();
+    const QColor back = vs.BackColor;
+    const QPoint origin = dc.ViewportOrg();
+    const QRect rect = PrepareForDevice(dc, in, header, leftMarginChars);
+    PaintRect(dc, in, rect);
+    dc.SetViewportOrg(origin);
+    dc.SetMapMode(MM_TEXT);
+    vs.BackColor = back;
+    RestoreLayout(saved);
+}
+
+QRect ViewPainter::PrepareForDevice(Canvas& dc, const ViewInputs&, const HeaderInfo& header,
+                                    int leftMarginChars) {
+    ViewState& vs = State();
+    ViewLayout& L = vs.layout;
+    vs.SelectViewFont(dc, 0, 0, 0);
+    ComputeMargins();
+    L.ClientWidth = dc.HorzRes();
+    L.ClientHeight = dc.VertRes();
+    vs.BackColor = Qt::white;
+    dc.SetTextColor(vs.TextColor);
+    dc.SetBkMode(TRANSPARENT);
+    L.MarginTop += PrintHeader(dc, header, leftMarginChars, 0, L.AvgCharWidth, L.LineHeight, L.ClientWidth);
+    L.MarginLeft += leftMarginChars * L.AvgCharWidth;
+    return {0, 0, L.ClientWidth, L.ClientHeight};
+}
+
+QRect ViewPainter::GetDrawRect(const ViewInputs&) {
+    const ViewLayout& L = State().layout;
+    return {0, 0, L.ClientWidth, L.ClientHeight};
+}
+
+QSize ViewPainter::CopySize(const ViewInputs& in) {
+    const ViewLayout saved = SaveLayout();
+    GetDrawRect(in);
+    const QSize size = CopyExtent();
+    RestoreLayout(saved);
+    return size;
+}
+
+QSize ViewPainter::CopyExtent() {
+    const ViewLayout& L = State().layout;
+    return {L.ClientWidth, L.ClientHeight};
+}
+
+QSize SatVisibilityPainter::CopyExtent() {
+    const ViewLayout& L = d.vs.layout;
+    return {L.ClientWidth, L.MarginTop + L.AxisY + L.MarginBottom};
+}
+
+void ViewPainter::DrawCopy(Canvas& dc, const ViewInputs& in) {
+    ViewState& vs = State();
+    const ViewLayout saved = SaveLayout();
+    vs.MetafileMode = 1;
+    const QSize size = CopySize(in);
+    const QRect rect = GetDrawRect(in);
+    dc.FillRect(0, 0, size.width(), size.height(), vs.BackColor);
+    PaintRect(dc, in, rect);
+    RestoreLayout(saved);
+    vs.MetafileMode = 0;
+}
+
+// ---- satellite visibility ------------------------------------------------------------------
+
+void SatVisibilityPainter::ScreenPaint(Canvas& dc, const ViewInputs& in, QRect update) {
+    d.Paint(dc, in, update);
+}
+
+QRect SatVisibilityPainter::PrepareForDevice(Canvas& dc, const ViewInputs& in, const HeaderInfo& header,
+                                             int leftMarginChars) {
+    ViewPainter::PrepareForDevice(dc, in, header, leftMarginChars);
+    ViewLayout& L = d.vs.layout;
+    L.VisibleRows = std::max(1, (L.ClientHeight - L.MarginTop - L.MarginBottom) / std::max(1, L.RowHeight));
+    d.BuildRows(in);
+    // The page shows the rows from the first one on, whatever the window's scroll position.
+    L.AxisY = L.RowHeight * std::min(L.VisibleRows, d.RowCount);
+    return QRect(QPoint(0, L.MarginTop),
+                 QPoint(L.ClientWidth - L.MarginRight - 1, L.MarginTop + L.AxisY - 1));
+}
+
+QRect SatVisibilityPainter::GetDrawRect(const ViewInputs& in) {
+    ViewLayout& L = d.vs.layout;
+    if (d.SampleCount != in.intervalCount || d.RowTable.empty())
+        d.BuildRows(in);
+    L.AxisY = L.RowHeight * d.RowCount; // every row, also those scrolled out of view
+    return QRect(QPoint(0, L.MarginTop),
+                 QPoint(L.ClientWidth - L.MarginRight - 1, L.MarginTop + L.AxisY - 1));
+}
+
+// ---- sky plot ------------------------------------------------------------------------------
+
+void SkyPlotPainter::ScreenPaint(Canvas& dc, const ViewInputs& in, QRect) {
+    d.Draw(dc, in);
+}
+
+QRect SkyPlotPainter::PrepareForDevice(Canvas& dc, const ViewInputs&, const HeaderInfo& header,
+                                       int leftMarginChars) {
+    ViewLayout& L = d.vs.layout;
+    d.vs.SelectViewFont(dc, 0, 0, 0);
+    L.ClientWidth = dc.HorzRes();
+    L.ClientHeight = dc.VertRes();
+    d.vs.BackColor = Qt::white;
+    dc.SetTextColor(d.vs.TextColor);
+    dc.SetBkMode(TRANSPARENT);
+    const int h = PrintHeader(dc, header, leftMarginChars, 0, L.AvgCharWidth, L.LineHeight, L.ClientWidth);
+    // The diagram is centred in the part of the page right of and below this origin.
+    dc.SetViewportOrg({leftMarginChars * L.AvgCharWidth, h});
+    return {0, 0, L.ClientWidth, L.ClientHeight};
+}
+
+void SkyPlotPainter::PaintRect(Canvas& dc, const ViewInputs& in, QRect) {
+    d.Draw(dc, in);
+}
+
+// ---- DOP plot ------------------------------------------------------------------------------
+
+void DopPlotPainter::ScreenPaint(Canvas& dc, const ViewInputs& in, QRect) {
+    d.Draw(dc, in);
+}
+
+void DopPlotPainter::PaintRect(Canvas& dc, const ViewInputs& in, QRect) {
+    d.Draw(dc, in);
+}
+
+std::unique_ptr<ViewPainter> MakeViewPainter(int viewKind) {
+    switch (viewKind) {
+    case kViewKindDop:
+        return std::make_unique<DopPlotPainter>();
+    case kViewKindSky:
+        return std::make_unique<SkyPlotPainter>();
+    default:
+        return std::make_unique<SatVisibilityPainter>();
+    }
+}
+
+// ---- header block and tables ---------------------------------------------------------------
+
+int PrintHeader(Canvas& dc, const HeaderInfo& header, int indentChars, int indentLines, int charWidth,
+                int lineHeight, int pageWidth) {
+    const int pageChars = charWidth > 0 ? pageWidth / charWidth : 0;
+    const HeaderBlock block = LayoutHeaderBlock(header, indentChars, indentLines, pageChars);
+    const int oldAlign = dc.SetTextAlign(TA_LEFT | TA_TOP);
+    for (const TextItem& item : block.items)
+        dc.TextOut(item.column * charWidth, item.line * lineHeight, QString::fromStdString(item.text));
+    dc.SetTextAlign(oldAlign);
+    return block.heightLines * lineHeight;
+}
+
+namespace {
+
+// Fixed-pitch fonts of the tables, in points.
+CanvasFont TableFont(const Canvas& dc, int points, int weight) {
+    CanvasFont f;
+    f.face = QStringLiteral("Courier New");
+    f.swiss = false;
+    f.height = -MulDiv(points, dc.LogPixelsY(), 72);
+    f.weight = weight;
+    f.valid = true;
+    return f;
+}
+
+} // namespace
+
+int PrintTablePages(QPainter& painter, QPagedPaintDevice& device, Table& table) {
+    Canvas dc(painter);
+    const CanvasFont fonts[3] = {TableFont(dc, 12, 700), TableFont(dc, 10, 700), TableFont(dc, 9, 400)};
+    int charWidth[3], lineHeight[3];
+    for (int k = 0; k < 3; ++k) {
+        dc.SelectFont(fonts[k]);
+        const CanvasTextMetrics tm = dc.GetTextMetrics();
+        charWidth[k] = std::max(1, tm.tmAveCharWidth);
+        lineHeight[k] = std::max(1, tm.tmHeight + tm.tmExternalLeading);
+    }
+    TableMetrics m;
+    m.titleCharWidth = charWidth[0];
+    m.titleLineHeight = lineHeight[0];
+    m.subtitleCharWidth = charWidth[1];
+    m.subtitleLineHeight = lineHeight[1];
+    m.bodyCharWidth = charWidth[2];
+    m.bodyLineHeight = lineHeight[2];
+    m.pageWidth = dc.HorzRes();
+    m.pageHeight = dc.VertRes();
+    table.SetPrintParameters(m);
+    table.BeginDocument();
+    dc.SetBkMode(TRANSPARENT);
+    dc.SetTextColor(Qt::black);
+    int pages = 0;
+    while (table.HasPage()) {
+        const TextPage page = table.PrintPage();
+        if (pages > 0)
+            device.newPage();
+        ++pages;
+        for (const TextItem& item : page.items) {
+            const int k = item.role == FontRole::Title ? 0 : item.role == FontRole::Subtitle ? 1 : 2;
+            dc.SelectFont(fonts[k]);
+            const QString text = QString::fromStdString(item.text);
+            if (item.centred) {
+                // Letter-spaced by the role's own character width, centred on the body's line width.
+                const int y = k == 0 ? 0 : k == 1 ? 2 * lineHeight[0] : item.line * lineHeight[2];
+                const int oldAlign = dc.SetTextAlign(TA_CENTER | TA_TOP);
+                const int oldExtra = dc.SetTextCharacterExtra(charWidth[k]);
+                dc.TextOut(table.CharsPerLine() * charWidth[2] / 2, y, text);
+                dc.SetTextCharacterExtra(oldExtra);
+                dc.SetTextAlign(oldAlign);
+            } else {
+                dc.SetTextAlign(TA_LEFT | TA_TOP);
+                dc.TextOut(item.column * charWidth[2], item.line * lineHeight[2], text);
+            }
+        }
+    }
+    return pages;
+}

@@ -1,0 +1,112 @@
+// One view's drawing on every device: the screen, a printer page with the header block, the
+// clipboard picture and the exported files. The windows and the graph export both go through it,
+// so what is printed or exported is what the window shows. Also the printed text tables.
+#pragma once
+
+#include <QRect>
+#include <QSize>
+
+#include <memory>
+
+#include "views/canvas.h"
+#include "views/dopplotdrawing.h"
+#include "views/satvisibilitydrawing.h"
+#include "views/skyplotdrawing.h"
+#include "views/viewinputs.h"
+#include "views/viewstate.h"
+
+class QPainter;
+class QPagedPaintDevice;
+class Table;
+struct HeaderInfo;
+
+// View kinds as the print-table command asks them.
+inline constexpr int kViewKindDop = 0;
+inline constexpr int kViewKindSky = 1;
+inline constexpr int kViewKindVisibility = 2;
+
+class ViewPainter {
+public:
+    virtual ~ViewPainter() = default;
+
+    virtual ViewState& State() = 0;
+    virtual int ViewKind() const = 0;
+
+    // What the window shows at ClientWidth x ClientHeight; `update` in device units.
+    virtual void ScreenPaint(Canvas& dc, const ViewInputs& in, QRect update) = 0;
+
+    // The graph on a page below the header block; the layout is the same afterwards.
+    void PrintOnDC(Canvas& dc, const ViewInputs& in, const HeaderInfo& header, int page, int leftMarginChars);
+
+    // The clipboard picture after a screen paint: its size in pixels, and its drawing. Both leave
+    // the layout as it was.
+    QSize CopySize(const ViewInputs& in);
+    void DrawCopy(Canvas& dc, const ViewInputs& in);
+
+    ViewLayout SaveLayout() { return State().layout; }
+    void RestoreLayout(const ViewLayout& layout) { State().layout = layout; }
+
+protected:
+    virtual void ComputeMargins() = 0;
+    virtual QRect PrepareForDevice(Canvas& dc, const ViewInputs& in, const HeaderInfo& header,
+                                   int leftMarginChars);
+    virtual QRect GetDrawRect(const ViewInputs& in);
+    // The picture's size after GetDrawRect.
+    virtual QSize CopyExtent();
+    // The drawing proper, into the rectangle the caller prepared.
+    virtual void PaintRect(Canvas& dc, const ViewInputs& in, QRect rect) = 0;
+};
+
+class SatVisibilityPainter : public ViewPainter {
+public:
+    SatVisibilityDrawing d;
+    ViewState& State() override { return d.vs; }
+    int ViewKind() const override { return kViewKindVisibility; }
+    void ScreenPaint(Canvas& dc, const ViewInputs& in, QRect update) override;
+
+protected:
+    void ComputeMargins() override { d.ComputeMargins(); }
+    QRect PrepareForDevice(Canvas& dc, const ViewInputs& in, const HeaderInfo& header,
+                           int leftMarginChars) override;
+    QRect GetDrawRect(const ViewInputs& in) override;
+    QSize CopyExtent() override;
+    void PaintRect(Canvas& dc, const ViewInputs& in, QRect rect) override { d.Draw(dc, in, rect); }
+};
+
+class SkyPlotPainter : public ViewPainter {
+public:
+    SkyPlotDrawing d;
+    ViewState& State() override { return d.vs; }
+    int ViewKind() const override { return kViewKindSky; }
+    void ScreenPaint(Canvas& dc, const ViewInputs& in, QRect update) override;
+
+protected:
+    void ComputeMargins() override { d.ComputeMargins(); }
+    QRect PrepareForDevice(Canvas& dc, const ViewInputs& in, const HeaderInfo& header,
+                           int leftMarginChars) override;
+    void PaintRect(Canvas& dc, const ViewInputs& in, QRect rect) override;
+};
+
+class DopPlotPainter : public ViewPainter {
+public:
+    DopPlotDrawing d;
+    ViewState& State() override { return d.vs; }
+    int ViewKind() const override { return kViewKindDop; }
+    void ScreenPaint(Canvas& dc, const ViewInputs& in, QRect update) override;
+
+protected:
+    void ComputeMargins() override { d.ComputeMargins(); }
+    void PaintRect(Canvas& dc, const ViewInputs& in, QRect rect) override;
+};
+
+// A painter for a view kind.
+std::unique_ptr<ViewPainter> MakeViewPainter(int viewKind);
+
+// The header block with the view font at (indentChars, indentLines); returns its height in
+// logical units (the right column's final line).
+int PrintHeader(Canvas& dc, const HeaderInfo& header, int indentChars, int indentLines, int charWidth,
+                int lineHeight, int pageWidth);
+
+// Every page of a table on a paged device, drawn with the table fonts measured on it; returns the
+// number of pages printed.
+int PrintTablePages(QPainter& painter, QPagedPaintDevice& device, Table& table);
