@@ -1,0 +1,112 @@
+#include "app/help.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFile>
+#include <QPointer>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include "engine/strings.h"
+
+namespace {
+
+QString Res(int id) {
+    return QString::fromStdString(ResString(id));
+}
+
+QString PagePath(int contextId) {
+    return QStringLiteral(":/help/%1.html").arg(contextId);
+}
+
+const QString kContentsPage = QStringLiteral(":/help/contents.html");
+
+// One window for the whole run, like the system's help viewer: a new request replaces the page.
+class THelpWindow : public QWidget {
+public:
+    THelpWindow() {
+        setObjectName(QStringLiteral("helpWindow"));
+        setWindowTitle(Res(IDS_HELP_WINDOW_TITLE));
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        auto* bar = new QToolBar(this);
+        browser_ = new QTextBrowser(this);
+        browser_->setObjectName(QStringLiteral("helpBrowser"));
+        browser_->setOpenExternalLinks(false);
+        QAction* contents = bar->addAction(Res(IDS_HELP_CONTENTS));
+        QAction* back = bar->addAction(Res(IDS_HELP_BACK));
+        QAction* forward = bar->addAction(Res(IDS_HELP_FORWARD));
+        back->setEnabled(false);
+        forward->setEnabled(false);
+        connect(contents, &QAction::triggered, this, [this] { ShowPage(kContentsPage); });
+        connect(back, &QAction::triggered, browser_, &QTextBrowser::backward);
+        connect(forward, &QAction::triggered, browser_, &QTextBrowser::forward);
+        connect(browser_, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
+        connect(browser_, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
+        layout->addWidget(bar);
+        layout->addWidget(browser_);
+        resize(640, 560);
+    }
+
+    void ShowPage(const QString& path) {
+        browser_->setSource(QUrl(QStringLiteral("qrc") + path));
+        show();
+        raise();
+        activateWindow();
+    }
+
+    int ShownContext() const {
+        QString name = browser_->source().fileName();
+        if (name == QLatin1String("contents.html"))
+            return kHelpContentsContext;
+        name.chop(5); // ".html"
+        bool ok = false;
+        int id = name.toInt(&ok);
+        return ok ? id : 0;
+    }
+
+private:
+    QTextBrowser* browser_;
+};
+
+QPointer<THelpWindow> g_window;
+
+THelpWindow& Window() {
+    if (!g_window) {
+        // Not owned by any window of the program: it outlives the dialog that asked for it.
+        g_window = new THelpWindow;
+        static const bool connected =
+            QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] { CloseHelpWindow(); });
+        (void)connected;
+    }
+    return *g_window;
+}
+
+} // namespace
+
+QString HelpPageFor(int contextId) {
+    if (contextId == kHelpContentsContext)
+        return kContentsPage;
+    if (contextId > 0 && QFile::exists(PagePath(contextId)))
+        return PagePath(contextId);
+    return PagePath(kHelpDefaultContext);
+}
+
+void ShowHelpContext(QWidget*, int contextId) {
+    Window().ShowPage(HelpPageFor(contextId));
+}
+
+void ShowHelpContents(QWidget*) {
+    Window().ShowPage(kContentsPage);
+}
+
+int ShownHelpContext() {
+    return g_window ? g_window->ShownContext() : 0;
+}
+
+void CloseHelpWindow() {
+    delete g_window.data();
+}
