@@ -18,9 +18,8 @@ target_link_libraries(tavrin_gui PUBLIC tavrin_views tavrin_core Qt6::Widgets Qt
 target_compile_options(tavrin_gui PRIVATE ${TAVRIN_WARNINGS})
 
 # Icons and help pages, compiled in.
-file(GLOB TAVRIN_GUI_ICONS CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}/resources
-    ${CMAKE_SOURCE_DIR}/resources/icons/*.svg)
-file(GLOB TAVRIN_GUI_HELP CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}/resources
+file(GLOB TAVRIN_GUI_ICONS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/icons/*.svg)
+file(GLOB TAVRIN_GUI_HELP CONFIGURE_DEPENDS
     ${CMAKE_SOURCE_DIR}/resources/help/*.html ${CMAKE_SOURCE_DIR}/resources/help/*.css)
 qt_add_resources(tavrin_gui tavrin_gui_resources
     PREFIX "/"

@@ -1,8 +1,11 @@
 #include "app/help.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QPointer>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -21,6 +24,8 @@ QString Res(int id) {
 QString PagePath(int contextId) {
     return QStringLiteral(":/help/%1.html").arg(contextId);
 }
+
+const char* const kContextProperty = "helpContext";
 
 const QString kContentsPage = QStringLiteral(":/help/contents.html");
 
@@ -109,4 +114,51 @@ int ShownHelpContext() {
 
 void CloseHelpWindow() {
     delete g_window.data();
+}
+
+void SetHelpContext(QObject* object, int contextId) {
+    if (object)
+        object->setProperty(kContextProperty, contextId > 0 ? QVariant(contextId) : QVariant());
+}
+
+int HelpContextFor(QObject* target) {
+    if (auto* menu = qobject_cast<QMenu*>(target)) {
+        QAction* item = menu->activeAction();
+        int id = item ? item->property(kContextProperty).toInt() : 0;
+        return id > 0 ? id : kHelpDefaultContext;
+    }
+    for (QObject* o = target; o; o = o->parent()) {
+        int id = o->property(kContextProperty).toInt();
+        if (id > 0)
+            return id;
+        if (o->isWidgetType() && static_cast<QWidget*>(o)->isWindow())
+            break;
+    }
+    return kHelpDefaultContext;
+}
+
+namespace {
+
+class HelpKeyFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1)
+            return false;
+        QObject* target = qobject_cast<QMenu*>(watched) ? watched : QApplication::focusWidget();
+        ShowHelpContext(nullptr, HelpContextFor(target ? target : watched));
+        return true;
+    }
+};
+
+} // namespace
+
+void InstallHelpKey() {
+    static HelpKeyFilter* filter = nullptr;
+    if (!filter) {
+        filter = new HelpKeyFilter(qApp);
+        qApp->installEventFilter(filter);
+    }
 }

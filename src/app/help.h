@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class QObject;
 class QWidget;
 
 // The topic shown when a request names no known context.
@@ -22,3 +23,12 @@ QString HelpPageFor(int contextId);
 int ShownHelpContext();
 // Closes the help window if it is open (at exit, and between tests).
 void CloseHelpWindow();
+
+// Attaches a help context to a window and its controls (a dialog while it is open) or to a menu
+// action; 0 detaches it.
+void SetHelpContext(QObject* object, int contextId);
+// The context F1 shows for `target`: an open menu's highlighted item, else the nearest window
+// up from `target` with a context attached; the 12003 topic when none has one.
+int HelpContextFor(QObject* target);
+// F1 anywhere in the program shows the topic of what has the focus or the highlighted menu item.
+void InstallHelpKey();

@@ -1,0 +1,171 @@
+#include "app/decmdiframe.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "app/commandtable.h"
+#include "app/help.h"
+#include "app/mdiclient.h"
+#include "engine/strings.h"
+
+namespace {
+
+QString Res(int id) {
+    return QString::fromStdString(ResString(id));
+}
+
+// Gadget widths in characters (gadget 0 takes the rest).
+constexpr int kGadgetChars[5] = {0, 4, 11, 3, 5};
+
+QIcon CommandIcon(const CommandInfo& c) {
+    QIcon own(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(c.iconFile)));
+    return c.themeIcon ? QIcon::fromTheme(QLatin1String(c.themeIcon), own) : own;
+}
+
+} // namespace
+
+TDecMDIFrame::TDecMDIFrame(const QString& title, OrvantMDIClient* client) : client_(client) {
+    setObjectName(QStringLiteral("mainFrame"));
+    setWindowTitle(title);
+    setCentralWidget(client_);
+    client_->SetFrame(this);
+
+    toolBar_ = new QToolBar(this);
+    toolBar_->setObjectName(QStringLiteral("toolBar"));
+    toolBar_->setMovable(false);
+    toolBar_->setIconSize(QSize(24, 24));
+    QFont barFont = toolBar_->font();
+    barFont.setPointSize(10);
+    toolBar_->setFont(barFont);
+    addToolBar(Qt::TopToolBarArea, toolBar_);
+
+    BuildMenus();
+    BuildStatusBar();
+    SetToolBarLayout(false);
+
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(InitialGeometry(screen->size()));
+    UpdateCommandStates();
+}
+
+QRect TDecMDIFrame::InitialGeometry(const QSize& screen) {
+    const int w = 36 * (screen.width() / 40);
+    const int h = 34 * (screen.height() / 40);
+    return QRect((screen.width() - w) / 2, (screen.height() - h) / 2, w, h);
+}
+
+void TDecMDIFrame::BuildMenus() {
+    const MenuGroup groups[] = {MenuGroup::SiteList, MenuGroup::View, MenuGroup::Window, MenuGroup::Setup,
+                                MenuGroup::Help};
+    for (MenuGroup g : groups) {
+        QMenu* menu = menuBar()->addMenu(Res(MenuTitleId(g)));
+        menu->setObjectName(QStringLiteral("menu%1").arg(static_cast<int>(g)));
+        // States follow the current state each time a menu opens.
+        connect(menu, &QMenu::aboutToShow, this, &TDecMDIFrame::UpdateCommandStates);
+        menus_.push_back(menu);
+        for (const CommandInfo& c : CommandTable()) {
+            if (c.menu != g)
+                continue;
+            if (c.separatorBefore && !menu->isEmpty())
+                menu->addSeparator();
+            QAction* a = menu->addAction(Res(c.textId));
+            a->setObjectName(QStringLiteral("cm%1").arg(c.id));
+            a->setData(c.id);
+            a->setStatusTip(Res(c.id));
+            a->setToolTip(QString(Res(c.textId)).remove('&').remove(QLatin1String("...")));
+            if (c.iconFile || c.themeIcon)
+                a->setIcon(c.iconFile ? CommandIcon(c) : QIcon::fromTheme(QLatin1String(c.themeIcon)));
+            if (c.key != QKeySequence::UnknownKey)
+                a->setShortcuts(c.key);
+            if (c.id == CM_TIME_BAR)
+                a->setCheckable(true);
+            SetHelpContext(a, c.helpId);
+            const int id = c.id;
+            connect(a, &QAction::triggered, this, [this, id] {
+                client_->Command(id);
+                UpdateCommandStates();
+            });
+            actions_[c.id] = a;
+        }
+    }
+}
+
+void TDecMDIFrame::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    QFont font = bar->font();
+    font.setPointSize(10);
+    bar->setFont(font);
+    bar->setSizeGripEnabled(true);
+    const QFontMetrics fm(font);
+    for (int i = 0; i < 5; ++i) {
+        auto* label = new QLabel(bar);
+        label->setObjectName(QStringLiteral("pane%1").arg(i));
+        if (i == 0) {
+            // A normal widget: the hints (temporary messages) cover it and give it back.
+            bar->addWidget(label, 1);
+            continue;
+        }
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setAlignment(i == 2 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
+        label->setMinimumWidth(fm.averageCharWidth() * kGadgetChars[i] +
+                               fm.horizontalAdvance(QLatin1Char('M')));
+        bar->addPermanentWidget(label);
+        gadgets_[i] = label;
+    }
+    gadgets_[0] = bar->findChild<QLabel*>(QStringLiteral("pane0"));
+}
+
+QAction* TDecMDIFrame::Action(int id) const {
+    auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+QMenu* TDecMDIFrame::Menu(int index) const {
+    return index >= 0 && index < static_cast<int>(menus_.size()) ? menus_[index] : nullptr;
+}
+
+void TDecMDIFrame::SetToolBarLayout(bool full) {
+    full_ = full;
+    toolBar_->clear();
+    for (int id : full ? FullToolBar() : ShortToolBar()) {
+        if (id < 0)
+            toolBar_->addSeparator();
+        else if (QAction* a = Action(id))
+            toolBar_->addAction(a);
+    }
+    toolBar_->update();
+}
+
+void TDecMDIFrame::SetGadgetText(int gadget, const QString& text) {
+    if (gadget >= 0 && gadget < 5 && gadgets_[gadget])
+        gadgets_[gadget]->setText(text);
+}
+
+QString TDecMDIFrame::GadgetText(int gadget) const {
+    return gadget >= 0 && gadget < 5 && gadgets_[gadget] ? gadgets_[gadget]->text() : QString();
+}
+
+void TDecMDIFrame::UpdateCommandStates() {
+    for (auto& [id, action] : actions_) {
+        action->setEnabled(client_->CommandEnabled(id));
+        if (action->isCheckable())
+            action->setChecked(client_->CommandChecked(id));
+    }
+}
+
+void TDecMDIFrame::closeEvent(QCloseEvent* event) {
+    if (client_->CanClose())
+        event->accept();
+    else
+        event->ignore();
+}

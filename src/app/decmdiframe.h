@@ -1,0 +1,53 @@
+// The main window: menus, tool bar and status bar around the MDI client, all built from the
+// command table; hints show in the status bar.
+#pragma once
+
+#include <QMainWindow>
+
+#include <map>
+#include <vector>
+
+class OrvantMDIClient;
+class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+class TDecMDIFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    // Takes the client as its central widget.
+    TDecMDIFrame(const QString& title, OrvantMDIClient* client);
+
+    OrvantMDIClient* Client() const { return client_; }
+    QAction* Action(int id) const;
+    QMenu* Menu(int index) const;
+    QToolBar* ToolBar() const { return toolBar_; }
+
+    // The short (no site list) or full tool bar.
+    void SetToolBarLayout(bool full);
+    bool IsFullToolBar() const { return full_; }
+    // Status gadgets: 0 the site line (hints cover it while shown), 1 time, 2 readout, 3
+    // obstructions, 4 cut-off angle.
+    void SetGadgetText(int gadget, const QString& text);
+    QString GadgetText(int gadget) const;
+    // Enabled and checked states of every command, from the client's current state.
+    void UpdateCommandStates();
+
+    // 36/40 of the screen's width and 34/40 of its height, centred.
+    static QRect InitialGeometry(const QSize& screen);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildStatusBar();
+
+    OrvantMDIClient* client_;
+    QToolBar* toolBar_ = nullptr;
+    std::map<int, QAction*> actions_;
+    std::vector<QMenu*> menus_;
+    QLabel* gadgets_[5] = {};
+    bool full_ = false;
+};

@@ -1,0 +1,481 @@
+#include "app/mdiclient.h"
+
+#include <QMdiSubWindow>
+#include <QStatusBar>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "app/about.h"
+#include "app/decmdiframe.h"
+#include "app/help.h"
+#include "app/orvantapp.h"
+#include "app/prompts.h"
+#include "app/waitcursor.h"
+#include "engine/almanac_scan.h"
+#include "engine/strings.h"
+#include "views/ui/viewbase.h"
+
+namespace {
+
+QString Res(int id) {
+    return QString::fromStdString(ResString(id));
+}
+
+QString FileNameOf(const std::string& path) {
+    return QString::fromStdString(std::filesystem::path(path).filename().string());
+}
+
+} // namespace
+
+ClientDialogs& InstalledDialogs() {
+    static ClientDialogs dialogs;
+    return dialogs;
+}
+
+OrvantMDIClient::OrvantMDIClient()
+    : calculator_(std::make_unique<Calculator>()), config_(BuildProgramPath(ResString(IDS_CONFIG_FILE_NAME))),
+      interval_(PlanInterval::Today()) {
+    setObjectName(QStringLiteral("mdiClient"));
+    FillBufferForConfiguration(config_, buffer_);
+    FillOptionsTransfer(config_, options_);
+    almanac_.missing = true;
+    // Registered before any control can post them.
+    CmRedrowAndPar();
+    CmRedrowAndParFloat();
+    changes_.Set(ApplyOptionsToCalculator(options_, *calculator_));
+    connect(this, &QMdiArea::subWindowActivated, this, [this] {
+        if (frame_)
+            frame_->UpdateCommandStates();
+    });
+}
+
+OrvantMDIClient::~OrvantMDIClient() {
+    // The views tell their host when they go: let them while the host is still whole.
+    for (QMdiSubWindow* w : subWindowList())
+        delete w;
+    // config_ writes the file as it goes.
+}
+
+void OrvantMDIClient::SetupWindow() {
+    Command(CM_SHOW_SPLASH);
+    if (config_.showTimeBar)
+        Post(CM_SHOW_TIME_BAR);
+
+    bool loaded = LoadAlmanac(config_.almanacPath, config_.loadLastAlmanac != 0);
+    if (!loaded && std::filesystem::path(config_.almanacPath).filename().empty()) {
+        // No almanac chosen yet (a first start): the almanacs that come with the program.
+        loaded = LoadAlmanac(BundledDataDirectory() + "almanacs/", false);
+        if (!loaded)
+            LoadAlmanac(config_.almanacPath, false);
+    }
+    if (!config_.gpsEnabled)
+        for (int n = 1; n <= kGpsSatellites; ++n)
+            calculator_->SetSatelliteState(n, 1);
+    if (!config_.glonassEnabled)
+        for (int n = kGpsSatellites + 1; n <= kSatellites; ++n)
+            calculator_->SetSatelliteState(n, 1);
+    RefreshSatelliteStates();
+    UpdateFrame();
+}
+
+bool OrvantMDIClient::LoadAlmanac(const std::string& path, bool loadLast) {
+    WaitCursor wait;
+    Calculator& calc = *calculator_;
+    bool done = false;
+    if (loadLast) {
+        calc.LoadAlmanac(path);
+        if (calc.loadState() == kLoadOk) {
+            RecordAlmanac(path);
+            done = true;
+        }
+    }
+    if (!done) {
+        const std::string directory = DirectoryOf(path);
+        ASortedList<AString>& names = AlmanacNameList();
+        ScanAlmanacDirectory(directory, names);
+        while (names.First()) {
+            const std::string candidate = AlmanacPath(directory, names.Current()->Text());
+            calc.LoadAlmanac(candidate);
+            if (calc.loadState() == kLoadOk) {
+                RecordAlmanac(candidate);
+                done = true;
+                break;
+            }
+            names.DeleteCurrent();
+        }
+        if (!done) {
+            calc.LoadAlmanac(path);
+            RecordAlmanac(path);
+        }
+    }
+    const bool ok = calc.loadState() == kLoadOk;
+    if (ok) {
+        // The engine refuses a new step while it holds no almanac: give it the one chosen.
+        calc.SetTimeStep(options_.TimeStepSeconds());
+        changes_.Set(ChangeFlags::kAlmanac);
+    }
+    return ok;
+}
+
+void OrvantMDIClient::RecordAlmanac(const std::string& path) {
+    almanac_.path = path;
+    std::error_code ec;
+    const std::filesystem::file_status st = std::filesystem::status(path, ec);
+    almanac_.status = ec || !std::filesystem::exists(st) ? -1 : 0;
+    almanac_.missing = almanac_.status != 0 || std::filesystem::path(path).filename().empty();
+}
+
+void OrvantMDIClient::RefreshSatelliteStates() {
+    for (int i = 0; i < kSatellites; ++i) {
+        const int32_t s = calculator_->status(i);
+        buffer_.satellites[i] = (s & ~StatusUnhealthy) == StatusNoAlmanac ? 2 : (s & StatusDisabled) ? 0 : 1;
+    }
+}
+
+void OrvantMDIClient::NoAlmanacReport() {
+    const std::string pattern = DirectoryOf(config_.almanacPath) + ResString(IDS_ALMANAC_PATTERN);
+    MessageBoxRes(nullptr,
+                  QString::fromStdString(FormatText(LoadResString(IDS_NO_ALMANAC_FILES), pattern.c_str())),
+                  IDS_ERROR, MB_ICONEXCLAMATION);
+}
+
+// ---- commands ------------------------------------------------------------------------------
+
+bool OrvantMDIClient::CommandEnabled(int id) const {
+    const bool haveList = list_ != nullptr;
+    const bool viewOpen = OpenViewCount() > 0;
+    switch (id) {
+    case CM_SITELIST_SAVE:
+    case CM_SITELIST_SAVEAS:
+        return haveList;
+    case CM_SITES:
+        return haveList && InstalledDialogs().siteEditor != nullptr;
+    case CM_OBSTRUCTIONS:
+        return haveList && InstalledDialogs().obstructionEditor != nullptr;
+    case CM_PRINT_GRAPH:
+    case CM_PRINT_TABLE:
+    case CM_CASCADE:
+    case CM_TILE:
+    case CM_ARRANGE_ICONS:
+    case CM_CLOSE_ALL:
+        return viewOpen;
+    case CM_VIEW_VISIBILITY:
+    case CM_VIEW_DOP:
+    case CM_VIEW_SKY:
+        return haveList && calculator_->loadState() == kLoadOk;
+    case CM_SAT_CONFIG:
+        return InstalledDialogs().satelliteConfiguration != nullptr;
+    default:
+        return true;
+    }
+}
+
+bool OrvantMDIClient::CommandChecked(int id) const {
+    return id == CM_TIME_BAR && config_.showTimeBar != 0;
+}
+
+void OrvantMDIClient::Command(int id) {
+    // A posted command may arrive after its menu item was disabled: the rule holds for it too.
+    if (!CommandEnabled(id))
+        return;
+    switch (id) {
+    case CM_SITELIST_NEW:
+        NewList();
+        break;
+    case CM_SITELIST_OPEN:
+        OpenList();
+        break;
+    case CM_SITELIST_SAVE:
+        SaveList();
+        break;
+    case CM_SITELIST_SAVEAS:
+        SaveListAs();
+        break;
+    case CM_SITES:
+        Sites();
+        break;
+    case CM_OBSTRUCTIONS:
+        Obstructions();
+        break;
+    case CM_PRINT_GRAPH:
+    case CM_PRINT_TABLE:
+    case CM_PRINT_SETUP:
+        PrintCommand(id);
+        break;
+    case CM_EXIT:
+        if (frame_)
+            frame_->close();
+        return;
+    case CM_VIEW_VISIBILITY:
+    case CM_VIEW_DOP:
+    case CM_VIEW_SKY:
+        OpenView(id);
+        break;
+    case CM_CASCADE:
+        cascadeSubWindows();
+        break;
+    case CM_TILE:
+        tileSubWindows();
+        break;
+    case CM_ARRANGE_ICONS:
+        ArrangeIcons();
+        break;
+    case CM_CLOSE_ALL:
+        CloseAllViews();
+        break;
+    case CM_SAT_CONFIG:
+        SatelliteConfiguration();
+        break;
+    case CM_OPTIONS:
+        RunOptions();
+        break;
+    case CM_TIME_BAR:
+        ToggleTimeBar();
+        break;
+    case CM_HELP_TOPICS:
+        ShowHelpContents(this);
+        break;
+    case CM_ABOUT: {
+        AboutDialog about(this);
+        about.exec();
+        break;
+    }
+    case CM_RECOMPUTE:
+        RecomputeAndRedraw();
+        break;
+    case CM_SHOW_TIME_BAR:
+        // The bar itself comes later; until then the command only keeps its state.
+        timeBarShown_ = true;
+        break;
+    case CM_HIDE_TIME_BAR:
+        timeBarShown_ = false;
+        break;
+    case CM_SHOW_SPLASH:
+        ShowSplash();
+        break;
+    case CM_ALMANAC_AGE_CHECK:
+        AlmanacAgeCheck();
+        break;
+    case CM_NO_ALMANAC_REPORT:
+        NoAlmanacReport();
+        break;
+    default:
+        break;
+    }
+    UpdateFrame();
+}
+
+bool OrvantMDIClient::event(QEvent* event) {
+    if (event->type() == CmRedrowAndPar()) {
+        Post(CM_RECOMPUTE);
+        return true;
+    }
+    return QMdiArea::event(event);
+}
+
+void OrvantMDIClient::ShowSplash() {
+    if (!SplashWanted())
+        return;
+    LogoWindow splash(this);
+    splash.Execute();
+}
+
+void OrvantMDIClient::AlmanacAgeCheck() {
+    ShowAlmanacAgeWarning(*calculator_, interval_, MB_TASKMODAL | MB_ICONEXCLAMATION | MB_OK);
+}
+
+void OrvantMDIClient::ToggleTimeBar() {
+    config_.showTimeBar = config_.showTimeBar ? 0 : 1;
+    Post(config_.showTimeBar ? CM_SHOW_TIME_BAR : CM_HIDE_TIME_BAR);
+    Post(CM_RECOMPUTE);
+}
+
+void OrvantMDIClient::PrintCommand(int id) {
+    if (id == CM_PRINT_SETUP) {
+        TBaseMDIChild::PrintSetup(this);
+        return;
+    }
+    QMdiSubWindow* active = activeSubWindow();
+    if (!active && !subWindowList().isEmpty())
+        active = subWindowList().last();
+    auto* view = active ? qobject_cast<TBaseMDIChild*>(active->widget()) : nullptr;
+    if (!view)
+        return;
+    if (id == CM_PRINT_GRAPH)
+        view->PrintGraph();
+    else
+        view->PrintTable();
+}
+
+// ---- recomputation and views ---------------------------------------------------------------
+
+void OrvantMDIClient::RecomputeIfNeeded() {
+    if (!changes_.Any())
+        return;
+    SiteInfo* site = list_ ? list_->CurrentSite() : nullptr;
+    if (!site)
+        return;
+    WaitCursor wait;
+    calculator_->Recalculate(*site, interval_, changes_.Level());
+    changes_.Clear();
+}
+
+void OrvantMDIClient::RecomputeAndRedraw() {
+    if (OpenViewCount() == 0)
+        return;
+    if (calculator_->loadState() != kLoadOk || !list_ || !list_->CurrentSite()) {
+        Post(CM_CLOSE_ALL);
+        return;
+    }
+    RecomputeIfNeeded();
+    for (TBaseMDIChild* v : {sky_.data(), dop_.data(), visibility_.data()})
+        if (v)
+            v->update();
+}
+
+TBaseMDIChild* OrvantMDIClient::View(int command) const {
+    switch (command) {
+    case CM_VIEW_SKY:
+        return sky_;
+    case CM_VIEW_DOP:
+        return dop_;
+    case CM_VIEW_VISIBILITY:
+        return visibility_;
+    default:
+        return nullptr;
+    }
+}
+
+int OrvantMDIClient::OpenViewCount() const {
+    return (sky_ ? 1 : 0) + (dop_ ? 1 : 0) + (visibility_ ? 1 : 0);
+}
+
+void OrvantMDIClient::OpenView(int command) {
+    QPointer<TBaseMDIChild>& slot = command == CM_VIEW_SKY   ? sky_
+                                    : command == CM_VIEW_DOP ? dop_
+                                                             : visibility_;
+    if (slot) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(slot->parentWidget()))
+            setActiveSubWindow(sub);
+        slot->setFocus();
+        return;
+    }
+    if (!list_ || !list_->CurrentSite())
+        return;
+    RecomputeIfNeeded();
+    TBaseMDIChild* view = CreateView(command, *this, nullptr);
+    if (!view)
+        return;
+    slot = view;
+    QMdiSubWindow* sub = addSubWindow(view);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowIcon(windowIcon());
+    sub->resize(std::max(320, width() * 2 / 3), std::max(240, height() * 2 / 3));
+    sub->show();
+    setActiveSubWindow(sub);
+}
+
+void OrvantMDIClient::ViewClosed(TBaseMDIChild* view) {
+    for (QPointer<TBaseMDIChild>* slot : {&sky_, &dop_, &visibility_})
+        if (slot->data() == view)
+            *slot = nullptr;
+    if (frame_)
+        frame_->UpdateCommandStates();
+}
+
+void OrvantMDIClient::CloseAllViews() {
+    for (QPointer<TBaseMDIChild>* slot : {&sky_, &dop_, &visibility_}) {
+        TBaseMDIChild* view = slot->data();
+        if (!view)
+            continue;
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(view->parentWidget()))
+            sub->close();
+        else
+            view->close();
+        *slot = nullptr;
+    }
+}
+
+void OrvantMDIClient::ArrangeIcons() {
+    // Minimized windows in a row along the bottom edge, as the system arranges icons.
+    int x = 0;
+    for (QMdiSubWindow* w : subWindowList()) {
+        if (!w->isMinimized())
+            continue;
+        w->move(x, viewport()->height() - w->height());
+        x += w->width();
+    }
+}
+
+const SiteInfo* OrvantMDIClient::ViewSite() {
+    return list_ ? list_->CurrentSite() : nullptr;
+}
+
+QStatusBar* OrvantMDIClient::ViewStatusBar() {
+    return frame_ ? frame_->statusBar() : nullptr;
+}
+
+// ---- frame texts ---------------------------------------------------------------------------
+
+QString OrvantMDIClient::SiteLine() const {
+    if (!list_ || list_->sites.Count() == 0)
+        return {};
+    const SiteInfo* site = list_->CurrentSite();
+    if (!site)
+        return {};
+    const std::string letters = ResString(IDS_HEMISPHERE_LETTERS) + "    ";
+    double lat = site->latitude, lon = site->longitude;
+    const std::string ns(1, letters[lat >= 0 ? 0 : 1]);
+    const std::string we(1, letters[lon >= 0 ? 3 : 2]);
+    lat = std::fabs(lat);
+    lon = std::fabs(lon);
+    if (lat > 90)
+        lat = std::fmod(lat, 90.0);
+    if (lon > 180)
+        lon = std::fmod(lon, 180.0);
+    int latD, latM, latS, latH, lonD, lonM, lonS, lonH;
+    DegreesToDms(lat, latD, latM, latS, latH);
+    DegreesToDms(lon, lonD, lonM, lonS, lonH);
+    return QString::fromStdString(FormatText(LoadResString(IDS_STATUS_SITE_LINE), list_->currentName, latD,
+                                             latM, latS, ns.c_str(), lonD, lonM, lonS, we.c_str()));
+}
+
+QString OrvantMDIClient::CutOffText() const {
+    const int degrees = static_cast<int>(calculator_->elevationMask() * 57.29577951308232 + 0.5);
+    return QString::fromStdString(FormatText(LoadResString(IDS_STATUS_CUTOFF), degrees));
+}
+
+QString OrvantMDIClient::ObstructionText() const {
+    return calculator_->obstructionsOn() ? Res(IDS_STATUS_OBSTRUCTIONS) : QString();
+}
+
+void OrvantMDIClient::SetCaption() {
+    if (!frame_)
+        return;
+    if (list_)
+        frame_->setWindowTitle(QString::fromStdString(
+            FormatText(LoadResString(IDS_APP_TITLE_FILE), FileNameOf(list_->path).toUtf8().constData())));
+    else
+        frame_->setWindowTitle(Res(IDS_APP_TITLE));
+}
+
+void OrvantMDIClient::UpdateSiteLine() {
+    if (frame_)
+        frame_->SetGadgetText(0, SiteLine());
+}
+
+void OrvantMDIClient::UpdateGadgets() {
+    if (!frame_)
+        return;
+    frame_->SetGadgetText(3, ObstructionText());
+    frame_->SetGadgetText(4, CutOffText());
+}
+
+void OrvantMDIClient::UpdateFrame() {
+    if (!frame_)
+        return;
+    UpdateGadgets();
+    frame_->UpdateCommandStates();
+}

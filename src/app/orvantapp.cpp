@@ -1,0 +1,66 @@
+#include "app/orvantapp.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include <clocale>
+
+#include "app/about.h"
+#include "app/commands.h"
+#include "app/decmdiframe.h"
+#include "app/help.h"
+#include "app/mdiclient.h"
+#include "app/prompts.h"
+#include "engine/calculator.h"
+#include "engine/strings.h"
+
+int ShowAlmanacAgeWarning(const Calculator& calculator, const PlanInterval& interval, unsigned style) {
+    const int age = calculator.AlmanacAgeClass(interval, 60);
+    if (age == 0)
+        return IDYES;
+    std::string text = ResString(age > 0 ? IDS_ALMANAC_TOO_OLD : IDS_ALMANAC_IN_ADVANCE);
+    if (style & 0x7) // Yes/No or any other choice of two or three buttons
+        text += ResString(IDS_CONTINUE);
+    return MessageBoxRes(nullptr, QString::fromStdString(text), IDS_INFORMATION, style);
+}
+
+OrvantApp::OrvantApp() {
+    LoadDefaultLanguageModule();
+    InstallHelpKey();
+    // Number formats of the C library follow the environment, as the program always did.
+    std::setlocale(LC_ALL, "");
+    // ... except the decimal point, which the files and the edit fields rely on.
+    std::setlocale(LC_NUMERIC, "C");
+}
+
+OrvantApp::~OrvantApp() {
+    CloseHelpWindow();
+    frame_.reset();
+}
+
+void OrvantApp::InitMainWindow() {
+    client_ = new OrvantMDIClient;
+    frame_ = std::make_unique<TDecMDIFrame>(QString::fromStdString(ResString(IDS_APP_TITLE)), client_);
+    frame_->setWindowIcon(ProgramIcon());
+    QApplication::setWindowIcon(ProgramIcon());
+}
+
+void OrvantApp::InitInstance(const QString& siteList) {
+    client_->SetupWindow();
+    frame_->show();
+    if (!siteList.isEmpty())
+        client_->OpenSiteList(siteList.toStdString());
+    if (client_->Engine().loadState() == kLoadOk) {
+        client_->Command(CM_ALMANAC_AGE_CHECK);
+    } else if (client_->CommandEnabled(CM_SAT_CONFIG)) {
+        client_->Post(CM_SAT_CONFIG);
+    } else {
+        // Without the satellite configuration dialog nothing could offer another almanac: say why
+        // the views stay unavailable.
+        client_->Post(CM_NO_ALMANAC_REPORT);
+    }
+}
+
+int OrvantApp::Run() {
+    return QApplication::exec();
+}

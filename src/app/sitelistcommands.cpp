@@ -1,0 +1,242 @@
+// The Site List commands and the commands that run the site, obstruction, satellite configuration
+// and options dialogs: asking to save, replacing the current list, copies kept for Cancel, and the
+// change flags each sets before the recomputation.
+#include <QFileInfo>
+
+#include <filesystem>
+
+#include "app/decmdiframe.h"
+#include "app/mdiclient.h"
+#include "app/prompts.h"
+#include "app/waitcursor.h"
+#include "config/ui/optionsdialog.h"
+#include "engine/strings.h"
+
+namespace {
+
+QString Res(int id) {
+    return QString::fromStdString(ResString(id));
+}
+
+std::string FileName(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+FileRequest SiteListRequest(unsigned flags) {
+    FileRequest r;
+    r.filter = Res(IDS_SITE_LIST_FILTER);
+    r.defaultExtension = Res(IDS_SITE_LIST_EXTENSION);
+    r.flags = flags;
+    return r;
+}
+
+bool SamePathIgnoringCase(const std::string& a, const std::string& b) {
+    return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+bool OrvantMDIClient::AskToSave() {
+    if (!list_ || !list_->modified)
+        return true;
+    std::string text = FormatText(LoadResString(IDS_SAVE_CHANGES), FileName(list_->path).c_str());
+    if (project::FileFormat(list_->path) == 0)
+        text += "\n" + ResString(IDS_SAVE_AS_NEW_FORMAT);
+    switch (
+        MessageBoxRes(this, QString::fromStdString(text), IDS_QUESTION, MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+        break;
+    case IDNO:
+        return true;
+    default:
+        return false;
+    }
+    bool saved;
+    {
+        WaitCursor wait;
+        saved = list_->Save(list_->path);
+    }
+    if (saved) {
+        list_->modified = 0;
+        return true;
+    }
+    MessageBoxRes(this, Res(IDS_WRITE_FAILED), IDS_ERROR, MB_ICONEXCLAMATION);
+    return false;
+}
+
+void OrvantMDIClient::MakeCurrent(std::unique_ptr<project> list) {
+    list_ = std::move(list);
+    SetCaption();
+    if (frame_)
+        frame_->SetToolBarLayout(true);
+    Command(CM_CLOSE_ALL);
+    UpdateSiteLine();
+    changes_.Set(ChangeFlags::kAll);
+    Post(CM_SITES);
+}
+
+void OrvantMDIClient::NewList() {
+    if (!AskToSave())
+        return;
+    list_.reset();
+    MakeCurrent(std::make_unique<project>());
+}
+
+void OrvantMDIClient::OpenList() {
+    if (!AskToSave())
+        return;
+    QString chosen;
+    if (!ThePrompts().OpenFileName(this, SiteListRequest(OFN_FILEMUSTEXIST | OFN_HIDEREADONLY), chosen))
+        return;
+    OpenSiteList(chosen.toStdString());
+}
+
+bool OrvantMDIClient::OpenSiteList(const std::string& path) {
+    std::unique_ptr<project> read;
+    {
+        WaitCursor wait;
+        read = std::make_unique<project>(path);
+    }
+    if (read->loadFailed) {
+        MessageBoxRes(this, Res(IDS_BAD_FILE_FORMAT), IDS_ERROR, MB_ICONEXCLAMATION);
+        return false;
+    }
+    MakeCurrent(std::move(read));
+    return true;
+}
+
+void OrvantMDIClient::SaveList() {
+    if (!list_)
+        return;
+    if (project::FileFormat(list_->path) == 0 &&
+        MessageBoxRes(this, Res(IDS_SAVE_AS_NEW_FORMAT), IDS_INFORMATION, MB_OKCANCEL | MB_ICONEXCLAMATION) !=
+            IDOK)
+        return;
+    bool saved;
+    {
+        WaitCursor wait;
+        saved = list_->Save(list_->path);
+    }
+    if (saved) {
+        list_->modified = 0;
+        return;
+    }
+    // The program's own texts: a language file must not be able to hide this one.
+    ThePrompts().MessageBox(this, QString::fromUtf8(BuiltinString(IDS_WRITE_FAILED)),
+                            QString::fromUtf8(BuiltinString(IDS_ERROR)), MB_ICONEXCLAMATION);
+}
+
+void OrvantMDIClient::SaveListAs() {
+    if (!list_)
+        return;
+    std::string target;
+    for (;;) {
+        QString chosen;
+        if (!ThePrompts().SaveFileName(
+                this, SiteListRequest(OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY), chosen))
+            return;
+        target = WithDefaultExtension(chosen, Res(IDS_SITE_LIST_EXTENSION)).toStdString();
+        if (!SamePathIgnoringCase(target, list_->path) || project::FileFormat(target) != 0)
+            break;
+        if (MessageBoxRes(this, Res(IDS_SAVE_AS_NEW_FORMAT), IDS_INFORMATION,
+                          MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK)
+            break;
+    }
+    bool saved;
+    {
+        WaitCursor wait;
+        saved = list_->Save(target);
+    }
+    if (!saved) {
+        MessageBoxRes(this, Res(IDS_WRITE_FAILED), IDS_ERROR, MB_ICONEXCLAMATION);
+        return;
+    }
+    list_->modified = 0;
+    if (!SamePathIgnoringCase(target, list_->path)) {
+        list_->path = target;
+        SetCaption();
+    }
+}
+
+void OrvantMDIClient::Sites() {
+    if (!list_ || !InstalledDialogs().siteEditor)
+        return;
+    // A complete copy for Cancel, and the current site as it was for the change flags.
+    project copy = *list_;
+    const SiteInfo* before = copy.CurrentSite();
+    if (!InstalledDialogs().siteEditor(this, *list_)) {
+        *list_ = std::move(copy);
+        UpdateSiteLine();
+        return;
+    }
+    if (list_->sites.Count() > 0) {
+        const SiteInfo* after = list_->CurrentSite();
+        if (before && after)
+            changes_.Set(static_cast<uint32_t>(before->ChangeMask(*after)));
+        else
+            changes_.Set(ChangeFlags::kAll);
+        Post(CM_RECOMPUTE);
+        UpdateSiteLine();
+        return;
+    }
+    list_.reset();
+    Command(CM_CLOSE_ALL);
+    UpdateSiteLine();
+    SetCaption();
+    if (frame_)
+        frame_->SetToolBarLayout(false);
+}
+
+void OrvantMDIClient::Obstructions() {
+    SiteInfo* site = list_ ? list_->CurrentSite() : nullptr;
+    if (!site || !InstalledDialogs().obstructionEditor)
+        return;
+    AList<Obstruction> copy = site->obstructions;
+    if (!InstalledDialogs().obstructionEditor(this, *site, copy))
+        return;
+    site->obstructions = copy;
+    list_->modified = 1;
+    changes_.Set(ChangeFlags::kObstructions);
+    Post(CM_RECOMPUTE);
+}
+
+void OrvantMDIClient::SatelliteConfiguration() {
+    if (!InstalledDialogs().satelliteConfiguration)
+        return;
+    const bool ok = InstalledDialogs().satelliteConfiguration(this, *this);
+    if (ok || changes_.Test(ChangeFlags::kAlmanac))
+        Post(CM_RECOMPUTE);
+}
+
+void OrvantMDIClient::RunOptions() {
+    const OptionsTransfer before = options_;
+    TOptionsDialog dialog(this, options_);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    Calculator& calc = *calculator_;
+    if (options_.CutOffDegrees() != before.CutOffDegrees()) {
+        calc.SetElevationMask(static_cast<float>(options_.CutOffDegrees() * 0.017453292519943295));
+        changes_.Set(ChangeFlags::kCutOff);
+    }
+    if (options_.mode2D != before.mode2D) {
+        calc.SetMode(options_.mode2D == 1 ? 1 : 0);
+        changes_.Set(ChangeFlags::kMode);
+    }
+    if (options_.step15 != before.step15) {
+        calc.SetTimeStep(options_.TimeStepSeconds());
+        changes_.Set(ChangeFlags::kAlmanac);
+    }
+    if ((options_.obstructions != 0) != (calc.obstructionsOn() != 0)) {
+        calc.SetObstructionsOn(options_.obstructions ? 1 : 0);
+        changes_.Set(ChangeFlags::kObstructions);
+    }
+    UpdateGadgets();
+    Post(CM_RECOMPUTE);
+}
+
+bool OrvantMDIClient::CanClose() {
+    if (!AskToSave())
+        return false;
+    ConfigurationFromWorkingRecords(config_, options_, buffer_, almanac_);
+    return true;
+}

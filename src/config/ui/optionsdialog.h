@@ -1,0 +1,35 @@
+// The Options dialog (16000): DOP mode, display time step, cut-off angle, use of obstructions and
+// loading the last almanac at start-up, edited through the options transfer record.
+#pragma once
+
+#include <QDialog>
+
+#include "config/transfer.h"
+
+class QCheckBox;
+class QRadioButton;
+class myTEdit;
+
+inline constexpr int kOptionsHelpContext = 10200;
+
+class TOptionsDialog : public QDialog {
+    Q_OBJECT
+public:
+    // Shows `record`; OK writes the controls back into it, Cancel leaves it alone.
+    TOptionsDialog(QWidget* parent, OptionsTransfer& record);
+
+    void accept() override;
+
+private:
+    void TransferIn();
+    void TransferOut();
+
+    OptionsTransfer& record_;
+    QRadioButton* mode2D_;
+    QRadioButton* mode3D_;
+    QRadioButton* step15_;
+    QRadioButton* step5_;
+    myTEdit* cutOff_;
+    QCheckBox* obstructions_;
+    QCheckBox* loadLast_;
+};
