@@ -36,5 +36,9 @@ if(benchmark_FOUND AND EXISTS ${CMAKE_SOURCE_DIR}/bench/views_bench.cpp)
     target_link_libraries(tavrin_views_bench PRIVATE tavrin_views benchmark::benchmark)
     target_compile_options(tavrin_views_bench PRIVATE ${TAVRIN_WARNINGS})
     # The general benchmark target globs bench/*.cpp without Qt; this file compiles to nothing there.
-    target_compile_definitions(tavrin_views_bench PRIVATE TAVRIN_VIEWS_BENCH=1)
+    target_compile_definitions(tavrin_views_bench PRIVATE TAVRIN_VIEWS_BENCH=1
+        TAVRIN_ALMANAC_DIR="${TAVRIN_STAGE_DIR}/almanacs")
+    if(TARGET tavrin_almanacs)
+        add_dependencies(tavrin_views_bench tavrin_almanacs)
+    endif()
 endif()

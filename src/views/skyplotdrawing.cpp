@@ -174,12 +174,12 @@ void SkyPlotDrawing::DrawTracks(Canvas& dc, const ViewInputs& in) {
         QPoint M, last;
         for (int i = n - 1; i >= 0; --i) {
             const SatSample& smp = in.Sample(s, i);
-            const QPoint P = Project(smp.azimuth, smp.elevation, R);
             if (!smp.visible) {
                 if (state == Drawing || state == AfterMarker)
                     state = Gap;
                 continue;
             }
+            const QPoint P = Project(smp.azimuth, smp.elevation, R);
             if (state == FirstSegment || state == Gap) {
                 if (state == FirstSegment) {
                     ++k;

@@ -135,6 +135,16 @@ void DopPlotPainter::PaintRect(Canvas& dc, const ViewInputs& in, QRect) {
     d.Draw(dc, in);
 }
 
+void PaintWindowPicture(ViewPainter& view, QPainter& painter, const ViewInputs& in, QSize size) {
+    ViewState& vs = view.State();
+    vs.layout.ClientWidth = size.width();
+    vs.layout.ClientHeight = size.height();
+    vs.BackColor = Qt::white;
+    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    Canvas dc(painter);
+    view.ScreenPaint(dc, in, QRect(QPoint(0, 0), size));
+}
+
 std::unique_ptr<ViewPainter> MakeViewPainter(int viewKind) {
     switch (viewKind) {
     case kViewKindDop:

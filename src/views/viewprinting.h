@@ -99,6 +99,10 @@ protected:
     void PaintRect(Canvas& dc, const ViewInputs& in, QRect rect) override;
 };
 
+// The window's picture at `size` on any device (image, SVG), on a white ground: what the export
+// writes and the benchmark measures.
+void PaintWindowPicture(ViewPainter& view, QPainter& painter, const ViewInputs& in, QSize size);
+
 // A painter for a view kind.
 std::unique_ptr<ViewPainter> MakeViewPainter(int viewKind);
 

@@ -1,0 +1,70 @@
+// One full repaint of each view at 1920 x 1080 from the sample scene (24 hours at 5 minutes).
+// Built only by the views' own benchmark target; the general benchmark target has no Qt.
+#ifdef TAVRIN_VIEWS_BENCH
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "views/viewinputs.h"
+#include "views/viewprinting.h"
+#include "views_scene.h"
+
+namespace {
+
+views_scene::Scene* g_scene = nullptr;
+
+void Repaint(benchmark::State& state, int kind) {
+    const ViewInputs in =
+        InputsFromCalculator(g_scene->calc, g_scene->interval, ObstructionsOf(&g_scene->site));
+    const QSize size(1920, 1080);
+    QImage image(size, QImage::Format_RGB32);
+    std::unique_ptr<ViewPainter> view = MakeViewPainter(kind);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        PaintWindowPicture(*view, painter, in, size);
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+void BM_SatVisibilityRepaint(benchmark::State& s) {
+    Repaint(s, kViewKindVisibility);
+}
+void BM_SkyPlotRepaint(benchmark::State& s) {
+    Repaint(s, kViewKindSky);
+}
+void BM_DopPlotRepaint(benchmark::State& s) {
+    Repaint(s, kViewKindDop);
+}
+
+BENCHMARK(BM_SatVisibilityRepaint)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_SkyPlotRepaint)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
+BENCHMARK(BM_DopPlotRepaint)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QGuiApplication app(argc, argv);
+    auto scene = views_scene::MakeScene(TAVRIN_ALMANAC_DIR "/alm18.258", 300);
+    if (!scene) {
+        std::fprintf(stderr, "the sample almanac %s cannot be loaded\n", TAVRIN_ALMANAC_DIR "/alm18.258");
+        return 1;
+    }
+    g_scene = scene.get();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
+
+#endif

@@ -1,0 +1,173 @@
+#include "views/ui/graphexport.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QSvgGenerator>
+
+#include <filesystem>
+#include <memory>
+#include <system_error>
+#include <vector>
+
+#include "engine/calculator.h"
+#include "engine/strings.h"
+#include "reports/headerblock.h"
+#include "reports/table.h"
+#include "views/viewinputs.h"
+#include "views/viewprinting.h"
+
+namespace {
+
+constexpr int kMaxSide = 10000;
+constexpr int kPdfResolution = 300;   // dpi
+constexpr int kPrintedLeftMargin = 5; // characters, as on the printer
+
+struct OutputFile {
+    std::filesystem::path path;
+    QByteArray data;
+};
+
+// The views in the order of the files and the PDF pages.
+const int kKinds[3] = {kViewKindVisibility, kViewKindSky, kViewKindDop};
+const int kNameIds[3] = {IDS_EXPORT_NAME_VISIBILITY, IDS_EXPORT_NAME_SKY, IDS_EXPORT_NAME_DOP};
+
+std::unique_ptr<ViewPainter> Painter(int kind) {
+    std::unique_ptr<ViewPainter> p = MakeViewPainter(kind);
+    p->State().TextColor = Qt::black;
+    return p;
+}
+
+QByteArray Png(int kind, const ViewInputs& in, QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    {
+        QPainter painter(&image);
+        std::unique_ptr<ViewPainter> view = Painter(kind);
+        PaintWindowPicture(*view, painter, in, size);
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+QByteArray Svg(int kind, const ViewInputs& in, QSize size) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(size);
+    generator.setViewBox(QRect(QPoint(0, 0), size));
+    generator.setResolution(96);
+    {
+        QPainter painter(&generator);
+        std::unique_ptr<ViewPainter> view = Painter(kind);
+        PaintWindowPicture(*view, painter, in, size);
+    }
+    return bytes;
+}
+
+bool WritePdf(const std::string& path, const Calculator& calc, const ViewInputs& in,
+              const HeaderInfo& header) {
+    QPdfWriter writer(QString::fromStdString(path));
+    writer.setResolution(kPdfResolution);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setTitle(QString::fromStdString(ResString(IDS_TITLE_GRAPH_PRINTOUT)));
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return false;
+    bool first = true;
+    for (int kind : kKinds) {
+        if (!first)
+            writer.newPage();
+        first = false;
+        std::unique_ptr<ViewPainter> view = Painter(kind);
+        Canvas dc(painter);
+        view->PrintOnDC(dc, in, header, 0, kPrintedLeftMargin);
+    }
+    VisibilityTable visibility(calc, header);
+    DOPTable dop(calc, header);
+    Table* tables[2] = {&visibility, &dop};
+    for (Table* t : tables) {
+        writer.newPage();
+        PrintTablePages(painter, writer, *t);
+    }
+    return painter.end();
+}
+
+std::string Text(int id) {
+    return ResString(id);
+}
+
+} // namespace
+
+bool ExportGraphs(const GraphExportRequest& request, std::string& error) {
+    error.clear();
+    if (!QGuiApplication::instance()) {
+        error = Text(IDS_EXPORT_NO_APPLICATION);
+        return false;
+    }
+    if (!request.calculator || request.calculator->intervalCount() <= 0) {
+        error = Text(IDS_EXPORT_NO_RESULTS);
+        return false;
+    }
+    if (request.width < 1 || request.height < 1 || request.width > kMaxSide || request.height > kMaxSide) {
+        error = FormatText(Text(IDS_EXPORT_BAD_SIZE).c_str(), request.width, request.height);
+        return false;
+    }
+    const Calculator& calc = *request.calculator;
+    const ViewInputs in = InputsFromCalculator(calc, request.interval, ObstructionsOf(request.site));
+    const HeaderInfo header = MakeHeaderInfo(calc, request.site, request.interval);
+
+    std::vector<OutputFile> files;
+    if (!request.graphsDirectory.empty()) {
+        const std::filesystem::path dir(request.graphsDirectory);
+        std::error_code ec;
+        std::filesystem::create_directories(dir, ec);
+        if (ec || !std::filesystem::is_directory(dir)) {
+            const std::string why = ec ? ec.message() : std::make_error_code(std::errc::not_a_directory).message();
+            error =
+                FormatText(Text(IDS_EXPORT_DIRECTORY).c_str(), request.graphsDirectory.c_str(), why.c_str());
+            return false;
+        }
+        const QSize size(request.width, request.height);
+        for (int k = 0; k < 3; ++k) {
+            const std::string name = Text(kNameIds[k]);
+            files.push_back({dir / (name + ".png"), Png(kKinds[k], in, size)});
+            files.push_back({dir / (name + ".svg"), Svg(kKinds[k], in, size)});
+        }
+    }
+    for (const OutputFile& f : files) {
+        QSaveFile out(QString::fromStdString(f.path.string()));
+        if (!out.open(QIODevice::WriteOnly) || out.write(f.data) != f.data.size() || !out.commit()) {
+            error = FormatText(Text(IDS_EXPORT_WRITE).c_str(), f.path.string().c_str(),
+                               out.errorString().toStdString().c_str());
+            return false;
+        }
+    }
+    if (!request.pdfPath.empty()) {
+        // Written beside the target and renamed over it only when complete.
+        const std::string temporary = request.pdfPath + ".part";
+        if (!WritePdf(temporary, calc, in, header)) {
+            std::error_code ec;
+            std::filesystem::remove(temporary, ec);
+            error = FormatText(Text(IDS_EXPORT_PDF).c_str(), request.pdfPath.c_str());
+            return false;
+        }
+        std::error_code ec;
+        std::filesystem::rename(temporary, request.pdfPath, ec);
+        if (ec) {
+            std::filesystem::remove(temporary, ec);
+            error = FormatText(Text(IDS_EXPORT_WRITE).c_str(), request.pdfPath.c_str(), ec.message().c_str());
+            return false;
+        }
+    }
+    return true;
+}
