@@ -19,5 +19,10 @@ int RunAlmanacImport(const Words& words);
 
 // One line "tavrin-cli: text" on standard error; answers `status`.
 int Fail(int status, const std::string& text);
+struct Plan;
+// The three graphs as PNG and SVG into `directory` and/or one PDF of graphs and tables; only in a
+// build with Qt (TAVRIN_CLI_GRAPHS).
+int WriteGraphs(const Plan& plan, const std::string& directory, const std::string& pdf);
+
 // Writes `text` to `path` (through a temporary file) or to standard output when `path` is empty.
 int WriteOutput(const std::string& path, const std::string& text);

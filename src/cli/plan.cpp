@@ -141,10 +141,10 @@ std::string TextTables(const Plan& plan, TableKind kind, int width, int lines) {
 } // namespace
 
 int RunPlan(const Words& words) {
-    const Arguments args(words,
-                         {"--sites", "--site", "--at", "--gmt-offset", "--almanac", "--date", "--from",
-                          "--to", "--step", "--mode", "--cutoff", "--systems", "--exclude", "--table",
-                          "--format", "--width", "--lines", "--output"},
+    const Arguments args(words, {"--sites",  "--site",    "--at",      "--gmt-offset", "--almanac",
+                                 "--date",   "--from",    "--to",      "--step",       "--mode",
+                                 "--cutoff", "--systems", "--exclude", "--table",      "--format",
+                                 "--width",  "--lines",   "--output",  "--graphs",     "--pdf"},
                          {"--no-obstructions", "--help"});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
@@ -191,6 +191,19 @@ int RunPlan(const Words& words) {
             out += VisibilityCsv(plan);
     } else {
         out = TextTables(plan, kind, width, lines);
+    }
+    const std::string graphs = option("--graphs", ""), pdf = option("--pdf", "");
+    if (!graphs.empty() || !pdf.empty()) {
+#ifdef TAVRIN_CLI_GRAPHS
+        if (const int status = WriteGraphs(plan, graphs, pdf); status != kExitOk)
+            return status;
+        // Graphs alone: no table on standard output unless one was asked for.
+        if (!args.Has("--table") && !args.Has("--format") && !args.Has("--output"))
+            return kExitOk;
+#else
+        return Fail(kExitUsage,
+                    FormatText(ResString(IDS_CLI_NO_GRAPHS).c_str(), graphs.empty() ? "--pdf" : "--graphs"));
+#endif
     }
     return WriteOutput(option("--output", ""), out);
 }

@@ -279,3 +279,33 @@ TEST_F(Cli, SitesByNameOrPositionAndTheOldFormat) {
     ASSERT_EQ(planned.status, 0) << planned.err;
     EXPECT_NE(planned.out.find("Latitude :  45\xC2\xB0 30' 15.01\" N"), std::string::npos);
 }
+
+#ifdef TAVRIN_CLI_GRAPHS
+TEST_F(Cli, GraphsAndPdfWithoutADisplay) {
+    const fs::path graphs = dir_ / "graphs", pdf = dir_ / "day.pdf";
+    const Outcome r = Tavrin("plan --graphs '" + graphs.string() + "' --pdf '" + pdf.string() + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out.empty()); // graphs alone: no table on standard output
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    for (const char* name : {"visibility", "sky", "dop"}) {
+        EXPECT_EQ(ReadFile(graphs / (std::string(name) + ".png")).substr(1, 3), "PNG") << name;
+        EXPECT_NE(ReadFile(graphs / (std::string(name) + ".svg")).find("<svg"), std::string::npos) << name;
+    }
+    const std::string document = ReadFile(pdf);
+    EXPECT_EQ(document.substr(0, 5), "%PDF-");
+    // three graph pages and at least one page of each table
+    EXPECT_GE(CountMatches(document, R"(/Type\s*/Page[^s])"), 5);
+
+    const Outcome both = Tavrin("plan --table dop --graphs '" + graphs.string() + "'");
+    ASSERT_EQ(both.status, 0) << both.err;
+    EXPECT_NE(both.out.find("GEOMETRIC DILUTION"), std::string::npos);
+
+    const fs::path blocked = dir_ / "file";
+    std::ofstream(blocked) << "x";
+    const Outcome failed =
+        Tavrin("plan --graphs '" + (blocked / "sub").string() + "' -o '" + (dir_ / "t.txt").string() + "'");
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_FALSE(fs::exists(dir_ / "t.txt"));
+    EXPECT_EQ(std::count(failed.err.begin(), failed.err.end(), '\n'), 1) << failed.err;
+}
+#endif
