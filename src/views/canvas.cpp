@@ -127,9 +127,15 @@ void Canvas::ApplyBrush() {
     case CanvasBrush::Solid:
         painter_.setBrush(QBrush(brush_.color));
         break;
-    case CanvasBrush::Hatched:
-        painter_.setBrush(QBrush(brush_.color, QtHatch(brush_.hatch)));
+    case CanvasBrush::Hatched: {
+        // Hatch lines are spaced in pixels; on a printer they keep the spacing they have on screen.
+        QBrush b(brush_.color, QtHatch(brush_.hatch));
+        const double s = dpiX_ / 96.0;
+        if (s > 1.5)
+            b.setTransform(QTransform::fromScale(s, s));
+        painter_.setBrush(b);
         break;
+    }
     case CanvasBrush::Hollow:
         painter_.setBrush(Qt::NoBrush);
         break;

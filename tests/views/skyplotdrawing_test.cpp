@@ -121,3 +121,22 @@ TEST(SkyPlotDrawing, ProjectionPutsZenithAtTheCentreAndNorthUp) {
     EXPECT_EQ(SkyPlotDrawing::ProjectVertex({45, 180}, 1000, true), QPoint(0, -500));
     EXPECT_EQ(SkyPlotDrawing::ProjectVertex({45, 180}, 1000, false), QPoint(0, 500));
 }
+
+TEST(SkyPlotDrawing, LegendShowsAMarkerForEachSystemWithAnAvailableSatellite) {
+    Results r(97);
+    r.Visible(3, 10, 20); // GPS only
+    for (int j = 0; j < 97; ++j)
+        r.Direction(3, j, 200, 40);
+    Sky gps;
+    Render(gps, r.in);
+    EXPECT_EQ(CountColour(gps.img, gps.img.rect(), kNavy), 0);
+    EXPECT_GT(CountColour(gps.img, gps.img.rect(), kYellow), 0);
+    // A GLONASS satellite that is available but never visible still brings its legend marker,
+    // in the upper right, outside the horizon.
+    r.in.status[40] = 0;
+    Sky both;
+    Render(both, r.in);
+    const QPoint centre = both.view.Centre();
+    const QRect upperRight(centre.x() + 1, 0, both.img.width() - centre.x() - 1, centre.y());
+    EXPECT_GT(CountColour(both.img, upperRight, kNavy), 20);
+}

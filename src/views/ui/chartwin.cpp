@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QShortcut>
 
+#include <algorithm>
+
 #include "app/commands.h"
 #include "app/controls.h"
 #include "engine/strings.h"
@@ -42,9 +44,13 @@ TChartTool::TChartTool(TChartWin& chart) : QWidget(&chart), chart_(chart) {
         connect(box, &QCheckBox::clicked, this, [this, id] { Command(id); });
         boxes_[static_cast<size_t>(i)] = box;
     }
+    // "Availability" with its box is wider than 14 characters here; the Help button moves along.
+    ChartCheckBox* last = boxes_[5];
+    last->resize(std::max(last->width(), last->sizeHint().width()), h);
     help_ = new TButtonMy(this, CM_VIEW_HELP, Res(2065), false);
     help_->setFont(font);
-    help_->setGeometry(86 * cw, 2, static_cast<int>(14 * cw * 0.5), h - 4);
+    help_->setGeometry(std::max(86 * cw, last->geometry().right() + cw), 2, static_cast<int>(14 * cw * 0.5),
+                       h - 4);
     connect(help_, &QPushButton::clicked, this, [this] { chart_.Command(CM_VIEW_HELP); });
     resize(chart.width(), height_);
 }

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QTest>
 
 #include <memory>
 
@@ -242,6 +243,22 @@ TEST(ChartWin, WithoutAnySolutionTheDopAxisKeepsAScaleAndTheReadoutReadsIt) {
     EXPECT_FALSE(host.Pane(1).isEmpty());
     MoveMouse(view.get(), {L.MarginLeft + 10, L.MarginTop - 5}); // above the plot
     EXPECT_EQ(host.Pane(2), "");
+}
+
+TEST(ChartWin, AcceleratorsToggleTheSeriesAndTheirBoxes) {
+    TestHost host;
+    auto view = Open<TChartWin>(host, 900, 500);
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    QTest::keyClick(view.get(), Qt::Key_G, Qt::ControlModifier);
+    EXPECT_TRUE(view->State().ViewFlags & kShowGdop);
+    EXPECT_EQ(view->ToolBar()->Box(CM_CHART_PDOP + 1)->checkState(), Qt::Checked);
+    QTest::keyClick(view.get(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_FALSE(view->State().ViewFlags & kShowPdop);
+    // A click on a box does the same as its accelerator.
+    QTest::mouseClick(view->ToolBar()->Box(CM_CHART_PDOP + 4), Qt::LeftButton);
+    EXPECT_TRUE(view->State().ViewFlags & kShowTdop);
+    EXPECT_EQ(view->ToolBar()->Box(CM_CHART_PDOP + 4)->checkState(), Qt::Checked);
 }
 
 TEST(ChartWin, HidingAvailabilityMovesItsGridToTheDopAxis) {
