@@ -57,6 +57,11 @@ TDecMDIFrame::TDecMDIFrame(const QString& title, OrvantMDIClient* client) : clie
     UpdateCommandStates();
 }
 
+TDecMDIFrame::~TDecMDIFrame() {
+    // The client outlives this part of the frame while the base class deletes it.
+    client_->SetFrame(nullptr);
+}
+
 QRect TDecMDIFrame::InitialGeometry(const QSize& screen) {
     const int w = 36 * (screen.width() / 40);
     const int h = 34 * (screen.height() / 40);

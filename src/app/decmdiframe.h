@@ -18,6 +18,7 @@ class TDecMDIFrame : public QMainWindow {
 public:
     // Takes the client as its central widget.
     TDecMDIFrame(const QString& title, OrvantMDIClient* client);
+    ~TDecMDIFrame() override;
 
     OrvantMDIClient* Client() const { return client_; }
     QAction* Action(int id) const;

@@ -30,8 +30,13 @@ FileRequest SiteListRequest(unsigned flags) {
     return r;
 }
 
-bool SamePathIgnoringCase(const std::string& a, const std::string& b) {
-    return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
+// File names are case-sensitive here: the same file is the same spelling, or two existing paths
+// that lead to one file (which also covers a case-insensitive file system).
+bool SameFile(const std::string& a, const std::string& b) {
+    if (a == b)
+        return true;
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
 } // namespace
@@ -136,7 +141,7 @@ void OrvantMDIClient::SaveListAs() {
                 this, SiteListRequest(OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY), chosen))
             return;
         target = WithDefaultExtension(chosen, Res(IDS_SITE_LIST_EXTENSION)).toStdString();
-        if (!SamePathIgnoringCase(target, list_->path) || project::FileFormat(target) != 0)
+        if (!SameFile(target, list_->path) || project::FileFormat(target) != 0)
             break;
         if (MessageBoxRes(this, Res(IDS_SAVE_AS_NEW_FORMAT), IDS_INFORMATION,
                           MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK)
@@ -152,7 +157,7 @@ void OrvantMDIClient::SaveListAs() {
         return;
     }
     list_->modified = 0;
-    if (!SamePathIgnoringCase(target, list_->path)) {
+    if (!SameFile(target, list_->path)) {
         list_->path = target;
         SetCaption();
     }

@@ -4,9 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <ostream>
 #include <vector>
 
 #include "app/prompts.h"
+
+// Failed comparisons show the text, not the characters' bytes.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 struct AskedBox {
     QString text, caption;

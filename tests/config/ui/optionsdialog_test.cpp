@@ -1,0 +1,195 @@
+// The Options dialog on its own and through the Options command of the client.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "app/app_fixture.h"
+#include "app/commands.h"
+#include "app/help.h"
+#include "config/ui/optionsdialog.h"
+#include "views/ui/viewbase.h"
+
+using namespace app_fixture;
+
+namespace {
+
+template <typename T> T* Control(QWidget* dialog, int id) {
+    T* c = dialog->findChild<T*>(ControlName(id));
+    EXPECT_NE(c, nullptr) << id;
+    return c;
+}
+
+// A radio button or check box as a click on it changes it.
+void Click(QWidget* dialog, int id) {
+    Control<QAbstractButton>(dialog, id)->click();
+}
+
+// A push button pressed with the mouse: the focus moves to it first.
+void Press(QWidget* dialog, int id) {
+    QTest::mouseClick(Control<QAbstractButton>(dialog, id), Qt::LeftButton);
+}
+
+// Types into the cut-off field, which keeps the focus.
+void TypeCutOff(QWidget* dialog, const QString& text) {
+    QLineEdit* edit = Control<QLineEdit>(dialog, 164);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+class OptionsCommand : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        WriteGpsAlmanac(BundledAlmanacs() + "alm00.051");
+        Start();
+        Client().Changes().Clear();
+    }
+    // Runs the Options command; `edit` works the dialog, then OK is clicked.
+    void RunOptions(std::function<void(QWidget*)> edit, int button = 1) {
+        WhenModal([edit, button](QWidget* dialog) {
+            edit(dialog);
+            Press(dialog, button);
+        });
+        Client().Command(CM_OPTIONS);
+    }
+};
+
+} // namespace
+
+TEST(OptionsDialog, ShowsTheRecordAndOkWritesItBack) {
+    OptionsTransfer record;
+    record.mode2D = 1;
+    record.mode3D = 0;
+    record.step15 = 0;
+    record.step5 = 1;
+    std::strcpy(record.cutOff, "7");
+    record.obstructions = 0;
+    record.loadLastAlmanac = 1;
+    TOptionsDialog dialog(nullptr, record);
+    EXPECT_TRUE(Control<QRadioButton>(&dialog, 362)->isChecked());
+    EXPECT_FALSE(Control<QRadioButton>(&dialog, 363)->isChecked());
+    EXPECT_TRUE(Control<QRadioButton>(&dialog, 167)->isChecked());
+    EXPECT_EQ(Control<QLineEdit>(&dialog, 164)->text(), "7");
+    EXPECT_FALSE(Control<QCheckBox>(&dialog, 166)->isChecked());
+    EXPECT_TRUE(Control<QCheckBox>(&dialog, 168)->isChecked());
+    EXPECT_EQ(HelpContextFor(Control<QLineEdit>(&dialog, 164)), 10200);
+
+    Control<QRadioButton>(&dialog, 363)->setChecked(true);
+    Control<QRadioButton>(&dialog, 165)->setChecked(true);
+    Control<QLineEdit>(&dialog, 164)->setText("42");
+    Control<QCheckBox>(&dialog, 166)->setChecked(true);
+    dialog.accept();
+    EXPECT_EQ(record.mode2D, 0);
+    EXPECT_EQ(record.mode3D, 1);
+    EXPECT_EQ(record.step15, 1);
+    EXPECT_EQ(record.step5, 0);
+    EXPECT_STREQ(record.cutOff, "42");
+    EXPECT_EQ(record.obstructions, 1);
+    EXPECT_EQ(record.loadLastAlmanac, 1);
+}
+
+TEST(OptionsDialog, CancelLeavesTheRecordAlone) {
+    OptionsTransfer record;
+    TOptionsDialog dialog(nullptr, record);
+    Control<QRadioButton>(&dialog, 362)->setChecked(true);
+    Control<QLineEdit>(&dialog, 164)->setText("3");
+    dialog.reject();
+    EXPECT_EQ(record.mode2D, 0);
+    EXPECT_STREQ(record.cutOff, "15");
+}
+
+TEST_F(OptionsCommand, EachOptionSetsTheEngineTheGadgetsAndItsChangeFlag) {
+    const Calculator& calc = Client().Engine();
+    RunOptions([](QWidget* d) { TypeCutOff(d, "20"); });
+    EXPECT_NEAR(calc.elevationMask(), 20 * 0.017453292519943295, 1e-6);
+    EXPECT_EQ(Frame().GadgetText(4), QString::fromUtf8("Cut: 20°"));
+    EXPECT_EQ(Client().Changes().Bits(), ChangeFlags::kCutOff);
+
+    Client().Changes().Clear();
+    RunOptions([](QWidget* d) { Click(d, 362); });
+    EXPECT_EQ(calc.mode(), 1);
+    EXPECT_EQ(Client().Changes().Bits(), ChangeFlags::kMode);
+
+    Client().Changes().Clear();
+    RunOptions([](QWidget* d) { Click(d, 167); });
+    EXPECT_EQ(calc.step(), 300);
+    EXPECT_EQ(Client().Changes().Bits(), ChangeFlags::kAlmanac);
+    EXPECT_EQ(Client().Changes().Level(), 1);
+
+    Client().Changes().Clear();
+    RunOptions([](QWidget* d) { Click(d, 166); });
+    EXPECT_EQ(calc.obstructionsOn(), 0);
+    EXPECT_EQ(Frame().GadgetText(3), "");
+    EXPECT_EQ(Client().Changes().Bits(), ChangeFlags::kObstructions);
+
+    // The start-up option changes nothing now.
+    Client().Changes().Clear();
+    RunOptions([](QWidget* d) { Click(d, 168); });
+    EXPECT_FALSE(Client().Changes().Any());
+    EXPECT_EQ(Client().Options().loadLastAlmanac, 1);
+
+    // Cancel: nothing, whatever was changed in the dialog.
+    RunOptions([](QWidget* d) { Click(d, 363); }, 2);
+    EXPECT_EQ(calc.mode(), 1);
+    EXPECT_EQ(Client().Options().mode2D, 1);
+    EXPECT_TRUE(prompts.boxes.empty());
+    EXPECT_EQ(prompts.beeps, 0);
+
+    // The cut-off angle and the mode together: level 3.
+    Client().Changes().Clear();
+    RunOptions([](QWidget* d) {
+        Click(d, 363);
+        TypeCutOff(d, "10");
+    });
+    EXPECT_EQ(Client().Changes().Bits(), ChangeFlags::kCutOff | ChangeFlags::kMode);
+    EXPECT_EQ(Client().Changes().Level(), 3);
+}
+
+TEST_F(OptionsCommand, CutOffOutOfRangeIsCorrectedWithABeepWhetherOkIsClickedOrEnterPressed) {
+    RunOptions([](QWidget* d) { TypeCutOff(d, "95"); });
+    EXPECT_STREQ(Client().Options().cutOff, "89");
+    EXPECT_EQ(prompts.beeps, 1);
+    EXPECT_NEAR(Client().Engine().elevationMask(), 89 * 0.017453292519943295, 1e-6);
+
+    WhenModal([](QWidget* d) {
+        TypeCutOff(d, "99");
+        QTest::keyClick(Control<QLineEdit>(d, 164), Qt::Key_Return);
+    });
+    Client().Command(CM_OPTIONS);
+    EXPECT_STREQ(Client().Options().cutOff, "89");
+    EXPECT_EQ(prompts.beeps, 2);
+
+    // An empty field becomes the lowest angle.
+    RunOptions([](QWidget* d) { Control<QLineEdit>(d, 164)->clear(); });
+    EXPECT_STREQ(Client().Options().cutOff, "0");
+    EXPECT_EQ(prompts.beeps, 3);
+}
+
+TEST_F(OptionsCommand, OkWithoutChangesStillRedrawsTheViews) {
+    fixture::WriteFile(Home("one.spl"), fixture::NewFile(0, {fixture::NewSite("A", "", 45, 10, 0, 1)}));
+    Client().OpenSiteList(Home("one.spl"));
+    Drain();
+    Client().Command(CM_VIEW_SKY);
+    Drain();
+    ASSERT_EQ(Client().OpenViewCount(), 1);
+    QWidget* view = Client().View(CM_VIEW_SKY);
+    view->repaint();
+    bool painted = false;
+    struct PaintSpy : QObject {
+        bool* painted;
+        explicit PaintSpy(bool* p) : painted(p) {}
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint || e->type() == QEvent::UpdateRequest)
+                *painted = true;
+            return false;
+        }
+    } spy(&painted);
+    view->installEventFilter(&spy);
+    RunOptions([](QWidget*) {});
+    Drain();
+    EXPECT_TRUE(painted);
+    view->removeEventFilter(&spy);
+}
