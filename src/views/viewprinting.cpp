@@ -10,16 +10,15 @@
 
 void ViewPainter::PrintOnDC(Canvas& dc, const ViewInputs& in, const HeaderInfo& header, int /*page*/,
                             int leftMarginChars) {
-    ViewState& vs = State();
-    const ViewLayout saved = SaveLayout();
-    const QColor back = vs.BackColor;
+    // The whole drawing state, not only the layout: the window's readouts work from what its
+    // last screen paint left (the sky plot's centre, the DOP legend), not from the page.
+    Keep();
     const QPoint origin = dc.ViewportOrg();
     const QRect rect = PrepareForDevice(dc, in, header, leftMarginChars);
     PaintRect(dc, in, rect);
     dc.SetViewportOrg(origin);
     dc.SetMapMode(MM_TEXT);
-    vs.BackColor = back;
-    RestoreLayout(saved);
+    Restore();
 }
 
 QRect ViewPainter::PrepareForDevice(Canvas& dc, const ViewInputs&, const HeaderInfo& header,
@@ -44,10 +43,10 @@ QRect ViewPainter::GetDrawRect(const ViewInputs&) {
 }
 
 QSize ViewPainter::CopySize(const ViewInputs& in) {
-    const ViewLayout saved = SaveLayout();
+    Keep();
     GetDrawRect(in);
     const QSize size = CopyExtent();
-    RestoreLayout(saved);
+    Restore();
     return size;
 }
 
@@ -62,15 +61,14 @@ QSize SatVisibilityPainter::CopyExtent() {
 }
 
 void ViewPainter::DrawCopy(Canvas& dc, const ViewInputs& in) {
-    ViewState& vs = State();
-    const ViewLayout saved = SaveLayout();
-    vs.MetafileMode = 1;
     const QSize size = CopySize(in);
+    Keep();
+    ViewState& vs = State();
+    vs.MetafileMode = 1;
     const QRect rect = GetDrawRect(in);
     dc.FillRect(0, 0, size.width(), size.height(), vs.BackColor);
     PaintRect(dc, in, rect);
-    RestoreLayout(saved);
-    vs.MetafileMode = 0;
+    Restore(); // MetafileMode 0 again
 }
 
 // ---- satellite visibility ------------------------------------------------------------------

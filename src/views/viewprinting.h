@@ -47,6 +47,9 @@ public:
     void RestoreLayout(const ViewLayout& layout) { State().layout = layout; }
 
 protected:
+    // A copy of the whole drawing state, put back after a page or a clipboard picture.
+    virtual void Keep() = 0;
+    virtual void Restore() = 0;
     virtual void ComputeMargins() = 0;
     virtual QRect PrepareForDevice(Canvas& dc, const ViewInputs& in, const HeaderInfo& header,
                                    int leftMarginChars);
@@ -65,12 +68,17 @@ public:
     void ScreenPaint(Canvas& dc, const ViewInputs& in, QRect update) override;
 
 protected:
+    void Keep() override { kept_ = d; }
+    void Restore() override { d = kept_; }
     void ComputeMargins() override { d.ComputeMargins(); }
     QRect PrepareForDevice(Canvas& dc, const ViewInputs& in, const HeaderInfo& header,
                            int leftMarginChars) override;
     QRect GetDrawRect(const ViewInputs& in) override;
     QSize CopyExtent() override;
     void PaintRect(Canvas& dc, const ViewInputs& in, QRect rect) override { d.Draw(dc, in, rect); }
+
+private:
+    SatVisibilityDrawing kept_;
 };
 
 class SkyPlotPainter : public ViewPainter {
@@ -81,10 +89,15 @@ public:
     void ScreenPaint(Canvas& dc, const ViewInputs& in, QRect update) override;
 
 protected:
+    void Keep() override { kept_ = d; }
+    void Restore() override { d = kept_; }
     void ComputeMargins() override { d.ComputeMargins(); }
     QRect PrepareForDevice(Canvas& dc, const ViewInputs& in, const HeaderInfo& header,
                            int leftMarginChars) override;
     void PaintRect(Canvas& dc, const ViewInputs& in, QRect rect) override;
+
+private:
+    SkyPlotDrawing kept_;
 };
 
 class DopPlotPainter : public ViewPainter {
@@ -95,8 +108,13 @@ public:
     void ScreenPaint(Canvas& dc, const ViewInputs& in, QRect update) override;
 
 protected:
+    void Keep() override { kept_ = d; }
+    void Restore() override { d = kept_; }
     void ComputeMargins() override { d.ComputeMargins(); }
     void PaintRect(Canvas& dc, const ViewInputs& in, QRect rect) override;
+
+private:
+    DopPlotDrawing kept_;
 };
 
 // The window's picture at `size` on any device (image, SVG), on a white ground: what the export

@@ -32,6 +32,13 @@ TSatVisibilityWin::TSatVisibilityWin(ViewHost& host, const QString& title, QWidg
 
 void TSatVisibilityWin::ScreenPaint(Canvas& dc, const ViewInputs& in, QRect update) {
     State().BackColor = palette().color(QPalette::Base);
+    SatVisibilityDrawing& d = Drawing();
+    const ViewLayout& L = d.vs.layout;
+    // A scroll step repaints only rows; a paint that reaches beyond them draws everything.
+    const QRect rows(QPoint(0, L.MarginTop),
+                     QPoint(L.ClientWidth - L.MarginRight - 1, L.MarginTop + L.AxisY - 1));
+    if (d.Scrolling && !rows.contains(update))
+        d.Scrolling = false;
     TTimeDiagram::ScreenPaint(dc, in, update);
     UpdateScrollBar();
     PlaceHelpButton(this, help_, 4);

@@ -109,6 +109,23 @@ TEST(Printing, TableBelongsToTheActiveViewAndRunsOverPages) {
     EXPECT_EQ(PdfPageCount(prompts.pdfPath), 1);
 }
 
+TEST(Printing, WindowReadoutsStillFollowTheScreenAfterAPage) {
+    TestHost host;
+    FillDay(host);
+    QTemporaryDir dir;
+    PrintingPrompts prompts;
+    prompts.pdfPath = dir.filePath("sky.pdf");
+    std::unique_ptr<TBaseMDIChild> view(CreateView(1108, host, nullptr));
+    view->resize(600, 600);
+    view->show();
+    view->grab();
+    auto* sky = static_cast<TSkyPlotWin*>(view.get());
+    const QPoint centre = sky->Drawing().Centre();
+    ASSERT_TRUE(view->PrintGraph());
+    MoveMouse(view.get(), centre);
+    EXPECT_EQ(host.Pane(2), "Az:  0 El:90");
+}
+
 TEST(Printing, PrinterChosenInSetUpServesLaterPrints) {
     TestHost host;
     FillDay(host);
