@@ -1,7 +1,9 @@
 // Screenshots of the three views with the sample scene, for the documentation:
-//   xvfb-run -s "-screen 0 1280x860x24" build/tavrin_view_shots build/almanacs/alm18.258 docs [PDF]
+//   xvfb-run -s "-screen 0 1280x860x24" build/tavrin_view_shots build/almanacs/alm18.258 docs [PDF
+//   [GRAPHS-DIRECTORY]]
 // Each view is shown maximised in an MDI area with the status bar and its readout; with a PDF
-// path the printed graphs and tables of the same scene are exported there too.
+// path the printed graphs and tables of the same scene are exported there too, and with a
+// directory the PNG and SVG pictures of the command line.
 #include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
@@ -111,6 +113,8 @@ int main(int argc, char** argv) {
         request.site = &scene->site;
         request.interval = scene->interval;
         request.pdfPath = argv[3];
+        if (argc > 4)
+            request.graphsDirectory = argv[4];
         std::string error;
         if (!ExportGraphs(request, error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
