@@ -57,6 +57,13 @@ public:
     }
 
     void ShowPage(const QString& path) {
+        // A modal dialog blocks every window but its own: the help it asks for must be one of them.
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal != this && parentWidget() != modal) {
+            const QRect place = geometry();
+            setParent(modal, Qt::Window);
+            setGeometry(place);
+        }
         browser_->setSource(QUrl(QStringLiteral("qrc") + path));
         show();
         raise();

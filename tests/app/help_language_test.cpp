@@ -75,6 +75,10 @@ TEST_F(HelpKey, F1ShowsTheTopicOfTheHighlightedMenuItemOrOfTheFocusedDialog) {
         EXPECT_EQ(ShownHelpContext(), 10200);
         QTest::mouseClick(dialog->findChild<QAbstractButton*>(ControlName(9)), Qt::LeftButton);
         EXPECT_EQ(ShownHelpContext(), 10200);
+        // A window of the modal dialog's own, so that its modality does not block it.
+        QWidget* help = dialog->findChild<QWidget*>("helpWindow");
+        ASSERT_NE(help, nullptr);
+        EXPECT_TRUE(help->isWindow() && help->isVisible());
         static_cast<QDialog*>(dialog)->reject();
     });
     Run(CM_OPTIONS);
