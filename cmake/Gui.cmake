@@ -52,7 +52,7 @@ if(TAVRIN_GUI_TESTS AND TARGET Qt6::Test)
     set_target_properties(tavrin_gui_tests PROPERTIES AUTOMOC ON)
     target_link_libraries(tavrin_gui_tests PRIVATE tavrin_gui Qt6::Test GTest::gtest)
     target_include_directories(tavrin_gui_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-    target_compile_options(tavrin_gui_tests PRIVATE ${TAVRIN_WARNINGS})
+    target_compile_options(tavrin_gui_tests PRIVATE ${TAVRIN_TEST_WARNINGS})
     target_compile_definitions(tavrin_gui_tests PRIVATE
         TAVRIN_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TAVRIN_BINARY_DIR="${CMAKE_BINARY_DIR}")
     # Qt and fontconfig keep caches until the process ends; only libraries outside the project.

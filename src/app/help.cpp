@@ -34,6 +34,8 @@ class THelpWindow : public QWidget {
 public:
     THelpWindow() {
         setObjectName(QStringLiteral("helpWindow"));
+        // Closing the main window ends the program even while help is open.
+        setAttribute(Qt::WA_QuitOnClose, false);
         setWindowTitle(Res(IDS_HELP_WINDOW_TITLE));
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);

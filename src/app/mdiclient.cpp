@@ -356,10 +356,10 @@ void OrvantMDIClient::OpenView(int command) {
     QPointer<TBaseMDIChild>& slot = command == CM_VIEW_SKY   ? sky_
                                     : command == CM_VIEW_DOP ? dop_
                                                              : visibility_;
-    if (slot) {
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(slot->parentWidget()))
+    if (TBaseMDIChild* open = slot.data()) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(open->parentWidget()))
             setActiveSubWindow(sub);
-        slot->setFocus();
+        open->setFocus();
         return;
     }
     if (!list_ || !list_->CurrentSite())

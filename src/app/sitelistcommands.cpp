@@ -45,8 +45,11 @@ bool OrvantMDIClient::AskToSave() {
     if (!list_ || !list_->modified)
         return true;
     std::string text = FormatText(LoadResString(IDS_SAVE_CHANGES), FileName(list_->path).c_str());
-    if (project::FileFormat(list_->path) == 0)
-        text += "\n" + ResString(IDS_SAVE_AS_NEW_FORMAT);
+    if (project::FileFormat(list_->path) == 0) {
+        // Appended piecewise: GCC 12 warns falsely (-Wrestrict) about "\n" + text.
+        text += '\n';
+        text += ResString(IDS_SAVE_AS_NEW_FORMAT);
+    }
     switch (
         MessageBoxRes(this, QString::fromStdString(text), IDS_QUESTION, MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDYES:
