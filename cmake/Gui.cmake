@@ -33,6 +33,16 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
     target_compile_options(tavrin PRIVATE ${TAVRIN_WARNINGS})
     set_target_properties(tavrin PROPERTIES AUTOMOC ON)
     install(TARGETS tavrin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+    # A site list named on the command line that cannot be used: one line naming it, exit 2, no window.
+    enable_testing()
+    add_test(NAME tavrin_rejects_a_missing_site_list
+        COMMAND sh -c "\"$<TARGET_FILE:tavrin>\" /nonexistent/x.spl 2>&1 | grep -q 'nonexistent/x.spl: no such file' && { \"$<TARGET_FILE:tavrin>\" /nonexistent/x.spl 2>/dev/null; test $? -eq 2; }")
+    add_test(NAME tavrin_rejects_a_file_that_is_no_site_list
+        COMMAND sh -c "\"$<TARGET_FILE:tavrin>\" \"${CMAKE_SOURCE_DIR}/README.md\" 2>&1 | grep -q 'README.md: not a site list' && { \"$<TARGET_FILE:tavrin>\" \"${CMAKE_SOURCE_DIR}/README.md\" 2>/dev/null; test $? -eq 2; }")
+    set_tests_properties(tavrin_rejects_a_missing_site_list tavrin_rejects_a_file_that_is_no_site_list
+        PROPERTIES ENVIRONMENT
+        "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/app/lsan.supp")
 endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/resources/tavrin.desktop)
     install(FILES resources/tavrin.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
