@@ -160,7 +160,7 @@ int MakePlan(const PlanRequest& r, Plan& plan) {
             return Fail(kExitInput, FormatText(ResString(IDS_CLI_NOT_A_SITE_LIST).c_str(), path.c_str()));
         AList<SiteInfo>& sites = plan.sites->sites;
         if (r.siteName.empty()) {
-            plan.site = sites.GetAt(std::max<int>(0, plan.sites->currentIndex));
+            plan.site = plan.sites->CurrentSite();
         } else {
             int position = 0;
             if (ParseInt(r.siteName, position) && IsAllDigits(r.siteName.c_str())) {
@@ -183,7 +183,6 @@ int MakePlan(const PlanRequest& r, Plan& plan) {
     // the almanac: a file, or the candidates of a directory newest first
     plan.calc = std::make_unique<Calculator>();
     Calculator& calc = *plan.calc;
-    calc.SetTimeStep(r.step);
     const std::string almanac = r.almanacPath.empty() ? BundledDataDirectory() + "almanacs/" : r.almanacPath;
     std::error_code ec;
     if (fs::is_directory(almanac, ec)) {
@@ -207,7 +206,8 @@ int MakePlan(const PlanRequest& r, Plan& plan) {
             return Fail(kExitInput, FormatText(ResString(IDS_CLI_NOT_AN_ALMANAC).c_str(), almanac.c_str()));
     }
 
-    // the settings
+    // the settings; the step only once an almanac is loaded, as the engine refuses it before
+    calc.SetTimeStep(r.step);
     calc.SetElevationMask(static_cast<float>(r.cutoff) * kDegToRad);
     calc.SetMode(r.mode);
     calc.SetObstructionsOn(r.obstructions ? 1 : 0);
