@@ -290,18 +290,29 @@ void ReportPrintFailure(QWidget* owner, const QString& title) {
 
 } // namespace
 
-bool TBaseMDIChild::PrintGraph() {
-    QPrinter& printer = Printer();
-    const QString title = Res(40602);
+namespace {
+
+// The print dialog for a one-page-range job, then the painter on the printer; false when the user
+// cancelled or the printer cannot be opened (then reported).
+bool StartPrinting(QWidget* owner, QPrinter& printer, const QString& title, QPainter& p) {
     printer.setDocName(title);
-    printer.setFromTo(0, 0); // one page, no range to choose
-    if (!ThePrompts().Print(this, printer))
+    printer.setFromTo(0, 0); // no page range to choose
+    if (!ThePrompts().Print(owner, printer))
         return false;
-    QPainter p;
     if (!p.begin(&printer)) {
-        ReportPrintFailure(this, title);
+        ReportPrintFailure(owner, title);
         return false;
     }
+    return true;
+}
+
+} // namespace
+
+bool TBaseMDIChild::PrintGraph() {
+    QPrinter& printer = Printer();
+    QPainter p;
+    if (!StartPrinting(this, printer, Res(40602), p))
+        return false;
     {
         Canvas dc(p);
         PrintOnDC(dc, 0, 5);
@@ -317,16 +328,9 @@ bool TBaseMDIChild::PrintTable() {
     else
         table = std::make_unique<VisibilityTable>(calc, Header());
     QPrinter& printer = Printer();
-    const QString title = QString::fromStdString(table->Title());
-    printer.setDocName(title);
-    printer.setFromTo(0, 0);
-    if (!ThePrompts().Print(this, printer))
-        return false;
     QPainter p;
-    if (!p.begin(&printer)) {
-        ReportPrintFailure(this, title);
+    if (!StartPrinting(this, printer, QString::fromStdString(table->Title()), p))
         return false;
-    }
     PrintTablePages(p, printer, *table);
     return p.end();
 }
