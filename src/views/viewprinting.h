@@ -60,61 +60,50 @@ protected:
     virtual void PaintRect(Canvas& dc, const ViewInputs& in, QRect rect) = 0;
 };
 
-class SatVisibilityPainter : public ViewPainter {
+// What every view's painter shares: its drawing, the kept copy of it and the view kind.
+template <typename Drawing, int Kind> class DrawingPainter : public ViewPainter {
 public:
-    SatVisibilityDrawing d;
+    Drawing d;
     ViewState& State() override { return d.vs; }
-    int ViewKind() const override { return kViewKindVisibility; }
-    void ScreenPaint(Canvas& dc, const ViewInputs& in, QRect update) override;
+    int ViewKind() const override { return Kind; }
 
 protected:
     void Keep() override { kept_ = d; }
     void Restore() override { d = kept_; }
     void ComputeMargins() override { d.ComputeMargins(); }
+
+private:
+    Drawing kept_;
+};
+
+class SatVisibilityPainter : public DrawingPainter<SatVisibilityDrawing, kViewKindVisibility> {
+public:
+    void ScreenPaint(Canvas& dc, const ViewInputs& in, QRect update) override;
+
+protected:
     QRect PrepareForDevice(Canvas& dc, const ViewInputs& in, const HeaderInfo& header,
                            int leftMarginChars) override;
     QRect GetDrawRect(const ViewInputs& in) override;
     QSize CopyExtent() override;
     void PaintRect(Canvas& dc, const ViewInputs& in, QRect rect) override { d.Draw(dc, in, rect); }
-
-private:
-    SatVisibilityDrawing kept_;
 };
 
-class SkyPlotPainter : public ViewPainter {
+class SkyPlotPainter : public DrawingPainter<SkyPlotDrawing, kViewKindSky> {
 public:
-    SkyPlotDrawing d;
-    ViewState& State() override { return d.vs; }
-    int ViewKind() const override { return kViewKindSky; }
     void ScreenPaint(Canvas& dc, const ViewInputs& in, QRect update) override;
 
 protected:
-    void Keep() override { kept_ = d; }
-    void Restore() override { d = kept_; }
-    void ComputeMargins() override { d.ComputeMargins(); }
     QRect PrepareForDevice(Canvas& dc, const ViewInputs& in, const HeaderInfo& header,
                            int leftMarginChars) override;
     void PaintRect(Canvas& dc, const ViewInputs& in, QRect rect) override;
-
-private:
-    SkyPlotDrawing kept_;
 };
 
-class DopPlotPainter : public ViewPainter {
+class DopPlotPainter : public DrawingPainter<DopPlotDrawing, kViewKindDop> {
 public:
-    DopPlotDrawing d;
-    ViewState& State() override { return d.vs; }
-    int ViewKind() const override { return kViewKindDop; }
     void ScreenPaint(Canvas& dc, const ViewInputs& in, QRect update) override;
 
 protected:
-    void Keep() override { kept_ = d; }
-    void Restore() override { d = kept_; }
-    void ComputeMargins() override { d.ComputeMargins(); }
     void PaintRect(Canvas& dc, const ViewInputs& in, QRect rect) override;
-
-private:
-    DopPlotDrawing kept_;
 };
 
 // The window's picture at `size` on any device (image, SVG), on a white ground: what the export
