@@ -8,20 +8,34 @@ if(NOT Qt6_FOUND)
     return()
 endif()
 
-file(GLOB TAVRIN_GUI_SOURCES CONFIGURE_DEPENDS
-    src/app/*.cpp src/views/ui/*.cpp src/engine/ui/*.cpp src/sites/ui/*.cpp src/config/ui/*.cpp
-    src/reports/ui/*.cpp)
-list(FILTER TAVRIN_GUI_SOURCES EXCLUDE REGEX "/src/app/main\\.cpp$")
-add_library(tavrin_gui STATIC ${TAVRIN_GUI_SOURCES})
-set_target_properties(tavrin_gui PROPERTIES AUTOMOC ON)
-target_link_libraries(tavrin_gui PUBLIC tavrin_views tavrin_core Qt6::Widgets Qt6::PrintSupport Qt6::Svg)
-target_compile_options(tavrin_gui PRIVATE ${TAVRIN_WARNINGS})
+# Qt layers, each using only those above it: ui (the program's toolkit), views, the dialogs,
+# app (the program itself, all but its entry).
+function(tavrin_qt_layer name)
+    cmake_parse_arguments(L "" "" "DIRS;USES" ${ARGN})
+    set(globs)
+    foreach(d ${L_DIRS})
+        list(APPEND globs ${CMAKE_SOURCE_DIR}/src/${d}/*.cpp)
+    endforeach()
+    file(GLOB sources CONFIGURE_DEPENDS ${globs})
+    list(FILTER sources EXCLUDE REGEX "/src/app/main\\.cpp$")
+    add_library(${name} STATIC ${sources})
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    target_link_libraries(${name} PUBLIC ${L_USES})
+    target_compile_options(${name} PRIVATE ${TAVRIN_WARNINGS})
+endfunction()
+
+# ui: prompts, help, controls, commands; views: drawing and view windows; dialogs: site editor,
+# obstruction editor, site map, satellite configuration, options; app: frame, client, time bar.
+tavrin_qt_layer(tavrin_ui DIRS ui USES tavrin_core Qt6::Widgets Qt6::PrintSupport Qt6::Svg)
+tavrin_qt_layer(tavrin_views DIRS views views/ui USES tavrin_ui)
+tavrin_qt_layer(tavrin_dialogs DIRS sites/ui config/ui USES tavrin_views)
+tavrin_qt_layer(tavrin_app DIRS app USES tavrin_dialogs)
 
 # Icons and help pages, compiled in.
 file(GLOB TAVRIN_GUI_ICONS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/icons/*.svg)
 file(GLOB TAVRIN_GUI_HELP CONFIGURE_DEPENDS
     ${CMAKE_SOURCE_DIR}/resources/help/*.html ${CMAKE_SOURCE_DIR}/resources/help/*.css)
-qt_add_resources(tavrin_gui tavrin_gui_resources
+qt_add_resources(tavrin_ui tavrin_gui_resources
     PREFIX "/"
     BASE ${CMAKE_SOURCE_DIR}/resources
     FILES ${TAVRIN_GUI_ICONS} ${TAVRIN_GUI_HELP})
@@ -29,7 +43,7 @@ qt_add_resources(tavrin_gui tavrin_gui_resources
 include(GNUInstallDirs)
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
     add_executable(tavrin src/app/main.cpp)
-    target_link_libraries(tavrin PRIVATE tavrin_gui)
+    target_link_libraries(tavrin PRIVATE tavrin_app)
     target_compile_options(tavrin PRIVATE ${TAVRIN_WARNINGS})
     set_target_properties(tavrin PROPERTIES AUTOMOC ON)
     install(TARGETS tavrin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -54,13 +68,13 @@ endif()
 enable_testing()
 find_package(GTest REQUIRED)
 include(GoogleTest)
-file(GLOB TAVRIN_GUI_TESTS CONFIGURE_DEPENDS tests/app/*.cpp tests/views/ui/*.cpp tests/sites/ui/*.cpp
-    tests/config/ui/*.cpp tests/reports/ui/*.cpp)
+file(GLOB TAVRIN_GUI_TESTS CONFIGURE_DEPENDS tests/ui/*.cpp tests/app/*.cpp tests/views/ui/*.cpp
+    tests/sites/ui/*.cpp tests/config/ui/*.cpp)
 find_package(Qt6 COMPONENTS Test QUIET)
 if(TAVRIN_GUI_TESTS AND TARGET Qt6::Test)
     add_executable(tavrin_gui_tests ${TAVRIN_GUI_TESTS})
     set_target_properties(tavrin_gui_tests PROPERTIES AUTOMOC ON)
-    target_link_libraries(tavrin_gui_tests PRIVATE tavrin_gui Qt6::Test GTest::gtest)
+    target_link_libraries(tavrin_gui_tests PRIVATE tavrin_app Qt6::Test GTest::gtest)
     target_include_directories(tavrin_gui_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     target_compile_options(tavrin_gui_tests PRIVATE ${TAVRIN_TEST_WARNINGS})
     target_compile_definitions(tavrin_gui_tests PRIVATE

@@ -1,4 +1,4 @@
-# The views' drawing (Canvas and the drawing of each view), its tests and its benchmark.
+# The views' drawing tests, benchmark and screenshots; the library is a layer of cmake/Gui.cmake.
 if(NOT TAVRIN_GUI)
     return()
 endif()
@@ -7,11 +7,6 @@ if(NOT Qt6_FOUND)
     message(STATUS "Qt 6 not found: the views are not built")
     return()
 endif()
-
-file(GLOB TAVRIN_VIEWS_SOURCES CONFIGURE_DEPENDS src/views/*.cpp)
-add_library(tavrin_views STATIC ${TAVRIN_VIEWS_SOURCES})
-target_link_libraries(tavrin_views PUBLIC tavrin_core Qt6::Widgets Qt6::Gui Qt6::Svg Qt6::PrintSupport)
-target_compile_options(tavrin_views PRIVATE ${TAVRIN_WARNINGS})
 
 enable_testing()
 find_package(GTest REQUIRED)
@@ -44,9 +39,9 @@ if(benchmark_FOUND AND EXISTS ${CMAKE_SOURCE_DIR}/bench/views_bench.cpp)
 endif()
 
 # Screenshots of the three views for the documentation (run under xvfb-run, see the source).
-if(TARGET tavrin_gui AND EXISTS ${CMAKE_SOURCE_DIR}/tools/view_shots.cpp)
+if(TARGET tavrin_views AND EXISTS ${CMAKE_SOURCE_DIR}/tools/view_shots.cpp)
     add_executable(tavrin_view_shots EXCLUDE_FROM_ALL tools/view_shots.cpp)
-    target_link_libraries(tavrin_view_shots PRIVATE tavrin_gui)
+    target_link_libraries(tavrin_view_shots PRIVATE tavrin_views)
     target_include_directories(tavrin_view_shots PRIVATE ${CMAKE_SOURCE_DIR}/bench)
     target_compile_options(tavrin_view_shots PRIVATE ${TAVRIN_WARNINGS})
     if(TARGET tavrin_almanacs)

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/global.h"
 #include "sites/obstruction.h"
 #include "sites/project.h"
 

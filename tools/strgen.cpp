@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
 
     std::ostringstream cpp;
     cpp << "// Generated from resources/strings.txt; do not edit.\n"
-           "#include \"engine/strings.h\"\n\n"
+           "#include \"base/strings.h\"\n\n"
            "namespace tavrin_detail {\n"
            "extern const StringEntry kStringTable[];\n"
            "extern const unsigned kStringTableSize;\n"

@@ -14,9 +14,9 @@
 #include <QSvgRenderer>
 #include <QTimerEvent>
 
-#include "app/commands.h"
-#include "engine/strings.h"
+#include "base/strings.h"
 #include "string_ids.h"
+#include "ui/commands.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "app/commandtable.h"
 
-#include "app/commands.h"
 #include "string_ids.h"
+#include "ui/commands.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <QToolBar>
 
 #include "app/commandtable.h"
-#include "app/help.h"
 #include "app/mdiclient.h"
-#include "engine/strings.h"
+#include "base/strings.h"
+#include "ui/help.h"
 
 namespace {
 

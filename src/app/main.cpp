@@ -10,7 +10,7 @@
 #include "app/about.h"
 #include "app/decmdiframe.h"
 #include "app/orvantapp.h"
-#include "engine/strings.h"
+#include "base/strings.h"
 #include "sites/project.h"
 
 namespace {

@@ -9,12 +9,14 @@
 
 #include "app/about.h"
 #include "app/decmdiframe.h"
-#include "app/help.h"
 #include "app/orvantapp.h"
-#include "app/prompts.h"
-#include "app/waitcursor.h"
+#include "base/degrees.h"
+#include "base/paths.h"
+#include "base/strings.h"
 #include "engine/almanac_scan.h"
-#include "engine/strings.h"
+#include "ui/help.h"
+#include "ui/prompts.h"
+#include "ui/waitcursor.h"
 #include "views/ui/viewbase.h"
 
 namespace {

@@ -10,13 +10,13 @@
 #include <memory>
 #include <string>
 
-#include "app/commands.h"
 #include "config/fileconfiguration.h"
 #include "config/transfer.h"
 #include "engine/calculator.h"
 #include "engine/changeflags.h"
 #include "engine/global.h"
 #include "sites/project.h"
+#include "ui/commands.h"
 #include "views/ui/viewhost.h"
 
 class OrvantMDIClient;

@@ -6,13 +6,13 @@
 #include <clocale>
 
 #include "app/about.h"
-#include "app/commands.h"
 #include "app/decmdiframe.h"
-#include "app/help.h"
 #include "app/mdiclient.h"
-#include "app/prompts.h"
+#include "base/strings.h"
 #include "engine/calculator.h"
-#include "engine/strings.h"
+#include "ui/commands.h"
+#include "ui/help.h"
+#include "ui/prompts.h"
 
 int ShowAlmanacAgeWarning(const Calculator& calculator, const PlanInterval& interval, unsigned style) {
     const int age = calculator.AlmanacAgeClass(interval, 60);

@@ -7,10 +7,10 @@
 
 #include "app/decmdiframe.h"
 #include "app/mdiclient.h"
-#include "app/prompts.h"
-#include "app/waitcursor.h"
+#include "base/strings.h"
 #include "config/ui/optionsdialog.h"
-#include "engine/strings.h"
+#include "ui/prompts.h"
+#include "ui/waitcursor.h"
 
 namespace {
 

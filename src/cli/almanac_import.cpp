@@ -1,10 +1,10 @@
 // tavrin-cli almanac import FILE... [--dir DIR] [--near YYYY-MM-DD]
 #include <iostream>
 
+#include "base/strings.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "engine/almanac_import.h"
-#include "engine/strings.h"
 
 int RunAlmanacImport(const Words& words) {
     const Arguments args(words, {"--dir", "--near"}, {});

@@ -6,9 +6,10 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "base/strings.h"
+#include "base/text.h"
 #include "cli/commands.h"
 #include "engine/global.h"
-#include "engine/strings.h"
 
 Arguments::Arguments(const std::vector<std::string>& words, const std::set<std::string>& valued,
                      const std::set<std::string>& flags) {

@@ -3,11 +3,11 @@
 #include <iostream>
 #include <sstream>
 
+#include "base/strings.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/planner.h"
 #include "engine/calculator.h"
-#include "engine/strings.h"
 #include "sites/project.h"
 
 namespace fs = std::filesystem;

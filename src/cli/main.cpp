@@ -1,9 +1,9 @@
 // tavrin-cli: the planner without windows.
 #include <iostream>
 
+#include "base/safefile.h"
+#include "base/strings.h"
 #include "cli/commands.h"
-#include "engine/safefile.h"
-#include "engine/strings.h"
 
 int Fail(int status, const std::string& text) {
     std::cerr << "tavrin-cli: " << text << '\n';

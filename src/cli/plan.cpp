@@ -5,11 +5,11 @@
 #include <memory>
 #include <sstream>
 
+#include "base/strings.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/planner.h"
 #include "engine/calculator.h"
-#include "engine/strings.h"
 #include "reports/table.h"
 
 namespace {

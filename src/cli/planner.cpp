@@ -5,10 +5,12 @@
 #include <filesystem>
 #include <iostream>
 
+#include "base/paths.h"
+#include "base/strings.h"
+#include "base/text.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "engine/almanac_scan.h"
-#include "engine/strings.h"
 
 namespace fs = std::filesystem;
 

@@ -4,8 +4,9 @@
 #include <cstring>
 #include <fstream>
 
-#include "engine/global.h"
-#include "engine/safefile.h"
+#include "base/paths.h"
+#include "base/safefile.h"
+#include "base/text.h"
 
 namespace {
 

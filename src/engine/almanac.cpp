@@ -1,6 +1,6 @@
 #include "engine/almanac.h"
 
-#include "engine/safefile.h"
+#include "base/safefile.h"
 
 #include <cmath>
 #include <cstdio>

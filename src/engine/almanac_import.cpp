@@ -8,9 +8,9 @@
 #include <optional>
 #include <sstream>
 
+#include "base/strings.h"
 #include "engine/almanac_readers.h"
 #include "engine/almanac_scan.h"
-#include "engine/strings.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "engine/strings.h"
+#include "base/strings.h"
 
 namespace {
 

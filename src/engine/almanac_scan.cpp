@@ -7,8 +7,8 @@
 #include <system_error>
 #include <vector>
 
+#include "base/strings.h"
 #include "engine/almanac.h"
-#include "engine/strings.h"
 
 namespace fs = std::filesystem;
 

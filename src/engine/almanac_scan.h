@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "sites/alist.h"
-#include "sites/astring.h"
+#include "base/alist.h"
+#include "base/astring.h"
 
 // The program-wide list of almanac file names (name and extension, no directory).
 ASortedList<AString>& AlmanacNameList();

@@ -1,4 +1,4 @@
-// Time scales, geodesy, angles, paths and text: the utilities every part of the program shares.
+// Time scales, the planning interval and geodesy: what the engine computes with.
 #pragma once
 
 #include <cstddef>
@@ -84,31 +84,3 @@ extern Ellipsoid g_ellipsoid;
 void InitEllipsoid();
 
 void GeodeticToEcef(double latitude, double longitude, double height, double& x, double& y, double& z);
-void DegreesToDms(double value, int& degrees, int& minutes, int& seconds, int& hundredths);
-long double DmsToDegrees(int degrees, int minutes, int seconds, int hundredths);
-void SplitDegrees(double value, int& degrees, int& minutes, double& seconds);
-
-// ---- files ---------------------------------------------------------------------------------
-// The directory of the running executable, with a trailing separator.
-std::string ExecutableDirectory();
-// Where the configuration, help and new site lists live: $TAVRIN_HOME, else the executable's
-// directory when writable, else $XDG_DATA_HOME/tavrin (created on first use). Trailing separator.
-std::string ProgramHome();
-// Program home followed by the file name and extension of `name` (its directory part is dropped).
-std::string BuildProgramPath(const std::string& name);
-// The bundled almanacs and sample site lists: $TAVRIN_DATA_DIR, else beside the executable when
-// they are there (build tree), else the installed share directory. Trailing separator.
-std::string BundledDataDirectory();
-// A name "proj0001" + extension ... in `directory` under which no file exists; empty when none is free.
-std::string UniqueProjectFileName(const std::string& directory, const std::string& extension);
-
-// ---- text ----------------------------------------------------------------------------------
-int IsAllDigits(const char* text);
-int HasNonBlank(const char* text);
-void TrimBlanks(char* text);
-// Copies at most count - 1 bytes, never splitting a UTF-8 sequence, zero-fills the rest of the
-// destination and always terminates. count 0 is a programming error.
-void CopyBounded(char* destination, const char* source, size_t count);
-bool IsValidUtf8(const char* text, size_t length);
-// Text as stored in a file: kept when it is UTF-8, else decoded as Windows-1252.
-std::string ToUtf8(const std::string& fileText);

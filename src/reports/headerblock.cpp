@@ -4,21 +4,23 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/degrees.h"
+#include "base/strings.h"
 #include "engine/calculator.h"
-#include "engine/strings.h"
 #include "sites/siteinfo.h"
 
 namespace {
 
 constexpr double kRadToDeg = 57.29577951308232;
-constexpr int kRightColumn = 40;       // characters from the indent to the right column
-constexpr int kDescriptionWidth = 30;  // characters
+constexpr int kRightColumn = 40;      // characters from the indent to the right column
+constexpr int kDescriptionWidth = 30; // characters
 constexpr int kDescriptionLines = 3;
 constexpr int kSatelliteListMinLines = 3;
 
 class Writer {
 public:
-    Writer(HeaderBlock& block, int column, int indentLines) : block_(block), column_(column), top_(indentLines) {}
+    Writer(HeaderBlock& block, int column, int indentLines)
+        : block_(block), column_(column), top_(indentLines) {}
     void Line(const std::string& text) {
         if (!text.empty())
             block_.items.push_back({FontRole::Body, column_, top_ + y, false, text});
@@ -50,7 +52,9 @@ std::string Coordinate(int formatId, double value, int positiveLetter, int negat
     double s;
     SplitForPrint(value, d, m, s);
     const std::string letters = ResString(2014); // "NSWE"
-    const auto letterAt = [&](int i) { return i < static_cast<int>(letters.size()) ? letters[static_cast<size_t>(i)] : '?'; };
+    const auto letterAt = [&](int i) {
+        return i < static_cast<int>(letters.size()) ? letters[static_cast<size_t>(i)] : '?';
+    };
     const char letter = value >= 0 ? letterAt(positiveLetter) : letterAt(negativeLetter);
     return FormatText(ResString(formatId).c_str(), d, m, s, letter);
 }
@@ -160,8 +164,8 @@ HeaderBlock LayoutHeaderBlock(const HeaderInfo& info, int indentChars, int inden
     left.Line(ResString(2212));
     const std::vector<std::string> description = WrapWords(info.siteDescription, kDescriptionWidth);
     for (size_t i = 0; i < description.size() && i < kDescriptionLines; ++i)
-        block.items.push_back({FontRole::Body, indentChars, indentLines + left.y + static_cast<int>(i), false,
-                               description[i]});
+        block.items.push_back(
+            {FontRole::Body, indentChars, indentLines + left.y + static_cast<int>(i), false, description[i]});
     left.y += kDescriptionLines + 1;
     left.Line(Coordinate(2211, info.latitude, 0, 1));
     left.Line(Coordinate(2210, info.longitude, 3, 2));

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "base/strings.h"
 #include "engine/calculator.h"
-#include "engine/strings.h"
 
 namespace {
 
@@ -59,7 +59,8 @@ void Table::Body(TextPage& page, int line, int column, std::string text) {
 int Table::PageTop(TextPage& page) const {
     page.items.push_back({FontRole::Title, 0, 0, true, ResString(2246)});
     const int bodyLh = metrics_.bodyLineHeight > 0 ? metrics_.bodyLineHeight : 1;
-    page.items.push_back({FontRole::Subtitle, 0, 2 * metrics_.titleLineHeight / bodyLh, true, ResString(SubtitleId())});
+    page.items.push_back(
+        {FontRole::Subtitle, 0, 2 * metrics_.titleLineHeight / bodyLh, true, ResString(SubtitleId())});
     int line = (metrics_.titleLineHeight + metrics_.subtitleLineHeight) * 2 / bodyLh + 1;
     const HeaderBlock header = LayoutHeaderBlock(header_, 0, line, charsPerLine_);
     for (const TextItem& item : header.items)
@@ -112,8 +113,8 @@ bool VisibilityTable::PrintBody(TextPage& page, int top) {
     }
     // the columns of this page
     int fitting = 0;
-    for (int g = kLabelWidth; columnOffset_ + fitting < static_cast<int>(columns_.size()) &&
-                              g + kColumnWidth < charsPerLine_;
+    for (int g = kLabelWidth;
+         columnOffset_ + fitting < static_cast<int>(columns_.size()) && g + kColumnWidth < charsPerLine_;
          g += kColumnWidth)
         ++fitting;
     if (fitting == 0 && !columns_.empty())
@@ -193,7 +194,8 @@ bool DOPTable::PrintBody(TextPage& page, int top) {
     bool progress = false;
     for (; nextRow_ < rowCount_ && Fits(line); ++line, progress = true) {
         const int k = calc_.intervalFirst() + nextRow_;
-        const float values[5] = {calc_.pdop()[k], calc_.gdop()[k], calc_.hdop()[k], calc_.vdop()[k], calc_.tdop()[k]};
+        const float values[5] = {calc_.pdop()[k], calc_.gdop()[k], calc_.hdop()[k], calc_.vdop()[k],
+                                 calc_.tdop()[k]};
         std::string row;
         int p = kDopFirst;
         if (charsPerLine_ > kDopFirst)

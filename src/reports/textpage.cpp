@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/strings.h"
+#include "base/strings.h"
 
 std::string ClockText(int seconds) {
     return FormatText("%02d:%02d", (seconds / 3600) % 24, (seconds % 3600) / 60);
@@ -50,7 +50,8 @@ std::vector<std::string> RenderPlainText(const TextPage& page, int charsPerLine)
             continue;
         if (lines.size() <= static_cast<size_t>(item.line))
             lines.resize(static_cast<size_t>(item.line) + 1);
-        const int column = item.centred ? std::max(0, (charsPerLine - TextColumns(item.text)) / 2) : item.column;
+        const int column =
+            item.centred ? std::max(0, (charsPerLine - TextColumns(item.text)) / 2) : item.column;
         Place(lines[static_cast<size_t>(item.line)], std::max(0, column), item.text);
     }
     for (std::string& l : lines)

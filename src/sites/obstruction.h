@@ -6,7 +6,7 @@
 #include <ostream>
 #include <vector>
 
-#include "sites/alist.h"
+#include "base/alist.h"
 #include "sites/point.h"
 
 struct IntPoint {

@@ -7,9 +7,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/global.h"
-#include "engine/safefile.h"
-#include "engine/strings.h"
+#include "base/degrees.h"
+#include "base/paths.h"
+#include "base/safefile.h"
+#include "base/strings.h"
+#include "base/text.h"
 
 namespace {
 

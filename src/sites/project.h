@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "sites/aheapmass.h"
-#include "sites/alist.h"
+#include "base/aheapmass.h"
+#include "base/alist.h"
 #include "sites/siteinfo.h"
 
 class project {

@@ -1,7 +1,7 @@
 #include "sites/siteinfo.h"
 
-#include "engine/global.h"
-#include "engine/strings.h"
+#include "base/strings.h"
+#include "base/text.h"
 
 SiteInfo::SiteInfo() {
     CopyBounded(name, ResString(2031).c_str(), sizeof name);

@@ -4,7 +4,7 @@
 #include <istream>
 #include <ostream>
 
-#include "sites/alist.h"
+#include "base/alist.h"
 #include "sites/obstruction.h"
 #include "sites/point.h"
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "engine/strings.h"
+#include "base/strings.h"
 
 namespace {
 

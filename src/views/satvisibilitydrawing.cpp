@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/strings.h"
+#include "base/strings.h"
 
 SatVisibilityDrawing::SatVisibilityDrawing() {
     vs.ViewFlags = kViewGrid | kShowFrequency;

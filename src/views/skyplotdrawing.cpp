@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "engine/strings.h"
+#include "base/strings.h"
 #include "sites/obstruction.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "engine/strings.h"
+#include "base/strings.h"
 
 void TimeDiagramDrawing::DrawTimeAxis(Canvas& dc, const ViewInputs& in, int axisY, bool drawGrid,
                                       bool gridOnly) {

@@ -4,8 +4,8 @@
 #include <QScreen>
 
 #include "app/about.h"
-#include "app/commands.h"
-#include "scripted_prompts.h"
+#include "ui/scripted_prompts.h"
+#include "ui/commands.h"
 
 namespace {
 

@@ -16,14 +16,14 @@
 #include <string>
 
 #include "app/decmdiframe.h"
-#include "app/help.h"
 #include "app/mdiclient.h"
 #include "app/orvantapp.h"
+#include "base/strings.h"
 #include "engine/almanac_fixture.h"
 #include "engine/calculator.h"
-#include "engine/strings.h"
-#include "scripted_prompts.h"
+#include "ui/scripted_prompts.h"
 #include "sites/sitelist_fixture.h"
+#include "ui/help.h"
 
 namespace app_fixture {
 

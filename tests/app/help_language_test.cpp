@@ -7,9 +7,9 @@
 #include <QMenu>
 #include <QTest>
 
-#include "app/commands.h"
 #include "app/commandtable.h"
 #include "app_fixture.h"
+#include "ui/commands.h"
 
 using namespace app_fixture;
 

@@ -2,9 +2,9 @@
 // commands' copies for Cancel.
 #include <QMdiSubWindow>
 
-#include "app/commands.h"
-#include "app/prompts.h"
 #include "app_fixture.h"
+#include "ui/commands.h"
+#include "ui/prompts.h"
 #include "views/ui/viewbase.h"
 
 using namespace app_fixture;

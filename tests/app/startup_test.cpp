@@ -3,10 +3,10 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "app/commands.h"
 #include "app/commandtable.h"
 #include "app_fixture.h"
 #include "engine/almanac_scan.h"
+#include "ui/commands.h"
 
 using namespace app_fixture;
 

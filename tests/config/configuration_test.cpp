@@ -7,11 +7,11 @@
 #include <sys/resource.h>
 
 #include "../sites/sitelist_fixture.h"
+#include "base/paths.h"
 #include "config/fileconfiguration.h"
 #include "config/transfer.h"
 #include "engine/calculator.h"
 #include "engine/changeflags.h"
-#include "engine/global.h"
 
 using namespace fixture;
 

@@ -3,12 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-
-namespace fs = std::filesystem;
 
 TEST(Time, DayOfYearAcrossLeapYears) {
     struct Case {
@@ -140,93 +134,4 @@ TEST(Geodesy, EcefOfKnownPoints) {
     EXPECT_NEAR(x, 0, 1e-6);
     GeodeticToEcef(0, M_PI / 2, 10, x, y, z);
     EXPECT_NEAR(y, 6378147.0, 1e-6);
-}
-
-TEST(Angles, DmsRoundingAndInverse) {
-    int d, m, s, h;
-    DegreesToDms(45.5, d, m, s, h);
-    EXPECT_EQ((std::array{d, m, s, h}), (std::array{45, 30, 0, 0}));
-    DegreesToDms(0.999999, d, m, s, h);
-    EXPECT_EQ((std::array{d, m, s, h}), (std::array{1, 0, 0, 0}));
-    DegreesToDms(55.75833333, d, m, s, h); // 55 45 30.00
-    EXPECT_EQ((std::array{d, m, s, h}), (std::array{55, 45, 30, 0}));
-    DegreesToDms(-12.5, d, m, s, h); // floor(-4500000 + 0.5) = -4500000
-    EXPECT_EQ((std::array{d, m, s, h}), (std::array{-12, -30, 0, 0}));
-    EXPECT_NEAR(static_cast<double>(DmsToDegrees(37, 25, 19, 7)), 37.0 + 25 / 60.0 + 19.07 / 3600.0, 1e-12);
-    int sd, sm;
-    double ss;
-    SplitDegrees(10.5125, sd, sm, ss);
-    EXPECT_EQ(sd, 10);
-    EXPECT_EQ(sm, 30);
-    EXPECT_NEAR(ss, 45.0, 1e-9);
-}
-
-TEST(Text, DigitsBlanksAndTrimming) {
-    EXPECT_EQ(IsAllDigits(""), 0);
-    EXPECT_EQ(IsAllDigits("0123"), 1);
-    EXPECT_EQ(IsAllDigits("12a"), 0);
-    EXPECT_EQ(HasNonBlank(" \t"), 0);
-    EXPECT_EQ(HasNonBlank(" x"), 1);
-    char text[] = " Test site\t ";
-    TrimBlanks(text);
-    EXPECT_STREQ(text, "Test site");
-    char blanks[] = " \t ";
-    TrimBlanks(blanks);
-    EXPECT_STREQ(blanks, "");
-}
-
-TEST(Text, BoundedCopyNeverSplitsUtf8) {
-    char buf[6];
-    std::memset(buf, 'x', sizeof buf);
-    CopyBounded(buf, "abcdefgh", sizeof buf);
-    EXPECT_STREQ(buf, "abcde");
-    // "ab" + U+00E9 (2 bytes) + U+20AC (3 bytes): the euro sign does not fit in the last 1 byte
-    CopyBounded(buf, "ab\xC3\xA9\xE2\x82\xAC", sizeof buf);
-    EXPECT_STREQ(buf, "ab\xC3\xA9");
-    EXPECT_EQ(buf[4], 0);
-    EXPECT_EQ(buf[5], 0);                 // the rest is zero-filled, as in the fixed file fields
-    CopyBounded(buf, "a\xE2\x82\xAC", 4); // three bytes of room: the euro sign needs 3 + 'a'
-    EXPECT_STREQ(buf, "a");
-    char one[1];
-    CopyBounded(one, "abc", 1);
-    EXPECT_EQ(one[0], 0);
-}
-
-TEST(Text, FileTextIsUtf8OrWindows1252) {
-    EXPECT_EQ(ToUtf8("Zürich"), "Zürich");
-    EXPECT_EQ(ToUtf8("Z\xFCrich"), "Zürich");
-    EXPECT_EQ(ToUtf8("\x80 5"), "€ 5");
-    EXPECT_FALSE(IsValidUtf8("\xC0\x80", 2)); // overlong
-    EXPECT_FALSE(IsValidUtf8("\xE2\x82", 2)); // cut short
-}
-
-class ProgramPaths : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("tavrin-paths-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        setenv("TAVRIN_HOME", dir_.c_str(), 1);
-    }
-    void TearDown() override {
-        unsetenv("TAVRIN_HOME");
-        fs::remove_all(dir_);
-    }
-    fs::path dir_;
-};
-
-TEST_F(ProgramPaths, BuildProgramPathDropsTheDirectoryOfTheName) {
-    EXPECT_EQ(BuildProgramPath("ORVANT.CFG"), dir_.string() + "/ORVANT.CFG");
-    EXPECT_EQ(BuildProgramPath("/elsewhere/ORVANT.HLP"), dir_.string() + "/ORVANT.HLP");
-    EXPECT_EQ(BuildProgramPath(""), dir_.string() + "/");
-}
-
-TEST_F(ProgramPaths, UniqueNameSkipsExistingFiles) {
-    std::ofstream(dir_ / "proj0001.SPL") << "x";
-    std::ofstream(dir_ / "proj0002.SPL") << "x";
-    fs::create_directory(dir_ / "proj0003.SPL"); // directories do not count
-    EXPECT_EQ(UniqueProjectFileName(dir_.string(), ".SPL"), dir_.string() + "/proj0003.SPL");
-    EXPECT_EQ(UniqueProjectFileName(dir_.string() + "/", ".SPL"), dir_.string() + "/proj0003.SPL");
 }

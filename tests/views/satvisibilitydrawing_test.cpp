@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "engine/strings.h"
+#include "base/strings.h"
 #include "view_fixture.h"
 
 using namespace view_fixture;

@@ -12,12 +12,12 @@
 
 #include <cstring>
 
-#include "app/commands.h"
-#include "app/controls.h"
-#include "app/help.h"
-#include "app/prompts.h"
-#include "engine/global.h"
-#include "engine/strings.h"
+#include "base/strings.h"
+#include "base/text.h"
+#include "ui/commands.h"
+#include "ui/controls.h"
+#include "ui/help.h"
+#include "ui/prompts.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 
 #include <algorithm>
 
-#include "app/commands.h"
-#include "app/controls.h"
-#include "engine/strings.h"
+#include "base/strings.h"
+#include "ui/commands.h"
+#include "ui/controls.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/strings.h"
+#include "base/strings.h"
 #include "views/ui/chartwin.h"
 #include "views/ui/satvisibilitywin.h"
 #include "views/ui/skyplotwin.h"

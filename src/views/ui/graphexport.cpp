@@ -15,8 +15,8 @@
 #include <system_error>
 #include <vector>
 
+#include "base/strings.h"
 #include "engine/calculator.h"
-#include "engine/strings.h"
 #include "reports/headerblock.h"
 #include "reports/table.h"
 #include "views/viewinputs.h"
@@ -132,7 +132,8 @@ bool ExportGraphs(const GraphExportRequest& request, std::string& error) {
         std::error_code ec;
         std::filesystem::create_directories(dir, ec);
         if (ec || !std::filesystem::is_directory(dir)) {
-            const std::string why = ec ? ec.message() : std::make_error_code(std::errc::not_a_directory).message();
+            const std::string why =
+                ec ? ec.message() : std::make_error_code(std::errc::not_a_directory).message();
             error =
                 FormatText(Text(IDS_EXPORT_DIRECTORY).c_str(), request.graphsDirectory.c_str(), why.c_str());
             return false;

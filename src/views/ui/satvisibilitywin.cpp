@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/commands.h"
-#include "app/controls.h"
-#include "engine/strings.h"
+#include "base/strings.h"
+#include "ui/commands.h"
+#include "ui/controls.h"
 
 TSatVisibilityWin::TSatVisibilityWin(ViewHost& host, const QString& title, QWidget* parent)
     : TTimeDiagram(host, std::make_unique<SatVisibilityPainter>(), title, parent) {

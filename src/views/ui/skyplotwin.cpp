@@ -3,8 +3,8 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 
-#include "app/controls.h"
-#include "engine/strings.h"
+#include "base/strings.h"
+#include "ui/controls.h"
 
 TSkyPlotWin::TSkyPlotWin(ViewHost& host, const QString& title, QWidget* parent)
     : TBaseMDIChild(host, std::make_unique<SkyPlotPainter>(), title, parent) {

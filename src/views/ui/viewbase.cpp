@@ -17,15 +17,11 @@
 #include <QStatusBar>
 #include <QSvgGenerator>
 
-#include "app/prompts.h"
-#include "engine/strings.h"
+#include "base/strings.h"
 #include "reports/headerblock.h"
 #include "reports/table.h"
-
-#if __has_include("app/help.h")
-#include "app/help.h"
-#define TAVRIN_VIEWS_HAVE_HELP 1
-#endif
+#include "ui/help.h"
+#include "ui/prompts.h"
 
 namespace {
 
@@ -163,9 +159,7 @@ void TBaseMDIChild::Command(int id) {
         ChooseViewFont();
         break;
     case CM_VIEW_HELP:
-#ifdef TAVRIN_VIEWS_HAVE_HELP
         ShowHelpContext(this, HelpContext());
-#endif
         break;
     default:
         break;

@@ -6,9 +6,9 @@
 #include <QTest>
 
 #include "app/app_fixture.h"
-#include "app/commands.h"
-#include "app/help.h"
 #include "config/ui/optionsdialog.h"
+#include "ui/commands.h"
+#include "ui/help.h"
 #include "views/ui/viewbase.h"
 
 using namespace app_fixture;

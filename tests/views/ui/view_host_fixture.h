@@ -15,7 +15,7 @@
 #include <cmath>
 #include <vector>
 
-#include "app/scripted_prompts.h"
+#include "ui/scripted_prompts.h"
 #include "engine/calculator.h"
 #include "engine/calculator_test_access.h"
 #include "sites/siteinfo.h"

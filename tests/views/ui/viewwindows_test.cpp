@@ -11,7 +11,7 @@
 
 #include <memory>
 
-#include "engine/strings.h"
+#include "base/strings.h"
 #include "views/ui/chartwin.h"
 #include "views/ui/satvisibilitywin.h"
 #include "views/ui/skyplotwin.h"

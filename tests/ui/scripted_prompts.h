@@ -7,7 +7,7 @@
 #include <ostream>
 #include <vector>
 
-#include "app/prompts.h"
+#include "ui/prompts.h"
 
 // Failed comparisons show the text, not the characters' bytes.
 inline void PrintTo(const QString& text, std::ostream* out) {

@@ -1,4 +1,4 @@
-#include "sites/astring.h"
+#include "base/astring.h"
 
 #include <cstring>
 #include <new>

@@ -1,4 +1,4 @@
-#include "engine/strings.h"
+#include "base/strings.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,7 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "engine/global.h"
+#include "base/paths.h"
+#include "base/text.h"
 
 namespace tavrin_detail {
 extern const StringEntry kStringTable[];

@@ -1,4 +1,4 @@
-#include "app/prompts.h"
+#include "ui/prompts.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -10,7 +10,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
-#include "engine/strings.h"
+#include "base/strings.h"
 
 namespace {
 

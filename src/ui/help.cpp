@@ -1,4 +1,4 @@
-#include "app/help.h"
+#include "ui/help.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include "engine/strings.h"
+#include "base/strings.h"
 
 namespace {
 

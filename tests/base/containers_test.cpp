@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "sites/aheapmass.h"
-#include "sites/alist.h"
-#include "sites/astring.h"
+#include "base/aheapmass.h"
+#include "base/alist.h"
+#include "base/astring.h"
 
 namespace {
 

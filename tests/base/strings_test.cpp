@@ -1,4 +1,4 @@
-#include "engine/strings.h"
+#include "base/strings.h"
 
 #include <gtest/gtest.h>
 

@@ -6,9 +6,9 @@
 
 #include <vector>
 
-#include "app/commands.h"
-#include "app/controls.h"
-#include "scripted_prompts.h"
+#include "ui/scripted_prompts.h"
+#include "ui/commands.h"
+#include "ui/controls.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/controls.h"
+#include "ui/controls.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -10,9 +10,9 @@
 #include <sstream>
 #include <vector>
 
-#include "app/commands.h"
-#include "app/prompts.h"
-#include "engine/global.h"
+#include "base/text.h"
+#include "ui/commands.h"
+#include "ui/prompts.h"
 
 QWidget* FocusReceiver(QWidget* self) {
     QWidget* next = QApplication::focusWidget();

@@ -1,4 +1,4 @@
-#include "app/commands.h"
+#include "ui/commands.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

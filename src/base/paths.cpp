@@ -1,0 +1,96 @@
+#include "base/paths.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "base/strings.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string WithSeparator(std::string dir) {
+    if (!dir.empty() && dir.back() != '/')
+        dir += '/';
+    return dir;
+}
+
+bool IsWritableDirectory(const fs::path& dir) {
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec))
+        return false;
+    const fs::path probe = dir / ".tavrin-write-probe";
+    {
+        std::ofstream f(probe, std::ios::binary | std::ios::trunc);
+        if (!f)
+            return false;
+    }
+    fs::remove(probe, ec);
+    return true;
+}
+
+} // namespace
+
+std::string ExecutableDirectory() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        return WithSeparator(fs::current_path(ec).string());
+    return WithSeparator(exe.parent_path().string());
+}
+
+std::string ProgramHome() {
+    if (const char* home = std::getenv("TAVRIN_HOME"); home && *home) {
+        std::error_code ec;
+        fs::create_directories(home, ec);
+        return WithSeparator(home);
+    }
+    static const std::string chosen = [] {
+        const std::string exeDir = ExecutableDirectory();
+        if (IsWritableDirectory(exeDir))
+            return exeDir;
+        fs::path base;
+        if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+            base = xdg;
+        else if (const char* user = std::getenv("HOME"); user && *user)
+            base = fs::path(user) / ".local" / "share";
+        else
+            return exeDir;
+        std::error_code ec;
+        fs::create_directories(base / "tavrin", ec);
+        return WithSeparator((base / "tavrin").string());
+    }();
+    return chosen;
+}
+
+std::string BuildProgramPath(const std::string& name) {
+    return ProgramHome() + fs::path(name).filename().string();
+}
+
+std::string BundledDataDirectory() {
+    if (const char* dir = std::getenv("TAVRIN_DATA_DIR"); dir && *dir)
+        return WithSeparator(dir);
+    const std::string exeDir = ExecutableDirectory();
+    std::error_code ec;
+    if (fs::is_directory(fs::path(exeDir) / "almanacs", ec))
+        return exeDir;
+    return WithSeparator((fs::path(exeDir).parent_path().parent_path() / "share" / "tavrin").string());
+}
+
+std::string UniqueProjectFileName(const std::string& directory, const std::string& extension) {
+    const std::string dir = WithSeparator(directory);
+    const std::string stem = ResString(2021);
+    for (int n = 1; n <= 9998; ++n) {
+        char digits[16];
+        std::snprintf(digits, sizeof digits, "%04d", n);
+        const std::string candidate = dir + stem + digits + extension;
+        std::error_code ec;
+        const fs::file_status st = fs::status(candidate, ec);
+        if (!fs::exists(st) || fs::is_directory(st))
+            return candidate;
+    }
+    return {};
+}
