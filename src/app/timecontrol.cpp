@@ -142,7 +142,9 @@ void TimeControl::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setPen(QColor(255, 0, 0));
     p.setFont(font());
-    p.drawText(rect(), Qt::AlignCenter, text());
+    // The arrow's tip at the mark, low, next to the ruler.
+    const Qt::Alignment side = kind_ == Begin ? Qt::AlignRight : Qt::AlignLeft;
+    p.drawText(rect().adjusted(1, 0, -1, 0), side | Qt::AlignBottom, text());
     if (hasFocus()) {
         QStyleOptionFocusRect option;
         option.initFrom(this);
