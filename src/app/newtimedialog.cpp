@@ -284,17 +284,18 @@ void NewTimeDialog::ApplyInterval(QWidget* focus) {
     }
     PlanInterval interval = ReadInterval();
     if (!IsValidDate(interval.beginDay, interval.beginMonth, interval.beginYear)) {
+        if (!IsValidDate(1, interval.beginMonth, interval.beginYear)) {
+            // January and February 1901 lie before the calendar: its first month.
+            month_->setText(QString::number(3));
+            month_->repaint();
+            interval = ReadInterval();
+        }
         // The last day that month has, not above the one entered.
         int day = std::clamp<int>(interval.beginDay, 1, 31);
         while (day > 1 && !IsValidDate(day, interval.beginMonth, interval.beginYear))
             --day;
         day_->setText(QString::number(day));
         day_->repaint();
-        if (!IsValidDate(day, interval.beginMonth, interval.beginYear)) {
-            // January and February 1901 lie before the calendar: its first month.
-            month_->setText(QString::number(3));
-            month_->repaint();
-        }
         interval = ReadInterval();
         corrected = true;
     }
