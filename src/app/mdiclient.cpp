@@ -2,6 +2,7 @@
 
 #include <QMdiSubWindow>
 #include <QStatusBar>
+#include <QToolBar>
 
 #include <algorithm>
 #include <cmath>
@@ -9,6 +10,7 @@
 
 #include "app/about.h"
 #include "app/decmdiframe.h"
+#include "app/newtimedialog.h"
 #include "app/orvantapp.h"
 #include "base/degrees.h"
 #include "base/paths.h"
@@ -248,11 +250,10 @@ void OrvantMDIClient::Command(int id) {
         RecomputeAndRedraw();
         break;
     case CM_SHOW_TIME_BAR:
-        // The bar itself comes later; until then the command only keeps its state.
-        timeBarShown_ = true;
+        ShowTimeBar();
         break;
     case CM_HIDE_TIME_BAR:
-        timeBarShown_ = false;
+        HideTimeBar();
         break;
     case CM_SHOW_SPLASH:
         ShowSplash();
@@ -292,6 +293,46 @@ void OrvantMDIClient::ToggleTimeBar() {
     config_.showTimeBar = config_.showTimeBar ? 0 : 1;
     Post(config_.showTimeBar ? CM_SHOW_TIME_BAR : CM_HIDE_TIME_BAR);
     Post(CM_RECOMPUTE);
+}
+
+NewTimeDialog* OrvantMDIClient::TimeBar() const {
+    return timeBar_.data();
+}
+
+void OrvantMDIClient::ShowTimeBar() {
+    if (timeBar_ || !frame_)
+        return;
+    // A strip of its own under the tool bar, as wide as the frame; not movable, and not offered
+    // in the tool bars' menu, so that only the command shows and hides it.
+    auto* area = new QToolBar(frame_);
+    area->setObjectName(QStringLiteral("timeBarArea"));
+    area->setMovable(false);
+    area->setFloatable(false);
+    area->setAllowedAreas(Qt::TopToolBarArea);
+    area->toggleViewAction()->setVisible(false);
+    area->setContextMenuPolicy(Qt::PreventContextMenu);
+    timeBar_ = new NewTimeDialog(area, *this);
+    area->addWidget(timeBar_);
+    frame_->addToolBarBreak(Qt::TopToolBarArea);
+    frame_->addToolBar(Qt::TopToolBarArea, area);
+    area->show();
+    timeBarArea_ = area;
+}
+
+void OrvantMDIClient::HideTimeBar() {
+    if (!timeBar_)
+        return;
+    QToolBar* area = timeBarArea_.data();
+    timeBar_ = nullptr;
+    timeBarArea_ = nullptr;
+    if (!area)
+        return;
+    if (frame_) {
+        frame_->removeToolBarBreak(area);
+        frame_->removeToolBar(area);
+    }
+    area->hide();
+    area->deleteLater();
 }
 
 void OrvantMDIClient::PrintCommand(int id) {

@@ -19,7 +19,9 @@
 #include "ui/commands.h"
 #include "views/ui/viewhost.h"
 
+class NewTimeDialog;
 class OrvantMDIClient;
+class QToolBar;
 class TBaseMDIChild;
 class TDecMDIFrame;
 
@@ -70,6 +72,8 @@ public:
     CurrentAlmanac& Almanac() { return almanac_; }
     PlanInterval& Interval() { return interval_; }
     project* SiteList() { return list_.get(); }
+    // The time control bar; null while it is closed.
+    NewTimeDialog* TimeBar() const;
     // Views by kind (1106, 1107, 1108); null when closed.
     TBaseMDIChild* View(int command) const;
     int OpenViewCount() const;
@@ -108,6 +112,8 @@ private:
     void CloseAllViews();
     void ArrangeIcons();
     void ToggleTimeBar();
+    void ShowTimeBar();
+    void HideTimeBar();
     void ShowSplash();
     void AlmanacAgeCheck();
     void PrintCommand(int id);
@@ -130,5 +136,6 @@ private:
     std::unique_ptr<project> list_;
     QPointer<TBaseMDIChild> sky_, dop_, visibility_;
     TDecMDIFrame* frame_ = nullptr;
-    bool timeBarShown_ = false;
+    QPointer<NewTimeDialog> timeBar_;
+    QPointer<QToolBar> timeBarArea_; // the strip of the frame that holds the bar
 };
