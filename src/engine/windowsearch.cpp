@@ -7,13 +7,14 @@
 
 namespace {
 
-bool WithinHours(int64_t seconds, const WindowConditions& c) {
+// `seconds`: the sample's local time from midnight of the first date; `k` its index.
+bool WithinHours(int64_t seconds, int32_t k, const WindowConditions& c) {
     const int32_t from = c.dailyFrom, to = c.dailyTo;
     if (from == to || (from == 0 && to >= kSecondsPerDay))
         return true;
     const auto time = static_cast<int32_t>(((seconds % kSecondsPerDay) + kSecondsPerDay) % kSecondsPerDay);
-    if (from < to) // 24:00 as the end is the next day's 00:00
-        return (from <= time && time <= to) || (to >= kSecondsPerDay && time == 0);
+    if (from < to) // 24:00 as the end is the next day's 00:00, but not the very first sample's
+        return (from <= time && time <= to) || (to >= kSecondsPerDay && time == 0 && k > 0);
     return time >= from || time <= to;
 }
 
@@ -72,7 +73,7 @@ bool MeetsConditions(const SiteSeries& s, int32_t k, const WindowConditions& c) 
     const float pdop = s.pdop[i];
     return s.solution[i] == 1 && pdop > 0 && (c.maxPdop <= 0 || pdop <= c.maxPdop) &&
            s.satellites[i] >= c.minSatellites &&
-           WithinHours(static_cast<int64_t>(k) * s.step + s.clockShift, c);
+           WithinHours(static_cast<int64_t>(k) * s.step + s.clockShift, k, c);
 }
 
 std::vector<Window> FindWindows(const std::vector<const SiteSeries*>& sites, const WindowConditions& c) {
