@@ -45,15 +45,21 @@ std::string Length(int seconds) {
 std::string CommonList(uint64_t common, const char* separator) {
     std::string list;
     for (int j = 0; j < kSatellites; ++j)
-        if (common & (uint64_t{1} << j))
-            list += (list.empty() ? "" : separator) + SatelliteName(j);
+        if (common & (uint64_t{1} << j)) {
+            if (!list.empty())
+                list += separator;
+            list += SatelliteName(j);
+        }
     return list;
 }
 
 std::string SiteNames(const PlanSetup& setup) {
     std::string names;
-    for (const SiteInfo& s : setup.sites)
-        names += (names.empty() ? "" : ", ") + std::string(s.name);
+    for (const SiteInfo& s : setup.sites) {
+        if (!names.empty())
+            names += ", ";
+        names += s.name;
+    }
     return names;
 }
 

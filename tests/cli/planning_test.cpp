@@ -204,7 +204,7 @@ TEST_F(Planning, WindowsOfOneSiteMatchABruteForceScanOfThePlan) {
                "--min-length 0:30");
     ASSERT_EQ(text.status, 0) << text.err;
     EXPECT_NE(text.out.find("Observation windows of Sydney Observatory"), std::string::npos);
-    EXPECT_NE(text.out.find(std::to_string(expected.size()) + " windows, sorted by length."),
+    EXPECT_NE(text.out.find("Windows found: " + std::to_string(expected.size()) + ", sorted by length."),
               std::string::npos);
     const Outcome json =
         Tavrin("windows --days 2 --step 5 --max-pdop 2.2 --min-sats 7 --from 07:00 --to 18:00 "
