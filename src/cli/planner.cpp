@@ -14,6 +14,7 @@
 #include "engine/almanac_scan.h"
 #include "engine/planseries.h"
 #include "sites/positionlist.h"
+#include "sites/project.h"
 
 namespace fs = std::filesystem;
 

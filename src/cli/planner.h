@@ -8,7 +8,6 @@
 
 #include "engine/calculator.h"
 #include "engine/global.h"
-#include "sites/project.h"
 #include "sites/siteinfo.h"
 
 class Arguments;
@@ -44,10 +43,9 @@ struct PlanSetup {
     int day = 1, month = 1, year = 2000;
 };
 
+// One site on one day, computed: what the graphs draw.
 struct Plan {
     std::unique_ptr<Calculator> calc;
-    std::unique_ptr<project> sites;
-    SiteInfo adHocSite;
     const SiteInfo* site = nullptr;
     PlanInterval interval;
 };

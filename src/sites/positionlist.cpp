@@ -1,5 +1,6 @@
 #include "sites/positionlist.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <new>
@@ -105,7 +106,10 @@ PositionListResult ParsePositionList(const std::string& text, std::vector<SiteIn
                 break;
             }
             const std::string name = ToUtf8(Trimmed(fields[0]));
-            if (name.empty())
+            // A control character (a NUL above all) would cut or garble the stored name.
+            const bool control = std::any_of(name.begin(), name.end(),
+                                             [](char ch) { return static_cast<unsigned char>(ch) < 0x20; });
+            if (name.empty() || control)
                 result.problem = PositionProblem::Name;
             else if (!Number(fields[1], -90, 90, lat))
                 result.problem = PositionProblem::Latitude;

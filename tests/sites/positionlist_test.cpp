@@ -52,6 +52,7 @@ TEST(PositionList, RefusesTheFirstBadLineAndKeepsNothing) {
         {"a,1,2,3,4,5\n", PositionProblem::FieldCount, 1},
         {"a,1,2\n,1,2\n", PositionProblem::Name, 2},
         {"a,1,2\n\"open,1,2\n", PositionProblem::Name, 2},
+        {std::string("a,1,2\nb\0c,1,2\n", 13), PositionProblem::Name, 2}, // a NUL would cut the name
         {"a,1,2\nb,91,2\n", PositionProblem::Latitude, 2},
         {"a,1,2\nb,north,2\n", PositionProblem::Latitude, 2}, // only a first line may be a heading
         {"a,1,2\nb,1,180.5\n", PositionProblem::Longitude, 2},
