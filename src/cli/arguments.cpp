@@ -12,7 +12,7 @@
 #include "engine/global.h"
 
 Arguments::Arguments(const std::vector<std::string>& words, const std::set<std::string>& valued,
-                     const std::set<std::string>& flags) {
+                     const std::set<std::string>& flags, const std::set<std::string>& repeatable) {
     for (size_t i = 0; i < words.size() && error_.empty(); ++i) {
         std::string w = words[i];
         if (w == "-o")
@@ -39,9 +39,9 @@ Arguments::Arguments(const std::vector<std::string>& words, const std::set<std::
                 }
                 value = words[++i];
             }
-            if (values_.count(name))
+            if (values_.count(name) && !repeatable.count(name))
                 error_ = FormatText(ResString(IDS_CLI_REPEATED_OPTION).c_str(), name.c_str());
-            values_[name] = value;
+            values_[name].push_back(value);
         } else if (flags.count(name) && !inlineValue) {
             flags_.insert(name);
         } else {
@@ -54,7 +54,12 @@ std::optional<std::string> Arguments::Value(const std::string& name) const {
     auto it = values_.find(name);
     if (it == values_.end())
         return std::nullopt;
-    return it->second;
+    return it->second.back();
+}
+
+std::vector<std::string> Arguments::Values(const std::string& name) const {
+    auto it = values_.find(name);
+    return it == values_.end() ? std::vector<std::string>{} : it->second;
 }
 
 bool ParseInt(const std::string& text, int& value) {
@@ -90,6 +95,20 @@ bool ParseClock(const std::string& text, int& hour, int& minute) {
     hour = std::atoi(h.c_str());
     minute = std::atoi(m.c_str());
     return (hour < 24 && minute < 60) || (hour == 24 && minute == 0);
+}
+
+bool ParseDuration(const std::string& text, int maxHours, int& seconds) {
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos || colon == 0 || colon > 3 || text.size() != colon + 3)
+        return false;
+    const std::string h = text.substr(0, colon), m = text.substr(colon + 1);
+    if (!IsAllDigits(h.c_str()) || !IsAllDigits(m.c_str()))
+        return false;
+    const int hours = std::atoi(h.c_str()), minutes = std::atoi(m.c_str());
+    if (minutes > 59 || hours > maxHours)
+        return false;
+    seconds = hours * 3600 + minutes * 60;
+    return true;
 }
 
 bool ParseDate(const std::string& text, int& day, int& month, int& year) {

@@ -13,6 +13,7 @@ inline constexpr int kExitInput = 3;   // a file or a value that cannot be used
 using Words = std::vector<std::string>;
 
 int RunPlan(const Words& words);
+int RunWindows(const Words& words);
 int RunSites(const Words& words);
 int RunAlmanac(const Words& words); // "almanac FILE" and "almanac import FILE..."
 int RunAlmanacImport(const Words& words);

@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     LoadDefaultLanguageModule();
     Words words(argv + 1, argv + argc);
     if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
-        std::cout << ResString(IDS_CLI_USAGE) << '\n';
+        std::cout << ResString(IDS_CLI_USAGE) << ResString(IDS_PLANNER_USAGE) << '\n';
         return words.empty() ? kExitUsage : kExitOk;
     }
     if (words[0] == "--version") {
@@ -35,6 +35,8 @@ int main(int argc, char** argv) {
     const Words rest(words.begin() + 1, words.end());
     if (words[0] == "plan")
         return RunPlan(rest);
+    if (words[0] == "windows")
+        return RunWindows(rest);
     if (words[0] == "sites")
         return RunSites(rest);
     if (words[0] == "almanac")

@@ -1,15 +1,16 @@
-// tavrin-cli plan: one day (or interval) of visibility and DOP for one site.
-#include <cmath>
-#include <filesystem>
+// tavrin-cli plan: visibility and DOP of one site or many, over an interval on one day or several.
+#include <atomic>
 #include <iostream>
 #include <memory>
-#include <sstream>
+#include <new>
 
 #include "base/strings.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/planner.h"
+#include "cli/textbuffer.h"
 #include "engine/calculator.h"
+#include "engine/planseries.h"
 #include "reports/table.h"
 
 namespace {
@@ -19,107 +20,169 @@ constexpr double kRadToDeg = 57.29577951308232;
 enum class TableKind { Dop, Visibility, Both };
 enum class Format { Text, Csv, Json };
 
-std::string Number(double v, int decimals) {
-    return FormatText("%.*f", decimals, v);
-}
+struct OutputOptions {
+    TableKind kind = TableKind::Dop;
+    Format format = Format::Text;
+    int width = 100, lines = 66;
+    bool batch = false; // every row names its site; JSON as one line per site
+    int days = 1;
+    std::string systemNames[2]; // GPS, GLONASS
+};
 
-// The local time printed for the j-th sample of the interval, seconds from midnight of the date.
-int SampleSeconds(const Plan& plan, int j) {
-    return IntervalStartSeconds(plan.interval) + j * plan.calc->step();
-}
+// What one site gives on one day: its text tables, or its CSV rows or JSON samples of each table.
+struct Chunk {
+    std::string dop, visibility;
+};
 
-std::string SystemName(int sat) {
-    return ResString(sat < kGpsSatellites ? 2216 : 2217);
-}
 int SatelliteNumber(int sat) {
     return sat < kGpsSatellites ? sat + 1 : sat - kGpsSatellites + 1;
 }
 
-std::string DopCsv(const Plan& plan) {
-    const Calculator& c = *plan.calc;
-    std::string out = "time,seconds,pdop,gdop,hdop,vdop,tdop,satellites,solution\n";
-    for (int j = 0; j < c.intervalCount(); ++j) {
-        const int k = c.intervalFirst() + j;
-        const int t = SampleSeconds(plan, j);
-        out += ClockText(t) + "," + std::to_string(t) + "," + Number(c.pdop()[k], 3) + "," +
-               Number(c.gdop()[k], 3) + "," + Number(c.hdop()[k], 3) + "," + Number(c.vdop()[k], 3) + "," +
-               Number(c.tdop()[k], 3) + "," + std::to_string(c.satelliteCount()[k]) + "," +
-               std::to_string(c.solutionFlag()[k]) + "\n";
+// A CSV field: quoted when it holds a separator, a quote or a line break.
+void CsvField(TextBuffer& b, const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) {
+        b << text;
+        return;
     }
-    return out;
+    b << '"';
+    for (char c : text) {
+        if (c == '"')
+            b << '"';
+        b << c;
+    }
+    b << '"';
 }
 
-std::string VisibilityCsv(const Plan& plan) {
-    const Calculator& c = *plan.calc;
-    std::string out = "time,seconds,system,number,azimuth,elevation,visible\n";
-    for (int j = 0; j < c.intervalCount(); ++j) {
-        const int k = c.intervalFirst() + j;
-        const int t = SampleSeconds(plan, j);
-        for (int sat = 0; sat < kSatellites; ++sat) {
-            if (!c.HasAlmanac(sat))
-                continue;
-            const SatSample& s = c.samples(sat)[k];
-            out += ClockText(t) + "," + std::to_string(t) + "," + SystemName(sat) + "," +
-                   std::to_string(SatelliteNumber(sat)) + "," + Number(s.azimuth * kRadToDeg, 2) + "," +
-                   Number(s.elevation * kRadToDeg, 2) + "," + std::to_string(s.visible) + "\n";
+// The samples of day `d`, their time counted from midnight of the first date. A whole-day
+// interval's closing sample is the next day's first, and is left to it (`dropLast`).
+void CsvDay(const Calculator& c, const SiteInfo& site, const PlanInterval& interval, int d, bool dropLast,
+            const OutputOptions& o, Chunk& chunk) {
+    const int rows = c.intervalCount() - (dropLast ? 1 : 0);
+    const int start = IntervalStartSeconds(interval) + d * kSecondsPerDay;
+    TextBuffer siteField;
+    if (o.batch) {
+        CsvField(siteField, site.name);
+        siteField << ',';
+    }
+    if (o.kind != TableKind::Visibility) {
+        TextBuffer b;
+        b.Reserve(static_cast<size_t>(rows) * 64);
+        for (int j = 0; j < rows; ++j) {
+            const int k = c.intervalFirst() + j;
+            const int t = start + j * c.step();
+            b << siteField.Text();
+            b.Clock(t) << ',';
+            b.Int(t) << ',';
+            b.Fixed(c.pdop()[k], 3) << ',';
+            b.Fixed(c.gdop()[k], 3) << ',';
+            b.Fixed(c.hdop()[k], 3) << ',';
+            b.Fixed(c.vdop()[k], 3) << ',';
+            b.Fixed(c.tdop()[k], 3) << ',';
+            b.Int(c.satelliteCount()[k]) << ',';
+            b.Int(c.solutionFlag()[k]) << '\n';
         }
+        chunk.dop = b.Take();
     }
-    return out;
+    if (o.kind != TableKind::Dop) {
+        TextBuffer b;
+        b.Reserve(static_cast<size_t>(rows) * kSatellites * 40);
+        for (int j = 0; j < rows; ++j) {
+            const int k = c.intervalFirst() + j;
+            const int t = start + j * c.step();
+            for (int sat = 0; sat < kSatellites; ++sat) {
+                if (!c.HasAlmanac(sat))
+                    continue;
+                const SatSample& s = c.samples(sat)[k];
+                b << siteField.Text();
+                b.Clock(t) << ',';
+                b.Int(t) << ',' << o.systemNames[sat < kGpsSatellites ? 0 : 1] << ',';
+                b.Int(SatelliteNumber(sat)) << ',';
+                b.Fixed(s.azimuth * kRadToDeg, 2) << ',';
+                b.Fixed(s.elevation * kRadToDeg, 2) << ',';
+                b.Int(s.visible) << '\n';
+            }
+        }
+        chunk.visibility = b.Take();
+    }
 }
 
-std::string Json(const Plan& plan, TableKind kind) {
-    const Calculator& c = *plan.calc;
-    const SiteInfo& site = *plan.site;
-    std::ostringstream o;
-    o << "{\n  \"site\": {\"name\": " << JsonString(site.name)
-      << ", \"latitude\": " << Number(site.latitude, 8) << ", \"longitude\": " << Number(site.longitude, 8)
-      << ", \"altitude\": " << Number(site.altitude, 2) << ", \"gmtOffset\": " << Number(site.gmtOffset, 2)
-      << ", \"obstructions\": " << site.obstructions.Count() << "},\n";
-    o << "  \"almanac\": " << JsonString(c.almanacFileName()) << ",\n";
-    o << "  \"date\": "
-      << JsonString(FormatText("%04d-%02d-%02d", plan.interval.beginYear, plan.interval.beginMonth,
-                               plan.interval.beginDay))
-      << ",\n  \"from\": "
-      << JsonString(FormatText("%02d:%02d", plan.interval.beginHour, plan.interval.beginMinute))
-      << ", \"to\": " << JsonString(FormatText("%02d:%02d", plan.interval.endHour, plan.interval.endMinute))
-      << ",\n  \"step\": " << c.step() << ", \"mode\": " << JsonString(c.mode() == 1 ? "2d" : "3d")
-      << ", \"cutoff\": " << static_cast<int>(c.elevationMask() * kRadToDeg + 0.5)
-      << ", \"obstructions\": " << (c.obstructionsOn() ? "true" : "false") << ",\n";
-    o << "  \"samples\": [";
-    for (int j = 0; j < c.intervalCount(); ++j) {
+// The JSON samples of day `d`, each led by its comma (the caller drops the very first).
+void JsonDay(const Calculator& c, const PlanInterval& interval, int d, bool dropLast, const OutputOptions& o,
+             Chunk& chunk) {
+    const int rows = c.intervalCount() - (dropLast ? 1 : 0);
+    const int start = IntervalStartSeconds(interval) + d * kSecondsPerDay;
+    const bool pretty = !o.batch;
+    TextBuffer b;
+    b.Reserve(static_cast<size_t>(rows) * (o.kind == TableKind::Dop ? 160 : 4000));
+    for (int j = 0; j < rows; ++j) {
         const int k = c.intervalFirst() + j;
-        const int t = SampleSeconds(plan, j);
-        o << (j ? ",\n" : "\n") << "    {\"time\": " << JsonString(ClockText(t)) << ", \"seconds\": " << t;
-        if (kind != TableKind::Visibility)
-            o << ", \"pdop\": " << Number(c.pdop()[k], 3) << ", \"gdop\": " << Number(c.gdop()[k], 3)
-              << ", \"hdop\": " << Number(c.hdop()[k], 3) << ", \"vdop\": " << Number(c.vdop()[k], 3)
-              << ", \"tdop\": " << Number(c.tdop()[k], 3) << ", \"satellites\": " << c.satelliteCount()[k]
-              << ", \"solution\": " << c.solutionFlag()[k];
-        if (kind != TableKind::Dop) {
-            o << ",\n     \"sky\": [";
+        const int t = start + j * c.step();
+        b << (pretty ? ",\n    {\"time\": \"" : ",{\"time\": \"");
+        b.Clock(t) << "\", \"seconds\": ";
+        b.Int(t);
+        if (o.kind != TableKind::Visibility) {
+            b << ", \"pdop\": ";
+            b.Fixed(c.pdop()[k], 3) << ", \"gdop\": ";
+            b.Fixed(c.gdop()[k], 3) << ", \"hdop\": ";
+            b.Fixed(c.hdop()[k], 3) << ", \"vdop\": ";
+            b.Fixed(c.vdop()[k], 3) << ", \"tdop\": ";
+            b.Fixed(c.tdop()[k], 3) << ", \"satellites\": ";
+            b.Int(c.satelliteCount()[k]) << ", \"solution\": ";
+            b.Int(c.solutionFlag()[k]);
+        }
+        if (o.kind != TableKind::Dop) {
+            b << (pretty ? ",\n     \"sky\": [" : ", \"sky\": [");
             bool first = true;
             for (int sat = 0; sat < kSatellites; ++sat) {
                 if (!c.HasAlmanac(sat))
                     continue;
                 const SatSample& s = c.samples(sat)[k];
-                o << (first ? "" : ", ") << "{\"system\": " << JsonString(SystemName(sat))
-                  << ", \"number\": " << SatelliteNumber(sat)
-                  << ", \"azimuth\": " << Number(s.azimuth * kRadToDeg, 2)
-                  << ", \"elevation\": " << Number(s.elevation * kRadToDeg, 2)
-                  << ", \"visible\": " << s.visible << "}";
+                b << (first ? "{\"system\": \"" : ", {\"system\": \"")
+                  << o.systemNames[sat < kGpsSatellites ? 0 : 1] << "\", \"number\": ";
+                b.Int(SatelliteNumber(sat)) << ", \"azimuth\": ";
+                b.Fixed(s.azimuth * kRadToDeg, 2) << ", \"elevation\": ";
+                b.Fixed(s.elevation * kRadToDeg, 2) << ", \"visible\": ";
+                b.Int(s.visible) << '}';
                 first = false;
             }
-            o << "]";
+            b << ']';
         }
-        o << "}";
+        b << '}';
     }
-    o << "\n  ]\n}\n";
-    return o.str();
+    chunk.dop = b.Take();
 }
 
-std::string TextTables(const Plan& plan, TableKind kind, int width, int lines) {
-    const HeaderInfo header = MakeHeaderInfo(*plan.calc, plan.site, plan.interval);
-    const TableMetrics metrics = TableMetrics::ForText(width, lines);
+// The opening of one site's JSON object, up to the samples.
+std::string JsonHead(const Calculator& c, const SiteInfo& site, const PlanInterval& interval, int days,
+                     bool pretty) {
+    const std::string nl = pretty ? "\n  " : " ";
+    TextBuffer b;
+    b << "{" << (pretty ? "\n  " : "") << "\"site\": {\"name\": " << JsonString(site.name)
+      << ", \"latitude\": ";
+    b.Fixed(site.latitude, 8) << ", \"longitude\": ";
+    b.Fixed(site.longitude, 8) << ", \"altitude\": ";
+    b.Fixed(site.altitude, 2) << ", \"gmtOffset\": ";
+    b.Fixed(site.gmtOffset, 2) << ", \"obstructions\": ";
+    b.Int(site.obstructions.Count()) << "}," << nl;
+    b << "\"almanac\": " << JsonString(c.almanacFileName()) << "," << nl;
+    b << "\"date\": "
+      << JsonString(FormatText("%04d-%02d-%02d", interval.beginYear, interval.beginMonth, interval.beginDay))
+      << ", \"days\": ";
+    b.Int(days) << "," << nl << "\"from\": "
+                << JsonString(FormatText("%02d:%02d", interval.beginHour, interval.beginMinute))
+                << ", \"to\": " << JsonString(FormatText("%02d:%02d", interval.endHour, interval.endMinute))
+                << "," << nl << "\"step\": ";
+    b.Int(c.step()) << ", \"mode\": " << JsonString(c.mode() == 1 ? "2d" : "3d") << ", \"cutoff\": ";
+    b.Int(static_cast<int>(c.elevationMask() * kRadToDeg + 0.5))
+        << ", \"obstructions\": " << (c.obstructionsOn() ? "true" : "false") << "," << nl;
+    b << "\"samples\": [";
+    return b.Take();
+}
+
+std::string TextTables(const Calculator& c, const SiteInfo& site, const PlanInterval& interval,
+                       const OutputOptions& o) {
+    const HeaderInfo header = MakeHeaderInfo(c, &site, interval);
+    const TableMetrics metrics = TableMetrics::ForText(o.width, o.lines);
     std::string out;
     auto add = [&](Table& table) {
         table.SetPrintParameters(metrics);
@@ -127,13 +190,119 @@ std::string TextTables(const Plan& plan, TableKind kind, int width, int lines) {
             out += '\f';
         out += RenderPlainText(table.Pages(), table.CharsPerLine());
     };
-    if (kind != TableKind::Visibility) {
-        DOPTable dop(*plan.calc, header);
+    if (o.kind != TableKind::Visibility) {
+        DOPTable dop(c, header);
         add(dop);
     }
-    if (kind != TableKind::Dop) {
-        VisibilityTable vis(*plan.calc, header);
+    if (o.kind != TableKind::Dop) {
+        VisibilityTable vis(c, header);
         add(vis);
+    }
+    return out;
+}
+
+// Every site over every day, one Calculator per worker; chunks[site][day].
+bool ComputeChunks(const PlanRequest& request, PlanSetup& setup, const OutputOptions& o,
+                   std::vector<std::vector<Chunk>>& chunks) {
+    const int sites = static_cast<int>(setup.sites.size());
+    const int workers = o.batch ? WorkerCount(sites) : 1;
+    std::vector<std::unique_ptr<Calculator>> extra; // the first worker uses the setup's own
+    try {
+        chunks.assign(static_cast<size_t>(sites), std::vector<Chunk>(static_cast<size_t>(o.days)));
+        for (int w = 1; w < workers; ++w) {
+            extra.push_back(std::make_unique<Calculator>());
+            if (!CopyCalculatorSettings(*setup.calc, *extra.back()))
+                return false;
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    const PlanInterval first = IntervalOfDay(request, setup, 0);
+    const int a = first.beginHour * 3600 + first.beginMinute * 60;
+    const int b = first.endHour * 3600 + first.endMinute * 60;
+    const bool wholeDay = a == b || b - a == kSecondsPerDay;
+
+    std::atomic<bool> failed{false};
+    RunInBlocks(sites, workers, [&](int w, int begin, int end) {
+        Calculator& calc = w == 0 ? *setup.calc : *extra[static_cast<size_t>(w - 1)];
+        try {
+            for (int d = 0; d < o.days && !failed; ++d) {
+                const PlanInterval interval = IntervalOfDay(request, setup, d);
+                const bool dropLast = wholeDay && d + 1 < o.days;
+                for (int i = begin; i < end; ++i) {
+                    const SiteInfo& site = setup.sites[static_cast<size_t>(i)];
+                    // Sites on the same clock share the day's orbits: only the first computes them.
+                    const bool sameClock =
+                        i > begin && setup.sites[static_cast<size_t>(i - 1)].gmtOffset == site.gmtOffset;
+                    if (!calc.Recalculate(site, interval, sameClock ? 2 : 1)) {
+                        failed = true;
+                        return;
+                    }
+                    Chunk& chunk = chunks[static_cast<size_t>(i)][static_cast<size_t>(d)];
+                    if (o.format == Format::Text)
+                        chunk.dop = TextTables(calc, site, interval, o);
+                    else if (o.format == Format::Csv)
+                        CsvDay(calc, site, interval, d, dropLast, o, chunk);
+                    else
+                        JsonDay(calc, interval, d, dropLast, o, chunk);
+                }
+            }
+        } catch (const std::bad_alloc&) {
+            failed = true;
+        }
+    });
+    return !failed;
+}
+
+std::string Assemble(const PlanRequest& request, PlanSetup& setup, const OutputOptions& o,
+                     std::vector<std::vector<Chunk>>& chunks) {
+    std::string out;
+    if (o.format == Format::Text) {
+        for (auto& site : chunks)
+            for (Chunk& day : site) {
+                if (!out.empty())
+                    out += '\f';
+                out += day.dop;
+                day.dop.clear();
+            }
+        return out;
+    }
+    if (o.format == Format::Csv) {
+        const std::string site = o.batch ? "site," : "";
+        if (o.kind != TableKind::Visibility) {
+            out += site + "time,seconds,pdop,gdop,hdop,vdop,tdop,satellites,solution\n";
+            for (auto& s : chunks)
+                for (Chunk& day : s) {
+                    out += day.dop;
+                    std::string().swap(day.dop);
+                }
+        }
+        if (o.kind == TableKind::Both)
+            out += "\n";
+        if (o.kind != TableKind::Dop) {
+            out += site + "time,seconds,system,number,azimuth,elevation,visible\n";
+            for (auto& s : chunks)
+                for (Chunk& day : s) {
+                    out += day.visibility;
+                    std::string().swap(day.visibility);
+                }
+        }
+        return out;
+    }
+    const PlanInterval first = IntervalOfDay(request, setup, 0);
+    for (size_t i = 0; i < chunks.size(); ++i) {
+        out += JsonHead(*setup.calc, setup.sites[i], first, o.days, !o.batch);
+        bool leading = true;
+        for (Chunk& day : chunks[i]) {
+            if (leading && !day.dop.empty()) {
+                out.append(day.dop, 1); // no comma before the first sample
+                leading = false;
+            } else {
+                out += day.dop;
+            }
+            std::string().swap(day.dop);
+        }
+        out += o.batch ? "]}\n" : "\n  ]\n}\n";
     }
     return out;
 }
@@ -141,15 +310,15 @@ std::string TextTables(const Plan& plan, TableKind kind, int width, int lines) {
 } // namespace
 
 int RunPlan(const Words& words) {
-    const Arguments args(words, {"--sites",  "--site",    "--at",      "--gmt-offset", "--almanac",
-                                 "--date",   "--from",    "--to",      "--step",       "--mode",
-                                 "--cutoff", "--systems", "--exclude", "--table",      "--format",
-                                 "--width",  "--lines",   "--output",  "--graphs",     "--pdf"},
-                         {"--no-obstructions", "--help"});
+    const Arguments args(words, {"--sites",   "--site",  "--at",     "--gmt-offset", "--almanac", "--date",
+                                 "--from",    "--to",    "--step",   "--mode",       "--cutoff",  "--systems",
+                                 "--exclude", "--table", "--format", "--width",      "--lines",   "--output",
+                                 "--graphs",  "--pdf",   "--days",   "--positions"},
+                         {"--no-obstructions", "--help", "--all-sites"}, {"--site"});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
     if (args.Has("--help")) {
-        std::cout << ResString(IDS_CLI_USAGE);
+        std::cout << ResString(IDS_CLI_USAGE) << ResString(IDS_PLANNER_USAGE);
         return kExitOk;
     }
     if (!args.Positional().empty())
@@ -162,48 +331,62 @@ int RunPlan(const Words& words) {
         return status;
     if (const int status = ParseChoice(args, "--format", {"text", "csv", "json"}, 0, formatIndex))
         return status;
-    const auto kind = static_cast<TableKind>(kindIndex);
-    const auto format = static_cast<Format>(formatIndex);
-    int width = 100, lines = 66;
-    if (!ParseInt(option("--width", "100"), width) || width < 20 || width > 1000)
+    OutputOptions o;
+    o.kind = static_cast<TableKind>(kindIndex);
+    o.format = static_cast<Format>(formatIndex);
+    if (!ParseInt(option("--width", "100"), o.width) || o.width < 20 || o.width > 1000)
         return Fail(kExitUsage, FormatText(ResString(IDS_CLI_BAD_RANGE).c_str(), "--width",
                                            option("--width", "").c_str(), 20, 1000));
-    if (!ParseInt(option("--lines", "66"), lines) || lines < 10 || lines > 100000)
+    if (!ParseInt(option("--lines", "66"), o.lines) || o.lines < 10 || o.lines > 100000)
         return Fail(kExitUsage, FormatText(ResString(IDS_CLI_BAD_RANGE).c_str(), "--lines",
                                            option("--lines", "").c_str(), 10, 100000));
 
     PlanRequest request;
     if (const int status = ParsePlanRequest(args, request); status != kExitOk)
         return status;
-    Plan plan;
-    if (const int status = MakePlan(request, plan); status != kExitOk)
-        return status;
-
-    std::string out;
-    if (format == Format::Json) {
-        out = Json(plan, kind);
-    } else if (format == Format::Csv) {
-        if (kind != TableKind::Visibility)
-            out += DopCsv(plan);
-        if (kind == TableKind::Both)
-            out += "\n";
-        if (kind != TableKind::Dop)
-            out += VisibilityCsv(plan);
-    } else {
-        out = TextTables(plan, kind, width, lines);
-    }
+    o.batch = request.Batch();
+    o.days = request.days;
     const std::string graphs = option("--graphs", ""), pdf = option("--pdf", "");
-    if (!graphs.empty() || !pdf.empty()) {
+    const char* drawing = graphs.empty() ? "--pdf" : "--graphs";
+    if ((!graphs.empty() || !pdf.empty()) && o.batch)
+        return Fail(kExitUsage, FormatText(ResString(IDS_CLI_CONFLICT).c_str(), drawing,
+                                           "--all-sites/--positions/--site"));
+    if ((!graphs.empty() || !pdf.empty()) && o.days > 1)
+        return Fail(kExitUsage, FormatText(ResString(IDS_CLI_CONFLICT).c_str(), drawing, "--days"));
+#ifndef TAVRIN_CLI_GRAPHS
+    if (!graphs.empty() || !pdf.empty())
+        return Fail(kExitUsage, FormatText(ResString(IDS_CLI_NO_GRAPHS).c_str(), drawing));
+#endif
+    o.systemNames[0] = ResString(2216);
+    o.systemNames[1] = ResString(2217);
+
+    PlanSetup setup;
+    if (const int status = PreparePlan(request, setup); status != kExitOk)
+        return status;
+    std::vector<std::vector<Chunk>> chunks;
+    if (!ComputeChunks(request, setup, o, chunks))
+        return Fail(kExitFailure, FormatText(ResString(IDS_PLAN_COMPUTE_FAILED).c_str(),
+                                             setup.calc->almanacFileName().c_str()));
+    std::string out;
+    try {
+        out = Assemble(request, setup, o, chunks);
+    } catch (const std::bad_alloc&) {
+        return Fail(kExitFailure, ResString(IDS_PLAN_OUT_OF_MEMORY));
+    }
+
 #ifdef TAVRIN_CLI_GRAPHS
+    if (!graphs.empty() || !pdf.empty()) {
+        Plan plan;
+        plan.site = &setup.sites.front();
+        plan.interval = IntervalOfDay(request, setup, 0);
+        plan.calc = std::move(setup.calc);
+        plan.calc->Recalculate(*plan.site, plan.interval, 1);
         if (const int status = WriteGraphs(plan, graphs, pdf); status != kExitOk)
             return status;
         // Graphs alone: no table on standard output unless one was asked for.
         if (!args.Has("--table") && !args.Has("--format") && !args.Has("--output"))
             return kExitOk;
-#else
-        return Fail(kExitUsage,
-                    FormatText(ResString(IDS_CLI_NO_GRAPHS).c_str(), graphs.empty() ? "--pdf" : "--graphs"));
-#endif
     }
+#endif
     return WriteOutput(option("--output", ""), out);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include "base/paths.h"
@@ -11,6 +12,9 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "engine/almanac_scan.h"
+#include "engine/planseries.h"
+#include "sites/positionlist.h"
+#include "sites/project.h"
 
 namespace fs = std::filesystem;
 
@@ -18,6 +22,8 @@ namespace {
 
 constexpr float kDegToRad = 0.017453292519943295f;
 constexpr int kAgeLimitDays = 60;
+constexpr int kMaxDays = 31;
+constexpr std::uintmax_t kMaxPositionsFileBytes = 64u << 20;
 
 int UsageError(const char* option, const std::string& value, const char* what) {
     return Fail(kExitUsage, FormatText(ResString(IDS_CLI_BAD_VALUE).c_str(), option, value.c_str(), what));
@@ -49,12 +55,20 @@ int ParsePlanRequest(const Arguments& args, PlanRequest& r) {
     auto value = [&](const char* name) { return args.Value(name); };
     if (auto v = value("--sites"))
         r.sitesPath = *v;
-    if (auto v = value("--site"))
-        r.siteName = *v;
+    r.siteNames = args.Values("--site");
+    r.allSites = args.Has("--all-sites");
+    if (auto v = value("--positions"))
+        r.positionsPath = *v;
+    const auto conflict = [](const char* a, const char* b) {
+        return Fail(kExitUsage, FormatText(ResString(IDS_CLI_CONFLICT).c_str(), a, b));
+    };
+    if (r.allSites && !r.siteNames.empty())
+        return conflict("--all-sites", "--site");
+    if (!r.positionsPath.empty() && (value("--sites") || !r.siteNames.empty() || r.allSites))
+        return conflict("--positions", "--sites/--site/--all-sites");
     if (auto v = value("--at")) {
-        if (value("--sites") || value("--site"))
-            return Fail(kExitUsage,
-                        FormatText(ResString(IDS_CLI_CONFLICT).c_str(), "--at", "--sites/--site"));
+        if (value("--sites") || !r.siteNames.empty() || r.allSites || value("--positions"))
+            return conflict("--at", "--sites/--site/--all-sites/--positions");
         const std::vector<std::string> parts = SplitList(*v, ',');
         double lat = 0, lon = 0, alt = 0;
         if (parts.size() < 2 || parts.size() > 3 || !ParseDouble(parts[0], lat) ||
@@ -121,6 +135,11 @@ int ParsePlanRequest(const Arguments& args, PlanRequest& r) {
         }
     }
     r.obstructions = !args.Has("--no-obstructions");
+    if (auto v = value("--days")) {
+        if (!ParseInt(*v, r.days) || r.days < 1 || r.days > kMaxDays)
+            return Fail(kExitUsage,
+                        FormatText(ResString(IDS_CLI_BAD_RANGE).c_str(), "--days", v->c_str(), 1, kMaxDays));
+    }
     return kExitOk;
 }
 
@@ -146,45 +165,103 @@ std::optional<CalendarTime> AlmanacDate(const Calculator& calc) {
     return CalendarFromDayOfYear(0, 0, 0, day, year);
 }
 
-int MakePlan(const PlanRequest& r, Plan& plan) {
-    // the site
-    if (r.adHoc) {
-        plan.adHocSite = SiteInfo(r.latitude, r.longitude, r.altitude, ResString(IDS_CLI_ADHOC_SITE).c_str(),
-                                  "", r.gmtOffset);
-        plan.site = &plan.adHocSite;
-    } else {
-        const std::string path =
-            r.sitesPath.empty() ? BundledDataDirectory() + "sites/sample.spl" : r.sitesPath;
-        if (!IsUsableFile(path))
-            return Fail(kExitInput, FormatText(ResString(IDS_CLI_NO_SUCH_FILE).c_str(), path.c_str()));
-        plan.sites = std::make_unique<project>(path);
-        if (plan.sites->loadFailed)
-            return Fail(kExitInput, FormatText(ResString(IDS_CLI_NOT_A_SITE_LIST).c_str(), path.c_str()));
-        AList<SiteInfo>& sites = plan.sites->sites;
-        if (r.siteName.empty()) {
-            plan.site = plan.sites->CurrentSite();
-        } else {
-            int position = 0;
-            if (ParseInt(r.siteName, position) && IsAllDigits(r.siteName.c_str())) {
-                if (position < 1 || position > sites.Count())
-                    return Fail(kExitInput, FormatText(ResString(IDS_CLI_NO_SUCH_SITE).c_str(),
-                                                       r.siteName.c_str(), path.c_str()));
-                plan.site = sites.GetAt(position - 1);
-            } else if (sites.First()) {
-                do
-                    if (r.siteName == sites.Current()->name)
-                        plan.site = sites.Current();
-                while (!plan.site && sites.Next());
-            }
-            if (!plan.site)
-                return Fail(kExitInput, FormatText(ResString(IDS_CLI_NO_SUCH_SITE).c_str(),
-                                                   r.siteName.c_str(), path.c_str()));
-        }
-    }
+namespace {
 
+int ReadPositions(const std::string& path, std::vector<SiteInfo>& sites) {
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (ec || size > kMaxPositionsFileBytes)
+        return Fail(kExitInput, FormatText(ResString(IDS_PLAN_POSITIONS_UNREADABLE).c_str(), path.c_str()));
+    std::ifstream in(path, std::ios::binary);
+    std::string text(static_cast<size_t>(size), '\0');
+    if (!in.read(text.data(), static_cast<std::streamsize>(size)))
+        return Fail(kExitInput, FormatText(ResString(IDS_PLAN_POSITIONS_UNREADABLE).c_str(), path.c_str()));
+    const PositionListResult result = ParsePositionList(text, sites);
+    if (result.problem == PositionProblem::None)
+        return kExitOk;
+    int what = IDS_PLAN_POSITIONS_FIELDS;
+    switch (result.problem) {
+    case PositionProblem::NoPosition:
+        return Fail(kExitInput, FormatText(ResString(IDS_PLAN_POSITIONS_EMPTY).c_str(), path.c_str()));
+    case PositionProblem::Name:
+        what = IDS_PLAN_POSITIONS_NAME;
+        break;
+    case PositionProblem::Latitude:
+        what = IDS_PLAN_POSITIONS_LATITUDE;
+        break;
+    case PositionProblem::Longitude:
+        what = IDS_PLAN_POSITIONS_LONGITUDE;
+        break;
+    case PositionProblem::Altitude:
+        what = IDS_PLAN_POSITIONS_ALTITUDE;
+        break;
+    case PositionProblem::GmtOffset:
+        what = IDS_PLAN_POSITIONS_GMT_OFFSET;
+        break;
+    case PositionProblem::TooMany:
+        what = IDS_PLAN_POSITIONS_TOO_MANY;
+        break;
+    default:
+        break;
+    }
+    return Fail(kExitInput, FormatText(ResString(IDS_PLAN_POSITIONS_LINE).c_str(), path.c_str(), result.line,
+                                       FormatText(ResString(what).c_str(), kMaxPositions).c_str()));
+}
+
+int LoadSites(const PlanRequest& r, std::vector<SiteInfo>& out) {
+    if (r.adHoc) {
+        out.emplace_back(r.latitude, r.longitude, r.altitude, ResString(IDS_CLI_ADHOC_SITE).c_str(), "",
+                         r.gmtOffset);
+        return kExitOk;
+    }
+    if (!r.positionsPath.empty()) {
+        if (!IsUsableFile(r.positionsPath))
+            return Fail(kExitInput,
+                        FormatText(ResString(IDS_CLI_NO_SUCH_FILE).c_str(), r.positionsPath.c_str()));
+        return ReadPositions(r.positionsPath, out);
+    }
+    const std::string path = r.sitesPath.empty() ? BundledDataDirectory() + "sites/sample.spl" : r.sitesPath;
+    if (!IsUsableFile(path))
+        return Fail(kExitInput, FormatText(ResString(IDS_CLI_NO_SUCH_FILE).c_str(), path.c_str()));
+    project list(path);
+    if (list.loadFailed)
+        return Fail(kExitInput, FormatText(ResString(IDS_CLI_NOT_A_SITE_LIST).c_str(), path.c_str()));
+    AList<SiteInfo>& sites = list.sites;
+    if (r.allSites) {
+        if (sites.First()) {
+            do
+                out.push_back(*sites.Current());
+            while (sites.Next());
+        }
+        return kExitOk;
+    }
+    if (r.siteNames.empty()) {
+        if (const SiteInfo* current = list.CurrentSite())
+            out.push_back(*current);
+        return kExitOk;
+    }
+    for (const std::string& name : r.siteNames) {
+        const SiteInfo* site = nullptr;
+        int position = 0;
+        if (ParseInt(name, position) && IsAllDigits(name.c_str())) {
+            if (position >= 1 && position <= sites.Count())
+                site = sites.GetAt(position - 1);
+        } else if (sites.First()) {
+            do
+                if (name == sites.Current()->name)
+                    site = sites.Current();
+            while (!site && sites.Next());
+        }
+        if (!site)
+            return Fail(kExitInput,
+                        FormatText(ResString(IDS_CLI_NO_SUCH_SITE).c_str(), name.c_str(), path.c_str()));
+        out.push_back(*site);
+    }
+    return kExitOk;
+}
+
+int LoadCalculator(const PlanRequest& r, Calculator& calc) {
     // the almanac: a file, or the candidates of a directory newest first
-    plan.calc = std::make_unique<Calculator>();
-    Calculator& calc = *plan.calc;
     const std::string almanac = r.almanacPath.empty() ? BundledDataDirectory() + "almanacs/" : r.almanacPath;
     std::error_code ec;
     if (fs::is_directory(almanac, ec)) {
@@ -218,30 +295,62 @@ int MakePlan(const PlanRequest& r, Plan& plan) {
         if (systemOff || std::find(r.excluded.begin(), r.excluded.end(), n) != r.excluded.end())
             calc.SetSatelliteState(n, 1);
     }
-
-    // the interval
-    int day, month, year;
-    if (r.date) {
-        day = (*r.date)[0];
-        month = (*r.date)[1];
-        year = (*r.date)[2];
-    } else {
-        const std::optional<CalendarTime> own = AlmanacDate(calc);
-        const PlanInterval today = PlanInterval::Today();
-        day = own ? own->day : today.beginDay;
-        month = own ? own->month + 1 : today.beginMonth;
-        year = own ? own->year + 1900 : today.beginYear;
-    }
-    plan.interval = PlanInterval(day, month, year, r.fromHour, r.fromMinute, r.toHour, r.toMinute);
-
-    const int age = calc.AlmanacAgeClass(plan.interval, kAgeLimitDays);
-    if (age != 0) {
-        std::string warning = ResString(age > 0 ? 2002 : 2020);
-        std::replace(warning.begin(), warning.end(), '\n', ' ');
-        Fail(kExitOk, warning);
-    }
-    calc.Recalculate(*plan.site, plan.interval, 1);
     return kExitOk;
+}
+
+} // namespace
+
+int PreparePlan(const PlanRequest& r, PlanSetup& setup) {
+    if (const int status = LoadSites(r, setup.sites); status != kExitOk)
+        return status;
+    if (setup.sites.empty())
+        return Fail(kExitInput, ResString(IDS_PLAN_NO_SITES));
+    setup.calc = std::make_unique<Calculator>();
+    if (const int status = LoadCalculator(r, *setup.calc); status != kExitOk)
+        return status;
+
+    if (r.date) {
+        setup.day = (*r.date)[0];
+        setup.month = (*r.date)[1];
+        setup.year = (*r.date)[2];
+    } else {
+        const std::optional<CalendarTime> own = AlmanacDate(*setup.calc);
+        const PlanInterval today = PlanInterval::Today();
+        setup.day = own ? own->day : today.beginDay;
+        setup.month = own ? own->month + 1 : today.beginMonth;
+        setup.year = own ? own->year + 1900 : today.beginYear;
+    }
+    int day = setup.day, month = setup.month, year = setup.year;
+    if (!AddDays(day, month, year, r.days - 1))
+        return Fail(kExitUsage, FormatText(ResString(IDS_PLAN_DAYS_BEYOND).c_str(), r.days));
+
+    for (int d : {0, r.days - 1}) {
+        const int age = setup.calc->AlmanacAgeClass(IntervalOfDay(r, setup, d), kAgeLimitDays);
+        if (age != 0) {
+            std::string warning = ResString(age > 0 ? 2002 : 2020);
+            std::replace(warning.begin(), warning.end(), '\n', ' ');
+            Fail(kExitOk, warning);
+            break;
+        }
+    }
+    return kExitOk;
+}
+
+PlanInterval IntervalOfDay(const PlanRequest& r, const PlanSetup& setup, int d) {
+    int day = setup.day, month = setup.month, year = setup.year;
+    AddDays(day, month, year, d);
+    return PlanInterval(day, month, year, r.fromHour, r.fromMinute, r.toHour, r.toMinute);
+}
+
+std::string DateOfDay(const PlanSetup& setup, int d) {
+    int day = setup.day, month = setup.month, year = setup.year;
+    AddDays(day, month, year, d);
+    return FormatText("%04d-%02d-%02d", year, month, day);
+}
+
+std::string SatelliteName(int index) {
+    return index < kGpsSatellites ? FormatText("G%02d", index + 1)
+                                  : FormatText("R%02d", index - kGpsSatellites + 1);
 }
 
 std::string JsonString(const std::string& text) {

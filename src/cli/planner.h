@@ -1,4 +1,4 @@
-// What a plan run needs, from the options to a computed Calculator.
+// What a plan or windows run needs, from the options to the sites and a loaded Calculator.
 #pragma once
 
 #include <memory>
@@ -8,14 +8,15 @@
 
 #include "engine/calculator.h"
 #include "engine/global.h"
-#include "sites/project.h"
 #include "sites/siteinfo.h"
 
 class Arguments;
 
 struct PlanRequest {
-    std::string sitesPath; // empty: the bundled sample list
-    std::string siteName;  // name or 1-based position; empty: the list's current site
+    std::string sitesPath;              // empty: the bundled sample list
+    std::vector<std::string> siteNames; // names or 1-based positions; none: the list's current site
+    bool allSites = false;              // every site of the list
+    std::string positionsPath;          // ad-hoc positions from a CSV file
     bool adHoc = false;
     double latitude = 0, longitude = 0, altitude = 0;
     float gmtOffset = 0;
@@ -28,12 +29,23 @@ struct PlanRequest {
     bool gps = true, glonass = true;
     std::vector<int> excluded; // satellite numbers 1..56
     bool obstructions = true;
+    int days = 1; // 1..31 consecutive days from the date
+
+    // More than one site, or a way of naming sites that may give more than one: the output then
+    // names the site of every row.
+    bool Batch() const { return allSites || !positionsPath.empty() || siteNames.size() > 1; }
 };
 
+// The sites, the almanac with its settings, and the first date of a run.
+struct PlanSetup {
+    std::unique_ptr<Calculator> calc;
+    std::vector<SiteInfo> sites; // in the order asked for
+    int day = 1, month = 1, year = 2000;
+};
+
+// One site on one day, computed: what the graphs draw.
 struct Plan {
     std::unique_ptr<Calculator> calc;
-    std::unique_ptr<project> sites;
-    SiteInfo adHocSite;
     const SiteInfo* site = nullptr;
     PlanInterval interval;
 };
@@ -41,9 +53,18 @@ struct Plan {
 // Reads the planning options; prints the message and answers its exit status when one is wrong.
 int ParsePlanRequest(const Arguments& args, PlanRequest& request);
 
-// Loads the site and the almanac, computes the interval; prints any message (the almanac age
-// warning included) and answers the exit status.
-int MakePlan(const PlanRequest& request, Plan& plan);
+// Loads the sites and the almanac and settles the first date; prints any message (the almanac age
+// warning included, for the first and the last day) and answers the exit status.
+int PreparePlan(const PlanRequest& request, PlanSetup& setup);
+
+// The request's local interval on day `d` (0 = the first date) of the setup.
+PlanInterval IntervalOfDay(const PlanRequest& request, const PlanSetup& setup, int d);
+
+// "YYYY-MM-DD" of day `d` of the setup.
+std::string DateOfDay(const PlanSetup& setup, int d);
+
+// "G05", "R12": the name of satellite index 0..55.
+std::string SatelliteName(int index);
 
 // A JSON string literal of UTF-8 text.
 std::string JsonString(const std::string& text);

@@ -5,7 +5,12 @@
 #include "base/strings.h"
 
 std::string ClockText(int seconds) {
-    return FormatText("%02d:%02d", (seconds / 3600) % 24, (seconds % 3600) / 60);
+    const int hours = (seconds / 3600) % 24, minutes = (seconds % 3600) / 60;
+    if (seconds < 0)
+        return FormatText("%02d:%02d", hours, minutes);
+    // Tables and CSV print this for every row: no formatting call for it.
+    return {static_cast<char>('0' + hours / 10), static_cast<char>('0' + hours % 10), ':',
+            static_cast<char>('0' + minutes / 10), static_cast<char>('0' + minutes % 10)};
 }
 
 int TextColumns(const std::string& text) {

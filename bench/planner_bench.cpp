@@ -1,0 +1,122 @@
+// Windows over a week for one site and for a network of fifty, on the shipped almanac at the
+// 5-minute step, and the plan command's CSV of both tables end to end (set TAVRIN_BENCH_CLI to time
+// another tavrin-cli, an older build for instance).
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "engine/calculator.h"
+#include "engine/planseries.h"
+#include "engine/windowsearch.h"
+#include "sites/siteinfo.h"
+
+extern char** environ;
+
+namespace {
+
+const std::string kAlmanac = TAVRIN_BINARY_DIR "/almanacs/alm25.223";
+
+bool Configure(Calculator& c) {
+    c.LoadAlmanac(kAlmanac);
+    c.SetTimeStep(300);
+    c.SetElevationMask(15 * 0.017453292519943295f);
+    return c.loadState() == kLoadOk;
+}
+
+// A ridge of fifteen vertices, 60 degrees wide, up to 20 degrees high, its side turning with `i`.
+SiteInfo Pillar(int i) {
+    SiteInfo s(46.0 + 0.05 * (i % 10), 14.0 + 0.07 * (i / 10), 300 + 10 * i, "pillar", "", 1);
+    Obstruction ridge;
+    const double az0 = (37.0 * i) - 360.0 * std::floor(37.0 * i / 360.0);
+    ridge.Add(point<double>(0, az0));
+    for (int t = 0; t <= 12; ++t)
+        ridge.Add(point<double>(5 + 15 * std::sin(M_PI * t / 12), az0 + 5.0 * t));
+    ridge.Add(point<double>(0, az0 + 60));
+    s.obstructions.Add(ridge);
+    return s;
+}
+
+void Windows(benchmark::State& state, int siteCount) {
+    Calculator settings;
+    if (!Configure(settings)) {
+        state.SkipWithError("the shipped almanac is missing");
+        return;
+    }
+    std::vector<SiteInfo> sites;
+    for (int i = 0; i < siteCount; ++i)
+        sites.push_back(Pillar(i));
+    SeriesRequest r;
+    r.day = 11;
+    r.month = 8;
+    r.year = 2025;
+    r.days = 7;
+    r.clockOffset = 1;
+    r.workers = WorkerCount(siteCount);
+    WindowConditions c;
+    c.maxPdop = 3;
+    c.minSatellites = 6;
+    c.minCommon = siteCount > 1 ? 4 : 0;
+    size_t found = 0;
+    for (auto _ : state) {
+        std::vector<SiteSeries> series;
+        if (!ComputeSeries(settings, sites, r, series)) {
+            state.SkipWithError("computation failed");
+            return;
+        }
+        std::vector<const SiteSeries*> all;
+        for (const SiteSeries& s : series)
+            all.push_back(&s);
+        std::vector<Window> windows = FindWindows(all, c);
+        SortWindows(windows, WindowOrder::Length);
+        found = windows.size();
+        benchmark::DoNotOptimize(windows.data());
+    }
+    state.counters["windows"] = static_cast<double>(found);
+    state.counters["workers"] = r.workers;
+}
+
+void BM_WindowsOneSiteSevenDays(benchmark::State& state) {
+    Windows(state, 1);
+}
+BENCHMARK(BM_WindowsOneSiteSevenDays)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_WindowsNetworkOfFiftySevenDays(benchmark::State& state) {
+    Windows(state, 50);
+}
+BENCHMARK(BM_WindowsNetworkOfFiftySevenDays)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// tavrin-cli plan --step 5 --table both --format csv, its output thrown away.
+void BM_PlanCsvBothTablesEndToEnd(benchmark::State& state) {
+    const char* other = std::getenv("TAVRIN_BENCH_CLI");
+    const std::string cli = other ? other : TAVRIN_CLI;
+    std::vector<std::string> words = {cli, "plan", "--step", "5", "--table", "both", "--format", "csv"};
+    std::vector<char*> argv;
+    for (std::string& w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+    for (auto _ : state) {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        pid_t pid = 0;
+        const int spawned = posix_spawn(&pid, cli.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        int status = 0;
+        if (spawned != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+            WEXITSTATUS(status) != 0) {
+            state.SkipWithError("tavrin-cli did not run");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_PlanCsvBothTablesEndToEnd)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace

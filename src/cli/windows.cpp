@@ -1,0 +1,305 @@
+// tavrin-cli windows: when to observe. The stretches of time in which one site, or every site of a
+// network at once, meets the surveyor's conditions, over one day or several.
+#include <iostream>
+
+#include "base/strings.h"
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "cli/planner.h"
+#include "cli/textbuffer.h"
+#include "engine/calculator.h"
+#include "engine/planseries.h"
+#include "engine/windowsearch.h"
+
+namespace {
+
+constexpr double kRadToDeg = 57.29577951308232;
+constexpr double kMaxPdopLimit = 1000;
+constexpr int kNetworkMinCommon = 4; // a baseline needs four satellites seen at both ends
+
+enum class Format { Text, Csv, Json };
+
+struct WindowsRun {
+    PlanRequest request;
+    PlanSetup setup;
+    WindowConditions conditions;
+    bool minCommonGiven = false;
+    WindowOrder order = WindowOrder::Length;
+    Format format = Format::Text;
+};
+
+// "YYYY-MM-DD HH:MM" on the series' clock; an end at midnight is the day's 24:00.
+std::string Moment(const PlanSetup& setup, int seconds, bool end) {
+    int day = seconds / kSecondsPerDay, time = seconds % kSecondsPerDay;
+    if (end && time == 0 && day > 0) {
+        --day;
+        time = kSecondsPerDay;
+    }
+    return DateOfDay(setup, day) + " " + FormatText("%02d:%02d", time / 3600, time % 3600 / 60);
+}
+
+std::string Length(int seconds) {
+    return FormatText("%02d:%02d", seconds / 3600, seconds % 3600 / 60);
+}
+
+std::string CommonList(uint64_t common, const char* separator) {
+    std::string list;
+    for (int j = 0; j < kSatellites; ++j)
+        if (common & (uint64_t{1} << j)) {
+            if (!list.empty())
+                list += separator;
+            list += SatelliteName(j);
+        }
+    return list;
+}
+
+std::string SiteNames(const PlanSetup& setup) {
+    std::string names;
+    for (const SiteInfo& s : setup.sites) {
+        if (!names.empty())
+            names += ", ";
+        names += s.name;
+    }
+    return names;
+}
+
+std::string Text(const WindowsRun& run, const std::vector<Window>& windows) {
+    const PlanSetup& setup = run.setup;
+    const WindowConditions& c = run.conditions;
+    const Calculator& calc = *setup.calc;
+    const SiteInfo& clock = setup.sites.front();
+    const bool network = setup.sites.size() > 1;
+    const int days = run.request.days;
+    std::string out;
+    out += network ? FormatText(ResString(IDS_WIN_TITLE_NETWORK).c_str(),
+                                static_cast<int>(setup.sites.size()), SiteNames(setup).c_str())
+                   : FormatText(ResString(IDS_WIN_TITLE_ONE).c_str(), clock.name);
+    out += '\n';
+    out += FormatText(ResString(IDS_WIN_SPAN).c_str(), DateOfDay(setup, 0).c_str(),
+                      DateOfDay(setup, days - 1).c_str(), days, clock.name,
+                      static_cast<double>(clock.gmtOffset));
+    out += '\n';
+    out += FormatText(
+        ResString(IDS_WIN_SETTINGS).c_str(), calc.step() / 60,
+        static_cast<int>(calc.elevationMask() * kRadToDeg + 0.5),
+        ResString(calc.mode() == 1 ? IDS_WIN_MODE_2D : IDS_WIN_MODE_3D).c_str(),
+        ResString(calc.obstructionsOn() ? IDS_WIN_OBSTRUCTIONS_ON : IDS_WIN_OBSTRUCTIONS_OFF).c_str());
+    out += '\n';
+    std::string conditions = c.maxPdop > 0 ? FormatText(ResString(IDS_WIN_COND_PDOP).c_str(), c.maxPdop)
+                                           : ResString(IDS_WIN_COND_ANY_PDOP);
+    if (c.minSatellites > 0)
+        conditions += ", " + FormatText(ResString(IDS_WIN_COND_SATELLITES).c_str(), c.minSatellites);
+    if (c.minCommon > 0)
+        conditions += ", " + FormatText(ResString(IDS_WIN_COND_COMMON).c_str(), c.minCommon);
+    if (c.minLength > 0)
+        conditions += ", " + FormatText(ResString(IDS_WIN_COND_LENGTH).c_str(), Length(c.minLength).c_str());
+    if (c.dailyFrom != 0 || c.dailyTo != kSecondsPerDay)
+        conditions += ", " + FormatText(ResString(IDS_WIN_COND_HOURS).c_str(), Length(c.dailyFrom).c_str(),
+                                        Length(c.dailyTo).c_str());
+    out += FormatText(ResString(IDS_WIN_CONDITIONS).c_str(), conditions.c_str());
+    out += "\n\n";
+    if (windows.empty())
+        return out + ResString(IDS_WIN_NONE) + '\n';
+
+    out += ResString(IDS_WIN_HEADING);
+    if (network)
+        out += ResString(IDS_WIN_HEADING_COMMON);
+    out += '\n';
+    int n = 0;
+    for (const Window& w : windows) {
+        out +=
+            FormatText("%3d  %s  %s  %7s  %10.2f  %9.2f  %10d", ++n, Moment(setup, w.start, false).c_str(),
+                       Moment(setup, w.end, true).c_str(), Length(w.Length()).c_str(),
+                       static_cast<double>(w.worstPdop), static_cast<double>(w.meanPdop), w.fewestSatellites);
+        if (network)
+            out += FormatText("  %6d  %s", w.fewestCommon, CommonList(w.common, " ").c_str());
+        out += '\n';
+    }
+    const int sortName = run.order == WindowOrder::Length ? IDS_WIN_SORT_LENGTH
+                         : run.order == WindowOrder::Pdop ? IDS_WIN_SORT_PDOP
+                                                          : IDS_WIN_SORT_TIME;
+    out += '\n' + FormatText(ResString(IDS_WIN_COUNT).c_str(), n, ResString(sortName).c_str()) + '\n';
+    return out;
+}
+
+std::string Csv(const WindowsRun& run, const std::vector<Window>& windows) {
+    TextBuffer b;
+    b << "start,end,start_seconds,end_seconds,length,length_seconds,worst_pdop,mean_pdop,fewest_satellites,"
+         "fewest_common,common\n";
+    for (const Window& w : windows) {
+        b << Moment(run.setup, w.start, false) << ',' << Moment(run.setup, w.end, true) << ',';
+        b.Int(w.start) << ',';
+        b.Int(w.end) << ',' << Length(w.Length()) << ',';
+        b.Int(w.Length()) << ',';
+        b.Fixed(w.worstPdop, 3) << ',';
+        b.Fixed(w.meanPdop, 3) << ',';
+        b.Int(w.fewestSatellites) << ',';
+        b.Int(w.fewestCommon) << ',' << CommonList(w.common, " ") << '\n';
+    }
+    return b.Take();
+}
+
+std::string Json(const WindowsRun& run, const std::vector<Window>& windows) {
+    const PlanSetup& setup = run.setup;
+    const Calculator& calc = *setup.calc;
+    const WindowConditions& c = run.conditions;
+    TextBuffer b;
+    b << "{\n  \"sites\": [";
+    for (size_t i = 0; i < setup.sites.size(); ++i) {
+        const SiteInfo& s = setup.sites[i];
+        b << (i ? ",\n    " : "\n    ") << "{\"name\": " << JsonString(s.name) << ", \"latitude\": ";
+        b.Fixed(s.latitude, 8) << ", \"longitude\": ";
+        b.Fixed(s.longitude, 8) << ", \"altitude\": ";
+        b.Fixed(s.altitude, 2) << ", \"gmtOffset\": ";
+        b.Fixed(s.gmtOffset, 2) << ", \"obstructions\": ";
+        b.Int(s.obstructions.Count()) << '}';
+    }
+    b << "\n  ],\n  \"clock\": {\"site\": " << JsonString(setup.sites.front().name) << ", \"gmtOffset\": ";
+    b.Fixed(setup.sites.front().gmtOffset, 2) << "},\n";
+    b << "  \"almanac\": " << JsonString(calc.almanacFileName()) << ",\n";
+    b << "  \"date\": " << JsonString(DateOfDay(setup, 0)) << ", \"days\": ";
+    b.Int(run.request.days) << ", \"step\": ";
+    b.Int(calc.step()) << ", \"mode\": " << JsonString(calc.mode() == 1 ? "2d" : "3d") << ", \"cutoff\": ";
+    b.Int(static_cast<int>(calc.elevationMask() * kRadToDeg + 0.5))
+        << ", \"obstructions\": " << (calc.obstructionsOn() ? "true" : "false") << ",\n";
+    b << "  \"conditions\": {\"maxPdop\": ";
+    if (c.maxPdop > 0)
+        b.Fixed(c.maxPdop, 2);
+    else
+        b << "null";
+    b << ", \"minSatellites\": ";
+    b.Int(c.minSatellites) << ", \"minCommon\": ";
+    b.Int(c.minCommon) << ", \"minLength\": " << JsonString(Length(c.minLength))
+                       << ", \"from\": " << JsonString(Length(c.dailyFrom))
+                       << ", \"to\": " << JsonString(Length(c.dailyTo)) << "},\n";
+    b << "  \"sort\": "
+      << JsonString(run.order == WindowOrder::Length ? "length"
+                    : run.order == WindowOrder::Pdop ? "pdop"
+                                                     : "time")
+      << ",\n  \"windows\": [";
+    for (size_t i = 0; i < windows.size(); ++i) {
+        const Window& w = windows[i];
+        b << (i ? ",\n    " : "\n    ") << "{\"start\": " << JsonString(Moment(setup, w.start, false))
+          << ", \"end\": " << JsonString(Moment(setup, w.end, true)) << ", \"startSeconds\": ";
+        b.Int(w.start) << ", \"endSeconds\": ";
+        b.Int(w.end) << ", \"length\": " << JsonString(Length(w.Length())) << ", \"lengthSeconds\": ";
+        b.Int(w.Length()) << ",\n     \"worstPdop\": ";
+        b.Fixed(w.worstPdop, 3) << ", \"meanPdop\": ";
+        b.Fixed(w.meanPdop, 3) << ", \"fewestSatellites\": ";
+        b.Int(w.fewestSatellites) << ", \"fewestCommon\": ";
+        b.Int(w.fewestCommon) << ",\n     \"common\": [";
+        bool first = true;
+        for (int j = 0; j < kSatellites; ++j) {
+            if (!(w.common & (uint64_t{1} << j)))
+                continue;
+            b << (first ? "" : ", ") << JsonString(SatelliteName(j));
+            first = false;
+        }
+        b << "],\n     \"sites\": [";
+        for (size_t s = 0; s < w.sites.size(); ++s) {
+            const SiteWindowFigures& f = w.sites[s];
+            b << (s ? ", " : "") << "{\"name\": " << JsonString(setup.sites[s].name) << ", \"worstPdop\": ";
+            b.Fixed(f.worstPdop, 3) << ", \"meanPdop\": ";
+            b.Fixed(f.meanPdop, 3) << ", \"fewestSatellites\": ";
+            b.Int(f.fewestSatellites) << '}';
+        }
+        b << "]}";
+    }
+    b << (windows.empty() ? "]\n}\n" : "\n  ]\n}\n");
+    return b.Take();
+}
+
+int ParseConditions(const Arguments& args, WindowsRun& run) {
+    WindowConditions& c = run.conditions;
+    if (auto v = args.Value("--max-pdop")) {
+        if (!ParseDouble(*v, c.maxPdop) || !(c.maxPdop > 0) || c.maxPdop > kMaxPdopLimit)
+            return Fail(kExitUsage, FormatText(ResString(IDS_CLI_BAD_VALUE).c_str(), "--max-pdop", v->c_str(),
+                                               ResString(IDS_WIN_WHAT_PDOP).c_str()));
+    }
+    for (auto [name, field] :
+         {std::pair{"--min-sats", &c.minSatellites}, std::pair{"--min-common", &c.minCommon}}) {
+        if (auto v = args.Value(name)) {
+            if (!ParseInt(*v, *field) || *field < 0 || *field > kSatellites)
+                return Fail(kExitUsage, FormatText(ResString(IDS_CLI_BAD_RANGE).c_str(), name, v->c_str(), 0,
+                                                   kSatellites));
+        }
+    }
+    run.minCommonGiven = args.Has("--min-common");
+    if (auto v = args.Value("--min-length")) {
+        int seconds = 0;
+        if (!ParseDuration(*v, 31 * 24, seconds))
+            return Fail(kExitUsage, FormatText(ResString(IDS_CLI_BAD_VALUE).c_str(), "--min-length",
+                                               v->c_str(), ResString(IDS_WIN_WHAT_LENGTH).c_str()));
+        c.minLength = seconds;
+    }
+    int choice = 0;
+    if (const int status = ParseChoice(args, "--sort", {"length", "pdop", "time"}, 0, choice))
+        return status;
+    run.order = static_cast<WindowOrder>(choice);
+    if (const int status = ParseChoice(args, "--format", {"text", "csv", "json"}, 0, choice))
+        return status;
+    run.format = static_cast<Format>(choice);
+    return kExitOk;
+}
+
+} // namespace
+
+int RunWindows(const Words& words) {
+    const Arguments args(words, {"--sites",      "--site",      "--at",       "--gmt-offset", "--almanac",
+                                 "--date",       "--from",      "--to",       "--step",       "--mode",
+                                 "--cutoff",     "--systems",   "--exclude",  "--format",     "--output",
+                                 "--days",       "--positions", "--max-pdop", "--min-sats",   "--min-length",
+                                 "--min-common", "--sort"},
+                         {"--no-obstructions", "--help", "--all-sites"}, {"--site"});
+    if (!args.Ok())
+        return Fail(kExitUsage, args.Error());
+    if (args.Has("--help")) {
+        std::cout << ResString(IDS_PLANNER_USAGE);
+        return kExitOk;
+    }
+    if (!args.Positional().empty())
+        return Fail(kExitUsage,
+                    FormatText(ResString(IDS_CLI_UNEXPECTED_ARGUMENT).c_str(), args.Positional()[0].c_str()));
+    WindowsRun run;
+    if (const int status = ParseConditions(args, run); status != kExitOk)
+        return status;
+    if (const int status = ParsePlanRequest(args, run.request); status != kExitOk)
+        return status;
+    WindowConditions& c = run.conditions;
+    c.dailyFrom = run.request.fromHour * 3600 + run.request.fromMinute * 60;
+    c.dailyTo = run.request.toHour * 3600 + run.request.toMinute * 60;
+
+    if (const int status = PreparePlan(run.request, run.setup); status != kExitOk)
+        return status;
+    PlanSetup& setup = run.setup;
+    if (!run.minCommonGiven && setup.sites.size() > 1)
+        c.minCommon = kNetworkMinCommon;
+
+    // Every site on the first site's clock, so that their samples fall at the same instants.
+    SeriesRequest series;
+    series.day = setup.day;
+    series.month = setup.month;
+    series.year = setup.year;
+    series.days = run.request.days;
+    series.clockOffset = setup.sites.front().gmtOffset;
+    series.workers = WorkerCount(static_cast<int>(setup.sites.size()));
+    std::vector<SiteSeries> computed;
+    if (!ComputeSeries(*setup.calc, setup.sites, series, computed))
+        return Fail(kExitFailure, FormatText(ResString(IDS_PLAN_COMPUTE_FAILED).c_str(),
+                                             setup.calc->almanacFileName().c_str()));
+    std::vector<const SiteSeries*> sites;
+    for (const SiteSeries& s : computed)
+        sites.push_back(&s);
+    std::vector<Window> windows = FindWindows(sites, c);
+    SortWindows(windows, run.order);
+
+    std::string out;
+    if (run.format == Format::Text) {
+        out = Text(run, windows);
+    } else {
+        out = run.format == Format::Csv ? Csv(run, windows) : Json(run, windows);
+        if (windows.empty())
+            Fail(kExitOk, ResString(IDS_WIN_NONE));
+    }
+    return WriteOutput(args.Value("--output").value_or(""), out);
+}

@@ -1,0 +1,152 @@
+#include "engine/planseries.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <memory>
+#include <new>
+#include <system_error>
+#include <thread>
+
+#include "engine/calculator.h"
+#include "engine/global.h"
+#include "sites/siteinfo.h"
+
+bool AddDays(int& day, int& month, int& year, int days) {
+    if (!IsValidDate(day, month, year) || std::abs(days) > 200 * 366)
+        return false;
+    DayTime t = ToDayTime(MakeCalendarTime(0, 0, 0, day, month, year));
+    t.day += days;
+    const CalendarTime c = FromDayTime(t);
+    if (!IsValidDate(c.day, c.month + 1, c.year + 1900))
+        return false;
+    day = c.day;
+    month = c.month + 1;
+    year = c.year + 1900;
+    return true;
+}
+
+bool CopyCalculatorSettings(const Calculator& settings, Calculator& into) {
+    into.LoadAlmanac(settings.almanacFileName());
+    if (into.loadState() != kLoadOk || !into.SetTimeStep(settings.step()))
+        return false;
+    into.SetElevationMask(settings.elevationMask());
+    into.SetMode(settings.mode());
+    into.SetObstructionsOn(settings.obstructionsOn());
+    for (int n = 1; n <= kSatellites; ++n)
+        into.SetSatelliteState(n, (settings.status(n - 1) & StatusDisabled) != 0 ? 1 : 0);
+    // The file may have changed since it was first read.
+    return into.statuses() == settings.statuses() &&
+           EncodeAlmanac(&into.gpsRecords(), &into.glonassRecords()) ==
+               EncodeAlmanac(&settings.gpsRecords(), &settings.glonassRecords());
+}
+
+int WorkerCount(int tasks) {
+    const int cores = static_cast<int>(std::thread::hardware_concurrency());
+    return std::max(1, std::min(tasks, cores > 0 ? cores : 1));
+}
+
+void RunInBlocks(int count, int workers, const std::function<void(int worker, int begin, int end)>& work) {
+    if (count <= 0)
+        return;
+    workers = std::max(1, std::min(workers, count));
+    const auto begin = [&](int w) { return static_cast<int>(static_cast<int64_t>(count) * w / workers); };
+    std::vector<std::thread> threads;
+    std::vector<int> leftOver;
+    for (int w = 1; w < workers; ++w) {
+        try {
+            threads.emplace_back(work, w, begin(w), begin(w + 1));
+        } catch (const std::system_error&) {
+            leftOver.push_back(w);
+        } catch (const std::bad_alloc&) {
+            leftOver.push_back(w);
+        }
+    }
+    work(0, begin(0), begin(1));
+    for (std::thread& t : threads)
+        t.join();
+    for (int w : leftOver)
+        work(w, begin(w), begin(w + 1));
+}
+
+namespace {
+
+// Copies day `d` of the calculator's whole-day window into the series: samples 0 .. n-2, and the
+// closing 24:00 sample only on the last day, where no next day's 00:00 replaces it.
+void TakeDay(const Calculator& calc, int d, bool lastDay, SiteSeries& s) {
+    const int32_t perDay = calc.sampleCount() - 1;
+    const int32_t take = lastDay ? perDay + 1 : perDay;
+    for (int32_t k = 0; k < take; ++k) {
+        const size_t at = static_cast<size_t>(d) * static_cast<size_t>(perDay) + static_cast<size_t>(k);
+        s.pdop[at] = calc.pdop()[k];
+        s.satellites[at] = calc.satelliteCount()[k];
+        s.solution[at] = calc.solutionFlag()[k];
+        uint64_t used = 0;
+        for (int j = 0; j < kSatellites; ++j)
+            if (calc.samples(j)[k].visible == 1)
+                used |= uint64_t{1} << j;
+        s.usable[at] = used;
+    }
+}
+
+} // namespace
+
+bool ComputeSeries(const Calculator& settings, const std::vector<SiteInfo>& sites, const SeriesRequest& r,
+                   std::vector<SiteSeries>& out) {
+    if (settings.loadState() != kLoadOk || settings.step() <= 0 || r.days < 1 || sites.empty())
+        return false;
+    int lastDay = r.day, lastMonth = r.month, lastYear = r.year;
+    if (!AddDays(lastDay, lastMonth, lastYear, r.days - 1))
+        return false;
+    const int32_t perDay = kSecondsPerDay / settings.step();
+    const size_t count = static_cast<size_t>(r.days) * static_cast<size_t>(perDay) + 1;
+    const int workers = std::max(1, std::min(r.workers, static_cast<int>(sites.size())));
+
+    // Everything a worker touches is made here: the workers allocate nothing. Each site is copied
+    // onto the common clock (its offset only decides the clock, not the sky), and each copy is walked
+    // by one worker only, as the obstruction test moves the lists' cursors.
+    std::vector<std::unique_ptr<Calculator>> calcs;
+    std::vector<SiteInfo> onClock;
+    try {
+        out.assign(sites.size(), SiteSeries{});
+        for (size_t i = 0; i < sites.size(); ++i) {
+            SiteSeries& s = out[i];
+            s.step = settings.step();
+            s.clockShift = static_cast<int32_t>(std::lround((sites[i].gmtOffset - r.clockOffset) * 3600.0));
+            s.pdop.resize(count);
+            s.satellites.resize(count);
+            s.solution.resize(count);
+            s.usable.resize(count);
+        }
+        onClock = sites;
+        for (SiteInfo& s : onClock)
+            s.gmtOffset = r.clockOffset;
+        for (int w = 0; w < workers; ++w) {
+            calcs.push_back(std::make_unique<Calculator>());
+            if (!CopyCalculatorSettings(settings, *calcs.back()))
+                return false;
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+
+    std::atomic<bool> failed{false};
+    RunInBlocks(static_cast<int>(sites.size()), workers, [&](int w, int begin, int end) {
+        Calculator& calc = *calcs[static_cast<size_t>(w)];
+        for (int d = 0; d < r.days && !failed; ++d) {
+            int day = r.day, month = r.month, year = r.year;
+            AddDays(day, month, year, d);
+            const PlanInterval wholeDay(day, month, year, 0, 0, 24, 0);
+            for (int i = begin; i < end; ++i) {
+                // One day's orbits serve every site of the block: they share the clock.
+                if (!calc.Recalculate(onClock[static_cast<size_t>(i)], wholeDay, i == begin ? 1 : 2) ||
+                    calc.windowStart() != 0 || calc.sampleCount() != perDay + 1) {
+                    failed = true;
+                    return;
+                }
+                TakeDay(calc, d, d == r.days - 1, out[static_cast<size_t>(i)]);
+            }
+        }
+    });
+    return !failed;
+}
