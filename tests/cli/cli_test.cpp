@@ -12,69 +12,20 @@
 #include <string>
 
 #include "../sites/sitelist_fixture.h"
+#include "cli_fixture.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out; // standard output
-    std::string err; // standard error
-};
+using namespace cli_fixture;
 
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-class Cli : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               (std::string("tavrin-cli-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    // `args` is a shell word list; quoting is the caller's.
-    Outcome Tavrin(const std::string& args) {
-        const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
-        const std::string command = std::string("TAVRIN_HOME=") + dir_.string() + " '" + TAVRIN_CLI + "' " +
-                                    args + " >'" + out.string() + "' 2>'" + err.string() + "'";
-        Outcome r;
-        const int raw = std::system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = ReadFile(out);
-        r.err = ReadFile(err);
-        return r;
-    }
-    fs::path dir_;
-};
+class Cli : public CliRun {};
 
 int CountMatches(const std::string& text, const std::string& pattern) {
     const std::regex re(pattern);
     return static_cast<int>(
         std::distance(std::sregex_iterator(text.begin(), text.end(), re), std::sregex_iterator()));
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string l; std::getline(in, l);)
-        lines.push_back(l);
-    return lines;
-}
-
-std::vector<std::string> Fields(const std::string& line) {
-    std::vector<std::string> f;
-    std::istringstream in(line);
-    for (std::string x; std::getline(in, x, ',');)
-        f.push_back(x);
-    return f;
 }
 
 } // namespace
