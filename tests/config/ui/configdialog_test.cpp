@@ -434,3 +434,46 @@ TEST_F(ConfigDialogTest, ImportWritesIntoTheDirectoryAndSelectsTheNewFile) {
     EXPECT_EQ(Control<QLabel>(&d, kAlmanacDateId)->text().left(24), "Almanac date 2025-08-13,");
     EXPECT_FALSE(Control<QCheckBox>(&d, 366)->isEnabled()); // a GPS almanac
 }
+
+TEST_F(ConfigDialogTest, ImportOfAGpsAndAGlonassFileTogetherGivesOneAlmanacOfBoth) {
+    // The file dialog answers with two files at once.
+    struct TwoFiles : ScriptedPrompts {
+        QStringList chosen;
+        bool OpenFileNames(QWidget*, const FileRequest& r, QStringList& paths) override {
+            fileRequests.push_back(r);
+            paths = chosen;
+            return true;
+        }
+    } twoFiles;
+    const std::string sources = TAVRIN_SOURCE_DIR "/data/almanac-sources/";
+    twoFiles.chosen = {QString::fromStdString(sources + "YUMA223.alm"),
+                       QString::fromStdString(sources + "MCCJ_180913.agl")};
+    twoFiles.answers = {IDOK, IDOK}; // the empty directory, then the import's summary
+    ConfigDialog d(nullptr, host);
+    Press(&d, kImportButtonId);
+    ASSERT_EQ(twoFiles.boxes.size(), 2u);
+    EXPECT_TRUE(twoFiles.boxes[1].text.contains("\nGLONASS: ")) << twoFiles.boxes[1].text.toStdString();
+    EXPECT_EQ(twoFiles.fileRequests[0].title, "Import Published Almanacs");
+    EXPECT_EQ(Control<QComboBox>(&d, 161)->currentText(), "alm25.225");
+    EXPECT_EQ(Box(&d, 366), Qt::Checked);
+    EXPECT_TRUE(Control<QCheckBox>(&d, 366)->isEnabled());
+    EXPECT_EQ(Box(&d, 365), Qt::Checked);
+}
+
+TEST_F(ConfigDialogTest, EveryAlmanacOfTheDirectoryIsListed) {
+    Bytes glonassOnly = almanac_fixture::FullAlmanac();
+    glonassOnly.b.erase(glonassOnly.b.begin(), glonassOnly.b.begin() + 2240);
+    for (int day = 1; day <= 40; ++day)
+        Write("alm01." + std::to_string(day), glonassOnly);
+    Loaded("alm01.40");
+    ConfigDialog d(nullptr, host);
+    QComboBox* list = Control<QComboBox>(&d, 161);
+    ASSERT_EQ(list->count(), 40);
+    EXPECT_EQ(list->itemText(0), "alm01.40");
+    EXPECT_EQ(list->itemText(39), "alm01.1");
+    EXPECT_EQ(list->currentIndex(), 0);
+    EXPECT_FALSE(Control<QCheckBox>(&d, 365)->isEnabled());
+    d.accept();
+    EXPECT_EQ(host.buffer.almanacs.size(), 40u);
+    EXPECT_EQ(host.buffer.almanacSelection, 0);
+}
