@@ -7,7 +7,7 @@ CurrentAlmanac ReadAlmanacStatus(const std::string& path) {
     CurrentAlmanac now;
     now.path = path;
     const QFileInfo info(QString::fromStdString(path));
-    if (path.empty() || path.back() == '/' || !info.exists()) {
+    if (path.empty() || path.back() == '/' || !info.exists() || info.isDir()) {
         now.status = -1;
         now.missing = true;
         return now;

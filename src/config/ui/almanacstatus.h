@@ -7,5 +7,5 @@
 #include "config/transfer.h"
 
 // The path with its status read now. `missing` when the status cannot be read or the path names no
-// file (it ends in a separator).
+// file (it ends in a separator, or is a directory).
 CurrentAlmanac ReadAlmanacStatus(const std::string& path);

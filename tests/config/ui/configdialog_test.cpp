@@ -473,6 +473,9 @@ TEST_F(ConfigDialogTest, EveryAlmanacOfTheDirectoryIsListed) {
     EXPECT_EQ(list->itemText(39), "alm01.1");
     EXPECT_EQ(list->currentIndex(), 0);
     EXPECT_FALSE(Control<QCheckBox>(&d, 365)->isEnabled());
+    // Day 100 of the four-year period nearest the planning date: 9 April 2000.
+    EXPECT_EQ(Control<QLabel>(&d, kAlmanacDateId)->text(),
+              "Almanac date 2000-04-09, age -46 d at the planning date");
     d.accept();
     EXPECT_EQ(host.buffer.almanacs.size(), 40u);
     EXPECT_EQ(host.buffer.almanacSelection, 0);
