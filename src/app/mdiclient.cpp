@@ -15,6 +15,7 @@
 #include "base/degrees.h"
 #include "base/paths.h"
 #include "base/strings.h"
+#include "config/ui/almanacstatus.h"
 #include "engine/almanac_scan.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
@@ -80,7 +81,11 @@ void OrvantMDIClient::SetupWindow() {
     if (!config_.glonassEnabled)
         for (int n = kGpsSatellites + 1; n <= kSatellites; ++n)
             calculator_->SetSatelliteState(n, 1);
-    RefreshSatelliteStates();
+    // The dialog searches the directory of the almanac actually loaded (the bundled one at a
+    // first start), not one that holds none.
+    if (!almanac_.path.empty())
+        buffer_.directory = DirectoryOf(almanac_.path);
+    RefreshSatelliteStates(*calculator_, buffer_);
     UpdateFrame();
 }
 
@@ -124,18 +129,18 @@ bool OrvantMDIClient::LoadAlmanac(const std::string& path, bool loadLast) {
 }
 
 void OrvantMDIClient::RecordAlmanac(const std::string& path) {
-    almanac_.path = path;
-    std::error_code ec;
-    const std::filesystem::file_status st = std::filesystem::status(path, ec);
-    almanac_.status = ec || !std::filesystem::exists(st) ? -1 : 0;
-    almanac_.missing = almanac_.status != 0 || std::filesystem::path(path).filename().empty();
+    almanac_ = ReadAlmanacStatus(path);
 }
 
-void OrvantMDIClient::RefreshSatelliteStates() {
-    for (int i = 0; i < kSatellites; ++i) {
-        const int32_t s = calculator_->status(i);
-        buffer_.satellites[i] = (s & ~StatusUnhealthy) == StatusNoAlmanac ? 2 : (s & StatusDisabled) ? 0 : 1;
-    }
+void OrvantMDIClient::LoadAlmanacFile(const std::string& path) {
+    calculator_->LoadAlmanac(path);
+    // The engine refuses a new step while it holds no almanac: give it the one chosen.
+    if (calculator_->loadState() == kLoadOk)
+        calculator_->SetTimeStep(options_.TimeStepSeconds());
+}
+
+int OrvantMDIClient::AlmanacAgeWarning(unsigned style) {
+    return ShowAlmanacAgeWarning(*calculator_, interval_, style);
 }
 
 void OrvantMDIClient::NoAlmanacReport() {
@@ -169,8 +174,6 @@ bool OrvantMDIClient::CommandEnabled(int id) const {
     case CM_VIEW_DOP:
     case CM_VIEW_SKY:
         return haveList && calculator_->loadState() == kLoadOk;
-    case CM_SAT_CONFIG:
-        return InstalledDialogs().satelliteConfiguration != nullptr;
     default:
         return true;
     }

@@ -12,6 +12,7 @@
 
 #include "config/fileconfiguration.h"
 #include "config/transfer.h"
+#include "config/ui/configdialoghost.h"
 #include "engine/calculator.h"
 #include "engine/changeflags.h"
 #include "engine/global.h"
@@ -32,12 +33,10 @@ struct ClientDialogs {
     std::function<bool(QWidget* parent, project& list)> siteEditor;
     // The obstruction editor on a copy of the current site's obstructions.
     std::function<bool(QWidget* parent, SiteInfo& site, AList<Obstruction>& obstructions)> obstructionEditor;
-    // The satellite configuration dialog; it may reload the almanac (and then sets kAlmanac).
-    std::function<bool(QWidget* parent, OrvantMDIClient& client)> satelliteConfiguration;
 };
 ClientDialogs& InstalledDialogs();
 
-class OrvantMDIClient : public QMdiArea, public ViewHost, public CommandTarget {
+class OrvantMDIClient : public QMdiArea, public ViewHost, public ConfigDialogHost, public CommandTarget {
     Q_OBJECT
 public:
     // Reads the configuration and hands its options to the engine.
@@ -64,13 +63,18 @@ public:
     bool OpenSiteList(const std::string& path);
 
     // ---- state, for the dialogs, the time bar and the tests ----
-    Calculator& Engine() { return *calculator_; }
-    ChangeFlags& Changes() { return changes_; }
+    Calculator& Engine() override { return *calculator_; }
+    ChangeFlags& Changes() override { return changes_; }
     fileConfiguration& Configuration() { return config_; }
     OptionsTransfer& Options() { return options_; }
-    BufferForConfiguration& SatelliteBuffer() { return buffer_; }
-    CurrentAlmanac& Almanac() { return almanac_; }
-    PlanInterval& Interval() { return interval_; }
+    BufferForConfiguration& SatelliteBuffer() override { return buffer_; }
+    CurrentAlmanac& Almanac() override { return almanac_; }
+    PlanInterval& Interval() override { return interval_; }
+
+    // ---- ConfigDialogHost ----
+    void LoadAlmanacFile(const std::string& path) override;
+    void RecordAlmanac(const std::string& path) override;
+    int AlmanacAgeWarning(unsigned style) override;
     project* SiteList() { return list_.get(); }
     // The time control bar; null while it is closed.
     NewTimeDialog* TimeBar() const;
@@ -117,8 +121,6 @@ private:
     void ShowSplash();
     void AlmanacAgeCheck();
     void PrintCommand(int id);
-    void RecordAlmanac(const std::string& path);
-    void RefreshSatelliteStates();
 
     // Caption, site line, gadgets, tool bar layout and command states from the current state.
     void UpdateFrame();

@@ -50,15 +50,10 @@ void OrvantApp::InitInstance(const QString& siteList) {
     frame_->show();
     if (!siteList.isEmpty())
         client_->OpenSiteList(siteList.toStdString());
-    if (client_->Engine().loadState() == kLoadOk) {
+    if (client_->Engine().loadState() == kLoadOk)
         client_->Command(CM_ALMANAC_AGE_CHECK);
-    } else if (client_->CommandEnabled(CM_SAT_CONFIG)) {
-        client_->Post(CM_SAT_CONFIG);
-    } else {
-        // Without the satellite configuration dialog nothing could offer another almanac: say why
-        // the views stay unavailable.
-        client_->Post(CM_NO_ALMANAC_REPORT);
-    }
+    else
+        client_->Post(CM_SAT_CONFIG); // so that the user can choose or import an almanac
 }
 
 int OrvantApp::Run() {

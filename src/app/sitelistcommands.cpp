@@ -8,6 +8,7 @@
 #include "app/decmdiframe.h"
 #include "app/mdiclient.h"
 #include "base/strings.h"
+#include "config/ui/configdialog.h"
 #include "config/ui/optionsdialog.h"
 #include "ui/prompts.h"
 #include "ui/waitcursor.h"
@@ -209,9 +210,11 @@ void OrvantMDIClient::Obstructions() {
 }
 
 void OrvantMDIClient::SatelliteConfiguration() {
-    if (!InstalledDialogs().satelliteConfiguration)
-        return;
-    const bool ok = InstalledDialogs().satelliteConfiguration(this, *this);
+    bool ok;
+    {
+        ConfigDialog dialog(this, *this);
+        ok = dialog.exec() == QDialog::Accepted;
+    }
     if (ok || changes_.Test(ChangeFlags::kAlmanac))
         Post(CM_RECOMPUTE);
 }

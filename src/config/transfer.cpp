@@ -5,8 +5,38 @@
 #include <cstdlib>
 
 #include "config/fileconfiguration.h"
+#include "engine/almanac.h"
 #include "engine/calculator.h"
 #include "engine/changeflags.h"
+
+bool SameAlmanac(const CurrentAlmanac& recorded, const CurrentAlmanac& now) {
+    if (recorded.path != now.path || recorded.missing != now.missing)
+        return false;
+    return recorded.missing || recorded.created == now.created;
+}
+
+uint16_t SatelliteBoxState(int32_t status, bool systemOn) {
+    switch (status & ~StatusUnhealthy) {
+    case 0:
+        return systemOn ? 1 : 0;
+    case StatusNoAlmanac:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+void RefreshSatelliteStates(const Calculator& calculator, BufferForConfiguration& buffer) {
+    for (int i = 0; i < kSatellites; ++i)
+        buffer.satellites[i] =
+            SatelliteBoxState(calculator.status(i), (i < kGpsSatellites ? buffer.gps : buffer.glonass) != 0);
+}
+
+void ApplySatelliteStates(const BufferForConfiguration& buffer, Calculator& calculator) {
+    for (int i = 0; i < kSatellites; ++i)
+        if (buffer.satellites[i] != 2)
+            calculator.SetSatelliteState(i + 1, buffer.satellites[i] == 1 ? 0 : 1);
+}
 
 int OptionsTransfer::CutOffDegrees() const {
     return std::atoi(cutOff);

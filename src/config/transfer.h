@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class fileConfiguration;
 class Calculator;
@@ -22,8 +23,7 @@ struct OptionsTransfer {
 };
 
 struct BufferForConfiguration {
-    std::string almanacs[16]; // the almanac combo box: file names, newest first
-    int almanacCount = 0;
+    std::vector<std::string> almanacs; // the almanac combo box: file names, newest first
     int almanacSelection = -1;
     uint16_t gps = 1;
     uint16_t glonass = 1;
@@ -33,9 +33,27 @@ struct BufferForConfiguration {
 
 struct CurrentAlmanac {
     std::string path; // the almanac file actually loaded; not cut to any length
-    int status = 0;   // the file status taken when it was loaded
+    int status = 0;   // the file status taken when it was loaded: 0 read, -1 not
     bool missing = false;
+    int64_t size = 0;     // bytes
+    int64_t modified = 0; // ms since the epoch
+    int64_t created = 0;  // ms since the epoch: the file's birth, else its last status change
 };
+
+// Whether `now` (the status of a path read now) names the almanac `recorded` holds: both missing
+// with the same path, or neither missing with the same path and creation time. A file rewritten in
+// place keeps its creation time and so counts as the same; size and modification time are not
+// compared.
+bool SameAlmanac(const CurrentAlmanac& recorded, const CurrentAlmanac& now);
+
+// The box state of a satellite from its engine status: 2 (indeterminate) without almanac, 1 when
+// in use and its system box is checked, else 0.
+uint16_t SatelliteBoxState(int32_t status, bool systemOn);
+// All 56 box states of `buffer` from the engine, against the buffer's two system states.
+void RefreshSatelliteStates(const Calculator& calculator, BufferForConfiguration& buffer);
+// The box states back into the engine: unchecked switches a satellite off, checked on; an
+// indeterminate box leaves it as it is.
+void ApplySatelliteStates(const BufferForConfiguration& buffer, Calculator& calculator);
 
 // Fills the working records from the configuration; the cut-off is clamped into 0..89.
 void FillOptionsTransfer(const fileConfiguration& config, OptionsTransfer& options);

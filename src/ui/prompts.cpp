@@ -115,14 +115,15 @@ void QtPrompts::Beep(unsigned) {
 
 namespace {
 
-bool RunFileDialog(QWidget* owner, const FileRequest& request, QString& path, bool save) {
+bool RunFileDialog(QWidget* owner, const FileRequest& request, QStringList& paths, bool save, bool several) {
     QFileDialog dialog(owner, request.title);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (save)
         dialog.setFileMode(QFileDialog::AnyFile);
     else
-        dialog.setFileMode((request.flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile
-                                                               : QFileDialog::AnyFile);
+        dialog.setFileMode(several                               ? QFileDialog::ExistingFiles
+                           : (request.flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile
+                                                                 : QFileDialog::AnyFile);
     if (save && !(request.flags & OFN_OVERWRITEPROMPT))
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setNameFilters(QtFilters(request.filter));
@@ -134,11 +135,27 @@ bool RunFileDialog(QWidget* owner, const FileRequest& request, QString& path, bo
         dialog.selectFile(request.initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
-    path = dialog.selectedFiles().first();
+    paths = dialog.selectedFiles();
+    return true;
+}
+
+bool RunFileDialog(QWidget* owner, const FileRequest& request, QString& path, bool save) {
+    QStringList paths;
+    if (!RunFileDialog(owner, request, paths, save, false))
+        return false;
+    path = paths.first();
     return true;
 }
 
 } // namespace
+
+bool Prompts::OpenFileNames(QWidget* owner, const FileRequest& request, QStringList& paths) {
+    QString path;
+    if (!OpenFileName(owner, request, path))
+        return false;
+    paths = QStringList{path};
+    return true;
+}
 
 bool QtPrompts::OpenFileName(QWidget* owner, const FileRequest& request, QString& path) {
     return RunFileDialog(owner, request, path, false);
@@ -146,6 +163,10 @@ bool QtPrompts::OpenFileName(QWidget* owner, const FileRequest& request, QString
 
 bool QtPrompts::SaveFileName(QWidget* owner, const FileRequest& request, QString& path) {
     return RunFileDialog(owner, request, path, true);
+}
+
+bool QtPrompts::OpenFileNames(QWidget* owner, const FileRequest& request, QStringList& paths) {
+    return RunFileDialog(owner, request, paths, false, true);
 }
 
 bool QtPrompts::ChooseFont(QWidget* owner, QFont& font, QColor& color) {

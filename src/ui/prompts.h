@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QStringList>
 
 class QPrinter;
 class QWidget;
@@ -50,6 +51,8 @@ public:
     // True with the chosen path; false when cancelled.
     virtual bool OpenFileName(QWidget* owner, const FileRequest& request, QString& path) = 0;
     virtual bool SaveFileName(QWidget* owner, const FileRequest& request, QString& path) = 0;
+    // Several existing files at once; by default one, through OpenFileName.
+    virtual bool OpenFileNames(QWidget* owner, const FileRequest& request, QStringList& paths);
     virtual bool ChooseFont(QWidget* owner, QFont& font, QColor& color) = 0;
     virtual bool Print(QWidget* owner, QPrinter& printer) = 0;
     virtual bool PrintSetup(QWidget* owner, QPrinter& printer) = 0;
@@ -75,6 +78,7 @@ public:
     void Beep(unsigned type) override;
     bool OpenFileName(QWidget* owner, const FileRequest& request, QString& path) override;
     bool SaveFileName(QWidget* owner, const FileRequest& request, QString& path) override;
+    bool OpenFileNames(QWidget* owner, const FileRequest& request, QStringList& paths) override;
     bool ChooseFont(QWidget* owner, QFont& font, QColor& color) override;
     bool Print(QWidget* owner, QPrinter& printer) override;
     bool PrintSetup(QWidget* owner, QPrinter& printer) override;

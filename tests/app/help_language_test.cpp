@@ -98,7 +98,8 @@ TEST_F(Language, LanguageFileOverridesAMenuTextAndAMessageAndTheRestStaysTheProg
                                           << "40010\t&Neue Liste...\n"
                                           << "2011\tFalsches Dateiformat!\n"
                                           << "2019\tFehler\n";
-    prompts.answers = {IDOK}; // no almanac: the report
+    prompts.answers = {IDOK}; // no almanac: the report, then the satellite configuration, cancelled
+    WhenModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
     Start();
     EXPECT_EQ(Frame().Action(CM_SITELIST_NEW)->text(), "&Neue Liste...");
     EXPECT_EQ(Frame().Action(CM_SITELIST_OPEN)->text(), "&Open...");

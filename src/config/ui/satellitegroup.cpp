@@ -1,0 +1,135 @@
+#include "config/ui/satellitegroup.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "base/strings.h"
+#include "config/transfer.h"
+#include "config/ui/satellitemarker.h"
+#include "engine/calculator.h"
+#include "ui/commands.h"
+#include "ui/controls.h"
+
+namespace {
+
+QString Res(int id) {
+    return QString::fromStdString(ResString(id));
+}
+
+} // namespace
+
+TSatelliteGroup::TSatelliteGroup(QWidget* parent, const QString& systemText, const SatelliteGroupIds& ids,
+                                 const Calculator& engine)
+    : QGroupBox(parent), engine_(engine), firstIndex_(ids.firstIndex) {
+    system_ = new QCheckBox(systemText, this);
+    system_->setObjectName(ControlName(ids.systemBox));
+    QFont bold = system_->font();
+    bold.setBold(true);
+    system_->setFont(bold);
+    connect(system_, &QCheckBox::clicked, this, &TSatelliteGroup::SystemClicked);
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(2);
+    for (int k = 0; k < ids.count; ++k) {
+        auto* box = new myTCheckBox(this, ids.firstBox + k, QString::number(k + 1), system_);
+        auto* marker = new TSatelliteMarker(this, ids.firstMarker + k, engine, ids.firstIndex + k);
+        boxes_.push_back(box);
+        markers_.push_back(marker);
+        auto* cell = new QVBoxLayout;
+        cell->setSpacing(1);
+        cell->addWidget(box);
+        // Under the box's indicator, as the bars were drawn.
+        cell->addWidget(marker, 0, Qt::AlignLeft);
+        grid->addLayout(cell, k / ids.columns, k % ids.columns);
+    }
+
+    auto* on = new QPushButton(Res(IDS_CFGDLG_ALL_ON), this);
+    auto* off = new QPushButton(Res(IDS_CFGDLG_ALL_OFF), this);
+    on->setObjectName(ControlName(ids.allOn));
+    off->setObjectName(ControlName(ids.allOff));
+    on->setAutoDefault(false);
+    off->setAutoDefault(false);
+    connect(on, &QPushButton::clicked, this, [this] { SetAll(true); });
+    connect(off, &QPushButton::clicked, this, [this] { SetAll(false); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(on);
+    buttons->addWidget(off);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(system_);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+}
+
+void TSatelliteGroup::SetStates(uint16_t system, const uint16_t* boxes) {
+    system_->setChecked(system != 0);
+    for (size_t k = 0; k < boxes_.size(); ++k)
+        boxes_[k]->SetTransfer(boxes[k]);
+}
+
+uint16_t TSatelliteGroup::SystemState() const {
+    return system_->isChecked() ? 1 : 0;
+}
+
+void TSatelliteGroup::GetStates(uint16_t* boxes) const {
+    for (size_t k = 0; k < boxes_.size(); ++k)
+        boxes[k] = boxes_[k]->Transfer();
+}
+
+bool TSatelliteGroup::EngineHasSystem() const {
+    for (size_t k = 0; k < boxes_.size(); ++k)
+        if (engine_.HasAlmanac(firstIndex_ + static_cast<int>(k)))
+            return true;
+    return false;
+}
+
+void TSatelliteGroup::DisableWhatIsAbsent() {
+    if (!EngineHasSystem()) {
+        system_->setChecked(false);
+        system_->setEnabled(false);
+    }
+    for (myTCheckBox* box : boxes_)
+        if (box->Transfer() == 2)
+            box->setEnabled(false);
+}
+
+void TSatelliteGroup::RefreshFromEngine() {
+    const bool has = EngineHasSystem();
+    system_->setEnabled(has);
+    system_->setChecked(has);
+    for (size_t k = 0; k < boxes_.size(); ++k) {
+        myTCheckBox* box = boxes_[k];
+        box->setEnabled(true);
+        const uint16_t state =
+            SatelliteBoxState(engine_.status(firstIndex_ + static_cast<int>(k)), system_->isChecked());
+        box->SetTransfer(state);
+        if (state == 2)
+            box->setEnabled(false);
+    }
+    for (TSatelliteMarker* marker : markers_)
+        marker->update();
+}
+
+void TSatelliteGroup::SystemClicked() {
+    const bool on = system_->isChecked();
+    for (size_t k = 0; k < boxes_.size(); ++k) {
+        myTCheckBox* box = boxes_[k];
+        if (box->Transfer() == 2)
+            continue;
+        const bool unhealthy = (engine_.status(firstIndex_ + static_cast<int>(k)) & StatusUnhealthy) != 0;
+        box->SetTransfer(on && !unhealthy ? 1 : 0);
+    }
+}
+
+void TSatelliteGroup::SetAll(bool on) {
+    if (!system_->isChecked())
+        return;
+    for (myTCheckBox* box : boxes_)
+        if (box->Transfer() != 2)
+            box->SetTransfer(on ? 1 : 0);
+}

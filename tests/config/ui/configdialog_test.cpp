@@ -1,0 +1,482 @@
+// The satellite configuration dialog on its own: a host with an engine and the working records,
+// almanac files written byte by byte, message boxes and file dialogs answered by a script.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "config/ui/almanacstatus.h"
+#include "config/ui/configdialog.h"
+#include "config/ui/configdialoghost.h"
+#include "config/ui/satellitemarker.h"
+#include "engine/almanac_fixture.h"
+#include "ui/commands.h"
+#include "ui/controls.h"
+#include "ui/help.h"
+#include "ui/scripted_prompts.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using almanac_fixture::Bytes;
+
+class TestHost : public ConfigDialogHost {
+public:
+    Calculator calc;
+    ChangeFlags changes;
+    BufferForConfiguration buffer;
+    CurrentAlmanac almanac;
+    PlanInterval interval;
+    std::vector<unsigned> ageStyles; // every age check asked for
+    int ageAnswer = IDYES;
+
+    Calculator& Engine() override { return calc; }
+    ChangeFlags& Changes() override { return changes; }
+    BufferForConfiguration& SatelliteBuffer() override { return buffer; }
+    CurrentAlmanac& Almanac() override { return almanac; }
+    PlanInterval& Interval() override { return interval; }
+    void LoadAlmanacFile(const std::string& path) override { calc.LoadAlmanac(path); }
+    void RecordAlmanac(const std::string& path) override { almanac = ReadAlmanacStatus(path); }
+    int AlmanacAgeWarning(unsigned style) override {
+        ageStyles.push_back(style);
+        return ageAnswer;
+    }
+};
+
+// GPS week 1050 (from Sunday 20 February 2000) and toa 319488 s of the fixture records.
+const PlanInterval kAlmanacDay(23, 2, 2000, 0, 0, 24, 0);
+
+// A full almanac with GPS PRN 3 and GLONASS slot 2 unhealthy, GPS PRN 30 and GLONASS slot 20 absent.
+Bytes MixedAlmanac() {
+    Bytes b = almanac_fixture::FullAlmanac();
+    almanac_fixture::GpsFields g;
+    g.healthFlag = 1;
+    almanac_fixture::PutGps(b, 0, 2, g);
+    almanac_fixture::GlonassFields r;
+    r.healthFlag = 0;
+    almanac_fixture::PutGlonass(b, 2240, 1, r);
+    almanac_fixture::PutGps(b, 0, 29, almanac_fixture::GpsFields{.sqrtA = 100});
+    almanac_fixture::PutGlonass(b, 2240, 19, almanac_fixture::GlonassFields{.n = 0});
+    return b;
+}
+
+Bytes GpsOnly() {
+    Bytes b = almanac_fixture::FullAlmanac();
+    b.b.resize(2240);
+    return b;
+}
+
+template <typename T> T* Control(QWidget* dialog, int id) {
+    T* c = dialog->findChild<T*>(ControlName(id));
+    EXPECT_NE(c, nullptr) << id;
+    return c;
+}
+
+Qt::CheckState Box(QWidget* d, int id) {
+    return Control<QCheckBox>(d, id)->checkState();
+}
+
+void Press(QWidget* d, int id) {
+    QTest::mouseClick(Control<QAbstractButton>(d, id), Qt::LeftButton);
+}
+
+// A check box clicked (on its indicator or text).
+void Click(QWidget* d, int id) {
+    Control<QAbstractButton>(d, id)->click();
+}
+
+// Chooses entry `index` of the almanac list as the user does.
+void Choose(QWidget* d, int index) {
+    QComboBox* list = Control<QComboBox>(d, 161);
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+}
+
+class ConfigDialogTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    TestHost host;
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        host.interval = kAlmanacDay;
+        host.buffer.directory = Dir();
+    }
+    void TearDown() override { CloseHelpWindow(); }
+
+    std::string Dir() const { return dir.path().toStdString() + "/"; }
+    std::string Write(const std::string& name, const Bytes& bytes) const {
+        const std::string path = Dir() + name;
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.b.data()),
+                   static_cast<std::streamsize>(bytes.b.size()));
+        return path;
+    }
+    // The program's state after it loaded `name` at start-up.
+    void Loaded(const std::string& name) {
+        host.LoadAlmanacFile(Dir() + name);
+        host.RecordAlmanac(Dir() + name);
+        RefreshSatelliteStates(host.calc, host.buffer);
+        host.changes.Clear();
+    }
+};
+
+} // namespace
+
+TEST_F(ConfigDialogTest, GpsOnlyAlmanacDisablesGlonassAndSelectingAFullOneBringsItBack) {
+    Write("alm00.051", GpsOnly());
+    Write("alm00.040", MixedAlmanac());
+    Loaded("alm00.051");
+    ConfigDialog d(nullptr, host);
+    EXPECT_TRUE(prompts.boxes.empty());
+    EXPECT_EQ(d.windowTitle(), "SATELLITE CONFIGURATION");
+    QComboBox* list = Control<QComboBox>(&d, 161);
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->itemText(0), "alm00.051"); // newest first
+    EXPECT_EQ(list->currentIndex(), 0);
+    EXPECT_EQ(Control<QLabel>(&d, 645)->text().toStdString(), Dir());
+    EXPECT_EQ(Control<QLabel>(&d, kAlmanacDateId)->text(),
+              "Almanac date 2000-02-23, age 0 d at the planning date");
+
+    EXPECT_EQ(Box(&d, 365), Qt::Checked);
+    EXPECT_FALSE(Control<QCheckBox>(&d, 366)->isEnabled());
+    EXPECT_EQ(Box(&d, 366), Qt::Unchecked);
+    for (int id = 205; id <= 228; ++id) {
+        EXPECT_EQ(Box(&d, id), Qt::PartiallyChecked) << id;
+        EXPECT_FALSE(Control<QCheckBox>(&d, id)->isEnabled()) << id;
+    }
+    EXPECT_EQ(Box(&d, 173), Qt::Checked);
+    EXPECT_EQ(HelpContextFor(Control<QCheckBox>(&d, 190)), kConfigHelpContext);
+
+    // The other file is loaded at once: GLONASS back, unhealthy ones off and marked, absent ones grey.
+    Choose(&d, 1);
+    EXPECT_EQ(host.calc.almanacFileName(), Dir() + "alm00.040");
+    EXPECT_TRUE(Control<QCheckBox>(&d, 366)->isEnabled());
+    EXPECT_EQ(Box(&d, 366), Qt::Checked);
+    EXPECT_EQ(Box(&d, 205), Qt::Checked);
+    EXPECT_EQ(Box(&d, 206), Qt::Unchecked); // slot 2 unhealthy
+    EXPECT_EQ(Box(&d, 175), Qt::Unchecked); // PRN 3 unhealthy
+    EXPECT_EQ(Box(&d, 202), Qt::PartiallyChecked);
+    EXPECT_FALSE(Control<QCheckBox>(&d, 202)->isEnabled());
+    EXPECT_EQ(Box(&d, 224), Qt::PartiallyChecked);
+    EXPECT_TRUE(Control<TSatelliteMarker>(&d, 1002)->Marked());
+    EXPECT_TRUE(Control<TSatelliteMarker>(&d, 1033)->Marked());
+    EXPECT_FALSE(Control<TSatelliteMarker>(&d, 1000)->Marked());
+    EXPECT_FALSE(Control<TSatelliteMarker>(&d, 1029)->Marked());
+    EXPECT_EQ(Control<QLabel>(&d, kAlmanacDateId)->text(),
+              "Almanac date 2000-02-23, age 0 d at the planning date");
+    d.reject();
+}
+
+TEST_F(ConfigDialogTest, SystemBoxOffThenOnKeepsUnhealthyOffUntilAllOnAndOkKeepsTheChoice) {
+    Write("alm00.051", MixedAlmanac());
+    Loaded("alm00.051");
+    ConfigDialog d(nullptr, host);
+    d.show();
+    EXPECT_EQ(Box(&d, 175), Qt::Unchecked); // PRN 3 starts off: unhealthy
+    EXPECT_EQ(Box(&d, 174), Qt::Checked);
+
+    Click(&d, 365); // GPS off
+    for (int id = 173; id <= 204; ++id)
+        EXPECT_EQ(Box(&d, id), id == 202 ? Qt::PartiallyChecked : Qt::Unchecked) << id;
+    Press(&d, 357); // All SVs On does nothing while the system is off
+    EXPECT_EQ(Box(&d, 174), Qt::Unchecked);
+    Click(&d, 174); // nor can a box be checked
+    EXPECT_EQ(Box(&d, 174), Qt::Unchecked);
+
+    Click(&d, 365); // GPS on: all but the unhealthy one
+    EXPECT_EQ(Box(&d, 174), Qt::Checked);
+    EXPECT_EQ(Box(&d, 175), Qt::Unchecked);
+    EXPECT_EQ(Box(&d, 202), Qt::PartiallyChecked);
+    Press(&d, 357);
+    EXPECT_EQ(Box(&d, 175), Qt::Checked);
+    EXPECT_EQ(Box(&d, 202), Qt::PartiallyChecked);
+
+    Press(&d, 360); // GLONASS All SVs Off, then one back on by hand
+    for (int id = 205; id <= 228; ++id)
+        EXPECT_EQ(Box(&d, id), id == 224 ? Qt::PartiallyChecked : Qt::Unchecked) << id;
+    Click(&d, 210);
+    EXPECT_EQ(Box(&d, 210), Qt::Checked);
+
+    Press(&d, 1);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(host.changes.Bits(), ChangeFlags::kSatellites); // the same almanac: no reload flag
+    EXPECT_TRUE(host.ageStyles.empty());
+    EXPECT_EQ(host.calc.status(2), StatusUnhealthy); // switched on although unhealthy
+    EXPECT_EQ(host.calc.status(1), 0);
+    EXPECT_EQ(host.calc.status(29), StatusNoAlmanac);
+    EXPECT_EQ(host.calc.status(32), StatusDisabled);
+    EXPECT_EQ(host.calc.status(37), 0);
+    EXPECT_EQ(host.buffer.satellites[2], 1);
+    EXPECT_EQ(host.buffer.satellites[32], 0);
+    EXPECT_EQ(host.buffer.gps, 1);
+    EXPECT_EQ(host.buffer.almanacs.size(), 1u);
+    EXPECT_TRUE(prompts.boxes.empty());
+}
+
+TEST_F(ConfigDialogTest, CancelAfterSelectingAnotherAlmanacReloadsThePreviousOneAndItsSelection) {
+    Write("alm00.051", MixedAlmanac());
+    Write("alm00.040", GpsOnly());
+    Loaded("alm00.040");
+    host.calc.SetSatelliteState(5, 1); // the user had switched PRN 5 off
+    RefreshSatelliteStates(host.calc, host.buffer);
+    ConfigDialog d(nullptr, host);
+    EXPECT_EQ(Control<QComboBox>(&d, 161)->currentIndex(), 1);
+    EXPECT_EQ(Box(&d, 177), Qt::Unchecked);
+    Choose(&d, 0);
+    EXPECT_EQ(host.calc.almanacFileName(), Dir() + "alm00.051");
+    EXPECT_EQ(Box(&d, 177), Qt::Checked); // a fresh almanac: everything usable on
+
+    Press(&d, 2);
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    EXPECT_EQ(host.calc.almanacFileName(), Dir() + "alm00.040");
+    EXPECT_EQ(host.calc.status(4), StatusDisabled);
+    EXPECT_EQ(host.calc.status(3), 0);
+    EXPECT_EQ(host.calc.status(40), StatusNoAlmanac);
+    EXPECT_TRUE(host.changes.Test(ChangeFlags::kAlmanac));
+    EXPECT_FALSE(host.changes.Test(ChangeFlags::kSatellites));
+    EXPECT_EQ(host.almanac.path, Dir() + "alm00.040");
+    EXPECT_TRUE(prompts.boxes.empty());
+
+    // Cancel with the same almanac still selected reloads nothing but undoes a reselection's reset.
+    host.changes.Clear();
+    ConfigDialog again(nullptr, host);
+    Choose(&again, 1);
+    EXPECT_EQ(host.calc.status(4), 0);
+    again.reject();
+    EXPECT_EQ(host.calc.status(4), StatusDisabled);
+    EXPECT_FALSE(host.changes.Any());
+}
+
+TEST_F(ConfigDialogTest, OnlyANewCreationTimeCountsAsAnotherAlmanac) {
+    const std::string path = Write("alm00.051", almanac_fixture::FullAlmanac());
+    Loaded("alm00.051");
+
+    // Rewritten in place (the same file): not reloaded, even though PRN 7 is now unhealthy in it.
+    {
+        Bytes b = almanac_fixture::FullAlmanac();
+        almanac_fixture::PutGps(b, 0, 6, almanac_fixture::GpsFields{.healthFlag = 1});
+        std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+        f.write(reinterpret_cast<const char*>(b.b.data()), 3200);
+    }
+    {
+        ConfigDialog d(nullptr, host);
+        EXPECT_TRUE(prompts.boxes.empty());
+        EXPECT_EQ(host.calc.status(6), 0);
+        EXPECT_FALSE(host.changes.Any());
+        d.reject();
+        EXPECT_FALSE(host.changes.Any());
+    }
+
+    // Replaced by a new file under the same name: reloaded, said so, every usable satellite on.
+    host.buffer.gps = 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    fs::remove(path);
+    Bytes b = almanac_fixture::FullAlmanac();
+    almanac_fixture::PutGps(b, 0, 6, almanac_fixture::GpsFields{.healthFlag = 1});
+    Write("alm00.051", b);
+    prompts.answers = {IDOK};
+    ConfigDialog d(nullptr, host);
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text, "Change current almanac!");
+    EXPECT_EQ(prompts.boxes[0].caption, "Warning");
+    EXPECT_EQ(prompts.boxes[0].style & MB_ICONS, MB_ICONEXCLAMATION);
+    EXPECT_EQ(host.ageStyles, std::vector<unsigned>{MB_TASKMODAL | MB_ICONEXCLAMATION | MB_OK});
+    EXPECT_TRUE(host.changes.Test(ChangeFlags::kAlmanac));
+    EXPECT_EQ(host.calc.status(6), StatusDisabled | StatusUnhealthy);
+    EXPECT_EQ(Box(&d, 365), Qt::Checked);
+    EXPECT_EQ(Box(&d, 173), Qt::Checked);
+    EXPECT_EQ(Box(&d, 179), Qt::Unchecked);
+
+    // OK now: the almanac is the recorded one, so only the selection flag joins.
+    host.changes.Clear();
+    d.accept();
+    EXPECT_EQ(host.changes.Bits(), ChangeFlags::kSatellites);
+}
+
+TEST_F(ConfigDialogTest, EmptyDirectoryIsReportedAndOkAsksForAnAlmanac) {
+    prompts.answers = {IDOK, IDOK};
+    ConfigDialog d(nullptr, host);
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text.toStdString(), "No files  " + Dir() + "alm*.*\n Or  all files bad");
+    EXPECT_EQ(prompts.boxes[0].caption, "Error");
+    EXPECT_NE(host.calc.loadState(), kLoadOk);
+    EXPECT_EQ(Control<QComboBox>(&d, 161)->count(), 0);
+    EXPECT_EQ(Control<QLabel>(&d, kAlmanacDateId)->text(), "No almanac loaded");
+    EXPECT_FALSE(Control<QCheckBox>(&d, 365)->isEnabled());
+
+    d.show();
+    Press(&d, 1);
+    ASSERT_EQ(prompts.boxes.size(), 2u);
+    EXPECT_EQ(prompts.boxes[1].text, "No almanac has been selected!");
+    EXPECT_EQ(prompts.boxes[1].caption, "Error");
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_FALSE(host.changes.Test(ChangeFlags::kSatellites));
+    Press(&d, 2);
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(prompts.boxes.size(), 2u);
+}
+
+TEST_F(ConfigDialogTest, ChangeDirKeepsTheOldDirectoryWhenTheNewOneHoldsNoAlmanac) {
+    Write("alm00.051", MixedAlmanac());
+    Loaded("alm00.051");
+    QTemporaryDir other, empty;
+    const std::string otherDir = other.path().toStdString() + "/";
+    std::ofstream(empty.path().toStdString() + "/readme.txt") << "no almanac here";
+    {
+        Bytes b = GpsOnly();
+        std::ofstream(otherDir + "alm01.100", std::ios::binary)
+            .write(reinterpret_cast<const char*>(b.b.data()), 2240);
+        std::ofstream(otherDir + "alm01.200", std::ios::binary)
+            .write(reinterpret_cast<const char*>(b.b.data()), 2240);
+    }
+    ConfigDialog d(nullptr, host);
+    prompts.files = {empty.path() + "/readme.txt", QString::fromStdString(otherDir + "alm01.100")};
+    prompts.answers = {IDOK};
+    Press(&d, 662);
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text.toStdString(),
+              "No files  " + empty.path().toStdString() + "/alm*.*\n Or  all files bad");
+    EXPECT_EQ(prompts.fileRequests[0].title, "Change Almanac Directory");
+    EXPECT_EQ(prompts.fileRequests[0].filter, "ALMANAC Files (ALM*.*)|alm*.*|");
+    EXPECT_EQ(Control<QLabel>(&d, 645)->text().toStdString(), Dir());
+    EXPECT_EQ(host.calc.almanacFileName(), Dir() + "alm00.051");
+
+    Press(&d, 662);
+    QComboBox* list = Control<QComboBox>(&d, 161);
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->currentText(), "alm01.100"); // the file chosen, not the newest
+    EXPECT_EQ(Control<QLabel>(&d, 645)->text().toStdString(), otherDir);
+    EXPECT_EQ(host.calc.almanacFileName(), otherDir + "alm01.100");
+    EXPECT_FALSE(Control<QCheckBox>(&d, 366)->isEnabled());
+
+    // OK asks the age question with Yes/No; No keeps the dialog open, Yes records the new almanac.
+    d.show();
+    host.ageAnswer = IDNO;
+    Press(&d, 1);
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(host.almanac.path, Dir() + "alm00.051");
+    host.ageAnswer = IDYES;
+    Press(&d, 1);
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(host.ageStyles.back(), MB_TASKMODAL | MB_ICONEXCLAMATION | MB_YESNO);
+    EXPECT_EQ(host.almanac.path, otherDir + "alm01.100");
+    EXPECT_EQ(host.changes.Bits(), ChangeFlags::kAlmanac | ChangeFlags::kSatellites);
+    EXPECT_EQ(host.buffer.directory, otherDir);
+    EXPECT_EQ(host.buffer.glonass, 0);
+}
+
+TEST_F(ConfigDialogTest, OkRefusesASelectedFileThatDoesNotLoad) {
+    Write("alm00.051", MixedAlmanac());
+    const std::string gone = Write("alm00.040", GpsOnly());
+    Loaded("alm00.051");
+    ConfigDialog d(nullptr, host);
+    fs::remove(gone);
+    Choose(&d, 1);
+    EXPECT_NE(host.calc.loadState(), kLoadOk);
+    d.show();
+    prompts.answers = {IDOK, IDOK};
+    Press(&d, 1);
+    EXPECT_TRUE(d.isVisible());
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text.toStdString(), "No file  " + gone + "\n Or bad file");
+
+    // Cancel goes back to the almanac that loads.
+    Press(&d, 2);
+    EXPECT_EQ(host.calc.loadState(), kLoadOk);
+    EXPECT_EQ(host.calc.almanacFileName(), Dir() + "alm00.051");
+    EXPECT_EQ(prompts.boxes.size(), 1u);
+}
+
+TEST_F(ConfigDialogTest, ImportWritesIntoTheDirectoryAndSelectsTheNewFile) {
+    Write("alm00.051", MixedAlmanac());
+    Loaded("alm00.051");
+    ConfigDialog d(nullptr, host);
+    const std::string sources = TAVRIN_SOURCE_DIR "/data/almanac-sources/";
+
+    // A file that is no almanac: the importer's own words, nothing written.
+    QTemporaryDir in;
+    const std::string notes = in.path().toStdString() + "/notes.txt";
+    std::ofstream(notes) << "shopping list\n";
+    prompts.files = {QString::fromStdString(notes)};
+    prompts.answers = {IDOK};
+    Press(&d, kImportButtonId);
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].caption, "Error");
+    EXPECT_TRUE(prompts.boxes[0].text.startsWith(QString::fromStdString(notes + ": not a YUMA")))
+        << prompts.boxes[0].text.toStdString();
+    EXPECT_EQ(Control<QComboBox>(&d, 161)->count(), 1);
+
+    prompts.files = {QString::fromStdString(sources + "YUMA223.alm")};
+    prompts.answers = {IDOK};
+    Press(&d, kImportButtonId);
+    ASSERT_EQ(prompts.boxes.size(), 2u);
+    EXPECT_EQ(prompts.boxes[1].caption, "Information");
+    const std::string written = Dir() + "alm25.225";
+    EXPECT_TRUE(
+        prompts.boxes[1].text.startsWith(QString::fromStdString("Almanac written to " + written + "\nGPS: ")))
+        << prompts.boxes[1].text.toStdString();
+    ASSERT_TRUE(fs::exists(written));
+    QComboBox* list = Control<QComboBox>(&d, 161);
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->currentText(), "alm25.225");
+    EXPECT_EQ(host.calc.almanacFileName(), written);
+    EXPECT_EQ(host.calc.loadState(), kLoadOk);
+    EXPECT_EQ(Control<QLabel>(&d, kAlmanacDateId)->text().left(24), "Almanac date 2025-08-13,");
+    EXPECT_FALSE(Control<QCheckBox>(&d, 366)->isEnabled()); // a GPS almanac
+}
+
+TEST_F(ConfigDialogTest, ImportOfAGpsAndAGlonassFileTogetherGivesOneAlmanacOfBoth) {
+    // The file dialog answers with two files at once.
+    struct TwoFiles : ScriptedPrompts {
+        QStringList chosen;
+        bool OpenFileNames(QWidget*, const FileRequest& r, QStringList& paths) override {
+            fileRequests.push_back(r);
+            paths = chosen;
+            return true;
+        }
+    } twoFiles;
+    const std::string sources = TAVRIN_SOURCE_DIR "/data/almanac-sources/";
+    twoFiles.chosen = {QString::fromStdString(sources + "YUMA223.alm"),
+                       QString::fromStdString(sources + "MCCJ_180913.agl")};
+    twoFiles.answers = {IDOK, IDOK}; // the empty directory, then the import's summary
+    ConfigDialog d(nullptr, host);
+    Press(&d, kImportButtonId);
+    ASSERT_EQ(twoFiles.boxes.size(), 2u);
+    EXPECT_TRUE(twoFiles.boxes[1].text.contains("\nGLONASS: ")) << twoFiles.boxes[1].text.toStdString();
+    EXPECT_EQ(twoFiles.fileRequests[0].title, "Import Published Almanacs");
+    EXPECT_EQ(Control<QComboBox>(&d, 161)->currentText(), "alm25.225");
+    EXPECT_EQ(Box(&d, 366), Qt::Checked);
+    EXPECT_TRUE(Control<QCheckBox>(&d, 366)->isEnabled());
+    EXPECT_EQ(Box(&d, 365), Qt::Checked);
+}
+
+TEST_F(ConfigDialogTest, EveryAlmanacOfTheDirectoryIsListed) {
+    Bytes glonassOnly = almanac_fixture::FullAlmanac();
+    glonassOnly.b.erase(glonassOnly.b.begin(), glonassOnly.b.begin() + 2240);
+    for (int day = 1; day <= 40; ++day)
+        Write("alm01." + std::to_string(day), glonassOnly);
+    Loaded("alm01.40");
+    ConfigDialog d(nullptr, host);
+    QComboBox* list = Control<QComboBox>(&d, 161);
+    ASSERT_EQ(list->count(), 40);
+    EXPECT_EQ(list->itemText(0), "alm01.40");
+    EXPECT_EQ(list->itemText(39), "alm01.1");
+    EXPECT_EQ(list->currentIndex(), 0);
+    EXPECT_FALSE(Control<QCheckBox>(&d, 365)->isEnabled());
+    // Day 100 of the four-year period nearest the planning date: 9 April 2000.
+    EXPECT_EQ(Control<QLabel>(&d, kAlmanacDateId)->text(),
+              "Almanac date 2000-04-09, age -46 d at the planning date");
+    d.accept();
+    EXPECT_EQ(host.buffer.almanacs.size(), 40u);
+    EXPECT_EQ(host.buffer.almanacSelection, 0);
+}
