@@ -1,0 +1,142 @@
+#include "engine/broadcastephemerides.h"
+
+#include <algorithm>
+#include <cmath>
+#include <type_traits>
+
+#include "engine/broadcastorbit.h"
+
+namespace {
+
+double TimeOf(const KeplerEphemeris& k) {
+    return k.toeGps;
+}
+double TimeOf(const GlonassEphemeris& g) {
+    return g.tbGps;
+}
+
+// Records within a millisecond are one issue.
+constexpr double kSameTime = 1e-3;
+
+template <typename Record> void Insert(std::vector<Record>& list, const Record& record) {
+    const double t = TimeOf(record);
+    auto at = std::lower_bound(list.begin(), list.end(), t - kSameTime,
+                               [](const Record& r, double v) { return TimeOf(r) < v; });
+    if (at != list.end() && std::fabs(TimeOf(*at) - t) <= kSameTime) {
+        if constexpr (std::is_same_v<Record, KeplerEphemeris>) {
+            // Galileo sends each ephemeris on I/NAV and F/NAV; the I/NAV one is kept.
+            if (at->message == NavMessage::Fnav && record.message == NavMessage::Inav)
+                *at = record;
+        }
+        return;
+    }
+    list.insert(at, record);
+}
+
+template <typename Record> const Record* Nearest(const std::vector<Record>& list, double t) {
+    if (list.empty())
+        return nullptr;
+    auto after = std::lower_bound(list.begin(), list.end(), t,
+                                  [](const Record& r, double v) { return TimeOf(r) < v; });
+    if (after == list.end())
+        return &list.back();
+    if (after == list.begin())
+        return &*after;
+    const auto before = after - 1;
+    return t - TimeOf(*before) < TimeOf(*after) - t ? &*before : &*after;
+}
+
+bool ValidIndex(int index) {
+    return index >= 0 && index < SatelliteCatalogue::kSize;
+}
+
+} // namespace
+
+void BroadcastEphemerides::Add(const NavigationFile& file) {
+    if (!leap_.known() && file.leapSeconds.known())
+        leap_ = file.leapSeconds;
+    for (const KeplerEphemeris& k : file.kepler) {
+        const int index = SatelliteCatalogue::Index(k.satellite);
+        if (ValidIndex(index))
+            Insert(kepler_[index], k);
+    }
+    for (const GlonassEphemeris& g : file.glonass) {
+        const int index = SatelliteCatalogue::Index(g.satellite);
+        if (ValidIndex(index))
+            Insert(glonass_[index], g);
+    }
+}
+
+void BroadcastEphemerides::Clear() {
+    for (auto& list : kepler_)
+        list.clear();
+    for (auto& list : glonass_)
+        list.clear();
+    leap_ = LeapSeconds{};
+}
+
+void BroadcastEphemerides::DropAfter(double gps) {
+    for (auto& list : kepler_)
+        std::erase_if(list, [gps](const KeplerEphemeris& k) { return k.toeGps > gps; });
+    for (auto& list : glonass_)
+        std::erase_if(list, [gps](const GlonassEphemeris& g) { return g.tbGps > gps; });
+}
+
+int BroadcastEphemerides::RecordCount() const {
+    size_t n = 0;
+    for (int i = 0; i < SatelliteCatalogue::kSize; ++i)
+        n += kepler_[i].size() + glonass_[i].size();
+    return static_cast<int>(n);
+}
+
+bool BroadcastEphemerides::Has(int index) const {
+    return ValidIndex(index) && (!kepler_[index].empty() || !glonass_[index].empty());
+}
+
+const KeplerEphemeris* BroadcastEphemerides::NearestKepler(int index, double gps) const {
+    return ValidIndex(index) ? Nearest(kepler_[index], gps) : nullptr;
+}
+
+const GlonassEphemeris* BroadcastEphemerides::NearestGlonass(int index, double gps) const {
+    return ValidIndex(index) ? Nearest(glonass_[index], gps) : nullptr;
+}
+
+SatelliteHealth BroadcastEphemerides::HealthAt(int index, double utc) const {
+    const double gps = UtcToGps(utc);
+    if (const KeplerEphemeris* k = NearestKepler(index, gps))
+        return k->healthy ? SatelliteHealth::Healthy : SatelliteHealth::Unhealthy;
+    if (const GlonassEphemeris* g = NearestGlonass(index, gps))
+        return g->healthy ? SatelliteHealth::Healthy : SatelliteHealth::Unhealthy;
+    return SatelliteHealth::NoOrbit;
+}
+
+bool BroadcastEphemerides::Position(int index, double utc, double xyz[3]) const {
+    return Positions(index, &utc, 1, xyz);
+}
+
+bool BroadcastEphemerides::Positions(int index, const double* utc, int count, double* xyz) const {
+    if (!Has(index))
+        return false;
+    const bool glonass = !glonass_[index].empty();
+    const GlonassEphemeris* current = nullptr;
+    GlonassState state;
+    for (int k = 0; k < count; ++k) {
+        const double gps = UtcToGps(utc[k]);
+        double* out = xyz + 3 * static_cast<size_t>(k);
+        if (!glonass) {
+            KeplerPosition(*NearestKepler(index, gps), gps, out);
+            continue;
+        }
+        const GlonassEphemeris* g = NearestGlonass(index, gps);
+        // Go on from the last sample when it lies between the record's time and this one.
+        const double sinceRecord = gps - g->tbGps, reached = state.t - g->tbGps;
+        if (g != current || reached * sinceRecord < 0 || std::fabs(reached) > std::fabs(sinceRecord)) {
+            current = g;
+            state = GlonassStart(*g);
+        }
+        GlonassIntegrate(*g, state, gps);
+        for (int i = 0; i < 3; ++i)
+            out[i] = state.position[i];
+    }
+    return true;
+}
