@@ -122,3 +122,191 @@ TEST(BroadcastOrbit, PredictionsEighteenHoursAheadFromTheMorningRecords) {
         EXPECT_LE(w.angle, 0.05) << SystemName(s) << ": " << w.where;
     }
 }
+
+namespace {
+
+double Distance(const double a[3], const double b[3]) {
+    return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) +
+                     (a[2] - b[2]) * (a[2] - b[2]));
+}
+
+} // namespace
+
+// The planning time is UTC; the orbits run on GPS time (from the header's leap seconds, or the
+// built-in table where the file gives none), BeiDou time and GLONASS's UTC-based records. Each
+// file alone, one satellite each: right to within metres at the right instant, kilometres off at
+// the instant a wrong time scale would take.
+TEST(BroadcastOrbit, EachSystemsTimeScaleMeetsThePlanningUtc) {
+    struct Case {
+        const char* file;
+        const char* satellite;
+        bool headerLeap;   // the file gives the leap seconds
+        double wrongShift; // s: what a time scale read wrongly would put the satellite off by
+    } const cases[] = {
+        {"GN", "G10", true, kGpsMinusUtc},  // GPS time taken as UTC
+        {"EN", "E01", false, kGpsMinusUtc}, // the same, leap seconds from the table
+        {"CN", "C20", false, 14},           // BeiDou time taken as GPS time
+        {"RN", "R08", true, kGpsMinusUtc},  // the records' UTC read as GPS time
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        BroadcastEphemerides set;
+        set.Add(ReadNavigationFile(kData + "OPEC00NOR_S_20220010000_01D_" + c.file + ".rnx"));
+        EXPECT_EQ(set.leapSeconds().known(), c.headerLeap);
+        SatelliteId id;
+        ASSERT_TRUE(ParseSatelliteCode(c.satellite, id));
+        const int index = SatelliteCatalogue::Index(id);
+        int checked = 0;
+        for (const precise::Epoch& p : Sp3().at(index)) {
+            if (!InsideFit(set, index, p.gps))
+                continue;
+            double right[3], wrong[3];
+            ASSERT_TRUE(set.Position(index, p.gps - kGpsMinusUtc, right));
+            ASSERT_TRUE(set.Position(index, p.gps - kGpsMinusUtc + c.wrongShift, wrong));
+            EXPECT_LT(Distance(right, p.xyz), 30.0) << (p.gps - kDayStart) / 3600 << " h"; // m
+            EXPECT_GT(Distance(wrong, p.xyz), 30000.0);                                    // m
+            ++checked;
+        }
+        EXPECT_GT(checked, 20);
+    }
+}
+
+// C05 hangs over 58.75 deg E; the D2 orbits need their own rotation to stay there. Its orbit is
+// inclined by 2 deg, so it swings 2 deg north and south each day: its place is its longitude.
+TEST(BroadcastOrbit, BeiDouGeoStaysInItsPlaceAllDay) {
+    const NavigationFile file = ReadNavigationFile(kData + "OPEC00NOR_S_20220010000_01D_CN.rnx");
+    BroadcastEphemerides set;
+    set.Add(file);
+    const int index = SatelliteCatalogue::Index({GnssSystem::BeiDou, 5});
+    ASSERT_TRUE(set.Has(index));
+    const double dayUtc = kDayStart - kGpsMinusUtc;
+    std::vector<double> times;
+    for (int k = 0; k <= 288; ++k)
+        times.push_back(dayUtc + 300.0 * k);
+    std::vector<double> xyz(3 * times.size());
+    ASSERT_TRUE(set.Positions(index, times.data(), static_cast<int>(times.size()), xyz.data()));
+    std::vector<double> longitudes;
+    double meanLongitude = 0, north = -90, south = 90;
+    for (size_t k = 0; k < times.size(); ++k) {
+        const double* p = &xyz[3 * k];
+        const double radius = std::hypot(p[0], p[1], p[2]);
+        longitudes.push_back(std::atan2(p[1], p[0]) / precise::kDeg);
+        meanLongitude += longitudes.back() / static_cast<double>(times.size());
+        north = std::max(north, std::asin(p[2] / radius) / precise::kDeg);
+        south = std::min(south, std::asin(p[2] / radius) / precise::kDeg);
+        EXPECT_NEAR(radius, 42164e3, 100e3) << k; // m, the geostationary radius
+    }
+    double worst = 0;
+    for (double longitude : longitudes)
+        worst = std::max(worst, std::fabs(longitude - meanLongitude));
+    std::printf("C05: longitude %.3f deg E, within %.3f deg of it all day; latitude %.2f to %.2f deg\n",
+                meanLongitude, worst, south, north);
+    EXPECT_NEAR(meanLongitude, 58.75, 0.5);
+    EXPECT_LT(worst, 0.1);
+    EXPECT_GT(north, 1.0);
+    EXPECT_LT(south, -1.0);
+    EXPECT_LT(std::max(north, -south), 3.0);
+
+    // No precise orbit covers the GEOs: the hourly records, each computed on its own, must agree
+    // where one hands over to the next.
+    const precise::Site wuhan = kSites[1];
+    int handovers = 0;
+    const KeplerEphemeris* previous = nullptr;
+    for (const KeplerEphemeris& k : file.kepler) {
+        if (!(k.satellite == SatelliteId{GnssSystem::BeiDou, 5}))
+            continue;
+        if (previous != nullptr && k.toeGps - previous->toeGps <= 7200) {
+            const double middle = 0.5 * (k.toeGps + previous->toeGps);
+            double a[3], b[3];
+            KeplerPosition(*previous, middle, a);
+            KeplerPosition(k, middle, b);
+            EXPECT_LT(precise::AngleError(precise::Look(wuhan, a), precise::Look(wuhan, b)), 0.001)
+                << (middle - kDayStart) / 3600 << " h";
+            ++handovers;
+        }
+        previous = &k;
+    }
+    EXPECT_GT(handovers, 15);
+}
+
+TEST(BroadcastOrbit, UnhealthyRecordsMarkTheirSatellites) {
+    const BroadcastEphemerides set = LoadDay();
+    const double noonUtc = kDayStart + 43200 - kGpsMinusUtc;
+    for (int number : {14, 18})
+        EXPECT_EQ(set.HealthAt(SatelliteCatalogue::Index({GnssSystem::Galileo, number}), noonUtc),
+                  SatelliteHealth::Unhealthy)
+            << number;
+    EXPECT_EQ(set.HealthAt(SatelliteCatalogue::Index({GnssSystem::Galileo, 1}), noonUtc),
+              SatelliteHealth::Healthy);
+    EXPECT_EQ(set.HealthAt(SatelliteCatalogue::Index({GnssSystem::Gps, 11}), noonUtc),
+              SatelliteHealth::NoOrbit);
+    EXPECT_EQ(set.HealthAt(SatelliteCatalogue::Index({GnssSystem::Glonass, 8}), noonUtc),
+              SatelliteHealth::Healthy);
+    EXPECT_EQ(set.HealthAt(SatelliteCatalogue::Index({GnssSystem::Qzss, 1}), noonUtc),
+              SatelliteHealth::NoOrbit);
+}
+
+// A series continues one integration from sample to sample; it must land where a fresh integration
+// from the record does, and step where the nearest record changes.
+TEST(BroadcastOrbit, GlonassSeriesAgreesWithSinglePositions) {
+    BroadcastEphemerides set;
+    set.Add(ReadNavigationFile(kData + "OPEC00NOR_S_20220010000_01D_RN.rnx"));
+    const int index = SatelliteCatalogue::Index({GnssSystem::Glonass, 8});
+    std::vector<double> times;
+    for (int k = 0; k < 100; ++k)
+        times.push_back(kDayStart + 37.0 * k);
+    std::vector<double> series(3 * times.size());
+    ASSERT_TRUE(set.Positions(index, times.data(), static_cast<int>(times.size()), series.data()));
+    for (size_t k = 0; k < times.size(); ++k) {
+        double single[3];
+        ASSERT_TRUE(set.Position(index, times[k], single));
+        EXPECT_LT(Distance(single, &series[3 * k]), 0.01) << k; // m
+    }
+}
+
+// RINEX 2: the IGS merged GPS file of 2025-08-11 against the IGS final orbits of that day, and the
+// GLONASS records of 2022-01-13, each integrated to the next record of its slot half an hour on.
+TEST(BroadcastOrbit, Rinex2FilesGiveTheSameOrbits) {
+    const std::string orbits = TAVRIN_SOURCE_DIR "/tests/data/orbits/";
+    BroadcastEphemerides gps;
+    const NavigationFile gpsFile = ReadNavigationFile(orbits + "brdc2230.25n");
+    ASSERT_TRUE(gpsFile.ok);
+    gps.Add(gpsFile);
+    const auto sp3 = precise::ReadSp3(orbits + "IGS0OPSFIN_20252230000_01D_15M_ORB.SP3");
+    double worst = 0;
+    int compared = 0;
+    for (const auto& [index, track] : sp3)
+        for (const precise::Epoch& p : track) {
+            if (!gps.Has(index) || !InsideFit(gps, index, p.gps))
+                continue;
+            double xyz[3];
+            ASSERT_TRUE(gps.Position(index, p.gps - kGpsMinusUtc, xyz));
+            for (const precise::Site& site : kSites) {
+                const precise::AzEl truth = precise::Look(site, p.xyz);
+                if (truth.elevation >= 0) {
+                    worst = std::max(worst, precise::AngleError(precise::Look(site, xyz), truth));
+                    ++compared;
+                }
+            }
+        }
+    std::printf("RINEX 2 GPS worst %.5f deg, %d directions\n", worst, compared);
+    EXPECT_GT(compared, 1000);
+    EXPECT_LE(worst, kFitTolerance);
+
+    const NavigationFile glonass = ReadNavigationFile(orbits + "brdc0130_0000-0600.22g");
+    ASSERT_TRUE(glonass.ok);
+    ASSERT_GT(glonass.glonass.size(), 200u);
+    double worstGap = 0;
+    int pairs = 0;
+    for (const GlonassEphemeris& a : glonass.glonass)
+        for (const GlonassEphemeris& b : glonass.glonass)
+            if (a.satellite == b.satellite && b.tbGps - a.tbGps == 1800) {
+                double xyz[3];
+                GlonassPosition(a, b.tbGps, xyz);
+                worstGap = std::max(worstGap, Distance(xyz, b.position));
+                ++pairs;
+            }
+    std::printf("RINEX 2 GLONASS: %d record pairs, worst %.1f m\n", pairs, worstGap);
+    EXPECT_GT(pairs, 150);
+    EXPECT_LT(worstGap, 100.0); // m
+}
