@@ -117,26 +117,43 @@ bool BroadcastEphemerides::Position(int index, double utc, double xyz[3]) const 
 bool BroadcastEphemerides::Positions(int index, const double* utc, int count, double* xyz) const {
     if (!Has(index))
         return false;
-    const bool glonass = !glonass_[index].empty();
-    const GlonassEphemeris* current = nullptr;
-    GlonassState state;
-    for (int k = 0; k < count; ++k) {
-        const double gps = UtcToGps(utc[k]);
-        double* out = xyz + 3 * static_cast<size_t>(k);
-        if (!glonass) {
-            KeplerPosition(*NearestKepler(index, gps), gps, out);
-            continue;
+    const std::vector<KeplerEphemeris>& kepler = kepler_[index];
+    if (!kepler.empty()) {
+        for (int k = 0; k < count; ++k) {
+            const double gps = UtcToGps(utc[k]);
+            KeplerPosition(*Nearest(kepler, gps), gps, xyz + 3 * static_cast<size_t>(k));
         }
-        const GlonassEphemeris* g = NearestGlonass(index, gps);
-        // Go on from the last sample when it lies between the record's time and this one.
-        const double sinceRecord = gps - g->tbGps, reached = state.t - g->tbGps;
-        if (g != current || reached * sinceRecord < 0 || std::fabs(reached) > std::fabs(sinceRecord)) {
-            current = g;
-            state = GlonassStart(*g);
-        }
-        GlonassIntegrate(*g, state, gps);
+        return true;
+    }
+    // GLONASS: the samples served by one record are integrated outwards from it, those before it
+    // backwards, so that each stretch of the orbit is integrated once.
+    const std::vector<GlonassEphemeris>& glonass = glonass_[index];
+    auto store = [xyz](int k, const GlonassState& state) {
         for (int i = 0; i < 3; ++i)
-            out[i] = state.position[i];
+            xyz[3 * static_cast<size_t>(k) + i] = state.position[i];
+    };
+    int k = 0;
+    while (k < count) {
+        const GlonassEphemeris* g = Nearest(glonass, UtcToGps(utc[k]));
+        if (g == nullptr)
+            return false;
+        int end = k + 1;
+        while (end < count && Nearest(glonass, UtcToGps(utc[end])) == g)
+            ++end;
+        int split = k; // first sample at or after the record
+        while (split < end && UtcToGps(utc[split]) < g->tbGps)
+            ++split;
+        GlonassState state = GlonassStart(*g);
+        for (int j = split - 1; j >= k; --j) {
+            GlonassIntegrate(*g, state, UtcToGps(utc[j]));
+            store(j, state);
+        }
+        state = GlonassStart(*g);
+        for (int j = split; j < end; ++j) {
+            GlonassIntegrate(*g, state, UtcToGps(utc[j]));
+            store(j, state);
+        }
+        k = end;
     }
     return true;
 }

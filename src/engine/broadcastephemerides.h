@@ -35,7 +35,7 @@ public:
     // Earth-fixed position (m) at a UTC instant from the nearest record; false without a record.
     bool Position(int index, double utc, double xyz[3]) const;
     // Positions at ascending UTC instants (xyz: 3 * count values), each from its nearest record;
-    // consecutive instants near one GLONASS record continue one integration.
+    // the GLONASS instants one record serves are reached by one integration outwards from it.
     bool Positions(int index, const double* utc, int count, double* xyz) const;
 
 private:

@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
-#include <iterator>
 #include <new>
 #include <string_view>
 
@@ -578,12 +577,13 @@ NavigationFile ReadNavigationFile(const std::string& path) {
     in.seekg(0);
     std::string text;
     try {
-        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        text.resize(static_cast<size_t>(size));
     } catch (const std::bad_alloc&) {
         refused.errors.push_back(FormatText(LoadResString(IDS_RINEX_TOO_LARGE), path.c_str()));
         return refused;
     }
-    if (in.bad()) {
+    in.read(text.data(), size);
+    if (in.gcount() != size) {
         refused.errors.push_back(FormatText(LoadResString(IDS_RINEX_CANNOT_OPEN), path.c_str()));
         return refused;
     }
