@@ -38,12 +38,14 @@ template <typename Record> const Record* Nearest(const std::vector<Record>& list
         return nullptr;
     auto after = std::lower_bound(list.begin(), list.end(), t,
                                   [](const Record& r, double v) { return TimeOf(r) < v; });
+    const Record* nearest = nullptr;
     if (after == list.end())
-        return &list.back();
-    if (after == list.begin())
-        return &*after;
-    const auto before = after - 1;
-    return t - TimeOf(*before) < TimeOf(*after) - t ? &*before : &*after;
+        nearest = &list.back();
+    else if (after == list.begin())
+        nearest = &*after;
+    else
+        nearest = t - TimeOf(*(after - 1)) < TimeOf(*after) - t ? &*(after - 1) : &*after;
+    return std::fabs(t - TimeOf(*nearest)) <= kMaxExtrapolation ? nearest : nullptr;
 }
 
 bool ValidIndex(int index) {
@@ -121,7 +123,10 @@ bool BroadcastEphemerides::Positions(int index, const double* utc, int count, do
     if (!kepler.empty()) {
         for (int k = 0; k < count; ++k) {
             const double gps = UtcToGps(utc[k]);
-            KeplerPosition(*Nearest(kepler, gps), gps, xyz + 3 * static_cast<size_t>(k));
+            const KeplerEphemeris* e = Nearest(kepler, gps);
+            if (e == nullptr)
+                return false;
+            KeplerPosition(*e, gps, xyz + 3 * static_cast<size_t>(k));
         }
         return true;
     }
@@ -145,12 +150,14 @@ bool BroadcastEphemerides::Positions(int index, const double* utc, int count, do
             ++split;
         GlonassState state = GlonassStart(*g);
         for (int j = split - 1; j >= k; --j) {
-            GlonassIntegrate(*g, state, UtcToGps(utc[j]));
+            if (!GlonassIntegrate(*g, state, UtcToGps(utc[j])))
+                return false;
             store(j, state);
         }
         state = GlonassStart(*g);
         for (int j = split; j < end; ++j) {
-            GlonassIntegrate(*g, state, UtcToGps(utc[j]));
+            if (!GlonassIntegrate(*g, state, UtcToGps(utc[j])))
+                return false;
             store(j, state);
         }
         k = end;

@@ -27,15 +27,16 @@ public:
     double UtcToGps(double utc) const { return ::UtcToGps(utc, leap_); }
 
     // The record nearest `gps` (the later of two as near), nullptr when the satellite has none of
-    // that kind.
+    // that kind within kMaxExtrapolation.
     const KeplerEphemeris* NearestKepler(int index, double gps) const;
     const GlonassEphemeris* NearestGlonass(int index, double gps) const;
 
     SatelliteHealth HealthAt(int index, double utc) const;
-    // Earth-fixed position (m) at a UTC instant from the nearest record; false without a record.
+    // Earth-fixed position (m) at a UTC instant from the nearest record; false without one.
     bool Position(int index, double utc, double xyz[3]) const;
     // Positions at ascending UTC instants (xyz: 3 * count values), each from its nearest record;
-    // the GLONASS instants one record serves are reached by one integration outwards from it.
+    // the GLONASS instants one record serves are reached by one integration outwards from it. false
+    // when an instant has no record within reach (the positions are then incomplete).
     bool Positions(int index, const double* utc, int count, double* xyz) const;
 
 private:

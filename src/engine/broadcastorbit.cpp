@@ -155,9 +155,9 @@ GlonassState GlonassStart(const GlonassEphemeris& g) {
     return s;
 }
 
-void GlonassIntegrate(const GlonassEphemeris& g, GlonassState& s, double gps) {
-    if (!std::isfinite(gps) || !std::isfinite(s.t))
-        return;
+bool GlonassIntegrate(const GlonassEphemeris& g, GlonassState& s, double gps) {
+    if (!(std::fabs(gps - g.tbGps) <= kMaxExtrapolation) || !(std::fabs(s.t - g.tbGps) <= kMaxExtrapolation))
+        return false;
     static constexpr double kNone[3] = {0, 0, 0};
     while (s.t != gps) {
         // Stretches split where the broadcast acceleration stops holding, equal steps landing on
@@ -176,11 +176,14 @@ void GlonassIntegrate(const GlonassEphemeris& g, GlonassState& s, double gps) {
             RungeKuttaStep(s, lunisolar, h);
         s.t = end;
     }
+    return true;
 }
 
-void GlonassPosition(const GlonassEphemeris& g, double gps, double xyz[3]) {
+bool GlonassPosition(const GlonassEphemeris& g, double gps, double xyz[3]) {
     GlonassState s = GlonassStart(g);
-    GlonassIntegrate(g, s, gps);
+    if (!GlonassIntegrate(g, s, gps))
+        return false;
     for (int i = 0; i < 3; ++i)
         xyz[i] = s.position[i];
+    return true;
 }

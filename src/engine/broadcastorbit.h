@@ -26,8 +26,13 @@ inline constexpr double kGlonassMaxStep = 120.0;
 // keeps an 18-h extrapolation within about 4 km of the precise orbit instead of 11 km.
 inline constexpr double kGlonassLunisolarSpan = 900.0;
 
+// How far from its reference time a broadcast record is used: a week keeps a plan made from last
+// week's file, and bounds the GLONASS integration.
+inline constexpr double kMaxExtrapolation = 7 * 86400.0; // s
+
 GlonassState GlonassStart(const GlonassEphemeris& ephemeris);
 // Moves `state` to time `gps` (either direction) under the PZ-90 central field with J2, the
-// Earth's rotation and, near the record, its lunisolar acceleration.
-void GlonassIntegrate(const GlonassEphemeris& ephemeris, GlonassState& state, double gps);
-void GlonassPosition(const GlonassEphemeris& ephemeris, double gps, double xyz[3]);
+// Earth's rotation and, near the record, its lunisolar acceleration. false, the state unchanged,
+// when `gps` is more than kMaxExtrapolation from the record or not a number.
+bool GlonassIntegrate(const GlonassEphemeris& ephemeris, GlonassState& state, double gps);
+bool GlonassPosition(const GlonassEphemeris& ephemeris, double gps, double xyz[3]);

@@ -246,6 +246,30 @@ TEST(BroadcastOrbit, UnhealthyRecordsMarkTheirSatellites) {
               SatelliteHealth::NoOrbit);
 }
 
+// A plan made from last week's file still has its orbits; one from a file older than that has none.
+TEST(BroadcastOrbit, RecordsServeAWeekEitherSide) {
+    const BroadcastEphemerides set = LoadDay();
+    const double noonUtc = kDayStart + 43200 - kGpsMinusUtc;
+    for (const char* code : {"G10", "R08", "E01", "C05"}) {
+        SatelliteId id;
+        ASSERT_TRUE(ParseSatelliteCode(code, id));
+        const int index = SatelliteCatalogue::Index(id);
+        double xyz[3];
+        for (double days : {-6.0, 6.0}) {
+            EXPECT_TRUE(set.Position(index, noonUtc + days * 86400, xyz)) << code << days;
+            EXPECT_NE(set.HealthAt(index, noonUtc + days * 86400), SatelliteHealth::NoOrbit) << code << days;
+        }
+        for (double days : {-8.0, 8.0, 3650.0}) {
+            EXPECT_FALSE(set.Position(index, noonUtc + days * 86400, xyz)) << code << days;
+            EXPECT_EQ(set.HealthAt(index, noonUtc + days * 86400), SatelliteHealth::NoOrbit) << code << days;
+        }
+        // A window reaching past the week is refused as a whole.
+        const double window[2] = {noonUtc + 6.9 * 86400, noonUtc + 8 * 86400};
+        double two[6];
+        EXPECT_FALSE(set.Positions(index, window, 2, two)) << code;
+    }
+}
+
 // A series continues one integration from sample to sample; it must land where a fresh integration
 // from the record does, and step where the nearest record changes.
 TEST(BroadcastOrbit, GlonassSeriesAgreesWithSinglePositions) {
@@ -302,7 +326,7 @@ TEST(BroadcastOrbit, Rinex2FilesGiveTheSameOrbits) {
         for (const GlonassEphemeris& b : glonass.glonass)
             if (a.satellite == b.satellite && b.tbGps - a.tbGps == 1800) {
                 double xyz[3];
-                GlonassPosition(a, b.tbGps, xyz);
+                ASSERT_TRUE(GlonassPosition(a, b.tbGps, xyz));
                 worstGap = std::max(worstGap, Distance(xyz, b.position));
                 ++pairs;
             }

@@ -1,0 +1,42 @@
+// Fuzz target for the RINEX navigation reader: any bytes must be read or refused without a crash,
+// and every record the reader keeps must propagate to a finite position.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "engine/broadcastephemerides.h"
+#include "engine/broadcastorbit.h"
+#include "engine/rinexnav.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const NavigationFile file = ParseNavigationFile(text, "fuzz.rnx");
+    if (file.ok == (file.kepler.empty() && file.glonass.empty()))
+        std::abort(); // a refused file holds no record, an accepted one holds some
+    if (!file.ok && file.errors.empty())
+        std::abort(); // a refusal always says why
+    BroadcastEphemerides set;
+    set.Add(file);
+    for (const KeplerEphemeris& k : file.kepler) {
+        double xyz[3];
+        KeplerPosition(k, k.toeGps + 3600, xyz);
+        if (!std::isfinite(xyz[0] + xyz[1] + xyz[2]))
+            std::abort();
+    }
+    for (const GlonassEphemeris& g : file.glonass) {
+        double xyz[3];
+        GlonassPosition(g, g.tbGps + 1800, xyz);
+        if (!std::isfinite(xyz[0] + xyz[1] + xyz[2]))
+            std::abort();
+    }
+    // The nearest-record look-up over every satellite the file has.
+    for (int index = 0; index < SatelliteCatalogue::kSize; ++index) {
+        double xyz[3];
+        if (set.Has(index) && set.HealthAt(index, 1.3e9) == SatelliteHealth::NoOrbit)
+            std::abort();
+        set.Position(index, file.kepler.empty() ? 1.3e9 : file.kepler[0].toeGps - 18, xyz);
+    }
+    return 0;
+}
