@@ -4,12 +4,11 @@
 #include <cmath>
 #include <type_traits>
 
-#include "engine/broadcastorbit.h"
-
 namespace {
 
-double TimeOf(const KeplerEphemeris& k) {
-    return k.toeGps;
+// A prepared Keplerian record's time, or a GLONASS record's.
+template <typename Prepared> double TimeOf(const Prepared& p) {
+    return p.record.toeGps;
 }
 double TimeOf(const GlonassEphemeris& g) {
     return g.tbGps;
@@ -23,9 +22,9 @@ template <typename Record> void Insert(std::vector<Record>& list, const Record& 
     auto at = std::lower_bound(list.begin(), list.end(), t - kSameTime,
                                [](const Record& r, double v) { return TimeOf(r) < v; });
     if (at != list.end() && std::fabs(TimeOf(*at) - t) <= kSameTime) {
-        if constexpr (std::is_same_v<Record, KeplerEphemeris>) {
+        if constexpr (!std::is_same_v<Record, GlonassEphemeris>) {
             // Galileo sends each ephemeris on I/NAV and F/NAV; the I/NAV one is kept.
-            if (at->message == NavMessage::Fnav && record.message == NavMessage::Inav)
+            if (at->record.message == NavMessage::Fnav && record.record.message == NavMessage::Inav)
                 *at = record;
         }
         return;
@@ -60,7 +59,7 @@ void BroadcastEphemerides::Add(const NavigationFile& file) {
     for (const KeplerEphemeris& k : file.kepler) {
         const int index = SatelliteCatalogue::Index(k.satellite);
         if (ValidIndex(index))
-            Insert(kepler_[index], k);
+            Insert(kepler_[index], PreparedKepler{k, PrepareKepler(k)});
     }
     for (const GlonassEphemeris& g : file.glonass) {
         const int index = SatelliteCatalogue::Index(g.satellite);
@@ -79,7 +78,7 @@ void BroadcastEphemerides::Clear() {
 
 void BroadcastEphemerides::DropAfter(double gps) {
     for (auto& list : kepler_)
-        std::erase_if(list, [gps](const KeplerEphemeris& k) { return k.toeGps > gps; });
+        std::erase_if(list, [gps](const PreparedKepler& k) { return k.record.toeGps > gps; });
     for (auto& list : glonass_)
         std::erase_if(list, [gps](const GlonassEphemeris& g) { return g.tbGps > gps; });
 }
@@ -96,7 +95,8 @@ bool BroadcastEphemerides::Has(int index) const {
 }
 
 const KeplerEphemeris* BroadcastEphemerides::NearestKepler(int index, double gps) const {
-    return ValidIndex(index) ? Nearest(kepler_[index], gps) : nullptr;
+    const PreparedKepler* k = ValidIndex(index) ? Nearest(kepler_[index], gps) : nullptr;
+    return k != nullptr ? &k->record : nullptr;
 }
 
 const GlonassEphemeris* BroadcastEphemerides::NearestGlonass(int index, double gps) const {
@@ -119,14 +119,14 @@ bool BroadcastEphemerides::Position(int index, double utc, double xyz[3]) const 
 bool BroadcastEphemerides::Positions(int index, const double* utc, int count, double* xyz) const {
     if (!Has(index))
         return false;
-    const std::vector<KeplerEphemeris>& kepler = kepler_[index];
+    const std::vector<PreparedKepler>& kepler = kepler_[index];
     if (!kepler.empty()) {
         for (int k = 0; k < count; ++k) {
             const double gps = UtcToGps(utc[k]);
-            const KeplerEphemeris* e = Nearest(kepler, gps);
+            const PreparedKepler* e = Nearest(kepler, gps);
             if (e == nullptr)
                 return false;
-            KeplerPosition(*e, gps, xyz + 3 * static_cast<size_t>(k));
+            KeplerPosition(e->record, e->terms, gps, xyz + 3 * static_cast<size_t>(k));
         }
         return true;
     }

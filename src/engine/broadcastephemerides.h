@@ -5,6 +5,7 @@
 #include <array>
 #include <vector>
 
+#include "engine/broadcastorbit.h"
 #include "engine/ephemeris.h"
 #include "engine/gnsstime.h"
 #include "engine/rinexnav.h"
@@ -40,7 +41,11 @@ public:
     bool Positions(int index, const double* utc, int count, double* xyz) const;
 
 private:
-    std::array<std::vector<KeplerEphemeris>, SatelliteCatalogue::kSize> kepler_;
+    struct PreparedKepler {
+        KeplerEphemeris record;
+        KeplerTerms terms;
+    };
+    std::array<std::vector<PreparedKepler>, SatelliteCatalogue::kSize> kepler_;
     std::array<std::vector<GlonassEphemeris>, SatelliteCatalogue::kSize> glonass_;
     LeapSeconds leap_;
 };

@@ -36,53 +36,100 @@ const KeplerConstants& ConstantsOf(GnssSystem system) {
     }
 }
 
-// Newton's method on Kepler's equation; converges in a few rounds for the eccentricities flown
-// (up to 0.16 for the two Galileo satellites left in elongated orbits).
-double EccentricAnomaly(double m, double e) {
-    double ea = e < 0.8 ? m : 3.14159265358979323846;
+// sin and cos of a small angle by their series: exact to rounding for |d| <= 0.05. Multiplied by
+// the reciprocals, not divided: the divisions would cost more than a sine.
+void SmallSinCos(double d, double& sd, double& cd) {
+    constexpr double k6 = 1.0 / 6, k20 = 1.0 / 20, k42 = 1.0 / 42, k72 = 1.0 / 72;
+    constexpr double k2 = 1.0 / 2, k12 = 1.0 / 12, k30 = 1.0 / 30, k56 = 1.0 / 56, k90 = 1.0 / 90;
+    const double d2 = d * d;
+    sd = d * (1.0 - d2 * k6 * (1.0 - d2 * k20 * (1.0 - d2 * k42 * (1.0 - d2 * k72))));
+    cd = 1.0 - d2 * k2 * (1.0 - d2 * k12 * (1.0 - d2 * k30 * (1.0 - d2 * k56 * (1.0 - d2 * k90))));
+}
+
+// Newton's method on Kepler's equation, for the eccentricities flown (up to 0.16 for the two
+// Galileo satellites left in elongated orbits). Answers sin E and cos E; the small Newton steps
+// turn them by rotation instead of new sines and cosines.
+void EccentricAnomaly(double m, double e, double& sinE, double& cosE) {
+    constexpr double kTwoPi = 2.0 * 3.14159265358979323846;
+    m -= kTwoPi * std::nearbyint(m / kTwoPi); // days from toe make many turns
+    double ea = m;
+    double s = std::sin(ea), c = std::cos(ea);
     for (int k = 0; k < 30; ++k) {
-        const double step = (ea - e * std::sin(ea) - m) / (1.0 - e * std::cos(ea));
+        const double step = (ea - e * s - m) / (1.0 - e * c);
         ea -= step;
+        if (std::fabs(step) <= 0.05) {
+            double sd, cd;
+            SmallSinCos(step, sd, cd);
+            const double s1 = s * cd - c * sd;
+            c = c * cd + s * sd;
+            s = s1;
+        } else {
+            s = std::sin(ea);
+            c = std::cos(ea);
+        }
         if (std::fabs(step) < 1e-14)
             break;
     }
-    return ea;
+    sinE = s;
+    cosE = c;
 }
 
 } // namespace
 
-void KeplerPosition(const KeplerEphemeris& k, double gps, double xyz[3]) {
+KeplerTerms PrepareKepler(const KeplerEphemeris& k) {
     const KeplerConstants& c = ConstantsOf(k.satellite.system);
+    KeplerTerms t;
+    t.a = k.sqrtA * k.sqrtA;
+    t.n = std::sqrt(c.mu / (t.a * t.a * t.a)) + k.deltaN;
+    t.root = std::sqrt(1.0 - k.e * k.e);
+    t.cosW = std::cos(k.omega);
+    t.sinW = std::sin(k.omega);
+    t.cosI0 = std::cos(k.i0);
+    t.sinI0 = std::sin(k.i0);
+    t.geo = k.satellite.system == GnssSystem::BeiDou && k.message == NavMessage::D2;
+    t.earthRate = c.earthRate;
+    // The node in the Earth-fixed frame at the instant; for the BeiDou GEOs in the inertial-like
+    // frame of toe, the Earth's rotation being applied after the tilt.
+    t.node0 = k.omega0 - c.earthRate * k.toe;
+    t.nodeRate = t.geo ? k.omegaDot : k.omegaDot - c.earthRate;
+    return t;
+}
+
+void KeplerPosition(const KeplerEphemeris& k, const KeplerTerms& t, double gps, double xyz[3]) {
     const double tk = gps - k.toeGps;
-    const double a = k.sqrtA * k.sqrtA;
-    const double n = std::sqrt(c.mu / (a * a * a)) + k.deltaN;
-    const double ea = EccentricAnomaly(k.m0 + n * tk, k.e);
-    const double sinE = std::sin(ea), cosE = std::cos(ea);
+    double sinE, cosE;
+    EccentricAnomaly(k.m0 + t.n * tk, k.e, sinE, cosE);
     const double denominator = 1.0 - k.e * cosE;
     // True anomaly's cosine and sine, then the argument of latitude phi = v + omega.
     const double cv = (cosE - k.e) / denominator;
-    const double sv = std::sqrt(1.0 - k.e * k.e) * sinE / denominator;
-    const double cw = std::cos(k.omega), sw = std::sin(k.omega);
-    const double cphi = cv * cw - sv * sw;
-    const double sphi = sv * cw + cv * sw;
+    const double sv = t.root * sinE / denominator;
+    const double cphi = cv * t.cosW - sv * t.sinW;
+    const double sphi = sv * t.cosW + cv * t.sinW;
     const double s2 = 2.0 * sphi * cphi, c2 = cphi * cphi - sphi * sphi;
     const double du = k.cus * s2 + k.cuc * c2;
-    const double r = a * denominator + k.crs * s2 + k.crc * c2;
-    const double inclination = k.i0 + k.iDot * tk + k.cis * s2 + k.cic * c2;
-    const double cu = cphi * std::cos(du) - sphi * std::sin(du);
-    const double su = sphi * std::cos(du) + cphi * std::sin(du);
+    const double r = t.a * denominator + k.crs * s2 + k.crc * c2;
+    const double di = k.iDot * tk + k.cis * s2 + k.cic * c2;
+    double sdu, cdu; // the correction stays below 0.02 rad (the reader's bounds)
+    SmallSinCos(du, sdu, cdu);
+    const double cu = cphi * cdu - sphi * sdu;
+    const double su = sphi * cdu + cphi * sdu;
     const double xp = r * cu, yp = r * su;
-    const double ci = std::cos(inclination), si = std::sin(inclination);
-    const bool geo = k.satellite.system == GnssSystem::BeiDou && k.message == NavMessage::D2;
-    // The node in the Earth-fixed frame at the instant; for the BeiDou GEOs in the inertial-like frame
-    // of toe, the Earth's rotation being applied after the tilt.
-    const double node = geo ? k.omega0 + k.omegaDot * tk - c.earthRate * k.toe
-                            : k.omega0 + (k.omegaDot - c.earthRate) * tk - c.earthRate * k.toe;
+    double ci, si;
+    if (std::fabs(di) <= 0.05) {
+        double sdi, cdi;
+        SmallSinCos(di, sdi, cdi);
+        ci = t.cosI0 * cdi - t.sinI0 * sdi;
+        si = t.sinI0 * cdi + t.cosI0 * sdi;
+    } else {
+        ci = std::cos(k.i0 + di);
+        si = std::sin(k.i0 + di);
+    }
+    const double node = t.node0 + t.nodeRate * tk;
     const double cn = std::cos(node), sn = std::sin(node);
     const double x = xp * cn - yp * ci * sn;
     const double y = xp * sn + yp * ci * cn;
     const double z = yp * si;
-    if (!geo) {
+    if (!t.geo) {
         xyz[0] = x;
         xyz[1] = y;
         xyz[2] = z;
@@ -91,11 +138,15 @@ void KeplerPosition(const KeplerEphemeris& k, double gps, double xyz[3]) {
     const double ct = std::cos(kBeiDouGeoTilt), st = std::sin(kBeiDouGeoTilt);
     const double y1 = ct * y + st * z;
     const double z1 = -st * y + ct * z;
-    const double turn = c.earthRate * tk;
+    const double turn = t.earthRate * tk;
     const double cr = std::cos(turn), sr = std::sin(turn);
     xyz[0] = cr * x + sr * y1;
     xyz[1] = -sr * x + cr * y1;
     xyz[2] = z1;
+}
+
+void KeplerPosition(const KeplerEphemeris& k, double gps, double xyz[3]) {
+    KeplerPosition(k, PrepareKepler(k), gps, xyz);
 }
 
 namespace {

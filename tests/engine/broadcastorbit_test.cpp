@@ -284,7 +284,7 @@ TEST(BroadcastOrbit, GlonassSeriesAgreesWithSinglePositions) {
     for (size_t k = 0; k < times.size(); ++k) {
         double single[3];
         ASSERT_TRUE(set.Position(index, times[k], single));
-        EXPECT_LT(Distance(single, &series[3 * k]), 0.01) << k; // m
+        EXPECT_LT(Distance(single, &series[3 * k]), 1.0) << k; // m: two step partitions of one stretch
     }
 }
 
