@@ -266,7 +266,8 @@ void Reader::ReadLeapSeconds(const Line& line) {
 }
 
 void Reader::ReadRecords2(const std::vector<Line>& lines, size_t next) {
-    const int needed = fileType_ == 'N' ? 8 : 4; // GPS: the epoch line and 7 orbit lines
+    const int full = fileType_ == 'N' ? 8 : 4;   // GPS: the epoch line and 7 orbit lines
+    const int needed = fileType_ == 'N' ? 7 : 4; // the last GPS line (fit interval) may be left out
     size_t k = next;
     while (k < lines.size()) {
         const Line& line = lines[k];
@@ -282,11 +283,11 @@ void Reader::ReadRecords2(const std::vector<Line>& lines, size_t next) {
             continue;
         }
         int count = 1;
-        while (count < needed && k + count < lines.size() && Column(lines[k + count].text, 0, 3) == "   " &&
+        while (count < full && k + count < lines.size() && Column(lines[k + count].text, 0, 3) == "   " &&
                !IsBlank(lines[k + count].text))
             ++count;
         if (count < needed) {
-            Skip(line.number, FormatText(LoadResString(IDS_RINEX_SHORT), count, needed));
+            Skip(line.number, FormatText(LoadResString(IDS_RINEX_SHORT), count, full));
             k += count;
             continue;
         }
@@ -340,7 +341,7 @@ void Reader::ReadRecords3(const std::vector<Line>& lines, size_t next) {
 bool Reader::Get(const Record& r, int k, int field, double& value, bool required, SatelliteId id) {
     const bool v2 = out_.majorVersion == 2;
     const size_t column = (k == 0 ? (v2 ? 22 : 23) : (v2 ? 3 : 4)) + 19 * static_cast<size_t>(field);
-    const std::string_view text = Column(r.lines[k].text, column, 19);
+    const std::string_view text = k < r.count ? Column(r.lines[k].text, column, 19) : std::string_view();
     switch (ParseField(text, value)) {
     case Field::Ok:
         return true;
@@ -430,9 +431,10 @@ void Reader::ReadRecord(const Record& r) {
             return;
         }
     }
-    const int needed = id.system == GnssSystem::Glonass ? 4 : 8;
-    if (r.count < needed) {
-        Skip(r.lines[0].number, FormatText(LoadResString(IDS_RINEX_SHORT), r.count, needed));
+    // The Keplerian records' last line (transmission time, fit interval) is read when present.
+    const bool glonass = id.system == GnssSystem::Glonass;
+    if (r.count < (glonass ? 4 : 7)) {
+        Skip(r.lines[0].number, FormatText(LoadResString(IDS_RINEX_SHORT), r.count, glonass ? 4 : 8));
         return;
     }
     double toc = 0;

@@ -272,6 +272,25 @@ TEST(RinexNav, FilesWithoutUsableRecordsAreRefused) {
     EXPECT_NE(missing.errors[0].find("cannot open the file"), std::string::npos);
 }
 
+// Writers that leave the empty last line of a GPS record out are read all the same.
+TEST(RinexNav, KeplerRecordsWithoutTheirLastLine) {
+    std::string g30 = kG30;
+    g30.erase(g30.rfind("     5.184180000000E+05"));
+    const std::string header = Header("     3.04           N: GNSS NAV DATA    G: GPS");
+    const NavigationFile f = ParseNavigationFile(header + g30 + g30, "f.rnx");
+    ASSERT_TRUE(f.ok);
+    EXPECT_EQ(f.kepler.size(), 2u);
+    EXPECT_DOUBLE_EQ(f.kepler[0].fitHours, 4);
+    EXPECT_TRUE(f.warnings.empty());
+    // Six lines are too few.
+    g30.erase(g30.rfind("     2.000000000000E+00"));
+    const NavigationFile cut = ParseNavigationFile(header + g30 + kG30, "f.rnx");
+    ASSERT_TRUE(cut.ok);
+    EXPECT_EQ(cut.kepler.size(), 1u);
+    EXPECT_EQ(cut.warnings, std::vector<std::string>{
+                                "f.rnx line 3: the record ends after 6 of its 8 lines; record skipped"});
+}
+
 TEST(RinexNav, ManyBadRecordsAreCountedNotAllListed) {
     std::string text = Header("     3.04           N: GNSS NAV DATA    G: GPS") + kG30;
     for (int k = 0; k < 120; ++k)
