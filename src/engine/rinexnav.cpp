@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <new>
 #include <string_view>
@@ -561,6 +562,11 @@ NavigationFile ParseNavigationFile(const std::string& text, const std::string& n
 NavigationFile ReadNavigationFile(const std::string& path) {
     NavigationFile refused;
     refused.name = path;
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        refused.errors.push_back(FormatText(LoadResString(IDS_RINEX_DIRECTORY), path.c_str()));
+        return refused;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         refused.errors.push_back(FormatText(LoadResString(IDS_RINEX_CANNOT_OPEN), path.c_str()));

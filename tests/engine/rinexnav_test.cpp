@@ -266,10 +266,14 @@ TEST(RinexNav, FilesWithoutUsableRecordsAreRefused) {
               std::vector<std::string>{"f.rnx line 3: the orbit of G30 is not one a navigation "
                                        "satellite flies; record skipped"});
 
-    const NavigationFile missing = ReadNavigationFile(kData + "no such file.rnx");
-    EXPECT_FALSE(missing.ok);
-    ASSERT_EQ(missing.errors.size(), 1u);
-    EXPECT_NE(missing.errors[0].find("cannot open the file"), std::string::npos);
+    for (const auto& [path, why] :
+         {std::pair<std::string, std::string>{kData + "no such file.rnx", "cannot open the file"},
+          {kData, "a directory, not a navigation file"}}) {
+        const NavigationFile unread = ReadNavigationFile(path);
+        EXPECT_FALSE(unread.ok);
+        ASSERT_EQ(unread.errors.size(), 1u);
+        EXPECT_EQ(unread.errors[0], path + ": " + why);
+    }
 }
 
 // Writers that leave the empty last line of a GPS record out are read all the same.
