@@ -1,0 +1,166 @@
+#include "engine/broadcastephemerides.h"
+
+#include <algorithm>
+#include <cmath>
+#include <type_traits>
+
+namespace {
+
+// A prepared Keplerian record's time, or a GLONASS record's.
+template <typename Prepared> double TimeOf(const Prepared& p) {
+    return p.record.toeGps;
+}
+double TimeOf(const GlonassEphemeris& g) {
+    return g.tbGps;
+}
+
+// Records within a millisecond are one issue.
+constexpr double kSameTime = 1e-3;
+
+template <typename Record> void Insert(std::vector<Record>& list, const Record& record) {
+    const double t = TimeOf(record);
+    auto at = std::lower_bound(list.begin(), list.end(), t - kSameTime,
+                               [](const Record& r, double v) { return TimeOf(r) < v; });
+    if (at != list.end() && std::fabs(TimeOf(*at) - t) <= kSameTime) {
+        if constexpr (!std::is_same_v<Record, GlonassEphemeris>) {
+            // Galileo sends each ephemeris on I/NAV and F/NAV; the I/NAV one is kept.
+            if (at->record.message == NavMessage::Fnav && record.record.message == NavMessage::Inav)
+                *at = record;
+        }
+        return;
+    }
+    list.insert(at, record);
+}
+
+template <typename Record> const Record* Nearest(const std::vector<Record>& list, double t) {
+    if (list.empty())
+        return nullptr;
+    auto after = std::lower_bound(list.begin(), list.end(), t,
+                                  [](const Record& r, double v) { return TimeOf(r) < v; });
+    const Record* nearest = nullptr;
+    if (after == list.end())
+        nearest = &list.back();
+    else if (after == list.begin())
+        nearest = &*after;
+    else
+        nearest = t - TimeOf(*(after - 1)) < TimeOf(*after) - t ? &*(after - 1) : &*after;
+    return std::fabs(t - TimeOf(*nearest)) <= kMaxExtrapolation ? nearest : nullptr;
+}
+
+bool ValidIndex(int index) {
+    return index >= 0 && index < SatelliteCatalogue::kSize;
+}
+
+} // namespace
+
+void BroadcastEphemerides::Add(const NavigationFile& file) {
+    if (!leap_.known() && file.leapSeconds.known())
+        leap_ = file.leapSeconds;
+    for (const KeplerEphemeris& k : file.kepler) {
+        const int index = SatelliteCatalogue::Index(k.satellite);
+        if (ValidIndex(index))
+            Insert(kepler_[index], PreparedKepler{k, PrepareKepler(k)});
+    }
+    for (const GlonassEphemeris& g : file.glonass) {
+        const int index = SatelliteCatalogue::Index(g.satellite);
+        if (ValidIndex(index))
+            Insert(glonass_[index], g);
+    }
+}
+
+void BroadcastEphemerides::Clear() {
+    for (auto& list : kepler_)
+        list.clear();
+    for (auto& list : glonass_)
+        list.clear();
+    leap_ = LeapSeconds{};
+}
+
+void BroadcastEphemerides::DropAfter(double gps) {
+    for (auto& list : kepler_)
+        std::erase_if(list, [gps](const PreparedKepler& k) { return k.record.toeGps > gps; });
+    for (auto& list : glonass_)
+        std::erase_if(list, [gps](const GlonassEphemeris& g) { return g.tbGps > gps; });
+}
+
+int BroadcastEphemerides::RecordCount() const {
+    size_t n = 0;
+    for (int i = 0; i < SatelliteCatalogue::kSize; ++i)
+        n += kepler_[i].size() + glonass_[i].size();
+    return static_cast<int>(n);
+}
+
+bool BroadcastEphemerides::Has(int index) const {
+    return ValidIndex(index) && (!kepler_[index].empty() || !glonass_[index].empty());
+}
+
+const KeplerEphemeris* BroadcastEphemerides::NearestKepler(int index, double gps) const {
+    const PreparedKepler* k = ValidIndex(index) ? Nearest(kepler_[index], gps) : nullptr;
+    return k != nullptr ? &k->record : nullptr;
+}
+
+const GlonassEphemeris* BroadcastEphemerides::NearestGlonass(int index, double gps) const {
+    return ValidIndex(index) ? Nearest(glonass_[index], gps) : nullptr;
+}
+
+SatelliteHealth BroadcastEphemerides::HealthAt(int index, double utc) const {
+    const double gps = UtcToGps(utc);
+    if (const KeplerEphemeris* k = NearestKepler(index, gps))
+        return k->healthy ? SatelliteHealth::Healthy : SatelliteHealth::Unhealthy;
+    if (const GlonassEphemeris* g = NearestGlonass(index, gps))
+        return g->healthy ? SatelliteHealth::Healthy : SatelliteHealth::Unhealthy;
+    return SatelliteHealth::NoOrbit;
+}
+
+bool BroadcastEphemerides::Position(int index, double utc, double xyz[3]) const {
+    return Positions(index, &utc, 1, xyz);
+}
+
+bool BroadcastEphemerides::Positions(int index, const double* utc, int count, double* xyz) const {
+    if (!Has(index))
+        return false;
+    const std::vector<PreparedKepler>& kepler = kepler_[index];
+    if (!kepler.empty()) {
+        for (int k = 0; k < count; ++k) {
+            const double gps = UtcToGps(utc[k]);
+            const PreparedKepler* e = Nearest(kepler, gps);
+            if (e == nullptr)
+                return false;
+            KeplerPosition(e->record, e->terms, gps, xyz + 3 * static_cast<size_t>(k));
+        }
+        return true;
+    }
+    // GLONASS: the samples served by one record are integrated outwards from it, those before it
+    // backwards, so that each stretch of the orbit is integrated once.
+    const std::vector<GlonassEphemeris>& glonass = glonass_[index];
+    auto store = [xyz](int k, const GlonassState& state) {
+        for (int i = 0; i < 3; ++i)
+            xyz[3 * static_cast<size_t>(k) + i] = state.position[i];
+    };
+    int k = 0;
+    while (k < count) {
+        const GlonassEphemeris* g = Nearest(glonass, UtcToGps(utc[k]));
+        if (g == nullptr)
+            return false;
+        int end = k + 1;
+        while (end < count && Nearest(glonass, UtcToGps(utc[end])) == g)
+            ++end;
+        int split = k; // first sample at or after the record
+        while (split < end && UtcToGps(utc[split]) < g->tbGps)
+            ++split;
+        GlonassState state = GlonassStart(*g);
+        for (int j = split - 1; j >= k; --j) {
+            if (!GlonassIntegrate(*g, state, UtcToGps(utc[j])))
+                return false;
+            store(j, state);
+        }
+        state = GlonassStart(*g);
+        for (int j = split; j < end; ++j) {
+            if (!GlonassIntegrate(*g, state, UtcToGps(utc[j])))
+                return false;
+            store(j, state);
+        }
+        k = end;
+    }
+    return true;
+}

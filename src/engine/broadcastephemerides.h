@@ -1,0 +1,51 @@
+// The broadcast orbits of one or more navigation files, per satellite of the catalogue: the record
+// nearest each instant gives the position there and says whether the satellite is healthy.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "engine/broadcastorbit.h"
+#include "engine/ephemeris.h"
+#include "engine/gnsstime.h"
+#include "engine/rinexnav.h"
+
+enum class SatelliteHealth { NoOrbit, Healthy, Unhealthy };
+
+class BroadcastEphemerides {
+public:
+    // Takes a read file's records. The same ephemeris given twice (as a mixed file and a single-
+    // system file do, or Galileo's I/NAV and F/NAV) is kept once, the I/NAV one for Galileo. The
+    // leap seconds are those of the first header that gives them.
+    void Add(const NavigationFile& file);
+    void Clear();
+    // Forgets the records whose reference time is after `gps`: what was known at that time.
+    void DropAfter(double gps);
+
+    int RecordCount() const;
+    bool Has(int index) const; // index in the satellite catalogue
+    const LeapSeconds& leapSeconds() const { return leap_; }
+    double UtcToGps(double utc) const { return ::UtcToGps(utc, leap_); }
+
+    // The record nearest `gps` (the later of two as near), nullptr when the satellite has none of
+    // that kind within kMaxExtrapolation.
+    const KeplerEphemeris* NearestKepler(int index, double gps) const;
+    const GlonassEphemeris* NearestGlonass(int index, double gps) const;
+
+    SatelliteHealth HealthAt(int index, double utc) const;
+    // Earth-fixed position (m) at a UTC instant from the nearest record; false without one.
+    bool Position(int index, double utc, double xyz[3]) const;
+    // Positions at ascending UTC instants (xyz: 3 * count values), each from its nearest record;
+    // the GLONASS instants one record serves are reached by one integration outwards from it. false
+    // when an instant has no record within reach (the positions are then incomplete).
+    bool Positions(int index, const double* utc, int count, double* xyz) const;
+
+private:
+    struct PreparedKepler {
+        KeplerEphemeris record;
+        KeplerTerms terms;
+    };
+    std::array<std::vector<PreparedKepler>, SatelliteCatalogue::kSize> kepler_;
+    std::array<std::vector<GlonassEphemeris>, SatelliteCatalogue::kSize> glonass_;
+    LeapSeconds leap_;
+};

@@ -1,0 +1,240 @@
+#include "engine/broadcastorbit.h"
+
+#include <cmath>
+
+namespace {
+
+struct KeplerConstants {
+    double mu;        // gravitational constant, m^3/s^2
+    double earthRate; // Earth rotation rate, rad/s
+};
+
+constexpr KeplerConstants kGps{3.986005e14, 7.2921151467e-5};        // IS-GPS-200
+constexpr KeplerConstants kQzss{3.986005e14, 7.2921151467e-5};       // IS-QZSS-PNT
+constexpr KeplerConstants kGalileo{3.986004418e14, 7.2921151467e-5}; // Galileo OS SIS ICD
+constexpr KeplerConstants kBeiDou{3.986004418e14, 7.2921150e-5};     // BeiDou SIS ICD (CGCS2000)
+
+// BeiDou GEO orbits are computed in a frame tilted by -5 degrees about x, then turned by the Earth's
+// rotation since toe (BeiDou SIS ICD).
+constexpr double kBeiDouGeoTilt = -5.0 * 3.14159265358979323846 / 180.0;
+
+constexpr double kGlonassMu = 3.986004418e14;     // PZ-90 gravitational constant, m^3/s^2 (GLONASS ICD)
+constexpr double kGlonassAe = 6378136.0;          // PZ-90 equatorial radius, m
+constexpr double kGlonassJ2 = 1.08262575e-3;      // PZ-90 second zonal harmonic
+constexpr double kGlonassEarthRate = 7.292115e-5; // PZ-90 Earth rotation rate, rad/s
+
+const KeplerConstants& ConstantsOf(GnssSystem system) {
+    switch (system) {
+    case GnssSystem::Galileo:
+        return kGalileo;
+    case GnssSystem::BeiDou:
+        return kBeiDou;
+    case GnssSystem::Qzss:
+        return kQzss;
+    default:
+        return kGps;
+    }
+}
+
+// sin and cos of a small angle by their series: exact to rounding for |d| <= 0.05. Multiplied by
+// the reciprocals, not divided: the divisions would cost more than a sine.
+void SmallSinCos(double d, double& sd, double& cd) {
+    constexpr double k6 = 1.0 / 6, k20 = 1.0 / 20, k42 = 1.0 / 42, k72 = 1.0 / 72;
+    constexpr double k2 = 1.0 / 2, k12 = 1.0 / 12, k30 = 1.0 / 30, k56 = 1.0 / 56, k90 = 1.0 / 90;
+    const double d2 = d * d;
+    sd = d * (1.0 - d2 * k6 * (1.0 - d2 * k20 * (1.0 - d2 * k42 * (1.0 - d2 * k72))));
+    cd = 1.0 - d2 * k2 * (1.0 - d2 * k12 * (1.0 - d2 * k30 * (1.0 - d2 * k56 * (1.0 - d2 * k90))));
+}
+
+// Newton's method on Kepler's equation, for the eccentricities flown (up to 0.16 for the two
+// Galileo satellites left in elongated orbits). Answers sin E and cos E; the small Newton steps
+// turn them by rotation instead of new sines and cosines.
+void EccentricAnomaly(double m, double e, double& sinE, double& cosE) {
+    constexpr double kTwoPi = 2.0 * 3.14159265358979323846;
+    m -= kTwoPi * std::nearbyint(m / kTwoPi); // days from toe make many turns
+    double ea = m;
+    double s = std::sin(ea), c = std::cos(ea);
+    for (int k = 0; k < 30; ++k) {
+        const double step = (ea - e * s - m) / (1.0 - e * c);
+        ea -= step;
+        if (std::fabs(step) <= 0.05) {
+            double sd, cd;
+            SmallSinCos(step, sd, cd);
+            const double s1 = s * cd - c * sd;
+            c = c * cd + s * sd;
+            s = s1;
+        } else {
+            s = std::sin(ea);
+            c = std::cos(ea);
+        }
+        if (std::fabs(step) < 1e-14)
+            break;
+    }
+    sinE = s;
+    cosE = c;
+}
+
+} // namespace
+
+KeplerTerms PrepareKepler(const KeplerEphemeris& k) {
+    const KeplerConstants& c = ConstantsOf(k.satellite.system);
+    KeplerTerms t;
+    t.a = k.sqrtA * k.sqrtA;
+    t.n = std::sqrt(c.mu / (t.a * t.a * t.a)) + k.deltaN;
+    t.root = std::sqrt(1.0 - k.e * k.e);
+    t.cosW = std::cos(k.omega);
+    t.sinW = std::sin(k.omega);
+    t.cosI0 = std::cos(k.i0);
+    t.sinI0 = std::sin(k.i0);
+    t.geo = k.satellite.system == GnssSystem::BeiDou && k.message == NavMessage::D2;
+    t.earthRate = c.earthRate;
+    // The node in the Earth-fixed frame at the instant; for the BeiDou GEOs in the inertial-like
+    // frame of toe, the Earth's rotation being applied after the tilt.
+    t.node0 = k.omega0 - c.earthRate * k.toe;
+    t.nodeRate = t.geo ? k.omegaDot : k.omegaDot - c.earthRate;
+    return t;
+}
+
+void KeplerPosition(const KeplerEphemeris& k, const KeplerTerms& t, double gps, double xyz[3]) {
+    const double tk = gps - k.toeGps;
+    double sinE, cosE;
+    EccentricAnomaly(k.m0 + t.n * tk, k.e, sinE, cosE);
+    const double denominator = 1.0 - k.e * cosE;
+    // True anomaly's cosine and sine, then the argument of latitude phi = v + omega.
+    const double cv = (cosE - k.e) / denominator;
+    const double sv = t.root * sinE / denominator;
+    const double cphi = cv * t.cosW - sv * t.sinW;
+    const double sphi = sv * t.cosW + cv * t.sinW;
+    const double s2 = 2.0 * sphi * cphi, c2 = cphi * cphi - sphi * sphi;
+    const double du = k.cus * s2 + k.cuc * c2;
+    const double r = t.a * denominator + k.crs * s2 + k.crc * c2;
+    const double di = k.iDot * tk + k.cis * s2 + k.cic * c2;
+    double sdu, cdu; // the correction stays below 0.02 rad (the reader's bounds)
+    SmallSinCos(du, sdu, cdu);
+    const double cu = cphi * cdu - sphi * sdu;
+    const double su = sphi * cdu + cphi * sdu;
+    const double xp = r * cu, yp = r * su;
+    double ci, si;
+    if (std::fabs(di) <= 0.05) {
+        double sdi, cdi;
+        SmallSinCos(di, sdi, cdi);
+        ci = t.cosI0 * cdi - t.sinI0 * sdi;
+        si = t.sinI0 * cdi + t.cosI0 * sdi;
+    } else {
+        ci = std::cos(k.i0 + di);
+        si = std::sin(k.i0 + di);
+    }
+    const double node = t.node0 + t.nodeRate * tk;
+    const double cn = std::cos(node), sn = std::sin(node);
+    const double x = xp * cn - yp * ci * sn;
+    const double y = xp * sn + yp * ci * cn;
+    const double z = yp * si;
+    if (!t.geo) {
+        xyz[0] = x;
+        xyz[1] = y;
+        xyz[2] = z;
+        return;
+    }
+    const double ct = std::cos(kBeiDouGeoTilt), st = std::sin(kBeiDouGeoTilt);
+    const double y1 = ct * y + st * z;
+    const double z1 = -st * y + ct * z;
+    const double turn = t.earthRate * tk;
+    const double cr = std::cos(turn), sr = std::sin(turn);
+    xyz[0] = cr * x + sr * y1;
+    xyz[1] = -sr * x + cr * y1;
+    xyz[2] = z1;
+}
+
+void KeplerPosition(const KeplerEphemeris& k, double gps, double xyz[3]) {
+    KeplerPosition(k, PrepareKepler(k), gps, xyz);
+}
+
+namespace {
+
+// Derivative of the GLONASS state (GLONASS ICD, the PZ-90 Earth-fixed equations of motion).
+void GlonassDerivative(const double p[3], const double v[3], const double lunisolar[3], double dp[3],
+                       double dv[3]) {
+    const double r2 = p[0] * p[0] + p[1] * p[1] + p[2] * p[2];
+    const double r = std::sqrt(r2);
+    const double r3 = r2 * r;
+    const double j2 = 1.5 * kGlonassJ2 * kGlonassMu * kGlonassAe * kGlonassAe / (r2 * r3);
+    const double zz = 5.0 * p[2] * p[2] / r2;
+    const double central = -kGlonassMu / r3 - j2 * (1.0 - zz);
+    const double w2 = kGlonassEarthRate * kGlonassEarthRate;
+    dp[0] = v[0];
+    dp[1] = v[1];
+    dp[2] = v[2];
+    dv[0] = (central + w2) * p[0] + 2.0 * kGlonassEarthRate * v[1] + lunisolar[0];
+    dv[1] = (central + w2) * p[1] - 2.0 * kGlonassEarthRate * v[0] + lunisolar[1];
+    dv[2] = (central - 2.0 * j2) * p[2] + lunisolar[2];
+}
+
+void RungeKuttaStep(GlonassState& s, const double lunisolar[3], double h) {
+    double k1p[3], k1v[3], k2p[3], k2v[3], k3p[3], k3v[3], k4p[3], k4v[3], p[3], v[3];
+    GlonassDerivative(s.position, s.velocity, lunisolar, k1p, k1v);
+    for (int i = 0; i < 3; ++i) {
+        p[i] = s.position[i] + 0.5 * h * k1p[i];
+        v[i] = s.velocity[i] + 0.5 * h * k1v[i];
+    }
+    GlonassDerivative(p, v, lunisolar, k2p, k2v);
+    for (int i = 0; i < 3; ++i) {
+        p[i] = s.position[i] + 0.5 * h * k2p[i];
+        v[i] = s.velocity[i] + 0.5 * h * k2v[i];
+    }
+    GlonassDerivative(p, v, lunisolar, k3p, k3v);
+    for (int i = 0; i < 3; ++i) {
+        p[i] = s.position[i] + h * k3p[i];
+        v[i] = s.velocity[i] + h * k3v[i];
+    }
+    GlonassDerivative(p, v, lunisolar, k4p, k4v);
+    for (int i = 0; i < 3; ++i) {
+        s.position[i] += h / 6.0 * (k1p[i] + 2.0 * (k2p[i] + k3p[i]) + k4p[i]);
+        s.velocity[i] += h / 6.0 * (k1v[i] + 2.0 * (k2v[i] + k3v[i]) + k4v[i]);
+    }
+    s.t += h;
+}
+
+} // namespace
+
+GlonassState GlonassStart(const GlonassEphemeris& g) {
+    GlonassState s;
+    s.t = g.tbGps;
+    for (int i = 0; i < 3; ++i) {
+        s.position[i] = g.position[i];
+        s.velocity[i] = g.velocity[i];
+    }
+    return s;
+}
+
+bool GlonassIntegrate(const GlonassEphemeris& g, GlonassState& s, double gps) {
+    if (!(std::fabs(gps - g.tbGps) <= kMaxExtrapolation) || !(std::fabs(s.t - g.tbGps) <= kMaxExtrapolation))
+        return false;
+    static constexpr double kNone[3] = {0, 0, 0};
+    while (s.t != gps) {
+        // Stretches split where the broadcast acceleration stops holding, equal steps landing on
+        // the end of each.
+        double end = gps;
+        for (double edge : {g.tbGps - kGlonassLunisolarSpan, g.tbGps + kGlonassLunisolarSpan})
+            if ((edge - s.t) * (gps - edge) > 0 && std::fabs(edge - s.t) < std::fabs(end - s.t))
+                end = edge;
+        const double span = end - s.t;
+        const double middle = s.t + 0.5 * span;
+        const double* lunisolar =
+            std::fabs(middle - g.tbGps) <= kGlonassLunisolarSpan ? g.acceleration : kNone;
+        const double steps = std::ceil(std::fabs(span) / kGlonassMaxStep);
+        const double h = span / steps;
+        for (double k = 0; k < steps; ++k)
+            RungeKuttaStep(s, lunisolar, h);
+        s.t = end;
+    }
+    return true;
+}
+
+bool GlonassPosition(const GlonassEphemeris& g, double gps, double xyz[3]) {
+    GlonassState s = GlonassStart(g);
+    if (!GlonassIntegrate(g, s, gps))
+        return false;
+    for (int i = 0; i < 3; ++i)
+        xyz[i] = s.position[i];
+    return true;
+}

@@ -1,0 +1,54 @@
+// Satellite positions from broadcast ephemerides, each system by its own interface document: the
+// Keplerian user algorithm of GPS, Galileo, BeiDou (with the GEO satellites' own rotation) and QZSS,
+// and the integration of the GLONASS state vector. Positions are Earth-fixed at the instant asked
+// for, in the frame of that instant (no signal travel time), as precise orbits give them.
+#pragma once
+
+#include "engine/ephemeris.h"
+
+// Earth-fixed position (m) at `gps` (seconds of the continuous GPS count).
+void KeplerPosition(const KeplerEphemeris& ephemeris, double gps, double xyz[3]);
+
+// What of a record's orbit does not change along it, worked out once; positions from it are the
+// same as from the plain call above.
+struct KeplerTerms {
+    double a = 0, n = 0;         // semi-major axis (m), corrected mean motion (rad/s)
+    double root = 0;             // sqrt(1 - e^2)
+    double cosW = 0, sinW = 0;   // argument of perigee
+    double cosI0 = 0, sinI0 = 0; // inclination at toe
+    double node0 = 0;            // node at toe, rad
+    double nodeRate = 0;         // its rate in the frame the node is taken in, rad/s
+    double earthRate = 0;        // rad/s, for the BeiDou GEOs' turn
+    bool geo = false;            // BeiDou GEO: computed in its own frame, then turned
+};
+KeplerTerms PrepareKepler(const KeplerEphemeris& ephemeris);
+void KeplerPosition(const KeplerEphemeris& ephemeris, const KeplerTerms& terms, double gps, double xyz[3]);
+
+// The GLONASS state during an integration; carried from sample to sample so that a series of
+// times near one record integrates each stretch once.
+struct GlonassState {
+    double t = 0; // continuous GPS count
+    double position[3] = {};
+    double velocity[3] = {};
+};
+
+// Longest integration step, s: Runge-Kutta 4 with it stays within half a metre of a 10-s step over
+// the quarter hour around a record and within 60 m over a day, well inside what the broadcast force
+// model itself holds that far out (kilometres); a 120-s step would cost 2.5 times as much.
+inline constexpr double kGlonassMaxStep = 300.0;
+
+// The broadcast lunisolar acceleration holds for 15 min either side of its record (GLONASS ICD).
+// Held constant beyond, it turns with the Earth while the Sun and Moon do not: leaving it out there
+// keeps an 18-h extrapolation within about 4 km of the precise orbit instead of 11 km.
+inline constexpr double kGlonassLunisolarSpan = 900.0;
+
+// How far from its reference time a broadcast record is used: a week keeps a plan made from last
+// week's file, and bounds the GLONASS integration.
+inline constexpr double kMaxExtrapolation = 7 * 86400.0; // s
+
+GlonassState GlonassStart(const GlonassEphemeris& ephemeris);
+// Moves `state` to time `gps` (either direction) under the PZ-90 central field with J2, the
+// Earth's rotation and, near the record, its lunisolar acceleration. false, the state unchanged,
+// when `gps` is more than kMaxExtrapolation from the record or not a number.
+bool GlonassIntegrate(const GlonassEphemeris& ephemeris, GlonassState& state, double gps);
+bool GlonassPosition(const GlonassEphemeris& ephemeris, double gps, double xyz[3]);

@@ -1,0 +1,42 @@
+// Broadcast ephemerides: the orbit records a navigation file holds, one per satellite and issue.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/satellitecatalogue.h"
+
+// Which message a record was taken from.
+enum class NavMessage : uint8_t { Lnav, Inav, Fnav, D1, D2, Fdma };
+
+// Keplerian elements with their harmonic corrections (GPS, QZSS, Galileo, BeiDou). Angles in
+// radians, distances in metres, times in seconds.
+struct KeplerEphemeris {
+    SatelliteId satellite;
+    NavMessage message = NavMessage::Lnav;
+    bool healthy = true;
+    double toeGps = 0;   // reference time of the ephemeris on the continuous GPS count
+    double toe = 0;      // the same as seconds of the system's own week (BeiDou: of the BDT week)
+    double fitHours = 4; // how long around toe the orbit is meant to hold (GPS, QZSS: from the record)
+    double sqrtA = 0;    // m^1/2
+    double e = 0;        // eccentricity
+    double i0 = 0;       // inclination at toe
+    double omega0 = 0;   // longitude of the ascending node at the start of the week
+    double omega = 0;    // argument of perigee
+    double m0 = 0;       // mean anomaly at toe
+    double deltaN = 0;   // mean motion difference, rad/s
+    double omegaDot = 0; // rate of right ascension, rad/s
+    double iDot = 0;     // rate of inclination, rad/s
+    double cuc = 0, cus = 0, crc = 0, crs = 0, cic = 0, cis = 0;
+};
+
+// A GLONASS FDMA state vector in PZ-90 with the lunisolar acceleration broadcast with it. Metres,
+// metres per second and metres per second squared.
+struct GlonassEphemeris {
+    SatelliteId satellite{GnssSystem::Glonass, 0};
+    bool healthy = true;
+    double tbGps = 0; // the state vector's time on the continuous GPS count
+    double position[3] = {};
+    double velocity[3] = {};
+    double acceleration[3] = {};
+    int channel = 0; // frequency channel, -7..13
+};

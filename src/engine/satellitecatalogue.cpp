@@ -1,0 +1,56 @@
+#include "engine/satellitecatalogue.h"
+
+namespace {
+
+constexpr char kLetters[kGnssSystems] = {'G', 'R', 'E', 'C', 'J'};
+constexpr const char* kNames[kGnssSystems] = {"GPS", "GLONASS", "Galileo", "BeiDou", "QZSS"};
+
+static_assert(SatelliteCatalogue::kFirst[4] + SatelliteCatalogue::kCount[4] == SatelliteCatalogue::kSize);
+static_assert(SatelliteCatalogue::kFirst[2] == SatelliteCatalogue::kLegacySize);
+
+} // namespace
+
+char SystemLetter(GnssSystem system) {
+    return kLetters[static_cast<int>(system)];
+}
+
+bool SystemFromLetter(char letter, GnssSystem& system) {
+    for (int s = 0; s < kGnssSystems; ++s)
+        if (kLetters[s] == letter) {
+            system = static_cast<GnssSystem>(s);
+            return true;
+        }
+    return false;
+}
+
+const char* SystemName(GnssSystem system) {
+    return kNames[static_cast<int>(system)];
+}
+
+std::string SatelliteCode(SatelliteId id) {
+    std::string code(1, SystemLetter(id.system));
+    code += static_cast<char>('0' + id.number / 10 % 10);
+    code += static_cast<char>('0' + id.number % 10);
+    return code;
+}
+
+bool ParseSatelliteCode(const std::string& code, SatelliteId& id) {
+    if (code.size() < 2 || code.size() > 3)
+        return false;
+    SatelliteId parsed;
+    if (!SystemFromLetter(code[0], parsed.system))
+        return false;
+    int number = 0;
+    for (size_t k = 1; k < code.size(); ++k) {
+        // RINEX 2 writes " 5" for 05
+        const char ch = code[k] == ' ' && k + 1 < code.size() ? '0' : code[k];
+        if (ch < '0' || ch > '9')
+            return false;
+        number = number * 10 + (ch - '0');
+    }
+    parsed.number = number;
+    if (SatelliteCatalogue::Index(parsed) < 0)
+        return false;
+    id = parsed;
+    return true;
+}
