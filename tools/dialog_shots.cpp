@@ -1,6 +1,8 @@
 // Screenshots of the site dialogs, to look at them and for the documentation:
 //   xvfb-run -s "-screen 0 1280x860x24" build/tavrin_dialog_shots data/sites/sample.spl docs
-// Each dialog is shown on the list's current site, left to settle, and grabbed to a PNG.
+//       [ALMANAC YYYY-MM-DD]
+// Each dialog is shown on the list's current site, left to settle, and grabbed to a PNG. With an
+// almanac and a day the obstruction editor shows the satellite tracks of that day.
 #include <QApplication>
 #include <QDir>
 #include <QThread>
@@ -8,7 +10,10 @@
 
 #include <cstdio>
 
+#include "engine/calculator.h"
 #include "sites/project.h"
+#include "sites/ui/mapdialog.h"
+#include "sites/ui/obstructdialog.h"
 #include "sites/ui/sitedialog.h"
 
 namespace {
@@ -47,6 +52,27 @@ int main(int argc, char** argv) {
     {
         SiteDialog dialog(nullptr, list);
         ok = Shoot(dialog, out.filePath(QStringLiteral("site-editor.png"))) && ok;
+    }
+    SiteInfo* site = list.CurrentSite();
+    {
+        AList<Obstruction> obstructions = site->obstructions;
+        std::vector<SkyTrack> tracks;
+        int year = 0, month = 0, day = 0;
+        if (argc > 4 && std::sscanf(argv[4], "%d-%d-%d", &year, &month, &day) == 3) {
+            Calculator calculator;
+            calculator.LoadAlmanac(argv[3]);
+            calculator.SetTimeStep(300);
+            SiteInfo open(site->latitude, site->longitude, site->altitude, site->name, "", site->gmtOffset);
+            calculator.Recalculate(open, PlanInterval(day, month, year, 0, 0, 24, 0), 1);
+            tracks = SkyTracksOf(calculator);
+        }
+        ObstructDialog dialog(nullptr, obstructions, QString::fromUtf8(site->name), tracks);
+        ok = Shoot(dialog, out.filePath(QStringLiteral("obstruction-editor.png"))) && ok;
+    }
+    {
+        double latitude = site->latitude, longitude = site->longitude;
+        MapDialog dialog(nullptr, QString::fromUtf8(site->name), latitude, longitude);
+        ok = Shoot(dialog, out.filePath(QStringLiteral("site-map.png"))) && ok;
     }
     return ok ? 0 : 1;
 }

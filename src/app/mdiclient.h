@@ -16,6 +16,7 @@
 #include "engine/changeflags.h"
 #include "engine/global.h"
 #include "sites/project.h"
+#include "sites/ui/skytracks.h"
 #include "ui/commands.h"
 #include "views/ui/viewhost.h"
 
@@ -35,7 +36,7 @@ struct ClientDialogs {
 };
 ClientDialogs& InstalledDialogs();
 
-class OrvantMDIClient : public QMdiArea, public ViewHost, public CommandTarget {
+class OrvantMDIClient : public QMdiArea, public ViewHost, public CommandTarget, public SkyTrackSource {
     Q_OBJECT
 public:
     // Reads the configuration and hands its options to the engine.
@@ -85,6 +86,9 @@ public:
     QStatusBar* ViewStatusBar() override;
     void ViewClosed(TBaseMDIChild* view) override;
     std::string ViewAlmanacPath() override { return almanac_.path; }
+
+    // ---- SkyTrackSource (skytracks.cpp) ----
+    std::vector<SkyTrack> SkyTracksFor(const SiteInfo& site) override;
 
 protected:
     bool event(QEvent* event) override;

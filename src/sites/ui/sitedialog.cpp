@@ -15,6 +15,8 @@
 
 #include "base/strings.h"
 #include "base/text.h"
+#include "sites/ui/mapdialog.h"
+#include "sites/ui/obstructdialog.h"
 #include "sites/ui/sitelistbox.h"
 #include "ui/commands.h"
 #include "ui/controls.h"
@@ -81,7 +83,8 @@ void SiteDialog::ClearClipboard() {
     ClipboardSite().reset();
 }
 
-SiteDialog::SiteDialog(QWidget* parent, project& list) : QDialog(parent), list_(list) {
+SiteDialog::SiteDialog(QWidget* parent, project& list, SkyTrackSource* tracks)
+    : QDialog(parent), list_(list), tracks_(tracks) {
     setObjectName(ControlName(600));
     setWindowTitle(Res(IDS_SITEDLG_CAPTION));
 
@@ -161,9 +164,8 @@ SiteDialog::SiteDialog(QWidget* parent, project& list) : QDialog(parent), list_(
     connect(select, &QPushButton::clicked, this, &SiteDialog::Select);
     connect(cancel, &QPushButton::clicked, this, &SiteDialog::reject);
     connect(help, &QPushButton::clicked, this, [this] { ShowHelpContext(this, kSiteDialogHelpContext); });
-    // The obstruction editor and the map come with their own dialogs.
-    obstruct_->setEnabled(false);
-    map_->setEnabled(false);
+    connect(obstruct_, &QPushButton::clicked, this, &SiteDialog::Obstruct);
+    connect(map_, &QPushButton::clicked, this, &SiteDialog::Map);
 
     // Layout: the form on the left, the list on the right, the closing buttons below.
     auto label = [this](int textId, QWidget* buddy) {
@@ -637,4 +639,30 @@ void SiteDialog::Select() {
     CopyBounded(list_.currentName, current ? current->name : "", sizeof list_.currentName);
     finished_ = true;
     done(1);
+}
+
+void SiteDialog::Obstruct() {
+    AList<Obstruction> copy = workingSite_.obstructions;
+    const SiteInfo formSite = FormSite();
+    std::vector<SkyTrack> tracks;
+    if (tracks_)
+        tracks = tracks_->SkyTracksFor(formSite);
+    ObstructDialog dialog(this, copy, Trimmed(formSite.name), std::move(tracks));
+    if (dialog.exec() != 1)
+        return;
+    workingSite_.obstructions = copy;
+    changeFlags_ |= SiteInfo::kChangedObstructions;
+    sites_->RedrawEntry(shownIndex_);
+}
+
+void SiteDialog::Map() {
+    SettleFields();
+    SiteDialogBuf buf = TransferOut();
+    double latitude = ReadLatitude(buf), longitude = ReadLongitude(buf);
+    MapDialog dialog(this, sites_->GetString(shownIndex_), latitude, longitude);
+    if (dialog.exec() != 1)
+        return;
+    FillPosition(latitude, longitude, buf);
+    TransferPositionIn(buf);
+    changeFlags_ |= SiteInfo::kChangedPosition;
 }

@@ -10,6 +10,7 @@
 
 #include "sites/project.h"
 #include "sites/ui/sitedialogbuf.h"
+#include "sites/ui/skytracks.h"
 
 class QComboBox;
 class QLineEdit;
@@ -26,8 +27,9 @@ inline constexpr int kMaxSites = 32000;
 class SiteDialog : public QDialog {
     Q_OBJECT
 public:
-    // Shows the current site of `list`, selected in the list of names.
-    SiteDialog(QWidget* parent, project& list);
+    // Shows the current site of `list`, selected in the list of names. `tracks`, when given, puts
+    // the satellite tracks behind the obstruction editor's diagram.
+    SiteDialog(QWidget* parent, project& list, SkyTrackSource* tracks = nullptr);
     ~SiteDialog() override;
 
     // Ends with 1 for Select, 2 for Cancel or closing the window.
@@ -54,6 +56,8 @@ private:
     void Paste();
     void Select();
     void SelectionChanged();
+    void Obstruct();
+    void Map();
 
     void TransferIn(const SiteDialogBuf& buf);
     void TransferPositionIn(const SiteDialogBuf& buf);
@@ -78,6 +82,7 @@ private:
     QString EntryName(const char* name) const;
 
     project& list_;
+    SkyTrackSource* tracks_;
     std::vector<SiteInfo*> index_; // the sites of list_, by position
     int shownIndex_ = -1;
     SiteInfo workingSite_;
