@@ -6,6 +6,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -30,6 +32,25 @@ void OpenSiteEditor(benchmark::State& state) {
     }
 }
 BENCHMARK(OpenSiteEditor)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
+
+// Add a site at the end of the long list and delete it again, as the buttons do.
+void AddAndDeleteOnLongList(benchmark::State& state) {
+    g_list->sites.GetAt(g_list->sites.Count() - 1);
+    g_list->sites.DeleteCurrent(); // room for one more
+    SiteDialog dialog(nullptr, *g_list);
+    dialog.show();
+    QApplication::processEvents();
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("id909"));
+    auto* add = dialog.findChild<QPushButton*>(QStringLiteral("id119"));
+    auto* remove = dialog.findChild<QPushButton*>(QStringLiteral("id109"));
+    for (auto _ : state) {
+        name->setText(QStringLiteral("Benchmark site"));
+        add->click();
+        remove->click();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(AddAndDeleteOnLongList)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
 
 } // namespace
 

@@ -250,9 +250,9 @@ void ObstructDialog::FinishObstruction() {
         outline.Add(diagram_.Direction(p));
     // Both ends within a pixel and a degree of the horizon: closed along the horizon.
     const double low = 90.0 / diagram_.radius + 1;
-    const point<double> first = *outline.GetAt(0);
-    const point<double> last = *outline.GetAt(outline.Count() - 1);
-    CloseOutline(outline, first.x <= low && last.x <= low);
+    const double firstElevation = diagram_.Direction(polyline_.front()).x;
+    const double lastElevation = diagram_.Direction(polyline_.back()).x;
+    CloseOutline(outline, firstElevation <= low && lastElevation <= low);
     list_.Add(outline);
     polyline_.clear();
     dragging_ = false;
