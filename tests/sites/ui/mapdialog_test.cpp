@@ -162,8 +162,8 @@ TEST_F(MapDialogTest, ATypedPositionIsTakenWithEnterAndAnImpossibleOneBeeps) {
 
 TEST_F(MapDialogTest, TheMarkerAlternatesBetweenPlusAndCrossTwiceASecond) {
     const int first = dialog->MarkerPhase();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->MarkerPhase() != first; }, 1500));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->MarkerPhase() == first; }, 1500));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->MarkerPhase() != first; }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->MarkerPhase() == first; }, 3000));
     // Drawn by inverting: yellow on the blue sea.
     Mouse(D(), QEvent::MouseButtonPress, dialog->Geometry().ToPixel(-40, -140)); // South Pacific
     D()->repaint();
