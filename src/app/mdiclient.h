@@ -17,6 +17,7 @@
 #include "engine/changeflags.h"
 #include "engine/global.h"
 #include "sites/project.h"
+#include "sites/ui/skytracks.h"
 #include "ui/commands.h"
 #include "views/ui/viewhost.h"
 
@@ -36,7 +37,11 @@ struct ClientDialogs {
 };
 ClientDialogs& InstalledDialogs();
 
-class OrvantMDIClient : public QMdiArea, public ViewHost, public ConfigDialogHost, public CommandTarget {
+class OrvantMDIClient : public QMdiArea,
+                        public ViewHost,
+                        public ConfigDialogHost,
+                        public CommandTarget,
+                        public SkyTrackSource {
     Q_OBJECT
 public:
     // Reads the configuration and hands its options to the engine.
@@ -93,6 +98,9 @@ public:
     QStatusBar* ViewStatusBar() override;
     void ViewClosed(TBaseMDIChild* view) override;
     std::string ViewAlmanacPath() override { return almanac_.path; }
+
+    // ---- SkyTrackSource (skytracks.cpp) ----
+    std::vector<SkyTrack> SkyTracksFor(const SiteInfo& site) override;
 
 protected:
     bool event(QEvent* event) override;
