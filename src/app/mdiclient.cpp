@@ -2,6 +2,7 @@
 
 #include <QMdiSubWindow>
 #include <QStatusBar>
+#include <QStyle>
 
 #include <algorithm>
 #include <cmath>
@@ -216,7 +217,7 @@ void OrvantMDIClient::Command(int id) {
         OpenView(id);
         break;
     case CM_CASCADE:
-        cascadeSubWindows();
+        Cascade();
         break;
     case CM_TILE:
         tileSubWindows();
@@ -359,8 +360,12 @@ void OrvantMDIClient::OpenView(int command) {
                                     : command == CM_VIEW_DOP ? dop_
                                                              : visibility_;
     if (TBaseMDIChild* open = slot.data()) {
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(open->parentWidget()))
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(open->parentWidget())) {
+            // Asking for a minimised view means wanting to see it.
+            if (sub->isMinimized())
+                sub->showNormal();
             setActiveSubWindow(sub);
+        }
         open->setFocus();
         return;
     }
@@ -374,7 +379,8 @@ void OrvantMDIClient::OpenView(int command) {
     QMdiSubWindow* sub = addSubWindow(view);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(windowIcon());
-    sub->resize(std::max(320, width() * 2 / 3), std::max(240, height() * 2 / 3));
+    // A new view takes the whole client area, as the program's views always did.
+    sub->setGeometry(viewport()->rect());
     sub->show();
     setActiveSubWindow(sub);
 }
@@ -397,6 +403,31 @@ void OrvantMDIClient::CloseAllViews() {
         else
             view->close();
         *slot = nullptr;
+    }
+}
+
+void OrvantMDIClient::Cascade() {
+    // Each window one title bar further down and right, all as large as that leaves them: the
+    // framework's own cascade would shrink the views to their (empty) size hints.
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* w : subWindowList(QMdiArea::StackingOrder))
+        if (!w->isMinimized() && w->isVisible())
+            windows << w;
+    if (windows.isEmpty())
+        return;
+    const QRect area = viewport()->rect();
+    const int n = static_cast<int>(windows.size());
+    int step = windows.first()->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, windows.first());
+    step = std::max(8, step);
+    // Every window keeps at least half the area in each direction.
+    step = std::min({step, area.width() / 2 / std::max(1, n - 1), area.height() / 2 / std::max(1, n - 1)});
+    const QSize size(area.width() - (n - 1) * step, area.height() - (n - 1) * step);
+    for (int k = 0; k < n; ++k) {
+        QMdiSubWindow* w = windows[k];
+        if (w->isMaximized())
+            w->showNormal();
+        w->setGeometry(QRect(area.topLeft() + QPoint(k * step, k * step), size));
+        w->raise();
     }
 }
 

@@ -106,6 +106,7 @@ private:
     void RecomputeIfNeeded();
     void OpenView(int command);
     void CloseAllViews();
+    void Cascade();
     void ArrangeIcons();
     void ToggleTimeBar();
     void ShowSplash();

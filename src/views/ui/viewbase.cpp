@@ -84,6 +84,8 @@ void TBaseMDIChild::NotifyClosed() {
     if (closed_)
         return;
     closed_ = true;
+    // What the pointer pointed at in this view is gone with it.
+    ClearReadout();
     host_.ViewClosed(this);
 }
 
@@ -137,6 +139,11 @@ void TBaseMDIChild::ScreenPaint(Canvas& dc, const ViewInputs& in, QRect update) 
 
 void TBaseMDIChild::SetReadout(int pane, const QString& text) {
     host_.ViewReadout(pane, text);
+}
+
+void TBaseMDIChild::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    ClearReadout();
 }
 
 void TBaseMDIChild::ClearReadout() {

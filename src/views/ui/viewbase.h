@@ -80,6 +80,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     void ChooseViewFont();
