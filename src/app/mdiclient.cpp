@@ -318,7 +318,7 @@ void OrvantMDIClient::RecomputeIfNeeded() {
     if (!changes_.Any())
         return;
     SiteInfo* site = list_ ? list_->CurrentSite() : nullptr;
-    if (!site)
+    if (!site || !UsablePosition(*site))
         return;
     WaitCursor wait;
     calculator_->Recalculate(*site, interval_, changes_.Level());
@@ -328,7 +328,8 @@ void OrvantMDIClient::RecomputeIfNeeded() {
 void OrvantMDIClient::RecomputeAndRedraw() {
     if (OpenViewCount() == 0)
         return;
-    if (calculator_->loadState() != kLoadOk || !list_ || !list_->CurrentSite()) {
+    if (calculator_->loadState() != kLoadOk || !list_ || !list_->CurrentSite() ||
+        !UsablePosition(*list_->CurrentSite())) {
         Post(CM_CLOSE_ALL);
         return;
     }
@@ -371,6 +372,10 @@ void OrvantMDIClient::OpenView(int command) {
     }
     if (!list_ || !list_->CurrentSite())
         return;
+    if (!UsablePosition(*list_->CurrentSite())) {
+        ReportUnusablePositions(false);
+        return;
+    }
     RecomputeIfNeeded();
     TBaseMDIChild* view = CreateView(command, *this, nullptr);
     if (!view)
@@ -452,12 +457,22 @@ QStatusBar* OrvantMDIClient::ViewStatusBar() {
 
 // ---- frame texts ---------------------------------------------------------------------------
 
+bool UsablePosition(const SiteInfo& site) {
+    // A file may hold anything in these fields; the engine and the degree splitting need numbers.
+    return std::isfinite(site.latitude) && std::isfinite(site.longitude) && std::isfinite(site.altitude) &&
+           std::isfinite(site.gmtOffset) && std::fabs(site.latitude) <= 90 &&
+           std::fabs(site.longitude) <= 360 && std::fabs(site.altitude) <= 1e7 &&
+           std::fabs(site.gmtOffset) <= 24;
+}
+
 QString OrvantMDIClient::SiteLine() const {
     if (!list_ || list_->sites.Count() == 0)
         return {};
     const SiteInfo* site = list_->CurrentSite();
     if (!site)
         return {};
+    if (!UsablePosition(*site))
+        return QString::fromStdString(FormatText(LoadResString(IDS_SITE_LINE_UNUSABLE), list_->currentName));
     const std::string letters = ResString(IDS_HEMISPHERE_LETTERS) + "    ";
     double lat = site->latitude, lon = site->longitude;
     const std::string ns(1, letters[lat >= 0 ? 0 : 1]);
@@ -473,6 +488,26 @@ QString OrvantMDIClient::SiteLine() const {
     DegreesToDms(lon, lonD, lonM, lonS, lonH);
     return QString::fromStdString(FormatText(LoadResString(IDS_STATUS_SITE_LINE), list_->currentName, latD,
                                              latM, latS, ns.c_str(), lonD, lonM, lonS, we.c_str()));
+}
+
+bool OrvantMDIClient::ReportUnusablePositions(bool all) {
+    if (!list_)
+        return false;
+    std::string names;
+    const SiteInfo* current = list_->CurrentSite();
+    for (int i = 0; i < list_->sites.Count(); ++i) {
+        const SiteInfo* site = list_->sites.GetAt(i);
+        if (!site || UsablePosition(*site) || (!all && site != current))
+            continue;
+        names += "\n  ";
+        names += site->name;
+    }
+    if (names.empty())
+        return false;
+    MessageBoxRes(this,
+                  QString::fromStdString(FormatText(LoadResString(IDS_UNUSABLE_POSITIONS), names.c_str())),
+                  IDS_WARNING, MB_OK | MB_ICONEXCLAMATION);
+    return true;
 }
 
 QString OrvantMDIClient::CutOffText() const {

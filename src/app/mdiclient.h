@@ -35,6 +35,9 @@ struct ClientDialogs {
 };
 ClientDialogs& InstalledDialogs();
 
+// Whether a site's position and time offset are numbers the planning can use.
+bool UsablePosition(const SiteInfo& site);
+
 class OrvantMDIClient : public QMdiArea, public ViewHost, public CommandTarget {
     Q_OBJECT
 public:
@@ -85,6 +88,7 @@ public:
     QStatusBar* ViewStatusBar() override;
     void ViewClosed(TBaseMDIChild* view) override;
     std::string ViewAlmanacPath() override { return almanac_.path; }
+    std::string ViewListPath() override { return list_ ? list_->path : std::string(); }
 
 protected:
     bool event(QEvent* event) override;
@@ -113,6 +117,9 @@ private:
     void AlmanacAgeCheck();
     void PrintCommand(int id);
     void RecordAlmanac(const std::string& path);
+    // Names the sites of the list (all, or only the current one) whose position is unusable, in a
+    // warning; false when there is none.
+    bool ReportUnusablePositions(bool all);
     void RefreshSatelliteStates();
 
     // Caption, site line, gadgets, tool bar layout and command states from the current state.

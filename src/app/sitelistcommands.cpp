@@ -94,7 +94,10 @@ void OrvantMDIClient::OpenList() {
     if (!AskToSave())
         return;
     QString chosen;
-    if (!ThePrompts().OpenFileName(this, SiteListRequest(OFN_FILEMUSTEXIST | OFN_HIDEREADONLY), chosen))
+    FileRequest request = SiteListRequest(OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
+    if (list_) // next to the list in use
+        request.directory = QFileInfo(QString::fromStdString(list_->path)).absolutePath();
+    if (!ThePrompts().OpenFileName(this, request, chosen))
         return;
     OpenSiteList(chosen.toStdString());
 }
@@ -110,6 +113,8 @@ bool OrvantMDIClient::OpenSiteList(const std::string& path) {
         return false;
     }
     MakeCurrent(std::move(read));
+    // The list opens; the user learns at once which sites cannot be planned with.
+    ReportUnusablePositions(true);
     return true;
 }
 
@@ -140,8 +145,12 @@ void OrvantMDIClient::SaveListAs() {
     std::string target;
     for (;;) {
         QString chosen;
-        if (!ThePrompts().SaveFileName(
-                this, SiteListRequest(OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY), chosen))
+        // The list's own folder and name to start from, as a user expects of Save As.
+        FileRequest request = SiteListRequest(OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
+        const QFileInfo current(QString::fromStdString(list_->path));
+        request.directory = current.absolutePath();
+        request.initialName = current.fileName();
+        if (!ThePrompts().SaveFileName(this, request, chosen))
             return;
         target = WithDefaultExtension(chosen, Res(IDS_SITE_LIST_EXTENSION)).toStdString();
         if (!SameFile(target, list_->path) || project::FileFormat(target) != 0)

@@ -5,6 +5,8 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
@@ -20,6 +22,7 @@
 #include "base/strings.h"
 #include "reports/headerblock.h"
 #include "reports/table.h"
+#include "sites/siteinfo.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
 
@@ -309,8 +312,20 @@ bool StartPrinting(QWidget* owner, QPrinter& printer, const QString& title, QPai
 
 } // namespace
 
+QString TBaseMDIChild::PrintFileProposal(const QString& what) const {
+    // "<site> - <what>.pdf" in the list's folder, or in the home folder for a list not yet saved.
+    const std::string list = host_.ViewListPath();
+    QString folder = list.empty() ? QDir::homePath() : QFileInfo(QString::fromStdString(list)).absolutePath();
+    const SiteInfo* site = host_.ViewSite();
+    QString name =
+        site && site->name[0] ? QString::fromUtf8(site->name).trimmed() + QStringLiteral(" - ") + what : what;
+    name.replace('/', '-');
+    return QDir(folder).filePath(name + QStringLiteral(".pdf"));
+}
+
 bool TBaseMDIChild::PrintGraph() {
     QPrinter& printer = Printer();
+    ProposePrintFile(PrintFileProposal(windowTitle()));
     QPainter p;
     if (!StartPrinting(this, printer, Res(40602), p))
         return false;
@@ -329,6 +344,7 @@ bool TBaseMDIChild::PrintTable() {
     else
         table = std::make_unique<VisibilityTable>(calc, Header());
     QPrinter& printer = Printer();
+    ProposePrintFile(PrintFileProposal(QString::fromStdString(table->Title())));
     QPainter p;
     if (!StartPrinting(this, printer, QString::fromStdString(table->Title()), p))
         return false;
