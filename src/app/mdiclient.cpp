@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "app/about.h"
+#include "app/appsettings.h"
 #include "app/decmdiframe.h"
 #include "app/orvantapp.h"
 #include "base/degrees.h"
@@ -408,6 +409,41 @@ void OrvantMDIClient::CloseAllViews() {
         else
             view->close();
         *slot = nullptr;
+    }
+}
+
+void OrvantMDIClient::RememberWindows() const {
+    std::vector<RememberedView> views;
+    for (QMdiSubWindow* w : subWindowList(QMdiArea::StackingOrder)) {
+        auto* view = qobject_cast<TBaseMDIChild*>(w->widget());
+        if (!view)
+            continue;
+        const int command = view == sky_ ? CM_VIEW_SKY : view == dop_ ? CM_VIEW_DOP : CM_VIEW_VISIBILITY;
+        views.push_back(
+            {command, w->isMaximized() || w->isMinimized() ? QRect() : w->geometry(), w->isMaximized()});
+    }
+    RememberViews(views);
+}
+
+void OrvantMDIClient::RestoreRememberedViews() {
+    if (viewsRestored_)
+        return;
+    viewsRestored_ = true;
+    const QRect area = viewport()->rect();
+    for (const RememberedView& v : RememberedViews()) {
+        if (v.command != CM_VIEW_SKY && v.command != CM_VIEW_DOP && v.command != CM_VIEW_VISIBILITY)
+            continue;
+        if (!CommandEnabled(v.command) || View(v.command))
+            continue;
+        OpenView(v.command);
+        TBaseMDIChild* view = View(v.command);
+        auto* sub = view ? qobject_cast<QMdiSubWindow*>(view->parentWidget()) : nullptr;
+        if (!sub)
+            continue;
+        if (v.maximized)
+            sub->showMaximized();
+        else if (v.geometry.isValid() && area.intersects(v.geometry))
+            sub->setGeometry(v.geometry.intersected(area));
     }
 }
 

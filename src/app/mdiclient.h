@@ -63,6 +63,11 @@ public:
     void NoAlmanacReport();
     // Opens the site list `path` as the Open command does after its dialog; false when unreadable.
     bool OpenSiteList(const std::string& path);
+    // A list chosen from the recent lists or dropped on the window: asks to save the current one
+    // first, as Open does; a list that is gone is said so and leaves the recent lists.
+    bool OpenChosenList(const QString& path);
+    // The open views and their places, kept for the next run.
+    void RememberWindows() const;
 
     // ---- state, for the dialogs, the time bar and the tests ----
     Calculator& Engine() { return *calculator_; }
@@ -121,6 +126,8 @@ private:
     // warning; false when there is none.
     bool ReportUnusablePositions(bool all);
     void RefreshSatelliteStates();
+    // The views open at the end of the last run, once per run with the first list.
+    void RestoreRememberedViews();
 
     // Caption, site line, gadgets, tool bar layout and command states from the current state.
     void UpdateFrame();
@@ -139,4 +146,5 @@ private:
     QPointer<TBaseMDIChild> sky_, dop_, visibility_;
     TDecMDIFrame* frame_ = nullptr;
     bool timeBarShown_ = false;
+    bool viewsRestored_ = false;
 };

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "app/appsettings.h"
 #include "app/decmdiframe.h"
 #include "app/mdiclient.h"
 #include "base/strings.h"
@@ -113,9 +114,27 @@ bool OrvantMDIClient::OpenSiteList(const std::string& path) {
         return false;
     }
     MakeCurrent(std::move(read));
+    AddRecentList(QString::fromStdString(path));
     // The list opens; the user learns at once which sites cannot be planned with.
     ReportUnusablePositions(true);
+    RestoreRememberedViews();
     return true;
+}
+
+bool OrvantMDIClient::OpenChosenList(const QString& path) {
+    if (!AskToSave())
+        return false;
+    if (!QFileInfo(path).isFile()) {
+        MessageBoxRes(
+            this,
+            QString::fromStdString(FormatText(LoadResString(IDS_RECENT_MISSING), path.toUtf8().constData())),
+            IDS_ERROR, MB_OK | MB_ICONEXCLAMATION);
+        RemoveRecentList(path);
+        return false;
+    }
+    const bool opened = OpenSiteList(path.toStdString());
+    UpdateFrame();
+    return opened;
 }
 
 void OrvantMDIClient::SaveList() {
@@ -169,6 +188,7 @@ void OrvantMDIClient::SaveListAs() {
         return;
     }
     list_->modified = 0;
+    AddRecentList(QString::fromStdString(target));
     if (!SameFile(target, list_->path)) {
         list_->path = target;
         SetCaption();
