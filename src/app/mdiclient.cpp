@@ -47,6 +47,7 @@ OrvantMDIClient::OrvantMDIClient()
     CmRedrowAndPar();
     CmRedrowAndParFloat();
     changes_.Set(ApplyOptionsToCalculator(options_, *calculator_));
+    RestoreFileCodePage();
     connect(this, &QMdiArea::subWindowActivated, this, [this] {
         if (frame_)
             frame_->UpdateCommandStates();
@@ -85,6 +86,9 @@ void OrvantMDIClient::SetupWindow() {
 bool OrvantMDIClient::LoadAlmanac(const std::string& path, bool loadLast) {
     WaitCursor wait;
     Calculator& calc = *calculator_;
+    // GPS weeks written modulo 1024 are dated in the era of the planning date.
+    calc.SetWeekReference(
+        MakeCalendarTime(0, 0, 0, interval_.beginDay, interval_.beginMonth, interval_.beginYear));
     bool done = false;
     if (loadLast) {
         calc.LoadAlmanac(path);

@@ -96,6 +96,11 @@ private:
     void OpenList();
     void SaveList();
     void SaveListAs();
+    // Saves the current list to `target`; tells the user why a save failed, or that some text had
+    // to be written as UTF-8. True when the file was written.
+    bool SaveListTo(const std::string& target, bool builtinTexts = false);
+    // The code page of text in files, from the settings (1252 until the user chooses another).
+    void RestoreFileCodePage();
     void MakeCurrent(std::unique_ptr<project> list);
     void Sites();
     void Obstructions();

@@ -17,6 +17,7 @@ int RunAlmanacImport(const Words& words) {
         return Fail(kExitUsage,
                     FormatText(LoadResString(IDS_IMPORT_TOO_MANY), static_cast<int>(files.size())));
     CalendarTime near = TodayUtc();
+    bool nearIsToday = true;
     if (const std::optional<std::string> text = args.Value("--near")) {
         int day = 0, month = 0, year = 0;
         if (!ParseDate(*text, day, month, year)) {
@@ -25,10 +26,11 @@ int RunAlmanacImport(const Words& words) {
                         FormatText(LoadResString(IDS_CLI_BAD_VALUE), "--near", text->c_str(), what.c_str()));
         }
         near = MakeCalendarTime(0, 0, 0, day, month, year);
+        nearIsToday = false;
     }
     const std::string directory = args.Value("--dir").value_or(".");
 
-    const AlmanacImportResult r = ImportAlmanacFiles(files, directory, near);
+    const AlmanacImportResult r = ImportAlmanacFiles(files, directory, near, nearIsToday);
     for (const std::string& w : r.warnings)
         std::cerr << "tavrin-cli: " << w << '\n';
     if (!r.written) {

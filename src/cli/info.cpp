@@ -33,7 +33,7 @@ std::string StatusText(int32_t status) {
 } // namespace
 
 int RunSites(const Words& words) {
-    const Arguments args(words, {"--format", "--output"}, {});
+    const Arguments args(words, {"--format", "--output", "--codepage"}, {});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
     if (args.Positional().size() != 1)
@@ -42,12 +42,15 @@ int RunSites(const Words& words) {
     if (const int status = ParseChoice(args, "--format", {"text", "json"}, 0, formatIndex))
         return status;
     const bool json = formatIndex == 1;
+    if (const int status = ApplyCodePage(args))
+        return status;
     const std::string path = args.Positional()[0];
     if (!IsFile(path))
         return Fail(kExitInput, FormatText(ResString(IDS_CLI_NO_SUCH_FILE).c_str(), path.c_str()));
     project list(path);
     if (list.loadFailed)
         return Fail(kExitInput, FormatText(ResString(IDS_CLI_NOT_A_SITE_LIST).c_str(), path.c_str()));
+    ReportSkippedEntries(list);
 
     std::ostringstream o;
     AList<SiteInfo>& sites = list.sites;
@@ -99,7 +102,7 @@ int RunAlmanac(const Words& words) {
     Calculator calc;
     calc.LoadAlmanac(path);
     if (calc.loadState() != kLoadOk)
-        return Fail(kExitInput, FormatText(ResString(IDS_CLI_NOT_AN_ALMANAC).c_str(), path.c_str()));
+        return AlmanacRefused(calc, path);
 
     std::ostringstream o;
     o << FormatText(ResString(IDS_CLI_ALMANAC_FILE).c_str(), path.c_str()) << '\n';

@@ -16,8 +16,9 @@ int WriteOutput(const std::string& path, const std::string& text) {
         std::cout.flush();
         return std::cout ? kExitOk : kExitFailure;
     }
-    if (!WriteFileSafely(path, text))
-        return Fail(kExitFailure, FormatText(ResString(IDS_CLI_CANNOT_WRITE).c_str(), path.c_str()));
+    int error = 0;
+    if (!WriteFileSafely(path, text, &error))
+        return Fail(kExitFailure, WriteErrorText(path, error));
     return kExitOk;
 }
 

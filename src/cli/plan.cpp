@@ -141,11 +141,11 @@ std::string TextTables(const Plan& plan, TableKind kind, int width, int lines) {
 } // namespace
 
 int RunPlan(const Words& words) {
-    const Arguments args(words, {"--sites",  "--site",    "--at",      "--gmt-offset", "--almanac",
-                                 "--date",   "--from",    "--to",      "--step",       "--mode",
-                                 "--cutoff", "--systems", "--exclude", "--table",      "--format",
-                                 "--width",  "--lines",   "--output",  "--graphs",     "--pdf"},
-                         {"--no-obstructions", "--help"});
+    const Arguments args(
+        words, {"--sites",  "--site",  "--at",    "--gmt-offset", "--almanac", "--date",    "--from",
+                "--to",     "--step",  "--mode",  "--cutoff",     "--systems", "--exclude", "--table",
+                "--format", "--width", "--lines", "--output",     "--graphs",  "--pdf",     "--codepage"},
+        {"--no-obstructions", "--help"});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
     if (args.Has("--help")) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "base/codepage.h"
 #include "base/paths.h"
 #include "base/strings.h"
 #include "base/text.h"
@@ -16,7 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292519943295f;
 constexpr int kAgeLimitDays = 60;
 
 int UsageError(const char* option, const std::string& value, const char* what) {
@@ -45,8 +45,31 @@ bool IsUsableFile(const std::string& path) {
 
 } // namespace
 
+int ApplyCodePage(const Arguments& args) {
+    const std::optional<std::string> v = args.Value("--codepage");
+    if (!v)
+        return kExitOk;
+    int codePage = 0;
+    if (!ParseInt(*v, codePage) || !SetFileCodePage(codePage))
+        return UsageError("--codepage", *v, ResString(IDS_CLI_WHAT_CODEPAGE).c_str());
+    return kExitOk;
+}
+
+void ReportSkippedEntries(const project& list) {
+    if (list.skippedEntries > 0)
+        Fail(kExitOk,
+             FormatText(LoadResString(IDS_OLD_ENTRIES_SKIPPED), list.path.c_str(), list.skippedEntries));
+}
+
+int AlmanacRefused(const Calculator& calc, const std::string& path) {
+    const int id = calc.loadState() == kLoadNoValidRecord ? IDS_NO_VALID_RECORD : IDS_CLI_NOT_AN_ALMANAC;
+    return Fail(kExitInput, FormatText(ResString(id).c_str(), path.c_str()));
+}
+
 int ParsePlanRequest(const Arguments& args, PlanRequest& r) {
     auto value = [&](const char* name) { return args.Value(name); };
+    if (const int status = ApplyCodePage(args))
+        return status;
     if (auto v = value("--sites"))
         r.sitesPath = *v;
     if (auto v = value("--site"))
@@ -160,6 +183,7 @@ int MakePlan(const PlanRequest& r, Plan& plan) {
         plan.sites = std::make_unique<project>(path);
         if (plan.sites->loadFailed)
             return Fail(kExitInput, FormatText(ResString(IDS_CLI_NOT_A_SITE_LIST).c_str(), path.c_str()));
+        ReportSkippedEntries(*plan.sites);
         AList<SiteInfo>& sites = plan.sites->sites;
         if (r.siteName.empty()) {
             plan.site = plan.sites->CurrentSite();
@@ -185,6 +209,8 @@ int MakePlan(const PlanRequest& r, Plan& plan) {
     // the almanac: a file, or the candidates of a directory newest first
     plan.calc = std::make_unique<Calculator>();
     Calculator& calc = *plan.calc;
+    if (r.date)
+        calc.SetWeekReference(MakeCalendarTime(0, 0, 0, (*r.date)[0], (*r.date)[1], (*r.date)[2]));
     const std::string almanac = r.almanacPath.empty() ? BundledDataDirectory() + "almanacs/" : r.almanacPath;
     std::error_code ec;
     if (fs::is_directory(almanac, ec)) {
@@ -205,12 +231,12 @@ int MakePlan(const PlanRequest& r, Plan& plan) {
             return Fail(kExitInput, FormatText(ResString(IDS_CLI_NO_SUCH_FILE).c_str(), almanac.c_str()));
         calc.LoadAlmanac(almanac);
         if (calc.loadState() != kLoadOk)
-            return Fail(kExitInput, FormatText(ResString(IDS_CLI_NOT_AN_ALMANAC).c_str(), almanac.c_str()));
+            return AlmanacRefused(calc, almanac);
     }
 
     // the settings; the step only once an almanac is loaded, as the engine refuses it before
     calc.SetTimeStep(r.step);
-    calc.SetElevationMask(static_cast<float>(r.cutoff) * kDegToRad);
+    calc.SetElevationMask(CutOffRadians(r.cutoff));
     calc.SetMode(r.mode);
     calc.SetObstructionsOn(r.obstructions ? 1 : 0);
     for (int n = 1; n <= kSatellites; ++n) {

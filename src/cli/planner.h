@@ -45,6 +45,14 @@ int ParsePlanRequest(const Arguments& args, PlanRequest& request);
 // warning included) and answers the exit status.
 int MakePlan(const PlanRequest& request, Plan& plan);
 
+// Sets the code page of text in site lists from --codepage; prints the message and answers the
+// usage status for one that is not offered.
+int ApplyCodePage(const Arguments& args);
+// One line on standard error when an old-format list had directory entries that were skipped.
+void ReportSkippedEntries(const project& list);
+// The message for an almanac the engine did not load; answers the input status.
+int AlmanacRefused(const Calculator& calc, const std::string& path);
+
 // A JSON string literal of UTF-8 text.
 std::string JsonString(const std::string& text);
 

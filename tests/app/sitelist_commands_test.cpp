@@ -115,7 +115,9 @@ TEST_F(SiteListCommands, AskToSaveWithEveryAnswer) {
     fs::create_directory(Home("two.spl")); // a directory in the file's place cannot be replaced
     prompts.answers = {IDYES, IDOK};
     Run(CM_SITELIST_NEW);
-    EXPECT_EQ(prompts.LastText(), "Write to disk failed !");
+    // The fixed text, then the file and the reason.
+    EXPECT_EQ(prompts.LastText(), QString::fromStdString("Write to disk failed !\n" + Home("two.spl") +
+                                                         ": cannot be written (Is a directory)"));
     EXPECT_EQ(prompts.boxes.back().caption, "Error");
     EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
     EXPECT_EQ(Client().SiteList()->modified, 1);
@@ -200,7 +202,9 @@ TEST_F(SiteListCommands, SaveAsStoresTheNewPathAndFailureKeepsTheOld) {
     prompts.files = {QString::fromStdString(Home("missing/dir.spl"))};
     prompts.answers = {IDOK};
     Run(CM_SITELIST_SAVEAS);
-    EXPECT_EQ(prompts.LastText(), "Write to disk failed !");
+    EXPECT_EQ(prompts.LastText(),
+              QString::fromStdString("Write to disk failed !\n" + Home("missing/dir.spl") +
+                                     ": cannot be written (No such file or directory)"));
     EXPECT_EQ(Client().SiteList()->path, Home("renamed.spl"));
     EXPECT_EQ(Client().SiteList()->modified, 1);
 

@@ -309,3 +309,88 @@ TEST_F(Cli, GraphsAndPdfWithoutADisplay) {
     EXPECT_EQ(std::count(failed.err.begin(), failed.err.end(), '\n'), 1) << failed.err;
 }
 #endif
+
+TEST_F(Cli, GarbageOfAnAlmanacsLengthIsRefused) {
+    // 3200 bytes that hold not one valid satellite record
+    std::string random(3200, '\0');
+    uint32_t x = 2463534242u;
+    for (char& c : random) {
+        x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+        c = static_cast<char>(x);
+    }
+    const fs::path alm = dir_ / "alm25.100";
+    std::ofstream(alm, std::ios::binary) << random;
+    for (const std::string& args :
+         {"almanac '" + alm.string() + "'", "plan --almanac '" + alm.string() + "'"}) {
+        const Outcome r = Tavrin(args);
+        EXPECT_EQ(r.status, 3) << args;
+        EXPECT_NE(r.err.find("no valid satellite record"), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_TRUE(r.out.empty()) << args;
+    }
+}
+
+TEST_F(Cli, OutputGoesThroughLinksAndIntoDevicesWithoutReplacingThem) {
+    const fs::path real = dir_ / "real.txt", link = dir_ / "link.txt";
+    std::ofstream(real) << "old";
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink(real, link);
+    Outcome r = Tavrin("plan -o '" + link.string() + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_NE(ReadFile(real).find("GEOMETRIC DILUTION"), std::string::npos);
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    r = Tavrin("plan -o /dev/null");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    r = Tavrin("plan -o /dev/full");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("/dev/full"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("No space left on device"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 4); // link, real, stdout, stderr
+}
+
+TEST_F(Cli, SiteNamesAreReadInTheChosenCodePage) {
+    using namespace fixture;
+    const fs::path list = dir_ / "cyr.spl";
+    std::ofstream(list, std::ios::binary) << NewFile(
+        0, {NewSite("\xCC\xEE\xF1\xEA\xE2\xE0", "\xCF\xF3\xEB\xEA\xEE\xE2\xEE", 55.75, 37.62, 150, 3)});
+    Outcome r = Tavrin("sites '" + list.string() + "' --format json --codepage 1251");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"name\": \"Москва\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"description\": \"Пулково\""), std::string::npos) << r.out;
+    r = Tavrin("sites '" + list.string() + "' --format json"); // Windows-1252 by default
+    EXPECT_NE(r.out.find("\"name\": \"Ìîñêâà\""), std::string::npos) << r.out;
+    r = Tavrin("plan --sites '" + list.string() + "' --site Москва --codepage 1251 --to 01:00");
+    EXPECT_EQ(r.status, 0) << r.err;
+    r = Tavrin("sites '" + list.string() + "' --codepage 437");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--codepage"), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, ImportDatesA10BitWeekNoLaterThanToday) {
+    // A YUMA almanac of GPS week 1900 (2016-06-05), published with the week modulo 1024.
+    const std::string yuma = "******** Week 876 almanac for PRN-01 ********\n"
+                             "ID:                         01\n"
+                             "Health:                     000\n"
+                             "Eccentricity:               0.5E-002\n"
+                             "Time of Applicability(s):  61440.0000\n"
+                             "Orbital Inclination(rad):   0.9600000000\n"
+                             "Rate of Right Ascen(r/s):  -0.8000000000E-008\n"
+                             "SQRT(A)  (m 1/2):           5153.600000\n"
+                             "Right Ascen at Week(rad):   0.1000000000E+001\n"
+                             "Argument of Perigee(rad):   0.500000000\n"
+                             "Mean Anom(rad):             0.1000000000E+001\n"
+                             "Af0(s):                     0.0000000000E+000\n"
+                             "Af1(s/s):                   0.0000000000E+000\n"
+                             "week:                        876\n\n";
+    std::ofstream(dir_ / "old.alm") << yuma;
+    Outcome r = Tavrin("almanac import '" + (dir_ / "old.alm").string() + "' --dir '" + dir_.string() + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("alm16.157"), std::string::npos) << r.out; // 5 June 2016, not 2036
+    r = Tavrin("almanac import '" + (dir_ / "old.alm").string() + "' --dir '" + dir_.string() +
+               "' --near 2036-01-01");
+    EXPECT_NE(r.out.find("alm36."), std::string::npos) << r.out; // asked for: the later era
+}

@@ -206,7 +206,9 @@ TEST(AlmanacImport, WritesOneFileNamedAfterTheGpsAlmanacsDate) {
     ASSERT_TRUE(agl.written);
     EXPECT_EQ(fs::file_size(agl.path), 960u);
     EXPECT_EQ(fs::path(agl.path).filename(), "alm18.256");
-    EXPECT_TRUE(agl.warnings.empty());
+    // Today's channels -7..6 are kept; the one warning says which satellites older programs refuse.
+    ASSERT_EQ(agl.warnings.size(), 1u);
+    EXPECT_TRUE(Contains(agl.warnings, "GLONASS R", "0 or below"));
     // Importing again replaces the file and says so.
     const AlmanacImportResult again =
         ImportAlmanacFiles({kSources + "MCCJ_180913.agl"}, dir.Dir(), Date(1, 1, 2030));
