@@ -144,7 +144,12 @@ bool OrvantMDIClient::OpenSiteList(const std::string& path) {
         return false;
     }
     const int skipped = read->skippedEntries;
+    std::string faults;
+    for (const std::string& line : read->SiteFaults())
+        faults += (faults.empty() ? "" : "\n") + line;
     MakeCurrent(std::move(read));
+    if (!faults.empty())
+        MessageBoxRes(this, QString::fromStdString(faults), IDS_WARNING, MB_ICONEXCLAMATION);
     if (skipped > 0)
         MessageBoxRes(this,
                       QString::fromStdString(FormatText(LoadResString(IDS_OLD_ENTRIES_SKIPPED),

@@ -32,17 +32,16 @@ int RunAlmanacImport(const Words& words) {
 
     const AlmanacImportResult r = ImportAlmanacFiles(files, directory, near, nearIsToday);
     for (const std::string& w : r.warnings)
-        std::cerr << "tavrin-cli: " << w << '\n';
+        Fail(kExitOk, w);
     if (!r.written) {
         for (const std::string& e : r.errors)
             Fail(kExitInput, e);
         return kExitInput;
     }
-    std::cout << r.path << '\n';
+    std::string out = r.path + "\n";
     if (r.gps.present)
-        std::cout << ImportSummaryLine(ResString(IDS_IMPORT_GPS).c_str(), r.gps) << '\n';
+        out += ImportSummaryLine(ResString(IDS_IMPORT_GPS).c_str(), r.gps) + "\n";
     if (r.glonass.present)
-        std::cout << ImportSummaryLine(ResString(IDS_IMPORT_GLONASS).c_str(), r.glonass) << '\n';
-    std::cout.flush();
-    return std::cout ? kExitOk : kExitFailure;
+        out += ImportSummaryLine(ResString(IDS_IMPORT_GLONASS).c_str(), r.glonass) + "\n";
+    return WriteOutput("", out);
 }

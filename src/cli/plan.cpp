@@ -19,8 +19,9 @@ constexpr double kRadToDeg = 57.29577951308232;
 enum class TableKind { Dop, Visibility, Both };
 enum class Format { Text, Csv, Json };
 
+// A CSV field: empty for a value that is not a finite number.
 std::string Number(double v, int decimals) {
-    return FormatText("%.*f", decimals, v);
+    return std::isfinite(v) ? FormatText("%.*f", decimals, v) : std::string();
 }
 
 // The local time printed for the j-th sample of the interval, seconds from midnight of the date.
@@ -72,8 +73,10 @@ std::string Json(const Plan& plan, TableKind kind) {
     const SiteInfo& site = *plan.site;
     std::ostringstream o;
     o << "{\n  \"site\": {\"name\": " << JsonString(site.name)
-      << ", \"latitude\": " << Number(site.latitude, 8) << ", \"longitude\": " << Number(site.longitude, 8)
-      << ", \"altitude\": " << Number(site.altitude, 2) << ", \"gmtOffset\": " << Number(site.gmtOffset, 2)
+      << ", \"latitude\": " << JsonNumber(site.latitude, 8)
+      << ", \"longitude\": " << JsonNumber(site.longitude, 8)
+      << ", \"altitude\": " << JsonNumber(site.altitude, 2)
+      << ", \"gmtOffset\": " << JsonNumber(site.gmtOffset, 2)
       << ", \"obstructions\": " << site.obstructions.Count() << "},\n";
     o << "  \"almanac\": " << JsonString(c.almanacFileName()) << ",\n";
     o << "  \"date\": "
@@ -91,9 +94,9 @@ std::string Json(const Plan& plan, TableKind kind) {
         const int t = SampleSeconds(plan, j);
         o << (j ? ",\n" : "\n") << "    {\"time\": " << JsonString(ClockText(t)) << ", \"seconds\": " << t;
         if (kind != TableKind::Visibility)
-            o << ", \"pdop\": " << Number(c.pdop()[k], 3) << ", \"gdop\": " << Number(c.gdop()[k], 3)
-              << ", \"hdop\": " << Number(c.hdop()[k], 3) << ", \"vdop\": " << Number(c.vdop()[k], 3)
-              << ", \"tdop\": " << Number(c.tdop()[k], 3) << ", \"satellites\": " << c.satelliteCount()[k]
+            o << ", \"pdop\": " << JsonNumber(c.pdop()[k], 3) << ", \"gdop\": " << JsonNumber(c.gdop()[k], 3)
+              << ", \"hdop\": " << JsonNumber(c.hdop()[k], 3) << ", \"vdop\": " << JsonNumber(c.vdop()[k], 3)
+              << ", \"tdop\": " << JsonNumber(c.tdop()[k], 3) << ", \"satellites\": " << c.satelliteCount()[k]
               << ", \"solution\": " << c.solutionFlag()[k];
         if (kind != TableKind::Dop) {
             o << ",\n     \"sky\": [";
@@ -104,8 +107,8 @@ std::string Json(const Plan& plan, TableKind kind) {
                 const SatSample& s = c.samples(sat)[k];
                 o << (first ? "" : ", ") << "{\"system\": " << JsonString(SystemName(sat))
                   << ", \"number\": " << SatelliteNumber(sat)
-                  << ", \"azimuth\": " << Number(s.azimuth * kRadToDeg, 2)
-                  << ", \"elevation\": " << Number(s.elevation * kRadToDeg, 2)
+                  << ", \"azimuth\": " << JsonNumber(s.azimuth * kRadToDeg, 2)
+                  << ", \"elevation\": " << JsonNumber(s.elevation * kRadToDeg, 2)
                   << ", \"visible\": " << s.visible << "}";
                 first = false;
             }
@@ -117,15 +120,17 @@ std::string Json(const Plan& plan, TableKind kind) {
     return o.str();
 }
 
-std::string TextTables(const Plan& plan, TableKind kind, int width, int lines) {
+// The text pages; false when a page of `lines` lines cannot hold one row of a table.
+bool TextTables(const Plan& plan, TableKind kind, int width, int lines, std::string& out) {
     const HeaderInfo header = MakeHeaderInfo(*plan.calc, plan.site, plan.interval);
     const TableMetrics metrics = TableMetrics::ForText(width, lines);
-    std::string out;
+    bool whole = true;
     auto add = [&](Table& table) {
         table.SetPrintParameters(metrics);
         if (!out.empty())
             out += '\f';
         out += RenderPlainText(table.Pages(), table.CharsPerLine());
+        whole = whole && !table.Stalled();
     };
     if (kind != TableKind::Visibility) {
         DOPTable dop(*plan.calc, header);
@@ -135,7 +140,7 @@ std::string TextTables(const Plan& plan, TableKind kind, int width, int lines) {
         VisibilityTable vis(*plan.calc, header);
         add(vis);
     }
-    return out;
+    return whole;
 }
 
 } // namespace
@@ -149,8 +154,7 @@ int RunPlan(const Words& words) {
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
     if (args.Has("--help")) {
-        std::cout << ResString(IDS_CLI_USAGE);
-        return kExitOk;
+        return WriteOutput("", ResString(IDS_CLI_USAGE));
     }
     if (!args.Positional().empty())
         return Fail(kExitUsage,
@@ -190,7 +194,8 @@ int RunPlan(const Words& words) {
         if (kind != TableKind::Dop)
             out += VisibilityCsv(plan);
     } else {
-        out = TextTables(plan, kind, width, lines);
+        if (!TextTables(plan, kind, width, lines, out))
+            return Fail(kExitUsage, FormatText(LoadResString(IDS_CLI_PAGE_TOO_SHORT), lines));
     }
     const std::string graphs = option("--graphs", ""), pdf = option("--pdf", "");
     if (!graphs.empty() || !pdf.empty()) {

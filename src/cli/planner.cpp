@@ -38,11 +38,6 @@ int SatelliteFromName(const std::string& name) {
     return 0;
 }
 
-bool IsUsableFile(const std::string& path) {
-    std::error_code ec;
-    return fs::is_regular_file(path, ec);
-}
-
 } // namespace
 
 int ApplyCodePage(const Arguments& args) {
@@ -178,12 +173,14 @@ int MakePlan(const PlanRequest& r, Plan& plan) {
     } else {
         const std::string path =
             r.sitesPath.empty() ? BundledDataDirectory() + "sites/sample.spl" : r.sitesPath;
-        if (!IsUsableFile(path))
-            return Fail(kExitInput, FormatText(ResString(IDS_CLI_NO_SUCH_FILE).c_str(), path.c_str()));
+        if (const std::string problem = InputFileProblem(path); !problem.empty())
+            return Fail(kExitInput, problem);
         plan.sites = std::make_unique<project>(path);
         if (plan.sites->loadFailed)
             return Fail(kExitInput, FormatText(ResString(IDS_CLI_NOT_A_SITE_LIST).c_str(), path.c_str()));
         ReportSkippedEntries(*plan.sites);
+        for (const std::string& fault : plan.sites->SiteFaults())
+            Fail(kExitOk, fault);
         AList<SiteInfo>& sites = plan.sites->sites;
         if (r.siteName.empty()) {
             plan.site = plan.sites->CurrentSite();
@@ -206,6 +203,10 @@ int MakePlan(const PlanRequest& r, Plan& plan) {
         }
     }
 
+    if (!plan.site->HasValidValues())
+        return Fail(kExitInput, FormatText(ResString(IDS_CLI_SITE_UNUSABLE).c_str(), plan.site->name,
+                                           plan.site->ValueFault().c_str()));
+
     // the almanac: a file, or the candidates of a directory newest first
     plan.calc = std::make_unique<Calculator>();
     Calculator& calc = *plan.calc;
@@ -227,8 +228,8 @@ int MakePlan(const PlanRequest& r, Plan& plan) {
             return Fail(kExitInput,
                         FormatText(ResString(IDS_CLI_NO_ALMANAC_IN_DIR).c_str(), almanac.c_str()));
     } else {
-        if (!IsUsableFile(almanac))
-            return Fail(kExitInput, FormatText(ResString(IDS_CLI_NO_SUCH_FILE).c_str(), almanac.c_str()));
+        if (const std::string problem = InputFileProblem(almanac); !problem.empty())
+            return Fail(kExitInput, problem);
         calc.LoadAlmanac(almanac);
         if (calc.loadState() != kLoadOk)
             return AlmanacRefused(calc, almanac);
@@ -252,7 +253,10 @@ int MakePlan(const PlanRequest& r, Plan& plan) {
         month = (*r.date)[1];
         year = (*r.date)[2];
     } else {
-        const std::optional<CalendarTime> own = AlmanacDate(calc);
+        std::optional<CalendarTime> own = AlmanacDate(calc);
+        // An almanac dated outside the calendar --date accepts (a damaged week): plan today instead.
+        if (own && !IsValidDate(own->day, own->month + 1, own->year + 1900))
+            own.reset();
         const PlanInterval today = PlanInterval::Today();
         day = own ? own->day : today.beginDay;
         month = own ? own->month + 1 : today.beginMonth;
@@ -268,6 +272,10 @@ int MakePlan(const PlanRequest& r, Plan& plan) {
     }
     calc.Recalculate(*plan.site, plan.interval, 1);
     return kExitOk;
+}
+
+std::string JsonNumber(double value, int decimals) {
+    return std::isfinite(value) ? FormatText("%.*f", decimals, value) : std::string("null");
 }
 
 std::string JsonString(const std::string& text) {

@@ -53,6 +53,9 @@ void ReportSkippedEntries(const project& list);
 // The message for an almanac the engine did not load; answers the input status.
 int AlmanacRefused(const Calculator& calc, const std::string& path);
 
+// A JSON number with `decimals` places; null for NaN and infinity, which JSON cannot hold.
+std::string JsonNumber(double value, int decimals);
+
 // A JSON string literal of UTF-8 text.
 std::string JsonString(const std::string& text);
 

@@ -246,6 +246,18 @@ void Calculator::ComputePositions(const CalendarTime& windowStartUtc) {
 int Calculator::Recalculate(const SiteInfo& site, const PlanInterval& interval, int level) {
     if (loadState_ != kLoadOk)
         return 0;
+    if (!site.HasValidValues()) {
+        // A site from a damaged list: nothing is shown for it rather than another site's results.
+        site_ = &site;
+        for (auto& series : samples_)
+            std::fill(series.begin(), series.end(), SatSample{});
+        for (auto* series : {&pdop_, &gdop_, &hdop_, &vdop_, &tdop_})
+            std::fill(series->begin(), series->end(), 0.0f);
+        std::fill(satelliteCount_.begin(), satelliteCount_.end(), 0);
+        std::fill(solutionFlag_.begin(), solutionFlag_.end(), 0);
+        windowEnd_ = windowStart_ - 1; // the next usable site starts from the positions again
+        return 0;
+    }
     if (reallocated_) {
         reallocated_ = 0;
         level = 1;

@@ -68,7 +68,8 @@ public:
     // around the interval), 2: from azimuth/elevation on, 3: visibility and DOP, 4: only the
     // interval indices. The window is re-centred (and level 1 forced) only when the interval leaves
     // it. 0 when the load state is not 0 or for a level outside 1..4 (the interval indices are
-    // updated all the same), else 1. Allocates nothing.
+    // updated all the same), else 1. A site without valid values (SiteInfo::HasValidValues) is not
+    // planned: every result is cleared and 0 answered. Allocates nothing.
     int Recalculate(const SiteInfo& site, const PlanInterval& interval, int level);
 
     // Level-1 stage: the positions of every satellite with an almanac over the window.

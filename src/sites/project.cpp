@@ -235,6 +235,22 @@ bool project::Save(const std::string& target, SaveOutcome* outcome) const {
     return ok;
 }
 
+std::vector<std::string> project::SiteFaults() const {
+    std::vector<std::string> lines;
+    auto& list = const_cast<AList<SiteInfo>&>(sites);
+    int position = 0;
+    if (list.First()) {
+        do {
+            ++position;
+            const std::string fault = list.Current()->ValueFault();
+            if (!fault.empty())
+                lines.push_back(FormatText(LoadResString(IDS_SITE_FAULT), path.c_str(), position,
+                                           list.Current()->name, fault.c_str()));
+        } while (list.Next());
+    }
+    return lines;
+}
+
 SiteInfo* project::CurrentSite() {
     if (sites.Count() == 0)
         return nullptr;

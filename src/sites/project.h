@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/aheapmass.h"
 #include "base/alist.h"
@@ -36,6 +37,10 @@ public:
     };
     // Writes the whole list in the current format; the previous file survives any failure.
     bool Save(const std::string& path, SaveOutcome* outcome = nullptr) const;
+
+    // One line per site whose values cannot be planned ("LIST: site 3 "Name": latitude ..."); the
+    // rest of the list is usable.
+    std::vector<std::string> SiteFaults() const;
 
     // The current site; the first one when the stored index is outside the list.
     SiteInfo* CurrentSite();

@@ -21,6 +21,61 @@ void SiteInfo::SetDescription(const char* text) {
     CopyBounded(description, CutToField(text ? text : "", kDescriptionField).c_str(), sizeof description);
 }
 
+namespace {
+
+bool Within(double value, double low, double high) {
+    return value >= low && value <= high; // false for NaN
+}
+
+std::string Shown(double value) {
+    return FormatText("%g", value);
+}
+
+} // namespace
+
+std::string SiteInfo::ValueFault() const {
+    if (!Within(latitude, -90, 90))
+        return FormatText(LoadResString(IDS_SITE_FAULT_LATITUDE), Shown(latitude).c_str());
+    if (!Within(longitude, -180, 180))
+        return FormatText(LoadResString(IDS_SITE_FAULT_LONGITUDE), Shown(longitude).c_str());
+    if (!Within(altitude, -11000, 100000))
+        return FormatText(LoadResString(IDS_SITE_FAULT_ALTITUDE), Shown(altitude).c_str());
+    if (!Within(gmtOffset, -12, 14))
+        return FormatText(LoadResString(IDS_SITE_FAULT_GMT_OFFSET), Shown(gmtOffset).c_str());
+    auto& list = const_cast<AList<Obstruction>&>(obstructions);
+    int n = 0;
+    if (list.First()) {
+        do {
+            ++n;
+            for (const point<double>& v : list.Current()->Vertices())
+                if (!Within(v.x, -90, 90) || !Within(v.y, -360, 360))
+                    return FormatText(LoadResString(IDS_SITE_FAULT_VERTEX), n, Shown(v.x).c_str(),
+                                      Shown(v.y).c_str());
+        } while (list.Next());
+    }
+    return {};
+}
+
+bool SiteInfo::HasValidValues() const {
+    if (!Within(latitude, -90, 90) || !Within(longitude, -180, 180) || !Within(altitude, -11000, 100000) ||
+        !Within(gmtOffset, -12, 14))
+        return false;
+    // Walked in place: the engine asks at every recomputation, which must not allocate.
+    auto& list = const_cast<AList<Obstruction>&>(obstructions);
+    if (list.First()) {
+        do {
+            Obstruction& o = *list.Current();
+            if (o.First()) {
+                do
+                    if (!Within(o.Current()->x, -90, 90) || !Within(o.Current()->y, -360, 360))
+                        return false;
+                while (o.Next());
+            }
+        } while (list.Next());
+    }
+    return true;
+}
+
 int32_t SiteInfo::FindObstruction(const point<double>& direction) const {
     auto& list = const_cast<AList<Obstruction>&>(obstructions);
     if (!list.First())

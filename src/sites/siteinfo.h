@@ -3,6 +3,7 @@
 
 #include <istream>
 #include <ostream>
+#include <string>
 
 #include "base/alist.h"
 #include "base/codepage.h"
@@ -34,6 +35,14 @@ public:
              float gmtOffset);
     SiteInfo(const SiteInfo&) = default;
     SiteInfo& operator=(const SiteInfo&) = default;
+
+    // Every value a plan uses is finite and within its range: latitude -90..90, longitude
+    // -180..180, altitude -11000..100000 m, GMT offset -12..14 h, obstruction corners at elevations
+    // -90..90 and azimuths -360..360. A site read from a damaged file may fail; it is kept in its list
+    // but cannot be planned until it is mended.
+    bool HasValidValues() const;
+    // What is wrong, for the user: empty when HasValidValues.
+    std::string ValueFault() const;
 
     // 0 when the direction (elevation, azimuth, degrees) is behind an obstruction, else -1.
     int32_t FindObstruction(const point<double>& direction) const;

@@ -1,6 +1,7 @@
 // The Site List commands with every answer to their questions, and the site and obstruction
 // commands' copies for Cancel.
 #include <QMdiSubWindow>
+#include <cmath>
 
 #include "app_fixture.h"
 #include "ui/commands.h"
@@ -337,4 +338,26 @@ TEST_F(SiteListCommands, ListNamedAtStartIsOpen) {
     Start(QString::fromStdString(Home("start.spl")));
     ASSERT_NE(Client().SiteList(), nullptr);
     EXPECT_EQ(Frame().windowTitle(), "Tavrin - start.spl");
+}
+
+TEST_F(SiteListCommands, OpeningTellsOfSkippedEntriesAndOfSitesThatCannotBePlanned) {
+    // An old list whose second entry names a slot past the end of the file.
+    fixture::OldSite s;
+    prompts.answers = {IDOK};
+    OpenFile("gap.spl",
+             fixture::OldFile({{"First", 0}, {"Gone", 7}, {"Third", 1}},
+                              {fixture::OldRecord(s), fixture::OldRecord(s), fixture::OldRecord(s)}));
+    ASSERT_EQ(Client().SiteList()->sites.Count(), 2);
+    EXPECT_EQ(prompts.LastText(),
+              "gap.spl: 1 site entries of the directory name no record in the file and were skipped.");
+    EXPECT_EQ(prompts.boxes.back().caption, "Warning");
+
+    // A new list with a site whose latitude is no number: opened, and the site named.
+    prompts.answers = {IDOK};
+    OpenFile("nan.spl", NewFile(0, {NewSite("Alpha", "", 10.5, 20.25, 100, 1.0f),
+                                    NewSite("Broken", "", std::nan(""), 20.25, 100, 1.0f)}));
+    ASSERT_EQ(Client().SiteList()->sites.Count(), 2);
+    EXPECT_TRUE(prompts.LastText().contains("site 2 \"Broken\": latitude nan"))
+        << prompts.LastText().toStdString();
+    EXPECT_EQ(prompts.boxes.back().caption, "Warning");
 }

@@ -91,6 +91,21 @@ TEST_F(Startup, NoAlmanacAnywhereIsReportedAndTheViewsStayDisabled) {
     EXPECT_EQ(DirectoryOf(cfg.c_str() + 108), Home());
 }
 
+TEST_F(Startup, AnAlmanacWithoutOneValidRecordCountsAsABadFile) {
+    std::string random(3200, '\0');
+    uint32_t x = 88172645u;
+    for (char& c : random) {
+        x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+        c = static_cast<char>(x);
+    }
+    fixture::WriteFile(Home("alm25.100"), random);
+    prompts.answers = {IDOK};
+    Start();
+    EXPECT_NE(Client().Engine().loadState(), kLoadOk); // the file was tried and refused
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text.toStdString(), "No files  " + Home() + "alm*.*\n Or  all files bad");
+}
+
 TEST_F(Startup, ConfiguredAlmanacFirstWhenSoSetElseTheNewestOfItsDirectory) {
     const std::string dir = Home("almanacs/");
     fs::create_directories(dir);

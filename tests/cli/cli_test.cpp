@@ -4,7 +4,9 @@
 #include <sys/wait.h>
 
 #include <array>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -393,4 +395,95 @@ TEST_F(Cli, ImportDatesA10BitWeekNoLaterThanToday) {
     r = Tavrin("almanac import '" + (dir_ / "old.alm").string() + "' --dir '" + dir_.string() +
                "' --near 2036-01-01");
     EXPECT_NE(r.out.find("alm36."), std::string::npos) << r.out; // asked for: the later era
+}
+
+TEST_F(Cli, SitesWithBadValuesAreNamedAndCannotBePlanned) {
+    using namespace fixture;
+    const fs::path list = dir_ / "bad.spl";
+    std::ofstream(list, std::ios::binary) << NewFile(0, {NewSite("Good", "", 47.37, 8.54, 408, 1),
+                                                         NewSite("Broken", "", std::nan(""), 8.0, 400, 1),
+                                                         NewSite("Far", "", 1e300, 8.0, 400, 1)});
+    Outcome r = Tavrin("sites '" + list.string() + "' --format json");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"latitude\": null"), std::string::npos) << r.out; // not "nan", which is no JSON
+    EXPECT_EQ(r.out.find("nan"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("site 2 \"Broken\": latitude nan"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("site 3 \"Far\": latitude 1e+300"), std::string::npos) << r.err;
+    r = Tavrin("plan --sites '" + list.string() + "' --site Broken --format json");
+    EXPECT_EQ(r.status, 3);
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    EXPECT_NE(r.err.find("site \"Broken\" cannot be planned: latitude nan"), std::string::npos) << r.err;
+    r = Tavrin("plan --sites '" + list.string() + "' --site Good --to 01:00"); // the rest is usable
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("GEOMETRIC DILUTION"), std::string::npos);
+}
+
+TEST_F(Cli, OutputAndInputProblemsAreNamedWithTheirReason) {
+    // Pages too short for one row: an error, not a table of headings (the heading takes 23 lines).
+    for (const char* lines : {"10", "22"}) {
+        const Outcome r = Tavrin(std::string("plan --lines ") + lines);
+        EXPECT_EQ(r.status, 2) << lines;
+        EXPECT_NE(r.err.find("--lines"), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty());
+    }
+    EXPECT_EQ(Tavrin("plan --lines 23").status, 0);
+    // A full device for standard output: status 1 and the reason, for a plan and for --help.
+    for (const char* args : {"plan", "--help"}) {
+        const std::string command =
+            std::string("'") + TAVRIN_CLI + "' " + args + " >/dev/full 2>'" + (dir_ / "err").string() + "'";
+        const int raw = std::system(command.c_str());
+        const std::string err = ReadFile(dir_ / "err");
+        EXPECT_EQ(WEXITSTATUS(raw), 1) << args;
+        EXPECT_NE(err.find("standard output: cannot be written (No space left on device)"), std::string::npos)
+            << args << ": " << err;
+    }
+    // A device or a directory given as a file, and a name that is not UTF-8.
+    Outcome r = Tavrin("plan --sites /dev/null");
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("/dev/null: not a regular file"), std::string::npos) << r.err;
+    r = Tavrin("plan --sites '" + dir_.string() + "'");
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find(": a directory, not a file"), std::string::npos) << r.err;
+    r = Tavrin("plan --sites \"$(printf '/nowhere/a\\377\\033[2Jb.spl')\""); // sh has no $'...'
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("/nowhere/a\\xFF\\x1B[2Jb.spl: no such file"), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, AnAlmanacDatedBeyondTheCalendarIsPlannedToday) {
+    // Every GPS record of week 7000 (year 2114): valid records, a date --date would refuse.
+    std::string alm(2240, '\0');
+    auto put = [&](size_t at, uint64_t v, int size) {
+        for (int k = size - 1; k >= 0; --k, v >>= 8)
+            alm[at + static_cast<size_t>(k)] = static_cast<char>(v & 0xFF);
+    };
+    auto f32 = [](float f) {
+        uint32_t u;
+        std::memcpy(&u, &f, 4);
+        return u;
+    };
+    auto f64 = [](double d) {
+        uint64_t u;
+        std::memcpy(&u, &d, 8);
+        return u;
+    };
+    for (size_t k = 0; k < 32; ++k) {
+        const size_t o = 70 * k;
+        put(o + 0, f32(0.01f), 4);
+        put(o + 4, 319488, 4);
+        put(o + 8, f32(0.3f), 4);
+        put(o + 12, f32(-2.5e-9f), 4);
+        put(o + 18, f64(5153.6), 8);
+        put(o + 26, f64(0.1 * static_cast<double>(k % 10)), 8);
+        put(o + 60, 7000 % 256, 2);
+        put(o + 62, 7000, 2);
+    }
+    const fs::path path = dir_ / "alm14.1";
+    std::ofstream(path, std::ios::binary) << alm;
+    const Outcome r = Tavrin("plan --almanac '" + path.string() + "' --format json --to 01:00");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::regex date("\"date\": \"(\\d{4})-");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(r.out, m, date)) << r.out.substr(0, 400);
+    EXPECT_LE(std::stoi(m[1]), 2099);
+    EXPECT_GE(std::stoi(m[1]), 2026);
 }

@@ -386,3 +386,39 @@ TEST(SiteList, OldFormatEntryNamingNoRecordIsSkippedAlone) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(SiteList, SitesWithValuesNoPlanCanUseAreNamedWithTheirPosition) {
+    TempDir dir("faults");
+    const std::string path = dir.File("f.spl");
+    const double nan = std::nan("");
+    WriteFile(path,
+              NewFile(0, {NewSite("Good", "", 47.0, 8.0, 400, 1), NewSite("Huge", "", 1e300, 8.0, 400, 1),
+                          NewSite("NotANumber", "", nan, 8.0, 400, 1),
+                          NewSite("Beyond", "", 200, 8.0, 400, 1), NewSite("Offset", "", 47.0, 8.0, 400, 100),
+                          NewSite("Corner", "", 47.0, 8.0, 400, 1, {{{0, 10}, {1e300, 20}, {0, 30}}}),
+                          NewSite("Good too", "", -33.9, 151.2, 58, 10, {{{0, 10}, {30, 20}, {0, 30}}})}));
+    project list(path);
+    ASSERT_EQ(list.loadFailed, 0);
+    ASSERT_EQ(list.sites.Count(), 7); // the rest of the list stays usable
+    const std::vector<std::string> faults = list.SiteFaults();
+    ASSERT_EQ(faults.size(), 5u);
+    const char* expected[] = {"site 2 \"Huge\": latitude 1e+300", "site 3 \"NotANumber\": latitude nan",
+                              "site 4 \"Beyond\": latitude 200", "site 5 \"Offset\": local time - GMT 100",
+                              "site 6 \"Corner\": obstruction 1 has a corner at elevation 1e+300"};
+    for (size_t k = 0; k < faults.size(); ++k) {
+        EXPECT_NE(faults[k].find(expected[k]), std::string::npos) << faults[k];
+        EXPECT_EQ(faults[k].rfind(path, 0), 0u) << faults[k];
+    }
+    // The projections of the bad corner saturate instead of overflowing.
+    EXPECT_EQ(ProjectForContainment(point<double>(1e300, 20)), (IntPoint{INT32_MIN, INT32_MAX}));
+    EXPECT_EQ(ProjectDirection(point<double>(nan, 20), 100, true), (IntPoint{0, 0}));
+    EXPECT_TRUE(list.sites.GetAt(0)->HasValidValues());
+    EXPECT_FALSE(list.sites.GetAt(2)->HasValidValues());
+    // They still save and reload as they were.
+    ASSERT_TRUE(list.Save(dir.File("again.spl")));
+    EXPECT_EQ(ReadFile(dir.File("again.spl")), ReadFile(path));
+}
+
+} // namespace
