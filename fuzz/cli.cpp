@@ -31,9 +31,13 @@ int FuzzCli(const uint8_t* data, size_t size) {
             word += static_cast<char>(data[i]);
         }
     }
-    bool json = false;
-    for (const std::string& w : words)
+    // JSON was asked for, and no --help, which prints the usage whatever else is given.
+    bool json = false, help = false;
+    for (const std::string& w : words) {
         json = json || w == "json" || w == "--format=json";
+        help = help || w == "--help";
+    }
+    json = json && !help;
     std::string out, errors;
     CaptureOutput(&out, &errors);
     const int status = RunCommand(words);
