@@ -52,6 +52,7 @@ OrvantMDIClient::OrvantMDIClient()
     CmRedrowAndPar();
     CmRedrowAndParFloat();
     changes_.Set(ApplyOptionsToCalculator(options_, *calculator_));
+    RestoreFileCodePage();
     connect(this, &QMdiArea::subWindowActivated, this, [this] {
         if (frame_)
             frame_->UpdateCommandStates();
@@ -94,6 +95,9 @@ void OrvantMDIClient::SetupWindow() {
 bool OrvantMDIClient::LoadAlmanac(const std::string& path, bool loadLast) {
     WaitCursor wait;
     Calculator& calc = *calculator_;
+    // GPS weeks written modulo 1024 are dated in the era of the planning date.
+    calc.SetWeekReference(
+        MakeCalendarTime(0, 0, 0, interval_.beginDay, interval_.beginMonth, interval_.beginYear));
     bool done = false;
     if (loadLast) {
         calc.LoadAlmanac(path);
@@ -363,7 +367,7 @@ void OrvantMDIClient::RecomputeIfNeeded() {
     if (!changes_.Any())
         return;
     SiteInfo* site = list_ ? list_->CurrentSite() : nullptr;
-    if (!site || !UsablePosition(*site))
+    if (!site || !site->HasValidValues())
         return;
     WaitCursor wait;
     calculator_->Recalculate(*site, interval_, changes_.Level());
@@ -374,7 +378,7 @@ void OrvantMDIClient::RecomputeAndRedraw() {
     if (OpenViewCount() == 0)
         return;
     if (calculator_->loadState() != kLoadOk || !list_ || !list_->CurrentSite() ||
-        !UsablePosition(*list_->CurrentSite())) {
+        !list_->CurrentSite()->HasValidValues()) {
         Post(CM_CLOSE_ALL);
         return;
     }
@@ -417,7 +421,7 @@ void OrvantMDIClient::OpenView(int command) {
     }
     if (!list_ || !list_->CurrentSite())
         return;
-    if (!UsablePosition(*list_->CurrentSite())) {
+    if (!list_->CurrentSite()->HasValidValues()) {
         ReportUnusablePositions(false);
         return;
     }
@@ -537,21 +541,13 @@ QStatusBar* OrvantMDIClient::ViewStatusBar() {
 
 // ---- frame texts ---------------------------------------------------------------------------
 
-bool UsablePosition(const SiteInfo& site) {
-    // A file may hold anything in these fields; the engine and the degree splitting need numbers.
-    return std::isfinite(site.latitude) && std::isfinite(site.longitude) && std::isfinite(site.altitude) &&
-           std::isfinite(site.gmtOffset) && std::fabs(site.latitude) <= 90 &&
-           std::fabs(site.longitude) <= 360 && std::fabs(site.altitude) <= 1e7 &&
-           std::fabs(site.gmtOffset) <= 24;
-}
-
 QString OrvantMDIClient::SiteLine() const {
     if (!list_ || list_->sites.Count() == 0)
         return {};
     const SiteInfo* site = list_->CurrentSite();
     if (!site)
         return {};
-    if (!UsablePosition(*site))
+    if (!site->HasValidValues())
         return QString::fromStdString(FormatText(LoadResString(IDS_SITE_LINE_UNUSABLE), list_->currentName));
     const std::string letters = ResString(IDS_HEMISPHERE_LETTERS) + "    ";
     double lat = site->latitude, lon = site->longitude;
@@ -573,19 +569,17 @@ QString OrvantMDIClient::SiteLine() const {
 bool OrvantMDIClient::ReportUnusablePositions(bool all) {
     if (!list_)
         return false;
-    std::string names;
-    const SiteInfo* current = list_->CurrentSite();
-    for (int i = 0; i < list_->sites.Count(); ++i) {
-        const SiteInfo* site = list_->sites.GetAt(i);
-        if (!site || UsablePosition(*site) || (!all && site != current))
-            continue;
-        names += "\n  ";
-        names += site->name;
+    std::string faults;
+    if (all) {
+        for (const std::string& line : list_->SiteFaults())
+            faults += "\n  " + line;
+    } else if (const SiteInfo* site = list_->CurrentSite(); site && !site->HasValidValues()) {
+        faults = "\n  " + std::string(site->name) + ": " + site->ValueFault();
     }
-    if (names.empty())
+    if (faults.empty())
         return false;
     MessageBoxRes(this,
-                  QString::fromStdString(FormatText(LoadResString(IDS_UNUSABLE_POSITIONS), names.c_str())),
+                  QString::fromStdString(FormatText(LoadResString(IDS_UNUSABLE_POSITIONS), faults.c_str())),
                   IDS_WARNING, MB_OK | MB_ICONEXCLAMATION);
     return true;
 }

@@ -37,9 +37,6 @@ struct ClientDialogs {
 };
 ClientDialogs& InstalledDialogs();
 
-// Whether a site's position and time offset are numbers the planning can use.
-bool UsablePosition(const SiteInfo& site);
-
 class OrvantMDIClient : public QMdiArea,
                         public ViewHost,
                         public ConfigDialogHost,
@@ -121,6 +118,11 @@ private:
     void OpenList();
     void SaveList();
     void SaveListAs();
+    // Saves the current list to `target`; tells the user why a save failed, or that some text had
+    // to be written as UTF-8. True when the file was written.
+    bool SaveListTo(const std::string& target, bool builtinTexts = false);
+    // The code page of text in files, from the settings (1252 until the user chooses another).
+    void RestoreFileCodePage();
     void MakeCurrent(std::unique_ptr<project> list);
     void Sites();
     void Obstructions();

@@ -2,12 +2,15 @@
 // and options dialogs: asking to save, replacing the current list, copies kept for Cancel, and the
 // change flags each sets before the recomputation.
 #include <QFileInfo>
+#include <QSettings>
 
 #include <filesystem>
 
 #include "app/appsettings.h"
 #include "app/decmdiframe.h"
 #include "app/mdiclient.h"
+#include "base/codepage.h"
+#include "base/safefile.h"
 #include "base/strings.h"
 #include "config/ui/configdialog.h"
 #include "config/ui/optionsdialog.h"
@@ -41,6 +44,13 @@ bool SameFile(const std::string& a, const std::string& b) {
     return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
+// Settings beyond the configuration file's fixed record.
+const QString kCodePageKey = QStringLiteral("files/codePage");
+
+QSettings Settings() {
+    return QSettings(QStringLiteral("tavrin"), QStringLiteral("tavrin"));
+}
+
 } // namespace
 
 bool OrvantMDIClient::AskToSave() {
@@ -61,17 +71,41 @@ bool OrvantMDIClient::AskToSave() {
     default:
         return false;
     }
+    if (!SaveListTo(list_->path))
+        return false;
+    list_->modified = 0;
+    return true;
+}
+
+bool OrvantMDIClient::SaveListTo(const std::string& target, bool builtinTexts) {
+    project::SaveOutcome outcome;
     bool saved;
     {
         WaitCursor wait;
-        saved = list_->Save(list_->path);
+        saved = list_->Save(target, &outcome);
     }
-    if (saved) {
-        list_->modified = 0;
-        return true;
+    if (!saved) {
+        // The fixed text, then which file and why.
+        const char* failed = builtinTexts ? BuiltinString(IDS_WRITE_FAILED) : LoadResString(IDS_WRITE_FAILED);
+        std::string text = failed ? failed : "";
+        text += '\n';
+        text += WriteErrorText(target, outcome.error);
+        ThePrompts().MessageBox(this, QString::fromStdString(text),
+                                builtinTexts ? QString::fromUtf8(BuiltinString(IDS_ERROR)) : Res(IDS_ERROR),
+                                MB_ICONEXCLAMATION);
+        return false;
     }
-    MessageBoxRes(this, Res(IDS_WRITE_FAILED), IDS_ERROR, MB_ICONEXCLAMATION);
-    return false;
+    if (outcome.textAsUtf8)
+        MessageBoxRes(
+            this, QString::fromStdString(FormatText(LoadResString(IDS_TEXT_WRITTEN_AS_UTF8), FileCodePage())),
+            IDS_WARNING, MB_ICONEXCLAMATION);
+    return true;
+}
+
+void OrvantMDIClient::RestoreFileCodePage() {
+    const int page = Settings().value(kCodePageKey, kDefaultCodePage).toInt();
+    SetFileCodePage(IsSupportedCodePage(page) ? page : kDefaultCodePage);
+    options_.codePage = FileCodePage();
 }
 
 void OrvantMDIClient::MakeCurrent(std::unique_ptr<project> list) {
@@ -114,10 +148,16 @@ bool OrvantMDIClient::OpenSiteList(const std::string& path) {
         MessageBoxRes(this, Res(IDS_BAD_FILE_FORMAT), IDS_ERROR, MB_ICONEXCLAMATION);
         return false;
     }
+    const int skipped = read->skippedEntries;
     MakeCurrent(std::move(read));
     AddRecentList(QString::fromStdString(path));
     // The list opens; the user learns at once which sites cannot be planned with.
     ReportUnusablePositions(true);
+    if (skipped > 0)
+        MessageBoxRes(this,
+                      QString::fromStdString(FormatText(LoadResString(IDS_OLD_ENTRIES_SKIPPED),
+                                                        FileName(path).c_str(), skipped)),
+                      IDS_WARNING, MB_ICONEXCLAMATION);
     RestoreRememberedViews();
     return true;
 }
@@ -145,18 +185,9 @@ void OrvantMDIClient::SaveList() {
         MessageBoxRes(this, Res(IDS_SAVE_AS_NEW_FORMAT), IDS_INFORMATION, MB_OKCANCEL | MB_ICONEXCLAMATION) !=
             IDOK)
         return;
-    bool saved;
-    {
-        WaitCursor wait;
-        saved = list_->Save(list_->path);
-    }
-    if (saved) {
-        list_->modified = 0;
-        return;
-    }
     // The program's own texts: a language file must not be able to hide this one.
-    ThePrompts().MessageBox(this, QString::fromUtf8(BuiltinString(IDS_WRITE_FAILED)),
-                            QString::fromUtf8(BuiltinString(IDS_ERROR)), MB_ICONEXCLAMATION);
+    if (SaveListTo(list_->path, true))
+        list_->modified = 0;
 }
 
 void OrvantMDIClient::SaveListAs() {
@@ -179,15 +210,8 @@ void OrvantMDIClient::SaveListAs() {
                           MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK)
             break;
     }
-    bool saved;
-    {
-        WaitCursor wait;
-        saved = list_->Save(target);
-    }
-    if (!saved) {
-        MessageBoxRes(this, Res(IDS_WRITE_FAILED), IDS_ERROR, MB_ICONEXCLAMATION);
+    if (!SaveListTo(target))
         return;
-    }
     list_->modified = 0;
     AddRecentList(QString::fromStdString(target));
     if (!SameFile(target, list_->path)) {
@@ -255,7 +279,7 @@ void OrvantMDIClient::RunOptions() {
         return;
     Calculator& calc = *calculator_;
     if (options_.CutOffDegrees() != before.CutOffDegrees()) {
-        calc.SetElevationMask(static_cast<float>(options_.CutOffDegrees() * 0.017453292519943295));
+        calc.SetElevationMask(CutOffRadians(options_.CutOffDegrees()));
         changes_.Set(ChangeFlags::kCutOff);
     }
     if (options_.mode2D != before.mode2D) {
@@ -266,6 +290,8 @@ void OrvantMDIClient::RunOptions() {
         calc.SetTimeStep(options_.TimeStepSeconds());
         changes_.Set(ChangeFlags::kAlmanac);
     }
+    if (options_.codePage != before.codePage && SetFileCodePage(options_.codePage))
+        Settings().setValue(kCodePageKey, options_.codePage);
     if ((options_.obstructions != 0) != (calc.obstructionsOn() != 0)) {
         calc.SetObstructionsOn(options_.obstructions ? 1 : 0);
         changes_.Set(ChangeFlags::kObstructions);

@@ -2,9 +2,11 @@
 
 #include <cmath>
 
+#include "base/numbers.h"
+
 void DegreesToDms(double value, int& degrees, int& minutes, int& seconds, int& hundredths) {
-    const long long t = static_cast<long long>(std::floor(value * 360000.0 + 0.5));
-    degrees = static_cast<int>(t / 360000);
+    const long long t = SaturatingCast<long long>(std::floor(value * 360000.0 + 0.5));
+    degrees = SaturatingCast<int>(static_cast<double>(t / 360000));
     minutes = static_cast<int>((t % 360000) / 6000);
     seconds = static_cast<int>((t % 6000) / 100);
     hundredths = static_cast<int>(t % 100);
@@ -17,9 +19,9 @@ long double DmsToDegrees(int degrees, int minutes, int seconds, int hundredths) 
 
 void SplitDegrees(double value, int& degrees, int& minutes, double& seconds) {
     const double d = std::floor(value);
-    degrees = static_cast<int>(d);
+    degrees = SaturatingCast<int>(d);
     const double r = (value - d) * 60.0;
     const double m = std::floor(r);
-    minutes = static_cast<int>(m);
+    minutes = SaturatingCast<int>(m);
     seconds = (r - m) * 60.0;
 }

@@ -22,23 +22,24 @@ namespace {
 
 std::unique_ptr<std::map<int, std::string>> g_languageModule;
 
-// The conversions of a printf format, in order ("%d", "%s", ...), so that a translated text can be
-// checked to take the same arguments as the program's own before it is ever used as a format.
-std::string FormatSignature(const std::string& text) {
-    std::string sig;
+// The conversions of a printf format, each written out whole ("%-20s", "%5.2f", ...), in order: a
+// translated text is used as a format only when it has exactly the program's own conversions, so it
+// reads the same arguments and cannot ask for a field width the program never meant.
+std::vector<std::string> Conversions(const std::string& text) {
+    std::vector<std::string> out;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '%')
             continue;
-        ++i;
-        if (i < text.size() && text[i] == '%')
+        if (i + 1 < text.size() && text[i + 1] == '%') {
+            ++i;
             continue;
-        for (; i < text.size() && std::strchr("-+ #0123456789.*hlLqjzt", text[i]); ++i) {
-            if (!std::isdigit(static_cast<unsigned char>(text[i])) && !std::strchr("-+ #.", text[i]))
-                sig += text[i]; // '*' and length modifiers change the arguments, widths do not
         }
-        sig += i < text.size() ? text[i] : '?';
+        const size_t start = i++;
+        while (i < text.size() && std::strchr("-+ #0123456789.*hlLqjzt", text[i]))
+            ++i;
+        out.push_back(text.substr(start, i < text.size() ? i - start + 1 : i - start));
     }
-    return sig;
+    return out;
 }
 
 bool Unescape(const std::string& in, std::string& out) {
@@ -115,11 +116,12 @@ bool LoadLanguageModule(const std::string& path) {
         if (!IsAllDigits(idText.c_str()) || idText.size() > 6)
             continue;
         int id = std::stoi(idText);
-        if (!Unescape(line.substr(tab + 1), text))
+        // A NUL would end the text early wherever it is shown.
+        if (line.find('\0') != std::string::npos || !Unescape(line.substr(tab + 1), text))
             continue;
         // A translation whose conversions differ from ours would read arguments that are not there.
         const char* own = BuiltinString(id);
-        if (own && FormatSignature(own) != FormatSignature(text))
+        if (own && Conversions(own) != Conversions(text))
             continue;
         (*module)[id] = ToUtf8(text);
     }
@@ -138,6 +140,10 @@ void UnloadLanguageModule() {
     g_languageModule.reset();
 }
 
+// The formats come from the string table, whose translations are held to the program's own
+// conversions when the language file is loaded; they cannot be literals here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
 std::string FormatText(const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -154,3 +160,4 @@ std::string FormatText(const char* format, ...) {
     va_end(args);
     return out;
 }
+#pragma GCC diagnostic pop

@@ -17,6 +17,7 @@ int RunAlmanacImport(const Words& words) {
         return Fail(kExitUsage,
                     FormatText(LoadResString(IDS_IMPORT_TOO_MANY), static_cast<int>(files.size())));
     CalendarTime near = TodayUtc();
+    bool nearIsToday = true;
     if (const std::optional<std::string> text = args.Value("--near")) {
         int day = 0, month = 0, year = 0;
         if (!ParseDate(*text, day, month, year)) {
@@ -25,22 +26,22 @@ int RunAlmanacImport(const Words& words) {
                         FormatText(LoadResString(IDS_CLI_BAD_VALUE), "--near", text->c_str(), what.c_str()));
         }
         near = MakeCalendarTime(0, 0, 0, day, month, year);
+        nearIsToday = false;
     }
     const std::string directory = args.Value("--dir").value_or(".");
 
-    const AlmanacImportResult r = ImportAlmanacFiles(files, directory, near);
+    const AlmanacImportResult r = ImportAlmanacFiles(files, directory, near, nearIsToday);
     for (const std::string& w : r.warnings)
-        std::cerr << "tavrin-cli: " << w << '\n';
+        Fail(kExitOk, w);
     if (!r.written) {
         for (const std::string& e : r.errors)
             Fail(kExitInput, e);
         return kExitInput;
     }
-    std::cout << r.path << '\n';
+    std::string out = r.path + "\n";
     if (r.gps.present)
-        std::cout << ImportSummaryLine(ResString(IDS_IMPORT_GPS).c_str(), r.gps) << '\n';
+        out += ImportSummaryLine(ResString(IDS_IMPORT_GPS).c_str(), r.gps) + "\n";
     if (r.glonass.present)
-        std::cout << ImportSummaryLine(ResString(IDS_IMPORT_GLONASS).c_str(), r.glonass) << '\n';
-    std::cout.flush();
-    return std::cout ? kExitOk : kExitFailure;
+        out += ImportSummaryLine(ResString(IDS_IMPORT_GLONASS).c_str(), r.glonass) + "\n";
+    return WriteOutput("", out);
 }

@@ -12,18 +12,29 @@ inline constexpr int kExitInput = 3;   // a file or a value that cannot be used
 
 using Words = std::vector<std::string>;
 
+// The command named by the first word; an unknown one is a usage error.
+int RunCommand(const Words& words);
 int RunPlan(const Words& words);
 int RunWindows(const Words& words);
 int RunSites(const Words& words);
 int RunAlmanac(const Words& words); // "almanac FILE" and "almanac import FILE..."
 int RunAlmanacImport(const Words& words);
 
-// One line "tavrin-cli: text" on standard error; answers `status`.
+// One line "tavrin-cli: text" on standard error, bytes that are not printable UTF-8 shown as \xNN;
+// answers `status`.
 int Fail(int status, const std::string& text);
+// `text` with control characters and bytes that are not UTF-8 written as \xNN.
+std::string Printable(const std::string& text);
+// Why `path` cannot be read as an input file ("no such file", "a directory", ...), empty when it can.
+std::string InputFileProblem(const std::string& path);
+// Sends what would go to standard output and standard error into the strings instead (null: back
+// to the streams); for running commands inside another program.
+void CaptureOutput(std::string* output, std::string* errors);
 struct Plan;
 // The three graphs as PNG and SVG into `directory` and/or one PDF of graphs and tables; only in a
 // build with Qt (TAVRIN_CLI_GRAPHS).
 int WriteGraphs(const Plan& plan, const std::string& directory, const std::string& pdf);
 
-// Writes `text` to `path` (through a temporary file) or to standard output when `path` is empty.
+// Writes `text` to `path` (WriteFileSafely) or to standard output when `path` is empty or "-"; a
+// failure is reported with the file and the reason, and answers the output failure status.
 int WriteOutput(const std::string& path, const std::string& text);

@@ -14,11 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool IsFile(const std::string& path) {
-    std::error_code ec;
-    return fs::is_regular_file(path, ec);
-}
-
 // "ok", "off", "unhealthy, off", ...: the status word in words.
 std::string StatusText(int32_t status) {
     if ((status & ~StatusUnhealthy) == StatusNoAlmanac)
@@ -33,7 +28,7 @@ std::string StatusText(int32_t status) {
 } // namespace
 
 int RunSites(const Words& words) {
-    const Arguments args(words, {"--format", "--output"}, {});
+    const Arguments args(words, {"--format", "--output", "--codepage"}, {});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
     if (args.Positional().size() != 1)
@@ -42,12 +37,17 @@ int RunSites(const Words& words) {
     if (const int status = ParseChoice(args, "--format", {"text", "json"}, 0, formatIndex))
         return status;
     const bool json = formatIndex == 1;
+    if (const int status = ApplyCodePage(args))
+        return status;
     const std::string path = args.Positional()[0];
-    if (!IsFile(path))
-        return Fail(kExitInput, FormatText(ResString(IDS_CLI_NO_SUCH_FILE).c_str(), path.c_str()));
+    if (const std::string problem = InputFileProblem(path); !problem.empty())
+        return Fail(kExitInput, problem);
     project list(path);
     if (list.loadFailed)
         return Fail(kExitInput, FormatText(ResString(IDS_CLI_NOT_A_SITE_LIST).c_str(), path.c_str()));
+    ReportSkippedEntries(list);
+    for (const std::string& fault : list.SiteFaults())
+        Fail(kExitOk, fault);
 
     std::ostringstream o;
     AList<SiteInfo>& sites = list.sites;
@@ -61,10 +61,10 @@ int RunSites(const Words& words) {
                 ++i;
                 o << "{\"position\": " << i << ", \"name\": " << JsonString(s.name)
                   << ", \"description\": " << JsonString(s.description)
-                  << ", \"latitude\": " << FormatText("%.8f", s.latitude)
-                  << ", \"longitude\": " << FormatText("%.8f", s.longitude)
-                  << ", \"altitude\": " << FormatText("%.2f", s.altitude)
-                  << ", \"gmtOffset\": " << FormatText("%.2f", static_cast<double>(s.gmtOffset))
+                  << ", \"latitude\": " << JsonNumber(s.latitude, 8)
+                  << ", \"longitude\": " << JsonNumber(s.longitude, 8)
+                  << ", \"altitude\": " << JsonNumber(s.altitude, 2)
+                  << ", \"gmtOffset\": " << JsonNumber(s.gmtOffset, 2)
                   << ", \"obstructions\": " << s.obstructions.Count() << "}";
             } while (sites.Next());
         }
@@ -94,12 +94,12 @@ int RunAlmanac(const Words& words) {
     if (args.Positional().size() != 1)
         return Fail(kExitUsage, ResString(IDS_CLI_ALMANAC_USAGE).c_str());
     const std::string path = args.Positional()[0];
-    if (!IsFile(path))
-        return Fail(kExitInput, FormatText(ResString(IDS_CLI_NO_SUCH_FILE).c_str(), path.c_str()));
+    if (const std::string problem = InputFileProblem(path); !problem.empty())
+        return Fail(kExitInput, problem);
     Calculator calc;
     calc.LoadAlmanac(path);
     if (calc.loadState() != kLoadOk)
-        return Fail(kExitInput, FormatText(ResString(IDS_CLI_NOT_AN_ALMANAC).c_str(), path.c_str()));
+        return AlmanacRefused(calc, path);
 
     std::ostringstream o;
     o << FormatText(ResString(IDS_CLI_ALMANAC_FILE).c_str(), path.c_str()) << '\n';

@@ -5,41 +5,15 @@
 #include "base/strings.h"
 #include "cli/commands.h"
 
-int Fail(int status, const std::string& text) {
-    std::cerr << "tavrin-cli: " << text << '\n';
-    return status;
-}
-
-int WriteOutput(const std::string& path, const std::string& text) {
-    if (path.empty() || path == "-") {
-        std::cout << text;
-        std::cout.flush();
-        return std::cout ? kExitOk : kExitFailure;
-    }
-    if (!WriteFileSafely(path, text))
-        return Fail(kExitFailure, FormatText(ResString(IDS_CLI_CANNOT_WRITE).c_str(), path.c_str()));
-    return kExitOk;
-}
-
 int main(int argc, char** argv) {
     LoadDefaultLanguageModule();
     Words words(argv + 1, argv + argc);
     if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
-        std::cout << ResString(IDS_CLI_USAGE) << ResString(IDS_PLANNER_USAGE) << '\n';
-        return words.empty() ? kExitUsage : kExitOk;
+        const int status = WriteOutput("", ResString(IDS_CLI_USAGE) + ResString(IDS_PLANNER_USAGE) + "\n");
+        return words.empty() ? kExitUsage : status;
     }
     if (words[0] == "--version") {
-        std::cout << "tavrin-cli " << TAVRIN_VERSION << '\n' << TAVRIN_COPYRIGHT << '\n';
-        return kExitOk;
+        return WriteOutput("", std::string("tavrin-cli ") + TAVRIN_VERSION + "\n" + TAVRIN_COPYRIGHT + "\n");
     }
-    const Words rest(words.begin() + 1, words.end());
-    if (words[0] == "plan")
-        return RunPlan(rest);
-    if (words[0] == "windows")
-        return RunWindows(rest);
-    if (words[0] == "sites")
-        return RunSites(rest);
-    if (words[0] == "almanac")
-        return RunAlmanac(rest);
-    return Fail(kExitUsage, FormatText(ResString(IDS_CLI_UNKNOWN_COMMAND).c_str(), words[0].c_str()));
+    return RunCommand(words);
 }

@@ -32,6 +32,7 @@ struct OutputOptions {
 // What one site gives on one day: its text tables, or its CSV rows or JSON samples of each table.
 struct Chunk {
     std::string dop, visibility;
+    bool stalled = false; // a text page too short for one row of a table
 };
 
 int SatelliteNumber(int sat) {
@@ -122,11 +123,11 @@ void JsonDay(const Calculator& c, const PlanInterval& interval, int d, bool drop
         b.Int(t);
         if (o.kind != TableKind::Visibility) {
             b << ", \"pdop\": ";
-            b.Fixed(c.pdop()[k], 3) << ", \"gdop\": ";
-            b.Fixed(c.gdop()[k], 3) << ", \"hdop\": ";
-            b.Fixed(c.hdop()[k], 3) << ", \"vdop\": ";
-            b.Fixed(c.vdop()[k], 3) << ", \"tdop\": ";
-            b.Fixed(c.tdop()[k], 3) << ", \"satellites\": ";
+            b.JsonFixed(c.pdop()[k], 3) << ", \"gdop\": ";
+            b.JsonFixed(c.gdop()[k], 3) << ", \"hdop\": ";
+            b.JsonFixed(c.hdop()[k], 3) << ", \"vdop\": ";
+            b.JsonFixed(c.vdop()[k], 3) << ", \"tdop\": ";
+            b.JsonFixed(c.tdop()[k], 3) << ", \"satellites\": ";
             b.Int(c.satelliteCount()[k]) << ", \"solution\": ";
             b.Int(c.solutionFlag()[k]);
         }
@@ -140,8 +141,8 @@ void JsonDay(const Calculator& c, const PlanInterval& interval, int d, bool drop
                 b << (first ? "{\"system\": \"" : ", {\"system\": \"")
                   << o.systemNames[sat < kGpsSatellites ? 0 : 1] << "\", \"number\": ";
                 b.Int(SatelliteNumber(sat)) << ", \"azimuth\": ";
-                b.Fixed(s.azimuth * kRadToDeg, 2) << ", \"elevation\": ";
-                b.Fixed(s.elevation * kRadToDeg, 2) << ", \"visible\": ";
+                b.JsonFixed(s.azimuth * kRadToDeg, 2) << ", \"elevation\": ";
+                b.JsonFixed(s.elevation * kRadToDeg, 2) << ", \"visible\": ";
                 b.Int(s.visible) << '}';
                 first = false;
             }
@@ -159,10 +160,10 @@ std::string JsonHead(const Calculator& c, const SiteInfo& site, const PlanInterv
     TextBuffer b;
     b << "{" << (pretty ? "\n  " : "") << "\"site\": {\"name\": " << JsonString(site.name)
       << ", \"latitude\": ";
-    b.Fixed(site.latitude, 8) << ", \"longitude\": ";
-    b.Fixed(site.longitude, 8) << ", \"altitude\": ";
-    b.Fixed(site.altitude, 2) << ", \"gmtOffset\": ";
-    b.Fixed(site.gmtOffset, 2) << ", \"obstructions\": ";
+    b.JsonFixed(site.latitude, 8) << ", \"longitude\": ";
+    b.JsonFixed(site.longitude, 8) << ", \"altitude\": ";
+    b.JsonFixed(site.altitude, 2) << ", \"gmtOffset\": ";
+    b.JsonFixed(site.gmtOffset, 2) << ", \"obstructions\": ";
     b.Int(site.obstructions.Count()) << "}," << nl;
     b << "\"almanac\": " << JsonString(c.almanacFileName()) << "," << nl;
     b << "\"date\": "
@@ -179,16 +180,17 @@ std::string JsonHead(const Calculator& c, const SiteInfo& site, const PlanInterv
     return b.Take();
 }
 
-std::string TextTables(const Calculator& c, const SiteInfo& site, const PlanInterval& interval,
-                       const OutputOptions& o) {
+void TextTables(const Calculator& c, const SiteInfo& site, const PlanInterval& interval,
+                const OutputOptions& o, Chunk& chunk) {
     const HeaderInfo header = MakeHeaderInfo(c, &site, interval);
     const TableMetrics metrics = TableMetrics::ForText(o.width, o.lines);
-    std::string out;
+    std::string& out = chunk.dop;
     auto add = [&](Table& table) {
         table.SetPrintParameters(metrics);
         if (!out.empty())
             out += '\f';
         out += RenderPlainText(table.Pages(), table.CharsPerLine());
+        chunk.stalled = chunk.stalled || table.Stalled();
     };
     if (o.kind != TableKind::Visibility) {
         DOPTable dop(c, header);
@@ -198,7 +200,6 @@ std::string TextTables(const Calculator& c, const SiteInfo& site, const PlanInte
         VisibilityTable vis(c, header);
         add(vis);
     }
-    return out;
 }
 
 // Every site over every day, one Calculator per worker; chunks[site][day].
@@ -240,7 +241,7 @@ bool ComputeChunks(const PlanRequest& request, PlanSetup& setup, const OutputOpt
                     }
                     Chunk& chunk = chunks[static_cast<size_t>(i)][static_cast<size_t>(d)];
                     if (o.format == Format::Text)
-                        chunk.dop = TextTables(calc, site, interval, o);
+                        TextTables(calc, site, interval, o, chunk);
                     else if (o.format == Format::Csv)
                         CsvDay(calc, site, interval, d, dropLast, o, chunk);
                     else
@@ -313,13 +314,12 @@ int RunPlan(const Words& words) {
     const Arguments args(words, {"--sites",   "--site",  "--at",     "--gmt-offset", "--almanac", "--date",
                                  "--from",    "--to",    "--step",   "--mode",       "--cutoff",  "--systems",
                                  "--exclude", "--table", "--format", "--width",      "--lines",   "--output",
-                                 "--graphs",  "--pdf",   "--days",   "--positions"},
+                                 "--graphs",  "--pdf",   "--days",   "--positions",  "--codepage"},
                          {"--no-obstructions", "--help", "--all-sites"}, {"--site"});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
     if (args.Has("--help")) {
-        std::cout << ResString(IDS_CLI_USAGE) << ResString(IDS_PLANNER_USAGE);
-        return kExitOk;
+        return WriteOutput("", ResString(IDS_CLI_USAGE) + ResString(IDS_PLANNER_USAGE));
     }
     if (!args.Positional().empty())
         return Fail(kExitUsage,
@@ -367,6 +367,10 @@ int RunPlan(const Words& words) {
     if (!ComputeChunks(request, setup, o, chunks))
         return Fail(kExitFailure, FormatText(ResString(IDS_PLAN_COMPUTE_FAILED).c_str(),
                                              setup.calc->almanacFileName().c_str()));
+    for (const std::vector<Chunk>& site : chunks)
+        for (const Chunk& chunk : site)
+            if (chunk.stalled)
+                return Fail(kExitUsage, FormatText(LoadResString(IDS_CLI_PAGE_TOO_SHORT), o.lines));
     std::string out;
     try {
         out = Assemble(request, setup, o, chunks);

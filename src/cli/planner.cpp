@@ -6,11 +6,13 @@
 #include <fstream>
 #include <iostream>
 
+#include "base/codepage.h"
 #include "base/paths.h"
 #include "base/strings.h"
 #include "base/text.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/textbuffer.h"
 #include "engine/almanac_scan.h"
 #include "engine/planseries.h"
 #include "sites/positionlist.h"
@@ -20,7 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr float kDegToRad = 0.017453292519943295f;
 constexpr int kAgeLimitDays = 60;
 constexpr int kMaxDays = 31;
 constexpr std::uintmax_t kMaxPositionsFileBytes = 64u << 20;
@@ -44,15 +45,33 @@ int SatelliteFromName(const std::string& name) {
     return 0;
 }
 
-bool IsUsableFile(const std::string& path) {
-    std::error_code ec;
-    return fs::is_regular_file(path, ec);
+} // namespace
+
+int ApplyCodePage(const Arguments& args) {
+    const std::optional<std::string> v = args.Value("--codepage");
+    if (!v)
+        return kExitOk;
+    int codePage = 0;
+    if (!ParseInt(*v, codePage) || !SetFileCodePage(codePage))
+        return UsageError("--codepage", *v, ResString(IDS_CLI_WHAT_CODEPAGE).c_str());
+    return kExitOk;
 }
 
-} // namespace
+void ReportSkippedEntries(const project& list) {
+    if (list.skippedEntries > 0)
+        Fail(kExitOk,
+             FormatText(LoadResString(IDS_OLD_ENTRIES_SKIPPED), list.path.c_str(), list.skippedEntries));
+}
+
+int AlmanacRefused(const Calculator& calc, const std::string& path) {
+    const int id = calc.loadState() == kLoadNoValidRecord ? IDS_NO_VALID_RECORD : IDS_CLI_NOT_AN_ALMANAC;
+    return Fail(kExitInput, FormatText(ResString(id).c_str(), path.c_str()));
+}
 
 int ParsePlanRequest(const Arguments& args, PlanRequest& r) {
     auto value = [&](const char* name) { return args.Value(name); };
+    if (const int status = ApplyCodePage(args))
+        return status;
     if (auto v = value("--sites"))
         r.sitesPath = *v;
     r.siteNames = args.Values("--site");
@@ -215,17 +234,19 @@ int LoadSites(const PlanRequest& r, std::vector<SiteInfo>& out) {
         return kExitOk;
     }
     if (!r.positionsPath.empty()) {
-        if (!IsUsableFile(r.positionsPath))
-            return Fail(kExitInput,
-                        FormatText(ResString(IDS_CLI_NO_SUCH_FILE).c_str(), r.positionsPath.c_str()));
+        if (const std::string problem = InputFileProblem(r.positionsPath); !problem.empty())
+            return Fail(kExitInput, problem);
         return ReadPositions(r.positionsPath, out);
     }
     const std::string path = r.sitesPath.empty() ? BundledDataDirectory() + "sites/sample.spl" : r.sitesPath;
-    if (!IsUsableFile(path))
-        return Fail(kExitInput, FormatText(ResString(IDS_CLI_NO_SUCH_FILE).c_str(), path.c_str()));
+    if (const std::string problem = InputFileProblem(path); !problem.empty())
+        return Fail(kExitInput, problem);
     project list(path);
     if (list.loadFailed)
         return Fail(kExitInput, FormatText(ResString(IDS_CLI_NOT_A_SITE_LIST).c_str(), path.c_str()));
+    ReportSkippedEntries(list);
+    for (const std::string& fault : list.SiteFaults())
+        Fail(kExitOk, fault);
     AList<SiteInfo>& sites = list.sites;
     if (r.allSites) {
         if (sites.First()) {
@@ -261,6 +282,8 @@ int LoadSites(const PlanRequest& r, std::vector<SiteInfo>& out) {
 }
 
 int LoadCalculator(const PlanRequest& r, Calculator& calc) {
+    if (r.date)
+        calc.SetWeekReference(MakeCalendarTime(0, 0, 0, (*r.date)[0], (*r.date)[1], (*r.date)[2]));
     // the almanac: a file, or the candidates of a directory newest first
     const std::string almanac = r.almanacPath.empty() ? BundledDataDirectory() + "almanacs/" : r.almanacPath;
     std::error_code ec;
@@ -278,16 +301,16 @@ int LoadCalculator(const PlanRequest& r, Calculator& calc) {
             return Fail(kExitInput,
                         FormatText(ResString(IDS_CLI_NO_ALMANAC_IN_DIR).c_str(), almanac.c_str()));
     } else {
-        if (!IsUsableFile(almanac))
-            return Fail(kExitInput, FormatText(ResString(IDS_CLI_NO_SUCH_FILE).c_str(), almanac.c_str()));
+        if (const std::string problem = InputFileProblem(almanac); !problem.empty())
+            return Fail(kExitInput, problem);
         calc.LoadAlmanac(almanac);
         if (calc.loadState() != kLoadOk)
-            return Fail(kExitInput, FormatText(ResString(IDS_CLI_NOT_AN_ALMANAC).c_str(), almanac.c_str()));
+            return AlmanacRefused(calc, almanac);
     }
 
     // the settings; the step only once an almanac is loaded, as the engine refuses it before
     calc.SetTimeStep(r.step);
-    calc.SetElevationMask(static_cast<float>(r.cutoff) * kDegToRad);
+    calc.SetElevationMask(CutOffRadians(r.cutoff));
     calc.SetMode(r.mode);
     calc.SetObstructionsOn(r.obstructions ? 1 : 0);
     for (int n = 1; n <= kSatellites; ++n) {
@@ -305,6 +328,10 @@ int PreparePlan(const PlanRequest& r, PlanSetup& setup) {
         return status;
     if (setup.sites.empty())
         return Fail(kExitInput, ResString(IDS_PLAN_NO_SITES));
+    for (const SiteInfo& site : setup.sites)
+        if (!site.HasValidValues())
+            return Fail(kExitInput, FormatText(ResString(IDS_CLI_SITE_UNUSABLE).c_str(), site.name,
+                                               site.ValueFault().c_str()));
     setup.calc = std::make_unique<Calculator>();
     if (const int status = LoadCalculator(r, *setup.calc); status != kExitOk)
         return status;
@@ -314,7 +341,10 @@ int PreparePlan(const PlanRequest& r, PlanSetup& setup) {
         setup.month = (*r.date)[1];
         setup.year = (*r.date)[2];
     } else {
-        const std::optional<CalendarTime> own = AlmanacDate(*setup.calc);
+        std::optional<CalendarTime> own = AlmanacDate(*setup.calc);
+        // An almanac dated outside the calendar --date accepts (a damaged week): plan today instead.
+        if (own && !IsValidDate(own->day, own->month + 1, own->year + 1900))
+            own.reset();
         const PlanInterval today = PlanInterval::Today();
         setup.day = own ? own->day : today.beginDay;
         setup.month = own ? own->month + 1 : today.beginMonth;
@@ -351,6 +381,12 @@ std::string DateOfDay(const PlanSetup& setup, int d) {
 std::string SatelliteName(int index) {
     return index < kGpsSatellites ? FormatText("G%02d", index + 1)
                                   : FormatText("R%02d", index - kGpsSatellites + 1);
+}
+
+std::string JsonNumber(double value, int decimals) {
+    TextBuffer b;
+    b.JsonFixed(value, decimals);
+    return b.Take();
 }
 
 std::string JsonString(const std::string& text) {

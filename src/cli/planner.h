@@ -11,6 +11,7 @@
 #include "sites/siteinfo.h"
 
 class Arguments;
+class project;
 
 struct PlanRequest {
     std::string sitesPath;              // empty: the bundled sample list
@@ -65,6 +66,17 @@ std::string DateOfDay(const PlanSetup& setup, int d);
 
 // "G05", "R12": the name of satellite index 0..55.
 std::string SatelliteName(int index);
+
+// Sets the code page of text in site lists from --codepage; prints the message and answers the
+// usage status for one that is not offered.
+int ApplyCodePage(const Arguments& args);
+// One line on standard error when an old-format list had directory entries that were skipped.
+void ReportSkippedEntries(const project& list);
+// The message for an almanac the engine did not load; answers the input status.
+int AlmanacRefused(const Calculator& calc, const std::string& path);
+
+// A JSON number with `decimals` places; null for NaN and infinity, which JSON cannot hold.
+std::string JsonNumber(double value, int decimals);
 
 // A JSON string literal of UTF-8 text.
 std::string JsonString(const std::string& text);

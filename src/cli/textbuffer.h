@@ -3,6 +3,7 @@
 #pragma once
 
 #include <charconv>
+#include <cmath>
 #include <string>
 #include <string_view>
 
@@ -27,7 +28,10 @@ public:
         return *this;
     }
     // As printf("%.*f"): to_chars with a precision rounds the same way.
+    // A CSV field; nothing for NaN and infinity, which no reader takes as a number.
     TextBuffer& Fixed(double value, int decimals) {
+        if (!std::isfinite(value))
+            return *this;
         char digits[64];
         const auto r =
             std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals);
@@ -36,6 +40,12 @@ public:
         else
             out_ += FormatText("%.*f", decimals, value); // beyond 1e50: never a DOP or an angle
         return *this;
+    }
+    // A JSON number; null for NaN and infinity, which JSON cannot hold.
+    TextBuffer& JsonFixed(double value, int decimals) {
+        if (!std::isfinite(value))
+            return *this << "null";
+        return Fixed(value, decimals);
     }
     // "HH:MM" of seconds from midnight, hours wrapping at 24, as the tables print it.
     TextBuffer& Clock(int seconds) { return *this << ClockText(seconds); }

@@ -148,14 +148,14 @@ std::string Json(const WindowsRun& run, const std::vector<Window>& windows) {
     for (size_t i = 0; i < setup.sites.size(); ++i) {
         const SiteInfo& s = setup.sites[i];
         b << (i ? ",\n    " : "\n    ") << "{\"name\": " << JsonString(s.name) << ", \"latitude\": ";
-        b.Fixed(s.latitude, 8) << ", \"longitude\": ";
-        b.Fixed(s.longitude, 8) << ", \"altitude\": ";
-        b.Fixed(s.altitude, 2) << ", \"gmtOffset\": ";
-        b.Fixed(s.gmtOffset, 2) << ", \"obstructions\": ";
+        b.JsonFixed(s.latitude, 8) << ", \"longitude\": ";
+        b.JsonFixed(s.longitude, 8) << ", \"altitude\": ";
+        b.JsonFixed(s.altitude, 2) << ", \"gmtOffset\": ";
+        b.JsonFixed(s.gmtOffset, 2) << ", \"obstructions\": ";
         b.Int(s.obstructions.Count()) << '}';
     }
     b << "\n  ],\n  \"clock\": {\"site\": " << JsonString(setup.sites.front().name) << ", \"gmtOffset\": ";
-    b.Fixed(setup.sites.front().gmtOffset, 2) << "},\n";
+    b.JsonFixed(setup.sites.front().gmtOffset, 2) << "},\n";
     b << "  \"almanac\": " << JsonString(calc.almanacFileName()) << ",\n";
     b << "  \"date\": " << JsonString(DateOfDay(setup, 0)) << ", \"days\": ";
     b.Int(run.request.days) << ", \"step\": ";
@@ -164,7 +164,7 @@ std::string Json(const WindowsRun& run, const std::vector<Window>& windows) {
         << ", \"obstructions\": " << (calc.obstructionsOn() ? "true" : "false") << ",\n";
     b << "  \"conditions\": {\"maxPdop\": ";
     if (c.maxPdop > 0)
-        b.Fixed(c.maxPdop, 2);
+        b.JsonFixed(c.maxPdop, 2);
     else
         b << "null";
     b << ", \"minSatellites\": ";
@@ -184,8 +184,8 @@ std::string Json(const WindowsRun& run, const std::vector<Window>& windows) {
         b.Int(w.start) << ", \"endSeconds\": ";
         b.Int(w.end) << ", \"length\": " << JsonString(Length(w.Length())) << ", \"lengthSeconds\": ";
         b.Int(w.Length()) << ",\n     \"worstPdop\": ";
-        b.Fixed(w.worstPdop, 3) << ", \"meanPdop\": ";
-        b.Fixed(w.meanPdop, 3) << ", \"fewestSatellites\": ";
+        b.JsonFixed(w.worstPdop, 3) << ", \"meanPdop\": ";
+        b.JsonFixed(w.meanPdop, 3) << ", \"fewestSatellites\": ";
         b.Int(w.fewestSatellites) << ", \"fewestCommon\": ";
         b.Int(w.fewestCommon) << ",\n     \"common\": [";
         bool first = true;
@@ -199,8 +199,8 @@ std::string Json(const WindowsRun& run, const std::vector<Window>& windows) {
         for (size_t s = 0; s < w.sites.size(); ++s) {
             const SiteWindowFigures& f = w.sites[s];
             b << (s ? ", " : "") << "{\"name\": " << JsonString(setup.sites[s].name) << ", \"worstPdop\": ";
-            b.Fixed(f.worstPdop, 3) << ", \"meanPdop\": ";
-            b.Fixed(f.meanPdop, 3) << ", \"fewestSatellites\": ";
+            b.JsonFixed(f.worstPdop, 3) << ", \"meanPdop\": ";
+            b.JsonFixed(f.meanPdop, 3) << ", \"fewestSatellites\": ";
             b.Int(f.fewestSatellites) << '}';
         }
         b << "]}";
@@ -249,13 +249,12 @@ int RunWindows(const Words& words) {
                                  "--date",       "--from",      "--to",       "--step",       "--mode",
                                  "--cutoff",     "--systems",   "--exclude",  "--format",     "--output",
                                  "--days",       "--positions", "--max-pdop", "--min-sats",   "--min-length",
-                                 "--min-common", "--sort"},
+                                 "--min-common", "--sort",      "--codepage"},
                          {"--no-obstructions", "--help", "--all-sites"}, {"--site"});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
     if (args.Has("--help")) {
-        std::cout << ResString(IDS_PLANNER_USAGE);
-        return kExitOk;
+        return WriteOutput("", ResString(IDS_PLANNER_USAGE));
     }
     if (!args.Positional().empty())
         return Fail(kExitUsage,

@@ -41,6 +41,8 @@ fileConfiguration::~fileConfiguration() {
 }
 
 void fileConfiguration::SetDefaults() {
+    storedImage.clear();
+    storedAlmanacPath = StoredField();
     CopyBounded(signature, kSignature, sizeof signature);
     mode3D = 1;
     fiveMinuteStep = 0;
@@ -64,7 +66,7 @@ void fileConfiguration::SetAll(int32_t mode, int32_t fiveMinutes, int32_t cutOff
     gpsEnabled = gps;
     glonassEnabled = glonass;
     // A cut path would name another file at the next start.
-    if (almanac.size() < sizeof almanacPath)
+    if (almanac.size() < sizeof almanacPath && CutToField(almanac, kAlmanacPathField) == almanac)
         CopyBounded(almanacPath, almanac.c_str(), sizeof almanacPath);
     loadLastAlmanac = loadLast;
 }
@@ -90,26 +92,34 @@ bool fileConfiguration::Read() {
     }
     // A foreign or damaged value must still fit the options' two-digit field.
     cutOffAngle = std::clamp(cutOffAngle, 0, 89);
-    std::memcpy(almanacPath, image + kAlmanacPathAt, sizeof almanacPath);
-    almanacPath[sizeof almanacPath - 1] = '\0';
+    storedAlmanacPath = StoredField::Read(image + kAlmanacPathAt, kAlmanacPathField);
+    CopyBounded(almanacPath, storedAlmanacPath.text.c_str(), sizeof almanacPath);
     loadLastAlmanac = GetI32(image + kLoadLastAt);
+    storedImage.assign(image, sizeof image);
     return true;
 }
 
-std::string fileConfiguration::Image() const {
-    std::string image(kConfigurationFileSize, '\0');
-    std::memcpy(image.data(), signature, sizeof signature);
+std::string fileConfiguration::Image(bool* pathAsUtf8) const {
+    std::string image = storedImage.size() == kConfigurationFileSize
+                            ? storedImage
+                            : std::string(kConfigurationFileSize, '\0');
+    if (storedImage.size() != kConfigurationFileSize)
+        std::memcpy(image.data(), signature, sizeof signature); // else the signature as it was read
     char* p = image.data() + kModeAt;
     for (int32_t field :
          {mode3D, fiveMinuteStep, cutOffAngle, useObstructions, showTimeBar, gpsEnabled, glonassEnabled}) {
         PutI32(p, field);
         p += 4;
     }
-    std::memcpy(image.data() + kAlmanacPathAt, almanacPath, sizeof almanacPath);
+    bool utf8 = false;
+    const std::string path = storedAlmanacPath.Write(almanacPath, kAlmanacPathField, utf8);
+    std::memcpy(image.data() + kAlmanacPathAt, path.data(), kAlmanacPathField);
+    if (pathAsUtf8 && utf8)
+        *pathAsUtf8 = true;
     PutI32(image.data() + kLoadLastAt, loadLastAlmanac);
     return image;
 }
 
-bool fileConfiguration::Write() const {
-    return WriteFileSafely(filePath, Image());
+bool fileConfiguration::Write(int* error) const {
+    return WriteFileSafely(filePath, Image(), error);
 }

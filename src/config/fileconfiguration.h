@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/codepage.h"
+
 inline constexpr int kConfigurationFileSize = 632;
 
 class fileConfiguration {
@@ -17,10 +19,16 @@ public:
     int32_t showTimeBar = 1;
     int32_t gpsEnabled = 1;
     int32_t glonassEnabled = 1;
-    char almanacPath[520]{};
+    // The file's field holds 520 bytes in the code page text is written in; here it is UTF-8, with
+    // room for every character such a field can hold.
+    static constexpr size_t kAlmanacPathField = 520;
+    char almanacPath[(kAlmanacPathField - 1) * 3 + 1]{};
     int32_t loadLastAlmanac = 0;
 
     std::string filePath; // never written to the file
+    // The file as read, so that Write changes only the bytes of settings that changed.
+    std::string storedImage;
+    StoredField storedAlmanacPath;
 
     // Reads `path`; a missing, short or foreign file gives the defaults.
     explicit fileConfiguration(const std::string& path);
@@ -30,12 +38,15 @@ public:
     fileConfiguration& operator=(const fileConfiguration&) = delete;
 
     void SetDefaults();
-    // A path that does not fit the 520-byte field is not stored: the previous one stays.
+    // A path that does not fit the 520-byte field in the code page is not stored: the previous one
+    // stays.
     void SetAll(int32_t mode3D, int32_t fiveMinuteStep, int32_t cutOffAngle, int32_t useObstructions,
                 int32_t showTimeBar, int32_t gpsEnabled, int32_t glonassEnabled,
                 const std::string& almanacPath, int32_t loadLastAlmanac);
 
     bool Read();
-    bool Write() const;
-    std::string Image() const; // the 632 bytes Write stores
+    // `error` (when given) receives the errno value of a failed write.
+    bool Write(int* error = nullptr) const;
+    // The 632 bytes Write stores; `pathAsUtf8` becomes true when the path had to be written as UTF-8.
+    std::string Image(bool* pathAsUtf8 = nullptr) const;
 };

@@ -61,7 +61,7 @@ void FillBufferForConfiguration(const fileConfiguration& config, BufferForConfig
 }
 
 int ApplyOptionsToCalculator(const OptionsTransfer& options, Calculator& calculator) {
-    calculator.SetElevationMask(static_cast<float>(options.CutOffDegrees() * 0.017453292519943295));
+    calculator.SetElevationMask(CutOffRadians(options.CutOffDegrees()));
     calculator.SetMode(options.mode2D == 1 ? 1 : 0);
     calculator.SetTimeStep(options.TimeStepSeconds());
     calculator.SetObstructionsOn(options.obstructions);

@@ -17,6 +17,7 @@ struct OptionsTransfer {
     char cutOff[3] = {'1', '5', 0}; // at most two digits
     uint16_t obstructions = 1;
     uint16_t loadLastAlmanac = 0;
+    int codePage = 1252; // of the text in site lists and the configuration; kept in the settings
 
     int CutOffDegrees() const; // the decimal value of the text, 0 when empty
     int TimeStepSeconds() const { return step15 ? 900 : 300; }

@@ -2,6 +2,9 @@
 
 #include "base/safefile.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -175,18 +178,24 @@ bool IsValidGlonassRecord(const GlonassAlmanacRecord& r) {
            Within(r.deltaTDot, 0.004) && Within(r.omega, 1.0) && Within(r.correction, 0.002);
 }
 
-int16_t ReconstructGpsWeek(int16_t almanacWeek, int16_t referenceWeek) {
+int16_t ReconstructGpsWeek(int16_t almanacWeek, int16_t referenceWeek, int nearWeek, int latestWeek) {
     const int8_t d = static_cast<int8_t>(static_cast<uint8_t>((almanacWeek - referenceWeek) & 0xFF));
-    int16_t week = static_cast<int16_t>(referenceWeek + d);
-    if (week <= 512)
-        week = static_cast<int16_t>(week + 1024);
-    return week;
+    const int week = referenceWeek + d;
+    if (referenceWeek >= 1024)
+        return static_cast<int16_t>(week);
+    // Written modulo 1024: weeks since the last rollover (a negative one lies before it).
+    const int inEra = ((week % 1024) + 1024) % 1024;
+    int era = static_cast<int>(std::lround(static_cast<double>(nearWeek - inEra) / 1024.0));
+    if (inEra + 1024 * era > latestWeek)
+        era = static_cast<int>(std::floor(static_cast<double>(latestWeek - inEra) / 1024.0));
+    era = std::clamp(era, 0, (INT16_MAX - inEra) / 1024);
+    return static_cast<int16_t>(inEra + 1024 * era);
 }
 
-void AcceptGpsRecord(GpsAlmanacRecord& r) {
+void AcceptGpsRecord(GpsAlmanacRecord& r, int nearWeek, int latestWeek) {
     if (r.e < 0)
         r.e = 0;
-    r.week = ReconstructGpsWeek(r.week, r.referenceWeek);
+    r.week = ReconstructGpsWeek(r.week, r.referenceWeek, nearWeek, latestWeek);
 }
 
 bool IsHealthy(const GpsAlmanacRecord& r) {
@@ -220,9 +229,13 @@ std::vector<uint8_t> EncodeAlmanac(const GpsAlmanac* gps, const GlonassAlmanac* 
     return out;
 }
 
-bool WriteAlmanacFile(const std::string& path, const GpsAlmanac* gps, const GlonassAlmanac* glonass) {
+bool WriteAlmanacFile(const std::string& path, const GpsAlmanac* gps, const GlonassAlmanac* glonass,
+                      int* error) {
     const std::vector<uint8_t> image = EncodeAlmanac(gps, glonass);
-    if (image.empty())
+    if (image.empty()) {
+        if (error)
+            *error = ENOMEM;
         return false;
-    return WriteFileSafely(path, std::string(image.begin(), image.end()));
+    }
+    return WriteFileSafely(path, std::string(image.begin(), image.end()), error);
 }

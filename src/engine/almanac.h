@@ -71,11 +71,13 @@ void EncodeGlonassRecord(const GlonassAlmanacRecord& record, uint8_t* bytes);
 bool IsValidGpsRecord(const GpsAlmanacRecord& record);
 bool IsValidGlonassRecord(const GlonassAlmanacRecord& record);
 
-// The full week from the 8 significant bits of the almanac week and the reference week.
-int16_t ReconstructGpsWeek(int16_t almanacWeek, int16_t referenceWeek);
+// The full week from the 8 significant bits of the almanac week and the reference week. A reference
+// week from 1024 on is a full week already; a smaller one was written modulo 1024, and the result is
+// put in the 1024-week era nearest `nearWeek` that does not pass `latestWeek`.
+int16_t ReconstructGpsWeek(int16_t almanacWeek, int16_t referenceWeek, int nearWeek, int latestWeek);
 
 // For an accepted GPS record: a negative eccentricity becomes 0, the week is reconstructed.
-void AcceptGpsRecord(GpsAlmanacRecord& record);
+void AcceptGpsRecord(GpsAlmanacRecord& record, int nearWeek, int latestWeek);
 
 bool IsHealthy(const GpsAlmanacRecord& record);
 bool IsHealthy(const GlonassAlmanacRecord& record);
@@ -84,6 +86,7 @@ bool IsHealthy(const GlonassAlmanacRecord& record);
 // when neither is given.
 std::vector<uint8_t> EncodeAlmanac(const GpsAlmanac* gps, const GlonassAlmanac* glonass);
 
-// Writes EncodeAlmanac's image through a temporary file in the same directory, renamed over
-// `path` only when complete. False (and `path` untouched) on any failure.
-bool WriteAlmanacFile(const std::string& path, const GpsAlmanac* gps, const GlonassAlmanac* glonass);
+// Writes EncodeAlmanac's image safely (WriteFileSafely). False, `path` untouched and `error` set to
+// the errno value on failure.
+bool WriteAlmanacFile(const std::string& path, const GpsAlmanac* gps, const GlonassAlmanac* glonass,
+                      int* error = nullptr);

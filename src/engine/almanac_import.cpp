@@ -1,5 +1,7 @@
 #include "engine/almanac_import.h"
 
+#include "base/safefile.h"
+
 #include <cfloat>
 #include <cmath>
 #include <ctime>
@@ -116,6 +118,16 @@ std::string BaseName(const std::string& path) {
 
 // ---- the collector -----------------------------------------------------------------------------------
 
+void AlmanacCollector::Finish() {
+    if (lowChannels_.empty() || !out_.ok)
+        return;
+    std::string slots;
+    for (int slot : lowChannels_)
+        slots += FormatText(slots.empty() ? "R%02d" : ", R%02d", slot);
+    out_.warnings.push_back(
+        FormatText(LoadResString(IDS_IMPORT_CHANNEL_WARNING), name_.c_str(), slots.c_str()));
+}
+
 void AlmanacCollector::Refuse(const std::string& text) {
     out_.ok = false;
     out_.errors.push_back(text);
@@ -141,7 +153,8 @@ void AlmanacCollector::Add(const GpsElements& g) {
             FormatText(LoadResString(IDS_IMPORT_SKIPPED), name_.c_str(), who.c_str(), why.c_str()));
         ++out_.skipped;
     };
-    const int week = g.week >= 0 && g.week < 1024 ? ResolveGpsWeek(g.week, g.toa, near_) : g.week;
+    const int week =
+        g.week >= 0 && g.week < 1024 ? ResolveGpsWeek(g.week, g.toa, near_, nearIsToday_) : g.week;
     if (week < 0 || week > INT16_MAX) {
         skip(FormatText(LoadResString(IDS_IMPORT_FIELD_WEEK), Number(g.week).c_str()));
         return;
@@ -216,6 +229,9 @@ void AlmanacCollector::Add(const GlonassElements& g) {
         ++out_.skipped;
         return;
     }
+    // Kept, as today's channels run from -7; but the old record test wants 1 to 24.
+    if (r.channel <= 0)
+        lowChannels_.push_back(g.slot);
     out_.glonass[k] = r;
     out_.glonassPresent[k] = true;
     ++out_.imported;
@@ -283,7 +299,7 @@ AlmanacFormat FormatOfName(const std::string& name) {
 }
 
 PublishedAlmanac ParsePublishedAlmanac(const std::string& text, const std::string& name,
-                                       const CalendarTime& near) {
+                                       const CalendarTime& near, bool nearIsToday) {
     PublishedAlmanac out;
     const char* n = name.c_str();
     if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
@@ -312,7 +328,7 @@ PublishedAlmanac ParsePublishedAlmanac(const std::string& text, const std::strin
     }
     out.isGps = out.format != AlmanacFormat::IacGlonass;
     out.ok = true;
-    AlmanacCollector collector(out, name, near);
+    AlmanacCollector collector(out, name, near, nearIsToday);
     const std::vector<TextLine> lines = SplitLines(text);
     bool read = false;
     switch (out.format) {
@@ -340,10 +356,11 @@ PublishedAlmanac ParsePublishedAlmanac(const std::string& text, const std::strin
         out.glonassPresent.fill(false);
         out.imported = out.skipped = out.healthy = 0;
     }
+    collector.Finish();
     return out;
 }
 
-PublishedAlmanac ReadPublishedAlmanac(const std::string& path, const CalendarTime& near) {
+PublishedAlmanac ReadPublishedAlmanac(const std::string& path, const CalendarTime& near, bool nearIsToday) {
     const std::string name = BaseName(path);
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
@@ -375,10 +392,10 @@ PublishedAlmanac ReadPublishedAlmanac(const std::string& path, const CalendarTim
         out.errors.push_back(FormatText(LoadResString(IDS_IMPORT_TOO_LARGE), path.c_str()));
         return out;
     }
-    return ParsePublishedAlmanac(text, path, near);
+    return ParsePublishedAlmanac(text, path, near, nearIsToday);
 }
 
-int ResolveGpsWeek(int publishedWeek, double toa, const CalendarTime& near) {
+int ResolveGpsWeek(int publishedWeek, double toa, const CalendarTime& near, bool nearIsToday) {
     if (publishedWeek < 0 || publishedWeek >= 1024)
         return publishedWeek;
     const GpsTime t = ToGpsTime(near);
@@ -386,6 +403,8 @@ int ResolveGpsWeek(int publishedWeek, double toa, const CalendarTime& near) {
     const double base = static_cast<double>(publishedWeek) * kSecondsPerWeek + (std::isfinite(toa) ? toa : 0);
     const double era = 1024.0 * kSecondsPerWeek;
     long k = std::lround((nearSeconds - base) / era);
+    if (nearIsToday && base + static_cast<double>(k) * era > nearSeconds + kFutureWeeks * kSecondsPerWeek)
+        --k;
     if (k < 0)
         k = 0;
     return publishedWeek + static_cast<int>(1024 * k);
@@ -405,7 +424,7 @@ CalendarTime TodayUtc() {
 // ---- writing -------------------------------------------------------------------------------------
 
 AlmanacImportResult ImportAlmanacFiles(const std::vector<std::string>& paths, const std::string& directory,
-                                       const CalendarTime& near) {
+                                       const CalendarTime& near, bool nearIsToday) {
     AlmanacImportResult result;
     if (paths.empty() || paths.size() > 2) {
         result.errors.push_back(
@@ -414,7 +433,7 @@ AlmanacImportResult ImportAlmanacFiles(const std::vector<std::string>& paths, co
     }
     std::vector<PublishedAlmanac> read;
     for (const std::string& p : paths) {
-        read.push_back(ReadPublishedAlmanac(p, near));
+        read.push_back(ReadPublishedAlmanac(p, near, nearIsToday));
         PublishedAlmanac& a = read.back();
         result.warnings.insert(result.warnings.end(), a.warnings.begin(), a.warnings.end());
         result.errors.insert(result.errors.end(), a.errors.begin(), a.errors.end());
@@ -443,8 +462,9 @@ AlmanacImportResult ImportAlmanacFiles(const std::vector<std::string>& paths, co
     const std::string name = AlmanacFileName(gps ? gps->date : glonass->date);
     const std::string path = directory.empty() ? name : AlmanacPath(directory, name);
     const bool existed = std::filesystem::exists(path, ec);
-    if (!WriteAlmanacFile(path, gps ? &gps->gps : nullptr, glonass ? &glonass->glonass : nullptr)) {
-        result.errors.push_back(FormatText(LoadResString(IDS_IMPORT_WRITE_FAILED), path.c_str()));
+    int error = 0;
+    if (!WriteAlmanacFile(path, gps ? &gps->gps : nullptr, glonass ? &glonass->glonass : nullptr, &error)) {
+        result.errors.push_back(WriteErrorText(path, error));
         return result;
     }
     if (existed)

@@ -29,19 +29,25 @@ struct PublishedAlmanac {
 };
 
 // `name` is used in messages and for its extension; `near` picks the era of weeks published
-// modulo 1024 (the one that puts the almanac nearest it).
+// modulo 1024 (the one that puts the almanac nearest it). With `nearIsToday` no era may date the
+// almanac after `near` plus kFutureWeeks: a file that exists now was not made years ahead.
 PublishedAlmanac ParsePublishedAlmanac(const std::string& text, const std::string& name,
-                                       const CalendarTime& near);
-PublishedAlmanac ReadPublishedAlmanac(const std::string& path, const CalendarTime& near);
+                                       const CalendarTime& near, bool nearIsToday = false);
+PublishedAlmanac ReadPublishedAlmanac(const std::string& path, const CalendarTime& near,
+                                      bool nearIsToday = false);
 
 // The format the content shows, Unknown when none fits.
 AlmanacFormat DetectAlmanacFormat(const std::string& text);
 // The format the file name's extension claims (.alm YUMA, .al3 SEM, .agp, .agl), else Unknown.
 AlmanacFormat FormatOfName(const std::string& name);
 
+// How far ahead of today an almanac may be dated (published almanacs run a few days ahead).
+inline constexpr int kFutureWeeks = 4;
+
 // The full week of a week published modulo 1024 (values 0..1023): the era that puts week and toa
-// nearest `near`. Weeks from 1024 on are full weeks already and come back unchanged.
-int ResolveGpsWeek(int publishedWeek, double toa, const CalendarTime& near);
+// nearest `near`, or with `nearIsToday` the nearest that is not after it by more than kFutureWeeks.
+// Weeks from 1024 on are full weeks already and come back unchanged.
+int ResolveGpsWeek(int publishedWeek, double toa, const CalendarTime& near, bool nearIsToday = false);
 
 // "alm" + two-digit year + "." + day of year, as the directory scan orders them.
 std::string AlmanacFileName(const CalendarTime& date);
@@ -66,7 +72,7 @@ struct AlmanacImportResult {
 // almanac file in `directory`, named after the almanac's date (the GPS one when both are given).
 // Nothing is written when any file is refused or no satellite could be imported.
 AlmanacImportResult ImportAlmanacFiles(const std::vector<std::string>& paths, const std::string& directory,
-                                       const CalendarTime& near);
+                                       const CalendarTime& near, bool nearIsToday = false);
 
 // "GPS: 31 satellites imported, 0 skipped, 31 healthy".
 std::string ImportSummaryLine(const char* system, const ImportSummary& summary);

@@ -1,5 +1,7 @@
 #include "engine/almanac_readers.h"
 
+#include "base/numbers.h"
+
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -110,7 +112,7 @@ int HeadingPrn(const std::string& text) {
 }
 
 bool FinishYuma(const YumaBlock& b, bool atEnd, AlmanacCollector& c) {
-    const std::string who = b.has[kId]          ? GpsLabel(static_cast<int>(b.value[kId]))
+    const std::string who = b.has[kId]          ? GpsLabel(SaturatingCast<int>(b.value[kId]))
                             : b.headingPrn >= 0 ? GpsLabel(b.headingPrn)
                                                 : ResString(IDS_IMPORT_UNNAMED);
     for (int k = 0; k < kYumaFields; ++k) {
@@ -124,7 +126,7 @@ bool FinishYuma(const YumaBlock& b, bool atEnd, AlmanacCollector& c) {
                                 kYumaLabels[k].label));
         return false;
     }
-    const int id = static_cast<int>(b.value[kId]);
+    const int id = SaturatingCast<int>(b.value[kId]);
     if (b.headingPrn >= 0 && b.headingPrn != id) {
         c.Refuse(FormatText(LoadResString(IDS_IMPORT_HEADING_MISMATCH), c.name().c_str(), b.line,
                             b.headingPrn, id));
@@ -133,8 +135,8 @@ bool FinishYuma(const YumaBlock& b, bool atEnd, AlmanacCollector& c) {
     GpsElements g;
     g.line = b.line;
     g.prn = id;
-    g.health = static_cast<int>(b.value[kHealth]);
-    g.week = static_cast<int>(b.value[kWeek]);
+    g.health = SaturatingCast<int>(b.value[kHealth]);
+    g.week = SaturatingCast<int>(b.value[kWeek]);
     g.toa = b.value[kToa];
     g.e = b.value[kE];
     g.i = b.value[kI] / kPi; // YUMA: the full angle, radians
@@ -320,7 +322,7 @@ bool ReadSem(const std::vector<TextLine>& lines, AlmanacCollector& c) {
             if (!number(v[j], who))
                 return false;
             if (j == 0)
-                who = GpsLabel(static_cast<int>(v[0]));
+                who = GpsLabel(SaturatingCast<int>(v[0]));
         }
         const bool integral =
             v[0] == std::floor(v[0]) && v[12] == std::floor(v[12]) && week == std::floor(week);
@@ -328,8 +330,8 @@ bool ReadSem(const std::vector<TextLine>& lines, AlmanacCollector& c) {
             RefuseNumber(c, g.line, tokens[at - kValues].text, who);
             return false;
         }
-        g.prn = static_cast<int>(v[0]);
-        g.week = static_cast<int>(week);
+        g.prn = SaturatingCast<int>(v[0]);
+        g.week = SaturatingCast<int>(week);
         g.toa = toa;
         g.e = v[3];
         g.i = kSemInclinationBase + v[4];
@@ -338,7 +340,7 @@ bool ReadSem(const std::vector<TextLine>& lines, AlmanacCollector& c) {
         g.omega0 = v[7];
         g.omega = v[8];
         g.m0 = v[9];
-        g.health = static_cast<int>(v[12]);
+        g.health = SaturatingCast<int>(v[12]);
         c.Add(g);
     }
     if (at < tokens.size()) {
@@ -385,7 +387,7 @@ bool ReadIac(const std::vector<TextLine>& lines, AlmanacCollector& c, size_t sec
                 values[j].push_back(v);
             }
             if (j == 1)
-                who = FormatText(LoadResString(labelId), static_cast<int>(values[1][0]));
+                who = FormatText(LoadResString(labelId), SaturatingCast<int>(values[1][0]));
         }
         take(values, used[k + 1]->number);
     }
@@ -398,9 +400,9 @@ bool ReadIacGps(const std::vector<TextLine>& lines, AlmanacCollector& c) {
     return ReadIac(lines, c, 11, IDS_IMPORT_GPS_SATELLITE, [&](const std::vector<double>* v, int line) {
         GpsElements g;
         g.line = line;
-        g.prn = static_cast<int>(v[1][0]);
-        g.health = static_cast<int>(v[1][1]);
-        g.week = static_cast<int>(v[1][2]); // the full week
+        g.prn = SaturatingCast<int>(v[1][0]);
+        g.health = SaturatingCast<int>(v[1][1]);
+        g.week = SaturatingCast<int>(v[1][2]); // the full week
         g.toa = v[1][3];
         g.omegaDot = v[1][10];
         g.omega0 = v[2][0];
@@ -417,12 +419,12 @@ bool ReadIacGlonass(const std::vector<TextLine>& lines, AlmanacCollector& c) {
     return ReadIac(lines, c, 10, IDS_IMPORT_GLONASS_SATELLITE, [&](const std::vector<double>* v, int line) {
         GlonassElements g;
         g.line = line;
-        g.slot = static_cast<int>(v[1][0]);
-        g.channel = static_cast<int>(v[1][1]);
-        g.health = static_cast<int>(v[1][2]);
-        g.day = static_cast<int>(v[1][3]);
-        g.month = static_cast<int>(v[1][4]);
-        g.year = static_cast<int>(v[1][5]);
+        g.slot = SaturatingCast<int>(v[1][0]);
+        g.channel = SaturatingCast<int>(v[1][1]);
+        g.health = SaturatingCast<int>(v[1][2]);
+        g.day = SaturatingCast<int>(v[1][3]);
+        g.month = SaturatingCast<int>(v[1][4]);
+        g.year = SaturatingCast<int>(v[1][5]);
         g.tLambda = v[1][6];
         g.tauN = v[1][9];
         g.lambda = v[2][0];

@@ -30,10 +30,13 @@ struct GlonassElements {
 // Collects what the readers find; the records go in through Add, which skips with a warning.
 class AlmanacCollector {
 public:
-    AlmanacCollector(PublishedAlmanac& out, const std::string& name, const CalendarTime& near)
-        : out_(out), name_(name), near_(near) {}
+    AlmanacCollector(PublishedAlmanac& out, const std::string& name, const CalendarTime& near,
+                     bool nearIsToday = false)
+        : out_(out), name_(name), near_(near), nearIsToday_(nearIsToday) {}
     void Add(const GpsElements& elements);
     void Add(const GlonassElements& elements);
+    // After the last record: the warning about channels older programs refuse.
+    void Finish();
     // Refuses the file with a message; the readers stop after it.
     void Refuse(const std::string& text);
     const std::string& name() const { return name_; }
@@ -42,7 +45,9 @@ private:
     PublishedAlmanac& out_;
     std::string name_;
     CalendarTime near_;
-    int dateFrom_ = -1; // the satellite whose date names the almanac: the lowest number
+    bool nearIsToday_ = false;
+    std::vector<int> lowChannels_; // GLONASS slots with a frequency channel of 0 or below
+    int dateFrom_ = -1;            // the satellite whose date names the almanac: the lowest number
 };
 
 std::vector<TextLine> SplitLines(const std::string& text);

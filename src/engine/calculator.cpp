@@ -1,9 +1,11 @@
 #include "engine/calculator.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 #include <stdexcept>
 
+#include "engine/almanac_import.h"
 #include "engine/orbit.h"
 #include "sites/siteinfo.h"
 
@@ -93,12 +95,14 @@ void Calculator::LoadAlmanac(const std::string& path) {
         loadState_ = kLoadNotOpened;
         return;
     }
+    const int todayWeek = ToGpsTime(TodayUtc()).week;
+    const int nearWeek = weekReference_ ? ToGpsTime(*weekReference_).week : todayWeek;
     uint8_t block[kGpsBlockSize];
     if (std::fread(block, 1, kGpsBlockSize, f) == kGpsBlockSize) {
         for (int k = 0; k < kGpsSatellites; ++k) {
             GpsAlmanacRecord r = DecodeGpsRecord(block + k * kGpsRecordSize);
             if (IsValidGpsRecord(r)) {
-                AcceptGpsRecord(r);
+                AcceptGpsRecord(r, nearWeek, todayWeek + kFutureWeeks);
                 statuses_[k] = IsHealthy(r) ? 0 : StatusUnhealthy | StatusDisabled;
             }
             gps_[k] = r;
@@ -118,6 +122,10 @@ void Calculator::LoadAlmanac(const std::string& path) {
         loadState_ = kLoadOk;
     }
     std::fclose(f);
+    // Random bytes of the right length: no record passes, and there is nothing to plan with.
+    if (loadState_ == kLoadOk &&
+        std::all_of(statuses_.begin(), statuses_.end(), [](int32_t s) { return s == StatusNoAlmanac; }))
+        loadState_ = kLoadNoValidRecord;
     if (loadState_ == kLoadOk) {
         try {
             almanacFileName_ = path;
@@ -125,6 +133,10 @@ void Calculator::LoadAlmanac(const std::string& path) {
             almanacFileName_.clear();
         }
     }
+}
+
+void Calculator::SetWeekReference(const CalendarTime& date) {
+    weekReference_ = date;
 }
 
 int Calculator::SetSatelliteState(int number, int disabled) {
@@ -234,6 +246,18 @@ void Calculator::ComputePositions(const CalendarTime& windowStartUtc) {
 int Calculator::Recalculate(const SiteInfo& site, const PlanInterval& interval, int level) {
     if (loadState_ != kLoadOk)
         return 0;
+    if (!site.HasValidValues()) {
+        // A site from a damaged list: nothing is shown for it rather than another site's results.
+        site_ = &site;
+        for (auto& series : samples_)
+            std::fill(series.begin(), series.end(), SatSample{});
+        for (auto* series : {&pdop_, &gdop_, &hdop_, &vdop_, &tdop_})
+            std::fill(series->begin(), series->end(), 0.0f);
+        std::fill(satelliteCount_.begin(), satelliteCount_.end(), 0);
+        std::fill(solutionFlag_.begin(), solutionFlag_.end(), 0);
+        windowEnd_ = windowStart_ - 1; // the next usable site starts from the positions again
+        return 0;
+    }
     if (reallocated_) {
         reallocated_ = 0;
         level = 1;

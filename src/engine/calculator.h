@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,15 @@ inline constexpr int32_t kLoadOk = 0;
 inline constexpr int32_t kLoadOutOfMemory = 1; // permanent
 inline constexpr int32_t kLoadNotOpened = 2;
 inline constexpr int32_t kLoadNotRead = 3;
+inline constexpr int32_t kLoadNoValidRecord = 4; // read, but not one satellite record passed the tests
 
 inline constexpr int32_t kWindowLength = 86400;
+
+// The elevation cut-off in the engine's unit: whole degrees times the factor in double precision,
+// then rounded once to single. Both programs convert through here, so they agree to the bit.
+inline float CutOffRadians(int degrees) {
+    return static_cast<float>(degrees * 0.017453292519943295);
+}
 
 class Calculator {
 public:
@@ -39,6 +47,9 @@ public:
     int AllocateSeries();
 
     void LoadAlmanac(const std::string& path);
+    // The date whose 1024-week era GPS weeks written modulo 1024 are put in at the next load; never
+    // later than today plus kFutureWeeks. Today until set.
+    void SetWeekReference(const CalendarTime& date);
     // number 1..56; disabled 0 or 1. 0 for a satellite without almanac (status exactly 2).
     int SetSatelliteState(int number, int disabled);
     int FirstEnabledGps() const;     // PRN 1..32, 0 when none
@@ -57,7 +68,8 @@ public:
     // around the interval), 2: from azimuth/elevation on, 3: visibility and DOP, 4: only the
     // interval indices. The window is re-centred (and level 1 forced) only when the interval leaves
     // it. 0 when the load state is not 0 or for a level outside 1..4 (the interval indices are
-    // updated all the same), else 1. Allocates nothing.
+    // updated all the same), else 1. A site without valid values (SiteInfo::HasValidValues) is not
+    // planned: every result is cleared and 0 answered. Allocates nothing.
     int Recalculate(const SiteInfo& site, const PlanInterval& interval, int level);
 
     // Level-1 stage: the positions of every satellite with an almanac over the window.
@@ -119,6 +131,7 @@ private:
     void AddRow(const SatSample& s, const double site[3], int positionParameters, int clock);
 
     std::string almanacFileName_;
+    std::optional<CalendarTime> weekReference_;
     GpsAlmanac gps_{};
     GlonassAlmanac glonass_{};
     std::array<int32_t, kSatellites> statuses_{};

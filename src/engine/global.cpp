@@ -6,6 +6,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "base/numbers.h"
+
 // ---- time ----------------------------------------------------------------------------------
 
 int DayOfYear(int yearSince1900, int month0, int day) {
@@ -73,7 +75,7 @@ DayTime ToDayTime(const CalendarTime& t) {
 
 CalendarTime FromDayTime(const DayTime& dt) {
     double sd = dt.fraction * 86400.0 + 0.5;
-    int32_t s = sd > 0 ? static_cast<int32_t>(sd) : 0;
+    int32_t s = sd > 0 ? SaturatingCast<int32_t>(std::fmin(sd, 86399.0)) : 0;
     const int32_t a = dt.day - kMjd1901;
     const int32_t d = FloorMod(a, 1461);
     CalendarTime t;
@@ -98,7 +100,9 @@ GpsTime ToGpsTime(const CalendarTime& t) {
 CalendarTime GpsToCalendar(const GpsTime& g) {
     DayTime d;
     const double days = std::floor(g.seconds / 86400.0);
-    d.day = static_cast<int32_t>(days) + 7 * g.week + kMjdGpsEpoch;
+    // Far outside any calendar the program supports, but never beyond what int32 holds.
+    const double day = days + 7.0 * g.week + kMjdGpsEpoch;
+    d.day = SaturatingCast<int32_t>(std::fmax(std::fmin(day, 1e8), -1e8));
     d.fraction = std::fmod(g.seconds, 86400.0) / 86400.0;
     if (d.fraction < 0)
         d.fraction += 1.0;
@@ -110,7 +114,7 @@ void AddSeconds(GpsTime& t, double seconds) {
     if (t.seconds >= 0 && t.seconds < kSecondsPerWeek)
         return;
     const double weeks = std::floor(t.seconds / kSecondsPerWeek);
-    t.week += static_cast<int32_t>(weeks);
+    t.week = SaturatingCast<int32_t>(std::fmax(std::fmin(t.week + weeks, 1e8), -1e8));
     t.seconds -= weeks * kSecondsPerWeek;
     if (t.seconds >= kSecondsPerWeek) { // rounding at the upper edge
         t.seconds -= kSecondsPerWeek;
@@ -131,7 +135,7 @@ GlonassTime ToGlonassTime(const CalendarTime& t) {
 }
 
 void AddSeconds(GlonassTime& t, double seconds) {
-    int32_t s = static_cast<int32_t>(2.0 * t.timeOfDay + seconds);
+    int32_t s = SaturatingCast<int32_t>(2.0 * t.timeOfDay + seconds);
     if (s > 86399) {
         t.dayIndex = (t.dayIndex + s / 86400) % 1461;
         s %= 86400;

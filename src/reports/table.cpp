@@ -42,6 +42,7 @@ void Table::BeginDocument() {
     nextRow_ = 0;
     nextTime_ = IntervalStartSeconds(header_.interval);
     done_ = false;
+    stalled_ = false;
 }
 
 std::vector<TextPage> Table::Pages() {
@@ -75,8 +76,10 @@ TextPage Table::PrintPage() {
         return page;
     const int top = PageTop(page);
     // A page that cannot hold anything would be asked for again and again: end the job instead.
-    if (!PrintBody(page, top))
+    if (!PrintBody(page, top)) {
         done_ = true;
+        stalled_ = true;
+    }
     return page;
 }
 

@@ -39,6 +39,8 @@ public:
     std::vector<TextPage> Pages();
 
     int CharsPerLine() const { return charsPerLine_; }
+    // The job ended because a page could not hold a single row (the page is too short).
+    bool Stalled() const { return stalled_; }
     int LinesPerPage() const { return linesPerPage_; }
     const TableMetrics& Metrics() const { return metrics_; }
 
@@ -61,6 +63,7 @@ protected:
     int charsPerLine_ = 0;
     int linesPerPage_ = 0;
     bool done_ = false;
+    bool stalled_ = false;
 
 private:
     std::string title_;

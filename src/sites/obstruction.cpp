@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/numbers.h"
+
 namespace le {
 void PutU16(std::ostream& out, uint16_t v) {
     const char b[2] = {static_cast<char>(v & 0xff), static_cast<char>(v >> 8)};
@@ -66,15 +68,15 @@ IntPoint ProjectForContainment(const point<double>& d) {
     const double r = static_cast<double>((1.0L - static_cast<long double>(d.x) * (1.0L / 90.0L)) * 100.0L);
     // 3.1416, not pi: vertices and tested directions go through the same formula.
     const double angle = d.y * (1.0 / 180.0) * 3.1416;
-    return {static_cast<int32_t>(std::sin(angle) * r), static_cast<int32_t>(std::cos(angle) * -r)};
+    return {SaturatingCast<int32_t>(std::sin(angle) * r), SaturatingCast<int32_t>(std::cos(angle) * -r)};
 }
 
 IntPoint ProjectDirection(const point<double>& d, int radius, bool yUp) {
     const double k = M_PI / 180.0;
     const double e = d.x * k, a = d.y * k;
     const double r = (1.0 - e * 2.0 / M_PI) * radius;
-    const auto x = static_cast<int32_t>(std::sin(a) * r);
-    auto y = static_cast<int32_t>(std::cos(a) * r);
+    const auto x = SaturatingCast<int32_t>(std::sin(a) * r);
+    auto y = SaturatingCast<int32_t>(std::cos(a) * r);
     return {x, yUp ? y : -y};
 }
 
@@ -167,7 +169,7 @@ void CloseOutline(Obstruction& outline, bool alongHorizon) {
         const double w = std::abs(first.y - last.y);
         const bool wraps = 360.0 - w < w;
         const double arc = wraps ? 360.0 - w : w;
-        const int n = static_cast<int>(arc / 2.0) + 1;
+        const int n = SaturatingCast<int>(arc / 2.0) + 1;
         double increment = arc / n;
         if ((last.y >= first.y && !wraps) || (last.y < first.y && arc == 360.0 - w))
             increment = -increment;

@@ -1,12 +1,14 @@
 #include "sites/project.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "base/codepage.h"
 #include "base/degrees.h"
 #include "base/paths.h"
 #include "base/safefile.h"
@@ -45,13 +47,13 @@ uintmax_t FileLength(const std::string& path) {
     return ec ? 0 : n;
 }
 
-// A text field of `size` bytes ending at its first zero byte, blanks trimmed, as UTF-8.
+// A text field of `size` bytes ending at its first zero byte, in the code page, blanks trimmed.
 std::string FieldText(const char* field, size_t size) {
-    std::string raw(field, strnlen(field, size));
-    std::vector<char> buffer(raw.begin(), raw.end());
+    std::string text = DecodeFileText(field, size);
+    std::vector<char> buffer(text.begin(), text.end());
     buffer.push_back('\0');
     TrimBlanks(buffer.data());
-    return ToUtf8(buffer.data());
+    return buffer.data();
 }
 
 // A decimal field that may begin with blanks; what does not parse counts as 0.
@@ -177,12 +179,18 @@ bool project::ReadOldFormat(std::istream& in, uintmax_t length) {
     for (int i = 0; i < entries; ++i) {
         const char* entry = directory + i * kOldEntrySize;
         const int slot = static_cast<unsigned char>(entry[17]) & 0x7F;
-        in.seekg(
-            static_cast<std::streamoff>(kOldRecordsStart + kOldRecordSize * static_cast<uintmax_t>(slot)));
-        if (!in)
-            continue; // a failed seek leaves the stream failed: no later entry yields a site
-        if (!in.read(reinterpret_cast<char*>(record), sizeof record))
-            break;
+        const uintmax_t at = kOldRecordsStart + kOldRecordSize * static_cast<uintmax_t>(slot);
+        // An entry naming a slot past the end is skipped alone; the entries after it still count.
+        if (at + kOldRecordSize > length) {
+            ++skippedEntries;
+            continue;
+        }
+        in.clear();
+        in.seekg(static_cast<std::streamoff>(at));
+        if (!in.read(reinterpret_cast<char*>(record), sizeof record)) {
+            ++skippedEntries;
+            continue;
+        }
         SiteInfo site;
         if (ParseOldRecord(record, entry, site))
             sites.Add(site);
@@ -205,22 +213,42 @@ int project::FileFormat(const std::string& filePath) {
     return InOldLengthWindow(static_cast<unsigned char>(head[0]), FileLength(filePath)) ? 0 : -1;
 }
 
-std::string project::Image() const {
+std::string project::Image(bool* textAsUtf8) const {
     std::ostringstream out(std::ios::binary);
     out.write(kSignature, kSignatureSize);
     le::PutU16(out, static_cast<uint16_t>(currentIndex));
     auto& list = const_cast<AList<SiteInfo>&>(sites);
     if (list.First()) {
         do
-            list.Current()->Write(out);
+            list.Current()->Write(out, textAsUtf8);
         while (out && list.Next());
     }
     return out ? out.str() : std::string();
 }
 
-bool project::Save(const std::string& target) const {
-    const std::string image = Image();
-    return !image.empty() && WriteFileSafely(target, image);
+bool project::Save(const std::string& target, SaveOutcome* outcome) const {
+    SaveOutcome o;
+    const std::string image = Image(&o.textAsUtf8);
+    const bool ok = image.empty() ? (o.error = ENOMEM, false) : WriteFileSafely(target, image, &o.error);
+    if (outcome)
+        *outcome = o;
+    return ok;
+}
+
+std::vector<std::string> project::SiteFaults() const {
+    std::vector<std::string> lines;
+    auto& list = const_cast<AList<SiteInfo>&>(sites);
+    int position = 0;
+    if (list.First()) {
+        do {
+            ++position;
+            const std::string fault = list.Current()->ValueFault();
+            if (!fault.empty())
+                lines.push_back(FormatText(LoadResString(IDS_SITE_FAULT), path.c_str(), position,
+                                           list.Current()->name, fault.c_str()));
+        } while (list.Next());
+    }
+    return lines;
 }
 
 SiteInfo* project::CurrentSite() {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/aheapmass.h"
 #include "base/alist.h"
@@ -15,9 +16,11 @@ public:
     AList<SiteInfo> sites; // in file order
     AHeapMass<int> selection{10, 10};
     int16_t currentIndex = 0;
-    char currentName[21]{};
+    char currentName[sizeof SiteInfo::name]{};
     int32_t loadFailed = 0;
     uint8_t modified = 0;
+    // Old format: directory entries that named no record inside the file and were skipped.
+    int skippedEntries = 0;
 
     // A new, unsaved list holding one default site, under a free name in the program home.
     project();
@@ -28,13 +31,21 @@ public:
 
     // 1 for the current format, 0 for the old one, -1 when unreadable or neither.
     static int FileFormat(const std::string& path);
+    struct SaveOutcome {
+        int error = 0;           // errno value of a failed write
+        bool textAsUtf8 = false; // a name or description did not fit the code page
+    };
     // Writes the whole list in the current format; the previous file survives any failure.
-    bool Save(const std::string& path) const;
+    bool Save(const std::string& path, SaveOutcome* outcome = nullptr) const;
+
+    // One line per site whose values cannot be planned ("LIST: site 3 "Name": latitude ..."); the
+    // rest of the list is usable.
+    std::vector<std::string> SiteFaults() const;
 
     // The current site; the first one when the stored index is outside the list.
     SiteInfo* CurrentSite();
     // The list as the bytes Save writes.
-    std::string Image() const;
+    std::string Image(bool* textAsUtf8 = nullptr) const;
 
 private:
     bool ReadNewFormat(std::istream& in);

@@ -4,13 +4,76 @@
 #include "base/text.h"
 
 SiteInfo::SiteInfo() {
-    CopyBounded(name, ResString(2031).c_str(), sizeof name);
+    SetName(ResString(2031).c_str());
 }
 
 SiteInfo::SiteInfo(double lat, double lon, double alt, const char* n, const char* d, float gmt)
     : latitude(lat), longitude(lon), altitude(alt), gmtOffset(gmt) {
-    CopyBounded(name, n ? n : "", sizeof name);
-    CopyBounded(description, d ? d : "", sizeof description);
+    SetName(n);
+    SetDescription(d);
+}
+
+void SiteInfo::SetName(const char* text) {
+    CopyBounded(name, CutToField(text ? text : "", kNameField).c_str(), sizeof name);
+}
+
+void SiteInfo::SetDescription(const char* text) {
+    CopyBounded(description, CutToField(text ? text : "", kDescriptionField).c_str(), sizeof description);
+}
+
+namespace {
+
+bool Within(double value, double low, double high) {
+    return value >= low && value <= high; // false for NaN
+}
+
+std::string Shown(double value) {
+    return FormatText("%g", value);
+}
+
+} // namespace
+
+std::string SiteInfo::ValueFault() const {
+    if (!Within(latitude, -90, 90))
+        return FormatText(LoadResString(IDS_SITE_FAULT_LATITUDE), Shown(latitude).c_str());
+    if (!Within(longitude, -180, 180))
+        return FormatText(LoadResString(IDS_SITE_FAULT_LONGITUDE), Shown(longitude).c_str());
+    if (!Within(altitude, -11000, 100000))
+        return FormatText(LoadResString(IDS_SITE_FAULT_ALTITUDE), Shown(altitude).c_str());
+    if (!Within(gmtOffset, -12, 14))
+        return FormatText(LoadResString(IDS_SITE_FAULT_GMT_OFFSET), Shown(gmtOffset).c_str());
+    auto& list = const_cast<AList<Obstruction>&>(obstructions);
+    int n = 0;
+    if (list.First()) {
+        do {
+            ++n;
+            for (const point<double>& v : list.Current()->Vertices())
+                if (!Within(v.x, -90, 90) || !Within(v.y, -360, 360))
+                    return FormatText(LoadResString(IDS_SITE_FAULT_VERTEX), n, Shown(v.x).c_str(),
+                                      Shown(v.y).c_str());
+        } while (list.Next());
+    }
+    return {};
+}
+
+bool SiteInfo::HasValidValues() const {
+    if (!Within(latitude, -90, 90) || !Within(longitude, -180, 180) || !Within(altitude, -11000, 100000) ||
+        !Within(gmtOffset, -12, 14))
+        return false;
+    // Walked in place: the engine asks at every recomputation, which must not allocate.
+    auto& list = const_cast<AList<Obstruction>&>(obstructions);
+    if (list.First()) {
+        do {
+            Obstruction& o = *list.Current();
+            if (o.First()) {
+                do
+                    if (!Within(o.Current()->x, -90, 90) || !Within(o.Current()->y, -360, 360))
+                        return false;
+                while (o.Next());
+            }
+        } while (list.Next());
+    }
+    return true;
 }
 
 int32_t SiteInfo::FindObstruction(const point<double>& direction) const {
@@ -45,9 +108,12 @@ int SiteInfo::ChangeMask(const SiteInfo& other) const {
     return mask;
 }
 
-bool SiteInfo::Write(std::ostream& out) const {
-    out.write(name, sizeof name);
-    out.write(description, sizeof description);
+bool SiteInfo::Write(std::ostream& out, bool* fellBack) const {
+    bool utf8 = false;
+    out << storedName.Write(name, kNameField, utf8)
+        << storedDescription.Write(description, kDescriptionField, utf8);
+    if (fellBack && utf8)
+        *fellBack = true;
     le::PutF64(out, latitude);
     le::PutF64(out, longitude);
     le::PutF64(out, altitude);
@@ -63,17 +129,17 @@ bool SiteInfo::Write(std::ostream& out) const {
 }
 
 bool SiteInfo::Read(std::istream& in) {
-    char n[21], d[61];
+    char n[kNameField], d[kDescriptionField];
     if (!in.read(n, sizeof n) || !in.read(d, sizeof d))
         return false;
     double lat = 0, lon = 0, alt = 0;
     float gmt = 0;
     if (!le::GetF64(in, lat) || !le::GetF64(in, lon) || !le::GetF64(in, alt) || !le::GetF32(in, gmt))
         return false;
-    n[20] = 0;
-    d[60] = 0;
-    CopyBounded(name, ToUtf8(n).c_str(), sizeof name);
-    CopyBounded(description, ToUtf8(d).c_str(), sizeof description);
+    storedName = StoredField::Read(n, sizeof n);
+    storedDescription = StoredField::Read(d, sizeof d);
+    CopyBounded(name, storedName.text.c_str(), sizeof name);
+    CopyBounded(description, storedDescription.text.c_str(), sizeof description);
     latitude = lat;
     longitude = lon;
     altitude = alt;

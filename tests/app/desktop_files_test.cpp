@@ -113,5 +113,5 @@ TEST_F(DesktopFiles, UnusablePositionsAreNamedAndTheirSiteIsNotPlanned) {
     Run(CM_VIEW_DOP);
     EXPECT_EQ(Client().OpenViewCount(), 0);
     EXPECT_EQ(prompts.boxes.size(), 2u);
-    EXPECT_TRUE(UsablePosition(*Client().SiteList()->sites.GetAt(1)));
+    EXPECT_TRUE(Client().SiteList()->sites.GetAt(1)->HasValidValues());
 }

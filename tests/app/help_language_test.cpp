@@ -117,6 +117,7 @@ TEST_F(Language, LanguageFileOverridesAMenuTextAndAMessageAndTheRestStaysTheProg
     Client().SiteList()->path = Home("no/such/dir/x.spl");
     prompts.answers = {IDOK};
     Run(CM_SITELIST_SAVE);
-    EXPECT_EQ(prompts.LastText(), "Write to disk failed !");
+    EXPECT_TRUE(prompts.LastText().startsWith("Write to disk failed !\n"))
+        << prompts.LastText().toStdString();
     EXPECT_EQ(prompts.boxes.back().caption, "Error");
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QStandardPaths>
 
 #include <cstdlib>
 
@@ -12,5 +13,7 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("TAVRIN_NO_SPLASH", "1", 0);
     QApplication app(argc, argv);
+    // Settings the tests change stay out of the user's own.
+    QStandardPaths::setTestModeEnabled(true);
     return RUN_ALL_TESTS();
 }

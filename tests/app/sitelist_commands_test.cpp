@@ -1,6 +1,7 @@
 // The Site List commands with every answer to their questions, and the site and obstruction
 // commands' copies for Cancel.
 #include <QMdiSubWindow>
+#include <cmath>
 
 #include "app_fixture.h"
 #include "ui/commands.h"
@@ -115,7 +116,9 @@ TEST_F(SiteListCommands, AskToSaveWithEveryAnswer) {
     fs::create_directory(Home("two.spl")); // a directory in the file's place cannot be replaced
     prompts.answers = {IDYES, IDOK};
     Run(CM_SITELIST_NEW);
-    EXPECT_EQ(prompts.LastText(), "Write to disk failed !");
+    // The fixed text, then the file and the reason.
+    EXPECT_EQ(prompts.LastText(), QString::fromStdString("Write to disk failed !\n" + Home("two.spl") +
+                                                         ": cannot be written (Is a directory)"));
     EXPECT_EQ(prompts.boxes.back().caption, "Error");
     EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
     EXPECT_EQ(Client().SiteList()->modified, 1);
@@ -200,7 +203,9 @@ TEST_F(SiteListCommands, SaveAsStoresTheNewPathAndFailureKeepsTheOld) {
     prompts.files = {QString::fromStdString(Home("missing/dir.spl"))};
     prompts.answers = {IDOK};
     Run(CM_SITELIST_SAVEAS);
-    EXPECT_EQ(prompts.LastText(), "Write to disk failed !");
+    EXPECT_EQ(prompts.LastText(),
+              QString::fromStdString("Write to disk failed !\n" + Home("missing/dir.spl") +
+                                     ": cannot be written (No such file or directory)"));
     EXPECT_EQ(Client().SiteList()->path, Home("renamed.spl"));
     EXPECT_EQ(Client().SiteList()->modified, 1);
 
@@ -333,4 +338,26 @@ TEST_F(SiteListCommands, ListNamedAtStartIsOpen) {
     Start(QString::fromStdString(Home("start.spl")));
     ASSERT_NE(Client().SiteList(), nullptr);
     EXPECT_EQ(Frame().windowTitle(), "Tavrin - start.spl");
+}
+
+TEST_F(SiteListCommands, OpeningTellsOfSkippedEntriesAndOfSitesThatCannotBePlanned) {
+    // An old list whose second entry names a slot past the end of the file.
+    fixture::OldSite s;
+    prompts.answers = {IDOK};
+    OpenFile("gap.spl",
+             fixture::OldFile({{"First", 0}, {"Gone", 7}, {"Third", 1}},
+                              {fixture::OldRecord(s), fixture::OldRecord(s), fixture::OldRecord(s)}));
+    ASSERT_EQ(Client().SiteList()->sites.Count(), 2);
+    EXPECT_EQ(prompts.LastText(),
+              "gap.spl: 1 site entries of the directory name no record in the file and were skipped.");
+    EXPECT_EQ(prompts.boxes.back().caption, "Warning");
+
+    // A new list with a site whose latitude is no number: opened, and the site named.
+    prompts.answers = {IDOK};
+    OpenFile("nan.spl", NewFile(0, {NewSite("Alpha", "", 10.5, 20.25, 100, 1.0f),
+                                    NewSite("Broken", "", std::nan(""), 20.25, 100, 1.0f)}));
+    ASSERT_EQ(Client().SiteList()->sites.Count(), 2);
+    EXPECT_TRUE(prompts.LastText().contains("site 2 \"Broken\": latitude nan"))
+        << prompts.LastText().toStdString();
+    EXPECT_EQ(prompts.boxes.back().caption, "Warning");
 }

@@ -99,6 +99,25 @@ TEST_F(Startup, NoAlmanacAnywhereIsReportedAndTheViewsStayDisabled) {
     EXPECT_EQ(DirectoryOf(cfg.c_str() + 108), Home());
 }
 
+TEST_F(Startup, AnAlmanacWithoutOneValidRecordCountsAsABadFile) {
+    std::string random(3200, '\0');
+    uint32_t x = 88172645u;
+    for (char& c : random) {
+        x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+        c = static_cast<char>(x);
+    }
+    fixture::WriteFile(Home("alm25.100"), random);
+    prompts.answers = {IDOK};
+    // The satellite configuration opens with the bad file in its list; the user cancels.
+    WhenModal([](QWidget* dialog) { dialog->findChild<QAbstractButton*>(ControlName(2))->click(); });
+    Start();
+    EXPECT_NE(Client().Engine().loadState(), kLoadOk); // the file was tried and refused
+    // The dialog lists the file, so there is no "No files" report; leaving it without a usable
+    // almanac asks for another one.
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text.toStdString(), "Change current almanac!");
+}
+
 TEST_F(Startup, ConfiguredAlmanacFirstWhenSoSetElseTheNewestOfItsDirectory) {
     const std::string dir = Home("almanacs/");
     fs::create_directories(dir);

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 TEST(Angles, DmsRoundingAndInverse) {
     int d, m, s, h;
@@ -21,4 +23,18 @@ TEST(Angles, DmsRoundingAndInverse) {
     EXPECT_EQ(sd, 10);
     EXPECT_EQ(sm, 30);
     EXPECT_NEAR(ss, 45.0, 1e-9);
+}
+
+TEST(Angles, ValuesNoAngleCanHaveSaturateInsteadOfOverflowing) {
+    int d = 0, m = 0, s = 0, h = 0;
+    double seconds = 0;
+    SplitDegrees(1e300, d, m, seconds);
+    EXPECT_EQ(d, INT32_MAX);
+    SplitDegrees(std::nan(""), d, m, seconds);
+    EXPECT_EQ(d, 0);
+    DegreesToDms(-1e300, d, m, s, h);
+    EXPECT_EQ(d, INT32_MIN);        // the tick count saturates, then the degrees
+    DegreesToDms(45.5, d, m, s, h); // and ordinary values are as they were
+    EXPECT_EQ(d, 45);
+    EXPECT_EQ(m, 30);
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -67,4 +68,25 @@ TEST_F(LanguageModule, TextsAreCutToTheBufferAndConvertedFromWindows1252) {
     ASSERT_TRUE(LoadLanguageModule(path_.string()));
     EXPECT_EQ(std::strlen(LoadResString(2019)), static_cast<size_t>(kResStringBufferSize - 1));
     EXPECT_STREQ(LoadResString(2003), "Grüße");
+}
+
+TEST_F(LanguageModule, ATranslationIsUsedOnlyWithExactlyOurConversionsAndNoNul) {
+    // The program's text is "unknown command %s (see tavrin-cli --help)".
+    Write("42005\tunknown command %1500000000s\n"     // a width ours does not have: 1.5 GB of blanks
+          "42002\tOption %-s braucht einen Wert\n" +  // a flag ours does not have
+          std::string("42003\tOption %s doppelt\n") + // the same conversion: used
+          std::string("2019\tFeh\0ler\n", 13) +       // a NUL inside the text
+          "2003\tAus%%kunft\n");                      // a literal percent sign is no conversion
+    std::string content;
+    {
+        std::ifstream in(path_, std::ios::binary);
+        content.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    ASSERT_NE(content.find(std::string("Feh\0ler", 7)), std::string::npos); // the fixture holds the NUL
+    ASSERT_TRUE(LoadLanguageModule(path_.string()));
+    EXPECT_EQ(ResString(42005), "unknown command %s (see tavrin-cli --help)");
+    EXPECT_EQ(ResString(42002), "option %s needs a value");
+    EXPECT_EQ(ResString(42003), "Option %s doppelt");
+    EXPECT_EQ(ResString(2019), "Error");
+    EXPECT_EQ(ResString(2003), "Aus%%kunft");
 }

@@ -4,7 +4,9 @@
 #include <sys/wait.h>
 
 #include <array>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -260,3 +262,181 @@ TEST_F(Cli, GraphsAndPdfWithoutADisplay) {
     EXPECT_EQ(std::count(failed.err.begin(), failed.err.end(), '\n'), 1) << failed.err;
 }
 #endif
+
+TEST_F(Cli, GarbageOfAnAlmanacsLengthIsRefused) {
+    // 3200 bytes that hold not one valid satellite record
+    std::string random(3200, '\0');
+    uint32_t x = 2463534242u;
+    for (char& c : random) {
+        x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+        c = static_cast<char>(x);
+    }
+    const fs::path alm = dir_ / "alm25.100";
+    std::ofstream(alm, std::ios::binary) << random;
+    for (const std::string& args :
+         {"almanac '" + alm.string() + "'", "plan --almanac '" + alm.string() + "'"}) {
+        const Outcome r = Tavrin(args);
+        EXPECT_EQ(r.status, 3) << args;
+        EXPECT_NE(r.err.find("no valid satellite record"), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_TRUE(r.out.empty()) << args;
+    }
+}
+
+TEST_F(Cli, OutputGoesThroughLinksAndIntoDevicesWithoutReplacingThem) {
+    const fs::path real = dir_ / "real.txt", link = dir_ / "link.txt";
+    std::ofstream(real) << "old";
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink(real, link);
+    Outcome r = Tavrin("plan -o '" + link.string() + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_NE(ReadFile(real).find("GEOMETRIC DILUTION"), std::string::npos);
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    r = Tavrin("plan -o /dev/null");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    r = Tavrin("plan -o /dev/full");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("/dev/full"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("No space left on device"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 4); // link, real, stdout, stderr
+}
+
+TEST_F(Cli, SiteNamesAreReadInTheChosenCodePage) {
+    using namespace fixture;
+    const fs::path list = dir_ / "cyr.spl";
+    std::ofstream(list, std::ios::binary) << NewFile(
+        0, {NewSite("\xCC\xEE\xF1\xEA\xE2\xE0", "\xCF\xF3\xEB\xEA\xEE\xE2\xEE", 55.75, 37.62, 150, 3)});
+    Outcome r = Tavrin("sites '" + list.string() + "' --format json --codepage 1251");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"name\": \"Москва\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"description\": \"Пулково\""), std::string::npos) << r.out;
+    r = Tavrin("sites '" + list.string() + "' --format json"); // Windows-1252 by default
+    EXPECT_NE(r.out.find("\"name\": \"Ìîñêâà\""), std::string::npos) << r.out;
+    r = Tavrin("plan --sites '" + list.string() + "' --site Москва --codepage 1251 --to 01:00");
+    EXPECT_EQ(r.status, 0) << r.err;
+    r = Tavrin("sites '" + list.string() + "' --codepage 437");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--codepage"), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, ImportDatesA10BitWeekNoLaterThanToday) {
+    // A YUMA almanac of GPS week 1900 (2016-06-05), published with the week modulo 1024.
+    const std::string yuma = "******** Week 876 almanac for PRN-01 ********\n"
+                             "ID:                         01\n"
+                             "Health:                     000\n"
+                             "Eccentricity:               0.5E-002\n"
+                             "Time of Applicability(s):  61440.0000\n"
+                             "Orbital Inclination(rad):   0.9600000000\n"
+                             "Rate of Right Ascen(r/s):  -0.8000000000E-008\n"
+                             "SQRT(A)  (m 1/2):           5153.600000\n"
+                             "Right Ascen at Week(rad):   0.1000000000E+001\n"
+                             "Argument of Perigee(rad):   0.500000000\n"
+                             "Mean Anom(rad):             0.1000000000E+001\n"
+                             "Af0(s):                     0.0000000000E+000\n"
+                             "Af1(s/s):                   0.0000000000E+000\n"
+                             "week:                        876\n\n";
+    std::ofstream(dir_ / "old.alm") << yuma;
+    Outcome r = Tavrin("almanac import '" + (dir_ / "old.alm").string() + "' --dir '" + dir_.string() + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("alm16.157"), std::string::npos) << r.out; // 5 June 2016, not 2036
+    r = Tavrin("almanac import '" + (dir_ / "old.alm").string() + "' --dir '" + dir_.string() +
+               "' --near 2036-01-01");
+    EXPECT_NE(r.out.find("alm36."), std::string::npos) << r.out; // asked for: the later era
+}
+
+TEST_F(Cli, SitesWithBadValuesAreNamedAndCannotBePlanned) {
+    using namespace fixture;
+    const fs::path list = dir_ / "bad.spl";
+    std::ofstream(list, std::ios::binary) << NewFile(0, {NewSite("Good", "", 47.37, 8.54, 408, 1),
+                                                         NewSite("Broken", "", std::nan(""), 8.0, 400, 1),
+                                                         NewSite("Far", "", 1e300, 8.0, 400, 1)});
+    Outcome r = Tavrin("sites '" + list.string() + "' --format json");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"latitude\": null"), std::string::npos) << r.out; // not "nan", which is no JSON
+    EXPECT_EQ(r.out.find("nan"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("site 2 \"Broken\": latitude nan"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("site 3 \"Far\": latitude 1e+300"), std::string::npos) << r.err;
+    r = Tavrin("plan --sites '" + list.string() + "' --site Broken --format json");
+    EXPECT_EQ(r.status, 3);
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    EXPECT_NE(r.err.find("site \"Broken\" cannot be planned: latitude nan"), std::string::npos) << r.err;
+    r = Tavrin("plan --sites '" + list.string() + "' --site Good --to 01:00"); // the rest is usable
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("GEOMETRIC DILUTION"), std::string::npos);
+}
+
+TEST_F(Cli, OutputAndInputProblemsAreNamedWithTheirReason) {
+    // Pages too short for one row: an error, not a table of headings (the heading takes over 22 lines).
+    for (const char* lines : {"10", "22"}) {
+        const Outcome r = Tavrin(std::string("plan --lines ") + lines);
+        EXPECT_EQ(r.status, 2) << lines;
+        EXPECT_NE(r.err.find("--lines"), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty());
+    }
+    const Outcome enough = Tavrin("plan --lines 30");
+    EXPECT_EQ(enough.status, 0);
+    EXPECT_NE(enough.out.find("\n00:00 "), std::string::npos);
+    // A full device for standard output: status 1 and the reason, for a plan and for --help.
+    for (const char* args : {"plan", "--help"}) {
+        const std::string command =
+            std::string("'") + TAVRIN_CLI + "' " + args + " >/dev/full 2>'" + (dir_ / "err").string() + "'";
+        const int raw = std::system(command.c_str());
+        const std::string err = ReadFile(dir_ / "err");
+        EXPECT_EQ(WEXITSTATUS(raw), 1) << args;
+        EXPECT_NE(err.find("standard output: cannot be written (No space left on device)"), std::string::npos)
+            << args << ": " << err;
+    }
+    // A device or a directory given as a file, and a name that is not UTF-8.
+    Outcome r = Tavrin("plan --sites /dev/null");
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("/dev/null: not a regular file"), std::string::npos) << r.err;
+    r = Tavrin("plan --sites '" + dir_.string() + "'");
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find(": a directory, not a file"), std::string::npos) << r.err;
+    r = Tavrin("plan --sites \"$(printf '/nowhere/a\\377\\033[2Jb.spl')\""); // sh has no $'...'
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("/nowhere/a\\xFF\\x1B[2Jb.spl: no such file"), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, AnAlmanacDatedBeyondTheCalendarIsPlannedToday) {
+    // Every GPS record of week 7000 (year 2114): valid records, a date --date would refuse.
+    std::string alm(2240, '\0');
+    auto put = [&](size_t at, uint64_t v, int size) {
+        for (int k = size - 1; k >= 0; --k, v >>= 8)
+            alm[at + static_cast<size_t>(k)] = static_cast<char>(v & 0xFF);
+    };
+    auto f32 = [](float f) {
+        uint32_t u;
+        std::memcpy(&u, &f, 4);
+        return u;
+    };
+    auto f64 = [](double d) {
+        uint64_t u;
+        std::memcpy(&u, &d, 8);
+        return u;
+    };
+    for (size_t k = 0; k < 32; ++k) {
+        const size_t o = 70 * k;
+        put(o + 0, f32(0.01f), 4);
+        put(o + 4, 319488, 4);
+        put(o + 8, f32(0.3f), 4);
+        put(o + 12, f32(-2.5e-9f), 4);
+        put(o + 18, f64(5153.6), 8);
+        put(o + 26, f64(0.1 * static_cast<double>(k % 10)), 8);
+        put(o + 60, 7000 % 256, 2);
+        put(o + 62, 7000, 2);
+    }
+    const fs::path path = dir_ / "alm14.1";
+    std::ofstream(path, std::ios::binary) << alm;
+    const Outcome r = Tavrin("plan --almanac '" + path.string() + "' --format json --to 01:00");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::regex date("\"date\": \"(\\d{4})-");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(r.out, m, date)) << r.out.substr(0, 400);
+    EXPECT_LE(std::stoi(m[1]), 2099);
+    EXPECT_GE(std::stoi(m[1]), 2026);
+}

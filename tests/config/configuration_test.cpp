@@ -203,3 +203,38 @@ TEST(Configuration, AFailedWriteLeavesTheOldFile) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Configuration, SettingsNobodyChangedKeepTheirBytesAndThePathItsCodePage) {
+    TempDir dir("cfg-bytes");
+    const std::string path = dir.File("ORVANT.CFG");
+    std::string bytes = ConfigBytes(kSignature, {1, 0, 15, 1, 1, 1, 1}, "/home/j\xFCrgen/alm/alm25.223", 1);
+    bytes[70] = 'q';        // after the signature's terminator
+    bytes[108 + 300] = 'Z'; // after the path's terminator
+    WriteFile(path, bytes);
+    {
+        fileConfiguration config(path); // written back at the end of the block
+        EXPECT_STREQ(config.almanacPath, "/home/jürgen/alm/alm25.223"); // Windows-1252 by default
+    }
+    EXPECT_EQ(ReadFile(path), bytes);
+
+    fileConfiguration config(path);
+    config.filePath.clear();
+    config.SetAll(1, 0, 20, 1, 1, 1, 1, "/home/jürgen/alm/alm25.224", 1);
+    std::string expected = bytes;
+    expected.replace(88, 4, std::string("\x14\0\0\0", 4));
+    expected.replace(108, 520, std::string(520, '\0'));
+    expected.replace(108, 26, "/home/j\xFCrgen/alm/alm25.224");
+    EXPECT_EQ(config.Image(), expected);
+    // A path with a character outside the code page is kept whole, as UTF-8 behind the mark.
+    bool asUtf8 = false;
+    config.SetAll(1, 0, 20, 1, 1, 1, 1, "/srv/Москва/alm25.224", 1);
+    const std::string image = config.Image(&asUtf8);
+    EXPECT_TRUE(asUtf8);
+    EXPECT_EQ(image.substr(108, 3), "\xEF\xBB\xBF");
+    WriteFile(path, image);
+    EXPECT_STREQ(fileConfiguration(path).almanacPath, "/srv/Москва/alm25.224");
+}
+
+} // namespace

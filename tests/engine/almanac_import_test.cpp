@@ -132,6 +132,31 @@ TEST(AlmanacImport, WeeksModulo1024TakeTheEraNearestTheReferenceDate) {
     EXPECT_EQ(later.gps[0].week, 2910);
 }
 
+TEST(AlmanacImport, AsTodayTheNearestEraIsNeverAfterIt) {
+    // Without a date of its own the import takes today, and a file that exists now is not from
+    // 2035: week 862 of 2016 stays in 2016 however near 2035 "today" is.
+    EXPECT_EQ(ResolveGpsWeek(862, 319488, Date(1, 1, 2026), true), 1886);
+    EXPECT_EQ(ResolveGpsWeek(862, 319488, Date(1, 1, 2026), false), 2910);
+    EXPECT_EQ(ResolveGpsWeek(331, 147456, Date(11, 8, 2025), true), 2379); // the week of today itself
+    EXPECT_EQ(ResolveGpsWeek(333, 0, Date(11, 8, 2025), true), 2381);      // two weeks ahead: allowed
+}
+
+TEST(AlmanacImport, ASemNumberBeyondAnyIntegerIsReportedAsWritten) {
+    std::string sem = Slurp(kSources + "current.al3");
+    const size_t prn = sem.find("\n1\n");
+    ASSERT_NE(prn, std::string::npos);
+    sem.replace(prn + 1, 1, "680d7"); // 6.8e9 as a Fortran number: no int holds it
+    const PublishedAlmanac a = ParsePublishedAlmanac(sem, "current.al3", Date(1, 3, 2016));
+    std::string all;
+    for (const std::string& m : a.warnings)
+        all += m + "\n";
+    for (const std::string& m : a.errors)
+        all += m + "\n";
+    EXPECT_EQ(all.find("-2147483648"), std::string::npos) << all;
+    EXPECT_FALSE(a.gpsPresent[0]);
+    EXPECT_FALSE(all.empty());
+}
+
 TEST(AlmanacImport, ReadsTheIacGpsAndGlonassFormats) {
     const CalendarTime near = Date(13, 9, 2018);
     const PublishedAlmanac agp = ReadPublishedAlmanac(kSources + "MCCJ_180913.agp", near);
@@ -206,7 +231,9 @@ TEST(AlmanacImport, WritesOneFileNamedAfterTheGpsAlmanacsDate) {
     ASSERT_TRUE(agl.written);
     EXPECT_EQ(fs::file_size(agl.path), 960u);
     EXPECT_EQ(fs::path(agl.path).filename(), "alm18.256");
-    EXPECT_TRUE(agl.warnings.empty());
+    // Today's channels -7..6 are kept; the one warning says which satellites older programs refuse.
+    ASSERT_EQ(agl.warnings.size(), 1u);
+    EXPECT_TRUE(Contains(agl.warnings, "GLONASS R", "0 or below"));
     // Importing again replaces the file and says so.
     const AlmanacImportResult again =
         ImportAlmanacFiles({kSources + "MCCJ_180913.agl"}, dir.Dir(), Date(1, 1, 2030));

@@ -216,27 +216,49 @@ TEST(AlmanacLoad, UnhealthySatellitesStartSwitchedOffAndCanBeSwitchedOn) {
     EXPECT_EQ(calc.status(0), 5);
 }
 
-TEST(AlmanacRecord, WeekIsRebuiltAcrossTheEightBitWrap) {
+TEST(AlmanacRecord, WeekIsRebuiltAcrossTheEightBitWrapInTheEraNearestTheDate) {
+    // GPS weeks beginning 2005-12-25, 2019-04-07 (the second rollover) and 2025-08-10.
+    constexpr int k2005 = 1355, kRollover2019 = 2048, k2025 = 2379, kFar = 30000;
     struct Case {
-        int almanacWeek, referenceWeek, expected;
+        int almanacWeek, referenceWeek, nearWeek, latestWeek, expected;
     } cases[] = {
-        {5, 1030, 1029},      // 5 - 1030 = -1025 = 255 mod 256, read as -1
-        {0x0105, 260, 1285},  // 261 is below 512 and so lies after the 1024-week rollover
-        {0x00FF, 1024, 1023}, // one week before the reference, across a wrap
-        {0x0001, 1279, 1281}, // two weeks after, across the next wrap
-        {0x00CC, 2052, 1996}, // (204 - 2052) mod 256 = 200, read as -56
+        {5, 1030, k2025, kFar, 1029},         // full reference week: 5 - 1030 = 255 mod 256, read as -1
+        {0x00FF, 1024, k2025, kFar, 1023},    // one week before a full reference week
+        {0x00CC, 2052, k2005, kFar, 1996},    // (204 - 2052) mod 256 = 200, read as -56; date plays no part
+        {0x0105, 260, k2005, kFar, 1285},     // 10-bit week 261 planned in 2005: the first era
+        {0x0105, 260, k2025, kFar, 2309},     // the same file planned in 2025: the second
+        {331 % 256, 331, k2025, kFar, 2379},  // written in 2025 with a 10-bit week: not 2005-12-26
+        {331 % 256, 331, k2005, kFar, 1355},  // and in 2005 it is that date
+        {1, 1023, kRollover2019, kFar, 2049}, // two weeks after the last 10-bit week 1023
+        {0xFF, 0, kRollover2019, kFar, 2047}, // reference just after the rollover, almanac the week before
+        {0x0001, 1279, k2005, kFar, 1281},    // two weeks after, across the next wrap
+        {876 % 256, 876, 2450, 2454, 1900},   // a 2016 almanac: 2924 would lie after the latest week
+        {876 % 256, 876, 2450, kFar, 2924},   // nearest, when nothing limits it
     };
     for (const Case& c : cases)
-        EXPECT_EQ(
-            ReconstructGpsWeek(static_cast<int16_t>(c.almanacWeek), static_cast<int16_t>(c.referenceWeek)),
-            c.expected)
-            << c.almanacWeek << "/" << c.referenceWeek;
-    TempDir dir; // and through the loader
+        EXPECT_EQ(ReconstructGpsWeek(static_cast<int16_t>(c.almanacWeek),
+                                     static_cast<int16_t>(c.referenceWeek), c.nearWeek, c.latestWeek),
+                  c.expected)
+            << c.almanacWeek << "/" << c.referenceWeek << " near " << c.nearWeek;
+    EXPECT_EQ(GpsToCalendar(GpsTime{k2005, 0}).year, 105); // the table's weeks are the dates named
+    EXPECT_EQ(GpsToCalendar(GpsTime{kRollover2019, 0}).month, 3);
+    EXPECT_EQ(GpsToCalendar(GpsTime{k2025, 0}).dayOfYear, 222); // Sunday 10 August
+
+    TempDir dir; // and through the loader, with the planning date as reference
     Bytes f = FullAlmanac();
     PutGps(f, 0, 31, GpsFields{.week = 5, .referenceWeek = 1030});
+    PutGps(f, 0, 30, GpsFields{.week = 331 % 256, .referenceWeek = 331});
+    const std::string path = dir.Write("a", f.b);
     Calculator calc;
-    calc.LoadAlmanac(dir.Write("a", f.b));
+    calc.LoadAlmanac(path);
     EXPECT_EQ(calc.gpsRecords()[31].week, 1029);
+    EXPECT_EQ(calc.gpsRecords()[30].week, 2379); // today: the era before would be twenty years old
+    calc.SetWeekReference(MakeCalendarTime(0, 0, 0, 26, 12, 2005));
+    calc.LoadAlmanac(path);
+    EXPECT_EQ(calc.gpsRecords()[30].week, 1355);
+    calc.SetWeekReference(MakeCalendarTime(0, 0, 0, 1, 1, 2090)); // never after today
+    calc.LoadAlmanac(path);
+    EXPECT_EQ(calc.gpsRecords()[30].week, 2379);
 }
 
 TEST(AlmanacAge, ClassesAtTheSixtyDayEdges) {
@@ -335,4 +357,27 @@ TEST(AlmanacLoad, GarbageNeverYieldsAnUnsoundSatellite) {
             kept += calc.HasAlmanac(k) ? 1 : 0;
     }
     EXPECT_GT(kept, 0); // the damaged files still keep their intact records
+}
+
+TEST(AlmanacLoad, AFileWithoutOneValidRecordIsRefused) {
+    TempDir dir;
+    std::mt19937 rng(3200);
+    for (size_t size : {3200u, 2240u, 960u}) {
+        Bytes f(size);
+        for (uint8_t& b : f.b)
+            b = static_cast<uint8_t>(rng());
+        Calculator calc;
+        calc.LoadAlmanac(dir.Write("random", f.b));
+        EXPECT_EQ(calc.loadState(), kLoadNoValidRecord) << size;
+        EXPECT_TRUE(calc.almanacFileName().empty());
+        // One valid record is enough.
+        Bytes one = f;
+        if (size != 960)
+            PutGps(one, 0, 7, GpsFields{});
+        else
+            PutGlonass(one, 0, 3, GlonassFields{});
+        calc.LoadAlmanac(dir.Write("one", one.b));
+        EXPECT_EQ(calc.loadState(), kLoadOk) << size;
+        EXPECT_EQ(calc.HasAlmanac(size != 960 ? 7 : 35), true);
+    }
 }

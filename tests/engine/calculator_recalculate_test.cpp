@@ -284,3 +284,21 @@ TEST(CalculatorRecalculate, ObstructionTestAgreesWithTheSiteOverTheWholeSky) {
         EXPECT_LT(hidden, directions / 4) << chosen.size();
     }
 }
+
+TEST(CalculatorRecalculate, ASiteWithoutValidValuesIsNotPlannedAndShowsNothing) {
+    const SiteInfo good(48, 11, 500, "s", "", 1);
+    const PlanInterval day(10, 3, 2026, 8, 0, 12, 0);
+    Calculator c;
+    ASSERT_EQ(c.Recalculate(good, day, 1), 1);
+    for (const SiteInfo& bad : {SiteInfo(std::nan(""), 11, 500, "n", "", 1),
+                                SiteInfo(48, 1e300, 500, "l", "", 1), SiteInfo(48, 11, 500, "g", "", 100)}) {
+        Access::SetCount(c, 3, 9, 1); // results of the site before
+        EXPECT_EQ(c.Recalculate(bad, day, 4), 0) << bad.name;
+        EXPECT_EQ(c.satelliteCount()[3], 0) << bad.name; // not the other site's results
+        EXPECT_EQ(c.solutionFlag()[3], 0) << bad.name;
+    }
+    // The next usable site is computed from the positions on, whatever level is asked.
+    Access::SetCount(c, 3, 9, 1);
+    EXPECT_EQ(c.Recalculate(good, day, 4), 1);
+    EXPECT_EQ(c.satelliteCount()[3], 0);
+}

@@ -135,3 +135,16 @@ TEST(Geodesy, EcefOfKnownPoints) {
     GeodeticToEcef(0, M_PI / 2, 10, x, y, z);
     EXPECT_NEAR(y, 6378147.0, 1e-6);
 }
+
+TEST(Time, SecondsFarOutsideTheCalendarSaturate) {
+    GpsTime t{2000, 0};
+    AddSeconds(t, 1e300);
+    EXPECT_EQ(t.week, 100000000); // held far beyond the calendar, never overflowing
+    const CalendarTime c = GpsToCalendar(GpsTime{2000, 1e300});
+    EXPECT_GT(c.year, 2099 - 1900); // outside the supported range, which IsValidDate then refuses
+    EXPECT_FALSE(IsValidDate(c.day, c.month + 1, c.year + 1900));
+    GlonassTime g{10, 100};
+    AddSeconds(g, 1e300);
+    EXPECT_GE(g.dayIndex, 0);
+    EXPECT_LE(g.dayIndex, 1460);
+}

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <sys/resource.h>
 
+#include "base/codepage.h"
 #include "sitelist_fixture.h"
 #include "sites/project.h"
 
@@ -83,14 +85,83 @@ TEST(SiteList, NewFormatDamageAndIndexOutsideTheList) {
     EXPECT_EQ(project::FileFormat(path), -1);
 }
 
-TEST(SiteList, NamesInAWindowsCodePageBecomeUtf8) {
-    TempDir dir("cp1252");
-    const std::string path = dir.File("c.spl");
-    WriteFile(path, NewFile(0, {NewSite("Bras\xEDlia", "S\xE3o Paulo", 1, 2, 3, 0)}));
+// Sets the code page of text in files for one test.
+class CodePageScope {
+public:
+    explicit CodePageScope(int page) : before_(FileCodePage()) { SetFileCodePage(page); }
+    ~CodePageScope() { SetFileCodePage(before_); }
+
+private:
+    int before_;
+};
+
+TEST(SiteList, TextInTheChosenCodePageReadsAndSavesByteIdentical) {
+    TempDir dir("codepage");
+    struct Case {
+        int page;
+        const char* nameBytes; // 20 characters, as the Windows program writes them
+        const char* name;
+        const char* nameStart; // its first 15 characters
+        const char* descriptionBytes;
+        const char* description;
+    } cases[] = {
+        {1252,
+         "Z\xFCrich S\xFC"
+         "d Ostbahnh\xF6",
+         "Zürich Süd Ostbahnhö", "Zürich Süd Ostb", "R\xC3\xA9union", "RÃ©union"},
+        {1250,
+         "\xA3\xF3"
+         "d\x9F Fabryczna Dworz",
+         "Łódź Fabryczna Dworz", "Łódź Fabryczna ", "\xAF\xF3\xB3\xE6", "Żółć"},
+        {1251, "\xCC\xEE\xF1\xEA\xE2\xE0 \xD1\xE5\xE2\xE5\xF0 \xC2\xEE\xF1\xF2\xEE\xEA ",
+         "Москва Север Восток ", "Москва Север Во", "\xCF\xF3\xEB\xEA\xEE\xE2\xEE", "Пулково"},
+    };
+    for (const Case& c : cases) {
+        CodePageScope scope(c.page);
+        std::string second = NewSite(c.nameBytes, c.descriptionBytes, 55.75, 37.62, 150, 3);
+        second.replace(15, 6, std::string("\0junk", 6)); // bytes after the name's terminator
+        const std::string bytes = NewFile(1, {NewSite("Plain", "", 1, 2, 3, 0), second});
+        const std::string path = dir.File("in.spl");
+        WriteFile(path, bytes);
+        project list(path);
+        ASSERT_EQ(list.loadFailed, 0) << c.page;
+        const SiteInfo& s = *list.sites.GetAt(1);
+        EXPECT_STREQ(s.name, c.nameStart) << c.page; // up to the terminator
+        EXPECT_STREQ(s.description, c.description) << c.page;
+        // Open then Save changes no byte, whatever the fields hold beyond their text.
+        project::SaveOutcome outcome;
+        ASSERT_TRUE(list.Save(dir.File("out.spl"), &outcome)) << c.page;
+        EXPECT_FALSE(outcome.textAsUtf8);
+        EXPECT_EQ(ReadFile(dir.File("out.spl")), bytes) << c.page;
+        // A name of 20 characters is kept whole, and written in the code page.
+        SiteInfo& edited = *list.sites.GetAt(1);
+        edited.SetName(c.name);
+        EXPECT_STREQ(edited.name, c.name) << c.page;
+        ASSERT_TRUE(list.Save(dir.File("out.spl")));
+        EXPECT_EQ(ReadFile(dir.File("out.spl")).substr(9 + 112, 21),
+                  std::string(c.nameBytes) + std::string(1, '\0'))
+            << c.page;
+    }
+}
+
+TEST(SiteList, ACharacterOutsideTheCodePageIsWrittenAsUtf8AndReported) {
+    TempDir dir("utf8");
+    CodePageScope scope(1252);
+    const std::string path = dir.File("w.spl");
+    const std::string untouched = NewSite("H\xF6he S\xFC"
+                                          "d",
+                                          "", 1, 2, 3, 0);
+    WriteFile(path, NewFile(0, {untouched, NewSite("Moscow", "", 55.75, 37.62, 150, 3)}));
     project list(path);
-    EXPECT_STREQ(list.sites.GetAt(0)->name, "Bras\xC3\xAD"
-                                            "lia");
-    EXPECT_STREQ(list.sites.GetAt(0)->description, "S\xC3\xA3o Paulo");
+    list.sites.GetAt(1)->SetName("Москва Север");
+    project::SaveOutcome outcome;
+    ASSERT_TRUE(list.Save(path, &outcome));
+    EXPECT_TRUE(outcome.textAsUtf8);
+    const std::string saved = ReadFile(path);
+    EXPECT_EQ(saved.substr(9, untouched.size()), untouched); // the other site keeps its bytes
+    project again(path);
+    EXPECT_STREQ(again.sites.GetAt(0)->name, "Höhe Süd");
+    EXPECT_STREQ(again.sites.GetAt(1)->name, "Москва Се"); // as much as 20 bytes of UTF-8 hold
 }
 
 TEST(SiteList, OldFormatLengthWindow) {
@@ -292,8 +363,62 @@ TEST(SiteList, FailedSaveKeepsThePreviousFile) {
     EXPECT_EQ(ReadFile(path), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1); // no temporary left
 
-    EXPECT_FALSE(big.Save(dir.File("no/such/dir/x.spl")));
-    EXPECT_FALSE(big.Save(dir.Path()));
+    project::SaveOutcome outcome;
+    EXPECT_FALSE(big.Save(dir.File("no/such/dir/x.spl"), &outcome));
+    EXPECT_EQ(outcome.error, ENOENT);
+    EXPECT_FALSE(big.Save(dir.Path(), &outcome));
+    EXPECT_EQ(outcome.error, EISDIR);
+}
+
+TEST(SiteList, OldFormatEntryNamingNoRecordIsSkippedAlone) {
+    TempDir dir("oldskip");
+    const std::string path = dir.File("o.spl");
+    // Three entries and three slots; the second entry names slot 9, past the end of the file.
+    WriteFile(path, OldFile({{"First", 0}, {"Broken", 9}, {"Third", 1}},
+                            {OldRecord({}), OldRecord({}), OldRecord({})}));
+    ASSERT_EQ(project::FileFormat(path), 0);
+    project list(path);
+    ASSERT_EQ(list.loadFailed, 0);
+    ASSERT_EQ(list.sites.Count(), 2);
+    EXPECT_STREQ(list.sites.GetAt(0)->name, "First");
+    EXPECT_STREQ(list.sites.GetAt(1)->name, "Third");
+    EXPECT_EQ(list.skippedEntries, 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST(SiteList, SitesWithValuesNoPlanCanUseAreNamedWithTheirPosition) {
+    TempDir dir("faults");
+    const std::string path = dir.File("f.spl");
+    const double nan = std::nan("");
+    WriteFile(path,
+              NewFile(0, {NewSite("Good", "", 47.0, 8.0, 400, 1), NewSite("Huge", "", 1e300, 8.0, 400, 1),
+                          NewSite("NotANumber", "", nan, 8.0, 400, 1),
+                          NewSite("Beyond", "", 200, 8.0, 400, 1), NewSite("Offset", "", 47.0, 8.0, 400, 100),
+                          NewSite("Corner", "", 47.0, 8.0, 400, 1, {{{0, 10}, {1e300, 20}, {0, 30}}}),
+                          NewSite("Good too", "", -33.9, 151.2, 58, 10, {{{0, 10}, {30, 20}, {0, 30}}})}));
+    project list(path);
+    ASSERT_EQ(list.loadFailed, 0);
+    ASSERT_EQ(list.sites.Count(), 7); // the rest of the list stays usable
+    const std::vector<std::string> faults = list.SiteFaults();
+    ASSERT_EQ(faults.size(), 5u);
+    const char* expected[] = {"site 2 \"Huge\": latitude 1e+300", "site 3 \"NotANumber\": latitude nan",
+                              "site 4 \"Beyond\": latitude 200", "site 5 \"Offset\": local time - GMT 100",
+                              "site 6 \"Corner\": obstruction 1 has a corner at elevation 1e+300"};
+    for (size_t k = 0; k < faults.size(); ++k) {
+        EXPECT_NE(faults[k].find(expected[k]), std::string::npos) << faults[k];
+        EXPECT_EQ(faults[k].rfind(path, 0), 0u) << faults[k];
+    }
+    // The projections of the bad corner saturate instead of overflowing.
+    EXPECT_EQ(ProjectForContainment(point<double>(1e300, 20)), (IntPoint{INT32_MIN, INT32_MAX}));
+    EXPECT_EQ(ProjectDirection(point<double>(nan, 20), 100, true), (IntPoint{0, 0}));
+    EXPECT_TRUE(list.sites.GetAt(0)->HasValidValues());
+    EXPECT_FALSE(list.sites.GetAt(2)->HasValidValues());
+    // They still save and reload as they were.
+    ASSERT_TRUE(list.Save(dir.File("again.spl")));
+    EXPECT_EQ(ReadFile(dir.File("again.spl")), ReadFile(path));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@
 
 #include <cstring>
 
+#include "base/codepage.h"
 #include "base/strings.h"
 #include "base/text.h"
 #include "ui/commands.h"
@@ -55,6 +57,15 @@ TOptionsDialog::TOptionsDialog(QWidget* parent, OptionsTransfer& record) : QDial
     cutOff_->setMaximumWidth(cutOff_->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
     obstructions_ = Named(new QCheckBox(Res(IDS_OPTDLG_OBSTRUCTIONS), this), 166);
     loadLast_ = Named(new QCheckBox(Res(IDS_OPTDLG_LOAD_LAST_ALMANAC), this), 168);
+    codePage_ = Named(new QComboBox(this), kCodePageControl);
+    for (int page : SupportedCodePages()) {
+        const int id = page == 1250   ? IDS_CODEPAGE_1250
+                       : page == 1251 ? IDS_CODEPAGE_1251
+                       : page == 932  ? IDS_CODEPAGE_932
+                       : page == 1252 ? IDS_CODEPAGE_1252
+                                      : IDS_CODEPAGE_65001;
+        codePage_->addItem(Res(id), page);
+    }
 
     auto* ok = Named(new QPushButton(Res(IDS_BUTTON_OK), this), 1);
     auto* cancel = Named(new QPushButton(Res(IDS_BUTTON_CANCEL), this), 2);
@@ -76,12 +87,18 @@ TOptionsDialog::TOptionsDialog(QWidget* parent, OptionsTransfer& record) : QDial
     grid->addLayout(cutRow, 1, 0, 1, 2);
     grid->addWidget(obstructions_, 2, 0, 1, 2);
     grid->addWidget(loadLast_, 3, 0, 1, 2);
+    auto* codeRow = new QHBoxLayout;
+    auto* codeLabel = new QLabel(Res(IDS_OPTDLG_CODEPAGE), this);
+    codeLabel->setBuddy(codePage_);
+    codeRow->addWidget(codeLabel);
+    codeRow->addWidget(codePage_, 1);
+    grid->addLayout(codeRow, 4, 0, 1, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     buttons->addWidget(help);
-    grid->addLayout(buttons, 4, 0, 1, 2);
+    grid->addLayout(buttons, 5, 0, 1, 2);
 
     // The whole dialog answers F1 with its topic while it is open.
     SetHelpContext(this, kOptionsHelpContext);
@@ -96,6 +113,8 @@ void TOptionsDialog::TransferIn() {
     cutOff_->setText(QString::fromLatin1(record_.cutOff, static_cast<int>(strnlen(record_.cutOff, 2))));
     obstructions_->setChecked(record_.obstructions == 1);
     loadLast_->setChecked(record_.loadLastAlmanac == 1);
+    const int at = codePage_->findData(record_.codePage);
+    codePage_->setCurrentIndex(at >= 0 ? at : 0);
 }
 
 void TOptionsDialog::TransferOut() {
@@ -106,6 +125,7 @@ void TOptionsDialog::TransferOut() {
     CopyBounded(record_.cutOff, cutOff_->text().toLatin1().constData(), sizeof record_.cutOff);
     record_.obstructions = obstructions_->isChecked() ? 1 : 0;
     record_.loadLastAlmanac = loadLast_->isChecked() ? 1 : 0;
+    record_.codePage = codePage_->currentData().toInt();
 }
 
 void TOptionsDialog::accept() {

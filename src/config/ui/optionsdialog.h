@@ -1,5 +1,6 @@
 // The Options dialog (16000): DOP mode, display time step, cut-off angle, use of obstructions and
-// loading the last almanac at start-up, edited through the options transfer record.
+// loading the last almanac at start-up, and the code page of the text in files, edited through the
+// options transfer record.
 #pragma once
 
 #include <QDialog>
@@ -7,10 +8,12 @@
 #include "config/transfer.h"
 
 class QCheckBox;
+class QComboBox;
 class QRadioButton;
 class myTEdit;
 
 inline constexpr int kOptionsHelpContext = 10200;
+inline constexpr int kCodePageControl = 47010; // the code page combo box, named "id47010"
 
 class TOptionsDialog : public QDialog {
     Q_OBJECT
@@ -32,4 +35,5 @@ private:
     myTEdit* cutOff_;
     QCheckBox* obstructions_;
     QCheckBox* loadLast_;
+    QComboBox* codePage_;
 };

@@ -1,11 +1,13 @@
 // The Options dialog on its own and through the Options command of the client.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
 #include "app/app_fixture.h"
+#include "base/codepage.h"
 #include "config/ui/optionsdialog.h"
 #include "ui/commands.h"
 #include "ui/help.h"
@@ -68,7 +70,10 @@ TEST(OptionsDialog, ShowsTheRecordAndOkWritesItBack) {
     std::strcpy(record.cutOff, "7");
     record.obstructions = 0;
     record.loadLastAlmanac = 1;
+    record.codePage = 1251;
     TOptionsDialog dialog(nullptr, record);
+    EXPECT_EQ(Control<QComboBox>(&dialog, kCodePageControl)->currentData().toInt(), 1251);
+    EXPECT_EQ(Control<QComboBox>(&dialog, kCodePageControl)->count(), 5); // 1252 1250 1251 932 UTF-8
     EXPECT_TRUE(Control<QRadioButton>(&dialog, 362)->isChecked());
     EXPECT_FALSE(Control<QRadioButton>(&dialog, 363)->isChecked());
     EXPECT_TRUE(Control<QRadioButton>(&dialog, 167)->isChecked());
@@ -81,7 +86,10 @@ TEST(OptionsDialog, ShowsTheRecordAndOkWritesItBack) {
     Control<QRadioButton>(&dialog, 165)->setChecked(true);
     Control<QLineEdit>(&dialog, 164)->setText("42");
     Control<QCheckBox>(&dialog, 166)->setChecked(true);
+    QComboBox* pages = Control<QComboBox>(&dialog, kCodePageControl);
+    pages->setCurrentIndex(pages->findData(932));
     dialog.accept();
+    EXPECT_EQ(record.codePage, 932);
     EXPECT_EQ(record.mode2D, 0);
     EXPECT_EQ(record.mode3D, 1);
     EXPECT_EQ(record.step15, 1);
@@ -130,6 +138,20 @@ TEST_F(OptionsCommand, EachOptionSetsTheEngineTheGadgetsAndItsChangeFlag) {
     RunOptions([](QWidget* d) { Click(d, 168); });
     EXPECT_FALSE(Client().Changes().Any());
     EXPECT_EQ(Client().Options().loadLastAlmanac, 1);
+
+    // The code page of text in files: used from now on, and kept in the settings.
+    Client().Changes().Clear();
+    RunOptions([](QWidget* d) {
+        QComboBox* pages = Control<QComboBox>(d, kCodePageControl);
+        pages->setCurrentIndex(pages->findData(1250));
+    });
+    EXPECT_EQ(FileCodePage(), 1250);
+    EXPECT_FALSE(Client().Changes().Any());
+    RunOptions([](QWidget* d) {
+        QComboBox* pages = Control<QComboBox>(d, kCodePageControl);
+        pages->setCurrentIndex(pages->findData(1252));
+    });
+    EXPECT_EQ(FileCodePage(), 1252);
 
     // Cancel: nothing, whatever was changed in the dialog.
     RunOptions([](QWidget* d) { Click(d, 363); }, 2);

@@ -1,0 +1,17 @@
+#include "base/strings.h"
+#include "cli/commands.h"
+
+int RunCommand(const Words& words) {
+    if (words.empty())
+        return Fail(kExitUsage, ResString(IDS_CLI_USAGE));
+    const Words rest(words.begin() + 1, words.end());
+    if (words[0] == "plan")
+        return RunPlan(rest);
+    if (words[0] == "windows")
+        return RunWindows(rest);
+    if (words[0] == "sites")
+        return RunSites(rest);
+    if (words[0] == "almanac")
+        return RunAlmanac(rest);
+    return Fail(kExitUsage, FormatText(ResString(IDS_CLI_UNKNOWN_COMMAND).c_str(), words[0].c_str()));
+}
