@@ -279,6 +279,19 @@ bool Calculator::ChooseSources(const CalendarTime& dateUtc) {
     return changed;
 }
 
+void Calculator::UpdateStatuses(const PlanInterval& interval, double gmtOffset) {
+    const int32_t a = interval.beginHour * 3600 + interval.beginMinute * 60;
+    int32_t b = interval.endHour * 3600 + interval.endMinute * 60;
+    if (a >= b)
+        b += kWindowLength;
+    const double middleUtc =
+        ScaleSeconds(MakeCalendarTime(0, 0, 0, interval.beginDay, interval.beginMonth, interval.beginYear)) +
+        0.5 * (a + b) - gmtOffset * 3600.0;
+    ChooseSources(CalendarOfScaleSeconds(middleUtc));
+    RefreshBroadcastStatuses(middleUtc);
+    orbitsChanged_ = true; // the next recalculation starts from the positions
+}
+
 void Calculator::RefreshAlmanacStatuses(GnssSystem system) {
     if (sources_[static_cast<int>(system)] == OrbitSource::Broadcast)
         return;
@@ -347,6 +360,12 @@ int Calculator::FirstEnabledGlonass() const {
 int Calculator::FrequencyNumber(int index) const {
     if (index < kGpsSatellites || index >= kSatellites)
         return 0;
+    if (source(GnssSystem::Glonass) == OrbitSource::Broadcast) {
+        // The channel of the record the plan is nearest (any record of the satellite will do).
+        const double middle = sampleUtc_.empty() ? 0 : broadcast_.UtcToGps(sampleUtc_[sampleUtc_.size() / 2]);
+        const GlonassEphemeris* g = broadcast_.NearestGlonass(index, middle);
+        return g ? g->channel : 0;
+    }
     return glonass_[index - kGpsSatellites].channel;
 }
 

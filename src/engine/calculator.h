@@ -66,6 +66,9 @@ public:
     // For every system the user has not chosen: the source nearest `dateUtc`, the almanac when the
     // two are as near. true when a source changed.
     bool ChooseSources(const CalendarTime& dateUtc);
+    // The sources and the navigation-file statuses for the interval as a recalculation sets them,
+    // for a dialog that shows them before any (the middle of the interval, UTC + gmtOffset hours).
+    void UpdateStatuses(const PlanInterval& interval, double gmtOffset);
 
     // number 1..165 (the catalogue index + 1); disabled 0 or 1. 0 for a satellite without orbit
     // (status exactly 2); a satellite of the navigation files counts as having one even before the
