@@ -113,10 +113,11 @@ void KeplerPosition(const KeplerEphemeris& k, const KeplerTerms& t, double gps, 
     const double node = t.node0 + t.nodeRate * tk;
     // The change of each angle since the last instant, whole turns taken out (the record may be
     // another one, whose angles count their turns from elsewhere).
+    constexpr double kTurns = 1.0 / kTwoPi;
     double dm = m - carry.m;
-    dm -= kTwoPi * std::nearbyint(dm / kTwoPi);
+    dm -= kTwoPi * std::nearbyint(dm * kTurns);
     double dnode = node - carry.node;
-    dnode -= kTwoPi * std::nearbyint(dnode / kTwoPi);
+    dnode -= kTwoPi * std::nearbyint(dnode * kTurns);
     if (carry.valid && std::fabs(dm) <= 0.08 && std::fabs(dnode) <= 0.08) {
         // Near the last instant: the anomaly and the node turned on from there. dE/dM =
         // 1 / (1 - e cos E), so the guess is off by about e dm^2 only.

@@ -84,6 +84,7 @@ int Calculator::AllocateSeries() {
         return 0;
     if (!Fresh(sampleUtc_, sampleCount_) || !Fresh(xyz_, 3 * sampleCount_))
         return 0;
+    mayBeVisible_.fill(false); // the fresh samples are all invisible
     loadState_ = kLoadOk;
     return 1;
 }

@@ -175,6 +175,7 @@ private:
     BroadcastEphemerides broadcast_;
     std::vector<double> sampleUtc_; // the window's sample instants, for the navigation files
     std::vector<double> xyz_;       // one satellite's positions over the window
+    std::array<bool, SatelliteCatalogue::kSize> mayBeVisible_{}; // a visible flag may be set
     const SiteInfo* site_ = nullptr;
     float elevationMask_ = 0;
     int32_t sampleCount_ = 0;

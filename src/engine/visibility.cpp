@@ -38,12 +38,10 @@ double QuickAtan2(double y, double x) {
     const double num = swap ? ax : ay, den = swap ? ay : ax;
     if (den == 0.0)
         return 0.0;
-    double t = num / den;
-    double base = 0.0;
-    if (t > 0.41421356237309503) {
-        t = (t - 1.0) / (t + 1.0);
-        base = kQuarter;
-    }
+    // (t - 1) / (t + 1) with t = num / den, in one division.
+    const bool shifted = num > 0.41421356237309503 * den;
+    const double t = shifted ? (num - den) / (num + den) : num / den;
+    const double base = shifted ? kQuarter : 0.0;
     const double t2 = t * t;
     double p = 1.0 / 21;
     for (double c :
@@ -242,10 +240,13 @@ void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
     for (int j = 0; j < SatelliteCatalogue::kSize; ++j) {
         if (IsEnabled(j)) {
             enabled[enabledCount++] = j;
-        } else {
+            mayBeVisible_[j] = true;
+        } else if (mayBeVisible_[j]) {
+            // Only a satellite that took part before can have flags to clear.
             SatSample* s = samples_[j].data();
             for (int32_t k = 0; k < sampleCount_; ++k)
                 s[k].visible = 0;
+            mayBeVisible_[j] = false;
         }
     }
     if (sampleCount_ > 0) {
