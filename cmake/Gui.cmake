@@ -64,6 +64,23 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/resources/tavrin.desktop)
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
 
+# Opening the site editor on a long list (bench/sitedialog_bench.cpp; the general benchmark target
+# compiles that file to nothing).
+find_package(benchmark QUIET)
+if(benchmark_FOUND AND EXISTS ${CMAKE_SOURCE_DIR}/bench/sitedialog_bench.cpp)
+    add_executable(tavrin_dialogs_bench EXCLUDE_FROM_ALL bench/sitedialog_bench.cpp)
+    target_link_libraries(tavrin_dialogs_bench PRIVATE tavrin_dialogs benchmark::benchmark)
+    target_compile_options(tavrin_dialogs_bench PRIVATE ${TAVRIN_WARNINGS})
+    target_compile_definitions(tavrin_dialogs_bench PRIVATE TAVRIN_DIALOGS_BENCH=1)
+endif()
+
+# Screenshots of the site dialogs (run under xvfb-run, see the source).
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/dialog_shots.cpp)
+    add_executable(tavrin_dialog_shots EXCLUDE_FROM_ALL tools/dialog_shots.cpp)
+    target_link_libraries(tavrin_dialog_shots PRIVATE tavrin_dialogs)
+    target_compile_options(tavrin_dialog_shots PRIVATE ${TAVRIN_WARNINGS})
+endif()
+
 # --- GUI tests: offscreen platform, scripted prompts ------------------------------------------
 enable_testing()
 find_package(GTest REQUIRED)

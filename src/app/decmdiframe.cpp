@@ -2,16 +2,21 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "app/appsettings.h"
 #include "app/commandtable.h"
 #include "app/mdiclient.h"
 #include "base/strings.h"
@@ -54,6 +59,11 @@ TDecMDIFrame::TDecMDIFrame(const QString& title, OrvantMDIClient* client) : clie
 
     if (QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(InitialGeometry(screen->size()));
+    // Where the user left it last time, when the desktop still has room for it there.
+    const QByteArray remembered = RememberedFrameGeometry();
+    if (!remembered.isEmpty())
+        restoreGeometry(remembered);
+    setAcceptDrops(true);
     UpdateCommandStates();
 }
 
@@ -100,8 +110,72 @@ void TDecMDIFrame::BuildMenus() {
                 UpdateCommandStates();
             });
             actions_[c.id] = a;
+            if (c.id == CM_SITELIST_OPEN) {
+                recent_ = menu->addMenu(Res(IDS_MENU_RECENT));
+                recent_->setObjectName(QStringLiteral("recentMenu"));
+                connect(recent_, &QMenu::aboutToShow, this, &TDecMDIFrame::FillRecentMenu);
+            }
         }
     }
+    FillRecentMenu();
+}
+
+void TDecMDIFrame::FillRecentMenu() {
+    recent_->clear();
+    const QStringList lists = RecentLists();
+    int n = 0;
+    for (const QString& path : lists) {
+        const QString text = QString::fromStdString(FormatText(
+            LoadResString(IDS_MENU_RECENT_ENTRY), ++n, QFileInfo(path).fileName().toUtf8().constData()));
+        QAction* a = recent_->addAction(text);
+        a->setData(path);
+        a->setStatusTip(path);
+        a->setToolTip(path);
+        connect(a, &QAction::triggered, this, [this, path] {
+            client_->OpenChosenList(path);
+            UpdateCommandStates();
+        });
+    }
+    recent_->addSeparator();
+    QAction* clear = recent_->addAction(Res(IDS_MENU_RECENT_CLEAR));
+    clear->setEnabled(!lists.isEmpty());
+    connect(clear, &QAction::triggered, this, [this] {
+        ClearRecentLists();
+        FillRecentMenu();
+    });
+    recent_->setEnabled(!lists.isEmpty());
+}
+
+namespace {
+
+// The one local file a drag carries, or empty.
+QString DraggedFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1 || !mime->urls().first().isLocalFile())
+        return {};
+    return mime->urls().first().toLocalFile();
+}
+
+} // namespace
+
+void TDecMDIFrame::dragEnterEvent(QDragEnterEvent* event) {
+    const QString path = DraggedFile(event->mimeData());
+    if (!path.isEmpty() && QFileInfo(path).suffix().compare(QLatin1String("spl"), Qt::CaseInsensitive) == 0)
+        event->acceptProposedAction();
+}
+
+void TDecMDIFrame::dropEvent(QDropEvent* event) {
+    const QString path = DraggedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // After the drop has finished: the questions and the views may take their time.
+    QMetaObject::invokeMethod(
+        this,
+        [this, path] {
+            client_->OpenChosenList(path);
+            UpdateCommandStates();
+        },
+        Qt::QueuedConnection);
 }
 
 void TDecMDIFrame::BuildStatusBar() {
@@ -169,8 +243,11 @@ void TDecMDIFrame::UpdateCommandStates() {
 }
 
 void TDecMDIFrame::closeEvent(QCloseEvent* event) {
-    if (client_->CanClose())
-        event->accept();
-    else
+    if (!client_->CanClose()) {
         event->ignore();
+        return;
+    }
+    RememberFrameGeometry(saveGeometry());
+    client_->RememberWindows();
+    event->accept();
 }

@@ -38,8 +38,14 @@ public:
     // 36/40 of the screen's width and 34/40 of its height, centred.
     static QRect InitialGeometry(const QSize& screen);
 
+    QMenu* RecentMenu() const { return recent_; }
+    // The recent site lists as the menu shows them now.
+    void FillRecentMenu();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildMenus();
@@ -47,6 +53,7 @@ private:
 
     OrvantMDIClient* client_;
     QToolBar* toolBar_ = nullptr;
+    QMenu* recent_ = nullptr;
     std::map<int, QAction*> actions_;
     std::vector<QMenu*> menus_;
     QLabel* gadgets_[5] = {};

@@ -10,6 +10,7 @@
 #include "app/about.h"
 #include "app/decmdiframe.h"
 #include "app/orvantapp.h"
+#include "app/sitedialogs.h"
 #include "base/strings.h"
 #include "sites/project.h"
 
@@ -75,6 +76,7 @@ int main(int argc, char** argv) {
         }
     }
 
+    InstallSiteDialogs();
     app.InitMainWindow();
     FirstPaintReport report(clock);
     if (qEnvironmentVariableIntValue("TAVRIN_STARTUP_REPORT") == 1)

@@ -2,6 +2,7 @@
 
 #include <QMdiSubWindow>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <filesystem>
 
 #include "app/about.h"
+#include "app/appsettings.h"
 #include "app/decmdiframe.h"
 #include "app/newtimedialog.h"
 #include "app/orvantapp.h"
@@ -221,7 +223,7 @@ void OrvantMDIClient::Command(int id) {
         OpenView(id);
         break;
     case CM_CASCADE:
-        cascadeSubWindows();
+        Cascade();
         break;
     case CM_TILE:
         tileSubWindows();
@@ -361,7 +363,7 @@ void OrvantMDIClient::RecomputeIfNeeded() {
     if (!changes_.Any())
         return;
     SiteInfo* site = list_ ? list_->CurrentSite() : nullptr;
-    if (!site)
+    if (!site || !UsablePosition(*site))
         return;
     WaitCursor wait;
     calculator_->Recalculate(*site, interval_, changes_.Level());
@@ -371,7 +373,8 @@ void OrvantMDIClient::RecomputeIfNeeded() {
 void OrvantMDIClient::RecomputeAndRedraw() {
     if (OpenViewCount() == 0)
         return;
-    if (calculator_->loadState() != kLoadOk || !list_ || !list_->CurrentSite()) {
+    if (calculator_->loadState() != kLoadOk || !list_ || !list_->CurrentSite() ||
+        !UsablePosition(*list_->CurrentSite())) {
         Post(CM_CLOSE_ALL);
         return;
     }
@@ -403,13 +406,21 @@ void OrvantMDIClient::OpenView(int command) {
                                     : command == CM_VIEW_DOP ? dop_
                                                              : visibility_;
     if (TBaseMDIChild* open = slot.data()) {
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(open->parentWidget()))
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(open->parentWidget())) {
+            // Asking for a minimised view means wanting to see it.
+            if (sub->isMinimized())
+                sub->showNormal();
             setActiveSubWindow(sub);
+        }
         open->setFocus();
         return;
     }
     if (!list_ || !list_->CurrentSite())
         return;
+    if (!UsablePosition(*list_->CurrentSite())) {
+        ReportUnusablePositions(false);
+        return;
+    }
     RecomputeIfNeeded();
     TBaseMDIChild* view = CreateView(command, *this, nullptr);
     if (!view)
@@ -418,7 +429,8 @@ void OrvantMDIClient::OpenView(int command) {
     QMdiSubWindow* sub = addSubWindow(view);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(windowIcon());
-    sub->resize(std::max(320, width() * 2 / 3), std::max(240, height() * 2 / 3));
+    // A new view takes the whole client area, as the program's views always did.
+    sub->setGeometry(viewport()->rect());
     sub->show();
     setActiveSubWindow(sub);
 }
@@ -444,6 +456,66 @@ void OrvantMDIClient::CloseAllViews() {
     }
 }
 
+void OrvantMDIClient::RememberWindows() const {
+    std::vector<RememberedView> views;
+    for (QMdiSubWindow* w : subWindowList(QMdiArea::StackingOrder)) {
+        auto* view = qobject_cast<TBaseMDIChild*>(w->widget());
+        if (!view)
+            continue;
+        const int command = view == sky_ ? CM_VIEW_SKY : view == dop_ ? CM_VIEW_DOP : CM_VIEW_VISIBILITY;
+        views.push_back(
+            {command, w->isMaximized() || w->isMinimized() ? QRect() : w->geometry(), w->isMaximized()});
+    }
+    RememberViews(views);
+}
+
+void OrvantMDIClient::RestoreRememberedViews() {
+    if (viewsRestored_)
+        return;
+    viewsRestored_ = true;
+    const QRect area = viewport()->rect();
+    for (const RememberedView& v : RememberedViews()) {
+        if (v.command != CM_VIEW_SKY && v.command != CM_VIEW_DOP && v.command != CM_VIEW_VISIBILITY)
+            continue;
+        if (!CommandEnabled(v.command) || View(v.command))
+            continue;
+        OpenView(v.command);
+        TBaseMDIChild* view = View(v.command);
+        auto* sub = view ? qobject_cast<QMdiSubWindow*>(view->parentWidget()) : nullptr;
+        if (!sub)
+            continue;
+        if (v.maximized)
+            sub->showMaximized();
+        else if (v.geometry.isValid() && area.intersects(v.geometry))
+            sub->setGeometry(v.geometry.intersected(area));
+    }
+}
+
+void OrvantMDIClient::Cascade() {
+    // Each window one title bar further down and right, all as large as that leaves them: the
+    // framework's own cascade would shrink the views to their (empty) size hints.
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* w : subWindowList(QMdiArea::StackingOrder))
+        if (!w->isMinimized() && w->isVisible())
+            windows << w;
+    if (windows.isEmpty())
+        return;
+    const QRect area = viewport()->rect();
+    const int n = static_cast<int>(windows.size());
+    int step = windows.first()->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, windows.first());
+    step = std::max(8, step);
+    // Every window keeps at least half the area in each direction.
+    step = std::min({step, area.width() / 2 / std::max(1, n - 1), area.height() / 2 / std::max(1, n - 1)});
+    const QSize size(area.width() - (n - 1) * step, area.height() - (n - 1) * step);
+    for (int k = 0; k < n; ++k) {
+        QMdiSubWindow* w = windows[k];
+        if (w->isMaximized())
+            w->showNormal();
+        w->setGeometry(QRect(area.topLeft() + QPoint(k * step, k * step), size));
+        w->raise();
+    }
+}
+
 void OrvantMDIClient::ArrangeIcons() {
     // Minimized windows in a row along the bottom edge, as the system arranges icons.
     int x = 0;
@@ -465,12 +537,22 @@ QStatusBar* OrvantMDIClient::ViewStatusBar() {
 
 // ---- frame texts ---------------------------------------------------------------------------
 
+bool UsablePosition(const SiteInfo& site) {
+    // A file may hold anything in these fields; the engine and the degree splitting need numbers.
+    return std::isfinite(site.latitude) && std::isfinite(site.longitude) && std::isfinite(site.altitude) &&
+           std::isfinite(site.gmtOffset) && std::fabs(site.latitude) <= 90 &&
+           std::fabs(site.longitude) <= 360 && std::fabs(site.altitude) <= 1e7 &&
+           std::fabs(site.gmtOffset) <= 24;
+}
+
 QString OrvantMDIClient::SiteLine() const {
     if (!list_ || list_->sites.Count() == 0)
         return {};
     const SiteInfo* site = list_->CurrentSite();
     if (!site)
         return {};
+    if (!UsablePosition(*site))
+        return QString::fromStdString(FormatText(LoadResString(IDS_SITE_LINE_UNUSABLE), list_->currentName));
     const std::string letters = ResString(IDS_HEMISPHERE_LETTERS) + "    ";
     double lat = site->latitude, lon = site->longitude;
     const std::string ns(1, letters[lat >= 0 ? 0 : 1]);
@@ -486,6 +568,26 @@ QString OrvantMDIClient::SiteLine() const {
     DegreesToDms(lon, lonD, lonM, lonS, lonH);
     return QString::fromStdString(FormatText(LoadResString(IDS_STATUS_SITE_LINE), list_->currentName, latD,
                                              latM, latS, ns.c_str(), lonD, lonM, lonS, we.c_str()));
+}
+
+bool OrvantMDIClient::ReportUnusablePositions(bool all) {
+    if (!list_)
+        return false;
+    std::string names;
+    const SiteInfo* current = list_->CurrentSite();
+    for (int i = 0; i < list_->sites.Count(); ++i) {
+        const SiteInfo* site = list_->sites.GetAt(i);
+        if (!site || UsablePosition(*site) || (!all && site != current))
+            continue;
+        names += "\n  ";
+        names += site->name;
+    }
+    if (names.empty())
+        return false;
+    MessageBoxRes(this,
+                  QString::fromStdString(FormatText(LoadResString(IDS_UNUSABLE_POSITIONS), names.c_str())),
+                  IDS_WARNING, MB_OK | MB_ICONEXCLAMATION);
+    return true;
 }
 
 QString OrvantMDIClient::CutOffText() const {

@@ -17,6 +17,7 @@
 #include "engine/changeflags.h"
 #include "engine/global.h"
 #include "sites/project.h"
+#include "sites/ui/skytracks.h"
 #include "ui/commands.h"
 #include "views/ui/viewhost.h"
 
@@ -36,7 +37,14 @@ struct ClientDialogs {
 };
 ClientDialogs& InstalledDialogs();
 
-class OrvantMDIClient : public QMdiArea, public ViewHost, public ConfigDialogHost, public CommandTarget {
+// Whether a site's position and time offset are numbers the planning can use.
+bool UsablePosition(const SiteInfo& site);
+
+class OrvantMDIClient : public QMdiArea,
+                        public ViewHost,
+                        public ConfigDialogHost,
+                        public CommandTarget,
+                        public SkyTrackSource {
     Q_OBJECT
 public:
     // Reads the configuration and hands its options to the engine.
@@ -61,6 +69,11 @@ public:
     void NoAlmanacReport();
     // Opens the site list `path` as the Open command does after its dialog; false when unreadable.
     bool OpenSiteList(const std::string& path);
+    // A list chosen from the recent lists or dropped on the window: asks to save the current one
+    // first, as Open does; a list that is gone is said so and leaves the recent lists.
+    bool OpenChosenList(const QString& path);
+    // The open views and their places, kept for the next run.
+    void RememberWindows() const;
 
     // ---- state, for the dialogs, the time bar and the tests ----
     Calculator& Engine() override { return *calculator_; }
@@ -93,6 +106,10 @@ public:
     QStatusBar* ViewStatusBar() override;
     void ViewClosed(TBaseMDIChild* view) override;
     std::string ViewAlmanacPath() override { return almanac_.path; }
+    std::string ViewListPath() override { return list_ ? list_->path : std::string(); }
+
+    // ---- SkyTrackSource (skytracks.cpp) ----
+    std::vector<SkyTrack> SkyTracksFor(const SiteInfo& site) override;
 
 protected:
     bool event(QEvent* event) override;
@@ -114,6 +131,7 @@ private:
     void RecomputeIfNeeded();
     void OpenView(int command);
     void CloseAllViews();
+    void Cascade();
     void ArrangeIcons();
     void ToggleTimeBar();
     void ShowTimeBar();
@@ -121,6 +139,11 @@ private:
     void ShowSplash();
     void AlmanacAgeCheck();
     void PrintCommand(int id);
+    // Names the sites of the list (all, or only the current one) whose position is unusable, in a
+    // warning; false when there is none.
+    bool ReportUnusablePositions(bool all);
+    // The views open at the end of the last run, once per run with the first list.
+    void RestoreRememberedViews();
 
     // Caption, site line, gadgets, tool bar layout and command states from the current state.
     void UpdateFrame();
@@ -140,4 +163,5 @@ private:
     TDecMDIFrame* frame_ = nullptr;
     QPointer<NewTimeDialog> timeBar_;
     QPointer<QToolBar> timeBarArea_; // the strip of the frame that holds the bar
+    bool viewsRestored_ = false;
 };

@@ -272,7 +272,8 @@ void NewTimeDialog::WholeDay() {
 }
 
 void NewTimeDialog::ApplyInterval(QWidget* focus) {
-    if (!client_)
+    OrvantMDIClient* client = client_.data();
+    if (!client)
         return;
     // A field changed without leaving it (Up/Down, or a value put there) is checked here too.
     bool corrected = false;
@@ -303,7 +304,7 @@ void NewTimeDialog::ApplyInterval(QWidget* focus) {
         ThePrompts().Beep(MB_ICONEXCLAMATION);
     working_ = interval;
 
-    const PlanInterval& current = client_->Interval();
+    const PlanInterval& current = client->Interval();
     const bool timeChanged = interval.beginHour != current.beginHour ||
                              interval.beginMinute != current.beginMinute ||
                              interval.endHour != current.endHour || interval.endMinute != current.endMinute;
@@ -313,17 +314,17 @@ void NewTimeDialog::ApplyInterval(QWidget* focus) {
     // The focus only moves within the bar: nothing is handed over yet.
     if (focus && focus->parentWidget() == this)
         return;
-    ChangeFlags& changes = client_->Changes();
+    ChangeFlags& changes = client->Changes();
     if (!timeChanged && !dateChanged && !changes.Test(ChangeFlags::kTime | ChangeFlags::kDate))
         return;
     if (timeChanged)
         changes.Set(ChangeFlags::kTime);
     if (dateChanged)
         changes.Set(ChangeFlags::kDate);
-    client_->Interval() = working_;
+    client->Interval() = working_;
     if (dateChanged)
-        client_->Post(CM_ALMANAC_AGE_CHECK);
-    PostRedraw(client_, CmRedrowAndPar(), focus);
+        client->Post(CM_ALMANAC_AGE_CHECK);
+    PostRedraw(client, CmRedrowAndPar(), focus);
 }
 
 bool NewTimeDialog::event(QEvent* event) {

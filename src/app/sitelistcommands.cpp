@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "app/appsettings.h"
 #include "app/decmdiframe.h"
 #include "app/mdiclient.h"
 #include "base/strings.h"
@@ -95,7 +96,10 @@ void OrvantMDIClient::OpenList() {
     if (!AskToSave())
         return;
     QString chosen;
-    if (!ThePrompts().OpenFileName(this, SiteListRequest(OFN_FILEMUSTEXIST | OFN_HIDEREADONLY), chosen))
+    FileRequest request = SiteListRequest(OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
+    if (list_) // next to the list in use
+        request.directory = QFileInfo(QString::fromStdString(list_->path)).absolutePath();
+    if (!ThePrompts().OpenFileName(this, request, chosen))
         return;
     OpenSiteList(chosen.toStdString());
 }
@@ -111,7 +115,27 @@ bool OrvantMDIClient::OpenSiteList(const std::string& path) {
         return false;
     }
     MakeCurrent(std::move(read));
+    AddRecentList(QString::fromStdString(path));
+    // The list opens; the user learns at once which sites cannot be planned with.
+    ReportUnusablePositions(true);
+    RestoreRememberedViews();
     return true;
+}
+
+bool OrvantMDIClient::OpenChosenList(const QString& path) {
+    if (!AskToSave())
+        return false;
+    if (!QFileInfo(path).isFile()) {
+        MessageBoxRes(
+            this,
+            QString::fromStdString(FormatText(LoadResString(IDS_RECENT_MISSING), path.toUtf8().constData())),
+            IDS_ERROR, MB_OK | MB_ICONEXCLAMATION);
+        RemoveRecentList(path);
+        return false;
+    }
+    const bool opened = OpenSiteList(path.toStdString());
+    UpdateFrame();
+    return opened;
 }
 
 void OrvantMDIClient::SaveList() {
@@ -141,8 +165,12 @@ void OrvantMDIClient::SaveListAs() {
     std::string target;
     for (;;) {
         QString chosen;
-        if (!ThePrompts().SaveFileName(
-                this, SiteListRequest(OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY), chosen))
+        // The list's own folder and name to start from, as a user expects of Save As.
+        FileRequest request = SiteListRequest(OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
+        const QFileInfo current(QString::fromStdString(list_->path));
+        request.directory = current.absolutePath();
+        request.initialName = current.fileName();
+        if (!ThePrompts().SaveFileName(this, request, chosen))
             return;
         target = WithDefaultExtension(chosen, Res(IDS_SITE_LIST_EXTENSION)).toStdString();
         if (!SameFile(target, list_->path) || project::FileFormat(target) != 0)
@@ -161,6 +189,7 @@ void OrvantMDIClient::SaveListAs() {
         return;
     }
     list_->modified = 0;
+    AddRecentList(QString::fromStdString(target));
     if (!SameFile(target, list_->path)) {
         list_->path = target;
         SetCaption();

@@ -1,5 +1,6 @@
 #include "reports/headerblock.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -194,6 +195,7 @@ HeaderBlock LayoutHeaderBlock(const HeaderInfo& info, int indentChars, int inden
     right.Line("");
     right.Line(FormatText(ResString(2206).c_str(), info.interval.beginHour, info.interval.beginMinute,
                           info.interval.endHour, info.interval.endMinute));
-    block.heightLines = right.y;
+    // Either column may be the longer one (a short almanac list, a long description).
+    block.heightLines = std::max(left.y, right.y);
     return block;
 }

@@ -37,7 +37,7 @@ HeaderInfo MakeHeaderInfo(const Calculator& calculator, const SiteInfo* site, co
 
 struct HeaderBlock {
     std::vector<TextItem> items; // body lines, placed from (indentChars, indentLines)
-    int heightLines = 0;         // the right column's final line, counted from indentLines
+    int heightLines = 0;         // the longer column's final line, counted from indentLines
 };
 
 // Lays the block out on a page `pageChars` body characters wide.

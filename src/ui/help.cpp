@@ -156,7 +156,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1)
             return false;
-        QObject* target = qobject_cast<QMenu*>(watched) ? watched : QApplication::focusWidget();
+        // A key sent to a widget names its own context; one seen first by a window goes to the focus.
+        QObject* target = watched->isWidgetType() ? watched : QApplication::focusWidget();
         ShowHelpContext(nullptr, HelpContextFor(target ? target : watched));
         return true;
     }

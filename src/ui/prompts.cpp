@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -16,6 +17,7 @@ namespace {
 
 QtPrompts g_qtPrompts;
 Prompts* g_prompts = nullptr;
+QString g_printFile;
 
 } // namespace
 
@@ -27,6 +29,14 @@ Prompts* SetPrompts(Prompts* prompts) {
     Prompts* previous = g_prompts;
     g_prompts = prompts;
     return previous;
+}
+
+void ProposePrintFile(const QString& path) {
+    g_printFile = path;
+}
+
+QString ProposedPrintFile() {
+    return g_printFile;
 }
 
 int MessageBoxRes(QWidget* owner, const QString& text, int captionId, unsigned style) {
@@ -48,7 +58,12 @@ QStringList QtFilters(const QString& filter) {
                 both << p.toUpper();
         }
         both.removeDuplicates();
-        out << QStringLiteral("%1 (%2)").arg(parts[i], both.join(' '));
+        // A description that names its patterns already, "Site List Files (*.SPL)", gets ours in
+        // their place rather than a second pair of brackets.
+        QString description = parts[i].trimmed();
+        if (description.endsWith(')') && description.contains('('))
+            description = description.left(description.lastIndexOf('(')).trimmed();
+        out << QStringLiteral("%1 (%2)").arg(description, both.join(' '));
     }
     return out;
 }
@@ -183,6 +198,11 @@ bool QtPrompts::ChooseFont(QWidget* owner, QFont& font, QColor& color) {
 
 bool QtPrompts::Print(QWidget* owner, QPrinter& printer) {
     QPrintDialog dialog(&printer, owner);
+    // Printing to a file: the name the program proposes rather than the document title in the
+    // working directory. The field is the platform dialog's own, found by its name.
+    if (!g_printFile.isEmpty())
+        if (auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("filename")))
+            name->setText(g_printFile);
     return dialog.exec() == QDialog::Accepted;
 }
 

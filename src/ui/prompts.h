@@ -63,6 +63,11 @@ Prompts& ThePrompts();
 // Installs `prompts` (not owned; nullptr: the real dialogs again) and returns the previous one.
 Prompts* SetPrompts(Prompts* prompts);
 
+// The file the print dialog offers when the user prints to a file (the next print dialogs, until
+// changed); empty: the dialog's own choice.
+void ProposePrintFile(const QString& path);
+QString ProposedPrintFile();
+
 // A message box with texts from the string table.
 int MessageBoxRes(QWidget* owner, const QString& text, int captionId, unsigned style);
 

@@ -171,8 +171,20 @@ QFont Canvas::QtFont() const {
     else
         f.setPixelSize(std::max(1, dpiY_ * 8 / 72));
     f.setWeight(static_cast<QFont::Weight>(std::clamp(font_.weight == 0 ? 400 : font_.weight, 1, 1000)));
-    if (charExtra_ != 0)
-        f.setLetterSpacing(QFont::AbsoluteSpacing, LengthToDevice(charExtra_));
+    if (charExtra_ != 0 && device_) {
+        // Qt scales absolute letter spacing by the device's resolution over the screen's, so a
+        // printer would spread the letters several times too far: ask for what gives the pixels.
+        const qreal want = LengthToDevice(charExtra_);
+        const QFontMetricsF plain(f, device_);
+        const qreal plainStep =
+            plain.horizontalAdvance(QStringLiteral("XXX")) - plain.horizontalAdvance(QStringLiteral("XX"));
+        f.setLetterSpacing(QFont::AbsoluteSpacing, want);
+        const QFontMetricsF spaced(f, device_);
+        const qreal got = spaced.horizontalAdvance(QStringLiteral("XXX")) -
+                          spaced.horizontalAdvance(QStringLiteral("XX")) - plainStep;
+        if (got > 0 && std::abs(got - want) > 0.5)
+            f.setLetterSpacing(QFont::AbsoluteSpacing, want * want / got);
+    }
     return f;
 }
 

@@ -171,10 +171,24 @@ void DopPlotDrawing::DrawYAxis(Canvas& dc, float max, int x, bool grid, bool rig
         step = 0.5f;
         twoDigits = true;
     }
+    // Labels at a regular stride of steps: thinning label by label against the previous one
+    // would leave uneven gaps (0, 2, 3, 4, 5, 6, 8, 9 ...) wherever the spacing is near a line.
+    const float pitch = std::fabs(L.YScale) * step;
+    int stride = 1;
+    for (int k : {1, 2, 5, 10, 20, 50, 100, 200}) {
+        stride = k;
+        if (pitch * k >= L.LineHeight + 1)
+            break;
+    }
+    if (left)
+        dopLabels_.clear();
+    // Counted, not accumulated: 0.2 added five times is not 1.
+    const int steps = static_cast<int>(std::floor(max / step + 1e-3f));
     int lastY = L.LineHeight;
     char text[32];
     const CanvasPen gridPen{PS_SOLID, 1, kGray};
-    for (float v = 0; v <= max; v += step) {
+    for (int i = 0; i <= steps; i += stride) {
+        const float v = i * step;
         const int y = static_cast<int>(v * L.YScale);
         if (lastY - y < L.LineHeight)
             continue;
@@ -185,6 +199,8 @@ void DopPlotDrawing::DrawYAxis(Canvas& dc, float max, int x, bool grid, bool rig
         else
             std::snprintf(text, sizeof text, "%2.0f", static_cast<double>(v));
         dc.TextOut(x - t, y + L.LineHeight / 2, QString::fromLatin1(text));
+        if (left)
+            dopLabels_.push_back(v);
         if (grid && v > 0 && v < max) {
             const CanvasPen old = dc.SelectPen(gridPen);
             dc.MoveTo(0, y);

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <vector>
+
 #include "views/timediagramdrawing.h"
 
 inline constexpr uint32_t kShowPdop = 0x01;
@@ -45,6 +47,8 @@ public:
 
     // Where the legend entry of series k (0..4) starts (device), or x = -1 when not drawn.
     QPoint LegendPosition(int series) const { return legendAt_[series]; }
+    // The values labelled on the DOP axis at the last paint, bottom up.
+    const std::vector<float>& DopAxisLabels() const { return dopLabels_; }
 
 private:
     void DrawYAxis(Canvas& dc, float max, int x, bool grid, bool rightSide, bool left);
@@ -53,4 +57,5 @@ private:
     void DrawLegendEntry(Canvas& dc, QColor colour, int k, const QString& name, QPoint& p);
 
     QPoint legendAt_[5];
+    std::vector<float> dopLabels_;
 };

@@ -60,8 +60,14 @@ void SkyPlotDrawing::Draw(Canvas& dc, const ViewInputs& in) {
     centre_ = dc.ViewportOrg();
     scale_ = dc.LogPixelsY() / 254.0;
     const QPoint corner = dc.DPtoLP({L.ClientWidth, L.ClientHeight});
-    L.SkyRadius =
-        std::max(0, std::min(std::abs(corner.x() - L.MarginRight), std::abs(L.MarginBottom + corner.y())));
+    // Sideways the circle also leaves room for the "W" and "E" beside the 270 and 90 labels, which
+    // reach further out than three lines: a window taller than wide would cut the "W" off.
+    const std::string letters = ResString(2014);
+    const int letterWidth =
+        dc.GetTextExtent(QString::fromUtf8(letters.size() > 3 ? letters.substr(2, 2).c_str() : "WE"));
+    const int side =
+        std::max(L.MarginRight, L.LineHeight + 4 * L.AvgCharWidth + letterWidth / 2 + L.AvgCharWidth / 2);
+    L.SkyRadius = std::max(0, std::min(std::abs(corner.x()) - side, std::abs(L.MarginBottom + corner.y())));
 
     DrawSkyGrid(dc, in);
     if (in.obstructionsOn == 1)

@@ -182,52 +182,63 @@ CanvasFont TableFont(const Canvas& dc, int points, int weight) {
 
 } // namespace
 
-int PrintTablePages(QPainter& painter, QPagedPaintDevice& device, Table& table) {
-    Canvas dc(painter);
-    const CanvasFont fonts[3] = {TableFont(dc, 12, 700), TableFont(dc, 10, 700), TableFont(dc, 9, 400)};
-    int charWidth[3], lineHeight[3];
+TableFonts PrepareTable(Canvas& dc, Table& table) {
+    TableFonts t;
+    t.font[0] = TableFont(dc, 12, 700);
+    t.font[1] = TableFont(dc, 10, 700);
+    t.font[2] = TableFont(dc, 9, 400);
     for (int k = 0; k < 3; ++k) {
-        dc.SelectFont(fonts[k]);
+        dc.SelectFont(t.font[k]);
         const CanvasTextMetrics tm = dc.GetTextMetrics();
-        charWidth[k] = std::max(1, tm.tmAveCharWidth);
-        lineHeight[k] = std::max(1, tm.tmHeight + tm.tmExternalLeading);
+        t.charWidth[k] = std::max(1, tm.tmAveCharWidth);
+        t.lineHeight[k] = std::max(1, tm.tmHeight + tm.tmExternalLeading);
     }
     TableMetrics m;
-    m.titleCharWidth = charWidth[0];
-    m.titleLineHeight = lineHeight[0];
-    m.subtitleCharWidth = charWidth[1];
-    m.subtitleLineHeight = lineHeight[1];
-    m.bodyCharWidth = charWidth[2];
-    m.bodyLineHeight = lineHeight[2];
+    m.titleCharWidth = t.charWidth[0];
+    m.titleLineHeight = t.lineHeight[0];
+    m.subtitleCharWidth = t.charWidth[1];
+    m.subtitleLineHeight = t.lineHeight[1];
+    m.bodyCharWidth = t.charWidth[2];
+    m.bodyLineHeight = t.lineHeight[2];
     m.pageWidth = dc.HorzRes();
     m.pageHeight = dc.VertRes();
     table.SetPrintParameters(m);
-    table.BeginDocument();
+    return t;
+}
+
+void DrawTablePage(Canvas& dc, const TableFonts& fonts, const Table& table, const TextPage& page) {
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(Qt::black);
+    for (const TextItem& item : page.items) {
+        const int k = item.role == FontRole::Title ? 0 : item.role == FontRole::Subtitle ? 1 : 2;
+        dc.SelectFont(fonts.font[k]);
+        const QString text = QString::fromStdString(item.text);
+        if (item.centred) {
+            // Letter-spaced by the role's own character width, centred on the body's line width.
+            const int y = k == 0 ? 0 : k == 1 ? 2 * fonts.lineHeight[0] : item.line * fonts.lineHeight[2];
+            const int oldAlign = dc.SetTextAlign(TA_CENTER | TA_TOP);
+            const int oldExtra = dc.SetTextCharacterExtra(fonts.charWidth[k]);
+            dc.TextOut(table.CharsPerLine() * fonts.charWidth[2] / 2, y, text);
+            dc.SetTextCharacterExtra(oldExtra);
+            dc.SetTextAlign(oldAlign);
+        } else {
+            dc.SetTextAlign(TA_LEFT | TA_TOP);
+            dc.TextOut(item.column * fonts.charWidth[2], item.line * fonts.lineHeight[2], text);
+        }
+    }
+}
+
+int PrintTablePages(QPainter& painter, QPagedPaintDevice& device, Table& table) {
+    Canvas dc(painter);
+    const TableFonts fonts = PrepareTable(dc, table);
+    table.BeginDocument();
     int pages = 0;
     while (table.HasPage()) {
         const TextPage page = table.PrintPage();
         if (pages > 0)
             device.newPage();
         ++pages;
-        for (const TextItem& item : page.items) {
-            const int k = item.role == FontRole::Title ? 0 : item.role == FontRole::Subtitle ? 1 : 2;
-            dc.SelectFont(fonts[k]);
-            const QString text = QString::fromStdString(item.text);
-            if (item.centred) {
-                // Letter-spaced by the role's own character width, centred on the body's line width.
-                const int y = k == 0 ? 0 : k == 1 ? 2 * lineHeight[0] : item.line * lineHeight[2];
-                const int oldAlign = dc.SetTextAlign(TA_CENTER | TA_TOP);
-                const int oldExtra = dc.SetTextCharacterExtra(charWidth[k]);
-                dc.TextOut(table.CharsPerLine() * charWidth[2] / 2, y, text);
-                dc.SetTextCharacterExtra(oldExtra);
-                dc.SetTextAlign(oldAlign);
-            } else {
-                dc.SetTextAlign(TA_LEFT | TA_TOP);
-                dc.TextOut(item.column * charWidth[2], item.line * lineHeight[2], text);
-            }
-        }
+        DrawTablePage(dc, fonts, table, page);
     }
     return pages;
 }

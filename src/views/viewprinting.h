@@ -18,6 +18,7 @@
 class QPainter;
 class QPagedPaintDevice;
 class Table;
+struct TextPage;
 struct HeaderInfo;
 
 // View kinds as the print-table command asks them.
@@ -114,9 +115,20 @@ void PaintWindowPicture(ViewPainter& view, QPainter& painter, const ViewInputs& 
 std::unique_ptr<ViewPainter> MakeViewPainter(int viewKind);
 
 // The header block with the view font at (indentChars, indentLines); returns its height in
-// logical units (the right column's final line).
+// logical units (the longer column's final line).
 int PrintHeader(Canvas& dc, const HeaderInfo& header, int indentChars, int indentLines, int charWidth,
                 int lineHeight, int pageWidth);
+
+// The three fixed-pitch fonts of the tables (title, subtitle, body) with their metrics.
+struct TableFonts {
+    CanvasFont font[3];
+    int charWidth[3] = {1, 1, 1};
+    int lineHeight[3] = {1, 1, 1};
+};
+// Measures the fonts on `dc` and gives the table its print parameters from them and the page.
+TableFonts PrepareTable(Canvas& dc, Table& table);
+// One laid-out page of `table`.
+void DrawTablePage(Canvas& dc, const TableFonts& fonts, const Table& table, const TextPage& page);
 
 // Every page of a table on a paged device, drawn with the table fonts measured on it; returns the
 // number of pages printed.

@@ -112,4 +112,25 @@ TEST(HeaderBlock, PlacedAtItsIndent) {
     EXPECT_EQ(rightColumn, 45);
 }
 
+TEST(HeaderBlock, HeightCoversTheLongerColumn) {
+    // No GLONASS and few GPS satellites: the right column ends well above the left one's last line.
+    const HeaderBlock block = LayoutHeaderBlock(Sample(), 0, 4, 100);
+    int last = 0;
+    bool gmtSeen = false;
+    for (const TextItem& item : block.items) {
+        last = std::max(last, item.line);
+        gmtSeen = gmtSeen || item.text.find("Local Time - GMT") != std::string::npos;
+    }
+    ASSERT_TRUE(gmtSeen);
+    EXPECT_GT(4 + block.heightLines, last); // whatever follows starts below every line of the block
+    // With both systems listed the right column is the longer one and still decides.
+    HeaderInfo full = Sample();
+    full.statuses.fill(0);
+    const HeaderBlock narrow = LayoutHeaderBlock(full, 0, 0, 60);
+    int lastFull = 0;
+    for (const TextItem& item : narrow.items)
+        lastFull = std::max(lastFull, item.line);
+    EXPECT_EQ(narrow.heightLines, lastFull + 1);
+}
+
 } // namespace

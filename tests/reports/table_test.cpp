@@ -185,4 +185,27 @@ TEST(DopTable, NarrowPagesDropValuesAndLongIntervalsPage) {
     EXPECT_EQ(DataRows(pages.back()).back().substr(0, 5), "00:00"); // 24:00 prints as 00:00
 }
 
+TEST(DOPTable, ColumnHeadingsFollowTheLongerColumnOfTheHeader) {
+    // No satellite listed: the right column is short, the site's column decides where the body starts.
+    Calculator c = WithSatellites({}, 3);
+    HeaderInfo h = Header();
+    h.hasSite = true;
+    h.siteName = "Ridge";
+    h.siteDescription = "a description long enough to fill the three lines the block gives it, and more";
+    DOPTable table(c, h);
+    const auto pages = Render(table, 100, 66);
+    ASSERT_FALSE(pages.empty());
+    const auto& page = pages[0];
+    int gmt = -1, headings = -1;
+    for (size_t i = 0; i < page.size(); ++i) {
+        if (page[i].find("Local Time - GMT") != std::string::npos)
+            gmt = static_cast<int>(i);
+        if (page[i].rfind("Local        PDOP", 0) == 0)
+            headings = static_cast<int>(i);
+    }
+    ASSERT_GE(gmt, 0);
+    ASSERT_GE(headings, 0);
+    EXPECT_GT(headings, gmt + 1); // at least one blank line between
+}
+
 } // namespace

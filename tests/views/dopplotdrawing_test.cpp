@@ -118,3 +118,31 @@ TEST(DopPlotDrawing, AvailabilityStairsAreDarkRedWithoutASolution) {
     EXPECT_GT(CountColour(img, QRect(X(view, 20) - 1, y6 - 3, 3, 7), QColor(0, 128, 0)), 0);
     EXPECT_GT(CountColour(img, QRect(X(view, 70) - 1, y3 - 3, 3, 7), kDarkRed), 0);
 }
+
+TEST(DopPlotDrawing, DopAxisLabelsAreEvenlySpacedAtEveryHeight) {
+    Results r(97);
+    r.dop[kGdop][30] = 50; // the axis runs 0..20
+    for (int h = 150; h <= 700; h += 25) {
+        DopPlotDrawing view;
+        view.vs.ViewFlags &= ~kShowAvailability;
+        QImage img;
+        Render(img, view, r.in, 900, h);
+        const std::vector<float>& labels = view.DopAxisLabels();
+        ASSERT_GE(labels.size(), 2u) << h;
+        EXPECT_EQ(labels.front(), 0) << h;
+        const float stride = labels[1] - labels[0];
+        for (size_t i = 1; i < labels.size(); ++i)
+            EXPECT_FLOAT_EQ(labels[i] - labels[i - 1], stride) << h << " at " << labels[i];
+        // Labels at least a line apart.
+        EXPECT_GE(stride * std::fabs(view.vs.layout.YScale), view.vs.layout.LineHeight) << h;
+    }
+    // The small scale labels its top too: 0.0 ... 1.0 in fifths when there is room.
+    Results small(97);
+    small.dop[kGdop][30] = 0.8f;
+    DopPlotDrawing view;
+    view.vs.ViewFlags &= ~kShowAvailability;
+    QImage img;
+    Render(img, view, small.in, 900, 700);
+    ASSERT_FALSE(view.DopAxisLabels().empty());
+    EXPECT_FLOAT_EQ(view.DopAxisLabels().back(), 1.0f);
+}

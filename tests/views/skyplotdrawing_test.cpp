@@ -141,6 +141,26 @@ TEST(SkyPlotDrawing, LegendShowsAMarkerForEachSystemWithAnAvailableSatellite) {
     EXPECT_GT(CountColour(both.img, upperRight, kNavy), 20);
 }
 
+TEST(SkyPlotDrawing, TallWindowKeepsTheWestAndEastLettersWhole) {
+    Results r(97);
+    for (int w : {220, 300, 400}) {
+        Sky s;
+        Render(s, r.in, w, 3 * w);
+        ASSERT_GT(s.view.vs.layout.SkyRadius, 0) << w;
+        // Nothing is drawn in the outermost columns: the letters beside the circle fit.
+        EXPECT_EQ(CountNotWhite(s.img, QRect(0, 0, 2, s.img.height())), 0) << w;
+        EXPECT_EQ(CountNotWhite(s.img, QRect(w - 2, 0, 2, s.img.height())), 0) << w;
+    }
+    // A wide window is limited by its height, as before.
+    Sky wide;
+    Render(wide, r.in, 1200, 600);
+    const int lines = wide.view.vs.layout.MarginBottom;
+    const QPoint bottom =
+        wide.view.Centre() +
+        QPoint(0, static_cast<int>(std::lround((wide.view.vs.layout.SkyRadius + lines) * wide.view.Scale())));
+    EXPECT_NEAR(bottom.y(), 600, 2);
+}
+
 TEST(SkyPlotDrawing, LaterSystemsHaveMarkersOfTheirOwnInTheLegend) {
     Results r(97);
     const QColor galileo(0, 128, 64), beidou(192, 0, 0), qzss(128, 0, 128);

@@ -1,9 +1,9 @@
 #include "views/ui/chartwin.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QShortcut>
 
 #include <algorithm>
 
@@ -25,12 +25,14 @@ TChartTool::TChartTool(TChartWin& chart) : QWidget(&chart), chart_(chart) {
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(192, 192, 192));
+    // Greyed labels (HDOP and VDOP outside 3-D) must still read on the grey bar.
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        pal.setColor(QPalette::Disabled, role, QColor(112, 112, 112));
     setPalette(pal);
     const QFont font = ViewButtonFont(this);
     const QFontMetrics fm(font);
-    const int cw = fm.averageCharWidth();
-    const int h = (fm.height() + fm.leading()) * 7 / 4;
-    height_ = h + 2;
+    cw_ = std::max(1, fm.averageCharWidth());
+    rowHeight_ = (fm.height() + fm.leading()) * 7 / 4;
     const uint32_t flags = chart.Drawing().vs.ViewFlags;
     for (int i = 0; i < 6; ++i) {
         const int id = CM_CHART_PDOP + i;
@@ -39,20 +41,42 @@ TChartTool::TChartTool(TChartWin& chart) : QWidget(&chart), chart_(chart) {
         box->setTristate(true);
         box->setFont(font);
         box->setFocusPolicy(Qt::NoFocus);
-        box->setGeometry(i < 5 ? 2 * cw + i * 14 * cw : 72 * cw, 1, 14 * cw, h);
         box->setCheckState((flags & (1u << i)) ? Qt::Checked : Qt::Unchecked);
         connect(box, &QCheckBox::clicked, this, [this, id] { Command(id); });
         boxes_[static_cast<size_t>(i)] = box;
     }
-    // "Availability" with its box is wider than 14 characters here; the Help button moves along.
-    ChartCheckBox* last = boxes_[5];
-    last->resize(std::max(last->width(), last->sizeHint().width()), h);
     help_ = new TButtonMy(this, CM_VIEW_HELP, Res(2065), false);
     help_->setFont(font);
-    help_->setGeometry(std::max(86 * cw, last->geometry().right() + cw), 2, static_cast<int>(14 * cw * 0.5),
-                       h - 4);
     connect(help_, &QPushButton::clicked, this, [this] { chart_.Command(CM_VIEW_HELP); });
+    Layout(chart.width());
     resize(chart.width(), height_);
+}
+
+void TChartTool::Layout(int width) {
+    // The classic places (boxes every 14 characters from 2, Availability at 72, Help at 86) while
+    // they fit; a box whose label is wider pushes the rest along, and what does not fit the width
+    // goes on a further row rather than being cut off.
+    const int left = 2 * cw_;
+    int x = left, row = 0;
+    for (int i = 0; i < 7; ++i) {
+        QWidget* w = i < 6 ? static_cast<QWidget*>(boxes_[static_cast<size_t>(i)]) : help_;
+        const int classic = i < 5 ? left + i * 14 * cw_ : i == 5 ? 72 * cw_ : 86 * cw_;
+        const int wanted =
+            i < 6 ? std::max(14 * cw_, w->sizeHint().width())
+                  : std::max(7 * cw_, w->fontMetrics().horizontalAdvance(help_->text()) + 2 * cw_);
+        if (row == 0)
+            x = std::max(x, classic);
+        if (x > left && x + wanted > width) {
+            ++row;
+            x = left;
+        }
+        if (i < 6)
+            w->setGeometry(x, 1 + row * rowHeight_, wanted, rowHeight_);
+        else
+            w->setGeometry(x, 2 + row * rowHeight_, wanted, rowHeight_ - 4);
+        x += wanted;
+    }
+    height_ = (row + 1) * rowHeight_ + 2;
 }
 
 void TChartTool::Command(int id) {
@@ -95,18 +119,42 @@ TChartWin::TChartWin(ViewHost& host, const QString& title, QWidget* parent)
     : TTimeDiagram(host, std::make_unique<DopPlotPainter>(), title, parent) {
     tool_ = new TChartTool(*this);
     Drawing().toolBarHeight = tool_->BarHeight();
+}
+
+int TChartWin::AcceleratorCommand(const QKeyEvent* key) {
     static const Qt::Key keys[6] = {Qt::Key_P, Qt::Key_G, Qt::Key_H, Qt::Key_V, Qt::Key_T, Qt::Key_A};
-    for (int i = 0; i < 6; ++i) {
-        auto* s = new QShortcut(QKeySequence(Qt::CTRL | keys[i]), this);
-        s->setContext(Qt::WidgetWithChildrenShortcut);
-        const int id = CM_CHART_PDOP + i;
-        connect(s, &QShortcut::activated, this, [this, id] { tool_->Command(id); });
+    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::ControlModifier)
+        return 0;
+    for (int i = 0; i < 6; ++i)
+        if (key->key() == keys[i])
+            return CM_CHART_PDOP + i;
+    return 0;
+}
+
+bool TChartWin::event(QEvent* event) {
+    // The tool bar's keys come before the program's shortcuts while the plot has the focus: Ctrl+P
+    // toggles PDOP here, as it always did, and prints from the menu and the other views.
+    if (event->type() == QEvent::ShortcutOverride && AcceleratorCommand(static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
     }
+    return TTimeDiagram::event(event);
+}
+
+void TChartWin::keyPressEvent(QKeyEvent* event) {
+    if (const int id = AcceleratorCommand(event)) {
+        tool_->Command(id);
+        return;
+    }
+    TTimeDiagram::keyPressEvent(event);
 }
 
 void TChartWin::resizeEvent(QResizeEvent* event) {
-    TTimeDiagram::resizeEvent(event);
+    tool_->Layout(width());
     tool_->setGeometry(0, 0, width(), tool_->BarHeight());
+    // A narrow window puts the tool bar on more rows: the plot starts below them.
+    Drawing().toolBarHeight = tool_->BarHeight();
+    TTimeDiagram::resizeEvent(event);
 }
 
 void TChartWin::ScreenPaint(Canvas& dc, const ViewInputs& in, QRect update) {

@@ -36,6 +36,8 @@ public:
     void Command(int id);
     // HDOP and VDOP follow the mode: usable in 3-D, indeterminate and disabled otherwise.
     void FollowMode(bool is3D, uint32_t flags);
+    // Places the boxes and the Help button for a bar `width` pixels wide; sets BarHeight.
+    void Layout(int width);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -44,6 +46,7 @@ private:
     TChartWin& chart_;
     std::array<ChartCheckBox*, 6> boxes_{};
     TButtonMy* help_;
+    int cw_ = 1, rowHeight_ = 0;
     int height_ = 0;
 };
 
@@ -63,7 +66,12 @@ protected:
     int HelpContext() const override { return kHelpDopPlot; }
     void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // The series command of a tool bar accelerator (Ctrl+P, G, H, V, T, A), else 0.
+    static int AcceleratorCommand(const QKeyEvent* key);
+
     TChartTool* tool_;
 };

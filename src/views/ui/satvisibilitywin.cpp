@@ -1,8 +1,11 @@
 #include "views/ui/satvisibilitywin.h"
 
+#include <QApplication>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,7 +21,9 @@ TSatVisibilityWin::TSatVisibilityWin(ViewHost& host, const QString& title, QWidg
     scrollBar_->setRange(0, 0);
     scrollBar_->setTracking(false); // the thumb moves the rows when it is released
     scrollBar_->hide();
-    setFocusProxy(scrollBar_);
+    // The view keeps the keyboard focus itself (its Ctrl+C, and the keys below scroll the rows):
+    // a hidden scroll bar holding it would leave the keys with nobody.
+    scrollBar_->setFocusPolicy(Qt::NoFocus);
     Drawing().scrollBarWidth = scrollBar_->sizeHint().width();
     connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int v) { ScrollTo(v); });
 
@@ -78,6 +83,43 @@ bool TSatVisibilityWin::ScrollTo(int position) {
     else
         update(rows);
     return true;
+}
+
+void TSatVisibilityWin::keyPressEvent(QKeyEvent* event) {
+    const ViewLayout& L = Drawing().vs.layout;
+    const int page = std::max(1, L.VisibleRows);
+    switch (event->key()) {
+    case Qt::Key_Up:
+        ScrollTo(L.ScrollPos - 1);
+        break;
+    case Qt::Key_Down:
+        ScrollTo(L.ScrollPos + 1);
+        break;
+    case Qt::Key_PageUp:
+        ScrollTo(L.ScrollPos - page);
+        break;
+    case Qt::Key_PageDown:
+        ScrollTo(L.ScrollPos + page);
+        break;
+    case Qt::Key_Home:
+        ScrollTo(0);
+        break;
+    case Qt::Key_End:
+        ScrollTo(Drawing().ScrollMax);
+        break;
+    default:
+        TTimeDiagram::keyPressEvent(event);
+    }
+}
+
+void TSatVisibilityWin::wheelEvent(QWheelEvent* event) {
+    // Whole notches (or their sum from a fine-grained wheel) move the desktop's lines per notch.
+    wheelRemainder_ += event->angleDelta().y();
+    const int notches = wheelRemainder_ / QWheelEvent::DefaultDeltasPerStep;
+    wheelRemainder_ -= notches * QWheelEvent::DefaultDeltasPerStep;
+    if (notches != 0)
+        ScrollTo(Drawing().vs.layout.ScrollPos - notches * QApplication::wheelScrollLines());
+    event->accept();
 }
 
 void TSatVisibilityWin::resizeEvent(QResizeEvent* event) {

@@ -29,10 +29,13 @@ protected:
     int HelpContext() const override { return kHelpSatVisibility; }
     void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void UpdateScrollBar();
 
     QScrollBar* scrollBar_;
     TButtonMy* help_;
+    int wheelRemainder_ = 0;
 };

@@ -5,6 +5,8 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
@@ -20,6 +22,7 @@
 #include "base/strings.h"
 #include "reports/headerblock.h"
 #include "reports/table.h"
+#include "sites/siteinfo.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
 
@@ -84,6 +87,8 @@ void TBaseMDIChild::NotifyClosed() {
     if (closed_)
         return;
     closed_ = true;
+    // What the pointer pointed at in this view is gone with it.
+    ClearReadout();
     host_.ViewClosed(this);
 }
 
@@ -137,6 +142,11 @@ void TBaseMDIChild::ScreenPaint(Canvas& dc, const ViewInputs& in, QRect update) 
 
 void TBaseMDIChild::SetReadout(int pane, const QString& text) {
     host_.ViewReadout(pane, text);
+}
+
+void TBaseMDIChild::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    ClearReadout();
 }
 
 void TBaseMDIChild::ClearReadout() {
@@ -302,8 +312,20 @@ bool StartPrinting(QWidget* owner, QPrinter& printer, const QString& title, QPai
 
 } // namespace
 
+QString TBaseMDIChild::PrintFileProposal(const QString& what) const {
+    // "<site> - <what>.pdf" in the list's folder, or in the home folder for a list not yet saved.
+    const std::string list = host_.ViewListPath();
+    QString folder = list.empty() ? QDir::homePath() : QFileInfo(QString::fromStdString(list)).absolutePath();
+    const SiteInfo* site = host_.ViewSite();
+    QString name =
+        site && site->name[0] ? QString::fromUtf8(site->name).trimmed() + QStringLiteral(" - ") + what : what;
+    name.replace('/', '-');
+    return QDir(folder).filePath(name + QStringLiteral(".pdf"));
+}
+
 bool TBaseMDIChild::PrintGraph() {
     QPrinter& printer = Printer();
+    ProposePrintFile(PrintFileProposal(windowTitle()));
     QPainter p;
     if (!StartPrinting(this, printer, Res(40602), p))
         return false;
@@ -322,6 +344,7 @@ bool TBaseMDIChild::PrintTable() {
     else
         table = std::make_unique<VisibilityTable>(calc, Header());
     QPrinter& printer = Printer();
+    ProposePrintFile(PrintFileProposal(QString::fromStdString(table->Title())));
     QPainter p;
     if (!StartPrinting(this, printer, QString::fromStdString(table->Title()), p))
         return false;

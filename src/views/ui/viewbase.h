@@ -56,6 +56,8 @@ public:
     // The printer kept for the whole run, and its set-up dialog.
     static QPrinter& Printer();
     static bool PrintSetup(QWidget* owner);
+    // Where printing to a file would write `what` (the view's or the table's title).
+    QString PrintFileProposal(const QString& what) const;
     // The graph on a page: header block, then the view 5 characters in.
     void PrintOnDC(Canvas& dc, int page, int leftMarginChars);
 
@@ -80,6 +82,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     void ChooseViewFont();

@@ -27,6 +27,9 @@ public:
     // The view's window is going; the host clears its slot. The view must not be used afterwards.
     virtual void ViewClosed(TBaseMDIChild* view) = 0;
 
+    // Path of the site list file the view shows; empty when it has none. Printing to a file
+    // proposes its folder.
+    virtual std::string ViewListPath() { return {}; }
     // Path of the loaded almanac for the printed header; empty: the engine's own record.
     virtual std::string ViewAlmanacPath() { return {}; }
     // Status bar pane 1 (time) or 2 (readout); the default writes the status bar's label named

@@ -1,0 +1,34 @@
+// What the program remembers beyond its configuration file: the main window's place, the views
+// that were open and the recently used site lists. Kept by QSettings in the desktop's usual
+// place, or beside the configuration when a program home is given ($TAVRIN_HOME).
+#pragma once
+
+#include <QByteArray>
+#include <QRect>
+#include <QSettings>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+inline constexpr int kMaxRecentLists = 8;
+
+std::unique_ptr<QSettings> OpenAppSettings();
+
+// Most recent first, at most kMaxRecentLists, no duplicates.
+QStringList RecentLists();
+void AddRecentList(const QString& path);
+void RemoveRecentList(const QString& path);
+void ClearRecentLists();
+
+// A view that was open: its View command, its window's place and whether it was maximised.
+struct RememberedView {
+    int command = 0;
+    QRect geometry;
+    bool maximized = false;
+};
+void RememberViews(const std::vector<RememberedView>& views);
+std::vector<RememberedView> RememberedViews();
+
+void RememberFrameGeometry(const QByteArray& geometry);
+QByteArray RememberedFrameGeometry();

@@ -1,0 +1,22 @@
+#include "app/sitedialogs.h"
+
+#include "app/mdiclient.h"
+#include "sites/ui/obstructdialog.h"
+#include "sites/ui/sitedialog.h"
+
+void InstallSiteDialogs() {
+    ClientDialogs& dialogs = InstalledDialogs();
+    // The client, their parent, also draws the satellite tracks behind the obstruction editor.
+    dialogs.siteEditor = [](QWidget* parent, project& list) {
+        SiteDialog dialog(parent, list, dynamic_cast<SkyTrackSource*>(parent));
+        return dialog.exec() == 1;
+    };
+    dialogs.obstructionEditor = [](QWidget* parent, SiteInfo& site, AList<Obstruction>& obstructions) {
+        std::vector<SkyTrack> tracks;
+        if (auto* source = dynamic_cast<SkyTrackSource*>(parent))
+            tracks = source->SkyTracksFor(site);
+        ObstructDialog dialog(parent, obstructions, QString::fromUtf8(site.name).trimmed(),
+                              std::move(tracks));
+        return dialog.exec() == 1;
+    };
+}

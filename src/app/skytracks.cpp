@@ -1,0 +1,14 @@
+// The satellite tracks the obstruction editor shows behind its outlines.
+#include "app/mdiclient.h"
+
+std::vector<SkyTrack> OrvantMDIClient::SkyTracksFor(const SiteInfo& site) {
+    if (calculator_->loadState() != kLoadOk)
+        return {};
+    // Computed on copies: the plan of the current site, which the views show, stays as it is, and
+    // a position being edited in the site editor is already taken into account.
+    SiteInfo open(site.latitude, site.longitude, site.altitude, site.name, site.description, site.gmtOffset);
+    Calculator calculator(*calculator_);
+    if (!calculator.Recalculate(open, interval_, 1))
+        return {};
+    return SkyTracksOf(calculator);
+}

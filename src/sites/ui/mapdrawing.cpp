@@ -1,0 +1,141 @@
+#include "sites/ui/mapdrawing.h"
+
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPolygon>
+
+#include <cmath>
+
+#include "base/degrees.h"
+#include "base/strings.h"
+#include "sites/coastline.h"
+
+MapGeometry MapGeometry::ForClientArea(const QRect& client, int averageCharWidth, int charHeight) {
+    int left = client.left(), top = client.top();
+    int right = static_cast<int>((client.right() + 1) * 0.8);
+    int bottom = static_cast<int>((client.bottom() + 1) * 0.8);
+    left += 7 * averageCharWidth;
+    right -= 7 * averageCharWidth;
+    top += charHeight;
+    bottom -= charHeight;
+    int width = right - left, height = bottom - top;
+    int newWidth = width, newHeight = height;
+    if (width * 5 / 9 >= height)
+        newWidth = static_cast<int>(height * 1.8);
+    else
+        newHeight = static_cast<int>(width * 5 / 9.0);
+    const int dx = (width - newWidth) / 2, dy = (height - newHeight) / 2;
+    return FromEdges(left + dx, top + dy, right - dx, bottom - dy);
+}
+
+MapGeometry MapGeometry::FromEdges(int left, int top, int right, int bottom) {
+    MapGeometry m;
+    m.left = left;
+    m.top = top;
+    m.right = right;
+    m.bottom = bottom;
+    m.cx = (left + right) / 2;
+    m.cy = (top + bottom) / 2;
+    return m;
+}
+
+QPoint MapGeometry::ToPixel(double latitude, double longitude) const {
+    const double x = (right - left) * longitude * (1.0 / 360) + cx;
+    const double y = cy - (bottom - top) * latitude * (1.0 / 180);
+    // Far outside any screen, a typed position still maps to some pixel without overflow.
+    auto clamp = [](double v) { return static_cast<int>(std::fmax(-1e6, std::fmin(1e6, v))); };
+    return {clamp(x), clamp(y)};
+}
+
+void MapGeometry::FromPixel(QPoint pixel, double& latitude, double& longitude) const {
+    longitude = (pixel.x() - cx) * 360.0 / (right - left);
+    latitude = (pixel.y() - cy) * -180.0 / (bottom - top);
+}
+
+QString MapReadout(double value, bool latitude) {
+    const QString letters = QString::fromStdString(ResString(IDS_HEMISPHERE_LETTERS));
+    int index = latitude ? (value >= 0 ? 0 : 1) : (value >= 0 ? 3 : 2);
+    int d, m, s, h;
+    DegreesToDms(std::fabs(value), d, m, s, h);
+    const QByteArray letter = letters.mid(index, 1).toUtf8();
+    return QString::fromStdString(
+        FormatText(LoadResString(IDS_MAP_POSITION), d, m, s, h, letter.constData()));
+}
+
+namespace {
+
+void PaintLand(QPainter& p, const MapGeometry& map) {
+    const QColor land(0, 128, 0);
+    p.setPen(Qt::NoPen);
+    p.setBrush(land);
+    int at = 0;
+    for (int i = 0; i < kCoastlineOutlines; ++i) {
+        const int count = kCoastlineCounts[i];
+        QPolygon polygon;
+        for (int k = 0; k < count; ++k)
+            polygon << map.ToPixel(kCoastline[at + k].latitude, kCoastline[at + k].longitude);
+        at += count;
+        const bool dot = count == 1 || (count == 2 && polygon[0] == polygon[1]);
+        if (dot) {
+            p.save();
+            p.setPen(land);
+            p.drawPoint(polygon[0]);
+            p.restore();
+        } else if (count > 0) {
+            p.drawPolygon(polygon, Qt::OddEvenFill);
+        }
+    }
+}
+
+void PaintGrid(QPainter& p, const MapGeometry& map) {
+    const int w = map.right - map.left, h = map.bottom - map.top;
+    const QFontMetrics fm(p.font());
+    const int internalLeading = std::max(0, fm.height() - QFontInfo(p.font()).pixelSize());
+    const int lower = (fm.ascent() - internalLeading) / 2;
+    const QString letters = QString::fromStdString(ResString(IDS_HEMISPHERE_LETTERS));
+    auto text = [&letters](int id, int letter) {
+        const QByteArray l = letters.mid(letter, 1).toUtf8();
+        return QString::fromStdString(FormatText(LoadResString(id), l.constData()));
+    };
+    p.setPen(QPen(Qt::black, 1, Qt::DotLine));
+    p.setBrush(Qt::NoBrush);
+    p.setBackgroundMode(Qt::TransparentMode);
+    const int equator = map.top + h / 2, meridian = map.left + w / 2;
+    p.drawLine(map.left, equator, map.right, equator);
+    const QString west = text(IDS_MAPDLG_WEST_END, 2), east = text(IDS_MAPDLG_EAST_END, 3);
+    p.drawText(map.left - fm.horizontalAdvance(west), equator + lower, west);
+    p.drawText(map.right, equator + lower, east);
+    p.drawLine(meridian, map.top, meridian, map.bottom);
+    const QString north = text(IDS_MAPDLG_POLE, 0), south = text(IDS_MAPDLG_POLE, 1);
+    p.drawText(meridian - fm.horizontalAdvance(north) / 2, map.top - fm.descent(), north);
+    p.drawText(meridian - fm.horizontalAdvance(south) / 2, map.bottom + fm.ascent(), south);
+    for (int y : {equator + h / 4, equator - h / 4})
+        p.drawLine(map.left, y, map.right, y);
+    for (int x : {meridian + w / 4, meridian - w / 4})
+        p.drawLine(x, map.top, x, map.bottom);
+}
+
+void PaintFrame(QPainter& p, const MapGeometry& map) {
+    const QRect r = map.Rect();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 255, 255));
+    p.drawRect(QRect(r.left(), r.bottom() - 1, r.width(), 2));
+    p.drawRect(QRect(r.right() - 1, r.top(), 2, r.height()));
+    p.setBrush(QColor(128, 128, 128));
+    p.drawRect(QRect(r.left(), r.top(), 2, r.height() - 2));
+    p.drawRect(QRect(r.left(), r.top(), r.width() - 2, 2));
+}
+
+} // namespace
+
+void PaintMap(QPainter& painter, const MapGeometry& map) {
+    painter.save();
+    painter.fillRect(map.Rect(), QColor(0, 0, 255));
+    painter.setClipRect(map.Rect());
+    PaintLand(painter, map);
+    painter.setClipping(false);
+    PaintGrid(painter, map);
+    PaintFrame(painter, map);
+    painter.restore();
+}

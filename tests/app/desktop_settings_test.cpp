@@ -1,0 +1,128 @@
+// What the program remembers between runs (the window's place, the open views, the recent site
+// lists) and a site list dropped on the window.
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
+
+#include "app/appsettings.h"
+#include "app_fixture.h"
+#include "ui/commands.h"
+#include "views/ui/viewbase.h"
+
+using namespace app_fixture;
+using fixture::NewFile;
+using fixture::NewSite;
+using fixture::WriteFile;
+
+namespace {
+
+class DesktopSettings : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        WriteGpsAlmanac(BundledAlmanacs() + "alm00.051");
+        for (const char* name : {"one.spl", "two.spl"})
+            WriteFile(Home(name), NewFile(0, {NewSite(name, "a site", 10.5, 20.25, 100, 1.0f)}));
+        Start();
+    }
+    QString Path(const char* name) const { return QString::fromStdString(Home(name)); }
+    QStringList RecentMenuPaths() {
+        Frame().FillRecentMenu();
+        QStringList paths;
+        for (QAction* a : Frame().RecentMenu()->actions())
+            if (!a->isSeparator() && a->data().isValid())
+                paths << a->data().toString();
+        return paths;
+    }
+    void Drop(const QString& path) {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&Frame(), &enter);
+        if (!enter.isAccepted())
+            return;
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&Frame(), &drop);
+        Drain();
+    }
+};
+
+} // namespace
+
+TEST_F(DesktopSettings, WindowPlaceAndOpenViewsComeBackAfterARestart) {
+    ASSERT_TRUE(Client().OpenSiteList(Home("one.spl")));
+    Run(CM_VIEW_DOP);
+    Run(CM_VIEW_SKY);
+    Frame().setGeometry(40, 30, 700, 500);
+    Drain();
+    const QRect frame = Frame().geometry();
+    auto* dop = qobject_cast<QMdiSubWindow*>(Client().View(CM_VIEW_DOP)->parentWidget());
+    dop->setGeometry(20, 10, 300, 200);
+    const QRect dopPlace = dop->geometry();
+    ASSERT_TRUE(Exit());
+
+    Start();
+    EXPECT_EQ(Frame().geometry(), frame);
+    EXPECT_EQ(Client().OpenViewCount(), 0); // no list yet: no views
+    ASSERT_TRUE(Client().OpenSiteList(Home("two.spl")));
+    Drain();
+    EXPECT_NE(Client().View(CM_VIEW_DOP), nullptr);
+    EXPECT_NE(Client().View(CM_VIEW_SKY), nullptr);
+    EXPECT_EQ(Client().View(CM_VIEW_VISIBILITY), nullptr);
+    EXPECT_EQ(Client().View(CM_VIEW_DOP)->parentWidget()->geometry(), dopPlace);
+    // Only the first list of a run brings them back.
+    Run(CM_CLOSE_ALL);
+    ASSERT_TRUE(Client().OpenSiteList(Home("one.spl")));
+    EXPECT_EQ(Client().OpenViewCount(), 0);
+    // Nothing of this went into the configuration file: it keeps its 632 bytes.
+    ASSERT_TRUE(Exit());
+    EXPECT_EQ(QFile(QString::fromStdString(ConfigPath())).size(), 632);
+}
+
+TEST_F(DesktopSettings, RecentListsNewestFirstAcrossRunsAndAMissingOneIsDropped) {
+    EXPECT_FALSE(Frame().RecentMenu()->isEnabled());
+    ASSERT_TRUE(Client().OpenSiteList(Home("one.spl")));
+    ASSERT_TRUE(Client().OpenSiteList(Home("two.spl")));
+    ASSERT_TRUE(Client().OpenSiteList(Home("one.spl")));
+    EXPECT_EQ(RecentMenuPaths(), (QStringList{Path("one.spl"), Path("two.spl")}));
+    ASSERT_TRUE(Exit());
+
+    Start();
+    ASSERT_EQ(RecentMenuPaths(), (QStringList{Path("one.spl"), Path("two.spl")}));
+    EXPECT_TRUE(Frame().RecentMenu()->isEnabled());
+    Frame().RecentMenu()->actions()[1]->trigger(); // "&2 two.spl"
+    Drain();
+    EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
+    EXPECT_EQ(RecentMenuPaths().first(), Path("two.spl"));
+
+    QFile::remove(Path("one.spl"));
+    prompts.answers = {IDOK};
+    EXPECT_FALSE(Client().OpenChosenList(Path("one.spl")));
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_TRUE(prompts.boxes[0].text.contains(Path("one.spl")));
+    EXPECT_EQ(RecentMenuPaths(), QStringList{Path("two.spl")});
+    EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
+}
+
+TEST_F(DesktopSettings, DroppedSiteListOpensAfterTheQuestionToSave) {
+    Drop(Path("one.spl"));
+    EXPECT_EQ(Frame().windowTitle(), "Tavrin - one.spl");
+    // A changed list: Cancel keeps it, No lets the dropped one in.
+    Client().SiteList()->modified = 1;
+    prompts.answers = {IDCANCEL};
+    Drop(Path("two.spl"));
+    EXPECT_EQ(Frame().windowTitle(), "Tavrin - one.spl");
+    prompts.answers = {IDNO};
+    Drop(Path("two.spl"));
+    EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
+    // Anything but a site list is not taken.
+    const QString text = Path("notes.txt");
+    WriteFile(text.toStdString(), "x");
+    Drop(text);
+    EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
+    EXPECT_EQ(prompts.boxes.size(), 2u);
+}

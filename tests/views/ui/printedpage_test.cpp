@@ -1,0 +1,167 @@
+// Printed pages at printer resolutions: the letter-spaced titles of the tables and the system
+// headings of the visibility graph stay on the paper with one character of spacing, and the
+// header block ends above what follows it.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <memory>
+
+#include "base/strings.h"
+#include "reports/table.h"
+#include "views/ui/view_host_fixture.h"
+
+using namespace view_host_fixture;
+
+namespace {
+
+// A page `inches` wide and high at `dpi`.
+QImage Paper(double widthInches, double heightInches, int dpi) {
+    QImage img(static_cast<int>(widthInches * dpi), static_cast<int>(heightInches * dpi),
+               QImage::Format_RGB32);
+    img.fill(Qt::white);
+    img.setDotsPerMeterX(qRound(dpi / 0.0254));
+    img.setDotsPerMeterY(qRound(dpi / 0.0254));
+    return img;
+}
+
+struct Ink {
+    int left = -1, right = -1, top = -1, bottom = -1;
+    bool Any() const { return left >= 0; }
+    int Width() const { return right - left + 1; }
+};
+
+// Where pixels darker than mid grey lie in the rows [top, bottom).
+Ink InkIn(const QImage& img, int top, int bottom) {
+    Ink ink;
+    for (int y = std::max(0, top); y < std::min(bottom, img.height()); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < img.width(); ++x) {
+            if (qGray(line[x]) >= 128)
+                continue;
+            if (ink.left < 0 || x < ink.left)
+                ink.left = x;
+            ink.right = std::max(ink.right, x);
+            if (ink.top < 0)
+                ink.top = y;
+            ink.bottom = y;
+        }
+    }
+    return ink;
+}
+
+// Pixels that differ between two pictures of the same page.
+Ink Difference(const QImage& a, const QImage& b) {
+    Ink ink;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* la = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const auto* lb = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x) {
+            if (la[x] == lb[x])
+                continue;
+            if (ink.left < 0 || x < ink.left)
+                ink.left = x;
+            ink.right = std::max(ink.right, x);
+            if (ink.top < 0)
+                ink.top = y;
+            ink.bottom = y;
+        }
+    }
+    return ink;
+}
+
+void FillDay(TestHost& host) {
+    for (int s = 0; s < 6; ++s)
+        host.Visible(s, 0, 96, 30 * s);
+    for (int s = 32; s < 38; ++s)
+        host.Visible(s, 0, 96, 30 * s);
+    for (int k = 0; k < 97; ++k) {
+        CalculatorTestAccess::SetDop(host.calc, k, 1.8f, 2.1f, 1.1f, 1.5f, 0.9f);
+        CalculatorTestAccess::SetCount(host.calc, k, 12, 1);
+    }
+}
+
+} // namespace
+
+TEST(PrintedPage, TableTitlesStayOnThePaperWithOneCharacterOfSpacing) {
+    TestHost host;
+    FillDay(host);
+    for (int dpi : {300, 600}) {
+        for (bool dop : {false, true}) {
+            SCOPED_TRACE(testing::Message() << dpi << " dpi, " << (dop ? "DOP" : "visibility"));
+            std::unique_ptr<Table> table;
+            if (dop)
+                table = std::make_unique<DOPTable>(host.calc,
+                                                   MakeHeaderInfo(host.calc, &host.site, host.interval));
+            else
+                table = std::make_unique<VisibilityTable>(
+                    host.calc, MakeHeaderInfo(host.calc, &host.site, host.interval));
+            // The top of an A4 page: the rest of it adds nothing here.
+            QImage page = Paper(8.27, 2.5, dpi);
+            TableFonts fonts;
+            {
+                QPainter p(&page);
+                Canvas dc(p);
+                fonts = PrepareTable(dc, *table);
+                table->BeginDocument();
+                DrawTablePage(dc, fonts, *table, table->PrintPage());
+            }
+            const std::string texts[2] = {ResString(2246), ResString(dop ? 2248 : 2247)};
+            const int bands[3] = {0, 2 * fonts.lineHeight[0], 2 * fonts.lineHeight[0] + fonts.lineHeight[1]};
+            for (int k = 0; k < 2; ++k) {
+                const Ink ink = InkIn(page, bands[k], bands[k + 1]);
+                ASSERT_TRUE(ink.Any()) << texts[k];
+                EXPECT_GT(ink.left, 0) << texts[k];
+                EXPECT_LT(ink.right, page.width() - 1) << texts[k];
+                // Fixed pitch: each letter takes its own width and one more of spacing.
+                const int n = static_cast<int>(texts[k].size());
+                EXPECT_LE(ink.Width(), 2 * n * fonts.charWidth[k]) << texts[k];
+                EXPECT_GE(ink.Width(), (2 * n - 3) * fonts.charWidth[k]) << texts[k];
+            }
+        }
+    }
+}
+
+TEST(PrintedPage, VisibilityGraphHeadingsKeepOneCharacterOfSpacing) {
+    TestHost host;
+    FillDay(host);
+    QTemporaryDir dir;
+    const std::string blank = dir.filePath("blank.lng").toStdString();
+    std::ofstream(blank) << "2216\t \n"; // "GPS" drawn as a blank: what differs is the heading
+    std::unique_ptr<TBaseMDIChild> view(CreateView(1106, host, nullptr));
+    view->resize(800, 600);
+    view->grab();
+    for (int dpi : {300, 600}) {
+        SCOPED_TRACE(dpi);
+        QImage pages[2] = {Paper(6, 5, dpi), Paper(6, 5, dpi)};
+        for (int k = 0; k < 2; ++k) {
+            if (k == 1) {
+                ASSERT_TRUE(LoadLanguageModule(blank));
+            }
+            QPainter p(&pages[k]);
+            Canvas dc(p);
+            view->PrintOnDC(dc, 0, 5);
+        }
+        UnloadLanguageModule();
+        const Ink heading = Difference(pages[0], pages[1]);
+        ASSERT_TRUE(heading.Any());
+        EXPECT_GT(heading.left, 0);
+        EXPECT_LT(heading.right, pages[0].width() - 1);
+        // The bold view font of 8 points at this resolution, measured on its own.
+        QImage probe = Paper(1, 1, dpi);
+        QPainter p(&probe);
+        Canvas dc(p);
+        CanvasFont f;
+        f.height = -MulDiv(8, dpi, 72);
+        f.weight = 700;
+        f.valid = true;
+        dc.SelectFont(f);
+        const int plain = dc.GetTextExtent(QStringLiteral("GPS"));
+        const int cw = dc.GetTextMetrics().tmAveCharWidth;
+        EXPECT_LE(heading.Width(), plain + 3 * cw);
+        EXPECT_GE(heading.Width(), plain + cw);
+    }
+}
