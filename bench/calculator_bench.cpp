@@ -1,5 +1,6 @@
 // Recalculate at each level for a full two-system almanac at the 5-minute step, at a site with and
-// without ten obstructions of fifteen vertices.
+// without ten obstructions of fifteen vertices; and every level with every satellite of the bundled
+// navigation files (four systems) at the same step.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -9,6 +10,7 @@
 
 #include "engine/almanac.h"
 #include "engine/calculator.h"
+#include "engine/rinexnav.h"
 #include "sites/siteinfo.h"
 
 namespace {
@@ -101,7 +103,39 @@ void BM_Recalculate(benchmark::State& state) {
     state.counters["mean satellites"] = static_cast<double>(used) / setup->calculator.sampleCount();
 }
 
+void BM_RecalculateAllSystems(benchmark::State& state) {
+    const int level = static_cast<int>(state.range(0));
+    auto calculator = std::make_unique<Calculator>();
+    const SiteInfo site(48.137, 11.575, 520, "bench", "", 1);
+    const PlanInterval interval(1, 1, 2022, 8, 0, 16, 0);
+    for (const char* system : {"GN", "RN", "EN", "CN"}) {
+        const NavigationFile file =
+            ReadNavigationFile(std::string(TAVRIN_SOURCE_DIR) +
+                               "/tests/data/multignss/OPEC00NOR_S_20220010000_01D_" + system + ".rnx");
+        calculator->AddNavigation(file);
+    }
+    calculator->SetElevationMask(static_cast<float>(10 * 0.017453292519943295));
+    if (calculator->SetTimeStep(300) != 1 || calculator->Recalculate(site, interval, 1) != 1) {
+        state.SkipWithError("no navigation files");
+        return;
+    }
+    int planned = 0;
+    for (int i = 0; i < SatelliteCatalogue::kSize; ++i)
+        planned += calculator->HasAlmanac(i) ? 1 : 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(calculator->Recalculate(site, interval, level));
+        benchmark::ClobberMemory();
+    }
+    long used = 0;
+    for (int k = 0; k < calculator->sampleCount(); ++k)
+        used += calculator->satelliteCount()[k];
+    state.counters["satellites"] = planned;
+    state.counters["mean satellites"] = static_cast<double>(used) / calculator->sampleCount();
+}
+
 } // namespace
+
+BENCHMARK(BM_RecalculateAllSystems)->ArgName("level")->DenseRange(1, 4)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK(BM_Recalculate)
     ->ArgNames({"level", "obstructions"})

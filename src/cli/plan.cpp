@@ -26,7 +26,6 @@ struct OutputOptions {
     int width = 100, lines = 66;
     bool batch = false; // every row names its site; JSON as one line per site
     int days = 1;
-    std::string systemNames[2]; // GPS, GLONASS
 };
 
 // What one site gives on one day: its text tables, or its CSV rows or JSON samples of each table.
@@ -36,7 +35,12 @@ struct Chunk {
 };
 
 int SatelliteNumber(int sat) {
-    return sat < kGpsSatellites ? sat + 1 : sat - kGpsSatellites + 1;
+    return SatelliteCatalogue::At(sat).number;
+}
+
+// "GPS", "GLONASS", "Galileo", "BeiDou", "QZSS": names of the exported tables, never translated.
+const char* SystemOf(int sat) {
+    return SystemName(SatelliteCatalogue::At(sat).system);
 }
 
 // A CSV field: quoted when it holds a separator, a quote or a line break.
@@ -86,17 +90,17 @@ void CsvDay(const Calculator& c, const SiteInfo& site, const PlanInterval& inter
     }
     if (o.kind != TableKind::Dop) {
         TextBuffer b;
-        b.Reserve(static_cast<size_t>(rows) * kSatellites * 40);
+        b.Reserve(static_cast<size_t>(rows) * SatelliteCatalogue::kSize * 40);
         for (int j = 0; j < rows; ++j) {
             const int k = c.intervalFirst() + j;
             const int t = start + j * c.step();
-            for (int sat = 0; sat < kSatellites; ++sat) {
+            for (int sat = 0; sat < SatelliteCatalogue::kSize; ++sat) {
                 if (!c.HasAlmanac(sat))
                     continue;
                 const SatSample& s = c.samples(sat)[k];
                 b << siteField.Text();
                 b.Clock(t) << ',';
-                b.Int(t) << ',' << o.systemNames[sat < kGpsSatellites ? 0 : 1] << ',';
+                b.Int(t) << ',' << SystemOf(sat) << ',';
                 b.Int(SatelliteNumber(sat)) << ',';
                 b.Fixed(s.azimuth * kRadToDeg, 2) << ',';
                 b.Fixed(s.elevation * kRadToDeg, 2) << ',';
@@ -114,7 +118,7 @@ void JsonDay(const Calculator& c, const PlanInterval& interval, int d, bool drop
     const int start = IntervalStartSeconds(interval) + d * kSecondsPerDay;
     const bool pretty = !o.batch;
     TextBuffer b;
-    b.Reserve(static_cast<size_t>(rows) * (o.kind == TableKind::Dop ? 160 : 4000));
+    b.Reserve(static_cast<size_t>(rows) * (o.kind == TableKind::Dop ? 160 : 10000));
     for (int j = 0; j < rows; ++j) {
         const int k = c.intervalFirst() + j;
         const int t = start + j * c.step();
@@ -134,12 +138,11 @@ void JsonDay(const Calculator& c, const PlanInterval& interval, int d, bool drop
         if (o.kind != TableKind::Dop) {
             b << (pretty ? ",\n     \"sky\": [" : ", \"sky\": [");
             bool first = true;
-            for (int sat = 0; sat < kSatellites; ++sat) {
+            for (int sat = 0; sat < SatelliteCatalogue::kSize; ++sat) {
                 if (!c.HasAlmanac(sat))
                     continue;
                 const SatSample& s = c.samples(sat)[k];
-                b << (first ? "{\"system\": \"" : ", {\"system\": \"")
-                  << o.systemNames[sat < kGpsSatellites ? 0 : 1] << "\", \"number\": ";
+                b << (first ? "{\"system\": \"" : ", {\"system\": \"") << SystemOf(sat) << "\", \"number\": ";
                 b.Int(SatelliteNumber(sat)) << ", \"azimuth\": ";
                 b.JsonFixed(s.azimuth * kRadToDeg, 2) << ", \"elevation\": ";
                 b.JsonFixed(s.elevation * kRadToDeg, 2) << ", \"visible\": ";
@@ -315,7 +318,7 @@ int RunPlan(const Words& words) {
                                  "--from",    "--to",    "--step",   "--mode",       "--cutoff",  "--systems",
                                  "--exclude", "--table", "--format", "--width",      "--lines",   "--output",
                                  "--graphs",  "--pdf",   "--days",   "--positions",  "--codepage"},
-                         {"--no-obstructions", "--help", "--all-sites"}, {"--site"});
+                         {"--no-obstructions", "--help", "--all-sites"}, {"--site", "--almanac"});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
     if (args.Has("--help")) {
@@ -357,8 +360,6 @@ int RunPlan(const Words& words) {
     if (!graphs.empty() || !pdf.empty())
         return Fail(kExitUsage, FormatText(ResString(IDS_CLI_NO_GRAPHS).c_str(), drawing));
 #endif
-    o.systemNames[0] = ResString(2216);
-    o.systemNames[1] = ResString(2217);
 
     PlanSetup setup;
     if (const int status = PreparePlan(request, setup); status != kExitOk)

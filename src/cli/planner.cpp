@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 
 #include "base/codepage.h"
 #include "base/paths.h"
@@ -14,7 +15,9 @@
 #include "cli/commands.h"
 #include "cli/textbuffer.h"
 #include "engine/almanac_scan.h"
+#include "engine/gnsstime.h"
 #include "engine/planseries.h"
+#include "engine/rinexnav.h"
 #include "sites/positionlist.h"
 #include "sites/project.h"
 
@@ -30,20 +33,27 @@ int UsageError(const char* option, const std::string& value, const char* what) {
     return Fail(kExitUsage, FormatText(ResString(IDS_CLI_BAD_VALUE).c_str(), option, value.c_str(), what));
 }
 
-// "G05" -> 5, "R12" -> 32 + 12; 0 when not a satellite.
+// "G05" -> 5, "R12" -> 32 + 12, "E01" -> 57: the catalogue index + 1; 0 when not a satellite.
 int SatelliteFromName(const std::string& name) {
-    if (name.size() < 2)
+    if (name.size() < 2 || name.size() > 3 || !IsAllDigits(name.c_str() + 1))
         return 0;
-    const char system = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
-    int number = 0;
-    if (!ParseInt(name.substr(1), number) || !IsAllDigits(name.c_str() + 1))
+    std::string code = name;
+    code[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(code[0])));
+    SatelliteId id;
+    if (!ParseSatelliteCode(code, id))
         return 0;
-    if (system == 'G' && number >= 1 && number <= kGpsSatellites)
-        return number;
-    if (system == 'R' && number >= 1 && number <= kGlonassSatellites)
-        return kGpsSatellites + number;
-    return 0;
+    return SatelliteCatalogue::Index(id) + 1;
 }
+
+bool EqualsIgnoringCase(const std::string& a, const char* b) {
+    const std::string lower(b);
+    return a.size() == lower.size() && std::equal(a.begin(), a.end(), lower.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == y;
+           });
+}
+
+// The name of each system as --systems spells it, in catalogue order.
+const char* const kSystemWords[kGnssSystems] = {"gps", "glonass", "galileo", "beidou", "qzss"};
 
 } // namespace
 
@@ -107,8 +117,7 @@ int ParsePlanRequest(const Arguments& args, PlanRequest& r) {
             return UsageError("--gmt-offset", *v, ResString(IDS_CLI_WHAT_GMT_OFFSET).c_str());
         r.gmtOffset = static_cast<float>(offset);
     }
-    if (auto v = value("--almanac"))
-        r.almanacPath = *v;
+    r.almanacPaths = args.Values("--almanac");
     if (auto v = value("--date")) {
         int d, m, y;
         if (!ParseDate(*v, d, m, y))
@@ -135,14 +144,13 @@ int ParsePlanRequest(const Arguments& args, PlanRequest& r) {
             return UsageError("--cutoff", *v, "0-89");
     }
     if (auto v = value("--systems")) {
-        r.gps = r.glonass = false;
+        r.systems.fill(false);
         for (const std::string& s : SplitList(*v, ',')) {
-            if (s == "gps")
-                r.gps = true;
-            else if (s == "glonass")
-                r.glonass = true;
-            else
-                return UsageError("--systems", *v, "gps, glonass");
+            const auto word = std::find_if(std::begin(kSystemWords), std::end(kSystemWords),
+                                           [&](const char* w) { return EqualsIgnoringCase(s, w); });
+            if (word == std::end(kSystemWords))
+                return UsageError("--systems", *v, "gps, glonass, galileo, beidou, qzss");
+            r.systems[static_cast<size_t>(word - std::begin(kSystemWords))] = true;
         }
     }
     if (auto v = value("--exclude")) {
@@ -281,13 +289,87 @@ int LoadSites(const PlanRequest& r, std::vector<SiteInfo>& out) {
     return kExitOk;
 }
 
-int LoadCalculator(const PlanRequest& r, Calculator& calc) {
+// Whether the file starts as a RINEX navigation file.
+bool IsNavigationFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string head(4096, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(in.gcount()));
+    return LooksLikeNavigationFile(head);
+}
+
+// Reads a navigation file into the calculator: its skipped lines as warnings, a refused file as
+// the input error it is.
+int AddNavigationFile(const std::string& path, Calculator& calc, std::map<long, int>& recordsPerDay) {
+    const NavigationFile file = ReadNavigationFile(path);
+    for (const std::string& w : file.warnings)
+        Fail(kExitOk, w);
+    if (!file.errors.empty())
+        return Fail(kExitInput, file.errors.front());
+    calc.AddNavigation(file);
+    const auto day = [&](double gps) {
+        return static_cast<long>(std::floor(GpsToUtc(gps, file.leapSeconds) / kSecondsPerDay));
+    };
+    for (const KeplerEphemeris& k : file.kepler)
+        ++recordsPerDay[day(k.toeGps)];
+    for (const GlonassEphemeris& g : file.glonass)
+        ++recordsPerDay[day(g.tbGps)];
+    return kExitOk;
+}
+
+// One --almanac value: an almanac file, a navigation file, or a directory whose newest loadable
+// almanac and every navigation file are taken.
+int LoadSource(const std::string& path, Calculator& calc, bool& almanacLoaded,
+               std::map<long, int>& recordsPerDay) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        ASortedList<AString> names;
+        ScanAlmanacDirectory(path, names);
+        bool loaded = false;
+        if (names.First()) {
+            do {
+                calc.LoadAlmanac(AlmanacPath(path, names.Current()->Text()));
+                loaded = calc.loadState() == kLoadOk;
+            } while (!loaded && names.Next());
+        }
+        if (!loaded && almanacLoaded) { // an almanac given before stays
+            const std::string before = calc.almanacFileName();
+            calc.LoadAlmanac(before);
+        } else if (!loaded) {
+            calc.ForgetAlmanac(); // the failed tries leave no half-loaded state
+        }
+        almanacLoaded = almanacLoaded || loaded;
+        std::vector<std::string> navigation;
+        for (const fs::directory_entry& e : fs::directory_iterator(path, ec)) {
+            std::error_code fileError;
+            if (e.is_regular_file(fileError) && IsNavigationFile(e.path().string()))
+                navigation.push_back(e.path().string());
+        }
+        std::sort(navigation.begin(), navigation.end());
+        for (const std::string& file : navigation)
+            if (const int status = AddNavigationFile(file, calc, recordsPerDay); status != kExitOk)
+                return status;
+        if (!loaded && navigation.empty())
+            return Fail(kExitInput, FormatText(ResString(IDS_GNSS_NOTHING_IN_DIR).c_str(), path.c_str()));
+        return kExitOk;
+    }
+    if (const std::string problem = InputFileProblem(path); !problem.empty())
+        return Fail(kExitInput, problem);
+    if (IsNavigationFile(path))
+        return AddNavigationFile(path, calc, recordsPerDay);
+    calc.LoadAlmanac(path);
+    if (calc.loadState() != kLoadOk)
+        return AlmanacRefused(calc, path);
+    almanacLoaded = true;
+    return kExitOk;
+}
+
+int LoadCalculator(const PlanRequest& r, Calculator& calc, std::optional<double>& navigationDay) {
     if (r.date)
         calc.SetWeekReference(MakeCalendarTime(0, 0, 0, (*r.date)[0], (*r.date)[1], (*r.date)[2]));
-    // the almanac: a file, or the candidates of a directory newest first
-    const std::string almanac = r.almanacPath.empty() ? BundledDataDirectory() + "almanacs/" : r.almanacPath;
-    std::error_code ec;
-    if (fs::is_directory(almanac, ec)) {
+    if (r.almanacPaths.empty()) {
+        // the bundled almanacs, newest first
+        const std::string almanac = BundledDataDirectory() + "almanacs/";
         ASortedList<AString> names;
         ScanAlmanacDirectory(almanac, names);
         bool loaded = false;
@@ -300,21 +382,26 @@ int LoadCalculator(const PlanRequest& r, Calculator& calc) {
         if (!loaded)
             return Fail(kExitInput,
                         FormatText(ResString(IDS_CLI_NO_ALMANAC_IN_DIR).c_str(), almanac.c_str()));
-    } else {
-        if (const std::string problem = InputFileProblem(almanac); !problem.empty())
-            return Fail(kExitInput, problem);
-        calc.LoadAlmanac(almanac);
-        if (calc.loadState() != kLoadOk)
-            return AlmanacRefused(calc, almanac);
     }
+    bool almanacLoaded = false;
+    std::map<long, int> recordsPerDay; // UTC days since 6 January 1980
+    for (const std::string& path : r.almanacPaths)
+        if (const int status = LoadSource(path, calc, almanacLoaded, recordsPerDay); status != kExitOk)
+            return status;
+    // The navigation files' own day: the one most of their records are for (a day's file holds a
+    // few records of the evening before).
+    const auto most = std::max_element(recordsPerDay.begin(), recordsPerDay.end(),
+                                       [](const auto& a, const auto& b) { return a.second < b.second; });
+    if (most != recordsPerDay.end())
+        navigationDay = static_cast<double>(most->first) * kSecondsPerDay;
 
     // the settings; the step only once an almanac is loaded, as the engine refuses it before
     calc.SetTimeStep(r.step);
     calc.SetElevationMask(CutOffRadians(r.cutoff));
     calc.SetMode(r.mode);
     calc.SetObstructionsOn(r.obstructions ? 1 : 0);
-    for (int n = 1; n <= kSatellites; ++n) {
-        const bool systemOff = n <= kGpsSatellites ? !r.gps : !r.glonass;
+    for (int n = 1; n <= SatelliteCatalogue::kSize; ++n) {
+        const bool systemOff = !r.systems[static_cast<size_t>(SatelliteCatalogue::At(n - 1).system)];
         if (systemOff || std::find(r.excluded.begin(), r.excluded.end(), n) != r.excluded.end())
             calc.SetSatelliteState(n, 1);
     }
@@ -333,7 +420,7 @@ int PreparePlan(const PlanRequest& r, PlanSetup& setup) {
             return Fail(kExitInput, FormatText(ResString(IDS_CLI_SITE_UNUSABLE).c_str(), site.name,
                                                site.ValueFault().c_str()));
     setup.calc = std::make_unique<Calculator>();
-    if (const int status = LoadCalculator(r, *setup.calc); status != kExitOk)
+    if (const int status = LoadCalculator(r, *setup.calc, setup.navigationUtc); status != kExitOk)
         return status;
 
     if (r.date) {
@@ -345,6 +432,8 @@ int PreparePlan(const PlanRequest& r, PlanSetup& setup) {
         // An almanac dated outside the calendar --date accepts (a damaged week): plan today instead.
         if (own && !IsValidDate(own->day, own->month + 1, own->year + 1900))
             own.reset();
+        if (!own && setup.navigationUtc)
+            own = CalendarOfScaleSeconds(*setup.navigationUtc);
         const PlanInterval today = PlanInterval::Today();
         setup.day = own ? own->day : today.beginDay;
         setup.month = own ? own->month + 1 : today.beginMonth;
@@ -379,8 +468,7 @@ std::string DateOfDay(const PlanSetup& setup, int d) {
 }
 
 std::string SatelliteName(int index) {
-    return index < kGpsSatellites ? FormatText("G%02d", index + 1)
-                                  : FormatText("R%02d", index - kGpsSatellites + 1);
+    return SatelliteCode(SatelliteCatalogue::At(index));
 }
 
 std::string JsonNumber(double value, int decimals) {

@@ -21,14 +21,15 @@ struct PlanRequest {
     bool adHoc = false;
     double latitude = 0, longitude = 0, altitude = 0;
     float gmtOffset = 0;
-    std::string almanacPath;                // file or directory; empty: the bundled almanac directory
+    std::vector<std::string>
+        almanacPaths; // almanac and navigation files and directories; none: the bundled almanacs
     std::optional<std::array<int, 3>> date; // day, month, year; none: the almanac's own date
     int fromHour = 0, fromMinute = 0, toHour = 24, toMinute = 0;
     int step = 900;
     int mode = 0; // 1 = 2-D
     int cutoff = 15;
-    bool gps = true, glonass = true;
-    std::vector<int> excluded; // satellite numbers 1..56
+    std::array<bool, kGnssSystems> systems{true, true, true, true, true};
+    std::vector<int> excluded; // catalogue index + 1
     bool obstructions = true;
     int days = 1; // 1..31 consecutive days from the date
 
@@ -40,7 +41,8 @@ struct PlanRequest {
 // The sites, the almanac with its settings, and the first date of a run.
 struct PlanSetup {
     std::unique_ptr<Calculator> calc;
-    std::vector<SiteInfo> sites; // in the order asked for
+    std::optional<double> navigationUtc; // the navigation files' own day (UTC, 00:00), when read
+    std::vector<SiteInfo> sites;         // in the order asked for
     int day = 1, month = 1, year = 2000;
 };
 
@@ -64,7 +66,7 @@ PlanInterval IntervalOfDay(const PlanRequest& request, const PlanSetup& setup, i
 // "YYYY-MM-DD" of day `d` of the setup.
 std::string DateOfDay(const PlanSetup& setup, int d);
 
-// "G05", "R12": the name of satellite index 0..55.
+// "G05", "R12", "E11": the name of a satellite by its catalogue index.
 std::string SatelliteName(int index);
 
 // Sets the code page of text in site lists from --codepage; prints the message and answers the

@@ -42,10 +42,10 @@ std::string Length(int seconds) {
     return FormatText("%02d:%02d", seconds / 3600, seconds % 3600 / 60);
 }
 
-std::string CommonList(uint64_t common, const char* separator) {
+std::string CommonList(const SatelliteSet& common, const char* separator) {
     std::string list;
-    for (int j = 0; j < kSatellites; ++j)
-        if (common & (uint64_t{1} << j)) {
+    for (int j = 0; j < SatelliteCatalogue::kSize; ++j)
+        if (common.test(static_cast<size_t>(j))) {
             if (!list.empty())
                 list += separator;
             list += SatelliteName(j);
@@ -189,8 +189,8 @@ std::string Json(const WindowsRun& run, const std::vector<Window>& windows) {
         b.Int(w.fewestSatellites) << ", \"fewestCommon\": ";
         b.Int(w.fewestCommon) << ",\n     \"common\": [";
         bool first = true;
-        for (int j = 0; j < kSatellites; ++j) {
-            if (!(w.common & (uint64_t{1} << j)))
+        for (int j = 0; j < SatelliteCatalogue::kSize; ++j) {
+            if (!w.common.test(static_cast<size_t>(j)))
                 continue;
             b << (first ? "" : ", ") << JsonString(SatelliteName(j));
             first = false;
@@ -219,9 +219,9 @@ int ParseConditions(const Arguments& args, WindowsRun& run) {
     for (auto [name, field] :
          {std::pair{"--min-sats", &c.minSatellites}, std::pair{"--min-common", &c.minCommon}}) {
         if (auto v = args.Value(name)) {
-            if (!ParseInt(*v, *field) || *field < 0 || *field > kSatellites)
+            if (!ParseInt(*v, *field) || *field < 0 || *field > SatelliteCatalogue::kSize)
                 return Fail(kExitUsage, FormatText(ResString(IDS_CLI_BAD_RANGE).c_str(), name, v->c_str(), 0,
-                                                   kSatellites));
+                                                   SatelliteCatalogue::kSize));
         }
     }
     run.minCommonGiven = args.Has("--min-common");
@@ -250,7 +250,7 @@ int RunWindows(const Words& words) {
                                  "--cutoff",     "--systems",   "--exclude",  "--format",     "--output",
                                  "--days",       "--positions", "--max-pdop", "--min-sats",   "--min-length",
                                  "--min-common", "--sort",      "--codepage"},
-                         {"--no-obstructions", "--help", "--all-sites"}, {"--site"});
+                         {"--no-obstructions", "--help", "--all-sites"}, {"--site", "--almanac"});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
     if (args.Has("--help")) {

@@ -30,12 +30,20 @@ void RefreshSatelliteStates(const Calculator& calculator, BufferForConfiguration
     for (int i = 0; i < kSatellites; ++i)
         buffer.satellites[i] =
             SatelliteBoxState(calculator.status(i), (i < kGpsSatellites ? buffer.gps : buffer.glonass) != 0);
+    for (int i = kSatellites; i < SatelliteCatalogue::kSize; ++i) {
+        const int system = static_cast<int>(SatelliteCatalogue::At(i).system) - 2;
+        buffer.laterSatellites[i - kSatellites] =
+            SatelliteBoxState(calculator.status(i), buffer.laterSystems[system] != 0);
+    }
 }
 
 void ApplySatelliteStates(const BufferForConfiguration& buffer, Calculator& calculator) {
     for (int i = 0; i < kSatellites; ++i)
         if (buffer.satellites[i] != 2)
             calculator.SetSatelliteState(i + 1, buffer.satellites[i] == 1 ? 0 : 1);
+    for (int i = kSatellites; i < SatelliteCatalogue::kSize; ++i)
+        if (buffer.laterSatellites[i - kSatellites] != 2)
+            calculator.SetSatelliteState(i + 1, buffer.laterSatellites[i - kSatellites] == 1 ? 0 : 1);
 }
 
 int OptionsTransfer::CutOffDegrees() const {

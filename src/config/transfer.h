@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/satellitecatalogue.h"
+
 class fileConfiguration;
 class Calculator;
 
@@ -29,7 +31,10 @@ struct BufferForConfiguration {
     uint16_t gps = 1;
     uint16_t glonass = 1;
     uint16_t satellites[56]{}; // 32 GPS then 24 GLONASS: 0 off, 1 on, 2 no almanac
-    std::string directory;     // the almanac directory, with a trailing separator
+    // Galileo, BeiDou and QZSS, planned from navigation files; never written to the configuration file.
+    uint16_t laterSystems[3] = {1, 1, 1};
+    uint16_t laterSatellites[SatelliteCatalogue::kSize - 56]{}; // as `satellites`, catalogue index - 56
+    std::string directory; // the almanac directory, with a trailing separator
 };
 
 struct CurrentAlmanac {

@@ -121,12 +121,13 @@ bool BroadcastEphemerides::Positions(int index, const double* utc, int count, do
         return false;
     const std::vector<PreparedKepler>& kepler = kepler_[index];
     if (!kepler.empty()) {
+        KeplerCarry carry;
         for (int k = 0; k < count; ++k) {
             const double gps = UtcToGps(utc[k]);
             const PreparedKepler* e = Nearest(kepler, gps);
             if (e == nullptr)
                 return false;
-            KeplerPosition(e->record, e->terms, gps, xyz + 3 * static_cast<size_t>(k));
+            KeplerPosition(e->record, e->terms, gps, carry, xyz + 3 * static_cast<size_t>(k));
         }
         return true;
     }

@@ -46,14 +46,11 @@ void SmallSinCos(double d, double& sd, double& cd) {
     cd = 1.0 - d2 * k2 * (1.0 - d2 * k12 * (1.0 - d2 * k30 * (1.0 - d2 * k56 * (1.0 - d2 * k90))));
 }
 
-// Newton's method on Kepler's equation, for the eccentricities flown (up to 0.16 for the two
-// Galileo satellites left in elongated orbits). Answers sin E and cos E; the small Newton steps
-// turn them by rotation instead of new sines and cosines.
-void EccentricAnomaly(double m, double e, double& sinE, double& cosE) {
-    constexpr double kTwoPi = 2.0 * 3.14159265358979323846;
-    m -= kTwoPi * std::nearbyint(m / kTwoPi); // days from toe make many turns
-    double ea = m;
-    double s = std::sin(ea), c = std::cos(ea);
+// Newton's method on Kepler's equation from the guess (ea, sin, cos), for the eccentricities flown
+// (up to 0.16 for the two Galileo satellites left in elongated orbits). The small Newton steps turn
+// sin E and cos E by rotation instead of new sines and cosines. Newton's error after a step is at
+// most e / (2 (1 - e)) < 0.1 times the step squared: after a step below 1e-7 it is below 1e-15.
+void SolveKepler(double m, double e, double& ea, double& s, double& c) {
     for (int k = 0; k < 30; ++k) {
         const double step = (ea - e * s - m) / (1.0 - e * c);
         ea -= step;
@@ -67,11 +64,19 @@ void EccentricAnomaly(double m, double e, double& sinE, double& cosE) {
             s = std::sin(ea);
             c = std::cos(ea);
         }
-        if (std::fabs(step) < 1e-14)
+        if (std::fabs(step) < 1e-7)
             break;
     }
-    sinE = s;
-    cosE = c;
+}
+
+// Turns the pair (sin, cos) of an angle on by a small angle d (|d| <= 0.1: the series' first term
+// left out is then below 3e-19).
+void Turn(double d, double& s, double& c) {
+    double sd, cd;
+    SmallSinCos(d, sd, cd);
+    const double s1 = s * cd + c * sd;
+    c = c * cd - s * sd;
+    s = s1;
 }
 
 } // namespace
@@ -96,13 +101,50 @@ KeplerTerms PrepareKepler(const KeplerEphemeris& k) {
 }
 
 void KeplerPosition(const KeplerEphemeris& k, const KeplerTerms& t, double gps, double xyz[3]) {
+    KeplerCarry fresh;
+    KeplerPosition(k, t, gps, fresh, xyz);
+}
+
+void KeplerPosition(const KeplerEphemeris& k, const KeplerTerms& t, double gps, KeplerCarry& carry,
+                    double xyz[3]) {
+    constexpr double kTwoPi = 2.0 * 3.14159265358979323846;
     const double tk = gps - k.toeGps;
-    double sinE, cosE;
-    EccentricAnomaly(k.m0 + t.n * tk, k.e, sinE, cosE);
+    double m = k.m0 + t.n * tk;
+    const double node = t.node0 + t.nodeRate * tk;
+    // The change of each angle since the last instant, whole turns taken out (the record may be
+    // another one, whose angles count their turns from elsewhere).
+    constexpr double kTurns = 1.0 / kTwoPi;
+    double dm = m - carry.m;
+    dm -= kTwoPi * std::nearbyint(dm * kTurns);
+    double dnode = node - carry.node;
+    dnode -= kTwoPi * std::nearbyint(dnode * kTurns);
+    if (carry.valid && std::fabs(dm) <= 0.08 && std::fabs(dnode) <= 0.08) {
+        // Near the last instant: the anomaly and the node turned on from there. dE/dM =
+        // 1 / (1 - e cos E), so the guess is off by about e dm^2 only.
+        const double de = dm / (1.0 - k.e * carry.cosE);
+        carry.m += dm;
+        carry.ea += de;
+        Turn(de, carry.sinE, carry.cosE);
+        carry.node += dnode;
+        Turn(dnode, carry.sinNode, carry.cosNode);
+    } else {
+        m -= kTwoPi * std::nearbyint(m / kTwoPi); // days from toe make many turns
+        carry.m = m;
+        carry.ea = m;
+        carry.sinE = std::sin(m);
+        carry.cosE = std::cos(m);
+        carry.node = node;
+        carry.cosNode = std::cos(node);
+        carry.sinNode = std::sin(node);
+    }
+    carry.valid = true;
+    SolveKepler(carry.m, k.e, carry.ea, carry.sinE, carry.cosE);
+    const double sinE = carry.sinE, cosE = carry.cosE;
     const double denominator = 1.0 - k.e * cosE;
     // True anomaly's cosine and sine, then the argument of latitude phi = v + omega.
-    const double cv = (cosE - k.e) / denominator;
-    const double sv = t.root * sinE / denominator;
+    const double inverse = 1.0 / denominator;
+    const double cv = (cosE - k.e) * inverse;
+    const double sv = t.root * sinE * inverse;
     const double cphi = cv * t.cosW - sv * t.sinW;
     const double sphi = sv * t.cosW + cv * t.sinW;
     const double s2 = 2.0 * sphi * cphi, c2 = cphi * cphi - sphi * sphi;
@@ -124,8 +166,7 @@ void KeplerPosition(const KeplerEphemeris& k, const KeplerTerms& t, double gps, 
         ci = std::cos(k.i0 + di);
         si = std::sin(k.i0 + di);
     }
-    const double node = t.node0 + t.nodeRate * tk;
-    const double cn = std::cos(node), sn = std::sin(node);
+    const double cn = carry.cosNode, sn = carry.sinNode;
     const double x = xp * cn - yp * ci * sn;
     const double y = xp * sn + yp * ci * cn;
     const double z = yp * si;

@@ -23,6 +23,15 @@ struct KeplerTerms {
 };
 KeplerTerms PrepareKepler(const KeplerEphemeris& ephemeris);
 void KeplerPosition(const KeplerEphemeris& ephemeris, const KeplerTerms& terms, double gps, double xyz[3]);
+// What one position leaves for the next of the same satellite: a series of instants close together
+// then needs no new sines and cosines, whichever of its records serves each.
+struct KeplerCarry {
+    bool valid = false;
+    double m = 0, ea = 0, sinE = 0, cosE = 0; // mean and eccentric anomaly, rad
+    double node = 0, sinNode = 0, cosNode = 0;
+};
+void KeplerPosition(const KeplerEphemeris& ephemeris, const KeplerTerms& terms, double gps,
+                    KeplerCarry& carry, double xyz[3]);
 
 // The GLONASS state during an integration; carried from sample to sample so that a series of
 // times near one record integrates each stretch once.

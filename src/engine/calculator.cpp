@@ -1,11 +1,14 @@
 #include "engine/calculator.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 #include <new>
 #include <stdexcept>
 
 #include "engine/almanac_import.h"
+#include "engine/gnsstime.h"
 #include "engine/orbit.h"
 #include "sites/siteinfo.h"
 
@@ -33,6 +36,9 @@ template <typename T> bool Fresh(std::vector<T>& series, int32_t count) {
 
 Calculator::Calculator() {
     statuses_.fill(StatusNoAlmanac);
+    almanacStatuses_.fill(StatusNoAlmanac);
+    userDisabled_.fill(-1);
+    sources_.fill(OrbitSource::None);
     reallocated_ = 1;
     windowLength_ = kWindowLength;
     windowStart_ = 0;
@@ -78,6 +84,9 @@ int Calculator::AllocateSeries() {
     }
     if (!Fresh(satelliteCount_, sampleCount_) || !Fresh(solutionFlag_, sampleCount_))
         return 0;
+    if (!Fresh(sampleUtc_, sampleCount_) || !Fresh(xyz_, 3 * sampleCount_))
+        return 0;
+    mayBeVisible_.fill(false); // the fresh samples are all invisible
     loadState_ = kLoadOk;
     return 1;
 }
@@ -88,11 +97,14 @@ void Calculator::LoadAlmanac(const std::string& path) {
     loadState_ = kLoadOk;
     gps_ = GpsAlmanac{};
     glonass_ = GlonassAlmanac{};
-    statuses_.fill(StatusNoAlmanac);
+    almanacStatuses_.fill(StatusNoAlmanac);
+    for (int k = 0; k < kSatellites; ++k)
+        userDisabled_[k] = -1;
 
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) {
         loadState_ = kLoadNotOpened;
+        AdoptAlmanac();
         return;
     }
     const int todayWeek = ToGpsTime(TodayUtc()).week;
@@ -103,7 +115,7 @@ void Calculator::LoadAlmanac(const std::string& path) {
             GpsAlmanacRecord r = DecodeGpsRecord(block + k * kGpsRecordSize);
             if (IsValidGpsRecord(r)) {
                 AcceptGpsRecord(r, nearWeek, todayWeek + kFutureWeeks);
-                statuses_[k] = IsHealthy(r) ? 0 : StatusUnhealthy | StatusDisabled;
+                almanacStatuses_[k] = IsHealthy(r) ? 0 : StatusUnhealthy | StatusDisabled;
             }
             gps_[k] = r;
         }
@@ -116,21 +128,208 @@ void Calculator::LoadAlmanac(const std::string& path) {
         for (int k = 0; k < kGlonassSatellites; ++k) {
             const GlonassAlmanacRecord r = DecodeGlonassRecord(block + k * kGlonassRecordSize);
             if (IsValidGlonassRecord(r))
-                statuses_[kGpsSatellites + k] = IsHealthy(r) ? 0 : StatusUnhealthy | StatusDisabled;
+                almanacStatuses_[kGpsSatellites + k] = IsHealthy(r) ? 0 : StatusUnhealthy | StatusDisabled;
             glonass_[k] = r;
         }
         loadState_ = kLoadOk;
     }
     std::fclose(f);
     // Random bytes of the right length: no record passes, and there is nothing to plan with.
-    if (loadState_ == kLoadOk &&
-        std::all_of(statuses_.begin(), statuses_.end(), [](int32_t s) { return s == StatusNoAlmanac; }))
+    if (loadState_ == kLoadOk && std::all_of(almanacStatuses_.begin(), almanacStatuses_.end(),
+                                             [](int32_t s) { return s == StatusNoAlmanac; }))
         loadState_ = kLoadNoValidRecord;
     if (loadState_ == kLoadOk) {
         try {
             almanacFileName_ = path;
         } catch (const std::bad_alloc&) {
             almanacFileName_.clear();
+        }
+    }
+    AdoptAlmanac();
+}
+
+void Calculator::ForgetAlmanac() {
+    if (loadState_ == kLoadOutOfMemory)
+        return;
+    loadState_ = kLoadOk;
+    gps_ = GpsAlmanac{};
+    glonass_ = GlonassAlmanac{};
+    almanacStatuses_.fill(StatusNoAlmanac);
+    almanacFileName_.clear();
+    AdoptAlmanac();
+}
+
+void Calculator::AdoptAlmanac() {
+    for (GnssSystem system : {GnssSystem::Gps, GnssSystem::Glonass}) {
+        OrbitSource& source = sources_[static_cast<int>(system)];
+        if (source == OrbitSource::Broadcast)
+            continue;
+        source = HasSource(system, OrbitSource::Almanac)     ? OrbitSource::Almanac
+                 : HasSource(system, OrbitSource::Broadcast) ? OrbitSource::Broadcast
+                                                             : OrbitSource::None;
+        if (source != OrbitSource::Broadcast)
+            RefreshAlmanacStatuses(system);
+    }
+}
+
+void Calculator::AddNavigation(const NavigationFile& file) {
+    broadcast_.Add(file);
+    for (int s = 0; s < kGnssSystems; ++s) {
+        if (sources_[s] == OrbitSource::None &&
+            HasSource(static_cast<GnssSystem>(s), OrbitSource::Broadcast)) {
+            sources_[s] = OrbitSource::Broadcast;
+            orbitsChanged_ = true; // the next recalculation starts from the positions
+        }
+    }
+}
+
+void Calculator::ClearNavigation() {
+    broadcast_.Clear();
+    for (int s = 0; s < kGnssSystems; ++s) {
+        if (sources_[s] != OrbitSource::Broadcast)
+            continue;
+        const GnssSystem system = static_cast<GnssSystem>(s);
+        sources_[s] = HasSource(system, OrbitSource::Almanac) ? OrbitSource::Almanac : OrbitSource::None;
+        sourceChosen_[s] = false;
+        RefreshAlmanacStatuses(system);
+    }
+    orbitsChanged_ = true;
+}
+
+void Calculator::CopyNavigation(const Calculator& from) {
+    broadcast_ = from.broadcast_;
+    sources_ = from.sources_;
+    sourceChosen_ = from.sourceChosen_;
+    for (int i = kSatellites; i < SatelliteCatalogue::kSize; ++i)
+        userDisabled_[i] = from.userDisabled_[i];
+    for (int s = 0; s < kGnssSystems; ++s) {
+        if (sources_[s] != OrbitSource::Broadcast)
+            continue;
+        const GnssSystem system = static_cast<GnssSystem>(s);
+        const int first = SatelliteCatalogue::First(system), count = SatelliteCatalogue::Count(system);
+        for (int i = first; i < first + count; ++i) {
+            statuses_[i] = from.statuses_[i];
+            userDisabled_[i] = from.userDisabled_[i];
+        }
+    }
+    orbitsChanged_ = true;
+}
+
+bool Calculator::HasSource(GnssSystem system, OrbitSource source) const {
+    const int first = SatelliteCatalogue::First(system), count = SatelliteCatalogue::Count(system);
+    for (int i = first; i < first + count; ++i) {
+        if (source == OrbitSource::Almanac && i < kSatellites && almanacStatuses_[i] != StatusNoAlmanac)
+            return true;
+        if (source == OrbitSource::Broadcast && broadcast_.Has(i))
+            return true;
+    }
+    return false;
+}
+
+bool Calculator::SetSource(GnssSystem system, OrbitSource source) {
+    if (source != OrbitSource::None && !HasSource(system, source))
+        return false;
+    const int s = static_cast<int>(system);
+    sourceChosen_[s] = true;
+    if (sources_[s] == source)
+        return true;
+    sources_[s] = source;
+    RefreshAlmanacStatuses(system); // a broadcast system's statuses follow at the next recalculation
+    orbitsChanged_ = true;
+    return true;
+}
+
+bool Calculator::ChooseSources(const CalendarTime& dateUtc) {
+    const double utc = ScaleSeconds(dateUtc);
+    const double gps = broadcast_.UtcToGps(utc);
+    constexpr double kFar = std::numeric_limits<double>::infinity();
+    bool changed = false;
+    for (int s = 0; s < kGnssSystems; ++s) {
+        const GnssSystem system = static_cast<GnssSystem>(s);
+        if (sourceChosen_[s] || !HasSource(system, OrbitSource::Almanac) ||
+            !HasSource(system, OrbitSource::Broadcast))
+            continue;
+        // How far each source's nearest orbit lies from the date.
+        double almanac = kFar;
+        if (system == GnssSystem::Gps) {
+            for (int k = 0; k < kGpsSatellites && almanac == kFar; ++k) {
+                if (almanacStatuses_[k] != StatusNoAlmanac)
+                    almanac =
+                        std::fabs(gps - (static_cast<double>(gps_[k].week) * kSecondsPerWeek + gps_[k].toa));
+            }
+        } else {
+            const int today = ToGlonassTime(dateUtc).dayIndex + 1;
+            for (int k = 0; k < kGlonassSatellites && almanac == kFar; ++k) {
+                if (almanacStatuses_[kGpsSatellites + k] == StatusNoAlmanac)
+                    continue;
+                int days = today - glonass_[k].n;
+                if (days > 730)
+                    days -= 1461;
+                if (days < -730)
+                    days += 1461;
+                almanac = std::fabs(static_cast<double>(days)) * kSecondsPerDay;
+            }
+        }
+        double navigation = kFar;
+        const int first = SatelliteCatalogue::First(system), count = SatelliteCatalogue::Count(system);
+        for (int i = first; i < first + count; ++i) {
+            if (const KeplerEphemeris* k = broadcast_.NearestKepler(i, gps))
+                navigation = std::min(navigation, std::fabs(k->toeGps - gps));
+            if (const GlonassEphemeris* g = broadcast_.NearestGlonass(i, gps))
+                navigation = std::min(navigation, std::fabs(g->tbGps - gps));
+        }
+        const OrbitSource best = navigation < almanac ? OrbitSource::Broadcast : OrbitSource::Almanac;
+        if (best != sources_[s]) {
+            sources_[s] = best;
+            RefreshAlmanacStatuses(system);
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+void Calculator::UpdateStatuses(const PlanInterval& interval, double gmtOffset) {
+    const int32_t a = interval.beginHour * 3600 + interval.beginMinute * 60;
+    int32_t b = interval.endHour * 3600 + interval.endMinute * 60;
+    if (a >= b)
+        b += kWindowLength;
+    const double middleUtc =
+        ScaleSeconds(MakeCalendarTime(0, 0, 0, interval.beginDay, interval.beginMonth, interval.beginYear)) +
+        0.5 * (a + b) - gmtOffset * 3600.0;
+    ChooseSources(CalendarOfScaleSeconds(middleUtc));
+    RefreshBroadcastStatuses(middleUtc);
+    orbitsChanged_ = true; // the next recalculation starts from the positions
+}
+
+void Calculator::RefreshAlmanacStatuses(GnssSystem system) {
+    if (sources_[static_cast<int>(system)] == OrbitSource::Broadcast)
+        return;
+    const int first = SatelliteCatalogue::First(system), count = SatelliteCatalogue::Count(system);
+    for (int i = first; i < first + count; ++i) {
+        const int32_t base = i < kSatellites && sources_[static_cast<int>(system)] == OrbitSource::Almanac
+                                 ? almanacStatuses_[i]
+                                 : StatusNoAlmanac;
+        statuses_[i] = base == StatusNoAlmanac || userDisabled_[i] < 0
+                           ? base
+                           : (userDisabled_[i] ? StatusDisabled : 0) | (base & StatusUnhealthy);
+    }
+}
+
+void Calculator::RefreshBroadcastStatuses(double utc) {
+    for (int s = 0; s < kGnssSystems; ++s) {
+        if (sources_[s] != OrbitSource::Broadcast)
+            continue;
+        const GnssSystem system = static_cast<GnssSystem>(s);
+        const int first = SatelliteCatalogue::First(system), count = SatelliteCatalogue::Count(system);
+        for (int i = first; i < first + count; ++i) {
+            const SatelliteHealth health = broadcast_.HealthAt(i, utc);
+            // Unhealthy satellites start switched off, as the almanac's do.
+            const int32_t base = health == SatelliteHealth::NoOrbit     ? StatusNoAlmanac
+                                 : health == SatelliteHealth::Unhealthy ? StatusUnhealthy | StatusDisabled
+                                                                        : 0;
+            statuses_[i] = base == StatusNoAlmanac || userDisabled_[i] < 0
+                               ? base
+                               : (userDisabled_[i] ? StatusDisabled : 0) | (base & StatusUnhealthy);
         }
     }
 }
@@ -140,11 +339,17 @@ void Calculator::SetWeekReference(const CalendarTime& date) {
 }
 
 int Calculator::SetSatelliteState(int number, int disabled) {
-    if (number < 1 || number > kSatellites)
+    if (number < 1 || number > SatelliteCatalogue::kSize)
         return 0;
     int32_t& s = statuses_[number - 1];
-    if (s == StatusNoAlmanac)
-        return 0;
+    if (s == StatusNoAlmanac) {
+        const int system = static_cast<int>(SatelliteCatalogue::At(number - 1).system);
+        if (sources_[system] != OrbitSource::Broadcast || !broadcast_.Has(number - 1))
+            return 0;
+        userDisabled_[number - 1] = disabled ? 1 : 0; // the status follows at the recalculation
+        return 1;
+    }
+    userDisabled_[number - 1] = disabled ? 1 : 0;
     s = (disabled ? StatusDisabled : 0) | (s & StatusUnhealthy);
     return 1;
 }
@@ -168,10 +373,18 @@ int Calculator::FirstEnabledGlonass() const {
 int Calculator::FrequencyNumber(int index) const {
     if (index < kGpsSatellites || index >= kSatellites)
         return 0;
+    if (source(GnssSystem::Glonass) == OrbitSource::Broadcast) {
+        // The channel of the record the plan is nearest (any record of the satellite will do).
+        const double middle = sampleUtc_.empty() ? 0 : broadcast_.UtcToGps(sampleUtc_[sampleUtc_.size() / 2]);
+        const GlonassEphemeris* g = broadcast_.NearestGlonass(index, middle);
+        return g ? g->channel : 0;
+    }
     return glonass_[index - kGpsSatellites].channel;
 }
 
 int Calculator::GpsAlmanacAge(const CalendarTime& date) const {
+    if (source(GnssSystem::Gps) == OrbitSource::Broadcast)
+        return 0; // the almanac is not used
     const int p = FirstEnabledGps();
     if (p == 0)
         return 0;
@@ -182,6 +395,8 @@ int Calculator::GpsAlmanacAge(const CalendarTime& date) const {
 }
 
 int Calculator::GlonassAlmanacAge(const CalendarTime& date) const {
+    if (source(GnssSystem::Glonass) == OrbitSource::Broadcast)
+        return 0;
     const int q = FirstEnabledGlonass();
     if (q == 0)
         return 0;
@@ -221,15 +436,18 @@ void Calculator::ComputePositions(const CalendarTime& windowStartUtc) {
     std::array<GlonassOrbitTerms, kGlonassSatellites> glonassTerms;
     for (int j = 0; j < kGlonassSatellites; ++j)
         glonassTerms[j] = PrepareGlonassOrbit(glonass_[j]);
-    for (int32_t k = 0; k < sampleCount_; ++k) {
-        for (int j = 0; j < kGpsSatellites; ++j) {
+    // The almanacs' orbits take GPS time as UTC, as they always have.
+    const bool gpsAlmanac = source(GnssSystem::Gps) == OrbitSource::Almanac;
+    const bool glonassAlmanac = source(GnssSystem::Glonass) == OrbitSource::Almanac;
+    for (int32_t k = 0; k < sampleCount_ && (gpsAlmanac || glonassAlmanac); ++k) {
+        for (int j = 0; j < kGpsSatellites && gpsAlmanac; ++j) {
             if (!HasAlmanac(j))
                 continue;
             SatSample& s = samples_[j][k];
             s.x = s.y = s.z = 0;
             GpsPosition(gps_[j], gpsTerms[j], gps.week, gps.seconds, s.x, s.y, s.z);
         }
-        for (int j = 0; j < kGlonassSatellites; ++j) {
+        for (int j = 0; j < kGlonassSatellites && glonassAlmanac; ++j) {
             const int index = kGpsSatellites + j;
             if (!HasAlmanac(index))
                 continue;
@@ -240,6 +458,55 @@ void Calculator::ComputePositions(const CalendarTime& windowStartUtc) {
         }
         AddSeconds(gps, step_);
         AddSeconds(glonass, step_);
+    }
+    const double start = ScaleSeconds(windowStartUtc);
+    for (int32_t k = 0; k < sampleCount_; ++k)
+        sampleUtc_[k] = start + static_cast<double>(k) * step_;
+    for (int s = 0; s < kGnssSystems; ++s) {
+        if (sources_[s] != OrbitSource::Broadcast)
+            continue;
+        const GnssSystem system = static_cast<GnssSystem>(s);
+        const int first = SatelliteCatalogue::First(system), count = SatelliteCatalogue::Count(system);
+        for (int i = first; i < first + count; ++i) {
+            if (HasAlmanac(i))
+                BroadcastPositions(i);
+        }
+    }
+}
+
+void Calculator::BroadcastPositions(int index) {
+    double* xyz = xyz_.data();
+    const double* utc = sampleUtc_.data();
+    const int n = sampleCount_;
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    if (!broadcast_.Positions(index, utc, n, xyz)) {
+        // Some samples lie beyond every record: plan the runs the records reach, the rest stays
+        // unknown (and so never visible).
+        std::fill(xyz, xyz + 3 * static_cast<size_t>(n), kNaN);
+        auto reached = [&](int k) {
+            const double gps = broadcast_.UtcToGps(utc[k]);
+            return broadcast_.NearestKepler(index, gps) != nullptr ||
+                   broadcast_.NearestGlonass(index, gps) != nullptr;
+        };
+        for (int k = 0; k < n;) {
+            if (!reached(k)) {
+                ++k;
+                continue;
+            }
+            int end = k + 1;
+            while (end < n && reached(end))
+                ++end;
+            double* run = xyz + 3 * static_cast<size_t>(k);
+            if (!broadcast_.Positions(index, utc + k, end - k, run))
+                std::fill(run, xyz + 3 * static_cast<size_t>(end), kNaN);
+            k = end;
+        }
+    }
+    SatSample* s = samples_[index].data();
+    for (int k = 0; k < n; ++k) {
+        s[k].x = static_cast<float>(xyz[3 * k]);
+        s[k].y = static_cast<float>(xyz[3 * k + 1]);
+        s[k].z = static_cast<float>(xyz[3 * k + 2]);
     }
 }
 
@@ -278,6 +545,22 @@ int Calculator::Recalculate(const SiteInfo& site, const PlanInterval& interval, 
         }
         level = 1;
     }
+    // The systems planned from navigation files take their health at the middle of the interval;
+    // a satellite gaining or losing its orbit needs the positions again.
+    const double middleUtc =
+        ScaleSeconds(MakeCalendarTime(0, 0, 0, interval.beginDay, interval.beginMonth, interval.beginYear)) +
+        0.5 * (a + b) - static_cast<double>(site.gmtOffset) * 3600.0;
+    bool newOrbits = orbitsChanged_;
+    orbitsChanged_ = false;
+    newOrbits = ChooseSources(CalendarOfScaleSeconds(middleUtc)) || newOrbits;
+    std::array<bool, SatelliteCatalogue::kSize> had{};
+    for (int i = 0; i < SatelliteCatalogue::kSize; ++i)
+        had[i] = HasAlmanac(i);
+    RefreshBroadcastStatuses(middleUtc);
+    for (int i = 0; i < SatelliteCatalogue::kSize; ++i)
+        newOrbits = newOrbits || had[i] != HasAlmanac(i);
+    if (newOrbits && level >= 1 && level <= 4)
+        level = 1;
     intervalCount_ = (b - a) / step_ + 1;
     intervalFirst_ = (a - windowStart_) / step_;
     if (intervalFirst_ + intervalCount_ > sampleCount_)

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "engine/almanac.h"
+#include "engine/broadcastephemerides.h"
 #include "engine/global.h"
+#include "engine/satellitecatalogue.h"
 
 class SiteInfo;
 
@@ -35,6 +37,12 @@ inline constexpr int32_t kWindowLength = 86400;
 inline float CutOffRadians(int degrees) {
     return static_cast<float>(degrees * 0.017453292519943295);
 }
+// Where a system's orbits come from: the almanac file (GPS and GLONASS only) or the broadcast
+// ephemerides of navigation files.
+enum class OrbitSource : uint8_t { None, Almanac, Broadcast };
+
+// The most unknowns of a position fix: three coordinates and one clock per system.
+inline constexpr int kMaxParameters = 3 + kGnssSystems;
 
 class Calculator {
 public:
@@ -50,7 +58,31 @@ public:
     // The date whose 1024-week era GPS weeks written modulo 1024 are put in at the next load; never
     // later than today plus kFutureWeeks. Today until set.
     void SetWeekReference(const CalendarTime& date);
-    // number 1..56; disabled 0 or 1. 0 for a satellite without almanac (status exactly 2).
+    // No almanac, and a load state that lets the navigation files be planned alone.
+    void ForgetAlmanac();
+    // Adds a read navigation file's records. A system that had no source takes them as its source.
+    void AddNavigation(const NavigationFile& file);
+    void ClearNavigation();
+    const BroadcastEphemerides& broadcast() const { return broadcast_; }
+    // Takes another calculator's navigation files, sources and satellite choices beyond the almanac.
+    void CopyNavigation(const Calculator& from);
+
+    // Whether `source` has an orbit for any satellite of the system.
+    bool HasSource(GnssSystem system, OrbitSource source) const;
+    OrbitSource source(GnssSystem system) const { return sources_[static_cast<int>(system)]; }
+    // The user's choice, kept from then on; false (nothing changed) when the source has no orbit of
+    // the system.
+    bool SetSource(GnssSystem system, OrbitSource source);
+    // For every system the user has not chosen: the source nearest `dateUtc`, the almanac when the
+    // two are as near. true when a source changed.
+    bool ChooseSources(const CalendarTime& dateUtc);
+    // The sources and the navigation-file statuses for the interval as a recalculation sets them,
+    // for a dialog that shows them before any (the middle of the interval, UTC + gmtOffset hours).
+    void UpdateStatuses(const PlanInterval& interval, double gmtOffset);
+
+    // number 1..165 (the catalogue index + 1); disabled 0 or 1. 0 for a satellite without orbit
+    // (status exactly 2); a satellite of the navigation files counts as having one even before the
+    // first recalculation gives its status.
     int SetSatelliteState(int number, int disabled);
     int FirstEnabledGps() const;     // PRN 1..32, 0 when none
     int FirstEnabledGlonass() const; // system number 1..24, 0 when none
@@ -87,7 +119,7 @@ public:
     const std::string& almanacFileName() const { return almanacFileName_; }
     const GpsAlmanac& gpsRecords() const { return gps_; }
     const GlonassAlmanac& glonassRecords() const { return glonass_; }
-    const std::array<int32_t, kSatellites>& statuses() const { return statuses_; }
+    const std::array<int32_t, SatelliteCatalogue::kSize>& statuses() const { return statuses_; }
     int32_t status(int index) const { return statuses_[index]; }
     const SiteInfo* site() const { return site_; }
     float elevationMask() const { return elevationMask_; }
@@ -104,6 +136,8 @@ public:
     const float* gdop() const { return gdop_.data(); }
     const float* hdop() const { return hdop_.data(); }
     const float* vdop() const { return vdop_.data(); }
+    // With several systems in use, one clock per system: TDOP covers all of them
+    // (GDOP^2 = PDOP^2 + TDOP^2), as it always has for GPS with GLONASS.
     const float* tdop() const { return tdop_.data(); }
     const int32_t* satelliteCount() const { return satelliteCount_.data(); }
     const int32_t* solutionFlag() const { return solutionFlag_.data(); }
@@ -127,14 +161,33 @@ private:
     // reserved at construction.
     bool ProjectObstructions(const SiteInfo& site);
     bool BehindProjectedObstruction(int32_t x, int32_t y) const;
-    // Adds one satellite's row to the normal matrix; clock column `clock` (0 or 1).
+    // Adds one satellite's row to the normal matrix; clock column `clock` (0 .. systems - 1).
     void AddRow(const SatSample& s, const double site[3], int positionParameters, int clock);
+    // The positions of one satellite over the window from the navigation files; NaN at the samples
+    // no record reaches.
+    void BroadcastPositions(int index);
+    // The statuses of the systems planned from navigation files, from their health at `utc`.
+    void RefreshBroadcastStatuses(double utc);
+    // After an almanac load: the almanac becomes GPS's and GLONASS's source unless they are planned
+    // from navigation files.
+    void AdoptAlmanac();
+    // The status of a satellite of an almanac-planned system from the file and the user's choice.
+    void RefreshAlmanacStatuses(GnssSystem system);
 
     std::string almanacFileName_;
     std::optional<CalendarTime> weekReference_;
     GpsAlmanac gps_{};
     GlonassAlmanac glonass_{};
-    std::array<int32_t, kSatellites> statuses_{};
+    std::array<int32_t, SatelliteCatalogue::kSize> statuses_{};
+    std::array<int32_t, kSatellites> almanacStatuses_{};           // as the almanac file gives them
+    std::array<int8_t, SatelliteCatalogue::kSize> userDisabled_{}; // -1: never set, else 0 or 1
+    std::array<OrbitSource, kGnssSystems> sources_{};
+    std::array<bool, kGnssSystems> sourceChosen_{}; // by the user
+    bool orbitsChanged_ = false;                    // since the last recalculation
+    BroadcastEphemerides broadcast_;
+    std::vector<double> sampleUtc_; // the window's sample instants, for the navigation files
+    std::vector<double> xyz_;       // one satellite's positions over the window
+    std::array<bool, SatelliteCatalogue::kSize> mayBeVisible_{}; // a visible flag may be set
     const SiteInfo* site_ = nullptr;
     float elevationMask_ = 0;
     int32_t sampleCount_ = 0;
@@ -145,11 +198,11 @@ private:
     int32_t windowStart_ = 0;
     int32_t windowEnd_ = 0;
     int32_t parameterCount_ = 0;
-    std::array<std::vector<SatSample>, kSatellites> samples_;
+    std::array<std::vector<SatSample>, SatelliteCatalogue::kSize> samples_;
     std::vector<float> pdop_, gdop_, hdop_, vdop_, tdop_;
     std::vector<int32_t> satelliteCount_;
     std::vector<int32_t> solutionFlag_;
-    double normalMatrix_[25] = {};
+    double normalMatrix_[kMaxParameters * kMaxParameters] = {};
     double localFrame_[3][3] = {}; // rows: north, east, up
     int32_t reallocated_ = 0;
     int32_t loadState_ = 0;

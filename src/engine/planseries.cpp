@@ -27,7 +27,11 @@ bool AddDays(int& day, int& month, int& year, int days) {
 }
 
 bool CopyCalculatorSettings(const Calculator& settings, Calculator& into) {
-    into.LoadAlmanac(settings.almanacFileName());
+    if (!settings.almanacFileName().empty())
+        into.LoadAlmanac(settings.almanacFileName());
+    else if (settings.broadcast().RecordCount() == 0)
+        return false; // nothing to plan with
+    // else planned from navigation files alone
     if (into.loadState() != kLoadOk || !into.SetTimeStep(settings.step()))
         return false;
     into.SetElevationMask(settings.elevationMask());
@@ -35,6 +39,7 @@ bool CopyCalculatorSettings(const Calculator& settings, Calculator& into) {
     into.SetObstructionsOn(settings.obstructionsOn());
     for (int n = 1; n <= kSatellites; ++n)
         into.SetSatelliteState(n, (settings.status(n - 1) & StatusDisabled) != 0 ? 1 : 0);
+    into.CopyNavigation(settings);
     // The file may have changed since it was first read.
     return into.statuses() == settings.statuses() &&
            EncodeAlmanac(&into.gpsRecords(), &into.glonassRecords()) ==
@@ -81,10 +86,10 @@ void TakeDay(const Calculator& calc, int d, bool lastDay, SiteSeries& s) {
         s.pdop[at] = calc.pdop()[k];
         s.satellites[at] = calc.satelliteCount()[k];
         s.solution[at] = calc.solutionFlag()[k];
-        uint64_t used = 0;
-        for (int j = 0; j < kSatellites; ++j)
+        SatelliteSet used;
+        for (int j = 0; j < SatelliteCatalogue::kSize; ++j)
             if (calc.samples(j)[k].visible == 1)
-                used |= uint64_t{1} << j;
+                used.set(static_cast<size_t>(j));
         s.usable[at] = used;
     }
 }

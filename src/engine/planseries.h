@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+#include "engine/satellitecatalogue.h"
+
 class Calculator;
 class SiteInfo;
 
@@ -14,9 +16,9 @@ struct SiteSeries {
     int32_t step = 0;       // s between samples
     int32_t clockShift = 0; // s by which the site's own local time runs ahead of the series' clock
     std::vector<float> pdop;
-    std::vector<int32_t> satellites; // satellites used per sample
-    std::vector<int32_t> solution;   // 1 where enough satellites were used
-    std::vector<uint64_t> usable;    // bit j: satellite index j used at the sample
+    std::vector<int32_t> satellites;  // satellites used per sample
+    std::vector<int32_t> solution;    // 1 where enough satellites were used
+    std::vector<SatelliteSet> usable; // bit j: satellite index j used at the sample
 
     int32_t Count() const { return static_cast<int32_t>(pdop.size()); }
 };

@@ -1,5 +1,7 @@
 #include "engine/satellitecatalogue.h"
 
+#include "base/strings.h"
+
 namespace {
 
 constexpr char kLetters[kGnssSystems] = {'G', 'R', 'E', 'C', 'J'};
@@ -53,4 +55,9 @@ bool ParseSatelliteCode(const std::string& code, SatelliteId& id) {
         return false;
     id = parsed;
     return true;
+}
+
+std::string SystemTitle(GnssSystem system) {
+    static constexpr int kIds[kGnssSystems] = {IDS_GPS, IDS_GLONASS, IDS_GALILEO, IDS_BEIDOU, IDS_QZSS};
+    return ResString(kIds[static_cast<int>(system)]);
 }

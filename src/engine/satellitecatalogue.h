@@ -3,6 +3,7 @@
 // that came later follow them, so every array sized for the legacy 56 stays a prefix of the whole.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <string>
 
@@ -44,12 +45,18 @@ public:
     }
 };
 
+// A set of satellites, bit i for catalogue index i.
+using SatelliteSet = std::bitset<SatelliteCatalogue::kSize>;
+
 // The RINEX letter of a system (G, R, E, C, J) and back; false for a letter of no planned system.
 char SystemLetter(GnssSystem system);
 bool SystemFromLetter(char letter, GnssSystem& system);
 
 // "GPS", "GLONASS", "Galileo", "BeiDou", "QZSS": the names in exported tables, never translated.
 const char* SystemName(GnssSystem system);
+
+// The system's name as the screens and printed pages show it (from the string table).
+std::string SystemTitle(GnssSystem system);
 
 // "G05", "R12", "J03": the satellite as RINEX and the command line spell it.
 std::string SatelliteCode(SatelliteId id);

@@ -1,6 +1,7 @@
 // Levels 2 and 3 of the recalculation: azimuth/elevation at the site, the visibility of every
 // satellite per sample, and the DOP of the satellites usable over each step.
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "engine/calculator.h"
@@ -18,6 +19,41 @@ struct SiteFrame {
     double sinPhi, cosPhi, sinLambda, cosLambda;
     double position[3]; // Earth-fixed, m
 };
+
+// The system of each catalogue index.
+constexpr std::array<uint8_t, SatelliteCatalogue::kSize> kSystemOf = [] {
+    std::array<uint8_t, SatelliteCatalogue::kSize> systems{};
+    for (int i = 0; i < SatelliteCatalogue::kSize; ++i)
+        systems[i] = static_cast<uint8_t>(SatelliteCatalogue::At(i).system);
+    return systems;
+}();
+
+// atan2 to within 1e-10 rad, several times cheaper than the library's: reduced to |t| <= tan(pi/8)
+// by symmetry and atan t = pi/4 + atan((t - 1) / (t + 1)), then the series to t^21 / 21 (the
+// first term left out is below 0.4143^23 / 23 < 1e-10). NaN stays NaN.
+double QuickAtan2(double y, double x) {
+    constexpr double kQuarter = 0.78539816339744831, kHalf = 1.5707963267948966, kPi = 3.141592653589793;
+    const double ax = std::fabs(x), ay = std::fabs(y);
+    const bool swap = ay > ax;
+    const double num = swap ? ax : ay, den = swap ? ay : ax;
+    if (den == 0.0)
+        return 0.0;
+    // (t - 1) / (t + 1) with t = num / den, in one division.
+    const bool shifted = num > 0.41421356237309503 * den;
+    const double t = shifted ? (num - den) / (num + den) : num / den;
+    const double base = shifted ? kQuarter : 0.0;
+    const double t2 = t * t;
+    double p = 1.0 / 21;
+    for (double c :
+         {-1.0 / 19, 1.0 / 17, -1.0 / 15, 1.0 / 13, -1.0 / 11, 1.0 / 9, -1.0 / 7, 1.0 / 5, -1.0 / 3, 1.0})
+        p = c + t2 * p;
+    double a = base + t * p;
+    if (swap)
+        a = kHalf - a;
+    if (x < 0)
+        a = kPi - a;
+    return y < 0 ? -a : a;
+}
 
 SiteFrame FrameOf(const SiteInfo& site) {
     SiteFrame f{};
@@ -37,10 +73,13 @@ void Calculator::ComputeAzEl(const SiteInfo& site) {
     if (loadState_ == kLoadOutOfMemory)
         return; // the arrays may be shorter than the sample count
     const SiteFrame f = FrameOf(site);
-    for (int j = 0; j < kSatellites; ++j) {
+    for (int j = 0; j < SatelliteCatalogue::kSize; ++j) {
         if (!HasAlmanac(j))
             continue;
         SatSample* s = samples_[j].data();
+        // The almanacs' directions stay exactly as they always were; the navigation files' many
+        // satellites take the quicker arc tangent, well below a float's resolution off.
+        const bool almanac = sources_[kSystemOf[j]] == OrbitSource::Almanac;
         for (int32_t k = 0; k < sampleCount_; ++k) {
             const double dx = static_cast<double>(s[k].x) - f.position[0];
             const double dy = static_cast<double>(s[k].y) - f.position[1];
@@ -49,8 +88,13 @@ void Calculator::ComputeAzEl(const SiteInfo& site) {
             const double t = f.cosLambda * dx + f.sinLambda * dy;
             const double n = f.cosPhi * dz - f.sinPhi * t;
             const double u = f.sinPhi * dz + f.cosPhi * t;
-            s[k].elevation = static_cast<float>(std::atan2(u, std::sqrt(n * n + e * e)));
-            s[k].azimuth = static_cast<float>(std::atan2(e, n));
+            if (almanac) {
+                s[k].elevation = static_cast<float>(std::atan2(u, std::sqrt(n * n + e * e)));
+                s[k].azimuth = static_cast<float>(std::atan2(e, n));
+            } else {
+                s[k].elevation = static_cast<float>(QuickAtan2(u, std::sqrt(n * n + e * e)));
+                s[k].azimuth = static_cast<float>(QuickAtan2(e, n));
+            }
             if (s[k].azimuth < 0)
                 s[k].azimuth = static_cast<float>(s[k].azimuth + kTwoPi);
         }
@@ -155,20 +199,26 @@ void Calculator::AddRow(const SatSample& s, const double site[3], int positionPa
     // Geometric distance plus the Earth's rotation during the signal's travel.
     const double range = std::sqrt(dx * dx + dy * dy + dz * dz) + kOmegaOverC * (site[1] * px - site[0] * py);
     const double w[3] = {dx / range, dy / range, dz / range};
-    double row[5] = {};
+    double g[3] = {};
     if (positionParameters == 3) {
-        row[0] = w[0];
-        row[1] = w[1];
-        row[2] = w[2];
+        g[0] = w[0];
+        g[1] = w[1];
+        g[2] = w[2];
     } else {
         for (int r = 0; r < 2; ++r)
-            row[r] = localFrame_[r][0] * w[0] + localFrame_[r][1] * w[1] + localFrame_[r][2] * w[2];
+            g[r] = localFrame_[r][0] * w[0] + localFrame_[r][1] * w[1] + localFrame_[r][2] * w[2];
     }
-    row[positionParameters + clock] = -1.0;
+    // Only the lower triangle: the inversion reads no more. The row is the geometry, -1 in its
+    // clock's column and zero elsewhere, so only those products are added.
     const int size = parameterCount_;
-    for (int r = 0; r < size; ++r)
-        for (int c = 0; c < size; ++c)
-            normalMatrix_[r * size + c] += row[r] * row[c];
+    const int c = positionParameters + clock;
+    double* m = normalMatrix_;
+    for (int r = 0; r < positionParameters; ++r)
+        for (int k = 0; k <= r; ++k)
+            m[r * size + k] += g[r] * g[k];
+    for (int k = 0; k < positionParameters; ++k)
+        m[c * size + k] += g[k] * -1.0;
+    m[c * size + c] += 1.0;
 }
 
 void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
@@ -184,45 +234,64 @@ void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
     const int p = mode_ == 1 ? 2 : 3;
     useProjected_ = obstructionsOn_ != 0 && ProjectObstructions(site);
 
+    // Only the enabled satellites are looked at per sample.
+    int enabled[SatelliteCatalogue::kSize];
+    int enabledCount = 0;
+    for (int j = 0; j < SatelliteCatalogue::kSize; ++j) {
+        if (IsEnabled(j)) {
+            enabled[enabledCount++] = j;
+            mayBeVisible_[j] = true;
+        } else if (mayBeVisible_[j]) {
+            // Only a satellite that took part before can have flags to clear.
+            SatSample* s = samples_[j].data();
+            for (int32_t k = 0; k < sampleCount_; ++k)
+                s[k].visible = 0;
+            mayBeVisible_[j] = false;
+        }
+    }
     if (sampleCount_ > 0) {
-        for (int j = 0; j < kSatellites; ++j) {
-            SatSample& s = samples_[j][0];
-            s.visible = IsEnabled(j) && PassesVisibilityTest(site, s) ? 1 : 0;
+        for (int e = 0; e < enabledCount; ++e) {
+            SatSample& s = samples_[enabled[e]][0];
+            s.visible = PassesVisibilityTest(site, s) ? 1 : 0;
         }
     }
     for (int32_t k = 0; k < sampleCount_; ++k) {
         for (double& v : normalMatrix_)
             v = 0;
-        bool inUse[2] = {false, false}; // GPS, GLONASS
+        bool inUse[kGnssSystems] = {};
         satelliteCount_[k] = 0;
         const int32_t next = k + 1 < sampleCount_ ? k + 1 : sampleCount_ - 1;
 
         // A satellite counts at sample k only when it is usable at k and at the next sample.
-        for (int j = 0; j < kSatellites; ++j) {
+        for (int e = 0; e < enabledCount; ++e) {
+            const int j = enabled[e];
             SatSample& now = samples_[j][k];
             SatSample& later = samples_[j][next];
             later.visible = 0;
-            if (!IsEnabled(j))
-                continue;
             if (PassesVisibilityTest(site, later)) {
                 later.visible = 1;
                 if (now.visible == 1)
-                    inUse[j < kGpsSatellites ? 0 : 1] = true;
+                    inUse[kSystemOf[j]] = true;
             } else {
                 now.visible = 0;
             }
         }
-        const int systems = (inUse[0] ? 1 : 0) + (inUse[1] ? 1 : 0);
+        // One clock per system in use, in catalogue order.
+        int clockOf[kGnssSystems] = {};
+        int systems = 0;
+        for (int s = 0; s < kGnssSystems; ++s) {
+            if (inUse[s])
+                clockOf[s] = systems++;
+        }
         parameterCount_ = p + systems;
-        for (int j = 0; j < kSatellites; ++j) {
+        for (int e = 0; e < enabledCount; ++e) {
+            const int j = enabled[e];
             const SatSample& s = samples_[j][k];
             if (s.visible != 1)
                 continue;
-            const int clock = systems == 1 || j < kGpsSatellites ? 0 : 1;
-            AddRow(s, f.position, p, clock);
+            AddRow(s, f.position, p, clockOf[kSystemOf[j]]);
             ++satelliteCount_[k];
         }
-
         pdop_[k] = gdop_[k] = tdop_[k] = vdop_[k] = hdop_[k] = 0;
         solutionFlag_[k] = 0;
         if (satelliteCount_[k] < parameterCount_)
@@ -277,7 +346,7 @@ bool InvertNormalMatrix(double* m, int size) {
     if (product == 0.0)
         return false;
     // L^-1 (unit lower triangular) by forward substitution.
-    double inverse[25] = {};
+    double inverse[kMaxParameters * kMaxParameters] = {};
     for (int c = 0; c < size; ++c) {
         inverse[c * size + c] = 1.0;
         for (int r = c + 1; r < size; ++r) {
@@ -288,7 +357,7 @@ bool InvertNormalMatrix(double* m, int size) {
         }
     }
     // m^-1 = L^-T D^-1 L^-1.
-    double pivots[5];
+    double pivots[kMaxParameters];
     for (int k = 0; k < size; ++k)
         pivots[k] = m[k * size + k];
     for (int r = 0; r < size; ++r) {

@@ -1,7 +1,6 @@
 #include "engine/windowsearch.h"
 
 #include <algorithm>
-#include <bit>
 
 #include "engine/almanac.h"
 
@@ -18,8 +17,9 @@ bool WithinHours(int64_t seconds, int32_t k, const WindowConditions& c) {
     return time >= from || time <= to;
 }
 
-uint64_t CommonAt(const std::vector<const SiteSeries*>& sites, int32_t k) {
-    uint64_t common = ~uint64_t{0};
+SatelliteSet CommonAt(const std::vector<const SiteSeries*>& sites, int32_t k) {
+    SatelliteSet common;
+    common.set();
     for (const SiteSeries* s : sites)
         common &= s->usable[static_cast<size_t>(k)];
     return common;
@@ -32,7 +32,7 @@ Window Describe(const std::vector<const SiteSeries*>& sites, int32_t first, int3
     w.last = last;
     w.start = first * step;
     w.end = last * step;
-    w.fewestCommon = kSatellites;
+    w.fewestCommon = SatelliteCatalogue::kSize;
     double sum = 0;
     bool firstFigure = true;
     for (const SiteSeries* s : sites) {
@@ -59,9 +59,9 @@ Window Describe(const std::vector<const SiteSeries*>& sites, int32_t first, int3
     w.meanPdop =
         static_cast<float>(sum / (static_cast<double>(last - first + 1) * static_cast<double>(sites.size())));
     for (int32_t k = first; k <= last; ++k) {
-        const uint64_t common = CommonAt(sites, k);
+        const SatelliteSet common = CommonAt(sites, k);
         w.common |= common;
-        w.fewestCommon = std::min(w.fewestCommon, static_cast<int32_t>(std::popcount(common)));
+        w.fewestCommon = std::min(w.fewestCommon, static_cast<int32_t>(common.count()));
     }
     return w;
 }
@@ -91,7 +91,7 @@ std::vector<Window> FindWindows(const std::vector<const SiteSeries*>& sites, con
         for (const SiteSeries* s : sites)
             if (!MeetsConditions(*s, k, c))
                 return false;
-        return std::popcount(CommonAt(sites, k)) >= c.minCommon;
+        return static_cast<int>(CommonAt(sites, k).count()) >= c.minCommon;
     };
     for (int32_t k = 0; k < count;) {
         if (!good(k)) {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/satellitecatalogue.h"
+
 #include "engine/global.h"
 #include "engine/planseries.h"
 
@@ -31,7 +33,7 @@ struct Window {
     float meanPdop = 0;
     int32_t fewestSatellites = 0;
     int32_t fewestCommon = 0; // satellites used at every site at the same sample
-    uint64_t common = 0;      // bit j: satellite index j used at every site at one sample of the window
+    SatelliteSet common;      // bit j: satellite index j used at every site at one sample of the window
     std::vector<SiteWindowFigures> sites;
 
     int32_t Length() const { return end - start; }

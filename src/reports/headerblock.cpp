@@ -60,8 +60,8 @@ std::string Coordinate(int formatId, double value, int positiveLetter, int negat
     return FormatText(ResString(formatId).c_str(), d, m, s, letter);
 }
 
-void SatelliteList(Writer& w, int headingId, const std::array<int32_t, 56>& statuses, int first, int count,
-                   int width) {
+void SatelliteList(Writer& w, int headingId, const std::array<int32_t, SatelliteCatalogue::kSize>& statuses,
+                   int first, int count, int width) {
     const int start = w.y;
     const std::string heading = ResString(headingId);
     std::string buffer;
@@ -147,7 +147,7 @@ HeaderInfo MakeHeaderInfo(const Calculator& calculator, const SiteInfo* site, co
         info.gmtOffset = site->gmtOffset;
     }
     info.almanacPath = calculator.almanacFileName();
-    for (int i = 0; i < 56; ++i)
+    for (int i = 0; i < SatelliteCatalogue::kSize; ++i)
         info.statuses[static_cast<size_t>(i)] = calculator.status(i);
     info.elevationMask = calculator.elevationMask();
     info.mode = calculator.mode();
@@ -182,6 +182,12 @@ HeaderBlock LayoutHeaderBlock(const HeaderInfo& info, int indentChars, int inden
     const int width = pageChars - rightColumn - 2;
     SatelliteList(right, 2201, info.statuses, 0, 32, width);
     SatelliteList(right, 2202, info.statuses, 32, 24, width);
+    // The later systems: a heading only where the plan has one of their satellites.
+    const int laterHeadings[] = {IDS_HEADER_GALILEO_AVAILABLE, IDS_HEADER_BEIDOU_AVAILABLE,
+                                 IDS_HEADER_QZSS_AVAILABLE};
+    for (int s = 2; s < kGnssSystems; ++s)
+        SatelliteList(right, laterHeadings[s - 2], info.statuses, SatelliteCatalogue::kFirst[s],
+                      SatelliteCatalogue::kCount[s], width);
     right.Line(FormatText(ResString(2203).c_str(), static_cast<int>(info.elevationMask * kRadToDeg + 0.5)));
     right.Line(FormatText(ResString(2204).c_str(), ResString(info.mode == 1 ? 2227 : 2228).c_str()));
     right.Line(FormatText(ResString(2205).c_str(), info.interval.beginMonth, info.interval.beginDay,

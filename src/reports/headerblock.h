@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/global.h"
+#include "engine/satellitecatalogue.h"
 #include "reports/textpage.h"
 
 class Calculator;
@@ -20,7 +21,13 @@ struct HeaderInfo {
     double latitude = 0, longitude = 0, altitude = 0;
     float gmtOffset = 0;
     std::string almanacPath; // only its file name is printed
-    std::array<int32_t, 56> statuses{};
+    // Beyond GPS and GLONASS no satellite until one is set.
+    std::array<int32_t, SatelliteCatalogue::kSize> statuses = [] {
+        std::array<int32_t, SatelliteCatalogue::kSize> none{};
+        for (int i = SatelliteCatalogue::kLegacySize; i < SatelliteCatalogue::kSize; ++i)
+            none[static_cast<size_t>(i)] = 2; // no orbit
+        return none;
+    }();
     float elevationMask = 0; // radians
     int mode = 0;            // 1 = 2-D
     PlanInterval interval;

@@ -97,7 +97,7 @@ void VisibilityTable::PrepareData() {
     Table::PrepareData();
     columns_.clear();
     const int first = calc_.intervalFirst();
-    for (int sat = 0; sat < kSatellites; ++sat) {
+    for (int sat = 0; sat < SatelliteCatalogue::kSize; ++sat) {
         if (!calc_.IsEnabled(sat))
             continue;
         for (int r = 0; r < rowCount_; ++r) {
@@ -128,10 +128,9 @@ bool VisibilityTable::PrintBody(TextPage& page, int top) {
     if (Fits(line)) {
         std::string row = ResString(2251);
         for (int c = 0; c < fitting; ++c) {
-            const int sat = columnAt(c);
-            const bool gps = sat < kGpsSatellites;
-            const bool firstOfSystem = c == 0 || (columnAt(c - 1) < kGpsSatellites) != gps;
-            const std::string name = ResString(gps ? 2216 : 2217);
+            const GnssSystem system = SatelliteCatalogue::At(columnAt(c)).system;
+            const bool firstOfSystem = c == 0 || SatelliteCatalogue::At(columnAt(c - 1)).system != system;
+            const std::string name = SystemTitle(system);
             const int g = kLabelWidth + c * kColumnWidth;
             const bool show = firstOfSystem && charsPerLine_ >= g + static_cast<int>(name.size());
             row += FormatText("  %-8.8s", show ? name.c_str() : "");
@@ -142,8 +141,7 @@ bool VisibilityTable::PrintBody(TextPage& page, int top) {
     if (Fits(line)) {
         std::string row = ResString(2250);
         for (int c = 0; c < fitting; ++c) {
-            const int sat = columnAt(c);
-            row += FormatText("    %-2d    ", sat < kGpsSatellites ? sat + 1 : sat - 31);
+            row += FormatText("    %-2d    ", SatelliteCatalogue::At(columnAt(c)).number);
         }
         Body(page, line, 0, row);
     }

@@ -8,7 +8,7 @@
 SatVisibilityDrawing::SatVisibilityDrawing() {
     vs.ViewFlags = kViewGrid | kShowFrequency;
     vs.LineIsCharHeight = true;
-    RowTable.reserve(kSatellites + 2);
+    RowTable.reserve(SatelliteCatalogue::kSize + kGnssSystems);
 }
 
 void SatVisibilityDrawing::ComputeMargins() {
@@ -25,15 +25,15 @@ void SatVisibilityDrawing::BuildRows(const ViewInputs& in) {
     RowTable.clear();
     SampleCount = in.intervalCount;
     int k = 0;
-    bool gpsPending = true, glonassPending = true;
-    for (int s = 0; s < kSatellites; ++s) {
+    // Each system's satellites under its heading (row id -1 - the system).
+    int headed = -1;
+    for (int s = 0; s < SatelliteCatalogue::kSize; ++s) {
         if (!in.Available(s))
             continue;
-        const bool gps = s < kGpsSatellites;
-        bool& pending = gps ? gpsPending : glonassPending;
-        if (pending) {
-            RowTable.push_back({gps ? -1 : -2, -1});
-            pending = false;
+        const int system = static_cast<int>(SatelliteCatalogue::At(s).system);
+        if (system != headed) {
+            RowTable.push_back({-1 - system, -1});
+            headed = system;
         }
         Row row{s, -1};
         // A satellite seen only at the very last sample draws no bar and takes no colour.
@@ -73,7 +73,7 @@ void SatVisibilityDrawing::Paint(Canvas& dc, const ViewInputs& in, QRect update)
 
 int SatVisibilityDrawing::BarLabel(const ViewInputs& in, int s) const {
     if (vs.ViewFlags & kShowFrequency)
-        return s < kGpsSatellites ? 0 : in.channel[s];
+        return SatelliteCatalogue::At(s).system == GnssSystem::Glonass ? in.channel[s] : 0;
     return SatelliteNumber(s);
 }
 
@@ -117,7 +117,6 @@ void SatVisibilityDrawing::Draw(Canvas& dc, const ViewInputs& in, QRect rows) {
         QRect(QPoint(0, L.MarginTop), QPoint(L.ClientWidth - L.MarginRight - 1, L.MarginTop + L.AxisY - 1)));
     dc.SetViewportOrg({O.x() + L.MarginLeft, O.y() + L.MarginTop});
 
-    const QString names[2] = {QString::fromUtf8(LoadResString(2216)), QString::fromUtf8(LoadResString(2217))};
     int y = f * rh;
     char text[16];
     for (int r = f; r < e; ++r) {
@@ -134,7 +133,7 @@ void SatVisibilityDrawing::Draw(Canvas& dc, const ViewInputs& in, QRect rows) {
             const int oldAlign = dc.SetTextAlign(TA_CENTER | TA_BOTTOM);
             const int oldExtra = dc.SetTextCharacterExtra(L.AvgCharWidth);
             dc.TextOut((L.ClientWidth - L.MarginLeft - L.MarginRight) / 2, y + L.LineHeight,
-                       names[row.id == -1 ? 0 : 1]);
+                       QString::fromStdString(SystemTitle(static_cast<GnssSystem>(-1 - row.id))));
             dc.SetTextCharacterExtra(oldExtra);
             dc.SetTextAlign(oldAlign);
             vs.RestoreFont(dc, saved);
@@ -149,7 +148,9 @@ void SatVisibilityDrawing::Draw(Canvas& dc, const ViewInputs& in, QRect rows) {
                 const CanvasBrush b0 = dc.SelectBrush(CanvasBrush::SolidOf(colour));
                 const int label = BarLabel(in, s);
                 // GLONASS channels run -7..+6, so 0 is a real channel and labelled too.
-                const bool drawLabel = (vs.ViewFlags & kShowFrequency) ? s >= kGpsSatellites : label != 0;
+                const bool drawLabel = (vs.ViewFlags & kShowFrequency)
+                                           ? SatelliteCatalogue::At(s).system == GnssSystem::Glonass
+                                           : label != 0;
                 for (int i = 0; i < SampleCount; ++i) {
                     if (!in.Visible(s, i))
                         continue;
@@ -203,7 +204,7 @@ SatVisibilityDrawing::Readout SatVisibilityDrawing::ReadoutAt(const ViewInputs& 
     const int s = RowTable[static_cast<size_t>(r)].id;
     out.time = FormatClock(secs);
     const std::string format = ResString(2220);
-    const std::string name = ResString(s < kGpsSatellites ? 2216 : 2217);
+    const std::string name = SystemTitle(SatelliteCatalogue::At(s).system);
     out.satellite = QString::fromUtf8(FormatText(format.c_str(), SatelliteNumber(s), name.c_str()).c_str());
     return out;
 }

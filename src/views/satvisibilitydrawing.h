@@ -39,7 +39,7 @@ public:
     };
     Readout ReadoutAt(const ViewInputs& in, QPoint mouse) const;
 
-    static int SatelliteNumber(int s) { return s < kGpsSatellites ? s + 1 : s - 31; }
+    static int SatelliteNumber(int s) { return SatelliteCatalogue::At(s).number; }
     // The number a bar shows, or 0 for none.
     int BarLabel(const ViewInputs& in, int s) const;
 };

@@ -152,12 +152,16 @@ void SkyPlotDrawing::DrawObstructions(Canvas& dc, const ViewInputs& in) {
 }
 
 void SkyPlotDrawing::DrawSatMarker(Canvas& dc, QPoint c, int s, int radius) {
-    const bool gps = s < kGpsSatellites;
-    const CanvasBrush oldBrush = dc.SelectBrush(CanvasBrush::SolidOf(gps ? kYellow : kNavy));
+    // One fill per system, each with a number colour that reads on it.
+    static const QColor kFill[kGnssSystems] = {kYellow, kNavy, QColor(0, 128, 64), QColor(192, 0, 0),
+                                               QColor(128, 0, 128)};
+    const SatelliteId id = SatelliteCatalogue::At(s);
+    const int system = static_cast<int>(id.system);
+    const CanvasBrush oldBrush = dc.SelectBrush(CanvasBrush::SolidOf(kFill[system]));
     dc.Ellipse(c.x() - radius, c.y() + radius, c.x() + radius, c.y() - radius);
-    const QColor oldText = dc.SetTextColor(gps ? QColor(0, 0, 0) : QColor(255, 255, 255));
+    const QColor oldText = dc.SetTextColor(system == 0 ? QColor(0, 0, 0) : QColor(255, 255, 255));
     const int oldAlign = dc.SetTextAlign(TA_CENTER | TA_TOP);
-    dc.TextOut(c.x(), c.y() + radius - 5, Number(gps ? s + 1 : s - 31));
+    dc.TextOut(c.x(), c.y() + radius - 5, Number(id.number));
     dc.SetTextAlign(oldAlign);
     dc.SetTextColor(oldText);
     dc.SelectBrush(oldBrush);
@@ -169,7 +173,7 @@ void SkyPlotDrawing::DrawTracks(Canvas& dc, const ViewInputs& in) {
     const int R = vs.layout.SkyRadius;
     int k = -1;
     enum State { FirstSegment, Gap, AfterMarker, Drawing };
-    for (int s = 0; s < kSatellites; ++s) {
+    for (int s = 0; s < SatelliteCatalogue::kSize; ++s) {
         if (!in.Available(s) || !in.samples[s])
             continue;
         const CanvasPen oldPen = dc.Pen();
@@ -234,17 +238,22 @@ void SkyPlotDrawing::DrawSkyLegend(Canvas& dc, const ViewInputs& in, int markR) 
     const int hx = static_cast<int>(s45 * d), hy = static_cast<int>(std::cos(45 / kDegrees) * d);
     const int oldAlign = dc.SetTextAlign(TA_LEFT | TA_TOP);
     const CanvasPen oldPen = dc.SelectPen({PS_SOLID, 0, Qt::black});
-    if (in.AnyAvailable(kGpsSatellites, kSatellites - 1)) {
-        DrawSatMarker(dc, {hx, hy}, 55, markR);
+    // One marker per system in the plan: GLONASS and GPS where they always were, the later systems
+    // after them.
+    const GnssSystem order[kGnssSystems] = {GnssSystem::Glonass, GnssSystem::Gps, GnssSystem::Galileo,
+                                            GnssSystem::BeiDou, GnssSystem::Qzss};
+    int next = 2; // the first slot of a later system
+    for (GnssSystem system : order) {
+        const int first = SatelliteCatalogue::First(system),
+                  last = first + SatelliteCatalogue::Count(system) - 1;
+        if (!in.AnyAvailable(first, last))
+            continue;
+        const int slot = system == GnssSystem::Glonass ? 0 : system == GnssSystem::Gps ? 1 : next++;
+        const int y = hy + (markR / 3) * 7 * slot;
+        DrawSatMarker(dc, {hx, y}, last, markR);
         dc.SetTextAlign(TA_LEFT | TA_TOP);
-        dc.TextOut(hx + markR + L.AvgCharWidth, hy + L.LineHeight / 2,
-                   QString::fromUtf8(LoadResString(2217)));
-    }
-    if (in.AnyAvailable(0, kGpsSatellites - 1)) {
-        const int y = hy + (markR / 3) * 7;
-        DrawSatMarker(dc, {hx, y}, 31, markR);
-        dc.SetTextAlign(TA_LEFT | TA_TOP);
-        dc.TextOut(hx + markR + L.AvgCharWidth, y + L.LineHeight / 2, QString::fromUtf8(LoadResString(2216)));
+        dc.TextOut(hx + markR + L.AvgCharWidth, y + L.LineHeight / 2,
+                   QString::fromStdString(SystemTitle(system)));
     }
     dc.SelectPen(oldPen);
     dc.SetTextAlign(oldAlign);

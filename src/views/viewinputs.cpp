@@ -12,8 +12,8 @@ bool ViewInputs::AnyAvailable(int first, int last) const {
 ViewInputs InputsFromCalculator(const Calculator& calc, const PlanInterval& interval,
                                 std::vector<ObstructionPolygon> obstructions) {
     ViewInputs in;
-    in.status = calc.statuses();
-    for (int s = 0; s < kSatellites; ++s) {
+    for (int s = 0; s < SatelliteCatalogue::kSize; ++s) {
+        in.status[s] = calc.status(s);
         in.channel[s] = calc.FrequencyNumber(s);
         in.samples[s] = calc.samples(s);
     }

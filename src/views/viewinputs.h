@@ -10,16 +10,23 @@
 #include "engine/almanac.h"
 #include "engine/calculator.h"
 #include "engine/global.h"
+#include "engine/satellitecatalogue.h"
 #include "sites/point.h"
 
 // Vertices as (elevation, azimuth) in degrees, in drawing order.
 using ObstructionPolygon = std::vector<point<double>>;
 
 struct ViewInputs {
-    std::array<int32_t, kSatellites> status{};
-    std::array<int, kSatellites> channel{};              // GLONASS frequency channel; 0 for GPS
-    std::array<const SatSample*, kSatellites> samples{}; // whole window, indexed from 0
-    std::array<const float*, 5> dop{};                   // PDOP, GDOP, HDOP, VDOP, TDOP
+    // Every satellite of the catalogue; beyond GPS and GLONASS none has an orbit until one is set.
+    std::array<int32_t, SatelliteCatalogue::kSize> status = [] {
+        std::array<int32_t, SatelliteCatalogue::kSize> none{};
+        for (int i = SatelliteCatalogue::kLegacySize; i < SatelliteCatalogue::kSize; ++i)
+            none[static_cast<size_t>(i)] = StatusNoAlmanac;
+        return none;
+    }();
+    std::array<int, SatelliteCatalogue::kSize> channel{};              // GLONASS frequency channel, else 0
+    std::array<const SatSample*, SatelliteCatalogue::kSize> samples{}; // whole window, indexed from 0
+    std::array<const float*, 5> dop{};                                 // PDOP, GDOP, HDOP, VDOP, TDOP
     const int32_t* satelliteCount = nullptr;
     const int32_t* solutionFlag = nullptr;
     int intervalFirst = 0;

@@ -168,7 +168,7 @@ TEST_F(Cli, ErrorsNameTheInputAndSetTheStatus) {
         {"plan --from 25:00", 2, "--from"},
         {"plan --step 10", 2, "--step"},
         {"plan --cutoff 90", 2, "--cutoff"},
-        {"plan --systems galileo", 2, "--systems"},
+        {"plan --systems galileo,glonas", 2, "--systems"},
         {"plan --exclude X01", 2, "X01"},
         {"plan --table pie", 2, "--table"},
         {"plan --gmt-offset 2", 2, "--gmt-offset"},

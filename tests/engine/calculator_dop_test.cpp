@@ -118,6 +118,45 @@ TEST(CalculatorDop, OneSystemUsesOneClockColumnAndTwoSystemsTwo) {
     }
 }
 
+TEST(CalculatorDop, EachSystemInViewTakesItsOwnClock) {
+    // k systems seeing the same four directions: the position covariance is the one-system one
+    // divided by k, each clock variance 1/4 + (T^2 - 1/4) / k, so the clock trace T^2 + (k - 1) / 4.
+    const SiteInfo site(52, 13, 40, "site", "", 1);
+    const int firsts[] = {0, 40, 60, 100, 156}; // GPS, GLONASS, Galileo, BeiDou, QZSS
+    for (int systems : {4, 5}) {
+        Calculator c;
+        std::vector<Direction> all;
+        for (int s = 0; s < systems; ++s)
+            for (const Direction& d : ZenithAndThree(firsts[s], 40, 2.2e7 + 1e6 * s))
+                all.push_back(d);
+        Place(c, site, all);
+        EXPECT_EQ(c.parameterCount(), 3 + systems);
+        EXPECT_EQ(c.satelliteCount()[10], 4 * systems);
+        const double root = std::sqrt(static_cast<double>(systems));
+        const double t = std::sqrt(kT * kT + 0.25 * (systems - 1)), p = kP / root;
+        ExpectDop(c, 10, p, std::hypot(p, t), kH / root, kV / root, t);
+    }
+    // One Galileo satellite beside four GPS: its clock takes it whole, the position is GPS's alone;
+    // the fix needs five satellites for the five unknowns and has them.
+    Calculator c;
+    std::vector<Direction> five = ZenithAndThree(0, 40);
+    five.push_back({70, 45, 300});
+    Place(c, site, five);
+    EXPECT_EQ(c.parameterCount(), 5);
+    EXPECT_EQ(c.solutionFlag()[10], 1);
+    EXPECT_NEAR(c.pdop()[10], kP, kDopTolerance);
+    EXPECT_NEAR(c.hdop()[10], kH, kDopTolerance);
+    EXPECT_GT(c.tdop()[10], kT);
+    // Without a satellite in view BeiDou adds no column.
+    Access::SetStatus(c, 100, 0);
+    for (int k = 0; k < c.sampleCount(); ++k)
+        Access::SetPosition(c, 100, k, 0, 0, -2.6e7f); // below the horizon of 52 N
+    c.ComputeAzEl(site);
+    c.ComputeVisibilityAndDop(site);
+    EXPECT_EQ(c.parameterCount(), 5);
+    EXPECT_NEAR(c.pdop()[10], kP, kDopTolerance);
+}
+
 TEST(CalculatorDop, TwoDimensionalModeWithThreeSatellites) {
     // Rows (cos e cos a, cos e sin a, -1): the normal matrix is diag(3/2 cos^2 e, 3/2 cos^2 e, 3), so
     // PDOP = 2 / (sqrt 3 cos e) and TDOP = 1 / sqrt 3; HDOP and VDOP are not formed.

@@ -13,13 +13,17 @@ struct CalculatorTestAccess {
 
     // The sample of satellite `index` at sample `k`, to read or write x/y/z, azimuth, elevation
     // and the visible flag.
-    static SatSample& Sample(Calculator& c, int index, int k) { return c.samples_[index][k]; }
+    static SatSample& Sample(Calculator& c, int index, int k) {
+        c.mayBeVisible_[index] = true; // the caller may set the flag
+        return c.samples_[index][k];
+    }
     static void SetDirection(Calculator& c, int index, int k, float elevation, float azimuth,
                              int32_t visible) {
         SatSample& s = c.samples_[index][k];
         s.elevation = elevation;
         s.azimuth = azimuth;
         s.visible = visible;
+        c.mayBeVisible_[index] = true;
     }
     static void SetPosition(Calculator& c, int index, int k, float x, float y, float z) {
         SatSample& s = c.samples_[index][k];

@@ -33,11 +33,11 @@ SiteInfo Hillside(float gmtOffset) {
     return s;
 }
 
-uint64_t UsedAt(const Calculator& c, int k) {
-    uint64_t used = 0;
-    for (int j = 0; j < kSatellites; ++j)
+SatelliteSet UsedAt(const Calculator& c, int k) {
+    SatelliteSet used;
+    for (int j = 0; j < SatelliteCatalogue::kSize; ++j)
         if (c.samples(j)[k].visible == 1)
-            used |= uint64_t{1} << j;
+            used.set(static_cast<size_t>(j));
     return used;
 }
 
@@ -115,14 +115,14 @@ TEST(PlanSeries, DaysJoinAsTheCalculatorComputesEachDay) {
     }
     // G05 is switched off and never used; without the ridge the sky holds at least as much
     for (int k = 0; k < s.Count(); ++k)
-        EXPECT_EQ(s.usable[static_cast<size_t>(k)] & (uint64_t{1} << 4), 0u);
+        EXPECT_FALSE(s.usable[static_cast<size_t>(k)].test(4));
     settings.SetObstructionsOn(0);
     std::vector<SiteSeries> open;
     ASSERT_TRUE(ComputeSeries(settings, sites, r, open));
     int more = 0;
     for (int k = 0; k < s.Count(); ++k) {
         const size_t at = static_cast<size_t>(k);
-        EXPECT_EQ(s.usable[at] & ~open[0].usable[at], 0u) << k;
+        EXPECT_TRUE((s.usable[at] & ~open[0].usable[at]).none()) << k;
         more += open[0].satellites[at] > s.satellites[at];
     }
     EXPECT_GT(more, 0);

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <string>
 #include <vector>
 
@@ -33,7 +32,7 @@ HeaderInfo Sample() {
     h.altitude = 860;
     h.gmtOffset = -4;
     h.almanacPath = "/some/where/alm25.223";
-    h.statuses.fill(0);
+    std::fill_n(h.statuses.begin(), 56, 0);
     h.statuses[4] = 1; // switched off
     h.statuses[5] = 2; // no almanac
     h.statuses[6] = 4; // unhealthy, still listed
@@ -63,7 +62,7 @@ TEST(HeaderBlock, BothColumnsAsPrinted) {
 
 TEST(HeaderBlock, ListsWrapToTheWidthAndTakeThreeLines) {
     HeaderInfo h = Sample();
-    h.statuses.fill(0);
+    std::fill_n(h.statuses.begin(), 56, 0); // every GPS and GLONASS satellite, no other system
     const HeaderBlock narrow = LayoutHeaderBlock(h, 0, 0, 70); // 28 characters: 9 numbers a line
     const auto lines = Lines(narrow, 70);
     EXPECT_TRUE(Has(lines, "  1  2  3  4  5  6  7  8  9 10"));
@@ -77,6 +76,18 @@ TEST(HeaderBlock, ListsWrapToTheWidthAndTakeThreeLines) {
     const HeaderBlock single = LayoutHeaderBlock(one, 0, 0, 300);
     EXPECT_EQ(single.heightLines, wide.heightLines); // one line of numbers still takes three
     EXPECT_GT(narrow.heightLines, wide.heightLines);
+
+    // A later system gets its heading and list only with a satellite.
+    EXPECT_FALSE(Has(Lines(wide, 300), "Available Galileo satellites (PRN numbers):"));
+    one.statuses[56 + 10] = 0; // E11
+    one.statuses[92 + 19] = 4; // C20, unhealthy but enabled
+    one.statuses[155 + 2] = 1; // J03 switched off
+    const auto later = Lines(LayoutHeaderBlock(one, 0, 0, 300), 300);
+    EXPECT_TRUE(Has(later, "Available Galileo satellites (PRN numbers):"));
+    EXPECT_TRUE(Has(later, " 11"));
+    EXPECT_TRUE(Has(later, "Available BeiDou satellites (PRN numbers):"));
+    EXPECT_TRUE(Has(later, " 20"));
+    EXPECT_FALSE(Has(later, "Available QZSS satellites (J numbers):"));
 }
 
 TEST(HeaderBlock, DescriptionWrapsIntoThreeLinesOfThirty) {

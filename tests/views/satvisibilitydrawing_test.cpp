@@ -150,3 +150,24 @@ TEST(SatVisibilityDrawing, RowsScrollUnderAFixedTimeAxis) {
     EXPECT_EQ(y, d.view.vs.layout.MarginTop + 1 + d.view.vs.layout.LineHeight / 2);
     EXPECT_EQ(At(d.img, SampleX(d.view, 50), y), SeriesPalette()[0]);
 }
+
+TEST(SatVisibilityDrawing, EachSystemGetsItsHeadingAndItsOwnNumbers) {
+    Results r;
+    const int g04 = 3, e11 = 56 + 10, c20 = 92 + 19, j03 = 155 + 2;
+    for (int s : {g04, e11, c20, j03})
+        r.Visible(s, 10, 40);
+    Drawn d;
+    Render(d, r.in);
+    const auto& rows = d.view.RowTable;
+    ASSERT_EQ(d.view.RowCount, 8); // no GLONASS heading without a GLONASS satellite
+    const int ids[] = {-1, g04, -3, e11, -4, c20, -5, j03};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(rows[static_cast<size_t>(i)].id, ids[i]) << i;
+    EXPECT_EQ(d.view.BarLabel(r.in, e11), 0); // only GLONASS has channels to show
+    d.view.vs.ViewFlags &= ~kShowFrequency;
+    EXPECT_EQ(d.view.BarLabel(r.in, e11), 11);
+    EXPECT_EQ(d.view.BarLabel(r.in, j03), 3);
+    const auto readout = d.view.ReadoutAt(r.in, {SampleX(d.view, 20) + 1, RowMiddle(d.view, 5)});
+    EXPECT_TRUE(readout.satellite.contains(QStringLiteral("BeiDou"))) << readout.satellite.toStdString();
+    EXPECT_TRUE(readout.satellite.contains(QStringLiteral("20"))) << readout.satellite.toStdString();
+}

@@ -160,3 +160,19 @@ TEST(SkyPlotDrawing, TallWindowKeepsTheWestAndEastLettersWhole) {
         QPoint(0, static_cast<int>(std::lround((wide.view.vs.layout.SkyRadius + lines) * wide.view.Scale())));
     EXPECT_NEAR(bottom.y(), 600, 2);
 }
+
+TEST(SkyPlotDrawing, LaterSystemsHaveMarkersOfTheirOwnInTheLegend) {
+    Results r(97);
+    const QColor galileo(0, 128, 64), beidou(192, 0, 0), qzss(128, 0, 128);
+    r.Visible(3, 10, 20);
+    r.in.status[56 + 10] = 0; // E11 and C20 available, never visible: only their legend markers
+    r.in.status[92 + 19] = 0;
+    Sky sky;
+    Render(sky, r.in);
+    const QPoint centre = sky.view.Centre();
+    const QRect upperRight(centre.x() + 1, 0, sky.img.width() - centre.x() - 1, centre.y());
+    EXPECT_GT(CountColour(sky.img, upperRight, galileo), 20);
+    EXPECT_GT(CountColour(sky.img, upperRight, beidou), 20);
+    EXPECT_EQ(CountColour(sky.img, sky.img.rect(), qzss), 0);
+    EXPECT_GT(CountColour(sky.img, upperRight, kYellow), 20);
+}

@@ -14,7 +14,7 @@ namespace view_fixture {
 
 struct Results {
     int sampleCount = 97;
-    std::array<std::vector<SatSample>, kSatellites> samples;
+    std::array<std::vector<SatSample>, SatelliteCatalogue::kSize> samples;
     std::array<std::vector<float>, 5> dop;
     std::vector<int32_t> count, solution;
     ViewInputs in;
@@ -27,7 +27,7 @@ struct Results {
         count.assign(static_cast<size_t>(n), 0);
         solution.assign(static_cast<size_t>(n), 0);
         in.status.fill(StatusNoAlmanac);
-        for (int s = 0; s < kSatellites; ++s)
+        for (int s = 0; s < SatelliteCatalogue::kSize; ++s)
             in.samples[static_cast<size_t>(s)] = samples[static_cast<size_t>(s)].data();
         for (int k = 0; k < 5; ++k)
             in.dop[static_cast<size_t>(k)] = dop[static_cast<size_t>(k)].data();

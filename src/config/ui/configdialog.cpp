@@ -2,9 +2,11 @@
 
 #include <QComboBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include <filesystem>
@@ -17,6 +19,7 @@
 #include "config/ui/satellitegroup.h"
 #include "engine/almanac_import.h"
 #include "engine/almanac_scan.h"
+#include "engine/rinexnav.h"
 #include "ui/commands.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
@@ -44,6 +47,12 @@ std::string FileNameOf(const std::string& path) {
 
 constexpr SatelliteGroupIds kGpsIds{365, 173, 1000, 357, 358, 0, kGpsSatellites, 16};
 constexpr SatelliteGroupIds kGlonassIds{366, 205, 1032, 359, 360, kGpsSatellites, kGlonassSatellites, 12};
+// The later systems' controls: system box, boxes, markers and the two buttons, in one id block each.
+constexpr SatelliteGroupIds kLaterIds[3] = {
+    {47730, 47731, 47767, 47803, 47804, 56, 36, 12},
+    {47805, 47806, 47869, 47932, 47933, 92, 63, 16},
+    {47934, 47935, 47945, 47955, 47956, 155, 10, 12},
+};
 
 struct AlmanacDay {
     CalendarTime date;
@@ -126,6 +135,23 @@ void ConfigDialog::BuildControls() {
     gps_ = new TSatelliteGroup(this, Res(IDS_CFGDLG_GPS), kGpsIds, engine);
     glonass_ = new TSatelliteGroup(this, Res(IDS_CFGDLG_GLONASS), kGlonassIds, engine);
 
+    laterPages_ = new QTabWidget(this);
+    laterPages_->setObjectName(ControlName(kLaterSystemsId));
+    for (int s = 0; s < 3; ++s) {
+        const GnssSystem system = static_cast<GnssSystem>(s + 2);
+        later_[s] = new TSatelliteGroup(laterPages_, Text(SystemTitle(system)), kLaterIds[s], engine);
+        laterPages_->addTab(later_[s], Text(SystemTitle(system)));
+    }
+    QPushButton* navigation = button(kNavigationButtonId, IDS_CFGDLG_NAVIGATION);
+    connect(navigation, &QPushButton::clicked, this, &ConfigDialog::AddNavigationFiles);
+    auto* laterBox = new QGroupBox(Res(IDS_CFGDLG_LATER_SYSTEMS), this);
+    auto* laterLayout = new QVBoxLayout(laterBox);
+    laterLayout->addWidget(laterPages_);
+    auto* navigationRow = new QHBoxLayout;
+    navigationRow->addStretch();
+    navigationRow->addWidget(navigation);
+    laterLayout->addLayout(navigationRow);
+
     auto* top = new QGridLayout;
     auto* almanacLabel = new QLabel(Res(IDS_CFGDLG_ALMANAC), this);
     almanacLabel->setBuddy(almanacs_);
@@ -148,6 +174,7 @@ void ConfigDialog::BuildControls() {
     layout->addLayout(top);
     layout->addWidget(gps_);
     layout->addWidget(glonass_);
+    layout->addWidget(laterBox);
     layout->addLayout(buttons);
 }
 
@@ -197,6 +224,9 @@ void ConfigDialog::TransferIn() {
     almanacs_->setCurrentIndex(buffer.almanacSelection);
     gps_->SetStates(buffer.gps, buffer.satellites);
     glonass_->SetStates(buffer.glonass, buffer.satellites + kGpsSatellites);
+    for (int s = 0; s < 3; ++s)
+        later_[s]->SetStates(buffer.laterSystems[s],
+                             buffer.laterSatellites + (SatelliteCatalogue::kFirst[s + 2] - kSatellites));
     directory_ = buffer.directory;
     directoryText_->setText(Text(directory_));
 }
@@ -211,12 +241,18 @@ void ConfigDialog::TransferOut() {
     buffer.glonass = glonass_->SystemState();
     gps_->GetStates(buffer.satellites);
     glonass_->GetStates(buffer.satellites + kGpsSatellites);
+    for (int s = 0; s < 3; ++s) {
+        buffer.laterSystems[s] = later_[s]->SystemState();
+        later_[s]->GetStates(buffer.laterSatellites + (SatelliteCatalogue::kFirst[s + 2] - kSatellites));
+    }
     buffer.directory = directory_;
 }
 
 void ConfigDialog::SetUpWindow() {
     gps_->DisableWhatIsAbsent();
     glonass_->DisableWhatIsAbsent();
+    for (TSatelliteGroup* group : later_)
+        group->DisableWhatIsAbsent();
     ShowAlmanacDate();
     // The whole dialog answers F1 with its topic while it is open.
     SetHelpContext(this, kConfigHelpContext);
@@ -236,6 +272,47 @@ void ConfigDialog::SelectionChanged() {
     gps_->RefreshFromEngine();
     glonass_->RefreshFromEngine();
     ShowAlmanacDate();
+}
+
+void ConfigDialog::AddNavigationFiles() {
+    FileRequest request;
+    request.title = Res(IDS_CFGDLG_NAVIGATION_TITLE);
+    request.filter = Res(IDS_CFGDLG_NAVIGATION_FILTER);
+    request.flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    QStringList chosen;
+    if (!ThePrompts().OpenFileNames(this, request, chosen) || chosen.isEmpty())
+        return;
+    std::string problems;
+    {
+        WaitCursor wait;
+        for (const QString& p : chosen) {
+            const NavigationFile file = ReadNavigationFile(p.toStdString());
+            // A refused file adds nothing; the skipped lines of a read one are told all the same.
+            for (const std::string& e : file.errors)
+                problems += (problems.empty() ? "" : "\n") + e;
+            for (const std::string& w : file.warnings)
+                problems += (problems.empty() ? "" : "\n") + w;
+            if (file.errors.empty())
+                host_.Engine().AddNavigation(file);
+        }
+    }
+    if (!problems.empty())
+        MessageBoxRes(this, Text(problems), IDS_WARNING, MB_ICONEXCLAMATION);
+    RefreshLaterSystems();
+}
+
+void ConfigDialog::RefreshLaterSystems() {
+    Calculator& engine = host_.Engine();
+    const OrbitSource gps = engine.source(GnssSystem::Gps), glonass = engine.source(GnssSystem::Glonass);
+    engine.UpdateStatuses(host_.Interval(), 0);
+    for (TSatelliteGroup* group : later_)
+        group->RefreshFromEngine();
+    // GPS and GLONASS now planned from the files (nearer the planning date): their boxes follow.
+    if (engine.source(GnssSystem::Gps) != gps)
+        gps_->RefreshFromEngine();
+    if (engine.source(GnssSystem::Glonass) != glonass)
+        glonass_->RefreshFromEngine();
+    host_.Changes().Set(ChangeFlags::kAlmanac);
 }
 
 void ConfigDialog::FillList(const std::string& name) {

@@ -10,6 +10,7 @@
 class ConfigDialogHost;
 class QComboBox;
 class QLabel;
+class QTabWidget;
 class TSatelliteGroup;
 
 inline constexpr int kConfigDialogId = 216;
@@ -17,6 +18,8 @@ inline constexpr int kConfigHelpContext = 10300;
 // The controls this program adds to the dialog.
 inline constexpr int kImportButtonId = 46700;
 inline constexpr int kAlmanacDateId = 46701;
+inline constexpr int kLaterSystemsId = 47720;     // the pages of Galileo, BeiDou and QZSS
+inline constexpr int kNavigationButtonId = 47721; // adds navigation files
 
 class ConfigDialog : public QDialog {
     Q_OBJECT
@@ -39,6 +42,9 @@ private:
     void SelectionChanged();
     void ChangeDirectory();
     void Import();
+    // Reads navigation files into the engine; the later systems' pages follow.
+    void AddNavigationFiles();
+    void RefreshLaterSystems();
     // Fills the list from the last directory search and selects `name` (the first when absent).
     void FillList(const std::string& name);
     void ShowAlmanacDate();
@@ -53,4 +59,6 @@ private:
     QLabel* date_ = nullptr;
     TSatelliteGroup* gps_ = nullptr;
     TSatelliteGroup* glonass_ = nullptr;
+    QTabWidget* laterPages_ = nullptr;
+    TSatelliteGroup* later_[3] = {}; // Galileo, BeiDou, QZSS
 };

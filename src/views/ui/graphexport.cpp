@@ -10,6 +10,7 @@
 #include <QSaveFile>
 #include <QSvgGenerator>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -19,6 +20,8 @@
 #include "engine/calculator.h"
 #include "reports/headerblock.h"
 #include "reports/table.h"
+#include "views/canvas.h"
+#include "views/satvisibilitydrawing.h"
 #include "views/viewinputs.h"
 #include "views/viewprinting.h"
 
@@ -55,6 +58,27 @@ QByteArray Png(int kind, const ViewInputs& in, QSize size) {
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
     return bytes;
+}
+
+// The visibility graph as tall as its rows need (a window scrolls them; a file cannot): with four
+// systems there are far more rows than the requested height holds.
+QSize SizeFor(int kind, const ViewInputs& in, QSize size) {
+    if (kind != kViewKindVisibility)
+        return size;
+    QImage scratch(size, QImage::Format_RGB32);
+    SatVisibilityDrawing rows;
+    rows.vs.layout.ClientWidth = size.width();
+    rows.vs.layout.ClientHeight = size.height();
+    {
+        QPainter painter(&scratch);
+        Canvas dc(painter);
+        rows.Paint(dc, in, QRect(QPoint(0, 0), size));
+    }
+    const ViewLayout& L = rows.vs.layout;
+    if (rows.RowCount <= L.VisibleRows)
+        return size;
+    const int needed = L.MarginTop + L.MarginBottom + rows.RowCount * L.RowHeight + L.RowHeight;
+    return QSize(size.width(), std::min(kMaxSide, std::max(size.height(), needed)));
 }
 
 QByteArray Svg(int kind, const ViewInputs& in, QSize size) {
@@ -141,8 +165,9 @@ bool ExportGraphs(const GraphExportRequest& request, std::string& error) {
         const QSize size(request.width, request.height);
         for (int k = 0; k < 3; ++k) {
             const std::string name = Text(kNameIds[k]);
-            files.push_back({dir / (name + ".png"), Png(kKinds[k], in, size)});
-            files.push_back({dir / (name + ".svg"), Svg(kKinds[k], in, size)});
+            const QSize fitted = SizeFor(kKinds[k], in, size);
+            files.push_back({dir / (name + ".png"), Png(kKinds[k], in, fitted)});
+            files.push_back({dir / (name + ".svg"), Svg(kKinds[k], in, fitted)});
         }
     }
     for (const OutputFile& f : files) {

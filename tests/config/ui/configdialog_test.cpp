@@ -5,10 +5,12 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -479,4 +481,54 @@ TEST_F(ConfigDialogTest, EveryAlmanacOfTheDirectoryIsListed) {
     d.accept();
     EXPECT_EQ(host.buffer.almanacs.size(), 40u);
     EXPECT_EQ(host.buffer.almanacSelection, 0);
+}
+
+TEST_F(ConfigDialogTest, NavigationFilesFillTheLaterSystemsPagesAndOkAppliesTheirBoxes) {
+    struct FourFiles : ScriptedPrompts {
+        QStringList chosen;
+        bool OpenFileNames(QWidget*, const FileRequest& r, QStringList& paths) override {
+            fileRequests.push_back(r);
+            paths = chosen;
+            return true;
+        }
+    } four;
+    Write("alm00.051", MixedAlmanac());
+    Loaded("alm00.051");
+    host.interval = PlanInterval(1, 1, 2022, 8, 0, 16, 0);
+    const std::string data = TAVRIN_SOURCE_DIR "/tests/data/multignss/OPEC00NOR_S_20220010000_01D_";
+    for (const char* s : {"GN", "RN", "EN", "CN"})
+        four.chosen.push_back(QString::fromStdString(data + s + ".rnx"));
+    four.answers = {IDOK}; // the BeiDou file's note on its angles
+    ConfigDialog d(nullptr, host);
+    d.show();
+    // Before: no orbit for the later systems, their system boxes off and greyed.
+    EXPECT_FALSE(Control<QCheckBox>(&d, 47730)->isEnabled());
+    EXPECT_EQ(Box(&d, 47731 + 10), Qt::PartiallyChecked); // E11
+
+    Press(&d, kNavigationButtonId);
+    EXPECT_EQ(four.fileRequests.back().title, "Add RINEX Navigation Files");
+    EXPECT_TRUE(four.LastText().contains("semicircles")) << four.LastText().toStdString();
+    EXPECT_TRUE(Control<QCheckBox>(&d, 47730)->isEnabled());
+    EXPECT_EQ(Box(&d, 47730), Qt::Checked);
+    EXPECT_EQ(Box(&d, 47731 + 10), Qt::Checked);                          // E11 in the files
+    EXPECT_EQ(Box(&d, 47731 + 0), Qt::Checked);                           // E01 too
+    EXPECT_EQ(Box(&d, 47731 + 5), Qt::PartiallyChecked);                  // E06 is not
+    EXPECT_EQ(Box(&d, 47806 + 19), Qt::Checked);                          // C20
+    EXPECT_FALSE(Control<QCheckBox>(&d, 47934)->isEnabled());             // no QZSS in the files
+    EXPECT_EQ(host.calc.source(GnssSystem::Gps), OrbitSource::Broadcast); // nearer 2022 than the almanac
+    EXPECT_EQ(Box(&d, 173 + 2), Qt::Checked);           // G03 healthy in the files, off in the almanac
+    EXPECT_EQ(Box(&d, 173 + 10), Qt::PartiallyChecked); // G11 not in the files
+
+    if (const char* shots = std::getenv("TAVRIN_SCREENSHOTS")) {
+        Control<QTabWidget>(&d, kLaterSystemsId)->setCurrentIndex(1);
+        d.grab().save(QString::fromUtf8(shots) + "/configdialog.png");
+    }
+
+    Click(&d, 47731 + 10); // E11 off
+    Press(&d, 1);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    const int e11 = SatelliteCatalogue::Index({GnssSystem::Galileo, 11});
+    EXPECT_EQ(host.calc.status(e11) & StatusDisabled, StatusDisabled);
+    EXPECT_EQ(host.calc.status(e11 - 10), 0); // E01 on
+    EXPECT_EQ(host.buffer.laterSatellites[e11 - kSatellites], 0);
 }

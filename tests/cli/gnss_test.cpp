@@ -1,0 +1,148 @@
+// tavrin-cli planning every system from navigation files: the sources on the command line, the
+// system names of the exports, and the systems and satellites left out.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "cli_fixture.h"
+
+using namespace cli_fixture;
+
+namespace {
+
+class Gnss : public CliRun {};
+
+const std::string kDir = TAVRIN_SOURCE_DIR "/tests/data/multignss";
+const std::string kFiles = " --almanac '" + kDir + "/OPEC00NOR_S_20220010000_01D_GN.rnx' --almanac '" + kDir +
+                           "/OPEC00NOR_S_20220010000_01D_RN.rnx' --almanac '" + kDir +
+                           "/OPEC00NOR_S_20220010000_01D_EN.rnx' --almanac '" + kDir +
+                           "/OPEC00NOR_S_20220010000_01D_CN.rnx'";
+const std::string kSite = " --at 59.91,10.75,50 --date 2022-01-01 --step 5 --cutoff 10";
+
+// Per system of a visibility CSV: the satellite numbers listed, and those visible at some sample.
+struct Listed {
+    std::map<std::string, std::set<int>> all, visible;
+};
+
+Listed ReadVisibility(const std::string& csv) {
+    Listed l;
+    for (const std::string& line : Lines(csv)) {
+        const std::vector<std::string> f = Fields(line);
+        if (f.size() != 7 || f[0] == "time")
+            continue;
+        l.all[f[2]].insert(std::stoi(f[3]));
+        if (f[6] == "1")
+            l.visible[f[2]].insert(std::stoi(f[3]));
+    }
+    return l;
+}
+
+} // namespace
+
+TEST_F(Gnss, NavigationFilesPlanEverySystemUnderItsOwnName) {
+    const Outcome r = Tavrin("plan" + kFiles + kSite + " --table visibility --format csv");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Listed l = ReadVisibility(r.out);
+    const std::map<std::string, size_t> expected = {
+        {"GPS", 29}, {"GLONASS", 22}, {"Galileo", 24}, {"BeiDou", 22}};
+    ASSERT_EQ(l.all.size(), expected.size());
+    for (const auto& [system, count] : expected) {
+        EXPECT_EQ(l.all.at(system).size(), count) << system;
+        EXPECT_FALSE(l.visible.at(system).empty()) << system;
+    }
+    EXPECT_LE(*l.all.at("Galileo").rbegin(), 36);
+    EXPECT_LE(*l.all.at("BeiDou").rbegin(), 63);
+
+    // The directory holds the same four files (beside a precise orbit and notes, which are no
+    // navigation files); without a date the files' own day is planned.
+    const Outcome dir = Tavrin("plan --almanac '" + kDir + "' --at 59.91,10.75,50 --step 5 --cutoff 10" +
+                               " --table visibility --format csv");
+    ASSERT_EQ(dir.status, 0) << dir.err;
+    EXPECT_TRUE(dir.out == r.out); // (not printed: thousands of lines)
+
+    // Four clocks: every sample needs at least seven satellites for a solution, and has them.
+    const Outcome dop = Tavrin("plan" + kFiles + kSite + " --format csv");
+    ASSERT_EQ(dop.status, 0) << dop.err;
+    int rows = 0;
+    for (const std::string& line : Lines(dop.out)) {
+        const std::vector<std::string> f = Fields(line);
+        if (f.size() != 9 || f[0] == "time")
+            continue;
+        ++rows;
+        EXPECT_GE(std::stoi(f[7]), 20) << line;
+        EXPECT_EQ(f[8], "1") << line;
+    }
+    EXPECT_EQ(rows, 289);
+}
+
+TEST_F(Gnss, SystemsAndSatellitesLeftOutAreNeverUsed) {
+    const Outcome r = Tavrin("plan" + kFiles + kSite +
+                             " --systems galileo,BeiDou --exclude E11,c20 --table both --format csv");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Listed l = ReadVisibility(r.out);
+    EXPECT_EQ(l.visible.count("GPS"), 0u);
+    EXPECT_EQ(l.visible.count("GLONASS"), 0u);
+    EXPECT_FALSE(l.visible.at("Galileo").empty());
+    EXPECT_FALSE(l.visible.at("BeiDou").empty());
+    EXPECT_EQ(l.visible.at("Galileo").count(11), 0u);
+    EXPECT_EQ(l.visible.at("BeiDou").count(20), 0u);
+    EXPECT_EQ(l.all.at("Galileo").count(11), 1u); // listed, never visible
+
+    // The satellite counts of the DOP table are the visible rows of each sample.
+    std::map<int, int> visibleAt;
+    for (const std::string& line : Lines(r.out)) {
+        const std::vector<std::string> f = Fields(line);
+        if (f.size() == 7 && f[0] != "time" && f[6] == "1")
+            ++visibleAt[std::stoi(f[1])];
+    }
+    int checked = 0;
+    for (const std::string& line : Lines(r.out)) {
+        const std::vector<std::string> f = Fields(line);
+        if (f.size() != 9 || f[0] == "time")
+            continue;
+        EXPECT_EQ(std::stoi(f[7]), visibleAt[std::stoi(f[1])]) << line;
+        ++checked;
+    }
+    EXPECT_GT(checked, 0);
+}
+
+TEST_F(Gnss, TextAndJsonNameEachSystem) {
+    const Outcome text =
+        Tavrin("plan" + kFiles + kSite + " --from 08:00 --to 09:00 --table visibility --width 400");
+    ASSERT_EQ(text.status, 0) << text.err;
+    for (const char* heading : {"Available GPS satellites", "Available Galileo satellites",
+                                "Available BeiDou satellites", "Galileo", "BeiDou"})
+        EXPECT_NE(text.out.find(heading), std::string::npos) << heading;
+    EXPECT_EQ(text.out.find("QZSS"), std::string::npos);
+
+    const Outcome json =
+        Tavrin("plan" + kFiles + kSite + " --from 08:00 --to 09:00 --table visibility --format json");
+    ASSERT_EQ(json.status, 0) << json.err;
+    for (const char* system : {"\"GPS\"", "\"GLONASS\"", "\"Galileo\"", "\"BeiDou\""})
+        EXPECT_NE(json.out.find(std::string("{\"system\": ") + system), std::string::npos) << system;
+}
+
+TEST_F(Gnss, UnusableSourcesAreRefused) {
+    // A navigation header with no record after it.
+    const std::string header = ReadFile(kDir + "/OPEC00NOR_S_20220010000_01D_EN.rnx");
+    const size_t end = header.find("END OF HEADER");
+    ASSERT_NE(end, std::string::npos);
+    {
+        std::ofstream out(dir_ / "empty.rnx", std::ios::binary);
+        out << header.substr(0, header.find('\n', end) + 1);
+    }
+    const Outcome empty = Tavrin("plan --almanac '" + (dir_ / "empty.rnx").string() + "'" + kSite);
+    EXPECT_EQ(empty.status, 3);
+    EXPECT_NE(empty.err.find("empty.rnx"), std::string::npos) << empty.err;
+    EXPECT_TRUE(empty.out.empty());
+
+    fs::create_directories(dir_ / "nothing");
+    {
+        std::ofstream out(dir_ / "nothing" / "notes.txt");
+        out << "no orbits here\n";
+    }
+    const Outcome nothing = Tavrin("plan --almanac '" + (dir_ / "nothing").string() + "'" + kSite);
+    EXPECT_EQ(nothing.status, 3);
+    EXPECT_NE(nothing.err.find("nothing"), std::string::npos) << nothing.err;
+}
