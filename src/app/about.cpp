@@ -17,15 +17,12 @@
 #include "base/strings.h"
 #include "string_ids.h"
 #include "ui/commands.h"
+#include "ui/prompts.h"
 
 namespace {
 
 int g_splashTicks = 0;
 int g_splashWanted = -1; // -1: from the environment
-
-QString Res(int id) {
-    return QString::fromStdString(ResString(id));
-}
 
 } // namespace
 

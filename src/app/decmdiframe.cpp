@@ -21,12 +21,9 @@
 #include "app/mdiclient.h"
 #include "base/strings.h"
 #include "ui/help.h"
+#include "ui/prompts.h"
 
 namespace {
-
-QString Res(int id) {
-    return QString::fromStdString(ResString(id));
-}
 
 // Gadget widths in characters (gadget 0 takes the rest).
 constexpr int kGadgetChars[5] = {0, 4, 11, 3, 5};

@@ -26,10 +26,6 @@
 
 namespace {
 
-QString Res(int id) {
-    return QString::fromStdString(ResString(id));
-}
-
 QString FileNameOf(const std::string& path) {
     return QString::fromStdString(std::filesystem::path(path).filename().string());
 }

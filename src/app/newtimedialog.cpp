@@ -18,10 +18,6 @@
 
 namespace {
 
-QString Res(int id) {
-    return QString::fromStdString(ResString(id));
-}
-
 // The interval from a date and two times; the end runs into the next day unless it is later than
 // the begin. A date the calendar cannot hold keeps the end on the same date (it is corrected
 // before it is ever handed over).

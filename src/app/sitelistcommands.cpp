@@ -19,10 +19,6 @@
 
 namespace {
 
-QString Res(int id) {
-    return QString::fromStdString(ResString(id));
-}
-
 std::string FileName(const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }

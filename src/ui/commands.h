@@ -65,5 +65,10 @@ void PostRedraw(QObject* receiver, QEvent::Type type, QWidget* focus);
 
 // The object name each control carries so tests and help find it: "id164".
 QString ControlName(int id);
+// `control` named after its id, for building dialogs.
+template <typename T> T* Named(T* control, int id) {
+    control->setObjectName(ControlName(id));
+    return control;
+}
 // The id of a control from its object name, 0 when it has none.
 int ControlId(const QObject* control);

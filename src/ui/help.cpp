@@ -14,12 +14,9 @@
 #include <QWidget>
 
 #include "base/strings.h"
+#include "ui/prompts.h"
 
 namespace {
-
-QString Res(int id) {
-    return QString::fromStdString(ResString(id));
-}
 
 QString PagePath(int contextId) {
     return QStringLiteral(":/help/%1.html").arg(contextId);

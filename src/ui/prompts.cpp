@@ -13,6 +13,10 @@
 
 #include "base/strings.h"
 
+QString Res(int id) {
+    return QString::fromStdString(ResString(id));
+}
+
 namespace {
 
 QtPrompts g_qtPrompts;

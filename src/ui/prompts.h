@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+// A text of the string table as a QString.
+QString Res(int id);
+
 class QPrinter;
 class QWidget;
 

@@ -27,10 +27,6 @@
 
 namespace {
 
-QString Res(int id) {
-    return QString::fromStdString(ResString(id));
-}
-
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
 }

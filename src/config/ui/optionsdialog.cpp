@@ -23,15 +23,6 @@
 
 namespace {
 
-QString Res(int id) {
-    return QString::fromStdString(ResString(id));
-}
-
-template <typename T> T* Named(T* control, int id) {
-    control->setObjectName(ControlName(id));
-    return control;
-}
-
 QGroupBox* RadioGroup(QWidget* parent, int titleId, QRadioButton* a, QRadioButton* b) {
     auto* box = new QGroupBox(Res(titleId), parent);
     auto* layout = new QVBoxLayout(box);

@@ -12,14 +12,7 @@
 #include "engine/calculator.h"
 #include "ui/commands.h"
 #include "ui/controls.h"
-
-namespace {
-
-QString Res(int id) {
-    return QString::fromStdString(ResString(id));
-}
-
-} // namespace
+#include "ui/prompts.h"
 
 TSatelliteGroup::TSatelliteGroup(QWidget* parent, const QString& systemText, const SatelliteGroupIds& ids,
                                  const Calculator& engine)

@@ -17,15 +17,6 @@
 
 namespace {
 
-QString Res(int id) {
-    return QString::fromStdString(ResString(id));
-}
-
-template <typename T> T* Named(T* control, int id) {
-    control->setObjectName(ControlName(id));
-    return control;
-}
-
 const QString kBlankPointer(15, QChar(' '));
 
 } // namespace

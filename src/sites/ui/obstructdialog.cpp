@@ -13,17 +13,9 @@
 #include "base/strings.h"
 #include "ui/commands.h"
 #include "ui/help.h"
+#include "ui/prompts.h"
 
 namespace {
-
-QString Res(int id) {
-    return QString::fromStdString(ResString(id));
-}
-
-template <typename T> T* Named(T* control, int id) {
-    control->setObjectName(ControlName(id));
-    return control;
-}
 
 const QString kBlankReadout = QStringLiteral("   ");
 

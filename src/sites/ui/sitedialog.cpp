@@ -25,15 +25,6 @@
 
 namespace {
 
-QString Res(int id) {
-    return QString::fromStdString(ResString(id));
-}
-
-template <typename T> T* Named(T* control, int id) {
-    control->setObjectName(ControlName(id));
-    return control;
-}
-
 // Lives from the first Copy to the end of the program, shared by every opening of the editor.
 std::unique_ptr<SiteInfo>& ClipboardSite() {
     static std::unique_ptr<SiteInfo> site;

@@ -10,14 +10,7 @@
 #include "base/strings.h"
 #include "ui/commands.h"
 #include "ui/controls.h"
-
-namespace {
-
-QString Res(int id) {
-    return QString::fromStdString(ResString(id));
-}
-
-} // namespace
+#include "ui/prompts.h"
 
 // ---- tool bar --------------------------------------------------------------------------------
 

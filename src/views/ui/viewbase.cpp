@@ -28,10 +28,6 @@
 
 namespace {
 
-QString Res(int id) {
-    return QString::fromStdString(ResString(id));
-}
-
 QPrinter* g_printer = nullptr;
 
 void DeletePrinter() {
