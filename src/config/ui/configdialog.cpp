@@ -270,13 +270,17 @@ void ConfigDialog::SelectionChanged() {
     ShowAlmanacDate();
 }
 
-void ConfigDialog::AddNavigationFiles() {
+bool ConfigDialog::ChooseFiles(int titleId, int filterId, QStringList& chosen) {
     FileRequest request;
-    request.title = Res(IDS_CFGDLG_NAVIGATION_TITLE);
-    request.filter = Res(IDS_CFGDLG_NAVIGATION_FILTER);
+    request.title = Res(titleId);
+    request.filter = Res(filterId);
     request.flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    return ThePrompts().OpenFileNames(this, request, chosen) && !chosen.isEmpty();
+}
+
+void ConfigDialog::AddNavigationFiles() {
     QStringList chosen;
-    if (!ThePrompts().OpenFileNames(this, request, chosen) || chosen.isEmpty())
+    if (!ChooseFiles(IDS_CFGDLG_NAVIGATION_TITLE, IDS_CFGDLG_NAVIGATION_FILTER, chosen))
         return;
     std::string problems;
     {
@@ -347,12 +351,8 @@ void ConfigDialog::ChangeDirectory() {
 }
 
 void ConfigDialog::Import() {
-    FileRequest request;
-    request.title = Res(IDS_CFGDLG_IMPORT_TITLE);
-    request.filter = Res(IDS_CFGDLG_IMPORT_FILTER);
-    request.flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     QStringList chosen;
-    if (!ThePrompts().OpenFileNames(this, request, chosen) || chosen.isEmpty())
+    if (!ChooseFiles(IDS_CFGDLG_IMPORT_TITLE, IDS_CFGDLG_IMPORT_FILTER, chosen))
         return;
     std::vector<std::string> paths;
     for (const QString& p : chosen)

@@ -41,6 +41,8 @@ private:
     // The almanac of the selected name into the engine, and every box after it.
     void SelectionChanged();
     void ChangeDirectory();
+    // Existing files the user picks in a file dialog; false when none.
+    bool ChooseFiles(int titleId, int filterId, QStringList& chosen);
     void Import();
     // Reads navigation files into the engine; the later systems' pages follow.
     void AddNavigationFiles();
