@@ -64,12 +64,12 @@ bool SiteInfo::HasValidValues() const {
     auto& list = const_cast<AList<Obstruction>&>(obstructions);
     if (list.First()) {
         do {
-            Obstruction& o = *list.Current();
-            if (o.First()) {
+            Obstruction* o = list.Current();
+            if (o && o->First()) {
                 do
-                    if (!Within(o.Current()->x, -90, 90) || !Within(o.Current()->y, -360, 360))
+                    if (!Within(o->Current()->x, -90, 90) || !Within(o->Current()->y, -360, 360))
                         return false;
-                while (o.Next());
+                while (o->Next());
             }
         } while (list.Next());
     }
