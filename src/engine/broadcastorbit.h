@@ -28,6 +28,7 @@ void KeplerPosition(const KeplerEphemeris& ephemeris, const KeplerTerms& terms, 
 struct KeplerCarry {
     bool valid = false;
     double m = 0, ea = 0, sinE = 0, cosE = 0; // mean and eccentric anomaly, rad
+    double inverseD = 0;                      // 1 / (1 - e cos E) at that anomaly
     double node = 0, sinNode = 0, cosNode = 0;
 };
 void KeplerPosition(const KeplerEphemeris& ephemeris, const KeplerTerms& terms, double gps,

@@ -187,6 +187,7 @@ private:
     BroadcastEphemerides broadcast_;
     std::vector<double> sampleUtc_; // the window's sample instants, for the navigation files
     std::vector<double> xyz_;       // one satellite's positions over the window
+    std::vector<double> direction_; // one satellite's local vectors over the window (level 2)
     std::array<bool, SatelliteCatalogue::kSize> mayBeVisible_{}; // a visible flag may be set
     const SiteInfo* site_ = nullptr;
     float elevationMask_ = 0;
