@@ -10,6 +10,7 @@ namespace {
 const QString kRecent = QStringLiteral("recentSiteLists");
 const QString kViews = QStringLiteral("openViews");
 const QString kFrame = QStringLiteral("mainWindow/geometry");
+const QString kNavigation = QStringLiteral("orbits/navigationFiles");
 
 QString Normalised(const QString& path) {
     return QFileInfo(path).absoluteFilePath();
@@ -52,6 +53,33 @@ void RemoveRecentList(const QString& path) {
     list.removeAll(path);
     list.removeAll(Normalised(path));
     OpenAppSettings()->setValue(kRecent, list);
+}
+
+QStringList RememberedNavigationFiles() {
+    QStringList list = OpenAppSettings()->value(kNavigation).toStringList();
+    list.removeAll(QString());
+    return list;
+}
+
+void RememberNavigationFiles(const QStringList& paths) {
+    QStringList list;
+    for (const QString& p : paths)
+        list.append(Normalised(p));
+    if (list.isEmpty())
+        OpenAppSettings()->remove(kNavigation);
+    else
+        OpenAppSettings()->setValue(kNavigation, list);
+}
+
+QString RememberedOrbitSource(const QString& system) {
+    return OpenAppSettings()->value(QStringLiteral("orbits/") + system).toString();
+}
+
+void RememberOrbitSource(const QString& system, const QString& source) {
+    if (source.isEmpty())
+        OpenAppSettings()->remove(QStringLiteral("orbits/") + system);
+    else
+        OpenAppSettings()->setValue(QStringLiteral("orbits/") + system, source);
 }
 
 void ClearRecentLists() {

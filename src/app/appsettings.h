@@ -30,5 +30,13 @@ struct RememberedView {
 void RememberViews(const std::vector<RememberedView>& views);
 std::vector<RememberedView> RememberedViews();
 
+// The navigation files planned with, absolute, in the order they were added.
+QStringList RememberedNavigationFiles();
+void RememberNavigationFiles(const QStringList& paths);
+// The orbit source the user chose for a system (its name in the settings, e.g. "gps"): "almanac",
+// "navigation", or empty for the source nearest the planning date.
+QString RememberedOrbitSource(const QString& system);
+void RememberOrbitSource(const QString& system, const QString& source);
+
 void RememberFrameGeometry(const QByteArray& geometry);
 QByteArray RememberedFrameGeometry();

@@ -19,6 +19,7 @@
 #include "base/strings.h"
 #include "config/ui/almanacstatus.h"
 #include "engine/almanac_scan.h"
+#include "engine/rinexnav.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
 #include "ui/waitcursor.h"
@@ -80,6 +81,7 @@ void OrvantMDIClient::SetupWindow() {
     if (!config_.glonassEnabled)
         for (int n = kGpsSatellites + 1; n <= kSatellites; ++n)
             calculator_->SetSatelliteState(n, 1);
+    RestoreOrbits();
     // The dialog searches the directory of the almanac actually loaded (the bundled one at a
     // first start), not one that holds none.
     if (!almanac_.path.empty())
@@ -128,6 +130,60 @@ bool OrvantMDIClient::LoadAlmanac(const std::string& path, bool loadLast) {
         changes_.Set(ChangeFlags::kAlmanac);
     }
     return ok;
+}
+
+namespace {
+
+// The settings' names of the systems that may have two sources.
+const QString kSourceSettings[2] = {QStringLiteral("gps"), QStringLiteral("glonass")};
+
+} // namespace
+
+void OrvantMDIClient::RestoreOrbits() {
+    QStringList gone;
+    {
+        WaitCursor wait;
+        for (const QString& path : RememberedNavigationFiles()) {
+            const NavigationFile file = ReadNavigationFile(path.toStdString());
+            if (!file.errors.empty()) {
+                gone.append(path);
+                continue;
+            }
+            calculator_->AddNavigation(file);
+            navigationFiles_.push_back(path.toStdString());
+        }
+    }
+    for (int s = 0; s < 2; ++s) {
+        const QString source = RememberedOrbitSource(kSourceSettings[s]);
+        if (source == QStringLiteral("almanac"))
+            calculator_->SetSource(static_cast<GnssSystem>(s), OrbitSource::Almanac);
+        else if (source == QStringLiteral("navigation"))
+            calculator_->SetSource(static_cast<GnssSystem>(s), OrbitSource::Broadcast);
+    }
+    if (!navigationFiles_.empty())
+        changes_.Set(ChangeFlags::kAlmanac);
+    if (!gone.isEmpty()) {
+        RememberOrbits();
+        MessageBoxRes(this,
+                      QString::fromStdString(FormatText(LoadResString(IDS_NAVIGATION_NOT_REREAD),
+                                                        gone.join(QLatin1Char('\n')).toStdString().c_str())),
+                      IDS_WARNING, MB_ICONEXCLAMATION);
+    }
+}
+
+void OrvantMDIClient::RememberOrbits() const {
+    QStringList paths;
+    for (const std::string& p : navigationFiles_)
+        paths.append(QString::fromStdString(p));
+    RememberNavigationFiles(paths);
+    for (int s = 0; s < 2; ++s) {
+        const GnssSystem system = static_cast<GnssSystem>(s);
+        const OrbitSource source = calculator_->source(system);
+        RememberOrbitSource(kSourceSettings[s], !calculator_->SourceChosen(system) ? QString()
+                                                : source == OrbitSource::Almanac
+                                                    ? QStringLiteral("almanac")
+                                                    : QStringLiteral("navigation"));
+    }
 }
 
 void OrvantMDIClient::RecordAlmanac(const std::string& path) {

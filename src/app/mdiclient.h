@@ -85,6 +85,7 @@ public:
     void LoadAlmanacFile(const std::string& path) override;
     void RecordAlmanac(const std::string& path) override;
     int AlmanacAgeWarning(unsigned style) override;
+    std::vector<std::string>& NavigationFiles() override { return navigationFiles_; }
     project* SiteList() { return list_.get(); }
     // The time control bar; null while it is closed.
     NewTimeDialog* TimeBar() const;
@@ -112,6 +113,11 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    // The navigation files and orbit sources of the last run back into the engine; files that
+    // cannot be read any more are said and forgotten.
+    void RestoreOrbits();
+    // And kept for the next run.
+    void RememberOrbits() const;
     // Site list and settings commands (sitelistcommands.cpp).
     bool AskToSave();
     void NewList();
@@ -160,6 +166,7 @@ private:
     OptionsTransfer options_;
     PlanInterval interval_;
     CurrentAlmanac almanac_;
+    std::vector<std::string> navigationFiles_;
     std::unique_ptr<project> list_;
     QPointer<TBaseMDIChild> sky_, dop_, visibility_;
     TDecMDIFrame* frame_ = nullptr;

@@ -264,6 +264,7 @@ void OrvantMDIClient::SatelliteConfiguration() {
         ConfigDialog dialog(this, *this);
         ok = dialog.exec() == QDialog::Accepted;
     }
+    RememberOrbits();
     if (ok || changes_.Test(ChangeFlags::kAlmanac))
         Post(CM_RECOMPUTE);
 }

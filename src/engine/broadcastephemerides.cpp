@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <type_traits>
 
 namespace {
@@ -88,6 +89,31 @@ int BroadcastEphemerides::RecordCount() const {
     for (int i = 0; i < SatelliteCatalogue::kSize; ++i)
         n += kepler_[i].size() + glonass_[i].size();
     return static_cast<int>(n);
+}
+
+bool BroadcastEphemerides::Coverage(GnssSystem system, int& satellites, double& firstUtc,
+                                    double& lastUtc) const {
+    satellites = 0;
+    double first = std::numeric_limits<double>::infinity(), last = -first;
+    const int begin = SatelliteCatalogue::First(system), end = begin + SatelliteCatalogue::Count(system);
+    for (int i = begin; i < end; ++i) {
+        if (!Has(i))
+            continue;
+        ++satellites;
+        for (const PreparedKepler& k : kepler_[i]) {
+            first = std::min(first, k.record.toeGps);
+            last = std::max(last, k.record.toeGps);
+        }
+        for (const GlonassEphemeris& g : glonass_[i]) {
+            first = std::min(first, g.tbGps);
+            last = std::max(last, g.tbGps);
+        }
+    }
+    if (satellites == 0)
+        return false;
+    firstUtc = GpsToUtc(first, leap_);
+    lastUtc = GpsToUtc(last, leap_);
+    return true;
 }
 
 bool BroadcastEphemerides::Has(int index) const {

@@ -23,6 +23,9 @@ public:
     void DropAfter(double gps);
 
     int RecordCount() const;
+    // The satellites of `system` with records, and the first and last reference time among them
+    // (UTC, seconds of the calendar count); false when the system has none.
+    bool Coverage(GnssSystem system, int& satellites, double& firstUtc, double& lastUtc) const;
     bool Has(int index) const; // index in the satellite catalogue
     const LeapSeconds& leapSeconds() const { return leap_; }
     double UtcToGps(double utc) const { return ::UtcToGps(utc, leap_); }

@@ -240,6 +240,11 @@ bool Calculator::SetSource(GnssSystem system, OrbitSource source) {
     return true;
 }
 
+void Calculator::ChooseSourceAutomatically(GnssSystem system) {
+    sourceChosen_[static_cast<int>(system)] = false;
+    orbitsChanged_ = true;
+}
+
 bool Calculator::ChooseSources(const CalendarTime& dateUtc) {
     const double utc = ScaleSeconds(dateUtc);
     const double gps = broadcast_.UtcToGps(utc);

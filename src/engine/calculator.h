@@ -73,6 +73,10 @@ public:
     // The user's choice, kept from then on; false (nothing changed) when the source has no orbit of
     // the system.
     bool SetSource(GnssSystem system, OrbitSource source);
+    // Whether the user chose the system's source; else it is the one nearest the planning date.
+    bool SourceChosen(GnssSystem system) const { return sourceChosen_[static_cast<int>(system)]; }
+    // Back to the source nearest the planning date, from the next recalculation on.
+    void ChooseSourceAutomatically(GnssSystem system);
     // For every system the user has not chosen: the source nearest `dateUtc`, the almanac when the
     // two are as near. true when a source changed.
     bool ChooseSources(const CalendarTime& dateUtc);

@@ -10,6 +10,7 @@
 
 #include "app/appsettings.h"
 #include "app_fixture.h"
+#include "engine/rinexnav.h"
 #include "ui/commands.h"
 #include "views/ui/viewbase.h"
 
@@ -125,4 +126,37 @@ TEST_F(DesktopSettings, DroppedSiteListOpensAfterTheQuestionToSave) {
     Drop(text);
     EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
     EXPECT_EQ(prompts.boxes.size(), 2u);
+}
+
+// The navigation files and the chosen orbit source come back at the next start; a file gone
+// meanwhile is named once and forgotten.
+TEST_F(DesktopSettings, NavigationFilesAndTheChosenSourceComeBackAfterARestart) {
+    const std::string files = TAVRIN_SOURCE_DIR "/tests/data/multignss/OPEC00NOR_S_20220010000_01D_";
+    fs::copy_file(files + "EN.rnx", Home("EN.rnx"));
+    Client().NavigationFiles() = {files + "GN.rnx", Home("EN.rnx")};
+    for (const std::string& path : Client().NavigationFiles())
+        Client().Engine().AddNavigation(ReadNavigationFile(path));
+    ASSERT_TRUE(Client().Engine().SetSource(GnssSystem::Gps, OrbitSource::Almanac));
+    WhenModal([](QWidget* dialog) { dialog->close(); }); // the configuration dialog, cancelled
+    Run(CM_SAT_CONFIG);
+    ASSERT_TRUE(Exit());
+
+    fs::remove(Home("EN.rnx"));
+    prompts.boxes.clear();
+    prompts.answers = {IDOK};
+    Start();
+    Calculator& engine = Client().Engine();
+    EXPECT_EQ(Client().NavigationFiles(), std::vector<std::string>{files + "GN.rnx"});
+    EXPECT_TRUE(engine.HasSource(GnssSystem::Gps, OrbitSource::Broadcast));
+    EXPECT_EQ(engine.source(GnssSystem::Galileo), OrbitSource::None);
+    EXPECT_TRUE(engine.SourceChosen(GnssSystem::Gps));
+    EXPECT_EQ(engine.source(GnssSystem::Gps), OrbitSource::Almanac);
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_TRUE(prompts.boxes[0].text.contains(Path("EN.rnx"))) << prompts.boxes[0].text.toStdString();
+    ASSERT_TRUE(Exit());
+
+    prompts.boxes.clear();
+    Start();
+    EXPECT_TRUE(prompts.boxes.empty());
+    EXPECT_EQ(Client().NavigationFiles().size(), 1u);
 }

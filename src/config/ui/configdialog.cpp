@@ -6,9 +6,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <cmath>
 #include <filesystem>
 #include <optional>
 
@@ -90,6 +92,11 @@ std::optional<AlmanacDay> DateOfAlmanac(const Calculator& calc, const PlanInterv
 ConfigDialog::ConfigDialog(QWidget* parent, ConfigDialogHost& host) : QDialog(parent), host_(host) {
     setObjectName(ControlName(kConfigDialogId));
     setWindowTitle(Res(IDS_CFGDLG_CAPTION));
+    openingFiles_ = host_.NavigationFiles();
+    for (int s = 0; s < kGnssSystems; ++s) {
+        openingSources_[s] = host_.Engine().source(static_cast<GnssSystem>(s));
+        openingChosen_[s] = host_.Engine().SourceChosen(static_cast<GnssSystem>(s));
+    }
     BuildControls();
     Construct();
     TransferIn();
@@ -143,10 +150,34 @@ void ConfigDialog::BuildControls() {
     auto* laterBox = new QGroupBox(Res(IDS_CFGDLG_LATER_SYSTEMS), this);
     auto* laterLayout = new QVBoxLayout(laterBox);
     laterLayout->addWidget(laterPages_);
+    QPushButton* remove = button(kRemoveNavigationId, IDS_CFGDLG_REMOVE_NAVIGATION);
+    connect(remove, &QPushButton::clicked, this, &ConfigDialog::RemoveNavigationFiles);
     auto* navigationRow = new QHBoxLayout;
     navigationRow->addStretch();
     navigationRow->addWidget(navigation);
+    navigationRow->addWidget(remove);
     laterLayout->addLayout(navigationRow);
+
+    // Where each system's orbits come from; GPS and GLONASS may have both sources.
+    auto* orbitsBox = new QGroupBox(Res(IDS_CFGDLG_ORBITS), this);
+    auto* orbits = new QGridLayout(orbitsBox);
+    for (int s = 0; s < kGnssSystems; ++s) {
+        orbits->addWidget(new QLabel(Text(SystemTitle(static_cast<GnssSystem>(s))), orbitsBox), s, 0);
+        if (s < 2) {
+            auto* box = new QComboBox(orbitsBox);
+            box->setObjectName(ControlName(kSourceBoxIds + s));
+            for (int textId :
+                 {IDS_CFGDLG_SOURCE_NEAREST, IDS_CFGDLG_SOURCE_ALMANAC, IDS_CFGDLG_SOURCE_NAVIGATION})
+                box->addItem(Res(textId));
+            connect(box, &QComboBox::activated, this, [this, s] { SourceSelected(s); });
+            orbits->addWidget(box, s, 1);
+            sourceBoxes_[s] = box;
+        }
+        sourceTexts_[s] = new QLabel(orbitsBox);
+        sourceTexts_[s]->setObjectName(ControlName(kSourceTextIds + s));
+        orbits->addWidget(sourceTexts_[s], s, 2);
+    }
+    orbits->setColumnStretch(2, 1);
 
     auto* top = new QGridLayout;
     auto* almanacLabel = new QLabel(Res(IDS_CFGDLG_ALMANAC), this);
@@ -171,6 +202,7 @@ void ConfigDialog::BuildControls() {
     layout->addWidget(gps_);
     layout->addWidget(glonass_);
     layout->addWidget(laterBox);
+    layout->addWidget(orbitsBox);
     layout->addLayout(buttons);
 }
 
@@ -250,6 +282,7 @@ void ConfigDialog::SetUpWindow() {
     for (TSatelliteGroup* group : later_)
         group->DisableWhatIsAbsent();
     ShowAlmanacDate();
+    ShowSources();
     // The whole dialog answers F1 with its topic while it is open.
     SetHelpContext(this, kConfigHelpContext);
 }
@@ -268,6 +301,7 @@ void ConfigDialog::SelectionChanged() {
     gps_->RefreshFromEngine();
     glonass_->RefreshFromEngine();
     ShowAlmanacDate();
+    ShowSources();
 }
 
 bool ConfigDialog::ChooseFiles(int titleId, int filterId, QStringList& chosen) {
@@ -278,40 +312,114 @@ bool ConfigDialog::ChooseFiles(int titleId, int filterId, QStringList& chosen) {
     return ThePrompts().OpenFileNames(this, request, chosen) && !chosen.isEmpty();
 }
 
+std::string ConfigDialog::ReadNavigation(const QStringList& paths) {
+    WaitCursor wait;
+    std::string problems;
+    for (const QString& p : paths) {
+        const std::string path = p.toStdString();
+        const NavigationFile file = ReadNavigationFile(path);
+        // A refused file adds nothing; the skipped lines of a read one are told all the same.
+        for (const std::string& e : file.errors)
+            problems += (problems.empty() ? "" : "\n") + e;
+        for (const std::string& w : file.warnings)
+            problems += (problems.empty() ? "" : "\n") + w;
+        if (file.errors.empty()) {
+            host_.Engine().AddNavigation(file);
+            host_.NavigationFiles().push_back(path);
+        }
+    }
+    return problems;
+}
+
 void ConfigDialog::AddNavigationFiles() {
     QStringList chosen;
     if (!ChooseFiles(IDS_CFGDLG_NAVIGATION_TITLE, IDS_CFGDLG_NAVIGATION_FILTER, chosen))
         return;
-    std::string problems;
-    {
-        WaitCursor wait;
-        for (const QString& p : chosen) {
-            const NavigationFile file = ReadNavigationFile(p.toStdString());
-            // A refused file adds nothing; the skipped lines of a read one are told all the same.
-            for (const std::string& e : file.errors)
-                problems += (problems.empty() ? "" : "\n") + e;
-            for (const std::string& w : file.warnings)
-                problems += (problems.empty() ? "" : "\n") + w;
-            if (file.errors.empty())
-                host_.Engine().AddNavigation(file);
-        }
-    }
+    const auto before = Sources();
+    const std::string problems = ReadNavigation(chosen);
     if (!problems.empty())
         MessageBoxRes(this, Text(problems), IDS_WARNING, MB_ICONEXCLAMATION);
-    RefreshLaterSystems();
+    RefreshSystems(before);
 }
 
-void ConfigDialog::RefreshLaterSystems() {
+void ConfigDialog::RemoveNavigationFiles() {
+    const auto before = Sources();
+    host_.Engine().ClearNavigation();
+    host_.NavigationFiles().clear();
+    RefreshSystems(before);
+}
+
+void ConfigDialog::SourceSelected(int system) {
     Calculator& engine = host_.Engine();
-    const OrbitSource gps = engine.source(GnssSystem::Gps), glonass = engine.source(GnssSystem::Glonass);
+    const auto before = Sources();
+    const GnssSystem s = static_cast<GnssSystem>(system);
+    switch (sourceBoxes_[system]->currentIndex()) {
+    case 1:
+        engine.SetSource(s, OrbitSource::Almanac);
+        break;
+    case 2:
+        engine.SetSource(s, OrbitSource::Broadcast);
+        break;
+    default:
+        engine.ChooseSourceAutomatically(s);
+        break;
+    }
+    RefreshSystems(before);
+}
+
+void ConfigDialog::ShowSources() {
+    const Calculator& engine = host_.Engine();
+    for (int s = 0; s < kGnssSystems; ++s) {
+        const GnssSystem system = static_cast<GnssSystem>(s);
+        if (QComboBox* box = sourceBoxes_[s]) {
+            const OrbitSource source = engine.source(system);
+            box->setCurrentIndex(!engine.SourceChosen(system) ? 0 : source == OrbitSource::Almanac ? 1 : 2);
+            // A source without orbits of the system cannot be chosen.
+            if (auto* items = qobject_cast<QStandardItemModel*>(box->model())) {
+                items->item(1)->setEnabled(engine.HasSource(system, OrbitSource::Almanac));
+                items->item(2)->setEnabled(engine.HasSource(system, OrbitSource::Broadcast));
+            }
+        }
+        std::string text;
+        int satellites = 0;
+        double first = 0, last = 0;
+        if (engine.source(system) == OrbitSource::Almanac) {
+            text =
+                FormatText(LoadResString(IDS_CFGDLG_USES_ALMANAC), FileNameOf(host_.Almanac().path).c_str());
+        } else if (engine.source(system) == OrbitSource::Broadcast &&
+                   engine.broadcast().Coverage(system, satellites, first, last)) {
+            auto when = [](double utc) { // to the nearest minute
+                const CalendarTime t = CalendarOfScaleSeconds(std::round(utc / 60) * 60);
+                return FormatText("%04d-%02d-%02d %02d:%02d", t.year + 1900, t.month + 1, t.day, t.hour,
+                                  t.minute);
+            };
+            text = FormatText(LoadResString(IDS_CFGDLG_USES_NAVIGATION), satellites, when(first).c_str(),
+                              when(last).c_str());
+        } else {
+            text = ResString(IDS_CFGDLG_USES_NOTHING);
+        }
+        sourceTexts_[s]->setText(Text(text));
+    }
+}
+
+std::array<OrbitSource, kGnssSystems> ConfigDialog::Sources() const {
+    std::array<OrbitSource, kGnssSystems> sources;
+    for (int s = 0; s < kGnssSystems; ++s)
+        sources[s] = host_.Engine().source(static_cast<GnssSystem>(s));
+    return sources;
+}
+
+void ConfigDialog::RefreshSystems(const std::array<OrbitSource, kGnssSystems>& before) {
+    Calculator& engine = host_.Engine();
     engine.UpdateStatuses(host_.Interval(), 0);
     for (TSatelliteGroup* group : later_)
         group->RefreshFromEngine();
-    // GPS and GLONASS now planned from the files (nearer the planning date): their boxes follow.
-    if (engine.source(GnssSystem::Gps) != gps)
+    // GPS and GLONASS planned from the other source now: their boxes follow.
+    if (engine.source(GnssSystem::Gps) != before[0])
         gps_->RefreshFromEngine();
-    if (engine.source(GnssSystem::Glonass) != glonass)
+    if (engine.source(GnssSystem::Glonass) != before[1])
         glonass_->RefreshFromEngine();
+    ShowSources();
     host_.Changes().Set(ChangeFlags::kAlmanac);
 }
 
@@ -444,7 +552,27 @@ void ConfigDialog::reject() {
         if (host_.Engine().loadState() != kLoadOk && !FileNameOf(current.path).empty())
             ErrorWithPath(IDS_BAD_ALMANAC_FILE, current.path);
     }
+    Calculator& engine = host_.Engine();
+    if (host_.NavigationFiles() != openingFiles_) {
+        engine.ClearNavigation();
+        host_.NavigationFiles().clear();
+        QStringList paths;
+        for (const std::string& p : openingFiles_)
+            paths.push_back(QString::fromStdString(p));
+        ReadNavigation(paths); // read a moment ago; a file gone since stays out
+        host_.Changes().Set(ChangeFlags::kAlmanac);
+    }
+    for (int s = 0; s < kGnssSystems; ++s) {
+        const GnssSystem system = static_cast<GnssSystem>(s);
+        if (engine.SourceChosen(system) == openingChosen_[s] && engine.source(system) == openingSources_[s])
+            continue;
+        if (openingChosen_[s])
+            engine.SetSource(system, openingSources_[s]);
+        else
+            engine.ChooseSourceAutomatically(system);
+        host_.Changes().Set(ChangeFlags::kAlmanac);
+    }
     // A selection loaded meanwhile reset the satellites: the user's earlier choice comes back.
-    ApplySatelliteStates(host_.SatelliteBuffer(), host_.Engine());
+    ApplySatelliteStates(host_.SatelliteBuffer(), engine);
     QDialog::reject();
 }

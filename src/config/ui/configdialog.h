@@ -5,7 +5,11 @@
 
 #include <QDialog>
 
+#include <array>
 #include <string>
+#include <vector>
+
+#include "engine/calculator.h"
 
 class ConfigDialogHost;
 class QComboBox;
@@ -20,6 +24,9 @@ inline constexpr int kImportButtonId = 46700;
 inline constexpr int kAlmanacDateId = 46701;
 inline constexpr int kLaterSystemsId = 47720;     // the pages of Galileo, BeiDou and QZSS
 inline constexpr int kNavigationButtonId = 47721; // adds navigation files
+inline constexpr int kRemoveNavigationId = 47957; // forgets them
+inline constexpr int kSourceBoxIds = 47958;       // GPS's and GLONASS's orbit source (+0, +1)
+inline constexpr int kSourceTextIds = 47960;      // what each of the five systems is planned from
 
 class ConfigDialog : public QDialog {
     Q_OBJECT
@@ -46,7 +53,15 @@ private:
     void Import();
     // Reads navigation files into the engine; the later systems' pages follow.
     void AddNavigationFiles();
-    void RefreshLaterSystems();
+    void RemoveNavigationFiles();
+    // Reads `paths` into the engine after whatever it holds; the problems found, one per line.
+    std::string ReadNavigation(const QStringList& paths);
+    std::array<OrbitSource, kGnssSystems> Sources() const;
+    // Every page after the navigation files or a source changed; `before`: the sources until then.
+    void RefreshSystems(const std::array<OrbitSource, kGnssSystems>& before);
+    // The orbit source boxes and texts from the engine.
+    void ShowSources();
+    void SourceSelected(int system);
     // Fills the list from the last directory search and selects `name` (the first when absent).
     void FillList(const std::string& name);
     void ShowAlmanacDate();
@@ -63,4 +78,11 @@ private:
     TSatelliteGroup* glonass_ = nullptr;
     QTabWidget* laterPages_ = nullptr;
     TSatelliteGroup* later_[3] = {}; // Galileo, BeiDou, QZSS
+    // GPS and GLONASS: nearest, almanac, navigation files; null for the others.
+    std::array<QComboBox*, kGnssSystems> sourceBoxes_{};
+    std::array<QLabel*, kGnssSystems> sourceTexts_{};
+    // As the dialog opened, for Cancel.
+    std::vector<std::string> openingFiles_;
+    std::array<OrbitSource, kGnssSystems> openingSources_{};
+    std::array<bool, kGnssSystems> openingChosen_{};
 };

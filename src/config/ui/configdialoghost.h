@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "config/transfer.h"
 #include "engine/calculator.h"
@@ -26,6 +27,9 @@ public:
     virtual void LoadAlmanacFile(const std::string& path) = 0;
     // Records `path` and its file status now as the loaded almanac.
     virtual void RecordAlmanac(const std::string& path) = 0;
+    // The navigation files the engine holds, in the order they were added; the host keeps them for
+    // the next start.
+    virtual std::vector<std::string>& NavigationFiles() = 0;
     // The 60-day age check with the message box `style`; its answer (IDYES when within the limit).
     virtual int AlmanacAgeWarning(unsigned style) = 0;
 };

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -39,6 +40,7 @@ public:
     PlanInterval interval;
     std::vector<unsigned> ageStyles; // every age check asked for
     int ageAnswer = IDYES;
+    std::vector<std::string> navigation;
 
     Calculator& Engine() override { return calc; }
     ChangeFlags& Changes() override { return changes; }
@@ -47,6 +49,7 @@ public:
     PlanInterval& Interval() override { return interval; }
     void LoadAlmanacFile(const std::string& path) override { calc.LoadAlmanac(path); }
     void RecordAlmanac(const std::string& path) override { almanac = ReadAlmanacStatus(path); }
+    std::vector<std::string>& NavigationFiles() override { return navigation; }
     int AlmanacAgeWarning(unsigned style) override {
         ageStyles.push_back(style);
         return ageAnswer;
@@ -531,4 +534,68 @@ TEST_F(ConfigDialogTest, NavigationFilesFillTheLaterSystemsPagesAndOkAppliesThei
     EXPECT_EQ(host.calc.status(e11) & StatusDisabled, StatusDisabled);
     EXPECT_EQ(host.calc.status(e11 - 10), 0); // E01 on
     EXPECT_EQ(host.buffer.laterSatellites[e11 - kSatellites], 0);
+}
+
+// Which source each system is planned from is shown, GPS's can be changed, and Cancel puts the
+// files and the choice back as they were; Remove forgets the files.
+TEST_F(ConfigDialogTest, OrbitSourcesAreShownAndChosenAndCancelPutsThemBack) {
+    struct Files : ScriptedPrompts {
+        QStringList chosen;
+        bool OpenFileNames(QWidget*, const FileRequest&, QStringList& paths) override {
+            paths = chosen;
+            return true;
+        }
+    } files;
+    Write("alm00.051", MixedAlmanac());
+    Loaded("alm00.051");
+    host.interval = PlanInterval(1, 1, 2022, 8, 0, 16, 0);
+    const std::string data = TAVRIN_SOURCE_DIR "/tests/data/multignss/OPEC00NOR_S_20220010000_01D_";
+    for (const char* s : {"GN", "EN"})
+        files.chosen.push_back(QString::fromStdString(data + s + ".rnx"));
+    auto text = [](QWidget* d, int system) {
+        return Control<QLabel>(d, kSourceTextIds + system)->text().toStdString();
+    };
+    {
+        ConfigDialog d(nullptr, host);
+        d.show();
+        EXPECT_EQ(text(&d, 0), "planned from the almanac alm00.051");
+        EXPECT_EQ(text(&d, 2), "no orbits: add navigation files");
+        Press(&d, kNavigationButtonId);
+        EXPECT_EQ(host.navigation.size(), 2u);
+        // The files are nearer 2022 than the almanac of 2000.
+        EXPECT_EQ(text(&d, 0),
+                  "planned from navigation files: 29 satellites, records of 2022-01-01 01:59 to 2022-01-02 "
+                  "00:00 UTC");
+        EXPECT_EQ(text(&d, 2).substr(0, 47), "planned from navigation files: 24 satellites, r");
+        EXPECT_EQ(text(&d, 1), "planned from the almanac alm00.051"); // no GLONASS file
+        QComboBox* gps = Control<QComboBox>(&d, kSourceBoxIds);
+        EXPECT_EQ(gps->currentIndex(), 0); // nearest the planning date
+
+        gps->setCurrentIndex(1);
+        emit gps->activated(1);
+        EXPECT_EQ(host.calc.source(GnssSystem::Gps), OrbitSource::Almanac);
+        EXPECT_TRUE(host.calc.SourceChosen(GnssSystem::Gps));
+        EXPECT_EQ(text(&d, 0), "planned from the almanac alm00.051");
+        EXPECT_EQ(Box(&d, 173 + 2), Qt::Unchecked); // G03 unhealthy in the almanac
+        d.reject();
+    }
+    EXPECT_TRUE(host.navigation.empty());
+    EXPECT_EQ(host.calc.broadcast().RecordCount(), 0);
+    EXPECT_FALSE(host.calc.SourceChosen(GnssSystem::Gps));
+    EXPECT_EQ(host.calc.source(GnssSystem::Galileo), OrbitSource::None);
+
+    ConfigDialog d(nullptr, host);
+    d.show();
+    Press(&d, kNavigationButtonId);
+    // GLONASS has no navigation file: its navigation entry cannot be chosen.
+    auto* glonass = qobject_cast<QStandardItemModel*>(Control<QComboBox>(&d, kSourceBoxIds + 1)->model());
+    ASSERT_NE(glonass, nullptr);
+    EXPECT_TRUE(glonass->item(1)->isEnabled());
+    EXPECT_FALSE(glonass->item(2)->isEnabled());
+    Press(&d, kRemoveNavigationId);
+    EXPECT_TRUE(host.navigation.empty());
+    EXPECT_EQ(text(&d, 2), "no orbits: add navigation files");
+    EXPECT_EQ(text(&d, 0), "planned from the almanac alm00.051");
+    Press(&d, 1);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
 }
