@@ -1,4 +1,5 @@
 // tavrin-cli sites FILE and tavrin-cli almanac FILE: what a site list or an almanac holds.
+#include <cmath>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
@@ -8,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/planner.h"
 #include "engine/calculator.h"
+#include "engine/rinexnav.h"
 #include "sites/project.h"
 
 namespace fs = std::filesystem;
@@ -23,6 +25,45 @@ std::string StatusText(int32_t status) {
     if (status & StatusDisabled)
         text += ResString(IDS_CLI_STATUS_OFF);
     return text;
+}
+
+// What a navigation file holds: per system its satellites, their health at the last record and the
+// span of the records; then every satellite.
+int DescribeNavigation(const std::string& path, const std::string& output) {
+    const NavigationFile file = ReadNavigationFile(path);
+    for (const std::string& w : file.warnings)
+        Fail(kExitOk, w);
+    if (!file.errors.empty())
+        return Fail(kExitInput, file.errors.front());
+    BroadcastEphemerides set;
+    set.Add(file);
+    auto when = [](double utc) {
+        const CalendarTime t = CalendarOfScaleSeconds(std::round(utc / 60) * 60);
+        return FormatText("%04d-%02d-%02d %02d:%02d", t.year + 1900, t.month + 1, t.day, t.hour, t.minute);
+    };
+    std::ostringstream o;
+    o << FormatText(ResString(IDS_CLI_NAVIGATION_FILE).c_str(), path.c_str(), file.majorVersion) << '\n';
+    std::string satellites;
+    for (int s = 0; s < kGnssSystems; ++s) {
+        const GnssSystem system = static_cast<GnssSystem>(s);
+        int count = 0, healthy = 0;
+        double first = 0, last = 0;
+        if (!set.Coverage(system, count, first, last))
+            continue;
+        const int begin = SatelliteCatalogue::First(system);
+        for (int i = begin; i < begin + SatelliteCatalogue::Count(system); ++i) {
+            if (!set.Has(i))
+                continue;
+            const bool good = set.HealthAt(i, last) == SatelliteHealth::Healthy;
+            healthy += good ? 1 : 0;
+            satellites += SatelliteName(i) + "  " +
+                          ResString(good ? IDS_CLI_STATUS_HEALTHY : IDS_CLI_STATUS_UNHEALTHY) + '\n';
+        }
+        o << FormatText(ResString(IDS_CLI_NAVIGATION_SYSTEM).c_str(), SystemTitle(system).c_str(), count,
+                        healthy, when(first).c_str(), when(last).c_str())
+          << '\n';
+    }
+    return WriteOutput(output, o.str() + satellites);
 }
 
 } // namespace
@@ -96,6 +137,8 @@ int RunAlmanac(const Words& words) {
     const std::string path = args.Positional()[0];
     if (const std::string problem = InputFileProblem(path); !problem.empty())
         return Fail(kExitInput, problem);
+    if (IsNavigationFile(path))
+        return DescribeNavigation(path, args.Value("--output").value_or(""));
     Calculator calc;
     calc.LoadAlmanac(path);
     if (calc.loadState() != kLoadOk)

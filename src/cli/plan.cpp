@@ -169,6 +169,17 @@ std::string JsonHead(const Calculator& c, const SiteInfo& site, const PlanInterv
     b.JsonFixed(site.gmtOffset, 2) << ", \"obstructions\": ";
     b.Int(site.obstructions.Count()) << "}," << nl;
     b << "\"almanac\": " << JsonString(c.almanacFileName()) << "," << nl;
+    b << "\"orbits\": {";
+    const char* separator = "";
+    for (int s = 0; s < kGnssSystems; ++s) {
+        const OrbitSource source = c.source(static_cast<GnssSystem>(s));
+        if (source == OrbitSource::None)
+            continue;
+        b << separator << JsonString(SystemName(static_cast<GnssSystem>(s))) << ": "
+          << (source == OrbitSource::Almanac ? "\"almanac\"" : "\"navigation\"");
+        separator = ", ";
+    }
+    b << "}," << nl;
     b << "\"date\": "
       << JsonString(FormatText("%04d-%02d-%02d", interval.beginYear, interval.beginMonth, interval.beginDay))
       << ", \"days\": ";
@@ -314,10 +325,11 @@ std::string Assemble(const PlanRequest& request, PlanSetup& setup, const OutputO
 } // namespace
 
 int RunPlan(const Words& words) {
-    const Arguments args(words, {"--sites",   "--site",  "--at",     "--gmt-offset", "--almanac", "--date",
-                                 "--from",    "--to",    "--step",   "--mode",       "--cutoff",  "--systems",
-                                 "--exclude", "--table", "--format", "--width",      "--lines",   "--output",
-                                 "--graphs",  "--pdf",   "--days",   "--positions",  "--codepage"},
+    const Arguments args(words,
+                         {"--sites",  "--site",    "--at",    "--gmt-offset", "--almanac",   "--date",
+                          "--from",   "--to",      "--step",  "--mode",       "--cutoff",    "--systems",
+                          "--orbits", "--exclude", "--table", "--format",     "--width",     "--lines",
+                          "--output", "--graphs",  "--pdf",   "--days",       "--positions", "--codepage"},
                          {"--no-obstructions", "--help", "--all-sites"}, {"--site", "--almanac"});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());

@@ -153,6 +153,25 @@ int ParsePlanRequest(const Arguments& args, PlanRequest& r) {
             r.systems[static_cast<size_t>(word - std::begin(kSystemWords))] = true;
         }
     }
+    if (auto v = value("--orbits")) {
+        for (const std::string& pick : SplitList(*v, ',')) {
+            const std::vector<std::string> parts = SplitList(pick, '=');
+            const int system = parts.size() != 2                               ? -1
+                               : EqualsIgnoringCase(parts[0], kSystemWords[0]) ? 0
+                               : EqualsIgnoringCase(parts[0], kSystemWords[1]) ? 1
+                                                                               : -1;
+            const char* const sources[] = {"nearest", "almanac", "navigation"};
+            const auto source =
+                system < 0 ? std::end(sources)
+                           : std::find_if(std::begin(sources), std::end(sources),
+                                          [&](const char* w) { return EqualsIgnoringCase(parts[1], w); });
+            if (source == std::end(sources))
+                return UsageError("--orbits", pick, ResString(IDS_CLI_WHAT_ORBITS).c_str());
+            const OrbitSource chosen[] = {OrbitSource::None, OrbitSource::Almanac, OrbitSource::Broadcast};
+            r.orbits[static_cast<size_t>(system)] = chosen[source - std::begin(sources)];
+            r.orbitWords[static_cast<size_t>(system)] = pick;
+        }
+    }
     if (auto v = value("--exclude")) {
         for (const std::string& s : SplitList(*v, ',')) {
             const int sat = SatelliteFromName(s);
@@ -289,15 +308,6 @@ int LoadSites(const PlanRequest& r, std::vector<SiteInfo>& out) {
     return kExitOk;
 }
 
-// Whether the file starts as a RINEX navigation file.
-bool IsNavigationFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string head(4096, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<size_t>(in.gcount()));
-    return LooksLikeNavigationFile(head);
-}
-
 // Reads a navigation file into the calculator: its skipped lines as warnings, a refused file as
 // the input error it is.
 int AddNavigationFile(const std::string& path, Calculator& calc, std::map<long, int>& recordsPerDay) {
@@ -395,6 +405,12 @@ int LoadCalculator(const PlanRequest& r, Calculator& calc, std::optional<double>
     if (most != recordsPerDay.end())
         navigationDay = static_cast<double>(most->first) * kSecondsPerDay;
 
+    for (int s = 0; s < 2; ++s)
+        if (r.orbits[static_cast<size_t>(s)] != OrbitSource::None &&
+            !calc.SetSource(static_cast<GnssSystem>(s), r.orbits[static_cast<size_t>(s)]))
+            return Fail(kExitInput, FormatText(ResString(IDS_CLI_NO_ORBITS_OF).c_str(),
+                                               r.orbitWords[static_cast<size_t>(s)].c_str()));
+
     // the settings; the step only once an almanac is loaded, as the engine refuses it before
     calc.SetTimeStep(r.step);
     calc.SetElevationMask(CutOffRadians(r.cutoff));
@@ -409,6 +425,14 @@ int LoadCalculator(const PlanRequest& r, Calculator& calc, std::optional<double>
 }
 
 } // namespace
+
+bool IsNavigationFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string head(4096, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(in.gcount()));
+    return LooksLikeNavigationFile(head);
+}
 
 int PreparePlan(const PlanRequest& r, PlanSetup& setup) {
     if (const int status = LoadSites(r, setup.sites); status != kExitOk)

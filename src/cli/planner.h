@@ -29,6 +29,10 @@ struct PlanRequest {
     int mode = 0; // 1 = 2-D
     int cutoff = 15;
     std::array<bool, kGnssSystems> systems{true, true, true, true, true};
+    // GPS's and GLONASS's orbit source as --orbits chose it (None: the one nearest the date), with
+    // the words that chose it for the messages.
+    std::array<OrbitSource, 2> orbits{OrbitSource::None, OrbitSource::None};
+    std::array<std::string, 2> orbitWords;
     std::vector<int> excluded; // catalogue index + 1
     bool obstructions = true;
     int days = 1; // 1..31 consecutive days from the date
@@ -74,6 +78,8 @@ std::string SatelliteName(int index);
 int ApplyCodePage(const Arguments& args);
 // One line on standard error when an old-format list had directory entries that were skipped.
 void ReportSkippedEntries(const project& list);
+// Whether the file starts as a RINEX navigation file.
+bool IsNavigationFile(const std::string& path);
 // The message for an almanac the engine did not load; answers the input status.
 int AlmanacRefused(const Calculator& calc, const std::string& path);
 

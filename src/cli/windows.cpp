@@ -245,11 +245,11 @@ int ParseConditions(const Arguments& args, WindowsRun& run) {
 } // namespace
 
 int RunWindows(const Words& words) {
-    const Arguments args(words, {"--sites",      "--site",      "--at",       "--gmt-offset", "--almanac",
-                                 "--date",       "--from",      "--to",       "--step",       "--mode",
-                                 "--cutoff",     "--systems",   "--exclude",  "--format",     "--output",
-                                 "--days",       "--positions", "--max-pdop", "--min-sats",   "--min-length",
-                                 "--min-common", "--sort",      "--codepage"},
+    const Arguments args(words, {"--sites",      "--site",       "--at",        "--gmt-offset", "--almanac",
+                                 "--date",       "--from",       "--to",        "--step",       "--mode",
+                                 "--cutoff",     "--systems",    "--orbits",    "--exclude",    "--format",
+                                 "--output",     "--days",       "--positions", "--max-pdop",   "--min-sats",
+                                 "--min-length", "--min-common", "--sort",      "--codepage"},
                          {"--no-obstructions", "--help", "--all-sites"}, {"--site", "--almanac"});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());

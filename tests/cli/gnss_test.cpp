@@ -146,3 +146,45 @@ TEST_F(Gnss, UnusableSourcesAreRefused) {
     EXPECT_EQ(nothing.status, 3);
     EXPECT_NE(nothing.err.find("nothing"), std::string::npos) << nothing.err;
 }
+
+// With an almanac and navigation files, each system takes the source nearest the date unless
+// --orbits names one; JSON says which. A source that was not given is refused.
+TEST_F(Gnss, OrbitsChooseTheSourceAndJsonSaysWhich) {
+    const std::string almanac =
+        " --almanac \"$(dirname '" + std::string(TAVRIN_CLI) + "')/almanacs/alm18.258\"";
+    const std::string base = "plan" + kFiles + almanac + kSite + " --from 08:00 --to 08:15 --format json";
+    const Outcome nearest = Tavrin(base);
+    ASSERT_EQ(nearest.status, 0) << nearest.err;
+    EXPECT_NE(nearest.out.find("\"orbits\": {\"GPS\": \"navigation\", \"GLONASS\": \"navigation\", "
+                               "\"Galileo\": \"navigation\", \"BeiDou\": \"navigation\"}"),
+              std::string::npos)
+        << nearest.out.substr(0, 400);
+
+    const Outcome chosen = Tavrin(base + " --orbits GPS=almanac,glonass=nearest");
+    ASSERT_EQ(chosen.status, 0) << chosen.err;
+    EXPECT_NE(chosen.out.find("\"orbits\": {\"GPS\": \"almanac\", \"GLONASS\": \"navigation\""),
+              std::string::npos);
+    EXPECT_NE(chosen.err.find("60 DAYS OLD"), std::string::npos) << chosen.err; // 2018's almanac in 2022
+    EXPECT_NE(chosen.out, nearest.out);
+
+    for (const char* wrong : {"galileo=almanac", "gps", "gps=rinex", "gps=almanac=1"}) {
+        const Outcome r = Tavrin(base + " --orbits " + wrong);
+        EXPECT_EQ(r.status, 2) << wrong;
+        EXPECT_NE(r.err.find(wrong), std::string::npos) << r.err;
+    }
+    const Outcome absent = Tavrin("plan" + kFiles + kSite + " --orbits gps=almanac");
+    EXPECT_EQ(absent.status, 3);
+    EXPECT_NE(absent.err.find("--orbits gps=almanac: no such orbits"), std::string::npos) << absent.err;
+}
+
+// `almanac FILE` on a navigation file: per system its satellites, health and records' span.
+TEST_F(Gnss, AlmanacCommandDescribesANavigationFile) {
+    const Outcome r = Tavrin("almanac '" + kDir + "/OPEC00NOR_S_20220010000_01D_EN.rnx'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 2u + 24u);
+    EXPECT_NE(lines[0].find("(RINEX 3)"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1],
+              "Galileo: 24 satellites, 22 healthy, records of 2021-12-31 23:10 to 2022-01-01 23:40 UTC");
+    EXPECT_EQ(lines[2], "E01  healthy");
+}
