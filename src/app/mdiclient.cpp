@@ -160,8 +160,11 @@ void OrvantMDIClient::RestoreOrbits() {
         else if (source == QStringLiteral("navigation"))
             calculator_->SetSource(static_cast<GnssSystem>(s), OrbitSource::Broadcast);
     }
-    if (!navigationFiles_.empty())
+    if (!navigationFiles_.empty()) {
+        // The sources for the planning date now: the age check and the dialog's boxes see them.
+        calculator_->UpdateStatuses(interval_, 0);
         changes_.Set(ChangeFlags::kAlmanac);
+    }
     if (!gone.isEmpty()) {
         RememberOrbits();
         MessageBoxRes(this,

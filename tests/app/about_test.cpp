@@ -4,8 +4,8 @@
 #include <QScreen>
 
 #include "app/about.h"
-#include "ui/scripted_prompts.h"
 #include "ui/commands.h"
+#include "ui/scripted_prompts.h"
 
 namespace {
 

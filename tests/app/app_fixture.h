@@ -21,9 +21,9 @@
 #include "base/strings.h"
 #include "engine/almanac_fixture.h"
 #include "engine/calculator.h"
-#include "ui/scripted_prompts.h"
 #include "sites/sitelist_fixture.h"
 #include "ui/help.h"
+#include "ui/scripted_prompts.h"
 
 namespace app_fixture {
 
@@ -117,8 +117,9 @@ protected:
     std::string ConfigPath() const { return Home("ORVANT.CFG"); }
 
     // Constructs and starts the program. The planning date is that of `almanac` (default: the one
-    // bundled almanac) so that no age warning shows; with `today` it stays today.
-    void Start(const QString& siteList = QString(), bool today = false, std::string almanac = {}) {
+    // bundled almanac) so that no age warning shows; with `today` it stays today; `interval` sets it.
+    void Start(const QString& siteList = QString(), bool today = false, std::string almanac = {},
+               const PlanInterval* interval = nullptr) {
         app = std::make_unique<OrvantApp>();
         app->InitMainWindow();
         if (almanac.empty()) {
@@ -128,6 +129,8 @@ protected:
         }
         if (!today && !almanac.empty())
             Client().Interval() = IntervalOfAlmanac(almanac);
+        if (interval)
+            Client().Interval() = *interval;
         app->InitInstance(siteList);
         Drain();
     }

@@ -97,6 +97,12 @@ ConfigDialog::ConfigDialog(QWidget* parent, ConfigDialogHost& host) : QDialog(pa
         openingSources_[s] = host_.Engine().source(static_cast<GnssSystem>(s));
         openingChosen_[s] = host_.Engine().SourceChosen(static_cast<GnssSystem>(s));
     }
+    // The navigation files' satellites come and go with the planning date: their boxes start from
+    // what the engine holds for it now.
+    if (host_.Engine().broadcast().RecordCount() > 0) {
+        host_.Engine().UpdateStatuses(host_.Interval(), 0);
+        RefreshSatelliteStates(host_.Engine(), host_.SatelliteBuffer());
+    }
     BuildControls();
     Construct();
     TransferIn();
