@@ -169,17 +169,7 @@ std::string JsonHead(const Calculator& c, const SiteInfo& site, const PlanInterv
     b.JsonFixed(site.gmtOffset, 2) << ", \"obstructions\": ";
     b.Int(site.obstructions.Count()) << "}," << nl;
     b << "\"almanac\": " << JsonString(c.almanacFileName()) << "," << nl;
-    b << "\"orbits\": {";
-    const char* separator = "";
-    for (int s = 0; s < kGnssSystems; ++s) {
-        const OrbitSource source = c.source(static_cast<GnssSystem>(s));
-        if (source == OrbitSource::None)
-            continue;
-        b << separator << JsonString(SystemName(static_cast<GnssSystem>(s))) << ": "
-          << (source == OrbitSource::Almanac ? "\"almanac\"" : "\"navigation\"");
-        separator = ", ";
-    }
-    b << "}," << nl;
+    b << "\"orbits\": " << JsonOrbits(c) << "," << nl;
     b << "\"date\": "
       << JsonString(FormatText("%04d-%02d-%02d", interval.beginYear, interval.beginMonth, interval.beginDay))
       << ", \"days\": ";

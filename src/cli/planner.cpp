@@ -501,6 +501,18 @@ std::string JsonNumber(double value, int decimals) {
     return b.Take();
 }
 
+std::string JsonOrbits(const Calculator& calc) {
+    std::string json = "{";
+    for (int s = 0; s < kGnssSystems; ++s) {
+        const OrbitSource source = calc.source(static_cast<GnssSystem>(s));
+        if (source == OrbitSource::None)
+            continue;
+        json += (json.size() > 1 ? ", " : "") + JsonString(SystemName(static_cast<GnssSystem>(s))) + ": " +
+                (source == OrbitSource::Almanac ? "\"almanac\"" : "\"navigation\"");
+    }
+    return json + "}";
+}
+
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {

@@ -88,6 +88,8 @@ std::string JsonNumber(double value, int decimals);
 
 // A JSON string literal of UTF-8 text.
 std::string JsonString(const std::string& text);
+// {"GPS": "almanac", "Galileo": "navigation", ...}: the source of each system planned.
+std::string JsonOrbits(const Calculator& calc);
 
 // The date an almanac was made for: the GPS records' week and time of almanac, else the day in the
 // file name ("almYY.DDD"), else none.

@@ -157,6 +157,7 @@ std::string Json(const WindowsRun& run, const std::vector<Window>& windows) {
     b << "\n  ],\n  \"clock\": {\"site\": " << JsonString(setup.sites.front().name) << ", \"gmtOffset\": ";
     b.JsonFixed(setup.sites.front().gmtOffset, 2) << "},\n";
     b << "  \"almanac\": " << JsonString(calc.almanacFileName()) << ",\n";
+    b << "  \"orbits\": " << JsonOrbits(calc) << ",\n";
     b << "  \"date\": " << JsonString(DateOfDay(setup, 0)) << ", \"days\": ";
     b.Int(run.request.days) << ", \"step\": ";
     b.Int(calc.step()) << ", \"mode\": " << JsonString(calc.mode() == 1 ? "2d" : "3d") << ", \"cutoff\": ";
