@@ -102,22 +102,14 @@ if(TAVRIN_GUI_TESTS AND TARGET Qt6::Test)
         "QT_QPA_PLATFORM=offscreen;TAVRIN_NO_SPLASH=1;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/app/lsan.supp")
 endif()
 
-# The pictures of every system planned from navigation files (run under Xvfb, see the tool).
-if(EXISTS ${CMAKE_SOURCE_DIR}/tools/gnss_shots.cpp)
-    add_executable(tavrin_gnss_shots EXCLUDE_FROM_ALL tools/gnss_shots.cpp)
-    target_link_libraries(tavrin_gnss_shots PRIVATE tavrin_app)
-    target_compile_options(tavrin_gnss_shots PRIVATE ${TAVRIN_WARNINGS})
+# Pictures of the whole program for docs/ (run under Xvfb, see each tool): the main window, and
+# every system planned from navigation files.
+foreach(tool main_window_shot gnss_shots)
+    add_executable(tavrin_${tool} EXCLUDE_FROM_ALL tools/${tool}.cpp)
+    target_link_libraries(tavrin_${tool} PRIVATE tavrin_app)
+    target_include_directories(tavrin_${tool} PRIVATE ${CMAKE_SOURCE_DIR}/tools)
+    target_compile_options(tavrin_${tool} PRIVATE ${TAVRIN_WARNINGS})
     if(TARGET tavrin_almanacs)
-        add_dependencies(tavrin_gnss_shots tavrin_almanacs tavrin_sample_sites)
+        add_dependencies(tavrin_${tool} tavrin_almanacs tavrin_sample_sites)
     endif()
-endif()
-
-# The picture of the main window in docs/ (run under Xvfb, see the tool).
-if(EXISTS ${CMAKE_SOURCE_DIR}/tools/main_window_shot.cpp)
-    add_executable(tavrin_main_window_shot EXCLUDE_FROM_ALL tools/main_window_shot.cpp)
-    target_link_libraries(tavrin_main_window_shot PRIVATE tavrin_app)
-    target_compile_options(tavrin_main_window_shot PRIVATE ${TAVRIN_WARNINGS})
-    if(TARGET tavrin_almanacs)
-        add_dependencies(tavrin_main_window_shot tavrin_almanacs tavrin_sample_sites)
-    endif()
-endif()
+endforeach()

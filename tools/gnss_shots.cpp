@@ -11,41 +11,19 @@
 #include <QMdiSubWindow>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/about.h"
 #include "app/appsettings.h"
-#include "app/decmdiframe.h"
-#include "app/mdiclient.h"
-#include "app/orvantapp.h"
+#include "app_shot.h"
 #include "config/ui/configdialog.h"
 #include "ui/commands.h"
 #include "ui/controls.h"
-#include "ui/prompts.h"
 #include "views/ui/viewbase.h"
 
 namespace {
-
-// No box may stop the pictures: every question is answered OK.
-class QuietPrompts : public QtPrompts {
-public:
-    int MessageBox(QWidget*, const QString& text, const QString&, unsigned) override {
-        std::fprintf(stderr, "box: %s\n", text.toLocal8Bit().constData());
-        return IDOK;
-    }
-};
-
-void Settle() {
-    for (int i = 0; i < 25; ++i) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-        QThread::msleep(20);
-    }
-}
 
 bool Save(QWidget& widget, const QDir& out, const char* name) {
     const QString path = out.filePath(QString::fromLatin1(name));
@@ -70,16 +48,8 @@ int main(int argc, char** argv) {
     for (int i = 4; i < argc; ++i)
         files.append(QString::fromLocal8Bit(argv[i]));
     RememberNavigationFiles(files);
-    QuietPrompts prompts;
-    SetPrompts(&prompts);
-    SetSplashWanted(false);
-
     OrvantApp app;
-    app.InitMainWindow();
-    app.Frame()->resize(1152, 800);
-    app.Client()->Interval() = PlanInterval(day, month, year, 6, 0, 18, 0);
-    app.InitInstance(QString::fromLocal8Bit(argv[1]));
-    Settle();
+    StartShown(app, PlanInterval(day, month, year, 6, 0, 18, 0), argv[1]);
     const QDir out(QString::fromLocal8Bit(argv[2]));
     bool ok = true;
     const std::pair<int, const char*> views[] = {{CM_VIEW_VISIBILITY, "gnss-visibility.png"},

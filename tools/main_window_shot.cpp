@@ -7,38 +7,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/about.h"
-#include "app/decmdiframe.h"
-#include "app/mdiclient.h"
-#include "app/orvantapp.h"
+#include "app_shot.h"
 #include "ui/commands.h"
-#include "ui/prompts.h"
-
-namespace {
-
-// No box may stop the picture: every question is answered OK.
-class QuietPrompts : public QtPrompts {
-public:
-    int MessageBox(QWidget*, const QString& text, const QString&, unsigned) override {
-        std::fprintf(stderr, "box: %s\n", text.toLocal8Bit().constData());
-        return IDOK;
-    }
-};
-
-void Settle() {
-    for (int i = 0; i < 25; ++i) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-        QThread::msleep(20);
-    }
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -48,17 +22,9 @@ int main(int argc, char** argv) {
     }
     QTemporaryDir home;
     setenv("TAVRIN_HOME", home.path().toLocal8Bit().constData(), 1);
-    QuietPrompts prompts;
-    SetPrompts(&prompts);
-    SetSplashWanted(false);
-
     OrvantApp app;
-    app.InitMainWindow();
-    app.Frame()->resize(1152, 800);
     // The day of the newest bundled almanac, 6:00 to 18:15 local time.
-    app.Client()->Interval() = PlanInterval(11, 8, 2025, 6, 0, 18, 15);
-    app.InitInstance(QString::fromLocal8Bit(argv[1]));
-    Settle();
+    StartShown(app, PlanInterval(11, 8, 2025, 6, 0, 18, 15), argv[1]);
     for (int view : {CM_VIEW_SKY, CM_VIEW_DOP, CM_VIEW_VISIBILITY})
         app.Client()->Command(view);
     app.Client()->tileSubWindows();

@@ -1,5 +1,4 @@
 // tavrin-cli sites FILE and tavrin-cli almanac FILE: what a site list or an almanac holds.
-#include <cmath>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
@@ -9,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/planner.h"
 #include "engine/calculator.h"
+#include "engine/gnsstime.h"
 #include "engine/rinexnav.h"
 #include "sites/project.h"
 
@@ -37,10 +37,6 @@ int DescribeNavigation(const std::string& path, const std::string& output) {
         return Fail(kExitInput, file.errors.front());
     BroadcastEphemerides set;
     set.Add(file);
-    auto when = [](double utc) {
-        const CalendarTime t = CalendarOfScaleSeconds(std::round(utc / 60) * 60);
-        return FormatText("%04d-%02d-%02d %02d:%02d", t.year + 1900, t.month + 1, t.day, t.hour, t.minute);
-    };
     std::ostringstream o;
     o << FormatText(ResString(IDS_CLI_NAVIGATION_FILE).c_str(), path.c_str(), file.majorVersion) << '\n';
     std::string satellites;
@@ -60,7 +56,7 @@ int DescribeNavigation(const std::string& path, const std::string& output) {
                           ResString(good ? IDS_CLI_STATUS_HEALTHY : IDS_CLI_STATUS_UNHEALTHY) + '\n';
         }
         o << FormatText(ResString(IDS_CLI_NAVIGATION_SYSTEM).c_str(), SystemTitle(system).c_str(), count,
-                        healthy, when(first).c_str(), when(last).c_str())
+                        healthy, MinuteText(first).c_str(), MinuteText(last).c_str())
           << '\n';
     }
     return WriteOutput(output, o.str() + satellites);

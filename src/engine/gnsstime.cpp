@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "base/strings.h"
+
 namespace {
 
 // Days from 1 January 1970 of a Gregorian date (month 1..12), for any year.
@@ -86,4 +88,9 @@ double GpsToUtc(double gps, const LeapSeconds& header) {
     // just after a step.
     const double guess = gps - GpsMinusUtc(header, gps);
     return gps - GpsMinusUtc(header, guess);
+}
+
+std::string MinuteText(double seconds) {
+    const CalendarTime t = CalendarOfScaleSeconds(std::round(seconds / 60) * 60);
+    return FormatText("%04d-%02d-%02d %02d:%02d", t.year + 1900, t.month + 1, t.day, t.hour, t.minute);
 }

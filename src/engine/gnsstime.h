@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "engine/global.h"
 
@@ -21,6 +22,8 @@ double ScaleSeconds(int year, int month, int day, int hour, int minute, double s
 double ScaleSeconds(const CalendarTime& t);
 // Back to a calendar date: whole seconds, rounded down.
 CalendarTime CalendarOfScaleSeconds(double seconds);
+// "YYYY-MM-DD HH:MM" of such a count, to the nearest minute.
+std::string MinuteText(double seconds);
 
 // GPS - UTC of the built-in table at a UTC instant: 0 before July 1981, 18 from 2017 on.
 int BuiltInLeapSeconds(double utc);

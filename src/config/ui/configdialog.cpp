@@ -10,7 +10,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include <cmath>
 #include <filesystem>
 #include <optional>
 
@@ -21,6 +20,7 @@
 #include "config/ui/satellitegroup.h"
 #include "engine/almanac_import.h"
 #include "engine/almanac_scan.h"
+#include "engine/gnsstime.h"
 #include "engine/rinexnav.h"
 #include "ui/commands.h"
 #include "ui/help.h"
@@ -394,13 +394,8 @@ void ConfigDialog::ShowSources() {
                 FormatText(LoadResString(IDS_CFGDLG_USES_ALMANAC), FileNameOf(host_.Almanac().path).c_str());
         } else if (engine.source(system) == OrbitSource::Broadcast &&
                    engine.broadcast().Coverage(system, satellites, first, last)) {
-            auto when = [](double utc) { // to the nearest minute
-                const CalendarTime t = CalendarOfScaleSeconds(std::round(utc / 60) * 60);
-                return FormatText("%04d-%02d-%02d %02d:%02d", t.year + 1900, t.month + 1, t.day, t.hour,
-                                  t.minute);
-            };
-            text = FormatText(LoadResString(IDS_CFGDLG_USES_NAVIGATION), satellites, when(first).c_str(),
-                              when(last).c_str());
+            text = FormatText(LoadResString(IDS_CFGDLG_USES_NAVIGATION), satellites,
+                              MinuteText(first).c_str(), MinuteText(last).c_str());
         } else {
             text = ResString(IDS_CFGDLG_USES_NOTHING);
         }

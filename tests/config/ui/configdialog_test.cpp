@@ -105,6 +105,16 @@ void Choose(QWidget* d, int index) {
     emit list->activated(index);
 }
 
+// A file dialog that answers with `chosen`.
+struct ChosenFiles : ScriptedPrompts {
+    QStringList chosen;
+    bool OpenFileNames(QWidget*, const FileRequest& r, QStringList& paths) override {
+        fileRequests.push_back(r);
+        paths = chosen;
+        return true;
+    }
+};
+
 class ConfigDialogTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
@@ -132,6 +142,16 @@ protected:
         host.RecordAlmanac(Dir() + name);
         RefreshSatelliteStates(host.calc, host.buffer);
         host.changes.Clear();
+    }
+    // The mixed almanac of 2000 loaded, the planning date 2022-01-01, and the file dialog set to
+    // answer with the station's navigation files of `systems` ("GN", "RN", "EN", "CN") of that day.
+    void NavigationDay(ChosenFiles& files, std::initializer_list<const char*> systems) {
+        Write("alm00.051", MixedAlmanac());
+        Loaded("alm00.051");
+        host.interval = PlanInterval(1, 1, 2022, 8, 0, 16, 0);
+        const std::string data = TAVRIN_SOURCE_DIR "/tests/data/multignss/OPEC00NOR_S_20220010000_01D_";
+        for (const char* s : systems)
+            files.chosen.push_back(QString::fromStdString(data + s + ".rnx"));
     }
 };
 
@@ -441,15 +461,7 @@ TEST_F(ConfigDialogTest, ImportWritesIntoTheDirectoryAndSelectsTheNewFile) {
 }
 
 TEST_F(ConfigDialogTest, ImportOfAGpsAndAGlonassFileTogetherGivesOneAlmanacOfBoth) {
-    // The file dialog answers with two files at once.
-    struct TwoFiles : ScriptedPrompts {
-        QStringList chosen;
-        bool OpenFileNames(QWidget*, const FileRequest& r, QStringList& paths) override {
-            fileRequests.push_back(r);
-            paths = chosen;
-            return true;
-        }
-    } twoFiles;
+    ChosenFiles twoFiles; // two files at once
     const std::string sources = TAVRIN_SOURCE_DIR "/data/almanac-sources/";
     twoFiles.chosen = {QString::fromStdString(sources + "YUMA223.alm"),
                        QString::fromStdString(sources + "MCCJ_180913.agl")};
@@ -487,20 +499,8 @@ TEST_F(ConfigDialogTest, EveryAlmanacOfTheDirectoryIsListed) {
 }
 
 TEST_F(ConfigDialogTest, NavigationFilesFillTheLaterSystemsPagesAndOkAppliesTheirBoxes) {
-    struct FourFiles : ScriptedPrompts {
-        QStringList chosen;
-        bool OpenFileNames(QWidget*, const FileRequest& r, QStringList& paths) override {
-            fileRequests.push_back(r);
-            paths = chosen;
-            return true;
-        }
-    } four;
-    Write("alm00.051", MixedAlmanac());
-    Loaded("alm00.051");
-    host.interval = PlanInterval(1, 1, 2022, 8, 0, 16, 0);
-    const std::string data = TAVRIN_SOURCE_DIR "/tests/data/multignss/OPEC00NOR_S_20220010000_01D_";
-    for (const char* s : {"GN", "RN", "EN", "CN"})
-        four.chosen.push_back(QString::fromStdString(data + s + ".rnx"));
+    ChosenFiles four;
+    NavigationDay(four, {"GN", "RN", "EN", "CN"});
     four.answers = {IDOK}; // the BeiDou file's note on its angles
     ConfigDialog d(nullptr, host);
     d.show();
@@ -539,19 +539,8 @@ TEST_F(ConfigDialogTest, NavigationFilesFillTheLaterSystemsPagesAndOkAppliesThei
 // Which source each system is planned from is shown, GPS's can be changed, and Cancel puts the
 // files and the choice back as they were; Remove forgets the files.
 TEST_F(ConfigDialogTest, OrbitSourcesAreShownAndChosenAndCancelPutsThemBack) {
-    struct Files : ScriptedPrompts {
-        QStringList chosen;
-        bool OpenFileNames(QWidget*, const FileRequest&, QStringList& paths) override {
-            paths = chosen;
-            return true;
-        }
-    } files;
-    Write("alm00.051", MixedAlmanac());
-    Loaded("alm00.051");
-    host.interval = PlanInterval(1, 1, 2022, 8, 0, 16, 0);
-    const std::string data = TAVRIN_SOURCE_DIR "/tests/data/multignss/OPEC00NOR_S_20220010000_01D_";
-    for (const char* s : {"GN", "EN"})
-        files.chosen.push_back(QString::fromStdString(data + s + ".rnx"));
+    ChosenFiles files;
+    NavigationDay(files, {"GN", "EN"});
     auto text = [](QWidget* d, int system) {
         return Control<QLabel>(d, kSourceTextIds + system)->text().toStdString();
     };
