@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "sites/positionlist.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -17,9 +18,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (r.problem != PositionProblem::None && (!sites.empty() || r.line < 0))
         std::abort();
     for (const SiteInfo& s : sites) {
+        // The name is UTF-8 of at most kNameChars characters (a byte of the code page may take three).
+        const size_t bytes = std::strlen(s.name);
+        size_t characters = 0;
+        for (size_t i = 0; i < bytes; ++i)
+            characters += (static_cast<unsigned char>(s.name[i]) & 0xC0) != 0x80 ? 1 : 0;
         if (!(std::fabs(s.latitude) <= 90) || !(std::fabs(s.longitude) <= 180) ||
-            !(std::fabs(s.altitude) <= 10000) || !(s.gmtOffset >= -12 && s.gmtOffset <= 14) ||
-            s.name[0] == '\0' || std::strlen(s.name) > 20)
+            !(std::fabs(s.altitude) <= 10000) || !(s.gmtOffset >= -12 && s.gmtOffset <= 14) || bytes == 0 ||
+            !IsValidUtf8(s.name, bytes) || characters > static_cast<size_t>(SiteInfo::kNameChars))
             std::abort();
     }
     return 0;
