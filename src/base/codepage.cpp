@@ -173,7 +173,10 @@ bool SetFileCodePage(int codePage) {
 std::string DecodeFileText(const char* bytes, size_t size, int codePage) {
     const size_t n = bytes ? strnlen(bytes, size) : 0;
     const auto* s = reinterpret_cast<const unsigned char*>(bytes);
-    if (n >= kByteOrderMarkSize && std::memcmp(bytes, kByteOrderMark, kByteOrderMarkSize) == 0)
+    // The mark of a field written as UTF-8; bytes after it that are no UTF-8 were written by
+    // another program in the code page ("ï»¿" in Windows-1252) and are read as such.
+    if (n >= kByteOrderMarkSize && std::memcmp(bytes, kByteOrderMark, kByteOrderMarkSize) == 0 &&
+        IsValidUtf8(bytes + kByteOrderMarkSize, n - kByteOrderMarkSize))
         return std::string(bytes + kByteOrderMarkSize, n - kByteOrderMarkSize);
     std::string out;
     if (codePage == kCodePageUtf8) {
@@ -226,6 +229,10 @@ std::string EncodeFileText(const std::string& text, size_t size, bool& fellBack,
             i += n;
         }
     }
+    // A text whose bytes would begin as the mark does ("ï»¿" in Windows-1252, U+FEFF in UTF-8)
+    // is written behind the mark too, so that it reads back as it was.
+    if (field.compare(0, kByteOrderMarkSize, kByteOrderMark) == 0)
+        fits = false;
     if (!fits) {
         fellBack = true;
         field = kByteOrderMark;

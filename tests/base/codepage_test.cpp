@@ -62,6 +62,20 @@ TEST(CodePage, ValidLegacyTextIsNeverTakenForUtf8) {
     EXPECT_EQ(DecodeFileText("\xEF\xBB\xBFR\xC3\xA9union", 11, 1252), "Réunion");
 }
 
+// "ï»¿" in Windows-1252 has the mark's bytes: such a text is written behind the mark as UTF-8, and
+// such bytes followed by no UTF-8 (another program's file) are read in the code page.
+TEST(CodePage, TextsThatBeginAsTheMarkDoReadBackAsTheyWere) {
+    for (int codePage : {1252, kCodePageUtf8}) {
+        const std::string text = codePage == 1252 ? "ï»¿Obse™" : "\xEF\xBB\xBFObse™";
+        bool fellBack = false;
+        const std::string field = EncodeFileText(text, 21, fellBack, codePage);
+        EXPECT_TRUE(fellBack) << codePage;
+        EXPECT_EQ(DecodeFileText(field.data(), 21, codePage), text) << codePage;
+        EXPECT_EQ(CutToField(text, 21, codePage), text) << codePage;
+    }
+    EXPECT_EQ(DecodeFileText("\xEF\xBB\xBFObse\x99", 8, 1252), "ï»¿Obse™");
+}
+
 TEST(CodePage, LimitsCountWhatTheFieldHoldsInTheCodePage) {
     // A 21-byte name field: 20 characters of a single-byte code page, 10 double-byte ones.
     EXPECT_EQ(CutToField("Zürich Süd Ostbahnhöfe", 21, 1252), "Zürich Süd Ostbahnhö");
