@@ -76,15 +76,10 @@ int RunSites(const Words& words) {
     const bool json = formatIndex == 1;
     if (const int status = ApplyCodePage(args))
         return status;
-    const std::string path = args.Positional()[0];
-    if (const std::string problem = InputFileProblem(path); !problem.empty())
-        return Fail(kExitInput, problem);
-    project list(path);
-    if (list.loadFailed)
-        return Fail(kExitInput, FormatText(ResString(IDS_CLI_NOT_A_SITE_LIST).c_str(), path.c_str()));
-    ReportSkippedEntries(list);
-    for (const std::string& fault : list.SiteFaults())
-        Fail(kExitOk, fault);
+    std::unique_ptr<project> opened;
+    if (const int status = OpenSiteList(args.Positional()[0], opened); status != kExitOk)
+        return status;
+    project& list = *opened;
 
     std::ostringstream o;
     AList<SiteInfo>& sites = list.sites;

@@ -67,10 +67,18 @@ int ApplyCodePage(const Arguments& args) {
     return kExitOk;
 }
 
-void ReportSkippedEntries(const project& list) {
-    if (list.skippedEntries > 0)
+int OpenSiteList(const std::string& path, std::unique_ptr<project>& list) {
+    if (const std::string problem = InputFileProblem(path); !problem.empty())
+        return Fail(kExitInput, problem);
+    list = std::make_unique<project>(path);
+    if (list->loadFailed)
+        return Fail(kExitInput, FormatText(ResString(IDS_CLI_NOT_A_SITE_LIST).c_str(), path.c_str()));
+    if (list->skippedEntries > 0)
         Fail(kExitOk,
-             FormatText(LoadResString(IDS_OLD_ENTRIES_SKIPPED), list.path.c_str(), list.skippedEntries));
+             FormatText(LoadResString(IDS_OLD_ENTRIES_SKIPPED), list->path.c_str(), list->skippedEntries));
+    for (const std::string& fault : list->SiteFaults())
+        Fail(kExitOk, fault);
+    return kExitOk;
 }
 
 int AlmanacRefused(const Calculator& calc, const std::string& path) {
@@ -266,14 +274,10 @@ int LoadSites(const PlanRequest& r, std::vector<SiteInfo>& out) {
         return ReadPositions(r.positionsPath, out);
     }
     const std::string path = r.sitesPath.empty() ? BundledDataDirectory() + "sites/sample.spl" : r.sitesPath;
-    if (const std::string problem = InputFileProblem(path); !problem.empty())
-        return Fail(kExitInput, problem);
-    project list(path);
-    if (list.loadFailed)
-        return Fail(kExitInput, FormatText(ResString(IDS_CLI_NOT_A_SITE_LIST).c_str(), path.c_str()));
-    ReportSkippedEntries(list);
-    for (const std::string& fault : list.SiteFaults())
-        Fail(kExitOk, fault);
+    std::unique_ptr<project> opened;
+    if (const int status = OpenSiteList(path, opened); status != kExitOk)
+        return status;
+    project& list = *opened;
     AList<SiteInfo>& sites = list.sites;
     if (r.allSites) {
         if (sites.First()) {

@@ -76,8 +76,9 @@ std::string SatelliteName(int index);
 // Sets the code page of text in site lists from --codepage; prints the message and answers the
 // usage status for one that is not offered.
 int ApplyCodePage(const Arguments& args);
-// One line on standard error when an old-format list had directory entries that were skipped.
-void ReportSkippedEntries(const project& list);
+// Opens a site list into `list`, saying on standard error which old-format directory entries
+// were skipped and which sites cannot be planned; the exit status (input error when unreadable).
+int OpenSiteList(const std::string& path, std::unique_ptr<project>& list);
 // Whether the file starts as a RINEX navigation file.
 bool IsNavigationFile(const std::string& path);
 // The message for an almanac the engine did not load; answers the input status.

@@ -32,6 +32,26 @@ template <typename T> bool Fresh(std::vector<T>& series, int32_t count) {
     }
 }
 
+// The interval's begin and end in seconds from its begin date's midnight (local time); an end not
+// after the begin is on the next day.
+struct IntervalSeconds {
+    int32_t begin, end;
+};
+IntervalSeconds SecondsOf(const PlanInterval& interval) {
+    const int32_t a = interval.beginHour * 3600 + interval.beginMinute * 60;
+    int32_t b = interval.endHour * 3600 + interval.endMinute * 60;
+    if (a >= b)
+        b += kWindowLength; // across midnight; equal times are a whole day
+    return {a, b};
+}
+
+// The middle of the interval, UTC (seconds of the calendar count), for a site `gmtOffset` hours ahead.
+double MiddleUtc(const PlanInterval& interval, IntervalSeconds seconds, double gmtOffset) {
+    return ScaleSeconds(
+               MakeCalendarTime(0, 0, 0, interval.beginDay, interval.beginMonth, interval.beginYear)) +
+           0.5 * (seconds.begin + seconds.end) - gmtOffset * 3600.0;
+}
+
 } // namespace
 
 Calculator::Calculator() {
@@ -92,13 +112,17 @@ int Calculator::AllocateSeries() {
     return 1;
 }
 
-void Calculator::LoadAlmanac(const std::string& path) {
-    if (loadState_ == kLoadOutOfMemory)
-        return;
+void Calculator::ClearAlmanac() {
     loadState_ = kLoadOk;
     gps_ = GpsAlmanac{};
     glonass_ = GlonassAlmanac{};
     almanacStatuses_.fill(StatusNoAlmanac);
+}
+
+void Calculator::LoadAlmanac(const std::string& path) {
+    if (loadState_ == kLoadOutOfMemory)
+        return;
+    ClearAlmanac();
     for (int k = 0; k < kSatellites; ++k)
         userDisabled_[k] = -1;
 
@@ -152,10 +176,7 @@ void Calculator::LoadAlmanac(const std::string& path) {
 void Calculator::ForgetAlmanac() {
     if (loadState_ == kLoadOutOfMemory)
         return;
-    loadState_ = kLoadOk;
-    gps_ = GpsAlmanac{};
-    glonass_ = GlonassAlmanac{};
-    almanacStatuses_.fill(StatusNoAlmanac);
+    ClearAlmanac();
     almanacFileName_.clear();
     AdoptAlmanac();
 }
@@ -203,12 +224,8 @@ void Calculator::CopyNavigation(const Calculator& from) {
     sourceChosen_ = from.sourceChosen_;
     for (int i = kSatellites; i < SatelliteCatalogue::kSize; ++i)
         userDisabled_[i] = from.userDisabled_[i];
-    for (int s = 0; s < kGnssSystems; ++s) {
-        if (sources_[s] != OrbitSource::Broadcast)
-            continue;
-        const GnssSystem system = static_cast<GnssSystem>(s);
-        const int first = SatelliteCatalogue::First(system), count = SatelliteCatalogue::Count(system);
-        for (int i = first; i < first + count; ++i) {
+    for (int i = 0; i < SatelliteCatalogue::kSize; ++i) {
+        if (FromNavigation(i)) {
             statuses_[i] = from.statuses_[i];
             userDisabled_[i] = from.userDisabled_[i];
         }
@@ -295,16 +312,16 @@ bool Calculator::ChooseSources(const CalendarTime& dateUtc) {
 }
 
 void Calculator::UpdateStatuses(const PlanInterval& interval, double gmtOffset) {
-    const int32_t a = interval.beginHour * 3600 + interval.beginMinute * 60;
-    int32_t b = interval.endHour * 3600 + interval.endMinute * 60;
-    if (a >= b)
-        b += kWindowLength;
-    const double middleUtc =
-        ScaleSeconds(MakeCalendarTime(0, 0, 0, interval.beginDay, interval.beginMonth, interval.beginYear)) +
-        0.5 * (a + b) - gmtOffset * 3600.0;
+    const double middleUtc = MiddleUtc(interval, SecondsOf(interval), gmtOffset);
     ChooseSources(CalendarOfScaleSeconds(middleUtc));
     RefreshBroadcastStatuses(middleUtc);
     orbitsChanged_ = true; // the next recalculation starts from the positions
+}
+
+int32_t Calculator::WithUserChoice(int index, int32_t base) const {
+    return base == StatusNoAlmanac || userDisabled_[index] < 0
+               ? base
+               : (userDisabled_[index] ? StatusDisabled : 0) | (base & StatusUnhealthy);
 }
 
 void Calculator::RefreshAlmanacStatuses(GnssSystem system) {
@@ -315,28 +332,20 @@ void Calculator::RefreshAlmanacStatuses(GnssSystem system) {
         const int32_t base = i < kSatellites && sources_[static_cast<int>(system)] == OrbitSource::Almanac
                                  ? almanacStatuses_[i]
                                  : StatusNoAlmanac;
-        statuses_[i] = base == StatusNoAlmanac || userDisabled_[i] < 0
-                           ? base
-                           : (userDisabled_[i] ? StatusDisabled : 0) | (base & StatusUnhealthy);
+        statuses_[i] = WithUserChoice(i, base);
     }
 }
 
 void Calculator::RefreshBroadcastStatuses(double utc) {
-    for (int s = 0; s < kGnssSystems; ++s) {
-        if (sources_[s] != OrbitSource::Broadcast)
+    for (int i = 0; i < SatelliteCatalogue::kSize; ++i) {
+        if (!FromNavigation(i))
             continue;
-        const GnssSystem system = static_cast<GnssSystem>(s);
-        const int first = SatelliteCatalogue::First(system), count = SatelliteCatalogue::Count(system);
-        for (int i = first; i < first + count; ++i) {
-            const SatelliteHealth health = broadcast_.HealthAt(i, utc);
-            // Unhealthy satellites start switched off, as the almanac's do.
-            const int32_t base = health == SatelliteHealth::NoOrbit     ? StatusNoAlmanac
-                                 : health == SatelliteHealth::Unhealthy ? StatusUnhealthy | StatusDisabled
-                                                                        : 0;
-            statuses_[i] = base == StatusNoAlmanac || userDisabled_[i] < 0
-                               ? base
-                               : (userDisabled_[i] ? StatusDisabled : 0) | (base & StatusUnhealthy);
-        }
+        const SatelliteHealth health = broadcast_.HealthAt(i, utc);
+        // Unhealthy satellites start switched off, as the almanac's do.
+        const int32_t base = health == SatelliteHealth::NoOrbit     ? StatusNoAlmanac
+                             : health == SatelliteHealth::Unhealthy ? StatusUnhealthy | StatusDisabled
+                                                                    : 0;
+        statuses_[i] = WithUserChoice(i, base);
     }
 }
 
@@ -468,15 +477,9 @@ void Calculator::ComputePositions(const CalendarTime& windowStartUtc) {
     const double start = ScaleSeconds(windowStartUtc);
     for (int32_t k = 0; k < sampleCount_; ++k)
         sampleUtc_[k] = start + static_cast<double>(k) * step_;
-    for (int s = 0; s < kGnssSystems; ++s) {
-        if (sources_[s] != OrbitSource::Broadcast)
-            continue;
-        const GnssSystem system = static_cast<GnssSystem>(s);
-        const int first = SatelliteCatalogue::First(system), count = SatelliteCatalogue::Count(system);
-        for (int i = first; i < first + count; ++i) {
-            if (HasAlmanac(i))
-                BroadcastPositions(i);
-        }
+    for (int i = 0; i < SatelliteCatalogue::kSize; ++i) {
+        if (FromNavigation(i) && HasAlmanac(i))
+            BroadcastPositions(i);
     }
 }
 
@@ -537,10 +540,8 @@ int Calculator::Recalculate(const SiteInfo& site, const PlanInterval& interval, 
     }
     site_ = &site;
 
-    const int32_t a = interval.beginHour * 3600 + interval.beginMinute * 60;
-    int32_t b = interval.endHour * 3600 + interval.endMinute * 60;
-    if (a >= b)
-        b += kWindowLength; // across midnight; equal times are a whole day
+    const IntervalSeconds seconds = SecondsOf(interval);
+    const int32_t a = seconds.begin, b = seconds.end;
     if (a < windowStart_ || b > windowEnd_) {
         const int32_t d = (kWindowLength - (b - a)) / 2;
         windowStart_ = a - d;
@@ -553,9 +554,7 @@ int Calculator::Recalculate(const SiteInfo& site, const PlanInterval& interval, 
     }
     // The systems planned from navigation files take their health at the middle of the interval;
     // a satellite gaining or losing its orbit needs the positions again.
-    const double middleUtc =
-        ScaleSeconds(MakeCalendarTime(0, 0, 0, interval.beginDay, interval.beginMonth, interval.beginYear)) +
-        0.5 * (a + b) - static_cast<double>(site.gmtOffset) * 3600.0;
+    const double middleUtc = MiddleUtc(interval, seconds, static_cast<double>(site.gmtOffset));
     bool newOrbits = orbitsChanged_;
     orbitsChanged_ = false;
     newOrbits = ChooseSources(CalendarOfScaleSeconds(middleUtc)) || newOrbits;

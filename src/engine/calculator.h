@@ -172,9 +172,17 @@ private:
     void BroadcastPositions(int index);
     // The statuses of the systems planned from navigation files, from their health at `utc`.
     void RefreshBroadcastStatuses(double utc);
+    // No almanac records or statuses, load state 0 (the file name stays for the caller to keep).
+    void ClearAlmanac();
     // After an almanac load: the almanac becomes GPS's and GLONASS's source unless they are planned
     // from navigation files.
     void AdoptAlmanac();
+    // The satellite's system is planned from the navigation files.
+    bool FromNavigation(int index) const {
+        return sources_[static_cast<int>(SatelliteCatalogue::At(index).system)] == OrbitSource::Broadcast;
+    }
+    // A satellite's status from its source's (`base`) and the user's on/off choice, when made.
+    int32_t WithUserChoice(int index, int32_t base) const;
     // The status of a satellite of an almanac-planned system from the file and the user's choice.
     void RefreshAlmanacStatuses(GnssSystem system);
 

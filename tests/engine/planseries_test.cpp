@@ -41,6 +41,17 @@ SatelliteSet UsedAt(const Calculator& c, int k) {
     return used;
 }
 
+// `days` days from the almanac's own, 11 August 2025, on a clock `clockOffset` hours from GMT.
+SeriesRequest OnAlmanacDay(int days, float clockOffset) {
+    SeriesRequest r;
+    r.day = 11;
+    r.month = 8;
+    r.year = 2025;
+    r.days = days;
+    r.clockOffset = clockOffset;
+    return r;
+}
+
 } // namespace
 
 TEST(PlanSeries, AddDaysAcrossMonthsYearsAndTheLimits) {
@@ -86,12 +97,7 @@ TEST(PlanSeries, DaysJoinAsTheCalculatorComputesEachDay) {
     Calculator settings;
     Configure(settings);
     const std::vector<SiteInfo> sites = {Hillside(1)};
-    SeriesRequest r;
-    r.day = 11;
-    r.month = 8;
-    r.year = 2025;
-    r.days = 2;
-    r.clockOffset = 1;
+    SeriesRequest r = OnAlmanacDay(2, 1);
     std::vector<SiteSeries> out;
     ASSERT_TRUE(ComputeSeries(settings, sites, r, out));
     ASSERT_EQ(out.size(), 1u);
@@ -134,12 +140,7 @@ TEST(PlanSeries, SitesOnOneClockAreShiftedCopiesOfTheirOwn) {
     // Two hours east of the common clock: its own series runs eight samples ahead.
     const std::vector<SiteInfo> sites = {Hillside(0), Hillside(2),
                                          SiteInfo(-33.86, 151.2, 40, "Harbour", "", 10)};
-    SeriesRequest r;
-    r.day = 11;
-    r.month = 8;
-    r.year = 2025;
-    r.days = 2;
-    r.clockOffset = 0;
+    SeriesRequest r = OnAlmanacDay(2, 0);
     r.workers = 1;
     std::vector<SiteSeries> one, two;
     ASSERT_TRUE(ComputeSeries(settings, sites, r, one));
@@ -171,10 +172,7 @@ TEST(PlanSeries, SitesOnOneClockAreShiftedCopiesOfTheirOwn) {
 TEST(PlanSeries, RefusesWhatItCannotCompute) {
     Calculator empty; // no almanac
     std::vector<SiteSeries> out;
-    SeriesRequest r;
-    r.day = 11;
-    r.month = 8;
-    r.year = 2025;
+    SeriesRequest r = OnAlmanacDay(1, 0);
     EXPECT_FALSE(ComputeSeries(empty, {Hillside(0)}, r, out));
     Calculator settings;
     Configure(settings);

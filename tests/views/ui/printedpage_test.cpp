@@ -32,6 +32,15 @@ struct Ink {
     int left = -1, right = -1, top = -1, bottom = -1;
     bool Any() const { return left >= 0; }
     int Width() const { return right - left + 1; }
+    // Widens the box to the pixel (x, y), the rows taken in order.
+    void Add(int x, int y) {
+        if (left < 0 || x < left)
+            left = x;
+        right = std::max(right, x);
+        if (top < 0)
+            top = y;
+        bottom = y;
+    }
 };
 
 // Where pixels darker than mid grey lie in the rows [top, bottom).
@@ -40,14 +49,8 @@ Ink InkIn(const QImage& img, int top, int bottom) {
     for (int y = std::max(0, top); y < std::min(bottom, img.height()); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
         for (int x = 0; x < img.width(); ++x) {
-            if (qGray(line[x]) >= 128)
-                continue;
-            if (ink.left < 0 || x < ink.left)
-                ink.left = x;
-            ink.right = std::max(ink.right, x);
-            if (ink.top < 0)
-                ink.top = y;
-            ink.bottom = y;
+            if (qGray(line[x]) < 128)
+                ink.Add(x, y);
         }
     }
     return ink;
@@ -60,35 +63,18 @@ Ink Difference(const QImage& a, const QImage& b) {
         const auto* la = reinterpret_cast<const QRgb*>(a.constScanLine(y));
         const auto* lb = reinterpret_cast<const QRgb*>(b.constScanLine(y));
         for (int x = 0; x < a.width(); ++x) {
-            if (la[x] == lb[x])
-                continue;
-            if (ink.left < 0 || x < ink.left)
-                ink.left = x;
-            ink.right = std::max(ink.right, x);
-            if (ink.top < 0)
-                ink.top = y;
-            ink.bottom = y;
+            if (la[x] != lb[x])
+                ink.Add(x, y);
         }
     }
     return ink;
-}
-
-void FillDay(TestHost& host) {
-    for (int s = 0; s < 6; ++s)
-        host.Visible(s, 0, 96, 30 * s);
-    for (int s = 32; s < 38; ++s)
-        host.Visible(s, 0, 96, 30 * s);
-    for (int k = 0; k < 97; ++k) {
-        CalculatorTestAccess::SetDop(host.calc, k, 1.8f, 2.1f, 1.1f, 1.5f, 0.9f);
-        CalculatorTestAccess::SetCount(host.calc, k, 12, 1);
-    }
 }
 
 } // namespace
 
 TEST(PrintedPage, TableTitlesStayOnThePaperWithOneCharacterOfSpacing) {
     TestHost host;
-    FillDay(host);
+    host.FillDay();
     for (int dpi : {300, 600}) {
         for (bool dop : {false, true}) {
             SCOPED_TRACE(testing::Message() << dpi << " dpi, " << (dop ? "DOP" : "visibility"));
@@ -127,7 +113,7 @@ TEST(PrintedPage, TableTitlesStayOnThePaperWithOneCharacterOfSpacing) {
 
 TEST(PrintedPage, VisibilityGraphHeadingsKeepOneCharacterOfSpacing) {
     TestHost host;
-    FillDay(host);
+    host.FillDay();
     QTemporaryDir dir;
     const std::string blank = dir.filePath("blank.lng").toStdString();
     std::ofstream(blank) << "2216\t \n"; // "GPS" drawn as a blank: what differs is the heading

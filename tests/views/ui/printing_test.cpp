@@ -46,23 +46,11 @@ bool HasTitle(const QByteArray& pdf, const QString& title) {
     return pdf.contains(utf16);
 }
 
-// Twelve satellites seen all day, half of them GLONASS, and DOP values throughout.
-void FillDay(TestHost& host) {
-    for (int s = 0; s < 6; ++s)
-        host.Visible(s, 0, 96, 30 * s);
-    for (int s = 32; s < 38; ++s)
-        host.Visible(s, 0, 96, 30 * s);
-    for (int k = 0; k < 97; ++k) {
-        CalculatorTestAccess::SetDop(host.calc, k, 1.8f, 2.1f, 1.1f, 1.5f, 0.9f);
-        CalculatorTestAccess::SetCount(host.calc, k, 12, 1);
-    }
-}
-
 } // namespace
 
 TEST(Printing, GraphIsOnePageAndCancellingPrintsNothing) {
     TestHost host;
-    FillDay(host);
+    host.FillDay();
     QTemporaryDir dir;
     PrintingPrompts prompts;
     auto view = OpenView(host, 1106);
@@ -82,7 +70,7 @@ TEST(Printing, GraphIsOnePageAndCancellingPrintsNothing) {
 
 TEST(Printing, TableBelongsToTheActiveViewAndRunsOverPages) {
     TestHost host;
-    FillDay(host);
+    host.FillDay();
     QTemporaryDir dir;
     PrintingPrompts prompts;
 
@@ -111,7 +99,7 @@ TEST(Printing, TableBelongsToTheActiveViewAndRunsOverPages) {
 
 TEST(Printing, WindowReadoutsStillFollowTheScreenAfterAPage) {
     TestHost host;
-    FillDay(host);
+    host.FillDay();
     QTemporaryDir dir;
     PrintingPrompts prompts;
     prompts.pdfPath = dir.filePath("sky.pdf");
@@ -128,7 +116,7 @@ TEST(Printing, WindowReadoutsStillFollowTheScreenAfterAPage) {
 
 TEST(Printing, PrinterChosenInSetUpServesLaterPrints) {
     TestHost host;
-    FillDay(host);
+    host.FillDay();
     QTemporaryDir dir;
     PrintingPrompts prompts;
     auto view = OpenView(host, 1108);
@@ -144,7 +132,7 @@ TEST(Printing, PrinterChosenInSetUpServesLaterPrints) {
 
 TEST(Printing, HeaderBlockDescribesTheSiteAndThePlanningParameters) {
     TestHost host;
-    FillDay(host);
+    host.FillDay();
     host.calc.SetElevationMask(static_cast<float>(15 * kDeg));
     for (int command : {1106, 1107, 1108}) {
         auto view = OpenView(host, command);
@@ -211,7 +199,7 @@ TEST(GraphExport, WritesThePicturesAndOnePdfOfGraphsAndTables) {
 
 TEST(GraphExport, FailuresNameWhatFailedAndLeaveNoPartialFile) {
     TestHost host;
-    FillDay(host);
+    host.FillDay();
     QTemporaryDir dir;
     std::string error;
 

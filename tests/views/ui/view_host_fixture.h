@@ -15,10 +15,10 @@
 #include <cmath>
 #include <vector>
 
-#include "ui/scripted_prompts.h"
 #include "engine/calculator.h"
 #include "engine/calculator_test_access.h"
 #include "sites/siteinfo.h"
+#include "ui/scripted_prompts.h"
 #include "views/ui/viewbase.h"
 
 namespace view_host_fixture {
@@ -58,6 +58,17 @@ public:
                                                static_cast<float>(az * kDeg), 1);
     }
     void Available(int s) { CalculatorTestAccess::SetStatus(calc, s, 0); }
+    // Twelve satellites seen all day, half of them GLONASS, and DOP values throughout.
+    void FillDay() {
+        for (int s = 0; s < 6; ++s)
+            Visible(s, 0, 96, 30 * s);
+        for (int s = 32; s < 38; ++s)
+            Visible(s, 0, 96, 30 * s);
+        for (int k = 0; k < 97; ++k) {
+            CalculatorTestAccess::SetDop(calc, k, 1.8f, 2.1f, 1.1f, 1.5f, 0.9f);
+            CalculatorTestAccess::SetCount(calc, k, 12, 1);
+        }
+    }
 };
 
 inline void MoveMouse(QWidget* w, QPoint p) {
