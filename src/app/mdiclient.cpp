@@ -17,7 +17,7 @@
 #include "base/degrees.h"
 #include "base/paths.h"
 #include "base/strings.h"
-#include "config/ui/almanacstatus.h"
+#include "config/almanacstatus.h"
 #include "engine/almanac_scan.h"
 #include "engine/rinexnav.h"
 #include "ui/help.h"
@@ -38,17 +38,14 @@ ClientDialogs& InstalledDialogs() {
     return dialogs;
 }
 
-OrvantMDIClient::OrvantMDIClient()
-    : calculator_(std::make_unique<Calculator>()), config_(BuildProgramPath(ResString(IDS_CONFIG_FILE_NAME))),
-      interval_(PlanInterval::Today()) {
+OrvantMDIClient::OrvantMDIClient() : config_(BuildProgramPath(ResString(IDS_CONFIG_FILE_NAME))) {
     setObjectName(QStringLiteral("mdiClient"));
-    FillBufferForConfiguration(config_, buffer_);
     FillOptionsTransfer(config_, options_);
-    almanac_.missing = true;
+    session_.SetDirectory(DirectoryOf(config_.almanacPath));
     // Registered before any control can post them.
     CmRedrowAndPar();
     CmRedrowAndParFloat();
-    changes_.Set(ApplyOptionsToCalculator(options_, *calculator_));
+    ApplyOptions(options_, session_);
     RestoreFileCodePage();
     connect(this, &QMdiArea::subWindowActivated, this, [this] {
         if (frame_)
@@ -75,61 +72,22 @@ void OrvantMDIClient::SetupWindow() {
         if (!loaded)
             LoadAlmanac(config_.almanacPath, false);
     }
-    if (!config_.gpsEnabled)
-        for (int n = 1; n <= kGpsSatellites; ++n)
-            calculator_->SetSatelliteState(n, 1);
-    if (!config_.glonassEnabled)
-        for (int n = kGpsSatellites + 1; n <= kSatellites; ++n)
-            calculator_->SetSatelliteState(n, 1);
+    session_.SetSystemOn(GnssSystem::Gps, config_.gpsEnabled != 0);
+    session_.SetSystemOn(GnssSystem::Glonass, config_.glonassEnabled != 0);
     RestoreOrbits();
     // The dialog searches the directory of the almanac actually loaded (the bundled one at a
     // first start), not one that holds none.
-    if (!almanac_.path.empty())
-        buffer_.directory = DirectoryOf(almanac_.path);
-    RefreshSatelliteStates(*calculator_, buffer_);
+    if (!session_.almanac().path.empty())
+        session_.SetDirectory(DirectoryOf(session_.almanac().path));
     UpdateFrame();
 }
 
 bool OrvantMDIClient::LoadAlmanac(const std::string& path, bool loadLast) {
     WaitCursor wait;
-    Calculator& calc = *calculator_;
-    // GPS weeks written modulo 1024 are dated in the era of the planning date.
-    calc.SetWeekReference(
-        MakeCalendarTime(0, 0, 0, interval_.beginDay, interval_.beginMonth, interval_.beginYear));
-    bool done = false;
-    if (loadLast) {
-        calc.LoadAlmanac(path);
-        if (calc.loadState() == kLoadOk) {
-            RecordAlmanac(path);
-            done = true;
-        }
-    }
-    if (!done) {
-        const std::string directory = DirectoryOf(path);
-        ASortedList<AString>& names = AlmanacNameList();
-        ScanAlmanacDirectory(directory, names);
-        while (names.First()) {
-            const std::string candidate = AlmanacPath(directory, names.Current()->Text());
-            calc.LoadAlmanac(candidate);
-            if (calc.loadState() == kLoadOk) {
-                RecordAlmanac(candidate);
-                done = true;
-                break;
-            }
-            names.DeleteCurrent();
-        }
-        if (!done) {
-            calc.LoadAlmanac(path);
-            RecordAlmanac(path);
-        }
-    }
-    const bool ok = calc.loadState() == kLoadOk;
-    if (ok) {
-        // The engine refuses a new step while it holds no almanac: give it the one chosen.
-        calc.SetTimeStep(options_.TimeStepSeconds());
-        changes_.Set(ChangeFlags::kAlmanac);
-    }
-    return ok;
+    if ((loadLast && session_.LoadAlmanac(path)) || session_.LoadNewestAlmanac(DirectoryOf(path)))
+        return true;
+    session_.LoadAlmanac(path); // nothing loads: the engine holds none, and the path is recorded
+    return false;
 }
 
 namespace {
@@ -144,27 +102,19 @@ void OrvantMDIClient::RestoreOrbits() {
     {
         WaitCursor wait;
         for (const QString& path : RememberedNavigationFiles()) {
-            const NavigationFile file = ReadNavigationFile(path.toStdString());
-            if (!file.errors.empty()) {
+            if (!session_.AddNavigationFile(path.toStdString()).error.empty())
                 gone.append(path);
-                continue;
-            }
-            calculator_->AddNavigation(file);
-            navigationFiles_.push_back(path.toStdString());
         }
     }
     for (int s = 0; s < 2; ++s) {
         const QString source = RememberedOrbitSource(kSourceSettings[s]);
         if (source == QStringLiteral("almanac"))
-            calculator_->SetSource(static_cast<GnssSystem>(s), OrbitSource::Almanac);
+            session_.ChooseSource(static_cast<GnssSystem>(s), OrbitSource::Almanac);
         else if (source == QStringLiteral("navigation"))
-            calculator_->SetSource(static_cast<GnssSystem>(s), OrbitSource::Broadcast);
+            session_.ChooseSource(static_cast<GnssSystem>(s), OrbitSource::Broadcast);
     }
-    if (!navigationFiles_.empty()) {
-        // The sources for the planning date now: the age check and the dialog's boxes see them.
-        calculator_->UpdateStatuses(interval_, 0);
-        changes_.Set(ChangeFlags::kAlmanac);
-    }
+    // The sources for the planning date now: the age check and the dialog's boxes see them.
+    session_.UpdateStatuses();
     if (!gone.isEmpty()) {
         RememberOrbits();
         MessageBoxRes(this,
@@ -176,32 +126,22 @@ void OrvantMDIClient::RestoreOrbits() {
 
 void OrvantMDIClient::RememberOrbits() const {
     QStringList paths;
-    for (const std::string& p : navigationFiles_)
+    for (const std::string& p : session_.navigationFiles())
         paths.append(QString::fromStdString(p));
     RememberNavigationFiles(paths);
+    const Calculator& engine = session_.engine();
     for (int s = 0; s < 2; ++s) {
         const GnssSystem system = static_cast<GnssSystem>(s);
-        const OrbitSource source = calculator_->source(system);
-        RememberOrbitSource(kSourceSettings[s], !calculator_->SourceChosen(system) ? QString()
+        const OrbitSource source = engine.source(system);
+        RememberOrbitSource(kSourceSettings[s], !engine.SourceChosen(system) ? QString()
                                                 : source == OrbitSource::Almanac
                                                     ? QStringLiteral("almanac")
                                                     : QStringLiteral("navigation"));
     }
 }
 
-void OrvantMDIClient::RecordAlmanac(const std::string& path) {
-    almanac_ = ReadAlmanacStatus(path);
-}
-
-void OrvantMDIClient::LoadAlmanacFile(const std::string& path) {
-    calculator_->LoadAlmanac(path);
-    // The engine refuses a new step while it holds no almanac: give it the one chosen.
-    if (calculator_->loadState() == kLoadOk)
-        calculator_->SetTimeStep(options_.TimeStepSeconds());
-}
-
-int OrvantMDIClient::AlmanacAgeWarning(unsigned style) {
-    return ShowAlmanacAgeWarning(*calculator_, interval_, style);
+int OrvantMDIClient::AlmanacAgeWarning(const PlanSession& session, unsigned style) {
+    return ShowAlmanacAgeWarning(session, style);
 }
 
 void OrvantMDIClient::NoAlmanacReport() {
@@ -234,7 +174,7 @@ bool OrvantMDIClient::CommandEnabled(int id) const {
     case CM_VIEW_VISIBILITY:
     case CM_VIEW_DOP:
     case CM_VIEW_SKY:
-        return haveList && calculator_->loadState() == kLoadOk;
+        return haveList && session_.engine().loadState() == kLoadOk;
     default:
         return true;
     }
@@ -350,7 +290,7 @@ void OrvantMDIClient::ShowSplash() {
 }
 
 void OrvantMDIClient::AlmanacAgeCheck() {
-    ShowAlmanacAgeWarning(*calculator_, interval_, MB_TASKMODAL | MB_ICONEXCLAMATION | MB_OK);
+    ShowAlmanacAgeWarning(session_, MB_TASKMODAL | MB_ICONEXCLAMATION | MB_OK);
 }
 
 void OrvantMDIClient::ToggleTimeBar() {
@@ -419,20 +359,19 @@ void OrvantMDIClient::PrintCommand(int id) {
 // ---- recomputation and views ---------------------------------------------------------------
 
 void OrvantMDIClient::RecomputeIfNeeded() {
-    if (!changes_.Any())
+    if (!session_.changes().Any())
         return;
     SiteInfo* site = list_ ? list_->CurrentSite() : nullptr;
     if (!site || !site->HasValidValues())
         return;
     WaitCursor wait;
-    calculator_->Recalculate(*site, interval_, changes_.Level());
-    changes_.Clear();
+    session_.Recalculate(*site);
 }
 
 void OrvantMDIClient::RecomputeAndRedraw() {
     if (OpenViewCount() == 0)
         return;
-    if (calculator_->loadState() != kLoadOk || !list_ || !list_->CurrentSite() ||
+    if (session_.engine().loadState() != kLoadOk || !list_ || !list_->CurrentSite() ||
         !list_->CurrentSite()->HasValidValues()) {
         Post(CM_CLOSE_ALL);
         return;
@@ -640,12 +579,12 @@ bool OrvantMDIClient::ReportUnusablePositions(bool all) {
 }
 
 QString OrvantMDIClient::CutOffText() const {
-    const int degrees = static_cast<int>(calculator_->elevationMask() * 57.29577951308232 + 0.5);
+    const int degrees = static_cast<int>(session_.engine().elevationMask() * 57.29577951308232 + 0.5);
     return QString::fromStdString(FormatText(LoadResString(IDS_STATUS_CUTOFF), degrees));
 }
 
 QString OrvantMDIClient::ObstructionText() const {
-    return calculator_->obstructionsOn() ? Res(IDS_STATUS_OBSTRUCTIONS) : QString();
+    return session_.engine().obstructionsOn() ? Res(IDS_STATUS_OBSTRUCTIONS) : QString();
 }
 
 void OrvantMDIClient::SetCaption() {

@@ -11,11 +11,9 @@
 #include <string>
 
 #include "config/fileconfiguration.h"
+#include "config/plansession.h"
 #include "config/transfer.h"
 #include "config/ui/configdialoghost.h"
-#include "engine/calculator.h"
-#include "engine/changeflags.h"
-#include "engine/global.h"
 #include "sites/project.h"
 #include "sites/ui/skytracks.h"
 #include "ui/commands.h"
@@ -61,7 +59,7 @@ public:
     bool CanClose();
 
     // Loads the almanac: `path` itself when `loadLast`, else the newest loadable file of its
-    // directory; records what was loaded. True when the engine holds a good almanac.
+    // directory. True when the engine holds a good almanac.
     bool LoadAlmanac(const std::string& path, bool loadLast);
     void NoAlmanacReport();
     // Opens the site list `path` as the Open command does after its dialog; false when unreadable.
@@ -73,19 +71,18 @@ public:
     void RememberWindows() const;
 
     // ---- state, for the dialogs, the time bar and the tests ----
-    Calculator& Engine() override { return *calculator_; }
-    ChangeFlags& Changes() override { return changes_; }
+    // Everything that decides what is planned; the client, its dialogs and the time bar change it
+    // only through the session's own calls.
+    PlanSession& Session() override { return session_; }
+    const Calculator& Engine() const { return session_.engine(); }
+    const ChangeFlags& Changes() const { return session_.changes(); }
+    const CurrentAlmanac& Almanac() const { return session_.almanac(); }
+    const PlanInterval& Interval() const { return session_.interval(); }
     fileConfiguration& Configuration() { return config_; }
     OptionsTransfer& Options() { return options_; }
-    BufferForConfiguration& SatelliteBuffer() override { return buffer_; }
-    CurrentAlmanac& Almanac() override { return almanac_; }
-    PlanInterval& Interval() override { return interval_; }
 
     // ---- ConfigDialogHost ----
-    void LoadAlmanacFile(const std::string& path) override;
-    void RecordAlmanac(const std::string& path) override;
-    int AlmanacAgeWarning(unsigned style) override;
-    std::vector<std::string>& NavigationFiles() override { return navigationFiles_; }
+    int AlmanacAgeWarning(const PlanSession& session, unsigned style) override;
     project* SiteList() { return list_.get(); }
     // The time control bar; null while it is closed.
     NewTimeDialog* TimeBar() const;
@@ -98,12 +95,12 @@ public:
     QString ObstructionText() const;
 
     // ---- ViewHost ----
-    const Calculator& ViewCalculator() override { return *calculator_; }
+    const Calculator& ViewCalculator() override { return session_.engine(); }
     const SiteInfo* ViewSite() override;
-    const PlanInterval& ViewInterval() override { return interval_; }
+    const PlanInterval& ViewInterval() override { return session_.interval(); }
     QStatusBar* ViewStatusBar() override;
     void ViewClosed(TBaseMDIChild* view) override;
-    std::string ViewAlmanacPath() override { return almanac_.path; }
+    std::string ViewAlmanacPath() override { return session_.almanac().path; }
     std::string ViewListPath() override { return list_ ? list_->path : std::string(); }
 
     // ---- SkyTrackSource (skytracks.cpp) ----
@@ -159,14 +156,9 @@ private:
     void UpdateGadgets();
     void SetCaption();
 
-    std::unique_ptr<Calculator> calculator_;
-    ChangeFlags changes_;
+    PlanSession session_;
     fileConfiguration config_;
-    BufferForConfiguration buffer_;
     OptionsTransfer options_;
-    PlanInterval interval_;
-    CurrentAlmanac almanac_;
-    std::vector<std::string> navigationFiles_;
     std::unique_ptr<project> list_;
     QPointer<TBaseMDIChild> sky_, dop_, visibility_;
     TDecMDIFrame* frame_ = nullptr;

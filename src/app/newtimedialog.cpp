@@ -300,25 +300,14 @@ void NewTimeDialog::ApplyInterval(QWidget* focus) {
         ThePrompts().Beep(MB_ICONEXCLAMATION);
     working_ = interval;
 
-    const PlanInterval& current = client->Interval();
-    const bool timeChanged = interval.beginHour != current.beginHour ||
-                             interval.beginMinute != current.beginMinute ||
-                             interval.endHour != current.endHour || interval.endMinute != current.endMinute;
-    const bool dateChanged = interval.beginDay != current.beginDay ||
-                             interval.beginMonth != current.beginMonth ||
-                             interval.beginYear != current.beginYear;
     // The focus only moves within the bar: nothing is handed over yet.
     if (focus && focus->parentWidget() == this)
         return;
-    ChangeFlags& changes = client->Changes();
-    if (!timeChanged && !dateChanged && !changes.Test(ChangeFlags::kTime | ChangeFlags::kDate))
+    PlanSession& session = client->Session();
+    const uint32_t changed = session.SetInterval(working_);
+    if (!changed && !session.changes().Test(ChangeFlags::kTime | ChangeFlags::kDate))
         return;
-    if (timeChanged)
-        changes.Set(ChangeFlags::kTime);
-    if (dateChanged)
-        changes.Set(ChangeFlags::kDate);
-    client->Interval() = working_;
-    if (dateChanged)
+    if (changed & ChangeFlags::kDate)
         client->Post(CM_ALMANAC_AGE_CHECK);
     PostRedraw(client, CmRedrowAndPar(), focus);
 }

@@ -14,8 +14,8 @@
 #include "ui/help.h"
 #include "ui/prompts.h"
 
-int ShowAlmanacAgeWarning(const Calculator& calculator, const PlanInterval& interval, unsigned style) {
-    const int age = calculator.AlmanacAgeClass(interval, 60);
+int ShowAlmanacAgeWarning(const PlanSession& session, unsigned style) {
+    const int age = session.AlmanacAgeClass();
     if (age == 0)
         return IDYES;
     std::string text = ResString(age > 0 ? IDS_ALMANAC_TOO_OLD : IDS_ALMANAC_IN_ADVANCE);
@@ -50,8 +50,9 @@ void OrvantApp::InitInstance(const QString& siteList) {
     frame_->show();
     if (!siteList.isEmpty())
         client_->OpenSiteList(siteList.toStdString());
+    // Posted: it comes after what opening the list posted (the site editor), on top of it.
     if (client_->Engine().loadState() == kLoadOk)
-        client_->Command(CM_ALMANAC_AGE_CHECK);
+        client_->Post(CM_ALMANAC_AGE_CHECK);
     else
         client_->Post(CM_SAT_CONFIG); // so that the user can choose or import an almanac
 }

@@ -5,16 +5,14 @@
 
 #include <memory>
 
-#include "engine/global.h"
-
-class Calculator;
 class OrvantMDIClient;
+class PlanSession;
 class TDecMDIFrame;
 
 // The 60-day almanac age check against the planning date. Shows nothing and answers IDYES when the
 // almanac is within the limit; else one box (caption "Information", no owner) with `style`, whose
 // answer it returns. A choice of buttons adds the question whether to continue.
-int ShowAlmanacAgeWarning(const Calculator& calculator, const PlanInterval& interval, unsigned style);
+int ShowAlmanacAgeWarning(const PlanSession& session, unsigned style);
 
 class OrvantApp {
 public:

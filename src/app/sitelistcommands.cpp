@@ -111,7 +111,8 @@ void OrvantMDIClient::MakeCurrent(std::unique_ptr<project> list) {
         frame_->SetToolBarLayout(true);
     Command(CM_CLOSE_ALL);
     UpdateSiteLine();
-    changes_.Set(ChangeFlags::kAll);
+    session_.SetSite(list_ ? list_->CurrentSite() : nullptr);
+    session_.Touch(ChangeFlags::kAll);
     Post(CM_SITES);
 }
 
@@ -229,10 +230,9 @@ void OrvantMDIClient::Sites() {
     }
     if (list_->sites.Count() > 0) {
         const SiteInfo* after = list_->CurrentSite();
-        if (before && after)
-            changes_.Set(static_cast<uint32_t>(before->ChangeMask(*after)));
-        else
-            changes_.Set(ChangeFlags::kAll);
+        session_.SetSite(after);
+        session_.Touch(before && after ? static_cast<uint32_t>(before->ChangeMask(*after))
+                                       : ChangeFlags::kAll);
         Post(CM_RECOMPUTE);
         UpdateSiteLine();
         return;
@@ -254,45 +254,28 @@ void OrvantMDIClient::Obstructions() {
         return;
     site->obstructions = copy;
     list_->modified = 1;
-    changes_.Set(ChangeFlags::kObstructions);
+    session_.Touch(ChangeFlags::kObstructions);
     Post(CM_RECOMPUTE);
 }
 
 void OrvantMDIClient::SatelliteConfiguration() {
-    bool ok;
     {
         ConfigDialog dialog(this, *this);
-        ok = dialog.exec() == QDialog::Accepted;
+        dialog.exec();
     }
     RememberOrbits();
-    if (ok || changes_.Test(ChangeFlags::kAlmanac))
+    if (session_.changes().Any())
         Post(CM_RECOMPUTE);
 }
 
 void OrvantMDIClient::RunOptions() {
-    const OptionsTransfer before = options_;
+    const int codePage = options_.codePage;
     TOptionsDialog dialog(this, options_);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    Calculator& calc = *calculator_;
-    if (options_.CutOffDegrees() != before.CutOffDegrees()) {
-        calc.SetElevationMask(CutOffRadians(options_.CutOffDegrees()));
-        changes_.Set(ChangeFlags::kCutOff);
-    }
-    if (options_.mode2D != before.mode2D) {
-        calc.SetMode(options_.mode2D == 1 ? 1 : 0);
-        changes_.Set(ChangeFlags::kMode);
-    }
-    if (options_.step15 != before.step15) {
-        calc.SetTimeStep(options_.TimeStepSeconds());
-        changes_.Set(ChangeFlags::kAlmanac);
-    }
-    if (options_.codePage != before.codePage && SetFileCodePage(options_.codePage))
+    ApplyOptions(options_, session_);
+    if (options_.codePage != codePage && SetFileCodePage(options_.codePage))
         Settings().setValue(kCodePageKey, options_.codePage);
-    if ((options_.obstructions != 0) != (calc.obstructionsOn() != 0)) {
-        calc.SetObstructionsOn(options_.obstructions ? 1 : 0);
-        changes_.Set(ChangeFlags::kObstructions);
-    }
     UpdateGadgets();
     Post(CM_RECOMPUTE);
 }
@@ -300,6 +283,10 @@ void OrvantMDIClient::RunOptions() {
 bool OrvantMDIClient::CanClose() {
     if (!AskToSave())
         return false;
-    ConfigurationFromWorkingRecords(config_, options_, buffer_, almanac_);
+    // The systems as the user keeps them, whether or not the almanac has them.
+    BufferForConfiguration systems;
+    systems.gps = session_.SystemOn(GnssSystem::Gps) ? 1 : 0;
+    systems.glonass = session_.SystemOn(GnssSystem::Glonass) ? 1 : 0;
+    ConfigurationFromWorkingRecords(config_, options_, systems, session_.almanac());
     return true;
 }

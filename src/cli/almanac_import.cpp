@@ -4,7 +4,7 @@
 #include "base/strings.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
-#include "engine/almanac_import.h"
+#include "config/plansession.h"
 
 int RunAlmanacImport(const Words& words) {
     const Arguments args(words, {"--dir", "--near"}, {});
@@ -16,8 +16,7 @@ int RunAlmanacImport(const Words& words) {
     if (files.size() > 2)
         return Fail(kExitUsage,
                     FormatText(LoadResString(IDS_IMPORT_TOO_MANY), static_cast<int>(files.size())));
-    CalendarTime near = TodayUtc();
-    bool nearIsToday = true;
+    std::optional<CalendarTime> near;
     if (const std::optional<std::string> text = args.Value("--near")) {
         int day = 0, month = 0, year = 0;
         if (!ParseDate(*text, day, month, year)) {
@@ -26,11 +25,10 @@ int RunAlmanacImport(const Words& words) {
                         FormatText(LoadResString(IDS_CLI_BAD_VALUE), "--near", text->c_str(), what.c_str()));
         }
         near = MakeCalendarTime(0, 0, 0, day, month, year);
-        nearIsToday = false;
     }
     const std::string directory = args.Value("--dir").value_or(".");
 
-    const AlmanacImportResult r = ImportAlmanacFiles(files, directory, near, nearIsToday);
+    const AlmanacImportResult r = PlanSession::ImportPublished(files, directory, near);
     for (const std::string& w : r.warnings)
         Fail(kExitOk, w);
     if (!r.written) {

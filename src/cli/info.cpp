@@ -130,16 +130,16 @@ int RunAlmanac(const Words& words) {
         return Fail(kExitInput, problem);
     if (IsNavigationFile(path))
         return DescribeNavigation(path, args.Value("--output").value_or(""));
-    Calculator calc;
-    calc.LoadAlmanac(path);
-    if (calc.loadState() != kLoadOk)
+    PlanSession session;
+    const Calculator& calc = session.engine();
+    if (!session.LoadAlmanac(path))
         return AlmanacRefused(calc, path);
 
     std::ostringstream o;
     o << FormatText(ResString(IDS_CLI_ALMANAC_FILE).c_str(), path.c_str()) << '\n';
-    if (const auto date = AlmanacDate(calc))
-        o << FormatText(ResString(IDS_CLI_ALMANAC_DATE).c_str(), date->year + 1900, date->month + 1,
-                        date->day)
+    if (const std::optional<AlmanacDay> day = session.AlmanacDate())
+        o << FormatText(ResString(IDS_CLI_ALMANAC_DATE).c_str(), day->date.year + 1900, day->date.month + 1,
+                        day->date.day)
           << '\n';
     int present[2] = {0, 0}, healthy[2] = {0, 0};
     for (int i = 0; i < kSatellites; ++i) {
@@ -153,7 +153,8 @@ int RunAlmanac(const Words& words) {
     for (int system = 0; system < 2; ++system)
         if (present[system])
             o << FormatText(ResString(IDS_CLI_ALMANAC_SYSTEM).c_str(),
-                            ResString(system ? 2217 : 2216).c_str(), present[system], healthy[system])
+                            ResString(system ? IDS_GLONASS : IDS_GPS).c_str(), present[system],
+                            healthy[system])
               << '\n';
     for (int i = 0; i < kSatellites; ++i) {
         const bool gps = i < kGpsSatellites;

@@ -211,12 +211,12 @@ bool ComputeChunks(const PlanRequest& request, PlanSetup& setup, const OutputOpt
                    std::vector<std::vector<Chunk>>& chunks) {
     const int sites = static_cast<int>(setup.sites.size());
     const int workers = o.batch ? WorkerCount(sites) : 1;
-    std::vector<std::unique_ptr<Calculator>> extra; // the first worker uses the setup's own
+    std::vector<std::unique_ptr<Calculator>> calcs; // one per worker, copies of the session's
     try {
         chunks.assign(static_cast<size_t>(sites), std::vector<Chunk>(static_cast<size_t>(o.days)));
-        for (int w = 1; w < workers; ++w) {
-            extra.push_back(std::make_unique<Calculator>());
-            if (!CopyCalculatorSettings(*setup.calc, *extra.back()))
+        for (int w = 0; w < workers; ++w) {
+            calcs.push_back(std::make_unique<Calculator>());
+            if (!CopyCalculatorSettings(setup.calc(), *calcs.back()))
                 return false;
         }
     } catch (const std::bad_alloc&) {
@@ -229,7 +229,7 @@ bool ComputeChunks(const PlanRequest& request, PlanSetup& setup, const OutputOpt
 
     std::atomic<bool> failed{false};
     RunInBlocks(sites, workers, [&](int w, int begin, int end) {
-        Calculator& calc = w == 0 ? *setup.calc : *extra[static_cast<size_t>(w - 1)];
+        Calculator& calc = *calcs[static_cast<size_t>(w)];
         try {
             for (int d = 0; d < o.days && !failed; ++d) {
                 const PlanInterval interval = IntervalOfDay(request, setup, d);
@@ -296,7 +296,7 @@ std::string Assemble(const PlanRequest& request, PlanSetup& setup, const OutputO
     }
     const PlanInterval first = IntervalOfDay(request, setup, 0);
     for (size_t i = 0; i < chunks.size(); ++i) {
-        out += JsonHead(*setup.calc, setup.sites[i], first, o.days, !o.batch);
+        out += JsonHead(setup.calc(), setup.sites[i], first, o.days, !o.batch);
         bool leading = true;
         for (Chunk& day : chunks[i]) {
             if (leading && !day.dop.empty()) {
@@ -369,7 +369,7 @@ int RunPlan(const Words& words) {
     std::vector<std::vector<Chunk>> chunks;
     if (!ComputeChunks(request, setup, o, chunks))
         return Fail(kExitFailure, FormatText(ResString(IDS_PLAN_COMPUTE_FAILED).c_str(),
-                                             setup.calc->almanacFileName().c_str()));
+                                             setup.calc().almanacFileName().c_str()));
     for (const std::vector<Chunk>& site : chunks)
         for (const Chunk& chunk : site)
             if (chunk.stalled)
@@ -386,7 +386,7 @@ int RunPlan(const Words& words) {
         Plan plan;
         plan.site = &setup.sites.front();
         plan.interval = IntervalOfDay(request, setup, 0);
-        plan.calc = std::move(setup.calc);
+        plan.calc = std::make_unique<Calculator>(setup.calc());
         plan.calc->Recalculate(*plan.site, plan.interval, 1);
         if (const int status = WriteGraphs(plan, graphs, pdf); status != kExitOk)
             return status;

@@ -66,7 +66,7 @@ std::string SiteNames(const PlanSetup& setup) {
 std::string Text(const WindowsRun& run, const std::vector<Window>& windows) {
     const PlanSetup& setup = run.setup;
     const WindowConditions& c = run.conditions;
-    const Calculator& calc = *setup.calc;
+    const Calculator& calc = setup.calc();
     const SiteInfo& clock = setup.sites.front();
     const bool network = setup.sites.size() > 1;
     const int days = run.request.days;
@@ -141,7 +141,7 @@ std::string Csv(const WindowsRun& run, const std::vector<Window>& windows) {
 
 std::string Json(const WindowsRun& run, const std::vector<Window>& windows) {
     const PlanSetup& setup = run.setup;
-    const Calculator& calc = *setup.calc;
+    const Calculator& calc = setup.calc();
     const WindowConditions& c = run.conditions;
     TextBuffer b;
     b << "{\n  \"sites\": [";
@@ -284,9 +284,9 @@ int RunWindows(const Words& words) {
     series.clockOffset = setup.sites.front().gmtOffset;
     series.workers = WorkerCount(static_cast<int>(setup.sites.size()));
     std::vector<SiteSeries> computed;
-    if (!ComputeSeries(*setup.calc, setup.sites, series, computed))
+    if (!ComputeSeries(setup.calc(), setup.sites, series, computed))
         return Fail(kExitFailure, FormatText(ResString(IDS_PLAN_COMPUTE_FAILED).c_str(),
-                                             setup.calc->almanacFileName().c_str()));
+                                             setup.calc().almanacFileName().c_str()));
     std::vector<const SiteSeries*> sites;
     for (const SiteSeries& s : computed)
         sites.push_back(&s);

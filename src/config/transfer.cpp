@@ -37,15 +37,6 @@ void RefreshSatelliteStates(const Calculator& calculator, BufferForConfiguration
     }
 }
 
-void ApplySatelliteStates(const BufferForConfiguration& buffer, Calculator& calculator) {
-    for (int i = 0; i < kSatellites; ++i)
-        if (buffer.satellites[i] != 2)
-            calculator.SetSatelliteState(i + 1, buffer.satellites[i] == 1 ? 0 : 1);
-    for (int i = kSatellites; i < SatelliteCatalogue::kSize; ++i)
-        if (buffer.laterSatellites[i - kSatellites] != 2)
-            calculator.SetSatelliteState(i + 1, buffer.laterSatellites[i - kSatellites] == 1 ? 0 : 1);
-}
-
 int OptionsTransfer::CutOffDegrees() const {
     return std::atoi(cutOff);
 }
@@ -66,14 +57,6 @@ void FillBufferForConfiguration(const fileConfiguration& config, BufferForConfig
     const std::string path = config.almanacPath;
     const size_t slash = path.find_last_of('/');
     buffer.directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-int ApplyOptionsToCalculator(const OptionsTransfer& options, Calculator& calculator) {
-    calculator.SetElevationMask(CutOffRadians(options.CutOffDegrees()));
-    calculator.SetMode(options.mode2D == 1 ? 1 : 0);
-    calculator.SetTimeStep(options.TimeStepSeconds());
-    calculator.SetObstructionsOn(options.obstructions);
-    return ChangeFlags::kCutOff | ChangeFlags::kMode | ChangeFlags::kAlmanac;
 }
 
 void ConfigurationFromWorkingRecords(fileConfiguration& config, const OptionsTransfer& options,

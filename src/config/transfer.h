@@ -57,15 +57,10 @@ bool SameAlmanac(const CurrentAlmanac& recorded, const CurrentAlmanac& now);
 uint16_t SatelliteBoxState(int32_t status, bool systemOn);
 // All 56 box states of `buffer` from the engine, against the buffer's two system states.
 void RefreshSatelliteStates(const Calculator& calculator, BufferForConfiguration& buffer);
-// The box states back into the engine: unchecked switches a satellite off, checked on; an
-// indeterminate box leaves it as it is.
-void ApplySatelliteStates(const BufferForConfiguration& buffer, Calculator& calculator);
 
 // Fills the working records from the configuration; the cut-off is clamped into 0..89.
 void FillOptionsTransfer(const fileConfiguration& config, OptionsTransfer& options);
 void FillBufferForConfiguration(const fileConfiguration& config, BufferForConfiguration& buffer);
-// The engine's settings from the records; answers the change flags they set.
-int ApplyOptionsToCalculator(const OptionsTransfer& options, Calculator& calculator);
 // The record from the working state, as the program stores it at exit.
 void ConfigurationFromWorkingRecords(fileConfiguration& config, const OptionsTransfer& options,
                                      const BufferForConfiguration& buffer, const CurrentAlmanac& almanac);

@@ -81,6 +81,20 @@ int64_t AlmanacNameKey(const std::string& name) {
     return 365 * (year - 1) + (year - 1) / 4 + DigitsValue(extension);
 }
 
+std::optional<CalendarTime> AlmanacNameDate(const std::string& name) {
+    const size_t dot = name.rfind('.');
+    if (AlmanacNameKey(name) < 0)
+        return std::nullopt;
+    int year = static_cast<int>(DigitsValue(name.substr(3, dot - 3)));
+    const int day = static_cast<int>(DigitsValue(name.substr(dot + 1)));
+    if (year > 99 || day < 1 || day > 366)
+        return std::nullopt;
+    year += year <= 80 ? 2000 : 1900;
+    if (day == 366 && year % 4 != 0)
+        return std::nullopt;
+    return CalendarFromDayOfYear(0, 0, 0, day, year);
+}
+
 int ScanAlmanacDirectory(const std::string& directory, ASortedList<AString>& list) {
     list.Clear();
     std::string pattern = LoadResString(2018);

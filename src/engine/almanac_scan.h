@@ -2,10 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "base/alist.h"
 #include "base/astring.h"
+#include "engine/global.h"
 
 // The program-wide list of almanac file names (name and extension, no directory).
 ASortedList<AString>& AlmanacNameList();
@@ -19,6 +21,9 @@ int ScanAlmanacDirectory(const std::string& directory);
 // The sort key of a candidate name "alm<year>.<day of year>": a day count, later days larger.
 // -1 when the name is no candidate.
 int64_t AlmanacNameKey(const std::string& name);
+// The day a candidate name "almYY.DDD" stands for (years 81-99 in the 1900s, else the 2000s), at
+// 00:00; none for a name that is no candidate or a day the year does not have.
+std::optional<CalendarTime> AlmanacNameDate(const std::string& name);
 
 // The directory part of `path` with its trailing separator; empty when it has none.
 std::string DirectoryOf(const std::string& path);

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <limits>
 #include <new>
 #include <stdexcept>
 
 #include "engine/almanac_import.h"
+#include "engine/almanac_scan.h"
 #include "engine/gnsstime.h"
 #include "engine/orbit.h"
 #include "sites/siteinfo.h"
@@ -281,16 +283,12 @@ bool Calculator::ChooseSources(const CalendarTime& dateUtc) {
                         std::fabs(gps - (static_cast<double>(gps_[k].week) * kSecondsPerWeek + gps_[k].toa));
             }
         } else {
-            const int today = ToGlonassTime(dateUtc).dayIndex + 1;
+            const int32_t today = ToDayTime(dateUtc).day;
             for (int k = 0; k < kGlonassSatellites && almanac == kFar; ++k) {
-                if (almanacStatuses_[kGpsSatellites + k] == StatusNoAlmanac)
-                    continue;
-                int days = today - glonass_[k].n;
-                if (days > 730)
-                    days -= 1461;
-                if (days < -730)
-                    days += 1461;
-                almanac = std::fabs(static_cast<double>(days)) * kSecondsPerDay;
+                if (InAlmanac(kGpsSatellites + k))
+                    almanac =
+                        std::fabs(static_cast<double>(today - GlonassAlmanacDay(glonass_[k].n, dateUtc))) *
+                        kSecondsPerDay;
             }
         }
         double navigation = kFar;
@@ -409,18 +407,35 @@ int Calculator::GpsAlmanacAge(const CalendarTime& date) const {
     return static_cast<int>(seconds / kSecondsPerDay); // truncated toward zero
 }
 
+int32_t Calculator::GlonassAlmanacDay(int32_t n, const CalendarTime& near) const {
+    const std::optional<CalendarTime> named =
+        AlmanacNameDate(std::filesystem::path(almanacFileName_).filename().string());
+    const CalendarTime anchor = named ? *named : near;
+    int offset = ToGlonassTime(anchor).dayIndex + 1 - n;
+    if (offset > 730)
+        offset -= 1461;
+    if (offset < -730)
+        offset += 1461;
+    return ToDayTime(anchor).day - offset;
+}
+
+std::optional<CalendarTime> Calculator::AlmanacDate(const CalendarTime& near) const {
+    for (int i = 0; i < kGpsSatellites; ++i)
+        if (InAlmanac(i))
+            return GpsToCalendar(GpsTime{gps_[i].week, static_cast<double>(gps_[i].toa)});
+    for (int i = kGpsSatellites; i < kSatellites; ++i)
+        if (InAlmanac(i))
+            return FromDayTime(DayTime{GlonassAlmanacDay(glonass_[i - kGpsSatellites].n, near), 0.0});
+    return std::nullopt;
+}
+
 int Calculator::GlonassAlmanacAge(const CalendarTime& date) const {
     if (source(GnssSystem::Glonass) == OrbitSource::Broadcast)
         return 0;
     const int q = FirstEnabledGlonass();
     if (q == 0)
         return 0;
-    int age = ToGlonassTime(date).dayIndex + 1 - glonass_[q - 1].n;
-    if (age > 730)
-        age -= 1461;
-    if (age < -730)
-        age += 1461;
-    return age;
+    return ToDayTime(date).day - GlonassAlmanacDay(glonass_[q - 1].n, date);
 }
 
 int Calculator::AlmanacAgeClass(const CalendarTime& date, int limit) const {

@@ -92,6 +92,11 @@ public:
     int FirstEnabledGlonass() const; // system number 1..24, 0 when none
     int FrequencyNumber(int index) const;
 
+    // The date the loaded almanac was made for: its first GPS record's week and time of almanac;
+    // else the GLONASS records' day in the four-year period that puts it nearest the date of the
+    // file's name ("almYY.DDD", as imports are named), or nearest `near` when the name gives none.
+    // None without almanac records. Every caller dates an almanac through here.
+    std::optional<CalendarTime> AlmanacDate(const CalendarTime& near) const;
     // Age in days of the first enabled satellite's almanac against `date` (taken at 00:00, local
     // time, no GMT offset); positive: the almanac is older. 0 when no satellite is enabled.
     int GpsAlmanacAge(const CalendarTime& date) const;
@@ -152,6 +157,10 @@ public:
 
     // A satellite takes part in visibility and DOP (status 0 or 4).
     bool IsEnabled(int index) const { return (statuses_[index] & ~StatusUnhealthy) == 0; }
+    // The almanac file holds a valid record of it, whichever source plans its system.
+    bool InAlmanac(int index) const {
+        return index >= 0 && index < kSatellites && almanacStatuses_[index] != StatusNoAlmanac;
+    }
     // Its orbit is propagated (the status is not "no almanac").
     bool HasAlmanac(int index) const { return (statuses_[index] & ~StatusUnhealthy) != StatusNoAlmanac; }
 
@@ -181,6 +190,9 @@ private:
     bool FromNavigation(int index) const {
         return sources_[static_cast<int>(SatelliteCatalogue::At(index).system)] == OrbitSource::Broadcast;
     }
+    // The day of the four-year period `n` (1..1461) nearest `anchor`, the file name's date when it
+    // gives one: the GLONASS almanac's own day.
+    int32_t GlonassAlmanacDay(int32_t n, const CalendarTime& anchor) const;
     // A satellite's status from its source's (`base`) and the user's on/off choice, when made.
     int32_t WithUserChoice(int index, int32_t base) const;
     // The status of a satellite of an almanac-planned system from the file and the user's choice.

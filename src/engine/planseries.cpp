@@ -27,23 +27,16 @@ bool AddDays(int& day, int& month, int& year, int days) {
 }
 
 bool CopyCalculatorSettings(const Calculator& settings, Calculator& into) {
-    if (!settings.almanacFileName().empty())
-        into.LoadAlmanac(settings.almanacFileName());
-    else if (settings.broadcast().RecordCount() == 0)
+    if (settings.loadState() != kLoadOk ||
+        (settings.almanacFileName().empty() && settings.broadcast().RecordCount() == 0))
         return false; // nothing to plan with
-    // else planned from navigation files alone
-    if (into.loadState() != kLoadOk || !into.SetTimeStep(settings.step()))
+    // The records already read: a file changed or gone since cannot make the workers disagree.
+    try {
+        into = settings;
+    } catch (const std::bad_alloc&) {
         return false;
-    into.SetElevationMask(settings.elevationMask());
-    into.SetMode(settings.mode());
-    into.SetObstructionsOn(settings.obstructionsOn());
-    for (int n = 1; n <= kSatellites; ++n)
-        into.SetSatelliteState(n, (settings.status(n - 1) & StatusDisabled) != 0 ? 1 : 0);
-    into.CopyNavigation(settings);
-    // The file may have changed since it was first read.
-    return into.statuses() == settings.statuses() &&
-           EncodeAlmanac(&into.gpsRecords(), &into.glonassRecords()) ==
-               EncodeAlmanac(&settings.gpsRecords(), &settings.glonassRecords());
+    }
+    return true;
 }
 
 int WorkerCount(int tasks) {

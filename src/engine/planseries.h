@@ -36,14 +36,14 @@ struct SeriesRequest {
 
 // The series of every site over the request's days on one clock: days x (86400 / step) + 1 samples
 // each, the last at 24:00 of the last day. `settings` holds the loaded almanac, step, cut-off, mode,
-// obstruction switch and satellite selection; each worker reloads the almanac into a Calculator of
-// its own. false when the almanac cannot be loaded again or a computation fails; `out` is then
-// unspecified.
+// obstruction switch and satellite selection; each worker plans with a copy of it. false when a
+// computation fails; `out` is then unspecified.
 bool ComputeSeries(const Calculator& settings, const std::vector<SiteInfo>& sites,
                    const SeriesRequest& request, std::vector<SiteSeries>& out);
 
-// A fresh Calculator with the almanac and settings of `settings`: the almanac file is read again.
-// false when it no longer loads to the same satellites.
+// `into` becomes a copy of `settings`: its almanac and navigation records, sources, satellite
+// choices and settings, without reading any file again. false when `settings` holds nothing to plan
+// with or memory runs out.
 bool CopyCalculatorSettings(const Calculator& settings, Calculator& into);
 
 // Splits 0..count-1 into at most `workers` contiguous blocks and runs work(worker, begin, end) for

@@ -81,6 +81,11 @@ QString WithDefaultExtension(const QString& path, const QString& extension) {
 }
 
 int QtPrompts::MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned style) {
+    // A box without owner would open behind whatever window is in front (a dialog, the main
+    // window): it belongs to that window instead.
+    if (!owner)
+        owner = QApplication::activeModalWidget() ? QApplication::activeModalWidget()
+                                                  : QApplication::activeWindow();
     QMessageBox box(owner);
     box.setWindowTitle(caption);
     box.setText(text);

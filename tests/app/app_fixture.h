@@ -128,9 +128,9 @@ protected:
                 almanac = e.path().string();
         }
         if (!today && !almanac.empty())
-            Client().Interval() = IntervalOfAlmanac(almanac);
+            Client().Session().SetInterval(IntervalOfAlmanac(almanac));
         if (interval)
-            Client().Interval() = *interval;
+            Client().Session().SetInterval(*interval);
         app->InitInstance(siteList);
         Drain();
     }

@@ -133,10 +133,9 @@ TEST_F(DesktopSettings, DroppedSiteListOpensAfterTheQuestionToSave) {
 TEST_F(DesktopSettings, NavigationFilesAndTheChosenSourceComeBackAfterARestart) {
     const std::string files = TAVRIN_SOURCE_DIR "/tests/data/multignss/OPEC00NOR_S_20220010000_01D_";
     fs::copy_file(files + "GN.rnx", Home("GN.rnx"));
-    Client().NavigationFiles() = {Home("GN.rnx"), files + "EN.rnx"};
-    for (const std::string& path : Client().NavigationFiles())
-        Client().Engine().AddNavigation(ReadNavigationFile(path));
-    ASSERT_TRUE(Client().Engine().SetSource(GnssSystem::Gps, OrbitSource::Almanac));
+    for (const std::string& path : {Home("GN.rnx"), files + "EN.rnx"})
+        ASSERT_TRUE(Client().Session().AddNavigationFile(path).error.empty());
+    ASSERT_TRUE(Client().Session().ChooseSource(GnssSystem::Gps, OrbitSource::Almanac));
     WhenModal([](QWidget* dialog) { dialog->close(); }); // the configuration dialog, cancelled
     Run(CM_SAT_CONFIG);
     ASSERT_TRUE(Exit());
@@ -146,21 +145,21 @@ TEST_F(DesktopSettings, NavigationFilesAndTheChosenSourceComeBackAfterARestart) 
     prompts.answers = {IDOK, IDOK}; // the file gone, the almanac's age
     const PlanInterval day(1, 1, 2022, 8, 0, 16, 0);
     Start(QString(), false, {}, &day);
-    Calculator& engine = Client().Engine();
-    EXPECT_EQ(Client().NavigationFiles(), std::vector<std::string>{files + "EN.rnx"});
+    const Calculator& engine = Client().Engine();
+    EXPECT_EQ(Client().Session().navigationFiles(), std::vector<std::string>{files + "EN.rnx"});
     EXPECT_EQ(engine.source(GnssSystem::Galileo), OrbitSource::Broadcast);
     EXPECT_FALSE(engine.HasSource(GnssSystem::Gps, OrbitSource::Broadcast));
     EXPECT_TRUE(engine.SourceChosen(GnssSystem::Gps));
     EXPECT_EQ(engine.source(GnssSystem::Gps), OrbitSource::Almanac);
     ASSERT_GE(prompts.boxes.size(), 1u);
     EXPECT_TRUE(prompts.boxes[0].text.contains(Path("GN.rnx"))) << prompts.boxes[0].text.toStdString();
-    // The dialog's boxes start from the files' satellites at the planning date, E01 among them.
+    // The files' satellites at the planning date are planned, E01 among them.
     const int e01 = SatelliteCatalogue::Index({GnssSystem::Galileo, 1});
-    EXPECT_EQ(Client().SatelliteBuffer().laterSatellites[e01 - kSatellites], 1);
+    EXPECT_TRUE(engine.IsEnabled(e01));
     ASSERT_TRUE(Exit());
 
     prompts.boxes.clear();
     Start();
     EXPECT_TRUE(prompts.boxes.empty());
-    EXPECT_EQ(Client().NavigationFiles().size(), 1u);
+    EXPECT_EQ(Client().Session().navigationFiles().size(), 1u);
 }

@@ -82,7 +82,7 @@ TEST_F(SiteListCommands, NewListIsUnsavedUnderAFreeNameAndClosesTheViews) {
     Run(CM_VIEW_SKY);
     Run(CM_VIEW_VISIBILITY);
     ASSERT_EQ(Client().OpenViewCount(), 2);
-    Client().Changes().Clear();
+    Client().Session().ClearChanges();
     Run(CM_SITELIST_NEW);
     EXPECT_EQ(Client().OpenViewCount(), 0);
     EXPECT_EQ(Frame().windowTitle(), "Tavrin - proj0001.SPL");
@@ -233,7 +233,7 @@ TEST_F(SiteListCommands, SiteEditorCancelRestoresTheListAndOkSetsTheFlagsOfWhatC
         list.sites.Add(SiteInfo());
         list.modified = 1;
     };
-    Client().Changes().Clear();
+    Client().Session().ClearChanges();
     Run(CM_SITES);
     EXPECT_EQ(Client().SiteList()->sites.Count(), 2);
     EXPECT_DOUBLE_EQ(Client().SiteList()->CurrentSite()->latitude, -33.5);
@@ -272,7 +272,7 @@ TEST_F(SiteListCommands, ObstructionEditorWorksOnACopy) {
         return answer;
     };
     OpenFile("two.spl", TwoSites());
-    Client().Changes().Clear();
+    Client().Session().ClearChanges();
     Run(CM_OBSTRUCTIONS);
     EXPECT_EQ(Client().SiteList()->CurrentSite()->obstructions.Count(), 0);
     EXPECT_EQ(Client().SiteList()->modified, 0);
@@ -301,7 +301,7 @@ TEST_F(SiteListCommands, ViewsOpenOnceRecomputeWithTheFlagsAndFreeTheirSlots) {
     EXPECT_EQ(Client().subWindowList().size(), 1);
 
     // A change reaches the engine at the next recomputation, with its level.
-    Client().Changes().Set(ChangeFlags::kTime);
+    Client().Session().Touch(ChangeFlags::kTime);
     QCoreApplication::postEvent(&Client(), new RedrawEvent(CmRedrowAndPar(), nullptr));
     Drain();
     EXPECT_FALSE(Client().Changes().Any());

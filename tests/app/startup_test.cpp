@@ -152,18 +152,21 @@ TEST_F(Startup, AlmanacFarFromThePlanningDateWarnsOnceAndOnlyThen) {
 
     // The satellite dialog's question adds "CONTINUE?" and passes the answer on.
     prompts.answers = {IDNO};
-    EXPECT_EQ(ShowAlmanacAgeWarning(Client().Engine(), Client().Interval(), 0x2034), IDNO);
+    EXPECT_EQ(ShowAlmanacAgeWarning(Client().Session(), 0x2034), IDNO);
     EXPECT_EQ(prompts.LastText(), "WARNING!\nTHE ALMANAC FILE IS OVER 60 DAYS OLD!\nCONTINUE?");
 
     // Far ahead of the almanac's date: the other text. Near it: no box and Yes.
+    PlanSession at = Client().Session();
     const PlanInterval current = IntervalOfAlmanac(BundledAlmanacs() + "alm00.051");
     PlanInterval before = current;
     before.beginYear = static_cast<int16_t>(before.beginYear - 1);
+    at.SetInterval(before);
     prompts.answers = {IDOK};
-    ShowAlmanacAgeWarning(Client().Engine(), before, 0x2030);
+    ShowAlmanacAgeWarning(at, 0x2030);
     EXPECT_EQ(prompts.LastText(), "WARNING!\nTHE ALMANAC FILE IS OVER 60 DAYS IN ADVANCE!\n");
     const size_t shown = prompts.boxes.size();
-    EXPECT_EQ(ShowAlmanacAgeWarning(Client().Engine(), current, 0x2034), IDYES);
+    at.SetInterval(current);
+    EXPECT_EQ(ShowAlmanacAgeWarning(at, 0x2034), IDYES);
     EXPECT_EQ(prompts.boxes.size(), shown);
 }
 
@@ -186,8 +189,8 @@ TEST_F(Startup, SettingsOfTheConfigurationReachTheEngineAndTheTimeBarToggleLasts
     EXPECT_EQ(Frame().GadgetText(3), "");
     for (int i = 0; i < kGpsSatellites; ++i)
         EXPECT_TRUE(calc.status(i) & StatusDisabled) << i;
-    EXPECT_EQ(Client().SatelliteBuffer().satellites[0], 0);
-    EXPECT_EQ(Client().SatelliteBuffer().satellites[40], 2); // GLONASS: no almanac in this file
+    EXPECT_FALSE(Client().Session().SystemOn(GnssSystem::Gps));
+    EXPECT_EQ(calc.status(40), StatusNoAlmanac); // GLONASS: no almanac in this file
 
     Run(CM_TIME_BAR);
     EXPECT_FALSE(Frame().Action(CM_TIME_BAR)->isChecked());

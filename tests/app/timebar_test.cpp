@@ -168,7 +168,7 @@ TEST_F(TimeBar, TwentyFourHourTakesEffectWithoutLeavingTheBar) {
     Drag(Bar()->EndMarker(), Grid(40));
     FocusTo(&Client());
     ASSERT_EQ(TimesOf(Client().Interval()), (Times{8, 0, 10, 0}));
-    Client().Changes().Clear();
+    Client().Session().ClearChanges();
 
     auto* button = Bar()->findChild<QPushButton*>(ControlName(104));
     QTest::mouseClick(button, Qt::LeftButton);
@@ -324,7 +324,7 @@ TEST_F(TimeBar, TheCommandHidesAndShowsTheBarAndTheChoiceLasts) {
     EXPECT_EQ(Frame().findChild<QToolBar*>(QStringLiteral("timeBarArea")), nullptr);
 
     // The interval changed meanwhile: the bar shows it when it opens again.
-    Client().Interval() = PlanInterval(3, 4, 2021, 5, 30, 7, 0);
+    Client().Session().SetInterval(PlanInterval(3, 4, 2021, 5, 30, 7, 0));
     Run(CM_TIME_BAR);
     ASSERT_NE(Bar(), nullptr);
     EXPECT_TRUE(Frame().Action(CM_TIME_BAR)->isChecked());

@@ -9,6 +9,7 @@
 #include "../sites/sitelist_fixture.h"
 #include "base/paths.h"
 #include "config/fileconfiguration.h"
+#include "config/plansession.h"
 #include "config/transfer.h"
 #include "engine/calculator.h"
 #include "engine/changeflags.h"
@@ -152,9 +153,11 @@ TEST(Configuration, WorkingRecordsRoundTrip) {
     EXPECT_EQ(buffer.glonass, 0);
     EXPECT_EQ(buffer.directory, "/home/u/almanacs/");
 
-    Calculator calculator;
-    EXPECT_EQ(ApplyOptionsToCalculator(options, calculator),
-              int(ChangeFlags::kCutOff | ChangeFlags::kMode | ChangeFlags::kAlmanac));
+    PlanSession session;
+    const Calculator& calculator = session.engine();
+    EXPECT_EQ(ApplyOptions(options, session),
+              ChangeFlags::kCutOff | ChangeFlags::kMode | ChangeFlags::kAlmanac | ChangeFlags::kObstructions);
+    EXPECT_EQ(ApplyOptions(options, session), 0u); // the same options again change nothing
     EXPECT_EQ(calculator.mode(), 1);
     EXPECT_EQ(calculator.step(), 300);
     EXPECT_EQ(calculator.obstructionsOn(), 0);

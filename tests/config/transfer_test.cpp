@@ -1,9 +1,9 @@
 // The satellite working record against the engine, and when a recorded almanac is still the same.
 #include <gtest/gtest.h>
 
-#include "config/transfer.h"
 #include "../engine/almanac_fixture.h"
-#include "engine/calculator.h"
+#include "config/plansession.h"
+#include "config/transfer.h"
 
 TEST(SameAlmanac, OnlyPathMissingFlagAndCreationTimeCount) {
     const CurrentAlmanac loaded{"/a/alm25.100", 0, false, 3200, 1000, 500};
@@ -31,10 +31,10 @@ TEST(SatelliteStates, BoxesFollowTheEngineAndGoBackIntoIt) {
     unhealthy.healthFlag = 1;
     almanac_fixture::PutGps(b, 0, 1, unhealthy);
     b.b.resize(2240); // GPS only
-    Calculator calc;
-    calc.LoadAlmanac(dir.Write("alm00.051", b.b));
-    ASSERT_EQ(calc.loadState(), kLoadOk);
-    calc.SetSatelliteState(3, 1);
+    PlanSession session;
+    ASSERT_TRUE(session.LoadAlmanac(dir.Write("alm00.051", b.b)));
+    session.SetSatelliteOn(2, false);
+    const Calculator& calc = session.engine();
 
     BufferForConfiguration buffer;
     RefreshSatelliteStates(calc, buffer);
@@ -50,7 +50,7 @@ TEST(SatelliteStates, BoxesFollowTheEngineAndGoBackIntoIt) {
     buffer.satellites[1] = 1;
     buffer.satellites[2] = 1;
     buffer.satellites[40] = 1; // cannot switch on what has no almanac
-    ApplySatelliteStates(buffer, calc);
+    ApplySatelliteStates(buffer, session);
     EXPECT_EQ(calc.status(0), StatusDisabled);
     EXPECT_EQ(calc.status(1), StatusUnhealthy);
     EXPECT_EQ(calc.status(2), 0);

@@ -10,18 +10,17 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
-#include <optional>
 
 #include "base/astring.h"
 #include "base/strings.h"
-#include "config/ui/almanacstatus.h"
+#include "config/almanacstatus.h"
+#include "config/plansession.h"
 #include "config/ui/configdialoghost.h"
 #include "config/ui/satellitegroup.h"
-#include "engine/almanac_import.h"
 #include "engine/almanac_scan.h"
-#include "engine/gnsstime.h"
-#include "engine/rinexnav.h"
 #include "ui/commands.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
@@ -52,65 +51,22 @@ constexpr SatelliteGroupIds kLaterIds[3] = {
     {47934, 47935, 47945, 47955, 47956, 155, 10, 12},
 };
 
-struct AlmanacDay {
-    CalendarTime date;
-    int age = 0; // days from the almanac to the planning date
-};
-
-// The date of the loaded almanac: that of the first GPS record, else the GLONASS day nearest the
-// planning date; none without a loaded almanac.
-std::optional<AlmanacDay> DateOfAlmanac(const Calculator& calc, const PlanInterval& interval) {
-    if (calc.loadState() != kLoadOk)
-        return std::nullopt;
-    const CalendarTime plan =
-        MakeCalendarTime(0, 0, 0, interval.beginDay, interval.beginMonth, interval.beginYear);
-    const int32_t planDay = ToDayTime(plan).day;
-    for (int i = 0; i < kGpsSatellites; ++i) {
-        if (!calc.HasAlmanac(i))
-            continue;
-        const GpsAlmanacRecord& r = calc.gpsRecords()[static_cast<size_t>(i)];
-        const CalendarTime date = GpsToCalendar(GpsTime{r.week, static_cast<double>(r.toa)});
-        return AlmanacDay{date, planDay - ToDayTime(date).day};
-    }
-    for (int i = kGpsSatellites; i < kSatellites; ++i) {
-        if (!calc.HasAlmanac(i))
-            continue;
-        // The day within the four-year period, in the period that puts it nearest the planning date.
-        int age = ToGlonassTime(plan).dayIndex + 1 -
-                  calc.glonassRecords()[static_cast<size_t>(i - kGpsSatellites)].n;
-        if (age > 730)
-            age -= 1461;
-        if (age < -730)
-            age += 1461;
-        return AlmanacDay{FromDayTime(DayTime{planDay - age, 0.0}), age};
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
-ConfigDialog::ConfigDialog(QWidget* parent, ConfigDialogHost& host) : QDialog(parent), host_(host) {
+ConfigDialog::ConfigDialog(QWidget* parent, ConfigDialogHost& host)
+    : QDialog(parent), host_(host), session_(host.Session()) {
     setObjectName(ControlName(kConfigDialogId));
     setWindowTitle(Res(IDS_CFGDLG_CAPTION));
-    openingFiles_ = host_.NavigationFiles();
-    for (int s = 0; s < kGnssSystems; ++s) {
-        openingSources_[s] = host_.Engine().source(static_cast<GnssSystem>(s));
-        openingChosen_[s] = host_.Engine().SourceChosen(static_cast<GnssSystem>(s));
-    }
-    // The navigation files' satellites come and go with the planning date: their boxes start from
-    // what the engine holds for it now.
-    if (host_.Engine().broadcast().RecordCount() > 0) {
-        host_.Engine().UpdateStatuses(host_.Interval(), 0);
-        RefreshSatelliteStates(host_.Engine(), host_.SatelliteBuffer());
-    }
-    BuildControls();
     Construct();
+    draft_ = session_.Draft();
+    FillSatelliteStates(*draft_, buffer_);
+    BuildControls();
     TransferIn();
     SetUpWindow();
 }
 
 void ConfigDialog::BuildControls() {
-    Calculator& engine = host_.Engine();
+    const Calculator& engine = draft_->engine();
     almanacs_ = new QComboBox(this);
     almanacs_->setObjectName(ControlName(161));
     almanacs_->setMinimumContentsLength(12);
@@ -213,45 +169,42 @@ void ConfigDialog::BuildControls() {
 }
 
 void ConfigDialog::Construct() {
-    BufferForConfiguration& buffer = host_.SatelliteBuffer();
-    buffer.almanacs.clear();
-    buffer.almanacSelection = -1;
+    buffer_.almanacs.clear();
+    buffer_.almanacSelection = -1;
+    buffer_.directory = session_.directory();
     ASortedList<AString>& names = AlmanacNameList();
-    if (!ScanAlmanacDirectory(buffer.directory, names)) {
+    if (!ScanAlmanacDirectory(buffer_.directory, names)) {
         // Nothing to choose: the engine holds no almanac from here on, and the user is told where
         // the search looked.
-        host_.LoadAlmanacFile(buffer.directory);
-        host_.RecordAlmanac(buffer.directory);
-        RefreshSatelliteStates(host_.Engine(), buffer);
-        ErrorWithPath(IDS_NO_ALMANAC_FILES, buffer.directory + ResString(IDS_ALMANAC_PATTERN));
+        session_.LoadAlmanac(buffer_.directory);
+        ErrorWithPath(IDS_NO_ALMANAC_FILES, buffer_.directory + ResString(IDS_ALMANAC_PATTERN));
         return;
     }
     for (bool more = names.First(); more; more = names.Next())
-        buffer.almanacs.push_back(names.Current()->Text());
+        buffer_.almanacs.push_back(names.Current()->Text());
 
-    const CurrentAlmanac& current = host_.Almanac();
-    const std::string currentName = FileNameOf(current.path);
-    buffer.almanacSelection = 0;
-    for (size_t k = 0; k < buffer.almanacs.size(); ++k)
-        if (buffer.almanacs[k] == currentName)
-            buffer.almanacSelection = static_cast<int>(k);
-    const std::string path =
-        AlmanacPath(buffer.directory, buffer.almanacs[static_cast<size_t>(buffer.almanacSelection)]);
-    if (SameAlmanac(current, ReadAlmanacStatus(path)))
-        return;
-    host_.LoadAlmanacFile(path);
-    host_.RecordAlmanac(path);
-    host_.Changes().Set(ChangeFlags::kAlmanac);
+    const std::string currentName = FileNameOf(session_.almanac().path);
+    const auto found = std::find(buffer_.almanacs.begin(), buffer_.almanacs.end(), currentName);
+    buffer_.almanacSelection =
+        found == buffer_.almanacs.end() ? 0 : static_cast<int>(found - buffer_.almanacs.begin());
+    // An almanac not in the directory, or replaced under its name, is not the one loaded: the
+    // session takes the one listed, and keeps it whatever the dialog ends with.
+    if (found != buffer_.almanacs.end() && DirectoryOf(session_.almanac().path) == buffer_.directory) {
+        if (!session_.ReloadIfReplaced())
+            return;
+    } else {
+        session_.LoadAlmanac(
+            AlmanacPath(buffer_.directory, buffer_.almanacs[static_cast<size_t>(buffer_.almanacSelection)]));
+    }
     MessageBoxRes(nullptr, Res(IDS_ALMANAC_CHANGED), IDS_WARNING, MB_ICONEXCLAMATION);
-    host_.AlmanacAgeWarning(MB_TASKMODAL | MB_ICONEXCLAMATION | MB_OK);
+    host_.AlmanacAgeWarning(session_, MB_TASKMODAL | MB_ICONEXCLAMATION | MB_OK);
     // Every usable satellite of the new almanac starts checked.
-    buffer.gps = 1;
-    buffer.glonass = 1;
-    RefreshSatelliteStates(host_.Engine(), buffer);
+    session_.SetSystemOn(GnssSystem::Gps, true);
+    session_.SetSystemOn(GnssSystem::Glonass, true);
 }
 
 void ConfigDialog::TransferIn() {
-    const BufferForConfiguration& buffer = host_.SatelliteBuffer();
+    const BufferForConfiguration& buffer = buffer_;
     almanacs_->clear();
     for (const std::string& name : buffer.almanacs)
         almanacs_->addItem(Text(name));
@@ -266,7 +219,7 @@ void ConfigDialog::TransferIn() {
 }
 
 void ConfigDialog::TransferOut() {
-    BufferForConfiguration& buffer = host_.SatelliteBuffer();
+    BufferForConfiguration& buffer = buffer_;
     buffer.almanacs.clear();
     for (int k = 0; k < almanacs_->count(); ++k)
         buffer.almanacs.push_back(almanacs_->itemText(k).toStdString());
@@ -302,7 +255,7 @@ std::string ConfigDialog::SelectedPath() const {
 void ConfigDialog::SelectionChanged() {
     {
         WaitCursor wait;
-        host_.LoadAlmanacFile(SelectedPath());
+        draft_->LoadAlmanac(SelectedPath());
     }
     gps_->RefreshFromEngine();
     glonass_->RefreshFromEngine();
@@ -318,31 +271,26 @@ bool ConfigDialog::ChooseFiles(int titleId, int filterId, QStringList& chosen) {
     return ThePrompts().OpenFileNames(this, request, chosen) && !chosen.isEmpty();
 }
 
-std::string ConfigDialog::ReadNavigation(const QStringList& paths) {
-    WaitCursor wait;
-    std::string problems;
-    for (const QString& p : paths) {
-        const std::string path = p.toStdString();
-        const NavigationFile file = ReadNavigationFile(path);
-        // A refused file adds nothing; the skipped lines of a read one are told all the same.
-        for (const std::string& e : file.errors)
-            problems += (problems.empty() ? "" : "\n") + e;
-        for (const std::string& w : file.warnings)
-            problems += (problems.empty() ? "" : "\n") + w;
-        if (file.errors.empty()) {
-            host_.Engine().AddNavigation(file);
-            host_.NavigationFiles().push_back(path);
-        }
-    }
-    return problems;
-}
-
 void ConfigDialog::AddNavigationFiles() {
     QStringList chosen;
     if (!ChooseFiles(IDS_CFGDLG_NAVIGATION_TITLE, IDS_CFGDLG_NAVIGATION_FILTER, chosen))
         return;
     const auto before = Sources();
-    const std::string problems = ReadNavigation(chosen);
+    std::string problems;
+    {
+        WaitCursor wait;
+        const auto line = [&problems](const std::string& text) {
+            problems += (problems.empty() ? "" : "\n") + text;
+        };
+        for (const QString& path : chosen) {
+            // A refused file adds nothing; the skipped lines of a read one are told all the same.
+            const NavigationRead read = draft_->AddNavigationFile(path.toStdString());
+            if (!read.error.empty())
+                line(read.error);
+            for (const std::string& w : read.warnings)
+                line(w);
+        }
+    }
     if (!problems.empty())
         MessageBoxRes(this, Text(problems), IDS_WARNING, MB_ICONEXCLAMATION);
     RefreshSystems(before);
@@ -350,31 +298,20 @@ void ConfigDialog::AddNavigationFiles() {
 
 void ConfigDialog::RemoveNavigationFiles() {
     const auto before = Sources();
-    host_.Engine().ClearNavigation();
-    host_.NavigationFiles().clear();
+    draft_->RemoveNavigationFiles();
     RefreshSystems(before);
 }
 
 void ConfigDialog::SourceSelected(int system) {
-    Calculator& engine = host_.Engine();
     const auto before = Sources();
-    const GnssSystem s = static_cast<GnssSystem>(system);
-    switch (sourceBoxes_[system]->currentIndex()) {
-    case 1:
-        engine.SetSource(s, OrbitSource::Almanac);
-        break;
-    case 2:
-        engine.SetSource(s, OrbitSource::Broadcast);
-        break;
-    default:
-        engine.ChooseSourceAutomatically(s);
-        break;
-    }
+    const OrbitSource sources[] = {OrbitSource::None, OrbitSource::Almanac, OrbitSource::Broadcast};
+    draft_->ChooseSource(static_cast<GnssSystem>(system),
+                         sources[std::max(0, sourceBoxes_[system]->currentIndex())]);
     RefreshSystems(before);
 }
 
 void ConfigDialog::ShowSources() {
-    const Calculator& engine = host_.Engine();
+    const Calculator& engine = draft_->engine();
     for (int s = 0; s < kGnssSystems; ++s) {
         const GnssSystem system = static_cast<GnssSystem>(s);
         if (QComboBox* box = sourceBoxes_[s]) {
@@ -390,12 +327,16 @@ void ConfigDialog::ShowSources() {
         int satellites = 0;
         double first = 0, last = 0;
         if (engine.source(system) == OrbitSource::Almanac) {
-            text =
-                FormatText(LoadResString(IDS_CFGDLG_USES_ALMANAC), FileNameOf(host_.Almanac().path).c_str());
+            text = FormatText(LoadResString(IDS_CFGDLG_USES_ALMANAC),
+                              FileNameOf(draft_->almanac().path).c_str());
         } else if (engine.source(system) == OrbitSource::Broadcast &&
                    engine.broadcast().Coverage(system, satellites, first, last)) {
-            text = FormatText(LoadResString(IDS_CFGDLG_USES_NAVIGATION), satellites,
-                              MinuteText(first).c_str(), MinuteText(last).c_str());
+            // Files of another day plan nothing of the system at this one.
+            text = draft_->HasOrbits(system)
+                       ? FormatText(LoadResString(IDS_CFGDLG_USES_NAVIGATION), satellites,
+                                    MinuteText(first).c_str(), MinuteText(last).c_str())
+                       : FormatText(LoadResString(IDS_CFGDLG_NO_ORBITS_AT_DATE), MinuteText(first).c_str(),
+                                    MinuteText(last).c_str());
         } else {
             text = ResString(IDS_CFGDLG_USES_NOTHING);
         }
@@ -406,13 +347,13 @@ void ConfigDialog::ShowSources() {
 std::array<OrbitSource, kGnssSystems> ConfigDialog::Sources() const {
     std::array<OrbitSource, kGnssSystems> sources;
     for (int s = 0; s < kGnssSystems; ++s)
-        sources[s] = host_.Engine().source(static_cast<GnssSystem>(s));
+        sources[s] = draft_->engine().source(static_cast<GnssSystem>(s));
     return sources;
 }
 
 void ConfigDialog::RefreshSystems(const std::array<OrbitSource, kGnssSystems>& before) {
-    Calculator& engine = host_.Engine();
-    engine.UpdateStatuses(host_.Interval(), 0);
+    const Calculator& engine = draft_->engine();
+    draft_->UpdateStatuses();
     for (TSatelliteGroup* group : later_)
         group->RefreshFromEngine();
     // GPS and GLONASS planned from the other source now: their boxes follow.
@@ -421,7 +362,7 @@ void ConfigDialog::RefreshSystems(const std::array<OrbitSource, kGnssSystems>& b
     if (engine.source(GnssSystem::Glonass) != before[1])
         glonass_->RefreshFromEngine();
     ShowSources();
-    host_.Changes().Set(ChangeFlags::kAlmanac);
+    ShowAlmanacDate();
 }
 
 void ConfigDialog::FillList(const std::string& name) {
@@ -469,7 +410,7 @@ void ConfigDialog::Import() {
     AlmanacImportResult result;
     {
         WaitCursor wait;
-        result = ImportAlmanacFiles(paths, directory_, TodayUtc());
+        result = PlanSession::ImportPublished(paths, directory_);
     }
     // One box with everything the importer said: what was written, then its warnings.
     std::string text;
@@ -503,7 +444,7 @@ void ConfigDialog::Import() {
 }
 
 void ConfigDialog::ShowAlmanacDate() {
-    const std::optional<AlmanacDay> day = DateOfAlmanac(host_.Engine(), host_.Interval());
+    const std::optional<AlmanacDay> day = draft_->AlmanacDate();
     if (!day) {
         date_->setText(Res(IDS_CFGDLG_NO_ALMANAC_DATE));
         return;
@@ -512,7 +453,7 @@ void ConfigDialog::ShowAlmanacDate() {
                                    day->date.month + 1, day->date.day, day->age)));
     // Beyond the limit of the age warning: in the colour of the unhealthy markers.
     QPalette palette = date_->palette();
-    palette.setColor(QPalette::WindowText, day->age > 60 || day->age < -60
+    palette.setColor(QPalette::WindowText, std::abs(day->age) > kAlmanacAgeLimitDays
                                                ? QColor(128, 0, 0)
                                                : this->palette().color(QPalette::WindowText));
     date_->setPalette(palette);
@@ -523,57 +464,18 @@ void ConfigDialog::accept() {
         MessageBoxRes(nullptr, Res(IDS_NO_ALMANAC_SELECTED), IDS_ERROR, MB_ICONEXCLAMATION);
         return;
     }
-    const std::string path = SelectedPath();
     // A file that does not load is refused even when it is the one recorded: OK would otherwise
     // end with no almanac and nothing said.
-    if (host_.Engine().loadState() != kLoadOk) {
-        ErrorWithPath(IDS_BAD_ALMANAC_FILE, path);
+    if (draft_->engine().loadState() != kLoadOk) {
+        ErrorWithPath(IDS_BAD_ALMANAC_FILE, SelectedPath());
         return;
     }
-    if (!SameAlmanac(host_.Almanac(), ReadAlmanacStatus(path))) {
-        if (host_.AlmanacAgeWarning(MB_TASKMODAL | MB_ICONEXCLAMATION | MB_YESNO) != IDYES)
-            return;
-        host_.RecordAlmanac(path);
-        host_.Changes().Set(ChangeFlags::kAlmanac);
-    }
-    host_.Changes().Set(ChangeFlags::kSatellites);
+    if (!SameAlmanac(session_.almanac(), draft_->almanac()) &&
+        host_.AlmanacAgeWarning(*draft_, MB_TASKMODAL | MB_ICONEXCLAMATION | MB_YESNO) != IDYES)
+        return;
     TransferOut();
+    ApplySatelliteStates(buffer_, *draft_);
+    draft_->SetDirectory(directory_);
+    session_.Adopt(*draft_);
     QDialog::accept();
-    ApplySatelliteStates(host_.SatelliteBuffer(), host_.Engine());
-}
-
-void ConfigDialog::reject() {
-    const CurrentAlmanac& current = host_.Almanac();
-    if (!SameAlmanac(current, ReadAlmanacStatus(SelectedPath()))) {
-        {
-            WaitCursor wait;
-            host_.LoadAlmanacFile(current.path);
-        }
-        host_.Changes().Set(ChangeFlags::kAlmanac);
-        if (host_.Engine().loadState() != kLoadOk && !FileNameOf(current.path).empty())
-            ErrorWithPath(IDS_BAD_ALMANAC_FILE, current.path);
-    }
-    Calculator& engine = host_.Engine();
-    if (host_.NavigationFiles() != openingFiles_) {
-        engine.ClearNavigation();
-        host_.NavigationFiles().clear();
-        QStringList paths;
-        for (const std::string& p : openingFiles_)
-            paths.push_back(QString::fromStdString(p));
-        ReadNavigation(paths); // read a moment ago; a file gone since stays out
-        host_.Changes().Set(ChangeFlags::kAlmanac);
-    }
-    for (int s = 0; s < kGnssSystems; ++s) {
-        const GnssSystem system = static_cast<GnssSystem>(s);
-        if (engine.SourceChosen(system) == openingChosen_[s] && engine.source(system) == openingSources_[s])
-            continue;
-        if (openingChosen_[s])
-            engine.SetSource(system, openingSources_[s]);
-        else
-            engine.ChooseSourceAutomatically(system);
-        host_.Changes().Set(ChangeFlags::kAlmanac);
-    }
-    // A selection loaded meanwhile reset the satellites: the user's earlier choice comes back.
-    ApplySatelliteStates(host_.SatelliteBuffer(), engine);
-    QDialog::reject();
 }

@@ -1,15 +1,16 @@
-// The satellite configuration dialog (216): the almanac file and directory, the two satellite systems
-// and the single satellites. A chosen almanac is loaded at once, so the boxes always show the
-// satellites of the selected file; OK keeps it, Cancel goes back to the almanac loaded before.
+// The satellite configuration dialog (216): the almanac file and directory, the satellite systems and
+// the single satellites, and where each system's orbits come from. Everything is done to a draft of
+// the plan session, so the boxes and lines always show what would be planned; OK hands the draft to
+// the session, Cancel drops it.
 #pragma once
 
 #include <QDialog>
 
 #include <array>
+#include <memory>
 #include <string>
-#include <vector>
 
-#include "engine/calculator.h"
+#include "config/plansession.h"
 
 class ConfigDialogHost;
 class QComboBox;
@@ -31,12 +32,11 @@ inline constexpr int kSourceTextIds = 47960;      // what each of the five syste
 class ConfigDialog : public QDialog {
     Q_OBJECT
 public:
-    // Searches the almanac directory of the host's record and, when the almanac there is not the one
-    // loaded, loads it and says so; with no almanac files at all it says that instead.
+    // Searches the session's almanac directory and, when the almanac there is not the one loaded,
+    // loads it into the session and says so; with no almanac files at all it says that instead.
     ConfigDialog(QWidget* parent, ConfigDialogHost& host);
 
     void accept() override;
-    void reject() override;
 
 private:
     void Construct();
@@ -45,21 +45,19 @@ private:
     void TransferOut();
     void SetUpWindow();
 
-    // The almanac of the selected name into the engine, and every box after it.
+    // The almanac of the selected name into the draft, and every box after it.
     void SelectionChanged();
     void ChangeDirectory();
     // Existing files the user picks in a file dialog; false when none.
     bool ChooseFiles(int titleId, int filterId, QStringList& chosen);
     void Import();
-    // Reads navigation files into the engine; the later systems' pages follow.
+    // Reads navigation files into the draft; the later systems' pages follow.
     void AddNavigationFiles();
     void RemoveNavigationFiles();
-    // Reads `paths` into the engine after whatever it holds; the problems found, one per line.
-    std::string ReadNavigation(const QStringList& paths);
     std::array<OrbitSource, kGnssSystems> Sources() const;
     // Every page after the navigation files or a source changed; `before`: the sources until then.
     void RefreshSystems(const std::array<OrbitSource, kGnssSystems>& before);
-    // The orbit source boxes and texts from the engine.
+    // The orbit source boxes and texts from the draft.
     void ShowSources();
     void SourceSelected(int system);
     // Fills the list from the last directory search and selects `name` (the first when absent).
@@ -70,6 +68,9 @@ private:
     std::string SelectedPath() const;
 
     ConfigDialogHost& host_;
+    PlanSession& session_;
+    std::unique_ptr<PlanSession> draft_;
+    BufferForConfiguration buffer_; // the transfer record
     std::string directory_;
     QComboBox* almanacs_ = nullptr;
     QLabel* directoryText_ = nullptr;
@@ -81,8 +82,4 @@ private:
     // GPS and GLONASS: nearest, almanac, navigation files; null for the others.
     std::array<QComboBox*, kGnssSystems> sourceBoxes_{};
     std::array<QLabel*, kGnssSystems> sourceTexts_{};
-    // As the dialog opened, for Cancel.
-    std::vector<std::string> openingFiles_;
-    std::array<OrbitSource, kGnssSystems> openingSources_{};
-    std::array<bool, kGnssSystems> openingChosen_{};
 };

@@ -16,7 +16,6 @@
 #include <fstream>
 #include <thread>
 
-#include "config/ui/almanacstatus.h"
 #include "config/ui/configdialog.h"
 #include "config/ui/configdialoghost.h"
 #include "config/ui/satellitemarker.h"
@@ -33,31 +32,24 @@ using almanac_fixture::Bytes;
 
 class TestHost : public ConfigDialogHost {
 public:
-    Calculator calc;
-    ChangeFlags changes;
-    BufferForConfiguration buffer;
-    CurrentAlmanac almanac;
-    PlanInterval interval;
+    PlanSession session;
     std::vector<unsigned> ageStyles; // every age check asked for
     int ageAnswer = IDYES;
-    std::vector<std::string> navigation;
 
-    Calculator& Engine() override { return calc; }
-    ChangeFlags& Changes() override { return changes; }
-    BufferForConfiguration& SatelliteBuffer() override { return buffer; }
-    CurrentAlmanac& Almanac() override { return almanac; }
-    PlanInterval& Interval() override { return interval; }
-    void LoadAlmanacFile(const std::string& path) override { calc.LoadAlmanac(path); }
-    void RecordAlmanac(const std::string& path) override { almanac = ReadAlmanacStatus(path); }
-    std::vector<std::string>& NavigationFiles() override { return navigation; }
-    int AlmanacAgeWarning(unsigned style) override {
+    PlanSession& Session() override { return session; }
+    int AlmanacAgeWarning(const PlanSession&, unsigned style) override {
         ageStyles.push_back(style);
         return ageAnswer;
     }
+    const Calculator& calc() const { return session.engine(); }
 };
 
 // GPS week 1050 (from Sunday 20 February 2000) and toa 319488 s of the fixture records.
 const PlanInterval kAlmanacDay(23, 2, 2000, 0, 0, 24, 0);
+const PlanInterval kNavigationDay(1, 1, 2022, 8, 0, 16, 0);
+
+// What the Orbits line of `system` says.
+std::string OrbitsLine(QWidget* d, int system);
 
 // A full almanac with GPS PRN 3 and GLONASS slot 2 unhealthy, GPS PRN 30 and GLONASS slot 20 absent.
 Bytes MixedAlmanac() {
@@ -123,8 +115,8 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        host.interval = kAlmanacDay;
-        host.buffer.directory = Dir();
+        host.session.SetInterval(kAlmanacDay);
+        host.session.SetDirectory(Dir());
     }
     void TearDown() override { CloseHelpWindow(); }
 
@@ -138,22 +130,24 @@ protected:
     }
     // The program's state after it loaded `name` at start-up.
     void Loaded(const std::string& name) {
-        host.LoadAlmanacFile(Dir() + name);
-        host.RecordAlmanac(Dir() + name);
-        RefreshSatelliteStates(host.calc, host.buffer);
-        host.changes.Clear();
+        host.session.LoadAlmanac(Dir() + name);
+        host.session.ClearChanges();
     }
     // The mixed almanac of 2000 loaded, the planning date 2022-01-01, and the file dialog set to
     // answer with the station's navigation files of `systems` ("GN", "RN", "EN", "CN") of that day.
     void NavigationDay(ChosenFiles& files, std::initializer_list<const char*> systems) {
         Write("alm00.051", MixedAlmanac());
         Loaded("alm00.051");
-        host.interval = PlanInterval(1, 1, 2022, 8, 0, 16, 0);
+        host.session.SetInterval(kNavigationDay);
         const std::string data = TAVRIN_SOURCE_DIR "/tests/data/multignss/OPEC00NOR_S_20220010000_01D_";
         for (const char* s : systems)
             files.chosen.push_back(QString::fromStdString(data + s + ".rnx"));
     }
 };
+
+std::string OrbitsLine(QWidget* d, int system) {
+    return Control<QLabel>(d, kSourceTextIds + system)->text().toStdString();
+}
 
 } // namespace
 
@@ -184,7 +178,8 @@ TEST_F(ConfigDialogTest, GpsOnlyAlmanacDisablesGlonassAndSelectingAFullOneBrings
 
     // The other file is loaded at once: GLONASS back, unhealthy ones off and marked, absent ones grey.
     Choose(&d, 1);
-    EXPECT_EQ(host.calc.almanacFileName(), Dir() + "alm00.040");
+    EXPECT_EQ(OrbitsLine(&d, 0), "planned from the almanac alm00.040");
+    EXPECT_EQ(host.calc().almanacFileName(), Dir() + "alm00.051"); // until OK
     EXPECT_TRUE(Control<QCheckBox>(&d, 366)->isEnabled());
     EXPECT_EQ(Box(&d, 366), Qt::Checked);
     EXPECT_EQ(Box(&d, 205), Qt::Checked);
@@ -234,17 +229,14 @@ TEST_F(ConfigDialogTest, SystemBoxOffThenOnKeepsUnhealthyOffUntilAllOnAndOkKeeps
 
     Press(&d, 1);
     EXPECT_EQ(d.result(), QDialog::Accepted);
-    EXPECT_EQ(host.changes.Bits(), ChangeFlags::kSatellites); // the same almanac: no reload flag
+    EXPECT_EQ(host.session.changes().Bits(), ChangeFlags::kSatellites); // the same almanac: no reload flag
     EXPECT_TRUE(host.ageStyles.empty());
-    EXPECT_EQ(host.calc.status(2), StatusUnhealthy); // switched on although unhealthy
-    EXPECT_EQ(host.calc.status(1), 0);
-    EXPECT_EQ(host.calc.status(29), StatusNoAlmanac);
-    EXPECT_EQ(host.calc.status(32), StatusDisabled);
-    EXPECT_EQ(host.calc.status(37), 0);
-    EXPECT_EQ(host.buffer.satellites[2], 1);
-    EXPECT_EQ(host.buffer.satellites[32], 0);
-    EXPECT_EQ(host.buffer.gps, 1);
-    EXPECT_EQ(host.buffer.almanacs.size(), 1u);
+    EXPECT_EQ(host.calc().status(2), StatusUnhealthy); // switched on although unhealthy
+    EXPECT_EQ(host.calc().status(1), 0);
+    EXPECT_EQ(host.calc().status(29), StatusNoAlmanac);
+    EXPECT_EQ(host.calc().status(32), StatusDisabled);
+    EXPECT_EQ(host.calc().status(37), 0);
+    EXPECT_TRUE(host.session.SystemOn(GnssSystem::Gps));
     EXPECT_TRUE(prompts.boxes.empty());
 }
 
@@ -252,34 +244,32 @@ TEST_F(ConfigDialogTest, CancelAfterSelectingAnotherAlmanacReloadsThePreviousOne
     Write("alm00.051", MixedAlmanac());
     Write("alm00.040", GpsOnly());
     Loaded("alm00.040");
-    host.calc.SetSatelliteState(5, 1); // the user had switched PRN 5 off
-    RefreshSatelliteStates(host.calc, host.buffer);
+    host.session.SetSatelliteOn(4, false); // the user had switched PRN 5 off
+    host.session.ClearChanges();
     ConfigDialog d(nullptr, host);
     EXPECT_EQ(Control<QComboBox>(&d, 161)->currentIndex(), 1);
     EXPECT_EQ(Box(&d, 177), Qt::Unchecked);
     Choose(&d, 0);
-    EXPECT_EQ(host.calc.almanacFileName(), Dir() + "alm00.051");
+    EXPECT_EQ(OrbitsLine(&d, 0), "planned from the almanac alm00.051");
     EXPECT_EQ(Box(&d, 177), Qt::Checked); // a fresh almanac: everything usable on
 
     Press(&d, 2);
     EXPECT_EQ(d.result(), QDialog::Rejected);
-    EXPECT_EQ(host.calc.almanacFileName(), Dir() + "alm00.040");
-    EXPECT_EQ(host.calc.status(4), StatusDisabled);
-    EXPECT_EQ(host.calc.status(3), 0);
-    EXPECT_EQ(host.calc.status(40), StatusNoAlmanac);
-    EXPECT_TRUE(host.changes.Test(ChangeFlags::kAlmanac));
-    EXPECT_FALSE(host.changes.Test(ChangeFlags::kSatellites));
-    EXPECT_EQ(host.almanac.path, Dir() + "alm00.040");
+    EXPECT_EQ(host.calc().almanacFileName(), Dir() + "alm00.040");
+    EXPECT_EQ(host.calc().status(4), StatusDisabled);
+    EXPECT_EQ(host.calc().status(3), 0);
+    EXPECT_EQ(host.calc().status(40), StatusNoAlmanac);
+    EXPECT_FALSE(host.session.changes().Any()); // Cancel changes nothing
+    EXPECT_EQ(host.session.almanac().path, Dir() + "alm00.040");
     EXPECT_TRUE(prompts.boxes.empty());
 
-    // Cancel with the same almanac still selected reloads nothing but undoes a reselection's reset.
-    host.changes.Clear();
+    // A reselection of the same almanac resets its boxes, and Cancel drops that too.
     ConfigDialog again(nullptr, host);
     Choose(&again, 1);
-    EXPECT_EQ(host.calc.status(4), 0);
+    EXPECT_EQ(Box(&again, 177), Qt::Checked);
     again.reject();
-    EXPECT_EQ(host.calc.status(4), StatusDisabled);
-    EXPECT_FALSE(host.changes.Any());
+    EXPECT_EQ(host.calc().status(4), StatusDisabled);
+    EXPECT_FALSE(host.session.changes().Any());
 }
 
 TEST_F(ConfigDialogTest, OnlyANewCreationTimeCountsAsAnotherAlmanac) {
@@ -296,14 +286,14 @@ TEST_F(ConfigDialogTest, OnlyANewCreationTimeCountsAsAnotherAlmanac) {
     {
         ConfigDialog d(nullptr, host);
         EXPECT_TRUE(prompts.boxes.empty());
-        EXPECT_EQ(host.calc.status(6), 0);
-        EXPECT_FALSE(host.changes.Any());
+        EXPECT_EQ(host.calc().status(6), 0);
+        EXPECT_FALSE(host.session.changes().Any());
         d.reject();
-        EXPECT_FALSE(host.changes.Any());
+        EXPECT_FALSE(host.session.changes().Any());
     }
 
     // Replaced by a new file under the same name: reloaded, said so, every usable satellite on.
-    host.buffer.gps = 0;
+    host.session.SetSystemOn(GnssSystem::Gps, false);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     fs::remove(path);
     Bytes b = almanac_fixture::FullAlmanac();
@@ -316,16 +306,16 @@ TEST_F(ConfigDialogTest, OnlyANewCreationTimeCountsAsAnotherAlmanac) {
     EXPECT_EQ(prompts.boxes[0].caption, "Warning");
     EXPECT_EQ(prompts.boxes[0].style & MB_ICONS, MB_ICONEXCLAMATION);
     EXPECT_EQ(host.ageStyles, std::vector<unsigned>{MB_TASKMODAL | MB_ICONEXCLAMATION | MB_OK});
-    EXPECT_TRUE(host.changes.Test(ChangeFlags::kAlmanac));
-    EXPECT_EQ(host.calc.status(6), StatusDisabled | StatusUnhealthy);
+    EXPECT_TRUE(host.session.changes().Test(ChangeFlags::kAlmanac));
+    EXPECT_EQ(host.calc().status(6), StatusDisabled | StatusUnhealthy);
     EXPECT_EQ(Box(&d, 365), Qt::Checked);
     EXPECT_EQ(Box(&d, 173), Qt::Checked);
     EXPECT_EQ(Box(&d, 179), Qt::Unchecked);
 
-    // OK now: the almanac is the recorded one, so only the selection flag joins.
-    host.changes.Clear();
+    // OK now, without a change: nothing more to recompute.
+    host.session.ClearChanges();
     d.accept();
-    EXPECT_EQ(host.changes.Bits(), ChangeFlags::kSatellites);
+    EXPECT_FALSE(host.session.changes().Any());
 }
 
 TEST_F(ConfigDialogTest, EmptyDirectoryIsReportedAndOkAsksForAnAlmanac) {
@@ -334,7 +324,7 @@ TEST_F(ConfigDialogTest, EmptyDirectoryIsReportedAndOkAsksForAnAlmanac) {
     ASSERT_EQ(prompts.boxes.size(), 1u);
     EXPECT_EQ(prompts.boxes[0].text.toStdString(), "No files  " + Dir() + "alm*.*\n Or  all files bad");
     EXPECT_EQ(prompts.boxes[0].caption, "Error");
-    EXPECT_NE(host.calc.loadState(), kLoadOk);
+    EXPECT_NE(host.calc().loadState(), kLoadOk);
     EXPECT_EQ(Control<QComboBox>(&d, 161)->count(), 0);
     EXPECT_EQ(Control<QLabel>(&d, kAlmanacDateId)->text(), "No almanac loaded");
     EXPECT_FALSE(Control<QCheckBox>(&d, 365)->isEnabled());
@@ -345,7 +335,7 @@ TEST_F(ConfigDialogTest, EmptyDirectoryIsReportedAndOkAsksForAnAlmanac) {
     EXPECT_EQ(prompts.boxes[1].text, "No almanac has been selected!");
     EXPECT_EQ(prompts.boxes[1].caption, "Error");
     EXPECT_TRUE(d.isVisible());
-    EXPECT_FALSE(host.changes.Test(ChangeFlags::kSatellites));
+    EXPECT_FALSE(host.session.changes().Test(ChangeFlags::kSatellites));
     Press(&d, 2);
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(prompts.boxes.size(), 2u);
@@ -374,14 +364,14 @@ TEST_F(ConfigDialogTest, ChangeDirKeepsTheOldDirectoryWhenTheNewOneHoldsNoAlmana
     EXPECT_EQ(prompts.fileRequests[0].title, "Change Almanac Directory");
     EXPECT_EQ(prompts.fileRequests[0].filter, "ALMANAC Files (ALM*.*)|alm*.*|");
     EXPECT_EQ(Control<QLabel>(&d, 645)->text().toStdString(), Dir());
-    EXPECT_EQ(host.calc.almanacFileName(), Dir() + "alm00.051");
+    EXPECT_EQ(host.calc().almanacFileName(), Dir() + "alm00.051");
 
     Press(&d, 662);
     QComboBox* list = Control<QComboBox>(&d, 161);
     ASSERT_EQ(list->count(), 2);
     EXPECT_EQ(list->currentText(), "alm01.100"); // the file chosen, not the newest
     EXPECT_EQ(Control<QLabel>(&d, 645)->text().toStdString(), otherDir);
-    EXPECT_EQ(host.calc.almanacFileName(), otherDir + "alm01.100");
+    EXPECT_EQ(OrbitsLine(&d, 0), "planned from the almanac alm01.100");
     EXPECT_FALSE(Control<QCheckBox>(&d, 366)->isEnabled());
 
     // OK asks the age question with Yes/No; No keeps the dialog open, Yes records the new almanac.
@@ -389,15 +379,15 @@ TEST_F(ConfigDialogTest, ChangeDirKeepsTheOldDirectoryWhenTheNewOneHoldsNoAlmana
     host.ageAnswer = IDNO;
     Press(&d, 1);
     EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(host.almanac.path, Dir() + "alm00.051");
+    EXPECT_EQ(host.session.almanac().path, Dir() + "alm00.051");
     host.ageAnswer = IDYES;
     Press(&d, 1);
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(host.ageStyles.back(), MB_TASKMODAL | MB_ICONEXCLAMATION | MB_YESNO);
-    EXPECT_EQ(host.almanac.path, otherDir + "alm01.100");
-    EXPECT_EQ(host.changes.Bits(), ChangeFlags::kAlmanac | ChangeFlags::kSatellites);
-    EXPECT_EQ(host.buffer.directory, otherDir);
-    EXPECT_EQ(host.buffer.glonass, 0);
+    EXPECT_EQ(host.session.almanac().path, otherDir + "alm01.100");
+    EXPECT_EQ(host.session.changes().Bits(), ChangeFlags::kAlmanac | ChangeFlags::kSatellites);
+    EXPECT_EQ(host.session.directory(), otherDir);
+    EXPECT_TRUE(host.session.SystemOn(GnssSystem::Glonass)); // greyed out, not switched off
 }
 
 TEST_F(ConfigDialogTest, OkRefusesASelectedFileThatDoesNotLoad) {
@@ -407,7 +397,7 @@ TEST_F(ConfigDialogTest, OkRefusesASelectedFileThatDoesNotLoad) {
     ConfigDialog d(nullptr, host);
     fs::remove(gone);
     Choose(&d, 1);
-    EXPECT_NE(host.calc.loadState(), kLoadOk);
+    EXPECT_EQ(Control<QLabel>(&d, kAlmanacDateId)->text(), "No almanac loaded");
     d.show();
     prompts.answers = {IDOK, IDOK};
     Press(&d, 1);
@@ -417,8 +407,8 @@ TEST_F(ConfigDialogTest, OkRefusesASelectedFileThatDoesNotLoad) {
 
     // Cancel goes back to the almanac that loads.
     Press(&d, 2);
-    EXPECT_EQ(host.calc.loadState(), kLoadOk);
-    EXPECT_EQ(host.calc.almanacFileName(), Dir() + "alm00.051");
+    EXPECT_EQ(host.calc().loadState(), kLoadOk);
+    EXPECT_EQ(host.calc().almanacFileName(), Dir() + "alm00.051");
     EXPECT_EQ(prompts.boxes.size(), 1u);
 }
 
@@ -454,8 +444,7 @@ TEST_F(ConfigDialogTest, ImportWritesIntoTheDirectoryAndSelectsTheNewFile) {
     QComboBox* list = Control<QComboBox>(&d, 161);
     ASSERT_EQ(list->count(), 2);
     EXPECT_EQ(list->currentText(), "alm25.225");
-    EXPECT_EQ(host.calc.almanacFileName(), written);
-    EXPECT_EQ(host.calc.loadState(), kLoadOk);
+    EXPECT_EQ(OrbitsLine(&d, 0), "planned from the almanac alm25.225");
     EXPECT_EQ(Control<QLabel>(&d, kAlmanacDateId)->text().left(24), "Almanac date 2025-08-13,");
     EXPECT_FALSE(Control<QCheckBox>(&d, 366)->isEnabled()); // a GPS almanac
 }
@@ -494,8 +483,7 @@ TEST_F(ConfigDialogTest, EveryAlmanacOfTheDirectoryIsListed) {
     EXPECT_EQ(Control<QLabel>(&d, kAlmanacDateId)->text(),
               "Almanac date 2000-04-09, age -46 d at the planning date");
     d.accept();
-    EXPECT_EQ(host.buffer.almanacs.size(), 40u);
-    EXPECT_EQ(host.buffer.almanacSelection, 0);
+    EXPECT_EQ(host.session.almanac().path, Dir() + "alm01.40");
 }
 
 TEST_F(ConfigDialogTest, NavigationFilesFillTheLaterSystemsPagesAndOkAppliesTheirBoxes) {
@@ -513,12 +501,12 @@ TEST_F(ConfigDialogTest, NavigationFilesFillTheLaterSystemsPagesAndOkAppliesThei
     EXPECT_TRUE(four.LastText().contains("semicircles")) << four.LastText().toStdString();
     EXPECT_TRUE(Control<QCheckBox>(&d, 47730)->isEnabled());
     EXPECT_EQ(Box(&d, 47730), Qt::Checked);
-    EXPECT_EQ(Box(&d, 47731 + 10), Qt::Checked);                          // E11 in the files
-    EXPECT_EQ(Box(&d, 47731 + 0), Qt::Checked);                           // E01 too
-    EXPECT_EQ(Box(&d, 47731 + 5), Qt::PartiallyChecked);                  // E06 is not
-    EXPECT_EQ(Box(&d, 47806 + 19), Qt::Checked);                          // C20
-    EXPECT_FALSE(Control<QCheckBox>(&d, 47934)->isEnabled());             // no QZSS in the files
-    EXPECT_EQ(host.calc.source(GnssSystem::Gps), OrbitSource::Broadcast); // nearer 2022 than the almanac
+    EXPECT_EQ(Box(&d, 47731 + 10), Qt::Checked);                                 // E11 in the files
+    EXPECT_EQ(Box(&d, 47731 + 0), Qt::Checked);                                  // E01 too
+    EXPECT_EQ(Box(&d, 47731 + 5), Qt::PartiallyChecked);                         // E06 is not
+    EXPECT_EQ(Box(&d, 47806 + 19), Qt::Checked);                                 // C20
+    EXPECT_FALSE(Control<QCheckBox>(&d, 47934)->isEnabled());                    // no QZSS in the files
+    EXPECT_EQ(OrbitsLine(&d, 0).substr(0, 29), "planned from navigation files"); // nearer 2022
     EXPECT_EQ(Box(&d, 173 + 2), Qt::Checked);           // G03 healthy in the files, off in the almanac
     EXPECT_EQ(Box(&d, 173 + 10), Qt::PartiallyChecked); // G11 not in the files
 
@@ -531,9 +519,8 @@ TEST_F(ConfigDialogTest, NavigationFilesFillTheLaterSystemsPagesAndOkAppliesThei
     Press(&d, 1);
     EXPECT_EQ(d.result(), QDialog::Accepted);
     const int e11 = SatelliteCatalogue::Index({GnssSystem::Galileo, 11});
-    EXPECT_EQ(host.calc.status(e11) & StatusDisabled, StatusDisabled);
-    EXPECT_EQ(host.calc.status(e11 - 10), 0); // E01 on
-    EXPECT_EQ(host.buffer.laterSatellites[e11 - kSatellites], 0);
+    EXPECT_EQ(host.calc().status(e11) & StatusDisabled, StatusDisabled);
+    EXPECT_EQ(host.calc().status(e11 - 10), 0); // E01 on
 }
 
 // Which source each system is planned from is shown, GPS's can be changed, and Cancel puts the
@@ -541,37 +528,31 @@ TEST_F(ConfigDialogTest, NavigationFilesFillTheLaterSystemsPagesAndOkAppliesThei
 TEST_F(ConfigDialogTest, OrbitSourcesAreShownAndChosenAndCancelPutsThemBack) {
     ChosenFiles files;
     NavigationDay(files, {"GN", "EN"});
-    auto text = [](QWidget* d, int system) {
-        return Control<QLabel>(d, kSourceTextIds + system)->text().toStdString();
-    };
     {
         ConfigDialog d(nullptr, host);
         d.show();
-        EXPECT_EQ(text(&d, 0), "planned from the almanac alm00.051");
-        EXPECT_EQ(text(&d, 2), "no orbits: add navigation files");
+        EXPECT_EQ(OrbitsLine(&d, 0), "planned from the almanac alm00.051");
+        EXPECT_EQ(OrbitsLine(&d, 2), "no orbits: add navigation files");
         Press(&d, kNavigationButtonId);
-        EXPECT_EQ(host.navigation.size(), 2u);
         // The files are nearer 2022 than the almanac of 2000.
-        EXPECT_EQ(text(&d, 0),
+        EXPECT_EQ(OrbitsLine(&d, 0),
                   "planned from navigation files: 29 satellites, records of 2022-01-01 01:59 to 2022-01-02 "
                   "00:00 UTC");
-        EXPECT_EQ(text(&d, 2).substr(0, 47), "planned from navigation files: 24 satellites, r");
-        EXPECT_EQ(text(&d, 1), "planned from the almanac alm00.051"); // no GLONASS file
+        EXPECT_EQ(OrbitsLine(&d, 2).substr(0, 47), "planned from navigation files: 24 satellites, r");
+        EXPECT_EQ(OrbitsLine(&d, 1), "planned from the almanac alm00.051"); // no GLONASS file
         QComboBox* gps = Control<QComboBox>(&d, kSourceBoxIds);
         EXPECT_EQ(gps->currentIndex(), 0); // nearest the planning date
 
         gps->setCurrentIndex(1);
         emit gps->activated(1);
-        EXPECT_EQ(host.calc.source(GnssSystem::Gps), OrbitSource::Almanac);
-        EXPECT_TRUE(host.calc.SourceChosen(GnssSystem::Gps));
-        EXPECT_EQ(text(&d, 0), "planned from the almanac alm00.051");
+        EXPECT_EQ(OrbitsLine(&d, 0), "planned from the almanac alm00.051");
         EXPECT_EQ(Box(&d, 173 + 2), Qt::Unchecked); // G03 unhealthy in the almanac
         d.reject();
     }
-    EXPECT_TRUE(host.navigation.empty());
-    EXPECT_EQ(host.calc.broadcast().RecordCount(), 0);
-    EXPECT_FALSE(host.calc.SourceChosen(GnssSystem::Gps));
-    EXPECT_EQ(host.calc.source(GnssSystem::Galileo), OrbitSource::None);
+    EXPECT_TRUE(host.session.navigationFiles().empty());
+    EXPECT_EQ(host.calc().broadcast().RecordCount(), 0);
+    EXPECT_FALSE(host.calc().SourceChosen(GnssSystem::Gps));
+    EXPECT_EQ(host.calc().source(GnssSystem::Galileo), OrbitSource::None);
 
     ConfigDialog d(nullptr, host);
     d.show();
@@ -582,9 +563,54 @@ TEST_F(ConfigDialogTest, OrbitSourcesAreShownAndChosenAndCancelPutsThemBack) {
     EXPECT_TRUE(glonass->item(1)->isEnabled());
     EXPECT_FALSE(glonass->item(2)->isEnabled());
     Press(&d, kRemoveNavigationId);
-    EXPECT_TRUE(host.navigation.empty());
-    EXPECT_EQ(text(&d, 2), "no orbits: add navigation files");
-    EXPECT_EQ(text(&d, 0), "planned from the almanac alm00.051");
+    EXPECT_EQ(OrbitsLine(&d, 2), "no orbits: add navigation files");
+    EXPECT_EQ(OrbitsLine(&d, 0), "planned from the almanac alm00.051");
     Press(&d, 1);
     EXPECT_EQ(d.result(), QDialog::Accepted);
+}
+
+// A GLONASS-only almanac beside four systems' navigation files: a system without orbits at the
+// planning date says so and keeps its choice; at the files' date every system starts checked, and
+// OK without a change leaves all four planned.
+TEST_F(ConfigDialogTest, MixedSourcesStayPlannedThroughOkWithoutAChange) {
+    ChosenFiles files;
+    NavigationDay(files, {"GN", "RN", "EN", "CN"});
+    Bytes glonass = almanac_fixture::FullAlmanac();
+    glonass.b.erase(glonass.b.begin(), glonass.b.begin() + 2240);
+    Write("alm18.256", glonass);
+    Loaded("alm18.256");
+    for (const QString& path : files.chosen)
+        ASSERT_TRUE(host.session.AddNavigationFile(path.toStdString()).error.empty());
+    const auto planned = [this](GnssSystem system) {
+        const int first = SatelliteCatalogue::First(system);
+        for (int i = first; i < first + SatelliteCatalogue::Count(system); ++i)
+            if (host.calc().IsEnabled(i))
+                return true;
+        return false;
+    };
+    for (const PlanInterval& day : {PlanInterval(9, 12, 2026, 8, 0, 16, 0), kNavigationDay}) {
+        host.session.SetInterval(day);
+        host.session.ClearChanges();
+        ConfigDialog d(nullptr, host);
+        const bool filesDay = day.beginYear == 2022;
+        EXPECT_EQ(OrbitsLine(&d, 2).substr(0, 29),
+                  filesDay ? "planned from navigation files" : "no orbits at the planning date");
+        for (int id : {365, 366, 47730, 47805})
+            EXPECT_EQ(Box(&d, id), filesDay ? Qt::Checked : Qt::Unchecked) << id;
+        EXPECT_FALSE(Control<QCheckBox>(&d, 47934)->isEnabled()); // no QZSS file
+        d.accept();
+        EXPECT_FALSE(host.session.changes().Any());
+    }
+    for (GnssSystem system : {GnssSystem::Gps, GnssSystem::Glonass, GnssSystem::Galileo, GnssSystem::BeiDou})
+        EXPECT_TRUE(planned(system)) << static_cast<int>(system);
+}
+
+TEST_F(ConfigDialogTest, ImportDatesWeeksWrittenModulo1024NearTodayNeverYearsAhead) {
+    ChosenFiles sem;
+    sem.chosen = {QString::fromStdString(TAVRIN_SOURCE_DIR "/data/almanac-sources/current.al3")};
+    sem.answers = {IDOK, IDOK}; // the empty directory, then the summary
+    ConfigDialog d(nullptr, host);
+    Press(&d, kImportButtonId);
+    EXPECT_EQ(Control<QComboBox>(&d, 161)->currentText(), "alm16.62");
+    EXPECT_EQ(Control<QLabel>(&d, kAlmanacDateId)->text().left(24), "Almanac date 2016-03-02,");
 }

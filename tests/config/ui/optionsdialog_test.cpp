@@ -47,7 +47,7 @@ protected:
         AppTest::SetUp();
         WriteGpsAlmanac(BundledAlmanacs() + "alm00.051");
         Start();
-        Client().Changes().Clear();
+        Client().Session().ClearChanges();
     }
     // Runs the Options command; `edit` works the dialog, then OK is clicked.
     void RunOptions(std::function<void(QWidget*)> edit, int button = 1) {
@@ -116,31 +116,31 @@ TEST_F(OptionsCommand, EachOptionSetsTheEngineTheGadgetsAndItsChangeFlag) {
     EXPECT_EQ(Frame().GadgetText(4), QString::fromUtf8("Cut: 20°"));
     EXPECT_EQ(Client().Changes().Bits(), ChangeFlags::kCutOff);
 
-    Client().Changes().Clear();
+    Client().Session().ClearChanges();
     RunOptions([](QWidget* d) { Click(d, 362); });
     EXPECT_EQ(calc.mode(), 1);
     EXPECT_EQ(Client().Changes().Bits(), ChangeFlags::kMode);
 
-    Client().Changes().Clear();
+    Client().Session().ClearChanges();
     RunOptions([](QWidget* d) { Click(d, 167); });
     EXPECT_EQ(calc.step(), 300);
     EXPECT_EQ(Client().Changes().Bits(), ChangeFlags::kAlmanac);
     EXPECT_EQ(Client().Changes().Level(), 1);
 
-    Client().Changes().Clear();
+    Client().Session().ClearChanges();
     RunOptions([](QWidget* d) { Click(d, 166); });
     EXPECT_EQ(calc.obstructionsOn(), 0);
     EXPECT_EQ(Frame().GadgetText(3), "");
     EXPECT_EQ(Client().Changes().Bits(), ChangeFlags::kObstructions);
 
     // The start-up option changes nothing now.
-    Client().Changes().Clear();
+    Client().Session().ClearChanges();
     RunOptions([](QWidget* d) { Click(d, 168); });
     EXPECT_FALSE(Client().Changes().Any());
     EXPECT_EQ(Client().Options().loadLastAlmanac, 1);
 
     // The code page of text in files: used from now on, and kept in the settings.
-    Client().Changes().Clear();
+    Client().Session().ClearChanges();
     RunOptions([](QWidget* d) {
         QComboBox* pages = Control<QComboBox>(d, kCodePageControl);
         pages->setCurrentIndex(pages->findData(1250));
@@ -161,7 +161,7 @@ TEST_F(OptionsCommand, EachOptionSetsTheEngineTheGadgetsAndItsChangeFlag) {
     EXPECT_EQ(prompts.beeps, 0);
 
     // The cut-off angle and the mode together: level 3.
-    Client().Changes().Clear();
+    Client().Session().ClearChanges();
     RunOptions([](QWidget* d) {
         Click(d, 363);
         TypeCutOff(d, "10");

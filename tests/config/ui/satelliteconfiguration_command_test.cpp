@@ -57,9 +57,9 @@ TEST_F(SatelliteConfiguration, CommandIsAlwaysThereOkKeepsTheSystemsAndCancelCha
     Start();
     EXPECT_TRUE(Enabled(CM_SAT_CONFIG));
     // A first start loads the bundled almanac: the dialog looks in its directory.
-    EXPECT_EQ(Client().SatelliteBuffer().directory, BundledAlmanacs());
+    EXPECT_EQ(Client().Session().directory(), BundledAlmanacs());
 
-    Client().Changes().Clear();
+    Client().Session().ClearChanges();
     WhenModal([](QWidget* dialog) { Press(dialog, 2); });
     Client().Command(CM_SAT_CONFIG);
     EXPECT_TRUE(prompts.boxes.empty());
@@ -71,7 +71,7 @@ TEST_F(SatelliteConfiguration, CommandIsAlwaysThereOkKeepsTheSystemsAndCancelCha
     });
     Client().Command(CM_SAT_CONFIG);
     EXPECT_EQ(Client().Changes().Bits(), ChangeFlags::kSatellites);
-    EXPECT_EQ(Client().SatelliteBuffer().gps, 0);
+    EXPECT_FALSE(Client().Session().SystemOn(GnssSystem::Gps));
     for (int i = 0; i < kGpsSatellites; ++i)
         EXPECT_TRUE(Client().Engine().status(i) & StatusDisabled) << i;
 

@@ -138,7 +138,7 @@ protected:
         Client().OpenSiteList(Home("one.spl"));
         Drain();
         Run(CM_VIEW_DOP); // computed for the site
-        Client().Changes().Clear();
+        Client().Session().ClearChanges();
     }
 };
 

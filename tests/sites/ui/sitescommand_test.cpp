@@ -81,7 +81,7 @@ TEST_F(SitesCommand, CancelPutsTheListBackWhateverTheEditorDid) {
     OpenThree();
     ASSERT_NE(Client().SiteList(), nullptr);
     const std::string before = Client().SiteList()->Image();
-    Client().Changes().Clear();
+    Client().Session().ClearChanges();
     RunSites([](QWidget* d) {
         Press(d, 109); // delete Bravo
         SetText(d, 909, "Delta");
@@ -113,7 +113,7 @@ TEST_F(SitesCommand, SelectingAnotherSiteRecomputesAtTheLevelOfWhatDiffers) {
 
     // Alpha to Charlie: same offset, another position: only the position flag is handed on.
     Client().Command(CM_CLOSE_ALL);
-    Client().Changes().Clear();
+    Client().Session().ClearChanges();
     RunSites([](QWidget* d) {
         ClickEntry(d, 2);
         Press(d, 1);

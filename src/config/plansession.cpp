@@ -1,0 +1,317 @@
+#include "config/plansession.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "config/almanacstatus.h"
+#include "engine/almanac_scan.h"
+#include "engine/gnsstime.h"
+#include "engine/rinexnav.h"
+#include "sites/siteinfo.h"
+
+PlanSession::PlanSession() : calc_(std::make_unique<Calculator>()), interval_(PlanInterval::Today()) {
+    almanac_.missing = true;
+}
+
+PlanSession::PlanSession(const PlanSession& other)
+    : calc_(std::make_unique<Calculator>(*other.calc_)), changes_(other.changes_), interval_(other.interval_),
+      gmtOffset_(other.gmtOffset_), step_(other.step_), almanac_(other.almanac_),
+      directory_(other.directory_), navigationFiles_(other.navigationFiles_),
+      navigationRecordsPerDay_(other.navigationRecordsPerDay_), systemsOn_(other.systemsOn_) {}
+
+PlanSession& PlanSession::operator=(const PlanSession& other) {
+    if (this != &other) {
+        PlanSession copy(other);
+        std::swap(calc_, copy.calc_);
+        changes_ = copy.changes_;
+        interval_ = copy.interval_;
+        gmtOffset_ = copy.gmtOffset_;
+        step_ = copy.step_;
+        almanac_ = std::move(copy.almanac_);
+        directory_ = std::move(copy.directory_);
+        navigationFiles_ = std::move(copy.navigationFiles_);
+        navigationRecordsPerDay_ = std::move(copy.navigationRecordsPerDay_);
+        systemsOn_ = copy.systemsOn_;
+    }
+    return *this;
+}
+
+PlanSession::~PlanSession() = default;
+
+CalendarTime PlanSession::PlanningDate() const {
+    return MakeCalendarTime(0, 0, 0, interval_.beginDay, interval_.beginMonth, interval_.beginYear);
+}
+
+uint32_t PlanSession::SetInterval(const PlanInterval& i) {
+    const PlanInterval& o = interval_;
+    uint32_t flags = 0;
+    if (i.beginHour != o.beginHour || i.beginMinute != o.beginMinute || i.endHour != o.endHour ||
+        i.endMinute != o.endMinute)
+        flags |= ChangeFlags::kTime;
+    if (i.beginDay != o.beginDay || i.beginMonth != o.beginMonth || i.beginYear != o.beginYear)
+        flags |= ChangeFlags::kDate;
+    interval_ = i;
+    changes_.Set(flags);
+    return flags;
+}
+
+void PlanSession::SetSite(const SiteInfo* site) {
+    if (site)
+        gmtOffset_ = site->gmtOffset;
+}
+
+uint32_t PlanSession::SetStep(int seconds) {
+    if (seconds <= 0 || seconds == step_)
+        return 0;
+    step_ = seconds;
+    calc_->SetTimeStep(seconds); // refused while no almanac is loaded; the next load takes it
+    changes_.Set(ChangeFlags::kAlmanac);
+    return ChangeFlags::kAlmanac;
+}
+
+uint32_t PlanSession::SetCutOff(int degrees) {
+    const float mask = CutOffRadians(degrees);
+    if (mask == calc_->elevationMask())
+        return 0;
+    calc_->SetElevationMask(mask);
+    changes_.Set(ChangeFlags::kCutOff);
+    return ChangeFlags::kCutOff;
+}
+
+uint32_t PlanSession::SetMode(int mode) {
+    if (mode == calc_->mode())
+        return 0;
+    calc_->SetMode(mode);
+    changes_.Set(ChangeFlags::kMode);
+    return ChangeFlags::kMode;
+}
+
+uint32_t PlanSession::SetObstructionsOn(bool on) {
+    if (on == (calc_->obstructionsOn() != 0))
+        return 0;
+    calc_->SetObstructionsOn(on ? 1 : 0);
+    changes_.Set(ChangeFlags::kObstructions);
+    return ChangeFlags::kObstructions;
+}
+
+int PlanSession::Recalculate(const SiteInfo& site) {
+    SetSite(&site);
+    if (!changes_.Any())
+        return 1;
+    const int done = calc_->Recalculate(site, interval_, changes_.Level());
+    changes_.Clear();
+    return done;
+}
+
+bool PlanSession::LoadAlmanac(const std::string& path) {
+    calc_->SetWeekReference(PlanningDate());
+    calc_->LoadAlmanac(path);
+    almanac_ = ReadAlmanacStatus(path);
+    changes_.Set(ChangeFlags::kAlmanac);
+    if (calc_->loadState() != kLoadOk)
+        return false;
+    // The engine refuses a new step while it holds no almanac: it takes the chosen one now.
+    calc_->SetTimeStep(step_);
+    return true;
+}
+
+bool PlanSession::LoadNewestAlmanac(const std::string& directory) {
+    std::optional<PlanSession> before;
+    if (calc_->loadState() == kLoadOk && !calc_->almanacFileName().empty()) {
+        try {
+            before.emplace(*this);
+        } catch (const std::bad_alloc&) {
+            before.reset();
+        }
+    }
+    ASortedList<AString>& names = AlmanacNameList();
+    ScanAlmanacDirectory(directory, names);
+    while (names.First()) {
+        if (LoadAlmanac(AlmanacPath(directory, names.Current()->Text())))
+            return true;
+        names.DeleteCurrent();
+    }
+    if (before) {
+        const ChangeFlags changes = changes_;
+        *this = *before;
+        changes_ = changes;
+    } else {
+        ForgetAlmanac();
+    }
+    return false;
+}
+
+bool PlanSession::ReloadIfReplaced() {
+    if (almanac_.path.empty() || SameAlmanac(almanac_, ReadAlmanacStatus(almanac_.path)))
+        return false;
+    LoadAlmanac(almanac_.path);
+    return true;
+}
+
+void PlanSession::ForgetAlmanac() {
+    calc_->ForgetAlmanac();
+    calc_->SetTimeStep(step_);
+    changes_.Set(ChangeFlags::kAlmanac);
+}
+
+std::optional<AlmanacDay> PlanSession::AlmanacDate() const {
+    if (calc_->loadState() != kLoadOk)
+        return std::nullopt;
+    const CalendarTime plan = PlanningDate();
+    const std::optional<CalendarTime> date = calc_->AlmanacDate(plan);
+    if (!date)
+        return std::nullopt;
+    return AlmanacDay{*date, ToDayTime(plan).day - ToDayTime(*date).day};
+}
+
+int PlanSession::AlmanacAgeClass() const {
+    return calc_->AlmanacAgeClass(interval_, kAlmanacAgeLimitDays);
+}
+
+NavigationRead PlanSession::AddNavigationFile(const std::string& path) {
+    NavigationRead read;
+    const NavigationFile file = ReadNavigationFile(path);
+    read.warnings = file.warnings;
+    if (!file.errors.empty()) {
+        read.error = file.errors.front();
+        return read;
+    }
+    calc_->AddNavigation(file);
+    navigationFiles_.push_back(path);
+    const auto day = [&](double gps) {
+        return static_cast<long>(std::floor(GpsToUtc(gps, file.leapSeconds) / kSecondsPerDay));
+    };
+    for (const KeplerEphemeris& k : file.kepler)
+        ++navigationRecordsPerDay_[day(k.toeGps)];
+    for (const GlonassEphemeris& g : file.glonass)
+        ++navigationRecordsPerDay_[day(g.tbGps)];
+    changes_.Set(ChangeFlags::kAlmanac);
+    return read;
+}
+
+void PlanSession::RemoveNavigationFiles() {
+    calc_->ClearNavigation();
+    navigationFiles_.clear();
+    navigationRecordsPerDay_.clear();
+    changes_.Set(ChangeFlags::kAlmanac);
+}
+
+std::optional<double> PlanSession::NavigationDay() const {
+    const auto most = std::max_element(navigationRecordsPerDay_.begin(), navigationRecordsPerDay_.end(),
+                                       [](const auto& a, const auto& b) { return a.second < b.second; });
+    if (most == navigationRecordsPerDay_.end())
+        return std::nullopt;
+    return static_cast<double>(most->first) * kSecondsPerDay;
+}
+
+bool PlanSession::ChooseSource(GnssSystem system, OrbitSource source) {
+    if (source == OrbitSource::None)
+        calc_->ChooseSourceAutomatically(system);
+    else if (!calc_->SetSource(system, source))
+        return false;
+    UpdateStatuses();
+    changes_.Set(ChangeFlags::kAlmanac);
+    return true;
+}
+
+void PlanSession::UpdateStatuses() {
+    if (calc_->broadcast().RecordCount() > 0)
+        calc_->UpdateStatuses(interval_, gmtOffset_);
+}
+
+void PlanSession::SetSystemOn(GnssSystem system, bool on) {
+    systemsOn_[static_cast<int>(system)] = on;
+    if (on)
+        return;
+    const int first = SatelliteCatalogue::First(system);
+    for (int i = first; i < first + SatelliteCatalogue::Count(system); ++i)
+        SetSatelliteOn(i, false);
+}
+
+bool PlanSession::HasOrbits(GnssSystem system) const {
+    const int first = SatelliteCatalogue::First(system);
+    for (int i = first; i < first + SatelliteCatalogue::Count(system); ++i)
+        if (calc_->HasAlmanac(i))
+            return true;
+    return false;
+}
+
+void PlanSession::SetSatelliteOn(int index, bool on) {
+    if (calc_->SetSatelliteState(index + 1, on ? 0 : 1))
+        changes_.Set(ChangeFlags::kSatellites);
+}
+
+std::unique_ptr<PlanSession> PlanSession::Draft() {
+    // The satellites of navigation files come and go with the planning date: the draft starts from
+    // what they are now, and so does the session it is compared with on OK.
+    UpdateStatuses();
+    return std::make_unique<PlanSession>(*this);
+}
+
+uint32_t PlanSession::Adopt(const PlanSession& draft) {
+    const Calculator& a = *calc_;
+    const Calculator& b = *draft.calc_;
+    uint32_t flags = 0;
+    bool sourcesDiffer = false;
+    for (int s = 0; s < kGnssSystems; ++s) {
+        const GnssSystem system = static_cast<GnssSystem>(s);
+        sourcesDiffer = sourcesDiffer || a.source(system) != b.source(system) ||
+                        a.SourceChosen(system) != b.SourceChosen(system);
+    }
+    if (a.loadState() != b.loadState() || almanac_.path != draft.almanac_.path ||
+        !SameAlmanac(almanac_, draft.almanac_) || navigationFiles_ != draft.navigationFiles_ || sourcesDiffer)
+        flags |= ChangeFlags::kAlmanac;
+    if (a.statuses() != b.statuses() || systemsOn_ != draft.systemsOn_)
+        flags |= ChangeFlags::kSatellites;
+    directory_ = draft.directory_;
+    if (flags == 0)
+        return 0;
+    const ChangeFlags changes = changes_;
+    const PlanInterval interval = interval_;
+    const double gmtOffset = gmtOffset_;
+    *this = draft;
+    changes_ = changes;
+    interval_ = interval;
+    gmtOffset_ = gmtOffset;
+    changes_.Set(flags);
+    return flags;
+}
+
+AlmanacImportResult PlanSession::ImportPublished(const std::vector<std::string>& paths,
+                                                 const std::string& directory,
+                                                 const std::optional<CalendarTime>& date) {
+    return date ? ImportAlmanacFiles(paths, directory, *date, false)
+                : ImportAlmanacFiles(paths, directory, TodayUtc(), true);
+}
+
+void FillSatelliteStates(const PlanSession& session, BufferForConfiguration& buffer) {
+    const Calculator& calc = session.engine();
+    const auto on = [&](GnssSystem s) { return session.SystemOn(s) && session.HasOrbits(s); };
+    buffer.gps = on(GnssSystem::Gps) ? 1 : 0;
+    buffer.glonass = on(GnssSystem::Glonass) ? 1 : 0;
+    for (int s = 0; s < 3; ++s)
+        buffer.laterSystems[s] = on(static_cast<GnssSystem>(s + 2)) ? 1 : 0;
+    RefreshSatelliteStates(calc, buffer);
+}
+
+void ApplySatelliteStates(const BufferForConfiguration& buffer, PlanSession& session) {
+    const uint16_t systems[kGnssSystems] = {buffer.gps, buffer.glonass, buffer.laterSystems[0],
+                                            buffer.laterSystems[1], buffer.laterSystems[2]};
+    for (int s = 0; s < kGnssSystems; ++s) {
+        const GnssSystem system = static_cast<GnssSystem>(s);
+        // A system greyed out for want of orbits keeps the user's choice.
+        if (session.HasOrbits(system))
+            session.SetSystemOn(system, systems[s] != 0);
+    }
+    for (int i = 0; i < SatelliteCatalogue::kSize; ++i) {
+        const uint16_t box = i < kSatellites ? buffer.satellites[i] : buffer.laterSatellites[i - kSatellites];
+        if (box != 2)
+            session.SetSatelliteOn(i, box == 1);
+    }
+}
+
+uint32_t ApplyOptions(const OptionsTransfer& options, PlanSession& session) {
+    return session.SetCutOff(options.CutOffDegrees()) | session.SetMode(options.mode2D == 1 ? 1 : 0) |
+           session.SetStep(options.TimeStepSeconds()) | session.SetObstructionsOn(options.obstructions != 0);
+}
