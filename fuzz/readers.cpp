@@ -110,19 +110,15 @@ int SiteList(const uint8_t* data, size_t size) {
     if (list.loadFailed)
         return 0;
     const std::vector<std::string> faults = list.SiteFaults();
-    AList<SiteInfo>& sites = list.sites;
-    if (sites.First()) {
-        do {
-            const SiteInfo& s = *sites.Current();
-            int d, m, sec, h;
-            double seconds;
-            DegreesToDms(std::fabs(s.latitude), d, m, sec, h);
-            SplitDegrees(std::fabs(s.longitude), d, m, seconds);
-            if (s.HasValidValues())
-                for (double e : {0.0, 10.0, 45.0, 89.9})
-                    for (double az : {0.0, 90.0, 200.0, 359.0})
-                        s.FindObstruction(point<double>(e, az));
-        } while (sites.Next());
+    for (const SiteInfo& s : list.sites) {
+        int d, m, sec, h;
+        double seconds;
+        DegreesToDms(std::fabs(s.latitude), d, m, sec, h);
+        SplitDegrees(std::fabs(s.longitude), d, m, seconds);
+        if (s.HasValidValues())
+            for (double e : {0.0, 10.0, 45.0, 89.9})
+                for (double az : {0.0, 90.0, 200.0, 359.0})
+                    s.FindObstruction(point<double>(e, az));
     }
     const std::string image = list.Image();
     Require(!image.empty(), "a loaded list has no image");

@@ -1,8 +1,11 @@
 // A singly linked list with a built-in cursor, and its sorted variant.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 template <typename T> struct Node {
@@ -11,9 +14,41 @@ template <typename T> struct Node {
     explicit Node(const T& v) : value(v) {}
 };
 
+// Walks the nodes without the list's cursor, so that a const list can be read, by several
+// threads at once if need be.
+template <typename T, typename V> class AListIterator {
+public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = std::remove_const_t<V>;
+    using difference_type = std::ptrdiff_t;
+    using pointer = V*;
+    using reference = V&;
+
+    AListIterator() = default;
+    explicit AListIterator(Node<T>* node) : node_(node) {}
+
+    reference operator*() const { return node_->value; }
+    pointer operator->() const { return &node_->value; }
+    AListIterator& operator++() {
+        node_ = node_->next;
+        return *this;
+    }
+    AListIterator operator++(int) {
+        AListIterator before = *this;
+        node_ = node_->next;
+        return before;
+    }
+    friend bool operator==(const AListIterator& a, const AListIterator& b) { return a.node_ == b.node_; }
+
+private:
+    Node<T>* node_ = nullptr;
+};
+
 // Allocation failure never throws: Add answers 0 and the list stays as it was.
 template <typename T> class AList {
 public:
+    using iterator = AListIterator<T, T>;
+    using const_iterator = AListIterator<T, const T>;
     AList() = default;
     AList(const AList& other) { CopyFrom(other); }
     AList& operator=(const AList& other) {
@@ -98,6 +133,13 @@ public:
     }
     int32_t Count() const { return count_; }
 
+    // Reading in order; the cursor stays where it is. The cursor functions above and the
+    // iterators may be mixed, but DeleteCurrent invalidates an iterator on the deleted element.
+    iterator begin() { return iterator(first_); }
+    iterator end() { return iterator(); }
+    const_iterator begin() const { return const_iterator(first_); }
+    const_iterator end() const { return const_iterator(); }
+
 protected:
     static Node<T>* MakeNode(const T& value) {
         try {
@@ -115,8 +157,8 @@ protected:
 private:
     // Through the virtual Add, so that assigning into a sorted list sorts.
     void CopyFrom(const AList& other) {
-        for (Node<T>* n = other.first_; n; n = n->next)
-            Add(n->value);
+        for (const T& value : other)
+            Add(value);
     }
 };
 
@@ -125,8 +167,8 @@ template <typename T> class ASortedList : public AList<T> {
 public:
     ASortedList() = default;
     ASortedList(const ASortedList& other) : AList<T>() {
-        for (Node<T>* n = other.first_; n; n = n->next)
-            Add(n->value);
+        for (const T& value : other)
+            Add(value);
     }
     ASortedList& operator=(const ASortedList& other) {
         AList<T>::operator=(other);

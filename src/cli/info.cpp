@@ -82,36 +82,30 @@ int RunSites(const Words& words) {
     project& list = *opened;
 
     std::ostringstream o;
-    AList<SiteInfo>& sites = list.sites;
+    const AList<SiteInfo>& sites = list.sites;
     if (json) {
         o << "{\"current\": " << list.currentIndex + 1 << ", \"sites\": [";
         int i = 0;
-        if (sites.First()) {
-            do {
-                const SiteInfo& s = *sites.Current();
-                o << (i ? ",\n  " : "\n  ");
-                ++i;
-                o << "{\"position\": " << i << ", \"name\": " << JsonString(s.name)
-                  << ", \"description\": " << JsonString(s.description)
-                  << ", \"latitude\": " << JsonNumber(s.latitude, 8)
-                  << ", \"longitude\": " << JsonNumber(s.longitude, 8)
-                  << ", \"altitude\": " << JsonNumber(s.altitude, 2)
-                  << ", \"gmtOffset\": " << JsonNumber(s.gmtOffset, 2)
-                  << ", \"obstructions\": " << s.obstructions.Count() << "}";
-            } while (sites.Next());
+        for (const SiteInfo& s : sites) {
+            o << (i ? ",\n  " : "\n  ");
+            ++i;
+            o << "{\"position\": " << i << ", \"name\": " << JsonString(s.name)
+              << ", \"description\": " << JsonString(s.description)
+              << ", \"latitude\": " << JsonNumber(s.latitude, 8)
+              << ", \"longitude\": " << JsonNumber(s.longitude, 8)
+              << ", \"altitude\": " << JsonNumber(s.altitude, 2)
+              << ", \"gmtOffset\": " << JsonNumber(s.gmtOffset, 2)
+              << ", \"obstructions\": " << s.obstructions.Count() << "}";
         }
         o << "\n]}\n";
     } else {
         o << ResString(IDS_CLI_SITES_HEADING);
         int i = 0;
-        if (sites.First()) {
-            do {
-                const SiteInfo& s = *sites.Current();
-                ++i;
-                o << FormatText("%c%3d  %-20s %12.6f %12.6f %9.2f %6.2f %5d\n",
-                                i - 1 == list.currentIndex ? '*' : ' ', i, s.name, s.latitude, s.longitude,
-                                s.altitude, static_cast<double>(s.gmtOffset), s.obstructions.Count());
-            } while (sites.Next());
+        for (const SiteInfo& s : sites) {
+            ++i;
+            o << FormatText("%c%3d  %-20s %12.6f %12.6f %9.2f %6.2f %5d\n",
+                            i - 1 == list.currentIndex ? '*' : ' ', i, s.name, s.latitude, s.longitude,
+                            s.altitude, static_cast<double>(s.gmtOffset), s.obstructions.Count());
         }
     }
     return WriteOutput(args.Value("--output").value_or(""), o.str());

@@ -109,11 +109,7 @@ int LoadSites(const PlanRequest& r, std::vector<SiteInfo>& out) {
     project& list = *opened;
     AList<SiteInfo>& sites = list.sites;
     if (r.allSites) {
-        if (sites.First()) {
-            do
-                out.push_back(*sites.Current());
-            while (sites.Next());
-        }
+        out.insert(out.end(), sites.begin(), sites.end());
         return kExitOk;
     }
     if (r.siteNames.empty()) {
@@ -127,11 +123,11 @@ int LoadSites(const PlanRequest& r, std::vector<SiteInfo>& out) {
         if (ParseInt(name, position) && IsAllDigits(name.c_str())) {
             if (position >= 1 && position <= sites.Count())
                 site = sites.GetAt(position - 1);
-        } else if (sites.First()) {
-            do
-                if (name == sites.Current()->name)
-                    site = sites.Current();
-            while (!site && sites.Next());
+        } else {
+            const auto named =
+                std::find_if(sites.begin(), sites.end(), [&](const SiteInfo& s) { return name == s.name; });
+            if (named != sites.end())
+                site = &*named;
         }
         if (!site)
             return Fail(kExitInput,

@@ -535,6 +535,10 @@ void Calculator::BroadcastPositions(int index) {
 }
 
 int Calculator::Recalculate(const SiteInfo& site, const PlanInterval& interval, int level) {
+    return Recalculate(site, site.gmtOffset, interval, level);
+}
+
+int Calculator::Recalculate(const SiteInfo& site, float gmtOffset, const PlanInterval& interval, int level) {
     if (loadState_ != kLoadOk)
         return 0;
     if (!site.HasValidValues()) {
@@ -569,7 +573,7 @@ int Calculator::Recalculate(const SiteInfo& site, const PlanInterval& interval, 
     }
     // The systems planned from navigation files take their health at the middle of the interval;
     // a satellite gaining or losing its orbit needs the positions again.
-    const double middleUtc = MiddleUtc(interval, seconds, static_cast<double>(site.gmtOffset));
+    const double middleUtc = MiddleUtc(interval, seconds, static_cast<double>(gmtOffset));
     bool newOrbits = orbitsChanged_;
     orbitsChanged_ = false;
     newOrbits = ChooseSources(CalendarOfScaleSeconds(middleUtc)) || newOrbits;
@@ -593,7 +597,7 @@ int Calculator::Recalculate(const SiteInfo& site, const PlanInterval& interval, 
             MakeCalendarTime(windowStart_ / 3600, (windowStart_ % 3600) / 60, 0, interval.beginDay,
                              interval.beginMonth, interval.beginYear);
         GpsTime utc = ToGpsTime(local);
-        SubtractSeconds(utc, static_cast<double>(site.gmtOffset) * 3600.0);
+        SubtractSeconds(utc, static_cast<double>(gmtOffset) * 3600.0);
         ComputePositions(GpsToCalendar(utc));
         ComputeAzEl(site);
         ComputeVisibilityAndDop(site);

@@ -112,6 +112,9 @@ public:
     // updated all the same), else 1. A site without valid values (SiteInfo::HasValidValues) is not
     // planned: every result is cleared and 0 answered. Allocates nothing.
     int Recalculate(const SiteInfo& site, const PlanInterval& interval, int level);
+    // The same with the interval read on a clock `gmtOffset` hours ahead of GMT instead of the
+    // site's own: sites of a network planned on one common clock.
+    int Recalculate(const SiteInfo& site, float gmtOffset, const PlanInterval& interval, int level);
 
     // Level-1 stage: the positions of every satellite with an almanac over the window.
     void ComputePositions(const CalendarTime& windowStartUtc);

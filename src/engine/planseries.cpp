@@ -93,6 +93,9 @@ bool ComputeSeries(const Calculator& settings, const std::vector<SiteInfo>& site
                    std::vector<SiteSeries>& out) {
     if (settings.loadState() != kLoadOk || settings.step() <= 0 || r.days < 1 || sites.empty())
         return false;
+    // The common clock keeps to the range of a site's own offset (false for NaN).
+    if (!(r.clockOffset >= -12 && r.clockOffset <= 14))
+        return false;
     int lastDay = r.day, lastMonth = r.month, lastYear = r.year;
     if (!AddDays(lastDay, lastMonth, lastYear, r.days - 1))
         return false;
@@ -100,11 +103,9 @@ bool ComputeSeries(const Calculator& settings, const std::vector<SiteInfo>& site
     const size_t count = static_cast<size_t>(r.days) * static_cast<size_t>(perDay) + 1;
     const int workers = std::max(1, std::min(r.workers, static_cast<int>(sites.size())));
 
-    // Everything a worker touches is made here: the workers allocate nothing. Each site is copied
-    // onto the common clock (its offset only decides the clock, not the sky), and each copy is walked
-    // by one worker only, as the obstruction test moves the lists' cursors.
+    // Everything a worker touches is made here: the workers allocate nothing. The sites are only
+    // read, each on the common clock (a site's offset decides the clock, not the sky).
     std::vector<std::unique_ptr<Calculator>> calcs;
-    std::vector<SiteInfo> onClock;
     try {
         out.assign(sites.size(), SiteSeries{});
         for (size_t i = 0; i < sites.size(); ++i) {
@@ -116,9 +117,6 @@ bool ComputeSeries(const Calculator& settings, const std::vector<SiteInfo>& site
             s.solution.resize(count);
             s.usable.resize(count);
         }
-        onClock = sites;
-        for (SiteInfo& s : onClock)
-            s.gmtOffset = r.clockOffset;
         for (int w = 0; w < workers; ++w) {
             calcs.push_back(std::make_unique<Calculator>());
             if (!CopyCalculatorSettings(settings, *calcs.back()))
@@ -137,7 +135,8 @@ bool ComputeSeries(const Calculator& settings, const std::vector<SiteInfo>& site
             const PlanInterval wholeDay(day, month, year, 0, 0, 24, 0);
             for (int i = begin; i < end; ++i) {
                 // One day's orbits serve every site of the block: they share the clock.
-                if (!calc.Recalculate(onClock[static_cast<size_t>(i)], wholeDay, i == begin ? 1 : 2) ||
+                if (!calc.Recalculate(sites[static_cast<size_t>(i)], r.clockOffset, wholeDay,
+                                      i == begin ? 1 : 2) ||
                     calc.windowStart() != 0 || calc.sampleCount() != perDay + 1) {
                     failed = true;
                     return;

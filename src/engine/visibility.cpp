@@ -137,24 +137,19 @@ bool Calculator::PassesVisibilityTest(const SiteInfo& site, const SatSample& s) 
 bool Calculator::ProjectObstructions(const SiteInfo& site) {
     projectedVertices_.clear();
     projectedOutlines_.clear();
-    // The lists' cursors are only for walking them, as the site's own test does.
-    auto& outlines = const_cast<AList<Obstruction>&>(site.obstructions);
-    if (!outlines.First())
-        return true;
-    do {
-        auto& outline = *outlines.Current();
+    for (const Obstruction& outline : site.obstructions) {
         // Fewer than two vertices contain nothing; such an outline cannot hide a direction.
-        if (outline.Count() < 2 || !outline.First())
+        if (outline.Count() < 2)
             continue;
         if (projectedOutlines_.size() == projectedOutlines_.capacity() ||
             projectedVertices_.size() + static_cast<size_t>(outline.Count()) > projectedVertices_.capacity())
             return false;
         ProjectedOutline o;
         o.first = static_cast<int32_t>(projectedVertices_.size());
-        do {
-            const IntPoint q = ProjectForContainment(*outline.Current());
+        for (const point<double>& vertex : outline) {
+            const IntPoint q = ProjectForContainment(vertex);
             projectedVertices_.push_back({q.x, q.y});
-        } while (outline.Next());
+        }
         o.count = static_cast<int32_t>(projectedVertices_.size()) - o.first;
         const GridPoint& v0 = projectedVertices_[static_cast<size_t>(o.first)];
         o.minX = o.maxX = v0.x;
@@ -177,7 +172,7 @@ bool Calculator::ProjectObstructions(const SiteInfo& site) {
             projectedNearest_ = nearest;
         if (projectedOutlines_.size() == 1 || farthest > projectedFarthest_)
             projectedFarthest_ = farthest;
-    } while (outlines.Next());
+    }
     return true;
 }
 

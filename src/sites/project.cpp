@@ -217,12 +217,9 @@ std::string project::Image(bool* textAsUtf8) const {
     std::ostringstream out(std::ios::binary);
     out.write(kSignature, kSignatureSize);
     le::PutU16(out, static_cast<uint16_t>(currentIndex));
-    auto& list = const_cast<AList<SiteInfo>&>(sites);
-    if (list.First()) {
-        do
-            list.Current()->Write(out, textAsUtf8);
-        while (out && list.Next());
-    }
+    for (const SiteInfo& site : sites)
+        if (!site.Write(out, textAsUtf8))
+            break;
     return out ? out.str() : std::string();
 }
 
@@ -237,16 +234,13 @@ bool project::Save(const std::string& target, SaveOutcome* outcome) const {
 
 std::vector<std::string> project::SiteFaults() const {
     std::vector<std::string> lines;
-    auto& list = const_cast<AList<SiteInfo>&>(sites);
     int position = 0;
-    if (list.First()) {
-        do {
-            ++position;
-            const std::string fault = list.Current()->ValueFault();
-            if (!fault.empty())
-                lines.push_back(FormatText(LoadResString(IDS_SITE_FAULT), path.c_str(), position,
-                                           list.Current()->name, fault.c_str()));
-        } while (list.Next());
+    for (const SiteInfo& site : sites) {
+        ++position;
+        const std::string fault = site.ValueFault();
+        if (!fault.empty())
+            lines.push_back(
+                FormatText(LoadResString(IDS_SITE_FAULT), path.c_str(), position, site.name, fault.c_str()));
     }
     return lines;
 }

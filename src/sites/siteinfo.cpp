@@ -1,5 +1,7 @@
 #include "sites/siteinfo.h"
 
+#include <algorithm>
+
 #include "base/strings.h"
 #include "base/text.h"
 
@@ -42,16 +44,13 @@ std::string SiteInfo::ValueFault() const {
         return FormatText(LoadResString(IDS_SITE_FAULT_ALTITUDE), Shown(altitude).c_str());
     if (!Within(gmtOffset, -12, 14))
         return FormatText(LoadResString(IDS_SITE_FAULT_GMT_OFFSET), Shown(gmtOffset).c_str());
-    auto& list = const_cast<AList<Obstruction>&>(obstructions);
     int n = 0;
-    if (list.First()) {
-        do {
-            ++n;
-            for (const point<double>& v : list.Current()->Vertices())
-                if (!Within(v.x, -90, 90) || !Within(v.y, -360, 360))
-                    return FormatText(LoadResString(IDS_SITE_FAULT_VERTEX), n, Shown(v.x).c_str(),
-                                      Shown(v.y).c_str());
-        } while (list.Next());
+    for (const Obstruction& o : obstructions) {
+        ++n;
+        for (const point<double>& v : o)
+            if (!Within(v.x, -90, 90) || !Within(v.y, -360, 360))
+                return FormatText(LoadResString(IDS_SITE_FAULT_VERTEX), n, Shown(v.x).c_str(),
+                                  Shown(v.y).c_str());
     }
     return {};
 }
@@ -61,29 +60,17 @@ bool SiteInfo::HasValidValues() const {
         !Within(gmtOffset, -12, 14))
         return false;
     // Walked in place: the engine asks at every recomputation, which must not allocate.
-    auto& list = const_cast<AList<Obstruction>&>(obstructions);
-    if (list.First()) {
-        do {
-            Obstruction* o = list.Current();
-            if (o && o->First()) {
-                do
-                    if (!Within(o->Current()->x, -90, 90) || !Within(o->Current()->y, -360, 360))
-                        return false;
-                while (o->Next());
-            }
-        } while (list.Next());
-    }
+    for (const Obstruction& o : obstructions)
+        for (const point<double>& v : o)
+            if (!Within(v.x, -90, 90) || !Within(v.y, -360, 360))
+                return false;
     return true;
 }
 
 int32_t SiteInfo::FindObstruction(const point<double>& direction) const {
-    auto& list = const_cast<AList<Obstruction>&>(obstructions);
-    if (!list.First())
-        return -1;
-    do
-        if (list.Current()->Contains(direction))
+    for (const Obstruction& o : obstructions)
+        if (o.Contains(direction))
             return 0;
-    while (list.Next());
     return -1;
 }
 
@@ -93,18 +80,10 @@ int SiteInfo::ChangeMask(const SiteInfo& other) const {
         mask |= kChangedPosition;
     if (gmtOffset != other.gmtOffset)
         mask |= kChangedGmtOffset;
-    auto& a = const_cast<AList<Obstruction>&>(obstructions);
-    auto& b = const_cast<AList<Obstruction>&>(other.obstructions);
-    if (a.Count() != b.Count()) {
+    if (obstructions.Count() != other.obstructions.Count() ||
+        !std::equal(obstructions.begin(), obstructions.end(), other.obstructions.begin(),
+                    [](const Obstruction& a, const Obstruction& b) { return !a.Differs(b); }))
         mask |= kChangedObstructions;
-    } else if (a.First() && b.First()) {
-        do
-            if (a.Current()->Differs(*b.Current())) {
-                mask |= kChangedObstructions;
-                break;
-            }
-        while (a.Next() && b.Next());
-    }
     return mask;
 }
 
@@ -119,12 +98,9 @@ bool SiteInfo::Write(std::ostream& out, bool* fellBack) const {
     le::PutF64(out, altitude);
     le::PutF32(out, gmtOffset);
     le::PutU16(out, static_cast<uint16_t>(obstructions.Count()));
-    auto& list = const_cast<AList<Obstruction>&>(obstructions);
-    if (list.First()) {
-        do
-            list.Current()->Write(out);
-        while (out && list.Next());
-    }
+    for (const Obstruction& o : obstructions)
+        if (!o.Write(out))
+            break;
     return static_cast<bool>(out);
 }
 

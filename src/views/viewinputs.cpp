@@ -35,8 +35,7 @@ std::vector<ObstructionPolygon> ObstructionsOf(const SiteInfo* site) {
     std::vector<ObstructionPolygon> out;
     if (!site)
         return out;
-    AList<Obstruction> list = site->obstructions; // the list's cursor is not const
-    for (int more = list.First(); more; more = list.Next())
-        out.push_back(list.Current()->Vertices());
+    for (const Obstruction& o : site->obstructions)
+        out.push_back(o.Vertices());
     return out;
 }

@@ -133,6 +133,33 @@ TEST(ASortedList, InsertsBeforeEqualsInByteOrder) {
     EXPECT_EQ(Texts(copy), (std::vector<std::string>{"m", "q", "z"}));
 }
 
+TEST(AList, ConstIterationReadsInOrderAndLeavesTheCursor) {
+    struct Case {
+        std::vector<int> added;
+        std::vector<int> plainOrder, sortedOrder;
+    } const cases[] = {
+        {{}, {}, {}},
+        {{7}, {7}, {7}},
+        {{3, 1, 2, 1}, {3, 1, 2, 1}, {1, 1, 2, 3}},
+    };
+    for (const Case& c : cases) {
+        AList<int> plain;
+        ASortedList<int> sorted;
+        for (int v : c.added) {
+            plain.Add(v);
+            sorted.Add(v);
+        }
+        const int* cursor = plain.GetAt(1);
+        const AList<int>& readOnly = plain;
+        EXPECT_EQ(std::vector<int>(readOnly.begin(), readOnly.end()), c.plainOrder);
+        const AList<int>& sortedReadOnly = sorted;
+        EXPECT_EQ(std::vector<int>(sortedReadOnly.begin(), sortedReadOnly.end()), c.sortedOrder);
+        EXPECT_EQ(plain.Current(), cursor) << c.added.size(); // not moved by the walk
+        // and the cursor walk still goes on from there
+        EXPECT_EQ(plain.Next(), c.added.size() > 2 ? 1 : 0);
+    }
+}
+
 TEST(AHeapMass, GrowsByDeltaAndIndexesUpToCapacity) {
     AHeapMass<int> m(0, -5);
     EXPECT_EQ(m.Capacity(), 10);

@@ -116,16 +116,13 @@ void PaintTracks(QPainter& p, const ObstructDiagram& d, const std::vector<SkyTra
 void PaintObstructions(QPainter& p, const ObstructDiagram& d, const AList<Obstruction>& list) {
     p.setPen(QPen(QColor(255, 0, 255), 1));
     p.setBrush(QBrush(QColor(192, 192, 192), Qt::DiagCrossPattern));
-    auto& obstructions = const_cast<AList<Obstruction>&>(list);
-    if (!obstructions.First())
-        return;
-    do {
+    for (const Obstruction& obstruction : list) {
         QPolygon polygon;
-        for (const IntPoint& q : ProjectForDrawing(*obstructions.Current(), d.radius, false))
+        for (const IntPoint& q : ProjectForDrawing(obstruction, d.radius, false))
             polygon << QPoint(d.cx + q.x, d.cy + q.y);
         if (!polygon.isEmpty())
             p.drawPolygon(polygon, Qt::OddEvenFill);
-    } while (obstructions.Next());
+    }
 }
 
 } // namespace
