@@ -210,15 +210,8 @@ void TextTables(const Calculator& c, const SiteInfo& site, const PlanInterval& i
 bool ComputeChunks(const PlanRequest& request, PlanSetup& setup, const OutputOptions& o,
                    std::vector<std::vector<Chunk>>& chunks) {
     const int sites = static_cast<int>(setup.sites.size());
-    const int workers = o.batch ? WorkerCount(sites) : 1;
-    std::vector<std::unique_ptr<Calculator>> calcs; // one per worker, copies of the session's
     try {
         chunks.assign(static_cast<size_t>(sites), std::vector<Chunk>(static_cast<size_t>(o.days)));
-        for (int w = 0; w < workers; ++w) {
-            calcs.push_back(std::make_unique<Calculator>());
-            if (!CopyCalculatorSettings(setup.calc(), *calcs.back()))
-                return false;
-        }
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -226,37 +219,22 @@ bool ComputeChunks(const PlanRequest& request, PlanSetup& setup, const OutputOpt
     const int a = first.beginHour * 3600 + first.beginMinute * 60;
     const int b = first.endHour * 3600 + first.endMinute * 60;
     const bool wholeDay = a == b || b - a == kSecondsPerDay;
-
-    std::atomic<bool> failed{false};
-    RunInBlocks(sites, workers, [&](int w, int begin, int end) {
-        Calculator& calc = *calcs[static_cast<size_t>(w)];
-        try {
-            for (int d = 0; d < o.days && !failed; ++d) {
-                const PlanInterval interval = IntervalOfDay(request, setup, d);
-                const bool dropLast = wholeDay && d + 1 < o.days;
-                for (int i = begin; i < end; ++i) {
-                    const SiteInfo& site = setup.sites[static_cast<size_t>(i)];
-                    // Sites on the same clock share the day's orbits: only the first computes them.
-                    const bool sameClock =
-                        i > begin && setup.sites[static_cast<size_t>(i - 1)].gmtOffset == site.gmtOffset;
-                    if (!calc.Recalculate(site, interval, sameClock ? 2 : 1)) {
-                        failed = true;
-                        return;
-                    }
-                    Chunk& chunk = chunks[static_cast<size_t>(i)][static_cast<size_t>(d)];
-                    if (o.format == Format::Text)
-                        TextTables(calc, site, interval, o, chunk);
-                    else if (o.format == Format::Csv)
-                        CsvDay(calc, site, interval, d, dropLast, o, chunk);
-                    else
-                        JsonDay(calc, interval, d, dropLast, o, chunk);
-                }
-            }
-        } catch (const std::bad_alloc&) {
-            failed = true;
-        }
-    });
-    return !failed;
+    return PlanSitesOverDays(
+        setup.calc(), setup.sites, o.days, o.batch ? WorkerCount(sites) : 1,
+        [&](int d) { return IntervalOfDay(request, setup, d); }, std::nullopt,
+        [&](const Calculator& calc, int i, int d) {
+            const SiteInfo& site = setup.sites[static_cast<size_t>(i)];
+            const PlanInterval interval = IntervalOfDay(request, setup, d);
+            const bool dropLast = wholeDay && d + 1 < o.days;
+            Chunk& chunk = chunks[static_cast<size_t>(i)][static_cast<size_t>(d)];
+            if (o.format == Format::Text)
+                TextTables(calc, site, interval, o, chunk);
+            else if (o.format == Format::Csv)
+                CsvDay(calc, site, interval, d, dropLast, o, chunk);
+            else
+                JsonDay(calc, interval, d, dropLast, o, chunk);
+            return true;
+        });
 }
 
 std::string Assemble(const PlanRequest& request, PlanSetup& setup, const OutputOptions& o,

@@ -89,6 +89,51 @@ void TakeDay(const Calculator& calc, int d, bool lastDay, SiteSeries& s) {
 
 } // namespace
 
+bool PlanSitesOverDays(const Calculator& settings, const std::vector<SiteInfo>& sites, int days, int workers,
+                       const std::function<PlanInterval(int day)>& intervalOf,
+                       std::optional<float> commonClock,
+                       const std::function<bool(const Calculator&, int site, int day)>& take) {
+    if (sites.empty() || days < 1)
+        return false;
+    workers = std::max(1, std::min(workers, static_cast<int>(sites.size())));
+    // Everything a worker touches is made here; the sites are only read.
+    std::vector<std::unique_ptr<Calculator>> calcs;
+    try {
+        for (int w = 0; w < workers; ++w) {
+            calcs.push_back(std::make_unique<Calculator>());
+            if (!CopyCalculatorSettings(settings, *calcs.back()))
+                return false;
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    const auto clockOf = [&](int i) {
+        return commonClock ? *commonClock : sites[static_cast<size_t>(i)].gmtOffset;
+    };
+    std::atomic<bool> failed{false};
+    RunInBlocks(static_cast<int>(sites.size()), workers, [&](int w, int begin, int end) {
+        Calculator& calc = *calcs[static_cast<size_t>(w)];
+        try {
+            for (int d = 0; d < days && !failed; ++d) {
+                const PlanInterval interval = intervalOf(d);
+                for (int i = begin; i < end; ++i) {
+                    // Sites on the same clock share the day's orbits: only the first computes them.
+                    const bool sameClock = i > begin && clockOf(i - 1) == clockOf(i);
+                    if (!calc.Recalculate(sites[static_cast<size_t>(i)], clockOf(i), interval,
+                                          sameClock ? 2 : 1) ||
+                        !take(calc, i, d)) {
+                        failed = true;
+                        return;
+                    }
+                }
+            }
+        } catch (const std::bad_alloc&) {
+            failed = true;
+        }
+    });
+    return !failed;
+}
+
 bool ComputeSeries(const Calculator& settings, const std::vector<SiteInfo>& sites, const SeriesRequest& r,
                    std::vector<SiteSeries>& out) {
     if (settings.loadState() != kLoadOk || settings.step() <= 0 || r.days < 1 || sites.empty())
@@ -101,11 +146,6 @@ bool ComputeSeries(const Calculator& settings, const std::vector<SiteInfo>& site
         return false;
     const int32_t perDay = kSecondsPerDay / settings.step();
     const size_t count = static_cast<size_t>(r.days) * static_cast<size_t>(perDay) + 1;
-    const int workers = std::max(1, std::min(r.workers, static_cast<int>(sites.size())));
-
-    // Everything a worker touches is made here: the workers allocate nothing. The sites are only
-    // read, each on the common clock (a site's offset decides the clock, not the sky).
-    std::vector<std::unique_ptr<Calculator>> calcs;
     try {
         out.assign(sites.size(), SiteSeries{});
         for (size_t i = 0; i < sites.size(); ++i) {
@@ -117,33 +157,22 @@ bool ComputeSeries(const Calculator& settings, const std::vector<SiteInfo>& site
             s.solution.resize(count);
             s.usable.resize(count);
         }
-        for (int w = 0; w < workers; ++w) {
-            calcs.push_back(std::make_unique<Calculator>());
-            if (!CopyCalculatorSettings(settings, *calcs.back()))
-                return false;
-        }
     } catch (const std::bad_alloc&) {
         return false;
     }
-
-    std::atomic<bool> failed{false};
-    RunInBlocks(static_cast<int>(sites.size()), workers, [&](int w, int begin, int end) {
-        Calculator& calc = *calcs[static_cast<size_t>(w)];
-        for (int d = 0; d < r.days && !failed; ++d) {
+    // Each site on the common clock: a site's offset decides the clock, not the sky.
+    return PlanSitesOverDays(
+        settings, sites, r.days, r.workers,
+        [&](int d) {
             int day = r.day, month = r.month, year = r.year;
             AddDays(day, month, year, d);
-            const PlanInterval wholeDay(day, month, year, 0, 0, 24, 0);
-            for (int i = begin; i < end; ++i) {
-                // One day's orbits serve every site of the block: they share the clock.
-                if (!calc.Recalculate(sites[static_cast<size_t>(i)], r.clockOffset, wholeDay,
-                                      i == begin ? 1 : 2) ||
-                    calc.windowStart() != 0 || calc.sampleCount() != perDay + 1) {
-                    failed = true;
-                    return;
-                }
-                TakeDay(calc, d, d == r.days - 1, out[static_cast<size_t>(i)]);
-            }
-        }
-    });
-    return !failed;
+            return PlanInterval(day, month, year, 0, 0, 24, 0);
+        },
+        r.clockOffset,
+        [&](const Calculator& calc, int i, int d) {
+            if (calc.windowStart() != 0 || calc.sampleCount() != perDay + 1)
+                return false;
+            TakeDay(calc, d, d == r.days - 1, out[static_cast<size_t>(i)]);
+            return true;
+        });
 }

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
+#include "engine/global.h"
 #include "engine/satellitecatalogue.h"
 
 class Calculator;
@@ -38,6 +40,15 @@ struct SeriesRequest {
 // each, the last at 24:00 of the last day. `settings` holds the loaded almanac, step, cut-off, mode,
 // obstruction switch and satellite selection; each worker plans with a copy of it. false when a
 // computation fails; `out` is then unspecified.
+// The one driver of plans over several days: every site on every day on `workers` threads, each
+// with a copy of `settings`. Day d is planned over intervalOf(d), each site on its own local time
+// or on `commonClock`; then take(calc, site, d) reads the result (false, or running out of memory,
+// stops everything and answers false). Neighbouring sites on one clock share a day's orbits.
+bool PlanSitesOverDays(const Calculator& settings, const std::vector<SiteInfo>& sites, int days, int workers,
+                       const std::function<PlanInterval(int day)>& intervalOf,
+                       std::optional<float> commonClock,
+                       const std::function<bool(const Calculator&, int site, int day)>& take);
+
 bool ComputeSeries(const Calculator& settings, const std::vector<SiteInfo>& sites,
                    const SeriesRequest& request, std::vector<SiteSeries>& out);
 
