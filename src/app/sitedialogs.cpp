@@ -1,8 +1,8 @@
 #include "app/sitedialogs.h"
 
 #include "app/mdiclient.h"
-#include "sites/ui/obstructdialog.h"
-#include "sites/ui/sitedialog.h"
+#include "dialogs/obstructdialog.h"
+#include "dialogs/sitedialog.h"
 
 void InstallSiteDialogs() {
     ClientDialogs& dialogs = InstalledDialogs();

@@ -1,4 +1,4 @@
-#include "sites/ui/sitedialog.h"
+#include "dialogs/sitedialog.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -15,9 +15,9 @@
 
 #include "base/strings.h"
 #include "base/text.h"
-#include "sites/ui/mapdialog.h"
-#include "sites/ui/obstructdialog.h"
-#include "sites/ui/sitelistbox.h"
+#include "dialogs/mapdialog.h"
+#include "dialogs/obstructdialog.h"
+#include "dialogs/sitelistbox.h"
 #include "ui/commands.h"
 #include "ui/controls.h"
 #include "ui/help.h"

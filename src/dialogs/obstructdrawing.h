@@ -7,8 +7,8 @@
 
 #include <vector>
 
+#include "dialogs/skytracks.h"
 #include "sites/obstruction.h"
-#include "sites/ui/skytracks.h"
 
 class QPainter;
 

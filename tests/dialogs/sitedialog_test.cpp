@@ -1,7 +1,7 @@
 // The site editor on its own: the form, the name rules, the list actions and the questions.
 #include <QImage>
 
-#include "sites/ui/sitedialog_fixture.h"
+#include "dialogs/sitedialog_fixture.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
 

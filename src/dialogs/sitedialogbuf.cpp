@@ -1,4 +1,4 @@
-#include "sites/ui/sitedialogbuf.h"
+#include "dialogs/sitedialogbuf.h"
 
 #include <cmath>
 #include <cstdio>

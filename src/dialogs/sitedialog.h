@@ -8,9 +8,9 @@
 #include <memory>
 #include <vector>
 
+#include "dialogs/sitedialogbuf.h"
+#include "dialogs/skytracks.h"
 #include "sites/project.h"
-#include "sites/ui/sitedialogbuf.h"
-#include "sites/ui/skytracks.h"
 
 class QComboBox;
 class QLineEdit;
