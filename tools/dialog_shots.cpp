@@ -14,6 +14,7 @@
 #include "dialogs/obstructdialog.h"
 #include "dialogs/sitedialog.h"
 #include "engine/calculator.h"
+#include "engine/skytracks.h"
 #include "sites/project.h"
 
 namespace {

@@ -13,11 +13,11 @@
 #include "config/fileconfiguration.h"
 #include "config/transfer.h"
 #include "config/ui/configdialoghost.h"
-#include "dialogs/skytracks.h"
 #include "engine/calculator.h"
 #include "engine/changeflags.h"
 #include "engine/global.h"
 #include "sites/project.h"
+#include "sites/skytracksource.h"
 #include "ui/commands.h"
 #include "views/ui/viewhost.h"
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "dialogs/obstructdrawing.h"
-#include "dialogs/skytracks.h"
 #include "sites/obstruction.h"
+#include "sites/skytracksource.h"
 
 class QCheckBox;
 class QFrame;

@@ -7,8 +7,8 @@
 
 #include <vector>
 
-#include "dialogs/skytracks.h"
 #include "sites/obstruction.h"
+#include "sites/skytracksource.h"
 
 class QPainter;
 

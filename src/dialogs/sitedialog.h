@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "dialogs/sitedialogbuf.h"
-#include "dialogs/skytracks.h"
 #include "sites/project.h"
+#include "sites/skytracksource.h"
 
 class QComboBox;
 class QLineEdit;

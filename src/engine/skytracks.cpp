@@ -1,4 +1,4 @@
-#include "dialogs/skytracks.h"
+#include "engine/skytracks.h"
 
 #include "engine/calculator.h"
 
