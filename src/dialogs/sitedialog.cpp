@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "base/strings.h"
@@ -38,10 +37,6 @@ template <size_t N> void FromField(char (&field)[N], const QString& text) {
     CopyBounded(field, text.toUtf8().constData(), N);
 }
 
-int Whole(const QLineEdit* edit) {
-    return static_cast<int>(std::strtol(edit->text().toUtf8().constData(), nullptr, 10));
-}
-
 // Name, description and the four numbers; the obstructions stay.
 void SetFixedFields(SiteInfo& to, const SiteInfo& from) {
     std::memcpy(to.name, from.name, sizeof to.name);
@@ -53,9 +48,7 @@ void SetFixedFields(SiteInfo& to, const SiteInfo& from) {
 }
 
 QString Trimmed(const char* text) {
-    std::string copy(text);
-    TrimBlanks(copy.data());
-    return QString::fromUtf8(copy.c_str());
+    return QString::fromStdString(TrimmedName(text));
 }
 
 // A text field sized for `characters` digits or signs.
@@ -359,19 +352,17 @@ void SiteDialog::SettleFields() {
 }
 
 bool SiteDialog::ApplyPoleRule() {
-    bool changed = false;
-    auto zero = [&changed](std::initializer_list<myTEdit*> fields) {
-        for (myTEdit* edit : fields)
-            if (Whole(edit) != 0) {
-                edit->setText(QStringLiteral("0"));
-                changed = true;
-            }
-    };
-    if (Whole(latDegrees_) == 90)
-        zero({latMinutes_, latSeconds_, latHundredths_});
-    if (Whole(lonDegrees_) == 180)
-        zero({lonMinutes_, lonSeconds_, lonHundredths_});
-    return changed;
+    SiteDialogBuf buf = TransferOut();
+    if (!::ApplyPoleRule(buf))
+        return false;
+    // Only the zeroed fields are set: the others keep what the user typed and whether it was typed.
+    const std::pair<myTEdit*, const char*> fields[] = {
+        {latMinutes_, buf.latMinutes}, {latSeconds_, buf.latSeconds}, {latHundredths_, buf.latHundredths},
+        {lonMinutes_, buf.lonMinutes}, {lonSeconds_, buf.lonSeconds}, {lonHundredths_, buf.lonHundredths}};
+    for (const auto& [edit, text] : fields)
+        if (edit->text() != QString::fromUtf8(text))
+            edit->setText(QString::fromUtf8(text));
+    return true;
 }
 
 SiteInfo SiteDialog::FormSite() {
@@ -402,32 +393,23 @@ bool SiteDialog::HasUnsavedChanges(const SiteInfo& formSite) {
 
 // ---- names ---------------------------------------------------------------------------------
 
-bool SiteDialog::NameInList(const QString& trimmed, int except) const {
+std::vector<std::string> SiteDialog::ListedNames() const {
+    std::vector<std::string> names;
+    names.reserve(static_cast<size_t>(sites_->GetCount()));
     for (int i = 0; i < sites_->GetCount(); ++i)
-        if (i != except && sites_->GetString(i).compare(trimmed, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
+        names.push_back(sites_->GetString(i).toStdString());
+    return names;
 }
 
-void SiteDialog::Refuse(int messageId) {
-    MessageBoxRes(this, Res(messageId), IDS_ERROR, MB_ICONASTERISK);
+bool SiteDialog::ValidName(const SiteInfo& formSite, int own) {
+    const SiteNameFault fault = CheckSiteName(formSite.name, ListedNames(), own);
+    if (fault == SiteNameFault::None)
+        return true;
+    MessageBoxRes(this, Res(fault == SiteNameFault::Empty ? IDS_BAD_SITE_NAME : IDS_SITE_EXISTS), IDS_ERROR,
+                  MB_ICONASTERISK);
     name_->setFocus();
     name_->selectAll();
-}
-
-bool SiteDialog::ValidName(const SiteInfo& formSite) {
-    const QString trimmed = Trimmed(formSite.name);
-    if (trimmed.isEmpty()) {
-        Refuse(IDS_BAD_SITE_NAME);
-        return false;
-    }
-    if (shownIndex_ >= 0 && trimmed == sites_->GetString(shownIndex_))
-        return true;
-    if (NameInList(trimmed, shownIndex_)) {
-        Refuse(IDS_SITE_EXISTS);
-        return false;
-    }
-    return true;
+    return false;
 }
 
 int SiteDialog::Ask(const QString& text) {
@@ -467,15 +449,9 @@ void SiteDialog::Add() {
     if (sites_->GetCount() >= kMaxSites)
         return;
     const SiteInfo formSite = FormSite();
+    if (!ValidName(formSite, -1))
+        return;
     const QString trimmed = EntryName(formSite.name);
-    if (trimmed.isEmpty()) {
-        Refuse(IDS_BAD_SITE_NAME);
-        return;
-    }
-    if (NameInList(trimmed, -1)) {
-        Refuse(IDS_SITE_EXISTS);
-        return;
-    }
     SetFixedFields(workingSite_, formSite);
     if (!list_.sites.Add(workingSite_))
         return; // out of memory: the list stays as it was
@@ -513,7 +489,7 @@ void SiteDialog::Delete() {
 
 void SiteDialog::Replace() {
     const SiteInfo formSite = FormSite();
-    if (!ValidName(formSite))
+    if (!ValidName(formSite, shownIndex_))
         return;
     SetFixedFields(workingSite_, formSite);
     const QString trimmed = EntryName(formSite.name);
@@ -570,7 +546,7 @@ void SiteDialog::SelectionChanged() {
             FormatText(LoadResString(IDS_SITE_CHANGED), utf8.constData(), utf8.constData());
         const int answer = Ask(QString::fromStdString(text));
         if (answer == IDYES) {
-            if (!ValidName(formSite)) {
+            if (!ValidName(formSite, shownIndex_)) {
                 sites_->SetSelIndex(shownIndex_);
                 return;
             }
@@ -610,7 +586,7 @@ void SiteDialog::Select() {
     if (answer != IDYES && answer != IDNO)
         return;
     if (answer == IDYES) {
-        if (!ValidName(formSite))
+        if (!ValidName(formSite, shownIndex_))
             return;
         SetFixedFields(workingSite_, formSite);
         if (empty) {

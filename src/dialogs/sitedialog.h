@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "dialogs/sitedialogbuf.h"
 #include "sites/project.h"
+#include "sites/siteform.h"
 #include "sites/skytracksource.h"
 
 class QComboBox;
@@ -66,14 +66,13 @@ private:
     // The site the form shows: its fixed fields, after out-of-range numbers were corrected.
     SiteInfo FormSite();
     void SettleFields();
-    // 90 degrees of latitude or 180 of longitude: the smaller units of that angle go to 0.
+    // The pole rule on the position fields; true when it changed any.
     bool ApplyPoleRule();
     // Updates the change bits from the form and answers whether anything is unsaved.
     bool HasUnsavedChanges(const SiteInfo& formSite);
-    // The name rule of Replace, Select and a confirmed change of the selection; shows the message.
-    bool ValidName(const SiteInfo& formSite);
-    bool NameInList(const QString& trimmed, int except) const;
-    void Refuse(int messageId);
+    // The name rule for the shown entry (`own`, -1 for a new site); shows the message.
+    bool ValidName(const SiteInfo& formSite, int own);
+    std::vector<std::string> ListedNames() const;
     int Ask(const QString& text);
 
     SiteInfo* Site(int index) const;

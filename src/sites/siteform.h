@@ -1,6 +1,10 @@
-// The site editor's transfer record: the fields of the form as text, and the two ways between a
-// site and the form.
+// The site editor's form without its widgets: the fields as text (the transfer record), the two
+// ways between a site and the form, and the rules the form applies to position and name. The dialog
+// only moves text between this record and its controls.
 #pragma once
+
+#include <string>
+#include <vector>
 
 #include "sites/siteinfo.h"
 
@@ -26,3 +30,17 @@ double ReadLongitude(const SiteDialogBuf& buf);
 // The fixed fields of `site` from the form; its obstructions are left alone. Name and description
 // are taken as typed.
 void ReadSiteDialogBuf(const SiteDialogBuf& buf, SiteInfo& site);
+
+// At 90 degrees of latitude or 180 of longitude there is nothing beyond: the minutes, seconds and
+// hundredths of that angle become "0". True when any of them was not 0.
+bool ApplyPoleRule(SiteDialogBuf& buf);
+
+// A name as the list shows it: without the blanks before and after.
+std::string TrimmedName(const char* name);
+
+// What stands against storing a typed name in a list.
+enum class SiteNameFault { None, Empty, Exists };
+// `typed` as in the name field; `listed` the names of the list as it shows them; `own` the entry the
+// name is for (-1: a new site). Another site's name in any letter case is taken; the own entry may
+// keep its name or change its case.
+SiteNameFault CheckSiteName(const char* typed, const std::vector<std::string>& listed, int own);
