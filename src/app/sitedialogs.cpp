@@ -9,7 +9,7 @@ void InstallSiteDialogs() {
     // The client, their parent, also draws the satellite tracks behind the obstruction editor.
     dialogs.siteEditor = [](QWidget* parent, project& list) {
         SiteDialog dialog(parent, list, dynamic_cast<SkyTrackSource*>(parent));
-        return dialog.exec() == 1;
+        return dialog.exec() == SiteDialog::kSelect;
     };
     dialogs.obstructionEditor = [](QWidget* parent, SiteInfo& site, AList<Obstruction>& obstructions) {
         std::vector<SkyTrack> tracks;

@@ -69,22 +69,22 @@ void SiteDialog::ClearClipboard() {
 
 SiteDialog::SiteDialog(QWidget* parent, project& list, SkyTrackSource* tracks)
     : QDialog(parent), list_(list), tracks_(tracks) {
-    setObjectName(ControlName(600));
+    setObjectName(ControlName(kDialog));
     setWindowTitle(Res(IDS_SITEDLG_CAPTION));
 
-    name_ = Named(new QLineEdit(this), 909);
-    name_->setMaxLength(20);
-    description_ = Named(new QPlainTextEdit(this), 107);
+    name_ = Named(new QLineEdit(this), kName);
+    name_->setMaxLength(SiteInfo::kNameChars);
+    description_ = Named(new QPlainTextEdit(this), kDescription);
     description_->setTabChangesFocus(true);
     description_->setMaximumHeight(description_->fontMetrics().lineSpacing() * 3 + 12);
     description_->installEventFilter(this);
-    // 60 characters on one logical line, however they arrive (typed or pasted).
+    // One logical line of at most 60 characters, however they arrive (typed or pasted).
     connect(description_, &QPlainTextEdit::textChanged, this, [this] {
         QString text = description_->toPlainText();
         QString kept = text;
         kept.replace(QChar('\n'), QChar(' ')).replace(QChar('\r'), QChar(' '));
-        if (kept.size() > 60)
-            kept.truncate(60);
+        if (kept.size() > SiteInfo::kDescriptionChars)
+            kept.truncate(SiteInfo::kDescriptionChars);
         if (kept != text) {
             QSignalBlocker block(description_);
             description_->setPlainText(kept);
@@ -97,28 +97,28 @@ SiteDialog::SiteDialog(QWidget* parent, project& list, SkyTrackSource* tracks)
         edit->SetRange(0, max, 1);
         return Sized(edit, limit - 1);
     };
-    latDegrees_ = angle(103, 3, 90);
-    latMinutes_ = angle(112, 3, 59);
-    latSeconds_ = angle(113, 3, 59);
-    latHundredths_ = angle(102, 3, 99);
-    lonDegrees_ = angle(105, 4, 180);
-    lonMinutes_ = angle(115, 3, 59);
-    lonSeconds_ = angle(116, 3, 59);
-    lonHundredths_ = angle(106, 3, 99);
+    latDegrees_ = angle(kLatDegrees, 3, 90);
+    latMinutes_ = angle(kLatMinutes, 3, 59);
+    latSeconds_ = angle(kLatSeconds, 3, 59);
+    latHundredths_ = angle(kLatHundredths, 3, 99);
+    lonDegrees_ = angle(kLonDegrees, 4, 180);
+    lonMinutes_ = angle(kLonMinutes, 3, 59);
+    lonSeconds_ = angle(kLonSeconds, 3, 59);
+    lonHundredths_ = angle(kLonHundredths, 3, 99);
     const QString letters = Res(IDS_HEMISPHERE_LETTERS);
-    latHemisphere_ = Named(new QComboBox(this), 123);
+    latHemisphere_ = Named(new QComboBox(this), kLatHemisphere);
     latHemisphere_->addItem(letters.mid(0, 1));
     latHemisphere_->addItem(letters.mid(1, 1));
-    lonHemisphere_ = Named(new QComboBox(this), 124);
+    lonHemisphere_ = Named(new QComboBox(this), kLonHemisphere);
     lonHemisphere_->addItem(letters.mid(3, 1));
     lonHemisphere_->addItem(letters.mid(2, 1));
-    altitude_ = Sized(new myTEditFloat(this, 104, 9), 8);
+    altitude_ = Sized(new myTEditFloat(this, kAltitude, 9), 8);
     altitude_->SetRange(-10000, 10000, 1);
     // Real zones run from -12 to +14 and include quarter hours (Nepal, Chatham Islands).
-    gmtOffset_ = Sized(new myTEditFloat(this, 108, 7), 6);
+    gmtOffset_ = Sized(new myTEditFloat(this, kGmtOffset, 7), 6);
     gmtOffset_->SetRange(-12, 14, 0.25f);
 
-    sites_ = new TSiteListBox(this, 110, [this](int row) { return Marked(row); });
+    sites_ = new TSiteListBox(this, kSiteList, [this](int row) { return Marked(row); });
     connect(sites_, &TSiteListBox::SelectionChanged, this, [this] {
         // After the click or key that changed it, so that a question never interrupts the list.
         QMetaObject::invokeMethod(this, &SiteDialog::SelectionChanged, Qt::QueuedConnection);
@@ -129,16 +129,16 @@ SiteDialog::SiteDialog(QWidget* parent, project& list, SkyTrackSource* tracks)
         b->setAutoDefault(false);
         return b;
     };
-    QPushButton* add = button(119, IDS_SITEDLG_ADD);
-    QPushButton* remove = button(109, IDS_SITEDLG_DELETE);
-    QPushButton* replace = button(114, IDS_SITEDLG_REPLACE);
-    QPushButton* copy = button(118, IDS_SITEDLG_COPY);
-    paste_ = button(117, IDS_SITEDLG_PASTE);
-    obstruct_ = button(101, IDS_SITEDLG_OBSTRUCT);
-    map_ = button(111, IDS_SITEDLG_MAP);
-    QPushButton* select = button(1, IDS_SITEDLG_SELECT);
-    QPushButton* cancel = button(2, IDS_BUTTON_CANCEL);
-    QPushButton* help = button(9, IDS_HELP_BUTTON);
+    QPushButton* add = button(kAdd, IDS_SITEDLG_ADD);
+    QPushButton* remove = button(kDelete, IDS_SITEDLG_DELETE);
+    QPushButton* replace = button(kReplace, IDS_SITEDLG_REPLACE);
+    QPushButton* copy = button(kCopy, IDS_SITEDLG_COPY);
+    paste_ = button(kPaste, IDS_SITEDLG_PASTE);
+    obstruct_ = button(kObstruct, IDS_SITEDLG_OBSTRUCT);
+    map_ = button(kMap, IDS_SITEDLG_MAP);
+    QPushButton* select = button(kSelect, IDS_SITEDLG_SELECT);
+    QPushButton* cancel = button(kCancel, IDS_BUTTON_CANCEL);
+    QPushButton* help = button(kHelp, IDS_HELP_BUTTON);
     select->setDefault(true);
     connect(add, &QPushButton::clicked, this, &SiteDialog::Add);
     connect(remove, &QPushButton::clicked, this, &SiteDialog::Delete);
@@ -258,7 +258,7 @@ SiteDialog::~SiteDialog() {
 
 void SiteDialog::reject() {
     finished_ = true;
-    done(2);
+    done(kCancel);
 }
 
 bool SiteDialog::event(QEvent* event) {
@@ -605,7 +605,7 @@ void SiteDialog::Select() {
     const SiteInfo* current = Site(shownIndex_);
     CopyBounded(list_.currentName, current ? current->name : "", sizeof list_.currentName);
     finished_ = true;
-    done(1);
+    done(kSelect);
 }
 
 void SiteDialog::Obstruct() {

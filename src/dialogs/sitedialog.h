@@ -27,12 +27,23 @@ inline constexpr int kMaxSites = 32000;
 class SiteDialog : public QDialog {
     Q_OBJECT
 public:
+    // Control ids, kept as the controls' object names; the dialog's own is kDialog.
+    static constexpr int kDialog = 600;
+    static constexpr int kName = 909, kDescription = 107, kSiteList = 110;
+    static constexpr int kLatDegrees = 103, kLatMinutes = 112, kLatSeconds = 113, kLatHundredths = 102;
+    static constexpr int kLonDegrees = 105, kLonMinutes = 115, kLonSeconds = 116, kLonHundredths = 106;
+    static constexpr int kLatHemisphere = 123, kLonHemisphere = 124, kAltitude = 104, kGmtOffset = 108;
+    static constexpr int kAdd = 119, kDelete = 109, kReplace = 114, kCopy = 118, kPaste = 117;
+    static constexpr int kObstruct = 101, kMap = 111;
+    // The closing buttons; the dialog ends with the id of the one that closed it.
+    static constexpr int kSelect = 1, kCancel = 2, kHelp = 9;
+
     // Shows the current site of `list`, selected in the list of names. `tracks`, when given, puts
     // the satellite tracks behind the obstruction editor's diagram.
     SiteDialog(QWidget* parent, project& list, SkyTrackSource* tracks = nullptr);
     ~SiteDialog() override;
 
-    // Ends with 1 for Select, 2 for Cancel or closing the window.
+    // Ends with kSelect for Select, kCancel for Cancel or closing the window.
     void reject() override;
 
     int ShownIndex() const { return shownIndex_; }
