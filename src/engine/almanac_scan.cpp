@@ -83,7 +83,7 @@ int64_t AlmanacNameKey(const std::string& name) {
 
 int ScanAlmanacDirectory(const std::string& directory, ASortedList<AString>& list) {
     list.Clear();
-    std::string pattern = LoadResString(2018);
+    std::string pattern = LoadResString(IDS_ALMANAC_PATTERN);
     if (pattern.empty())
         pattern = "alm*.*";
     struct Candidate {
