@@ -80,8 +80,8 @@ double ReadLongitude(const SiteDialogBuf& buf) {
 }
 
 void ReadSiteDialogBuf(const SiteDialogBuf& buf, SiteInfo& site) {
-    CopyBounded(site.name, buf.name, sizeof site.name);
-    CopyBounded(site.description, buf.description, sizeof site.description);
+    site.SetName(buf.name);
+    site.SetDescription(buf.description);
     site.latitude = ReadLatitude(buf);
     site.longitude = ReadLongitude(buf);
     site.altitude = Decimal(buf.altitude);

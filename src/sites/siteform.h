@@ -9,8 +9,9 @@
 #include "sites/siteinfo.h"
 
 struct SiteDialogBuf {
-    char name[21]{};
-    char description[61]{};
+    // UTF-8, with room for every character the file's fields hold (not their bytes).
+    char name[SiteInfo::kNameChars * 4 + 1]{};
+    char description[SiteInfo::kDescriptionChars * 4 + 1]{};
     char latDegrees[3]{}, latMinutes[3]{}, latSeconds[3]{}, latHundredths[3]{};
     int latHemisphere = 0; // 0 north, 1 south
     char lonDegrees[4]{}, lonMinutes[3]{}, lonSeconds[3]{}, lonHundredths[3]{};
@@ -28,7 +29,7 @@ void FillSiteDialogBuf(const SiteInfo& site, SiteDialogBuf& buf);
 double ReadLatitude(const SiteDialogBuf& buf);
 double ReadLongitude(const SiteDialogBuf& buf);
 // The fixed fields of `site` from the form; its obstructions are left alone. Name and description
-// are taken as typed.
+// are taken as typed, cut to what the file's fields hold in the code page.
 void ReadSiteDialogBuf(const SiteDialogBuf& buf, SiteInfo& site);
 
 // At 90 degrees of latitude or 180 of longitude there is nothing beyond: the minutes, seconds and

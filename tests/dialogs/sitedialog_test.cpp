@@ -77,6 +77,17 @@ TEST_F(SiteDialogTest, PositionIsShownInDegreesMinutesSecondsAndReadBackExactly)
     EXPECT_EQ(dialog->ChangeFlags(), 0);
 }
 
+TEST_F(SiteDialogTest, NamesWithAccentsAreShownWholeAndAreNoChange) {
+    AddSite(Site("Zürich Flughafen Süd", 47.45, 8.56, 0, 1, "über der Bahnüberführung")); // 20 characters
+    Open();
+    EXPECT_EQ(Text(D(), 909), QString::fromUtf8("Zürich Flughafen Süd"));
+    EXPECT_EQ(Names(D()), QStringList({QString::fromUtf8("Zürich Flughafen Süd")}));
+    Press(D(), 1);
+    EXPECT_TRUE(prompts.boxes.empty()); // nothing to ask: nothing was changed
+    EXPECT_STREQ(Stored(0).name, "Zürich Flughafen Süd");
+    EXPECT_STREQ(list->currentName, "Zürich Flughafen Süd");
+}
+
 TEST_F(SiteDialogTest, NinetyDegreesOfLatitudeOrOneEightyOfLongitudeZeroTheSmallerUnits) {
     AddSite(Site("Pole", 45.5, 10.5));
     Open();

@@ -146,3 +146,35 @@ TEST(SiteForm, NamesAreTrimmedAndAnotherSitesNameIsTakenInAnyLetterCase) {
     EXPECT_EQ(CheckSiteName("Echo", {}, -1), SiteNameFault::None);
     EXPECT_EQ(TrimmedName(" \tnew site  "), "new site");
 }
+
+TEST(SiteForm, NamesAndDescriptionsKeepEveryCharacterTheFileHolds) {
+    const std::string longest(SiteInfo::kNameChars, 'A');
+    std::string umlauts;
+    for (int i = 0; i < SiteInfo::kDescriptionChars; ++i)
+        umlauts += "ü";
+    struct Case {
+        std::string name, description;
+    };
+    const Case cases[] = {
+        {"Zürich Flughafen Süd", "Vermessungspunkt über der Bahnüberführung"}, // 20 characters, 22 bytes
+        {"Größenwahn Ölmühle Ä", umlauts},
+        {longest, "plain"},
+    };
+    for (const Case& c : cases) {
+        const SiteInfo site(1, 2, 3, c.name.c_str(), c.description.c_str(), 0);
+        SiteDialogBuf buf;
+        FillSiteDialogBuf(site, buf);
+        EXPECT_EQ(std::string(buf.name), site.name);
+        SiteInfo read;
+        ReadSiteDialogBuf(buf, read);
+        EXPECT_STREQ(read.name, site.name);
+        EXPECT_STREQ(read.description, site.description);
+    }
+    // Typed beyond what the file's field holds: cut there, as a site read from the file would be.
+    SiteDialogBuf buf;
+    const std::string typed = longest + "BC";
+    typed.copy(buf.name, sizeof buf.name - 1);
+    SiteInfo read;
+    ReadSiteDialogBuf(buf, read);
+    EXPECT_EQ(std::string(read.name), longest);
+}
