@@ -14,8 +14,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "dialogs/sitedialog.h"
 #include "sites/project.h"
-#include "sites/ui/sitedialog.h"
 
 namespace {
 

@@ -10,11 +10,12 @@
 
 #include <cstdio>
 
+#include "dialogs/mapdialog.h"
+#include "dialogs/obstructdialog.h"
+#include "dialogs/sitedialog.h"
 #include "engine/calculator.h"
+#include "engine/skytracks.h"
 #include "sites/project.h"
-#include "sites/ui/mapdialog.h"
-#include "sites/ui/obstructdialog.h"
-#include "sites/ui/sitedialog.h"
 
 namespace {
 

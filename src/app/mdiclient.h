@@ -15,7 +15,7 @@
 #include "config/transfer.h"
 #include "config/ui/configdialoghost.h"
 #include "sites/project.h"
-#include "sites/ui/skytracks.h"
+#include "sites/skytracksource.h"
 #include "ui/commands.h"
 #include "views/ui/viewhost.h"
 

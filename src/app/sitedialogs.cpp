@@ -1,15 +1,15 @@
 #include "app/sitedialogs.h"
 
 #include "app/mdiclient.h"
-#include "sites/ui/obstructdialog.h"
-#include "sites/ui/sitedialog.h"
+#include "dialogs/obstructdialog.h"
+#include "dialogs/sitedialog.h"
 
 void InstallSiteDialogs() {
     ClientDialogs& dialogs = InstalledDialogs();
     // The client, their parent, also draws the satellite tracks behind the obstruction editor.
     dialogs.siteEditor = [](QWidget* parent, project& list) {
         SiteDialog dialog(parent, list, dynamic_cast<SkyTrackSource*>(parent));
-        return dialog.exec() == 1;
+        return dialog.exec() == SiteDialog::kSelect;
     };
     dialogs.obstructionEditor = [](QWidget* parent, SiteInfo& site, AList<Obstruction>& obstructions) {
         std::vector<SkyTrack> tracks;

@@ -1,6 +1,8 @@
 // The satellite tracks the obstruction editor shows behind its outlines.
 #include "app/mdiclient.h"
 
+#include "engine/skytracks.h"
+
 std::vector<SkyTrack> OrvantMDIClient::SkyTracksFor(const SiteInfo& site) {
     if (session_.engine().loadState() != kLoadOk)
         return {};

@@ -82,7 +82,7 @@ std::string BundledDataDirectory() {
 
 std::string UniqueProjectFileName(const std::string& directory, const std::string& extension) {
     const std::string dir = WithSeparator(directory);
-    const std::string stem = ResString(2021);
+    const std::string stem = ResString(IDS_PROJECT_STEM);
     for (int n = 1; n <= 9998; ++n) {
         char digits[16];
         std::snprintf(digits, sizeof digits, "%04d", n);

@@ -97,7 +97,7 @@ std::optional<CalendarTime> AlmanacNameDate(const std::string& name) {
 
 int ScanAlmanacDirectory(const std::string& directory, ASortedList<AString>& list) {
     list.Clear();
-    std::string pattern = LoadResString(2018);
+    std::string pattern = LoadResString(IDS_ALMANAC_PATTERN);
     if (pattern.empty())
         pattern = "alm*.*";
     struct Candidate {

@@ -52,7 +52,7 @@ std::string Coordinate(int formatId, double value, int positiveLetter, int negat
     int d, m;
     double s;
     SplitForPrint(value, d, m, s);
-    const std::string letters = ResString(2014); // "NSWE"
+    const std::string letters = ResString(IDS_HEMISPHERE_LETTERS); // "NSWE"
     const auto letterAt = [&](int i) {
         return i < static_cast<int>(letters.size()) ? letters[static_cast<size_t>(i)] : '?';
     };
@@ -159,42 +159,44 @@ HeaderBlock LayoutHeaderBlock(const HeaderInfo& info, int indentChars, int inden
     HeaderBlock block;
 
     Writer left(block, indentChars, indentLines);
-    left.Line(ResString(2213));
+    left.Line(ResString(IDS_HEADER_SITE_NAME));
     left.Line(info.siteName);
     left.Line("");
-    left.Line(ResString(2212));
+    left.Line(ResString(IDS_HEADER_SITE_DESCRIPTION));
     const std::vector<std::string> description = WrapWords(info.siteDescription, kDescriptionWidth);
     for (size_t i = 0; i < description.size() && i < kDescriptionLines; ++i)
         block.items.push_back(
             {FontRole::Body, indentChars, indentLines + left.y + static_cast<int>(i), false, description[i]});
     left.y += kDescriptionLines + 1;
-    left.Line(Coordinate(2211, info.latitude, 0, 1));
-    left.Line(Coordinate(2210, info.longitude, 3, 2));
-    left.Line(FormatText(ResString(2209).c_str(), info.altitude));
+    left.Line(Coordinate(IDS_HEADER_LATITUDE, info.latitude, 0, 1));
+    left.Line(Coordinate(IDS_HEADER_LONGITUDE, info.longitude, 3, 2));
+    left.Line(FormatText(ResString(IDS_HEADER_ALTITUDE).c_str(), info.altitude));
     left.Line("");
-    left.Line(FormatText(ResString(2208).c_str(), static_cast<double>(info.gmtOffset)));
+    left.Line(FormatText(ResString(IDS_HEADER_GMT_OFFSET).c_str(), static_cast<double>(info.gmtOffset)));
 
     const int rightColumn = indentChars + kRightColumn;
     Writer right(block, rightColumn, indentLines);
     const std::string fileName = std::filesystem::path(info.almanacPath).filename().string();
-    right.Line(FormatText(ResString(2200).c_str(), fileName.c_str(), ""));
+    right.Line(FormatText(ResString(IDS_HEADER_ALMANAC_FILE).c_str(), fileName.c_str(), ""));
     right.Line("");
     const int width = pageChars - rightColumn - 2;
-    SatelliteList(right, 2201, info.statuses, 0, 32, width);
-    SatelliteList(right, 2202, info.statuses, 32, 24, width);
+    SatelliteList(right, IDS_HEADER_GPS_AVAILABLE, info.statuses, 0, 32, width);
+    SatelliteList(right, IDS_HEADER_GLONASS_AVAILABLE, info.statuses, 32, 24, width);
     // The later systems: a heading only where the plan has one of their satellites.
     const int laterHeadings[] = {IDS_HEADER_GALILEO_AVAILABLE, IDS_HEADER_BEIDOU_AVAILABLE,
                                  IDS_HEADER_QZSS_AVAILABLE};
     for (int s = 2; s < kGnssSystems; ++s)
         SatelliteList(right, laterHeadings[s - 2], info.statuses, SatelliteCatalogue::kFirst[s],
                       SatelliteCatalogue::kCount[s], width);
-    right.Line(FormatText(ResString(2203).c_str(), static_cast<int>(info.elevationMask * kRadToDeg + 0.5)));
-    right.Line(FormatText(ResString(2204).c_str(), ResString(info.mode == 1 ? 2227 : 2228).c_str()));
-    right.Line(FormatText(ResString(2205).c_str(), info.interval.beginMonth, info.interval.beginDay,
-                          info.interval.beginYear));
+    right.Line(FormatText(ResString(IDS_HEADER_CUTOFF).c_str(),
+                          static_cast<int>(info.elevationMask * kRadToDeg + 0.5)));
+    right.Line(FormatText(ResString(IDS_HEADER_MODE).c_str(),
+                          ResString(info.mode == 1 ? IDS_MODE_2D : IDS_MODE_3D).c_str()));
+    right.Line(FormatText(ResString(IDS_HEADER_DATE).c_str(), info.interval.beginMonth,
+                          info.interval.beginDay, info.interval.beginYear));
     right.Line("");
-    right.Line(FormatText(ResString(2206).c_str(), info.interval.beginHour, info.interval.beginMinute,
-                          info.interval.endHour, info.interval.endMinute));
+    right.Line(FormatText(ResString(IDS_HEADER_INTERVAL).c_str(), info.interval.beginHour,
+                          info.interval.beginMinute, info.interval.endHour, info.interval.endMinute));
     // Either column may be the longer one (a short almanac list, a long description).
     block.heightLines = std::max(left.y, right.y);
     return block;

@@ -58,7 +58,7 @@ void Table::Body(TextPage& page, int line, int column, std::string text) {
 }
 
 int Table::PageTop(TextPage& page) const {
-    page.items.push_back({FontRole::Title, 0, 0, true, ResString(2246)});
+    page.items.push_back({FontRole::Title, 0, 0, true, ResString(IDS_TABLE_TITLE)});
     const int bodyLh = metrics_.bodyLineHeight > 0 ? metrics_.bodyLineHeight : 1;
     page.items.push_back(
         {FontRole::Subtitle, 0, 2 * metrics_.titleLineHeight / bodyLh, true, ResString(SubtitleId())});
@@ -126,7 +126,7 @@ bool VisibilityTable::PrintBody(TextPage& page, int top) {
 
     int line = top;
     if (Fits(line)) {
-        std::string row = ResString(2251);
+        std::string row = ResString(IDS_TABLE_LABEL_SYSTEM);
         for (int c = 0; c < fitting; ++c) {
             const GnssSystem system = SatelliteCatalogue::At(columnAt(c)).system;
             const bool firstOfSystem = c == 0 || SatelliteCatalogue::At(columnAt(c - 1)).system != system;
@@ -139,7 +139,7 @@ bool VisibilityTable::PrintBody(TextPage& page, int top) {
     }
     ++line;
     if (Fits(line)) {
-        std::string row = ResString(2250);
+        std::string row = ResString(IDS_TABLE_LABEL_SV);
         for (int c = 0; c < fitting; ++c) {
             row += FormatText("    %-2d    ", SatelliteCatalogue::At(columnAt(c)).number);
         }
@@ -147,9 +147,9 @@ bool VisibilityTable::PrintBody(TextPage& page, int top) {
     }
     line += 2;
     if (Fits(line)) {
-        std::string row = ResString(2249);
+        std::string row = ResString(IDS_TABLE_LABEL_TIME);
         for (int c = 0; c < fitting; ++c)
-            row += ResString(2252);
+            row += ResString(IDS_TABLE_EL_AZ);
         Body(page, line, 0, row);
     }
     line += 2;
@@ -189,8 +189,8 @@ DOPTable::DOPTable(const Calculator& calculator, HeaderInfo header)
     : Table(ResString(IDS_TITLE_DOP_TABLE), calculator, std::move(header)) {}
 
 bool DOPTable::PrintBody(TextPage& page, int top) {
-    Body(page, top, 0, ResString(2253));
-    Body(page, top + 1, 0, ResString(2254));
+    Body(page, top, 0, ResString(IDS_TABLE_DOP_HEADING_1));
+    Body(page, top + 1, 0, ResString(IDS_TABLE_DOP_HEADING_2));
     int line = top + 3;
     bool progress = false;
     for (; nextRow_ < rowCount_ && Fits(line); ++line, progress = true) {

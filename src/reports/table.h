@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/strings.h"
 #include "reports/headerblock.h"
 #include "reports/textpage.h"
 
@@ -78,7 +79,7 @@ public:
 
 protected:
     void PrepareData() override;
-    int SubtitleId() const override { return 2247; }
+    int SubtitleId() const override { return IDS_TABLE_SUBTITLE_VISIBILITY; }
     bool PrintBody(TextPage& page, int top) override;
 
 private:
@@ -91,6 +92,6 @@ public:
     DOPTable(const Calculator& calculator, HeaderInfo header);
 
 protected:
-    int SubtitleId() const override { return 2248; }
+    int SubtitleId() const override { return IDS_TABLE_SUBTITLE_DOP; }
     bool PrintBody(TextPage& page, int top) override;
 };

@@ -72,7 +72,7 @@ bool ParseOldRecord(const unsigned char* r, const char* entryName, SiteInfo& sit
     const char* c = reinterpret_cast<const char*>(r);
     if ((c[8] != 'S' && c[8] != 'N') || (c[18] != 'W' && c[18] != 'E') || c[24] != '.' || c[30] != '.')
         return false;
-    const std::string letters = ResString(2014);
+    const std::string letters = ResString(IDS_HEMISPHERE_LETTERS);
     double latitude = static_cast<double>(
         DmsToDegrees(WholeNumber(c, 2), WholeNumber(c + 2, 2), WholeNumber(c + 4, 2), WholeNumber(c + 6, 2)));
     if (letters.size() > 1 && c[8] == letters[1])
@@ -114,10 +114,10 @@ bool ParseOldRecord(const unsigned char* r, const char* entryName, SiteInfo& sit
 
 project::project() {
     std::string extension = "."; // appended: GCC 12 warns falsely (-Wrestrict) about "." + text
-    extension += ResString(2030);
+    extension += ResString(IDS_SITE_LIST_EXTENSION);
     path = UniqueProjectFileName(ProgramHome(), extension);
     if (path.empty())
-        path = ProgramHome() + ResString(2032);
+        path = ProgramHome() + ResString(IDS_SITE_LIST_FALLBACK_NAME);
     sites.Add(SiteInfo());
     selection.Add(0);
     CopyBounded(currentName, sites.GetAt(0)->name, sizeof currentName);

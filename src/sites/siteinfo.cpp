@@ -6,7 +6,7 @@
 #include "base/text.h"
 
 SiteInfo::SiteInfo() {
-    SetName(ResString(2031).c_str());
+    SetName(ResString(IDS_NEW_SITE).c_str());
 }
 
 SiteInfo::SiteInfo(double lat, double lon, double alt, const char* n, const char* d, float gmt)

@@ -31,111 +31,117 @@ std::vector<char> TrimmedText(const QLineEdit& edit) {
 
 } // namespace
 
-// ---- myTEdit -------------------------------------------------------------------------------
+// ---- number fields ---------------------------------------------------------------------------
 
-myTEdit::myTEdit(QWidget* parent, int id, int textLimit) : QLineEdit(parent) {
-    setObjectName(ControlName(id));
-    setMaxLength(textLimit > 1 ? textLimit - 1 : 1);
-    setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
-}
+namespace {
 
-bool myTEdit::IsValid() const {
-    std::vector<char> text = TrimmedText(*this);
-    if (text[0] == '\0')
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    long value = std::strtol(text.data(), &end, 10);
-    if (*end != '\0' || errno == ERANGE)
-        return false;
-    if (value < minimum || value > maximum)
-        return false;
-    return step == 0 || value % step == 0;
-}
+// What differs between whole numbers and decimals: the characters typed, the parse, the step and
+// how a corrected value is written.
+template <typename Number> struct NumberRules;
 
-void myTEdit::Correct() {
-    QByteArray raw = text().toUtf8();
-    long value = std::strtol(raw.constData(), nullptr, 10);
-    if (value < minimum)
-        value = minimum;
-    if (value > maximum)
-        value = maximum;
-    if (step != 0)
-        value = value / step * step;
-    setText(QString::number(value));
-    repaint();
-}
-
-void myTEdit::focusOutEvent(QFocusEvent* event) {
-    if (QWidget* next = FocusReceiver(this)) {
-        if (!IsValid()) {
-            ThePrompts().Beep(MB_ICONEXCLAMATION);
-            Correct();
-        }
-        PostRedraw(parentWidget(), CmRedrowAndPar(), next);
+template <> struct NumberRules<int32_t> {
+    using Value = long;
+    static constexpr const char* kTyped = "[0-9]*";
+    static QEvent::Type Told() { return CmRedrowAndPar(); }
+    static bool ParseWhole(const char* text, Value& value) {
+        char* end = nullptr;
+        errno = 0;
+        value = std::strtol(text, &end, 10);
+        return *end == '\0' && errno != ERANGE;
     }
-    QLineEdit::focusOutEvent(event);
-}
+    static Value Leading(const char* text) { return std::strtol(text, nullptr, 10); }
+    static bool OnStep(Value value, int32_t step) { return step == 0 || value % step == 0; }
+    static Value ToStep(Value value, int32_t step) { return step != 0 ? value / step * step : value; }
+    static QString Written(Value value, int) { return QString::number(value); }
+};
 
-// ---- myTEditFloat --------------------------------------------------------------------------
+template <> struct NumberRules<float> {
+    using Value = double;
+    static constexpr const char* kTyped = "[0-9+\\-. ]*";
+    static QEvent::Type Told() { return CmRedrowAndParFloat(); }
+    static bool ParseWhole(const char* text, Value& value) {
+        char* end = nullptr;
+        value = std::strtod(text, &end);
+        return *end == '\0' && std::isfinite(value);
+    }
+    static Value Leading(const char* text) {
+        const double value = std::strtod(text, nullptr);
+        return std::isfinite(value) ? value : 0;
+    }
+    // The step applies to the fraction: 0.25 allows 5.75 and -3.25.
+    static bool OnStep(Value value, float step) {
+        if (step == 0)
+            return true;
+        const double fraction = value - std::trunc(value);
+        return fraction == std::trunc(fraction / step) * step;
+    }
+    static Value ToStep(Value value, float step) {
+        if (step == 0)
+            return value;
+        const double fraction = value - std::trunc(value);
+        const double kept = std::trunc(fraction / step) * step;
+        return fraction != kept ? std::trunc(value) + kept : value;
+    }
+    static QString Written(Value value, int textLimit) {
+        std::ostringstream out;
+        out << value;
+        std::string written = out.str();
+        if (textLimit > 1 && written.size() > static_cast<size_t>(textLimit - 1))
+            written.resize(static_cast<size_t>(textLimit - 1));
+        return QString::fromStdString(written);
+    }
+};
 
-myTEditFloat::myTEditFloat(QWidget* parent, int id, int textLimit)
+} // namespace
+
+template <typename Number>
+myTEditNumber<Number>::myTEditNumber(QWidget* parent, int id, int textLimit)
     : QLineEdit(parent), textLimit_(textLimit) {
     setObjectName(ControlName(id));
     setMaxLength(textLimit > 1 ? textLimit - 1 : 1);
-    setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9+\\-. ]*")), this));
+    setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QString::fromLatin1(NumberRules<Number>::kTyped)), this));
 }
 
-bool myTEditFloat::IsValid() const {
+template <typename Number> bool myTEditNumber<Number>::IsValid() const {
     std::vector<char> text = TrimmedText(*this);
-    if (text[0] == '\0')
-        return false;
-    char* end = nullptr;
-    double value = std::strtod(text.data(), &end);
-    if (*end != '\0' || !std::isfinite(value))
+    typename NumberRules<Number>::Value value{};
+    if (text[0] == '\0' || !NumberRules<Number>::ParseWhole(text.data(), value))
         return false;
     if (value < minimum || value > maximum)
         return false;
-    if (step == 0)
-        return true;
-    double fraction = value - std::trunc(value);
-    return fraction == std::trunc(fraction / step) * step;
+    return NumberRules<Number>::OnStep(value, step);
 }
 
-void myTEditFloat::Correct() {
+template <typename Number> void myTEditNumber<Number>::Correct() {
     QByteArray raw = text().toUtf8();
-    double value = std::strtod(raw.constData(), nullptr);
-    if (!std::isfinite(value))
-        value = 0;
+    auto value = NumberRules<Number>::Leading(raw.constData());
     if (value < minimum)
         value = minimum;
     if (value > maximum)
         value = maximum;
-    if (step != 0) {
-        double fraction = value - std::trunc(value);
-        double kept = std::trunc(fraction / step) * step;
-        if (fraction != kept)
-            value = std::trunc(value) + kept;
-    }
-    std::ostringstream out;
-    out << value;
-    std::string written = out.str();
-    if (textLimit_ > 1 && written.size() > static_cast<size_t>(textLimit_ - 1))
-        written.resize(static_cast<size_t>(textLimit_ - 1));
-    setText(QString::fromStdString(written));
+    setText(NumberRules<Number>::Written(NumberRules<Number>::ToStep(value, step), textLimit_));
     repaint();
 }
 
-void myTEditFloat::focusOutEvent(QFocusEvent* event) {
+template <typename Number> void myTEditNumber<Number>::focusOutEvent(QFocusEvent* event) {
     if (QWidget* next = FocusReceiver(this)) {
         if (!IsValid()) {
             ThePrompts().Beep(MB_ICONEXCLAMATION);
             Correct();
         }
-        PostRedraw(parentWidget(), CmRedrowAndParFloat(), next);
+        PostRedraw(parentWidget(), NumberRules<Number>::Told(), next);
     }
     QLineEdit::focusOutEvent(event);
 }
+
+template class myTEditNumber<int32_t>;
+template class myTEditNumber<float>;
+
+myTEdit::myTEdit(QWidget* parent, int id, int textLimit) : myTEditNumber<int32_t>(parent, id, textLimit) {}
+
+myTEditFloat::myTEditFloat(QWidget* parent, int id, int textLimit)
+    : myTEditNumber<float>(parent, id, textLimit) {}
 
 // ---- myTControl ----------------------------------------------------------------------------
 

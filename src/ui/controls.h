@@ -7,50 +7,51 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <cstdint>
+
 // The widget that receives the focus when `self` loses it, or nullptr when the focus goes to another
 // program (no focus widget in this application).
 QWidget* FocusReceiver(QWidget* self);
 
-class myTEdit : public QLineEdit {
-    Q_OBJECT
+// A number field: it checks itself against its range and step when the focus leaves it for
+// another window of the program, corrects itself with a beep when it fails, then tells its parent.
+// One implementation for whole numbers and for decimals; the number rules differ by type.
+template <typename Number> class myTEditNumber : public QLineEdit {
 public:
+    Number maximum = 0, minimum = 0, step = 0;
+    void SetRange(Number min, Number max, Number stepValue) {
+        minimum = min;
+        maximum = max;
+        step = stepValue;
+    }
+
+    bool IsValid() const;
+    void Correct();
+
+protected:
     // textLimit counts the terminating NUL of the original field: 3 allows two characters.
-    myTEdit(QWidget* parent, int id, int textLimit);
-
-    int32_t maximum = 0, minimum = 0, step = 0;
-    void SetRange(int32_t min, int32_t max, int32_t stepValue) {
-        minimum = min;
-        maximum = max;
-        step = stepValue;
-    }
-
-    bool IsValid() const;
-    void Correct();
-
-protected:
-    void focusOutEvent(QFocusEvent* event) override;
-};
-
-class myTEditFloat : public QLineEdit {
-    Q_OBJECT
-public:
-    myTEditFloat(QWidget* parent, int id, int textLimit);
-
-    float maximum = 0, minimum = 0, step = 0;
-    void SetRange(float min, float max, float stepValue) {
-        minimum = min;
-        maximum = max;
-        step = stepValue;
-    }
-
-    bool IsValid() const;
-    void Correct();
-
-protected:
+    myTEditNumber(QWidget* parent, int id, int textLimit);
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
     int textLimit_;
+};
+
+extern template class myTEditNumber<int32_t>;
+extern template class myTEditNumber<float>;
+
+// Digits only; tells its parent with CM_REDROW_AND_PAR.
+class myTEdit : public myTEditNumber<int32_t> {
+    Q_OBJECT
+public:
+    myTEdit(QWidget* parent, int id, int textLimit);
+};
+
+// A signed decimal; tells its parent with CM_REDROW_AND_PAR_FLOAT.
+class myTEditFloat : public myTEditNumber<float> {
+    Q_OBJECT
+public:
+    myTEditFloat(QWidget* parent, int id, int textLimit);
 };
 
 // A push button that tells its parent when the focus leaves it.

@@ -80,9 +80,9 @@ void DopPlotDrawing::Draw(Canvas& dc, const ViewInputs& in) {
     // Legend, two lines above the plot.
     const uint32_t drawn = DrawnSeries(in);
     const QString names[5] = {
-        QString::fromUtf8(ResString(2229).c_str()), QString::fromUtf8(ResString(2230).c_str()),
-        QString::fromUtf8(ResString(2231).c_str()), QString::fromUtf8(ResString(2232).c_str()),
-        QString::fromUtf8(ResString(2233).c_str())};
+        QString::fromUtf8(ResString(IDS_PDOP).c_str()), QString::fromUtf8(ResString(IDS_GDOP).c_str()),
+        QString::fromUtf8(ResString(IDS_HDOP).c_str()), QString::fromUtf8(ResString(IDS_VDOP).c_str()),
+        QString::fromUtf8(ResString(IDS_TDOP).c_str())};
     {
         CanvasFont saved;
         vs.SelectViewFont(dc, 0, 700, 0, &saved);
@@ -122,12 +122,12 @@ void DopPlotDrawing::Draw(Canvas& dc, const ViewInputs& in) {
         CanvasFont saved;
         vs.SelectViewFont(dc, 0, 700, 900, &saved);
         dc.SetTextAlign(TA_CENTER | TA_BASELINE);
-        dc.TextOut(-5 * L.AvgCharWidth, L.AxisY / 2, QString::fromUtf8(ResString(2234).c_str()));
+        dc.TextOut(-5 * L.AvgCharWidth, L.AxisY / 2, QString::fromUtf8(ResString(IDS_DOP_AXIS).c_str()));
         if (availability) {
             const QColor old = dc.SetTextColor(kSeriesColor[5]);
             dc.SetTextAlign(TA_CENTER | TA_TOP);
             dc.TextOut(L.AxisWidth + 4 * L.AvgCharWidth, L.AxisY / 2,
-                       QString::fromUtf8(ResString(2223).c_str()));
+                       QString::fromUtf8(ResString(IDS_DOP_AVAILABILITY).c_str()));
             dc.SetTextColor(old);
         }
         vs.RestoreFont(dc, saved);
@@ -275,7 +275,7 @@ DopPlotDrawing::Readout DopPlotDrawing::ReadoutAt(const ViewInputs& in, QPoint m
     if (secs < 0)
         return out;
     out.time = FormatClock(secs);
-    const std::string format = ResString(2226);
+    const std::string format = ResString(IDS_DOP_READOUT);
     out.value = QString::fromUtf8(FormatText(format.c_str(), L.YScale != 0 ? v / L.YScale : 0.0).c_str());
     return out;
 }

@@ -203,7 +203,7 @@ SatVisibilityDrawing::Readout SatVisibilityDrawing::ReadoutAt(const ViewInputs& 
         return out;
     const int s = RowTable[static_cast<size_t>(r)].id;
     out.time = FormatClock(secs);
-    const std::string format = ResString(2220);
+    const std::string format = ResString(IDS_SATVIS_READOUT);
     const std::string name = SystemTitle(SatelliteCatalogue::At(s).system);
     out.satellite = QString::fromUtf8(FormatText(format.c_str(), SatelliteNumber(s), name.c_str()).c_str());
     return out;

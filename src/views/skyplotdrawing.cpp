@@ -62,7 +62,7 @@ void SkyPlotDrawing::Draw(Canvas& dc, const ViewInputs& in) {
     const QPoint corner = dc.DPtoLP({L.ClientWidth, L.ClientHeight});
     // Sideways the circle also leaves room for the "W" and "E" beside the 270 and 90 labels, which
     // reach further out than three lines: a window taller than wide would cut the "W" off.
-    const std::string letters = ResString(2014);
+    const std::string letters = ResString(IDS_HEMISPHERE_LETTERS);
     const int letterWidth =
         dc.GetTextExtent(QString::fromUtf8(letters.size() > 3 ? letters.substr(2, 2).c_str() : "WE"));
     const int side =
@@ -95,7 +95,7 @@ void SkyPlotDrawing::DrawSkyGrid(Canvas& dc, const ViewInputs& in) {
     dc.Ellipse(-rc, rc, rc, -rc);
     dc.SelectPen(defaultPen);
 
-    const std::string letters = ResString(2014); // "NSWE"
+    const std::string letters = ResString(IDS_HEMISPHERE_LETTERS); // "NSWE"
     auto letter = [&](size_t k) {
         return QString::fromUtf8(k < letters.size() ? letters.substr(k, 1).c_str() : "");
     };

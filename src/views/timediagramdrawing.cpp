@@ -101,7 +101,7 @@ void TimeDiagramDrawing::DrawTimeAxis(Canvas& dc, const ViewInputs& in, int axis
         haveSaved = true;
     }
     dc.SetTextAlign(TA_CENTER | TA_TOP);
-    dc.TextOut(L.AxisWidth / 2, axisY + half + 6 * avg, QString::fromUtf8(LoadResString(2207)));
+    dc.TextOut(L.AxisWidth / 2, axisY + half + 6 * avg, QString::fromUtf8(LoadResString(IDS_LOCAL_TIME)));
 
     dc.SetTextAlign(oldAlign);
     vs.RestoreFont(dc, saved);

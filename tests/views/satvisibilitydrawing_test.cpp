@@ -123,7 +123,7 @@ TEST(SatVisibilityDrawing, ReadoutNamesTheSatelliteAndTimeUnderTheMouse) {
     Render(d, r.in);
     const auto inRow = d.view.ReadoutAt(r.in, {SampleX(d.view, 8) + 1, RowMiddle(d.view, 1)});
     EXPECT_EQ(inRow.time, QStringLiteral("08:00"));
-    EXPECT_FALSE(inRow.satellite.isEmpty() && !ResString(2220).empty());
+    EXPECT_FALSE(inRow.satellite.isEmpty() && !ResString(IDS_SATVIS_READOUT).empty());
     EXPECT_TRUE(d.view.ReadoutAt(r.in, {SampleX(d.view, 8), RowMiddle(d.view, 0)}).time.isEmpty()); // heading
     EXPECT_TRUE(
         d.view.ReadoutAt(r.in, {d.view.vs.layout.MarginLeft - 1, RowMiddle(d.view, 1)}).time.isEmpty());

@@ -29,7 +29,7 @@ TChartTool::TChartTool(TChartWin& chart) : QWidget(&chart), chart_(chart) {
     const uint32_t flags = chart.Drawing().vs.ViewFlags;
     for (int i = 0; i < 6; ++i) {
         const int id = CM_CHART_PDOP + i;
-        auto* box = new ChartCheckBox(Res(2240 + i), this);
+        auto* box = new ChartCheckBox(Res(IDS_CHART_PDOP + i), this);
         box->setObjectName(ControlName(id));
         box->setTristate(true);
         box->setFont(font);
@@ -38,7 +38,7 @@ TChartTool::TChartTool(TChartWin& chart) : QWidget(&chart), chart_(chart) {
         connect(box, &QCheckBox::clicked, this, [this, id] { Command(id); });
         boxes_[static_cast<size_t>(i)] = box;
     }
-    help_ = new TButtonMy(this, CM_VIEW_HELP, Res(2065), false);
+    help_ = new TButtonMy(this, CM_VIEW_HELP, Res(IDS_HELP_BUTTON), false);
     help_->setFont(font);
     connect(help_, &QPushButton::clicked, this, [this] { chart_.Command(CM_VIEW_HELP); });
     Layout(chart.width());
@@ -192,6 +192,7 @@ void TChartWin::BuildContextMenu(QMenu& menu) {
     TTimeDiagram::BuildContextMenu(menu);
     menu.addSeparator();
     const uint32_t flags = Drawing().vs.ViewFlags;
-    AddChecked(menu, 2225, CM_GRID_ON_DOP, (flags & kGridOnDop) != 0);
-    AddChecked(menu, 2224, CM_GRID_ON_AVAILABILITY, (flags & kGridOnAvailability) != 0);
+    AddChecked(menu, IDS_DOP_GRID_ON_DOP, CM_GRID_ON_DOP, (flags & kGridOnDop) != 0);
+    AddChecked(menu, IDS_DOP_GRID_ON_AVAILABILITY, CM_GRID_ON_AVAILABILITY,
+               (flags & kGridOnAvailability) != 0);
 }

@@ -7,11 +7,12 @@
 TBaseMDIChild* CreateView(int command, ViewHost& host, QWidget* parent) {
     switch (command) {
     case kCreateVisibilityView:
-        return new TSatVisibilityWin(host, QString::fromStdString(ResString(2024)), parent);
+        return new TSatVisibilityWin(host, QString::fromStdString(ResString(IDS_TITLE_SAT_VISIBILITY)),
+                                     parent);
     case kCreateDopView:
-        return new TChartWin(host, QString::fromStdString(ResString(2023)), parent);
+        return new TChartWin(host, QString::fromStdString(ResString(IDS_TITLE_DOP_PLOT)), parent);
     case kCreateSkyView:
-        return new TSkyPlotWin(host, QString::fromStdString(ResString(2022)), parent);
+        return new TSkyPlotWin(host, QString::fromStdString(ResString(IDS_TITLE_SKY_PLOT)), parent);
     default:
         return nullptr;
     }

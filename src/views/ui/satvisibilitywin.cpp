@@ -27,7 +27,7 @@ TSatVisibilityWin::TSatVisibilityWin(ViewHost& host, const QString& title, QWidg
     Drawing().scrollBarWidth = scrollBar_->sizeHint().width();
     connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int v) { ScrollTo(v); });
 
-    help_ = new TButtonMy(this, CM_VIEW_HELP, QString::fromStdString(ResString(2065)), false);
+    help_ = new TButtonMy(this, CM_VIEW_HELP, QString::fromStdString(ResString(IDS_HELP_BUTTON)), false);
     const QFont font = ViewButtonFont(this);
     const QFontMetrics fm(font);
     help_->setFont(font);
@@ -167,6 +167,6 @@ void TSatVisibilityWin::BuildContextMenu(QMenu& menu) {
     menu.addSeparator();
     const bool frequency = (Drawing().vs.ViewFlags & kShowFrequency) != 0;
     if (Inputs().AnyAvailable(kGpsSatellites, kSatellites - 1))
-        AddChecked(menu, 2219, CM_SHOW_FREQUENCY, frequency);
-    AddChecked(menu, 2218, CM_SHOW_SVNUMBERS, !frequency);
+        AddChecked(menu, IDS_SATVIS_SHOW_FREQUENCY, CM_SHOW_FREQUENCY, frequency);
+    AddChecked(menu, IDS_SATVIS_SHOW_SV_NUMBERS, CM_SHOW_SVNUMBERS, !frequency);
 }

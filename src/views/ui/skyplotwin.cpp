@@ -8,7 +8,7 @@
 
 TSkyPlotWin::TSkyPlotWin(ViewHost& host, const QString& title, QWidget* parent)
     : TBaseMDIChild(host, std::make_unique<SkyPlotPainter>(), title, parent) {
-    help_ = new TButtonMy(this, CM_VIEW_HELP, QString::fromStdString(ResString(2065)), false);
+    help_ = new TButtonMy(this, CM_VIEW_HELP, QString::fromStdString(ResString(IDS_HELP_BUTTON)), false);
     const QFont font = ViewButtonFont(this);
     const QFontMetrics fm(font);
     help_->setFont(font);
@@ -29,8 +29,8 @@ void TSkyPlotWin::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     SetReadout(1, QString());
-    SetReadout(
-        2, QString::fromStdString(FormatText(ResString(2235).c_str(), direction->first, direction->second)));
+    SetReadout(2, QString::fromStdString(
+                      FormatText(ResString(IDS_SKY_READOUT).c_str(), direction->first, direction->second)));
 }
 
 void TSkyPlotWin::Command(int id) {
@@ -49,6 +49,6 @@ void TSkyPlotWin::Command(int id) {
 void TSkyPlotWin::BuildContextMenu(QMenu& menu) {
     TBaseMDIChild::BuildContextMenu(menu);
     menu.addSeparator();
-    AddChecked(menu, 2222, CM_GRID_STEP_10, Drawing().GridStep == 10);
-    AddChecked(menu, 2221, CM_GRID_STEP_30, Drawing().GridStep == 30);
+    AddChecked(menu, IDS_SKY_GRID_STEP_10, CM_GRID_STEP_10, Drawing().GridStep == 10);
+    AddChecked(menu, IDS_SKY_GRID_STEP_30, CM_GRID_STEP_30, Drawing().GridStep == 30);
 }

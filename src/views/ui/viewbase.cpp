@@ -188,12 +188,13 @@ QAction* TBaseMDIChild::AddChecked(QMenu& menu, int stringId, int command, bool 
 
 void TBaseMDIChild::BuildContextMenu(QMenu& menu) {
     // No menu or tool bar of the program copies a view, so the copy is offered here (and by Ctrl+C).
-    QAction* copy = AddCommand(menu, 2060, CM_VIEW_COPY);
+    QAction* copy = AddCommand(menu, IDS_VIEW_COPY, CM_VIEW_COPY);
     copy->setShortcut(QKeySequence::Copy);
     menu.addSeparator();
-    AddCommand(menu, 2214, CM_VIEW_FONT);
+    AddCommand(menu, IDS_VIEW_FONT, CM_VIEW_FONT);
     menu.addSeparator();
-    AddCommand(menu, (State().ViewFlags & kViewGrid) ? 2215 : 2239, CM_VIEW_GRID);
+    AddCommand(menu, (State().ViewFlags & kViewGrid) ? IDS_VIEW_REMOVE_GRID : IDS_VIEW_SHOW_GRID,
+               CM_VIEW_GRID);
 }
 
 std::unique_ptr<QMenu> TBaseMDIChild::MakeContextMenu() {
@@ -283,9 +284,10 @@ void TBaseMDIChild::PrintOnDC(Canvas& dc, int page, int leftMarginChars) {
 namespace {
 
 void ReportPrintFailure(QWidget* owner, const QString& title) {
-    const QString text = QString::fromStdString(
-        FormatText(ResString(40622).c_str(), title.toUtf8().constData(), ResString(40627).c_str()));
-    ThePrompts().MessageBox(owner, text, Res(40620), MB_OK | MB_ICONEXCLAMATION);
+    const QString text =
+        QString::fromStdString(FormatText(ResString(IDS_PRINT_NOT_PRINTED).c_str(),
+                                          title.toUtf8().constData(), ResString(IDS_PRINT_FAILED).c_str()));
+    ThePrompts().MessageBox(owner, text, Res(IDS_PRINT_ERROR_CAPTION), MB_OK | MB_ICONEXCLAMATION);
 }
 
 } // namespace
@@ -323,7 +325,7 @@ bool TBaseMDIChild::PrintGraph() {
     QPrinter& printer = Printer();
     ProposePrintFile(PrintFileProposal(windowTitle()));
     QPainter p;
-    if (!StartPrinting(this, printer, Res(40602), p))
+    if (!StartPrinting(this, printer, Res(IDS_TITLE_GRAPH_PRINTOUT), p))
         return false;
     {
         Canvas dc(p);

@@ -95,7 +95,9 @@ TEST(PrintedPage, TableTitlesStayOnThePaperWithOneCharacterOfSpacing) {
                 table->BeginDocument();
                 DrawTablePage(dc, fonts, *table, table->PrintPage());
             }
-            const std::string texts[2] = {ResString(2246), ResString(dop ? 2248 : 2247)};
+            const std::string texts[2] = {
+                ResString(IDS_TABLE_TITLE),
+                ResString(dop ? IDS_TABLE_SUBTITLE_DOP : IDS_TABLE_SUBTITLE_VISIBILITY)};
             const int bands[3] = {0, 2 * fonts.lineHeight[0], 2 * fonts.lineHeight[0] + fonts.lineHeight[1]};
             for (int k = 0; k < 2; ++k) {
                 const Ink ink = InkIn(page, bands[k], bands[k + 1]);

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "sites/project.h"
-#include "sites/ui/sitedialogbuf.h"
-#include "sites/ui/skytracks.h"
+#include "sites/siteform.h"
+#include "sites/skytracksource.h"
 
 class QComboBox;
 class QLineEdit;
@@ -27,12 +27,23 @@ inline constexpr int kMaxSites = 32000;
 class SiteDialog : public QDialog {
     Q_OBJECT
 public:
+    // Control ids, kept as the controls' object names; the dialog's own is kDialog.
+    static constexpr int kDialog = 600;
+    static constexpr int kName = 909, kDescription = 107, kSiteList = 110;
+    static constexpr int kLatDegrees = 103, kLatMinutes = 112, kLatSeconds = 113, kLatHundredths = 102;
+    static constexpr int kLonDegrees = 105, kLonMinutes = 115, kLonSeconds = 116, kLonHundredths = 106;
+    static constexpr int kLatHemisphere = 123, kLonHemisphere = 124, kAltitude = 104, kGmtOffset = 108;
+    static constexpr int kAdd = 119, kDelete = 109, kReplace = 114, kCopy = 118, kPaste = 117;
+    static constexpr int kObstruct = 101, kMap = 111;
+    // The closing buttons; the dialog ends with the id of the one that closed it.
+    static constexpr int kSelect = 1, kCancel = 2, kHelp = 9;
+
     // Shows the current site of `list`, selected in the list of names. `tracks`, when given, puts
     // the satellite tracks behind the obstruction editor's diagram.
     SiteDialog(QWidget* parent, project& list, SkyTrackSource* tracks = nullptr);
     ~SiteDialog() override;
 
-    // Ends with 1 for Select, 2 for Cancel or closing the window.
+    // Ends with kSelect for Select, kCancel for Cancel or closing the window.
     void reject() override;
 
     int ShownIndex() const { return shownIndex_; }
@@ -66,14 +77,13 @@ private:
     // The site the form shows: its fixed fields, after out-of-range numbers were corrected.
     SiteInfo FormSite();
     void SettleFields();
-    // 90 degrees of latitude or 180 of longitude: the smaller units of that angle go to 0.
+    // The pole rule on the position fields; true when it changed any.
     bool ApplyPoleRule();
     // Updates the change bits from the form and answers whether anything is unsaved.
     bool HasUnsavedChanges(const SiteInfo& formSite);
-    // The name rule of Replace, Select and a confirmed change of the selection; shows the message.
-    bool ValidName(const SiteInfo& formSite);
-    bool NameInList(const QString& trimmed, int except) const;
-    void Refuse(int messageId);
+    // The name rule for the shown entry (`own`, -1 for a new site); shows the message.
+    bool ValidName(const SiteInfo& formSite, int own);
+    std::vector<std::string> ListedNames() const;
     int Ask(const QString& text);
 
     SiteInfo* Site(int index) const;

@@ -1,4 +1,4 @@
-#include "sites/ui/skytracks.h"
+#include "engine/skytracks.h"
 
 #include "engine/calculator.h"
 

@@ -1,4 +1,4 @@
-#include "sites/ui/obstructdialog.h"
+#include "dialogs/obstructdialog.h"
 
 #include <QCheckBox>
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "sites/ui/mapdrawing.h"
+#include "dialogs/mapdrawing.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>

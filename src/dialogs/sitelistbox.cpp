@@ -1,4 +1,4 @@
-#include "sites/ui/sitelistbox.h"
+#include "dialogs/sitelistbox.h"
 
 #include <QPainter>
 

@@ -11,8 +11,8 @@
 
 #include <memory>
 
-#include "sites/ui/mapdialog.h"
-#include "sites/ui/sitedialog_fixture.h"
+#include "dialogs/mapdialog.h"
+#include "dialogs/sitedialog_fixture.h"
 #include "ui/commands.h"
 #include "ui/help.h"
 

@@ -7,9 +7,9 @@
 
 #include <vector>
 
+#include "dialogs/obstructdrawing.h"
 #include "sites/obstruction.h"
-#include "sites/ui/obstructdrawing.h"
-#include "sites/ui/skytracks.h"
+#include "sites/skytracksource.h"
 
 class QCheckBox;
 class QFrame;

@@ -1,9 +1,12 @@
-#include "sites/ui/sitedialogbuf.h"
+#include "sites/siteform.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <initializer_list>
 
+#include "base/casefold.h"
 #include "base/degrees.h"
 #include "base/text.h"
 
@@ -77,10 +80,45 @@ double ReadLongitude(const SiteDialogBuf& buf) {
 }
 
 void ReadSiteDialogBuf(const SiteDialogBuf& buf, SiteInfo& site) {
-    CopyBounded(site.name, buf.name, sizeof site.name);
-    CopyBounded(site.description, buf.description, sizeof site.description);
+    site.SetName(buf.name);
+    site.SetDescription(buf.description);
     site.latitude = ReadLatitude(buf);
     site.longitude = ReadLongitude(buf);
     site.altitude = Decimal(buf.altitude);
     site.gmtOffset = static_cast<float>(Decimal(buf.gmtOffset));
+}
+
+bool ApplyPoleRule(SiteDialogBuf& buf) {
+    bool changed = false;
+    auto zero = [&changed](std::initializer_list<char*> fields) {
+        for (char* field : fields)
+            if (Whole(field) != 0) {
+                std::strcpy(field, "0");
+                changed = true;
+            }
+    };
+    if (Whole(buf.latDegrees) == 90)
+        zero({buf.latMinutes, buf.latSeconds, buf.latHundredths});
+    if (Whole(buf.lonDegrees) == 180)
+        zero({buf.lonMinutes, buf.lonSeconds, buf.lonHundredths});
+    return changed;
+}
+
+std::string TrimmedName(const char* name) {
+    std::string copy(name);
+    TrimBlanks(copy.data());
+    return copy.c_str();
+}
+
+SiteNameFault CheckSiteName(const char* typed, const std::vector<std::string>& listed, int own) {
+    const std::string trimmed = TrimmedName(typed);
+    if (trimmed.empty())
+        return SiteNameFault::Empty;
+    const bool hasOwn = own >= 0 && static_cast<size_t>(own) < listed.size();
+    if (hasOwn && trimmed == listed[static_cast<size_t>(own)])
+        return SiteNameFault::None;
+    for (size_t i = 0; i < listed.size(); ++i)
+        if ((!hasOwn || i != static_cast<size_t>(own)) && EqualIgnoringCase(trimmed, listed[i]))
+            return SiteNameFault::Exists;
+    return SiteNameFault::None;
 }

@@ -1,7 +1,7 @@
 // The site editor on its own: the form, the name rules, the list actions and the questions.
 #include <QImage>
 
-#include "sites/ui/sitedialog_fixture.h"
+#include "dialogs/sitedialog_fixture.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
 
@@ -75,6 +75,17 @@ TEST_F(SiteDialogTest, PositionIsShownInDegreesMinutesSecondsAndReadBackExactly)
     EXPECT_EQ(Stored(0).altitude, 12);
     EXPECT_EQ(list->modified, 1);
     EXPECT_EQ(dialog->ChangeFlags(), 0);
+}
+
+TEST_F(SiteDialogTest, NamesWithAccentsAreShownWholeAndAreNoChange) {
+    AddSite(Site("Zürich Flughafen Süd", 47.45, 8.56, 0, 1, "über der Bahnüberführung")); // 20 characters
+    Open();
+    EXPECT_EQ(Text(D(), 909), QString::fromUtf8("Zürich Flughafen Süd"));
+    EXPECT_EQ(Names(D()), QStringList({QString::fromUtf8("Zürich Flughafen Süd")}));
+    Press(D(), 1);
+    EXPECT_TRUE(prompts.boxes.empty()); // nothing to ask: nothing was changed
+    EXPECT_STREQ(Stored(0).name, "Zürich Flughafen Süd");
+    EXPECT_STREQ(list->currentName, "Zürich Flughafen Süd");
 }
 
 TEST_F(SiteDialogTest, NinetyDegreesOfLatitudeOrOneEightyOfLongitudeZeroTheSmallerUnits) {

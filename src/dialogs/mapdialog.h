@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <QTimer>
 
-#include "sites/ui/mapdrawing.h"
+#include "dialogs/mapdrawing.h"
 
 class QLabel;
 class QLineEdit;

@@ -5,7 +5,7 @@
 
 #include "app/app_fixture.h"
 #include "app/sitedialogs.h"
-#include "sites/ui/sitedialog_fixture.h"
+#include "dialogs/sitedialog_fixture.h"
 #include "ui/commands.h"
 #include "ui/prompts.h"
 

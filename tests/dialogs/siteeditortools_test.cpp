@@ -6,9 +6,9 @@
 
 #include "app/app_fixture.h"
 #include "app/sitedialogs.h"
-#include "sites/ui/mapdialog.h"
-#include "sites/ui/obstructdialog.h"
-#include "sites/ui/sitedialog_fixture.h"
+#include "dialogs/mapdialog.h"
+#include "dialogs/obstructdialog.h"
+#include "dialogs/sitedialog_fixture.h"
 
 using namespace sitedialog_fixture;
 

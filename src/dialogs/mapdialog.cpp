@@ -1,4 +1,4 @@
-#include "sites/ui/mapdialog.h"
+#include "dialogs/mapdialog.h"
 
 #include <QKeyEvent>
 #include <QLabel>

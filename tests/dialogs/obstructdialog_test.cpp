@@ -10,8 +10,8 @@
 
 #include <memory>
 
-#include "sites/ui/obstructdialog.h"
-#include "sites/ui/sitedialog_fixture.h"
+#include "dialogs/obstructdialog.h"
+#include "dialogs/sitedialog_fixture.h"
 #include "ui/commands.h"
 #include "ui/help.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "sites/obstruction.h"
-#include "sites/ui/skytracks.h"
+#include "sites/skytracksource.h"
 
 class QPainter;
 

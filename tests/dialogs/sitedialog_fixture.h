@@ -16,8 +16,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "dialogs/sitedialog.h"
 #include "sites/project.h"
-#include "sites/ui/sitedialog.h"
 #include "ui/commands.h"
 #include "ui/scripted_prompts.h"
 

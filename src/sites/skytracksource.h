@@ -7,7 +7,6 @@
 
 #include "sites/point.h"
 
-class Calculator;
 class SiteInfo;
 
 // Successive directions (x elevation, y azimuth, degrees) of one satellite above the horizon.
@@ -20,6 +19,3 @@ public:
     // the stored one); none when nothing can be computed.
     virtual std::vector<SkyTrack> SkyTracksFor(const SiteInfo& site) = 0;
 };
-
-// The tracks of the enabled satellites over the interval the calculator last computed.
-std::vector<SkyTrack> SkyTracksOf(const Calculator& calculator);

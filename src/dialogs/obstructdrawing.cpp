@@ -1,4 +1,4 @@
-#include "sites/ui/obstructdrawing.h"
+#include "dialogs/obstructdrawing.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>

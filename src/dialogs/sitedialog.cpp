@@ -1,4 +1,4 @@
-#include "sites/ui/sitedialog.h"
+#include "dialogs/sitedialog.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -10,14 +10,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "base/strings.h"
 #include "base/text.h"
-#include "sites/ui/mapdialog.h"
-#include "sites/ui/obstructdialog.h"
-#include "sites/ui/sitelistbox.h"
+#include "dialogs/mapdialog.h"
+#include "dialogs/obstructdialog.h"
+#include "dialogs/sitelistbox.h"
 #include "ui/commands.h"
 #include "ui/controls.h"
 #include "ui/help.h"
@@ -38,10 +37,6 @@ template <size_t N> void FromField(char (&field)[N], const QString& text) {
     CopyBounded(field, text.toUtf8().constData(), N);
 }
 
-int Whole(const QLineEdit* edit) {
-    return static_cast<int>(std::strtol(edit->text().toUtf8().constData(), nullptr, 10));
-}
-
 // Name, description and the four numbers; the obstructions stay.
 void SetFixedFields(SiteInfo& to, const SiteInfo& from) {
     std::memcpy(to.name, from.name, sizeof to.name);
@@ -53,9 +48,7 @@ void SetFixedFields(SiteInfo& to, const SiteInfo& from) {
 }
 
 QString Trimmed(const char* text) {
-    std::string copy(text);
-    TrimBlanks(copy.data());
-    return QString::fromUtf8(copy.c_str());
+    return QString::fromStdString(TrimmedName(text));
 }
 
 // A text field sized for `characters` digits or signs.
@@ -76,22 +69,22 @@ void SiteDialog::ClearClipboard() {
 
 SiteDialog::SiteDialog(QWidget* parent, project& list, SkyTrackSource* tracks)
     : QDialog(parent), list_(list), tracks_(tracks) {
-    setObjectName(ControlName(600));
+    setObjectName(ControlName(kDialog));
     setWindowTitle(Res(IDS_SITEDLG_CAPTION));
 
-    name_ = Named(new QLineEdit(this), 909);
-    name_->setMaxLength(20);
-    description_ = Named(new QPlainTextEdit(this), 107);
+    name_ = Named(new QLineEdit(this), kName);
+    name_->setMaxLength(SiteInfo::kNameChars);
+    description_ = Named(new QPlainTextEdit(this), kDescription);
     description_->setTabChangesFocus(true);
     description_->setMaximumHeight(description_->fontMetrics().lineSpacing() * 3 + 12);
     description_->installEventFilter(this);
-    // 60 characters on one logical line, however they arrive (typed or pasted).
+    // One logical line of at most 60 characters, however they arrive (typed or pasted).
     connect(description_, &QPlainTextEdit::textChanged, this, [this] {
         QString text = description_->toPlainText();
         QString kept = text;
         kept.replace(QChar('\n'), QChar(' ')).replace(QChar('\r'), QChar(' '));
-        if (kept.size() > 60)
-            kept.truncate(60);
+        if (kept.size() > SiteInfo::kDescriptionChars)
+            kept.truncate(SiteInfo::kDescriptionChars);
         if (kept != text) {
             QSignalBlocker block(description_);
             description_->setPlainText(kept);
@@ -104,28 +97,28 @@ SiteDialog::SiteDialog(QWidget* parent, project& list, SkyTrackSource* tracks)
         edit->SetRange(0, max, 1);
         return Sized(edit, limit - 1);
     };
-    latDegrees_ = angle(103, 3, 90);
-    latMinutes_ = angle(112, 3, 59);
-    latSeconds_ = angle(113, 3, 59);
-    latHundredths_ = angle(102, 3, 99);
-    lonDegrees_ = angle(105, 4, 180);
-    lonMinutes_ = angle(115, 3, 59);
-    lonSeconds_ = angle(116, 3, 59);
-    lonHundredths_ = angle(106, 3, 99);
+    latDegrees_ = angle(kLatDegrees, 3, 90);
+    latMinutes_ = angle(kLatMinutes, 3, 59);
+    latSeconds_ = angle(kLatSeconds, 3, 59);
+    latHundredths_ = angle(kLatHundredths, 3, 99);
+    lonDegrees_ = angle(kLonDegrees, 4, 180);
+    lonMinutes_ = angle(kLonMinutes, 3, 59);
+    lonSeconds_ = angle(kLonSeconds, 3, 59);
+    lonHundredths_ = angle(kLonHundredths, 3, 99);
     const QString letters = Res(IDS_HEMISPHERE_LETTERS);
-    latHemisphere_ = Named(new QComboBox(this), 123);
+    latHemisphere_ = Named(new QComboBox(this), kLatHemisphere);
     latHemisphere_->addItem(letters.mid(0, 1));
     latHemisphere_->addItem(letters.mid(1, 1));
-    lonHemisphere_ = Named(new QComboBox(this), 124);
+    lonHemisphere_ = Named(new QComboBox(this), kLonHemisphere);
     lonHemisphere_->addItem(letters.mid(3, 1));
     lonHemisphere_->addItem(letters.mid(2, 1));
-    altitude_ = Sized(new myTEditFloat(this, 104, 9), 8);
+    altitude_ = Sized(new myTEditFloat(this, kAltitude, 9), 8);
     altitude_->SetRange(-10000, 10000, 1);
     // Real zones run from -12 to +14 and include quarter hours (Nepal, Chatham Islands).
-    gmtOffset_ = Sized(new myTEditFloat(this, 108, 7), 6);
+    gmtOffset_ = Sized(new myTEditFloat(this, kGmtOffset, 7), 6);
     gmtOffset_->SetRange(-12, 14, 0.25f);
 
-    sites_ = new TSiteListBox(this, 110, [this](int row) { return Marked(row); });
+    sites_ = new TSiteListBox(this, kSiteList, [this](int row) { return Marked(row); });
     connect(sites_, &TSiteListBox::SelectionChanged, this, [this] {
         // After the click or key that changed it, so that a question never interrupts the list.
         QMetaObject::invokeMethod(this, &SiteDialog::SelectionChanged, Qt::QueuedConnection);
@@ -136,16 +129,16 @@ SiteDialog::SiteDialog(QWidget* parent, project& list, SkyTrackSource* tracks)
         b->setAutoDefault(false);
         return b;
     };
-    QPushButton* add = button(119, IDS_SITEDLG_ADD);
-    QPushButton* remove = button(109, IDS_SITEDLG_DELETE);
-    QPushButton* replace = button(114, IDS_SITEDLG_REPLACE);
-    QPushButton* copy = button(118, IDS_SITEDLG_COPY);
-    paste_ = button(117, IDS_SITEDLG_PASTE);
-    obstruct_ = button(101, IDS_SITEDLG_OBSTRUCT);
-    map_ = button(111, IDS_SITEDLG_MAP);
-    QPushButton* select = button(1, IDS_SITEDLG_SELECT);
-    QPushButton* cancel = button(2, IDS_BUTTON_CANCEL);
-    QPushButton* help = button(9, IDS_HELP_BUTTON);
+    QPushButton* add = button(kAdd, IDS_SITEDLG_ADD);
+    QPushButton* remove = button(kDelete, IDS_SITEDLG_DELETE);
+    QPushButton* replace = button(kReplace, IDS_SITEDLG_REPLACE);
+    QPushButton* copy = button(kCopy, IDS_SITEDLG_COPY);
+    paste_ = button(kPaste, IDS_SITEDLG_PASTE);
+    obstruct_ = button(kObstruct, IDS_SITEDLG_OBSTRUCT);
+    map_ = button(kMap, IDS_SITEDLG_MAP);
+    QPushButton* select = button(kSelect, IDS_SITEDLG_SELECT);
+    QPushButton* cancel = button(kCancel, IDS_BUTTON_CANCEL);
+    QPushButton* help = button(kHelp, IDS_HELP_BUTTON);
     select->setDefault(true);
     connect(add, &QPushButton::clicked, this, &SiteDialog::Add);
     connect(remove, &QPushButton::clicked, this, &SiteDialog::Delete);
@@ -265,7 +258,7 @@ SiteDialog::~SiteDialog() {
 
 void SiteDialog::reject() {
     finished_ = true;
-    done(2);
+    done(kCancel);
 }
 
 bool SiteDialog::event(QEvent* event) {
@@ -359,19 +352,17 @@ void SiteDialog::SettleFields() {
 }
 
 bool SiteDialog::ApplyPoleRule() {
-    bool changed = false;
-    auto zero = [&changed](std::initializer_list<myTEdit*> fields) {
-        for (myTEdit* edit : fields)
-            if (Whole(edit) != 0) {
-                edit->setText(QStringLiteral("0"));
-                changed = true;
-            }
-    };
-    if (Whole(latDegrees_) == 90)
-        zero({latMinutes_, latSeconds_, latHundredths_});
-    if (Whole(lonDegrees_) == 180)
-        zero({lonMinutes_, lonSeconds_, lonHundredths_});
-    return changed;
+    SiteDialogBuf buf = TransferOut();
+    if (!::ApplyPoleRule(buf))
+        return false;
+    // Only the zeroed fields are set: the others keep what the user typed and whether it was typed.
+    const std::pair<myTEdit*, const char*> fields[] = {
+        {latMinutes_, buf.latMinutes}, {latSeconds_, buf.latSeconds}, {latHundredths_, buf.latHundredths},
+        {lonMinutes_, buf.lonMinutes}, {lonSeconds_, buf.lonSeconds}, {lonHundredths_, buf.lonHundredths}};
+    for (const auto& [edit, text] : fields)
+        if (edit->text() != QString::fromUtf8(text))
+            edit->setText(QString::fromUtf8(text));
+    return true;
 }
 
 SiteInfo SiteDialog::FormSite() {
@@ -402,32 +393,23 @@ bool SiteDialog::HasUnsavedChanges(const SiteInfo& formSite) {
 
 // ---- names ---------------------------------------------------------------------------------
 
-bool SiteDialog::NameInList(const QString& trimmed, int except) const {
+std::vector<std::string> SiteDialog::ListedNames() const {
+    std::vector<std::string> names;
+    names.reserve(static_cast<size_t>(sites_->GetCount()));
     for (int i = 0; i < sites_->GetCount(); ++i)
-        if (i != except && sites_->GetString(i).compare(trimmed, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
+        names.push_back(sites_->GetString(i).toStdString());
+    return names;
 }
 
-void SiteDialog::Refuse(int messageId) {
-    MessageBoxRes(this, Res(messageId), IDS_ERROR, MB_ICONASTERISK);
+bool SiteDialog::ValidName(const SiteInfo& formSite, int own) {
+    const SiteNameFault fault = CheckSiteName(formSite.name, ListedNames(), own);
+    if (fault == SiteNameFault::None)
+        return true;
+    MessageBoxRes(this, Res(fault == SiteNameFault::Empty ? IDS_BAD_SITE_NAME : IDS_SITE_EXISTS), IDS_ERROR,
+                  MB_ICONASTERISK);
     name_->setFocus();
     name_->selectAll();
-}
-
-bool SiteDialog::ValidName(const SiteInfo& formSite) {
-    const QString trimmed = Trimmed(formSite.name);
-    if (trimmed.isEmpty()) {
-        Refuse(IDS_BAD_SITE_NAME);
-        return false;
-    }
-    if (shownIndex_ >= 0 && trimmed == sites_->GetString(shownIndex_))
-        return true;
-    if (NameInList(trimmed, shownIndex_)) {
-        Refuse(IDS_SITE_EXISTS);
-        return false;
-    }
-    return true;
+    return false;
 }
 
 int SiteDialog::Ask(const QString& text) {
@@ -467,15 +449,9 @@ void SiteDialog::Add() {
     if (sites_->GetCount() >= kMaxSites)
         return;
     const SiteInfo formSite = FormSite();
+    if (!ValidName(formSite, -1))
+        return;
     const QString trimmed = EntryName(formSite.name);
-    if (trimmed.isEmpty()) {
-        Refuse(IDS_BAD_SITE_NAME);
-        return;
-    }
-    if (NameInList(trimmed, -1)) {
-        Refuse(IDS_SITE_EXISTS);
-        return;
-    }
     SetFixedFields(workingSite_, formSite);
     if (!list_.sites.Add(workingSite_))
         return; // out of memory: the list stays as it was
@@ -513,7 +489,7 @@ void SiteDialog::Delete() {
 
 void SiteDialog::Replace() {
     const SiteInfo formSite = FormSite();
-    if (!ValidName(formSite))
+    if (!ValidName(formSite, shownIndex_))
         return;
     SetFixedFields(workingSite_, formSite);
     const QString trimmed = EntryName(formSite.name);
@@ -570,7 +546,7 @@ void SiteDialog::SelectionChanged() {
             FormatText(LoadResString(IDS_SITE_CHANGED), utf8.constData(), utf8.constData());
         const int answer = Ask(QString::fromStdString(text));
         if (answer == IDYES) {
-            if (!ValidName(formSite)) {
+            if (!ValidName(formSite, shownIndex_)) {
                 sites_->SetSelIndex(shownIndex_);
                 return;
             }
@@ -610,7 +586,7 @@ void SiteDialog::Select() {
     if (answer != IDYES && answer != IDNO)
         return;
     if (answer == IDYES) {
-        if (!ValidName(formSite))
+        if (!ValidName(formSite, shownIndex_))
             return;
         SetFixedFields(workingSite_, formSite);
         if (empty) {
@@ -629,7 +605,7 @@ void SiteDialog::Select() {
     const SiteInfo* current = Site(shownIndex_);
     CopyBounded(list_.currentName, current ? current->name : "", sizeof list_.currentName);
     finished_ = true;
-    done(1);
+    done(kSelect);
 }
 
 void SiteDialog::Obstruct() {
