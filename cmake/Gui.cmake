@@ -28,7 +28,7 @@ endfunction()
 # obstruction editor, site map, satellite configuration, options; app: frame, client, time bar.
 tavrin_qt_layer(tavrin_ui DIRS ui USES tavrin_core Qt6::Widgets Qt6::PrintSupport Qt6::Svg)
 tavrin_qt_layer(tavrin_views DIRS views views/ui USES tavrin_ui)
-tavrin_qt_layer(tavrin_dialogs DIRS dialogs config/ui USES tavrin_views)
+tavrin_qt_layer(tavrin_dialogs DIRS dialogs USES tavrin_views)
 tavrin_qt_layer(tavrin_app DIRS app USES tavrin_dialogs)
 
 # Icons and help pages, compiled in.
@@ -86,7 +86,7 @@ enable_testing()
 find_package(GTest REQUIRED)
 include(GoogleTest)
 file(GLOB TAVRIN_GUI_TESTS CONFIGURE_DEPENDS tests/ui/*.cpp tests/app/*.cpp tests/views/ui/*.cpp
-    tests/dialogs/*.cpp tests/config/ui/*.cpp)
+    tests/dialogs/*.cpp)
 find_package(Qt6 COMPONENTS Test QUIET)
 if(TAVRIN_GUI_TESTS AND TARGET Qt6::Test)
     add_executable(tavrin_gui_tests ${TAVRIN_GUI_TESTS})

@@ -18,7 +18,7 @@
 
 #include "app/appsettings.h"
 #include "app_shot.h"
-#include "config/ui/configdialog.h"
+#include "dialogs/configdialog.h"
 #include "ui/commands.h"
 #include "ui/controls.h"
 #include "views/ui/viewbase.h"

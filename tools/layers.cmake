@@ -3,7 +3,7 @@
 #   cmake -DROOT=. [-DLIST=ON] -P tools/layers.cmake
 #
 # Order, top to bottom: base, sites, engine, config, reports (the core, standard library only),
-# ui, views, the dialogs (dialogs, and config/ui until it joins them), app, cli.
+# ui, views, dialogs, app, cli.
 cmake_minimum_required(VERSION 3.25)
 set(core base sites engine config reports)
 set(may_base "")
@@ -15,8 +15,7 @@ set(may_ui ${core})
 set(may_views ${core} ui)
 set(may_views/ui ${core} ui views)
 set(may_dialogs ${core} ui views views/ui)
-set(may_config/ui ${core} ui views views/ui)
-set(may_app ${core} ui views views/ui dialogs config/ui)
+set(may_app ${core} ui views views/ui dialogs)
 set(may_cli ${core} views views/ui)
 
 if(NOT ROOT)

@@ -13,7 +13,7 @@
 #include "config/fileconfiguration.h"
 #include "config/plansession.h"
 #include "config/transfer.h"
-#include "config/ui/configdialoghost.h"
+#include "dialogs/configdialoghost.h"
 #include "sites/project.h"
 #include "sites/skytracksource.h"
 #include "ui/commands.h"

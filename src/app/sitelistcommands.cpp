@@ -12,8 +12,8 @@
 #include "base/codepage.h"
 #include "base/safefile.h"
 #include "base/strings.h"
-#include "config/ui/configdialog.h"
-#include "config/ui/optionsdialog.h"
+#include "dialogs/configdialog.h"
+#include "dialogs/optionsdialog.h"
 #include "ui/prompts.h"
 #include "ui/waitcursor.h"
 

@@ -1,4 +1,4 @@
-#include "config/ui/satellitegroup.h"
+#include "dialogs/satellitegroup.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -8,7 +8,7 @@
 
 #include "base/strings.h"
 #include "config/transfer.h"
-#include "config/ui/satellitemarker.h"
+#include "dialogs/satellitemarker.h"
 #include "engine/calculator.h"
 #include "ui/commands.h"
 #include "ui/controls.h"

@@ -1,4 +1,4 @@
-#include "config/ui/configdialog.h"
+#include "dialogs/configdialog.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -18,8 +18,8 @@
 #include "base/strings.h"
 #include "config/almanacstatus.h"
 #include "config/plansession.h"
-#include "config/ui/configdialoghost.h"
-#include "config/ui/satellitegroup.h"
+#include "dialogs/configdialoghost.h"
+#include "dialogs/satellitegroup.h"
 #include "engine/almanac_scan.h"
 #include "ui/commands.h"
 #include "ui/help.h"

@@ -1,4 +1,4 @@
-#include "config/ui/satellitemarker.h"
+#include "dialogs/satellitemarker.h"
 
 #include <QPainter>
 

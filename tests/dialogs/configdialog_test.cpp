@@ -16,9 +16,9 @@
 #include <fstream>
 #include <thread>
 
-#include "config/ui/configdialog.h"
-#include "config/ui/configdialoghost.h"
-#include "config/ui/satellitemarker.h"
+#include "dialogs/configdialog.h"
+#include "dialogs/configdialoghost.h"
+#include "dialogs/satellitemarker.h"
 #include "engine/almanac_fixture.h"
 #include "ui/commands.h"
 #include "ui/controls.h"

@@ -8,7 +8,7 @@
 
 #include "app/app_fixture.h"
 #include "base/codepage.h"
-#include "config/ui/optionsdialog.h"
+#include "dialogs/optionsdialog.h"
 #include "ui/commands.h"
 #include "ui/help.h"
 #include "views/ui/viewbase.h"

@@ -1,4 +1,4 @@
-#include "config/ui/optionsdialog.h"
+#include "dialogs/optionsdialog.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -4,7 +4,7 @@
 #include <QTest>
 
 #include "app/app_fixture.h"
-#include "config/ui/configdialog.h"
+#include "dialogs/configdialog.h"
 #include "ui/commands.h"
 #include "ui/controls.h"
 
