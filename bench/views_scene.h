@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/calculator.h"
-#include "engine/global.h"
+#include "engine/planinterval.h"
 #include "sites/siteinfo.h"
 
 namespace views_scene {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/almanac_import.h"
-#include "engine/global.h"
+#include "engine/calendar.h"
 
 int main(int argc, char** argv) {
     if (argc < 5 || argc > 6) {

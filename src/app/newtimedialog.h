@@ -8,7 +8,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "engine/global.h"
+#include "engine/planinterval.h"
 
 class OrvantMDIClient;
 class QLabel;

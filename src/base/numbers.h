@@ -19,3 +19,11 @@ template <typename Int> Int SaturatingCast(double value) {
         return std::numeric_limits<Int>::min();
     return static_cast<Int>(value);
 }
+
+// Division and remainder rounded toward minus infinity: day and week counts before their epoch.
+constexpr int32_t FloorDiv(int32_t a, int32_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
+constexpr int32_t FloorMod(int32_t a, int32_t b) {
+    return a - FloorDiv(a, b) * b;
+}

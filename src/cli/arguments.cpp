@@ -9,7 +9,7 @@
 #include "base/strings.h"
 #include "base/text.h"
 #include "cli/commands.h"
-#include "engine/global.h"
+#include "engine/calendar.h"
 
 Arguments::Arguments(const std::vector<std::string>& words, const std::set<std::string>& valued,
                      const std::set<std::string>& flags, const std::set<std::string>& repeatable) {

@@ -15,8 +15,9 @@
 #include "config/transfer.h"
 #include "engine/almanac_import.h"
 #include "engine/calculator.h"
+#include "engine/calendar.h"
 #include "engine/changeflags.h"
-#include "engine/global.h"
+#include "engine/planinterval.h"
 
 class SiteInfo;
 

@@ -13,6 +13,7 @@
 #include "base/strings.h"
 #include "engine/almanac_readers.h"
 #include "engine/almanac_scan.h"
+#include "engine/gnsstime.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/almanac.h"
-#include "engine/global.h"
+#include "engine/calendar.h"
 
 enum class AlmanacFormat { Unknown, Yuma, Sem, IacGps, IacGlonass };
 

@@ -90,7 +90,7 @@ std::optional<CalendarTime> AlmanacNameDate(const std::string& name) {
     if (year > 99 || day < 1 || day > 366)
         return std::nullopt;
     year += year <= 80 ? 2000 : 1900;
-    if (day == 366 && year % 4 != 0)
+    if (day == 366 && !IsLeapYear(year, LeapRule::FourYear))
         return std::nullopt;
     return CalendarFromDayOfYear(0, 0, 0, day, year);
 }

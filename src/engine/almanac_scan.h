@@ -7,7 +7,7 @@
 
 #include "base/alist.h"
 #include "base/astring.h"
-#include "engine/global.h"
+#include "engine/calendar.h"
 
 // The program-wide list of almanac file names (name and extension, no directory).
 ASortedList<AString>& AlmanacNameList();

@@ -10,6 +10,7 @@
 
 #include "engine/almanac_import.h"
 #include "engine/almanac_scan.h"
+#include "engine/geodesy.h"
 #include "engine/gnsstime.h"
 #include "engine/orbit.h"
 #include "sites/siteinfo.h"

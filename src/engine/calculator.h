@@ -10,7 +10,8 @@
 
 #include "engine/almanac.h"
 #include "engine/broadcastephemerides.h"
-#include "engine/global.h"
+#include "engine/calendar.h"
+#include "engine/planinterval.h"
 #include "engine/satellitecatalogue.h"
 
 class SiteInfo;

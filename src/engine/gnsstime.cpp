@@ -2,21 +2,69 @@
 
 #include <cmath>
 
+#include "base/numbers.h"
 #include "base/strings.h"
 
-namespace {
+// ---- GPS weeks and the GLONASS four-year period ------------------------------------------------
 
-// Days from 1 January 1970 of a Gregorian date (month 1..12), for any year.
-int64_t DaysFromCivil(int64_t y, int month, int day) {
-    y -= month <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yoe = y - era * 400;
-    const int64_t doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
+GpsTime ToGpsTime(const CalendarTime& t) {
+    const DayTime d = ToDayTime(t);
+    const int32_t a = d.day - kMjdGpsEpoch;
+    GpsTime g;
+    g.week = FloorDiv(a, 7);
+    g.seconds = (FloorMod(a, 7) + d.fraction) * 86400.0;
+    return g;
 }
 
-constexpr int64_t kGpsEpochDays = 3657; // 6 January 1980 from 1 January 1970
+CalendarTime GpsToCalendar(const GpsTime& g) {
+    DayTime d;
+    const double days = std::floor(g.seconds / 86400.0);
+    // Far outside any calendar the program supports, but never beyond what int32 holds.
+    const double day = days + 7.0 * g.week + kMjdGpsEpoch;
+    d.day = SaturatingCast<int32_t>(std::fmax(std::fmin(day, 1e8), -1e8));
+    d.fraction = std::fmod(g.seconds, 86400.0) / 86400.0;
+    if (d.fraction < 0)
+        d.fraction += 1.0;
+    return FromDayTime(d);
+}
+
+void AddSeconds(GpsTime& t, double seconds) {
+    t.seconds += seconds;
+    if (t.seconds >= 0 && t.seconds < kSecondsPerWeek)
+        return;
+    const double weeks = std::floor(t.seconds / kSecondsPerWeek);
+    t.week = SaturatingCast<int32_t>(std::fmax(std::fmin(t.week + weeks, 1e8), -1e8));
+    t.seconds -= weeks * kSecondsPerWeek;
+    if (t.seconds >= kSecondsPerWeek) { // rounding at the upper edge
+        t.seconds -= kSecondsPerWeek;
+        ++t.week;
+    }
+}
+
+void SubtractSeconds(GpsTime& t, double seconds) {
+    AddSeconds(t, -seconds);
+}
+
+GlonassTime ToGlonassTime(const CalendarTime& t) {
+    const DayTime d = ToDayTime(t);
+    GlonassTime g;
+    g.dayIndex = FloorMod(d.day - 15019, 1461);
+    g.timeOfDay = static_cast<int32_t>(43200.0 * d.fraction);
+    return g;
+}
+
+void AddSeconds(GlonassTime& t, double seconds) {
+    int32_t s = SaturatingCast<int32_t>(2.0 * t.timeOfDay + seconds);
+    if (s > 86399) {
+        t.dayIndex = (t.dayIndex + s / 86400) % 1461;
+        s %= 86400;
+    }
+    t.timeOfDay = s / 2;
+}
+
+// ---- the continuous count ----------------------------------------------------------------------
+
+namespace {
 
 struct LeapStep {
     int year, month; // UTC date from which the new value holds, day 1
@@ -29,15 +77,21 @@ constexpr LeapStep kLeapSteps[] = {
     {1999, 1, 13}, {2006, 1, 14}, {2009, 1, 15}, {2012, 7, 16}, {2015, 7, 17}, {2017, 1, 18},
 };
 
+constexpr double kHalfWeek = 302400.0;
+
 } // namespace
 
 double ScaleSeconds(int year, int month, int day, int hour, int minute, double second) {
-    const int64_t days = DaysFromCivil(year, month, day) - kGpsEpochDays;
+    const int64_t days = GregorianMjd(year, month, day) - kMjdGpsEpoch;
     return static_cast<double>(days) * 86400.0 + hour * 3600.0 + minute * 60.0 + second;
 }
 
 double ScaleSeconds(const CalendarTime& t) {
     return ScaleSeconds(t.year + 1900, t.month + 1, t.day, t.hour, t.minute, t.second);
+}
+
+double ScaleSeconds(const GpsTime& t) {
+    return static_cast<double>(t.week) * kSecondsPerWeek + t.seconds;
 }
 
 CalendarTime CalendarOfScaleSeconds(double seconds) {
@@ -49,18 +103,20 @@ CalendarTime CalendarOfScaleSeconds(double seconds) {
         rest += 86400;
         --days;
     }
-    // Civil date from days (the inverse of DaysFromCivil).
-    const int64_t z = days + kGpsEpochDays + 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    const int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    const int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    const int y = static_cast<int>(yoe + era * 400 + (m <= 2));
+    int64_t year = 0;
+    int month = 1, day = 1;
+    GregorianDate(days + kMjdGpsEpoch, year, month, day);
     const int r = static_cast<int>(rest);
-    return MakeCalendarTime(r / 3600, r / 60 % 60, r % 60, d, m, y);
+    return MakeCalendarTime(r / 3600, r / 60 % 60, r % 60, day, month, static_cast<int>(year));
+}
+
+double NearestOfWeek(double secondsOfWeek, double near) {
+    double t = std::floor(near / kSecondsPerWeek) * kSecondsPerWeek + secondsOfWeek;
+    if (t - near > kHalfWeek)
+        t -= kSecondsPerWeek;
+    else if (near - t > kHalfWeek)
+        t += kSecondsPerWeek;
+    return t;
 }
 
 int BuiltInLeapSeconds(double utc) {

@@ -9,22 +9,9 @@
 #include <thread>
 
 #include "engine/calculator.h"
-#include "engine/global.h"
+#include "engine/calendar.h"
+#include "engine/planinterval.h"
 #include "sites/siteinfo.h"
-
-bool AddDays(int& day, int& month, int& year, int days) {
-    if (!IsValidDate(day, month, year) || std::abs(days) > 200 * 366)
-        return false;
-    DayTime t = ToDayTime(MakeCalendarTime(0, 0, 0, day, month, year));
-    t.day += days;
-    const CalendarTime c = FromDayTime(t);
-    if (!IsValidDate(c.day, c.month + 1, c.year + 1900))
-        return false;
-    day = c.day;
-    month = c.month + 1;
-    year = c.year + 1900;
-    return true;
-}
 
 bool CopyCalculatorSettings(const Calculator& settings, Calculator& into) {
     if (settings.loadState() != kLoadOk ||

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "engine/global.h"
+#include "engine/planinterval.h"
 #include "engine/satellitecatalogue.h"
 
 class Calculator;
@@ -24,10 +24,6 @@ struct SiteSeries {
 
     int32_t Count() const { return static_cast<int32_t>(pdop.size()); }
 };
-
-// The date `days` after day/month (1..12)/year; false, leaving them as they were, outside
-// 1901-03-01 .. 2099-12-31.
-bool AddDays(int& day, int& month, int& year, int days);
 
 struct SeriesRequest {
     int day = 1, month = 1, year = 2000; // first date; month 1..12

@@ -88,27 +88,6 @@ Field ParseField(std::string_view s, double& value) {
     return ec == std::errc() && ptr == buffer + n && std::isfinite(value) ? Field::Ok : Field::Bad;
 }
 
-int DaysInMonth(int year, int month) {
-    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
-constexpr double kSecondsPerWeek = 604800.0;
-constexpr double kHalfWeek = 302400.0;
-
-// Seconds of the week `sow` on the continuous count of the same clock, taken in the week that puts
-// it nearest `near`: toe and toc lie within hours of each other, and this also holds across a week
-// rollover and when a file gives the week modulo 1024.
-double NearestOfWeek(double sow, double near) {
-    double t = std::floor(near / kSecondsPerWeek) * kSecondsPerWeek + sow;
-    if (t - near > kHalfWeek)
-        t -= kSecondsPerWeek;
-    else if (near - t > kHalfWeek)
-        t += kSecondsPerWeek;
-    return t;
-}
-
 bool IsBeiDouGeo(int prn) {
     return prn <= 5 || prn >= 59;
 }
@@ -259,8 +238,8 @@ void Reader::ReadLeapSeconds(const Line& line) {
         ParseInt(Column(line.text, 18, 6), day) && future != current && future >= 0 && future <= 100 &&
         week > 0 && week < 10000 && day >= 1 && day <= 7) {
         // At the end of day `day` of the week, read on the system's own clock.
-        const double weekOffset = shift != 0 ? kBeiDouWeekOffset : 0;
-        const double at = (week + weekOffset) * kSecondsPerWeek + day * 86400.0 + shift;
+        const GpsTime end{week + (shift != 0 ? kBeiDouWeekOffset : 0), day * 86400.0};
+        const double at = ScaleSeconds(end) + shift;
         out_.leapSeconds.future = future + shift;
         out_.leapSeconds.futureFromUtc = at - (current + shift);
     }
@@ -379,8 +358,8 @@ bool Reader::ReadEpoch(const Record& r, double& seconds) {
              ParseInt(Column(t, 18, 2), minute) && ParseField(Column(t, 21, 2), second) == Field::Ok;
     }
     ok = ok && year >= 1980 && year <= 2100 && month >= 1 && month <= 12 && day >= 1 &&
-         day <= DaysInMonth(year, month) && hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 &&
-         second >= 0 && second < 60;
+         day <= DaysInMonth(year, month, LeapRule::Gregorian) && hour >= 0 && hour <= 23 && minute >= 0 &&
+         minute <= 59 && second >= 0 && second < 60;
     if (!ok) {
         Skip(r.lines[0].number,
              FormatText(LoadResString(IDS_RINEX_BAD_EPOCH), std::string(Trim(shown)).c_str()));
@@ -477,6 +456,7 @@ bool Reader::ReadKepler(const Record& r, SatelliteId id, double toc) {
         return false;
     }
     const auto healthBits = static_cast<uint32_t>(health);
+    // toe is taken in the week of toc: the two lie within hours of each other.
     switch (id.system) {
     case GnssSystem::Galileo: {
         // Data sources: bit 1 F/NAV (E5a); bits 0 and 2 I/NAV (E1-B, E5b). Health bits 0-2 are the

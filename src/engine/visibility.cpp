@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/calculator.h"
+#include "engine/geodesy.h"
 #include "sites/obstruction.h"
 #include "sites/siteinfo.h"
 

@@ -7,7 +7,7 @@
 
 #include "engine/satellitecatalogue.h"
 
-#include "engine/global.h"
+#include "engine/calendar.h"
 #include "engine/planseries.h"
 
 struct WindowConditions {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/global.h"
+#include "engine/planinterval.h"
 #include "engine/satellitecatalogue.h"
 #include "reports/textpage.h"
 

@@ -9,7 +9,7 @@
 
 #include "engine/almanac.h"
 #include "engine/calculator.h"
-#include "engine/global.h"
+#include "engine/planinterval.h"
 #include "engine/satellitecatalogue.h"
 #include "sites/point.h"
 

@@ -14,6 +14,7 @@
 #include "almanac_fixture.h"
 #include "engine/almanac_scan.h"
 #include "engine/calculator.h"
+#include "engine/gnsstime.h"
 #include "engine/orbit.h"
 
 namespace fs = std::filesystem;

@@ -7,6 +7,7 @@
 
 #include "calculator_test_access.h"
 #include "engine/calculator.h"
+#include "engine/geodesy.h"
 #include "sites/siteinfo.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/calculator.h"
+#include "engine/geodesy.h"
 #include "engine/rinexnav.h"
 #include "precise_orbits.h"
 #include "sites/siteinfo.h"

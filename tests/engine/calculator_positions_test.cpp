@@ -4,6 +4,7 @@
 
 #include "almanac_fixture.h"
 #include "engine/calculator.h"
+#include "engine/gnsstime.h"
 #include "engine/orbit.h"
 
 using namespace almanac_fixture;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/calculator.h"
+#include "engine/calendar.h"
 #include "engine/planseries.h"
 #include "sites/siteinfo.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "engine/global.h"
+#include "engine/planinterval.h"
 
 class Calculator;
 class SiteInfo;
