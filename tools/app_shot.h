@@ -38,7 +38,7 @@ inline void StartShown(OrvantApp& app, const PlanInterval& interval, const char*
     SetSplashWanted(false);
     app.InitMainWindow();
     app.Frame()->resize(1152, 800);
-    app.Client()->Interval() = interval;
+    app.Client()->Session().SetInterval(interval);
     app.InitInstance(QString::fromLocal8Bit(siteList));
     Settle();
 }

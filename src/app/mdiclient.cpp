@@ -579,7 +579,7 @@ bool OrvantMDIClient::ReportUnusablePositions(bool all) {
 }
 
 QString OrvantMDIClient::CutOffText() const {
-    const int degrees = static_cast<int>(session_.engine().elevationMask() * 57.29577951308232 + 0.5);
+    const int degrees = CutOffDegrees(session_.engine().elevationMask());
     return QString::fromStdString(FormatText(LoadResString(IDS_STATUS_CUTOFF), degrees));
 }
 

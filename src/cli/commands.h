@@ -12,6 +12,9 @@ inline constexpr int kExitInput = 3;   // a file or a value that cannot be used
 
 using Words = std::vector<std::string>;
 
+// The whole program after its language module is loaded: the words after the program's name, with
+// --help and --version. Tests run it in-process.
+int RunProgram(const Words& words);
 // The command named by the first word; an unknown one is a usage error.
 int RunCommand(const Words& words);
 int RunPlan(const Words& words);

@@ -7,6 +7,7 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/planner.h"
+#include "cli/textbuffer.h"
 #include "engine/calculator.h"
 #include "engine/gnsstime.h"
 #include "engine/rinexnav.h"
@@ -89,13 +90,11 @@ int RunSites(const Words& words) {
         for (const SiteInfo& s : sites) {
             o << (i ? ",\n  " : "\n  ");
             ++i;
-            o << "{\"position\": " << i << ", \"name\": " << JsonString(s.name)
-              << ", \"description\": " << JsonString(s.description)
-              << ", \"latitude\": " << JsonNumber(s.latitude, 8)
-              << ", \"longitude\": " << JsonNumber(s.longitude, 8)
-              << ", \"altitude\": " << JsonNumber(s.altitude, 2)
-              << ", \"gmtOffset\": " << JsonNumber(s.gmtOffset, 2)
-              << ", \"obstructions\": " << s.obstructions.Count() << "}";
+            TextBuffer b;
+            b << "{\"position\": ";
+            b.Int(i) << ", ";
+            JsonSiteMembers(b, s, true);
+            o << b.Text() << "}";
         }
         o << "\n]}\n";
     } else {

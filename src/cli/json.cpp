@@ -3,6 +3,26 @@
 #include "base/strings.h"
 #include "cli/textbuffer.h"
 #include "engine/calculator.h"
+#include "sites/siteinfo.h"
+
+void JsonSiteMembers(TextBuffer& b, const SiteInfo& site, bool description) {
+    b << "\"name\": " << JsonString(site.name);
+    if (description)
+        b << ", \"description\": " << JsonString(site.description);
+    b << ", \"latitude\": ";
+    b.JsonFixed(site.latitude, 8) << ", \"longitude\": ";
+    b.JsonFixed(site.longitude, 8) << ", \"altitude\": ";
+    b.JsonFixed(site.altitude, 2) << ", \"gmtOffset\": ";
+    b.JsonFixed(site.gmtOffset, 2) << ", \"obstructions\": ";
+    b.Int(site.obstructions.Count());
+}
+
+void JsonSettingsMembers(TextBuffer& b, const Calculator& calc) {
+    b << "\"step\": ";
+    b.Int(calc.step()) << ", \"mode\": " << JsonString(calc.mode() == 1 ? "2d" : "3d") << ", \"cutoff\": ";
+    b.Int(CutOffDegrees(calc.elevationMask()))
+        << ", \"obstructions\": " << (calc.obstructionsOn() ? "true" : "false");
+}
 
 std::string JsonNumber(double value, int decimals) {
     TextBuffer b;

@@ -1,9 +1,12 @@
-// The JSON texts every command writes: numbers, strings and the orbit sources.
+// The JSON every command writes, in one place: numbers, strings, a site, the orbit sources and the
+// planning settings, so that plan, windows and sites spell each the same.
 #pragma once
 
 #include <string>
 
 class Calculator;
+class SiteInfo;
+class TextBuffer;
 
 // A JSON number with `decimals` places; null for NaN and infinity, which JSON cannot hold.
 std::string JsonNumber(double value, int decimals);
@@ -12,3 +15,8 @@ std::string JsonNumber(double value, int decimals);
 std::string JsonString(const std::string& text);
 // {"GPS": "almanac", "Galileo": "navigation", ...}: the source of each system planned.
 std::string JsonOrbits(const Calculator& calc);
+// A site's members: "name", the "description" when asked for, "latitude", "longitude", "altitude",
+// "gmtOffset" and the number of "obstructions"; no braces.
+void JsonSiteMembers(TextBuffer& b, const SiteInfo& site, bool description = false);
+// "step", "mode", "cutoff" and "obstructions" of the engine's settings; no braces.
+void JsonSettingsMembers(TextBuffer& b, const Calculator& calc);

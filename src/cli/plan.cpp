@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr double kRadToDeg = 57.29577951308232;
-
 enum class TableKind { Dop, Visibility, Both };
 enum class Format { Text, Csv, Json };
 
@@ -161,13 +159,9 @@ std::string JsonHead(const Calculator& c, const SiteInfo& site, const PlanInterv
                      bool pretty) {
     const std::string nl = pretty ? "\n  " : " ";
     TextBuffer b;
-    b << "{" << (pretty ? "\n  " : "") << "\"site\": {\"name\": " << JsonString(site.name)
-      << ", \"latitude\": ";
-    b.JsonFixed(site.latitude, 8) << ", \"longitude\": ";
-    b.JsonFixed(site.longitude, 8) << ", \"altitude\": ";
-    b.JsonFixed(site.altitude, 2) << ", \"gmtOffset\": ";
-    b.JsonFixed(site.gmtOffset, 2) << ", \"obstructions\": ";
-    b.Int(site.obstructions.Count()) << "}," << nl;
+    b << "{" << (pretty ? "\n  " : "") << "\"site\": {";
+    JsonSiteMembers(b, site);
+    b << "}," << nl;
     b << "\"almanac\": " << JsonString(c.almanacFileName()) << "," << nl;
     b << "\"orbits\": " << JsonOrbits(c) << "," << nl;
     b << "\"date\": "
@@ -176,10 +170,9 @@ std::string JsonHead(const Calculator& c, const SiteInfo& site, const PlanInterv
     b.Int(days) << "," << nl << "\"from\": "
                 << JsonString(FormatText("%02d:%02d", interval.beginHour, interval.beginMinute))
                 << ", \"to\": " << JsonString(FormatText("%02d:%02d", interval.endHour, interval.endMinute))
-                << "," << nl << "\"step\": ";
-    b.Int(c.step()) << ", \"mode\": " << JsonString(c.mode() == 1 ? "2d" : "3d") << ", \"cutoff\": ";
-    b.Int(static_cast<int>(c.elevationMask() * kRadToDeg + 0.5))
-        << ", \"obstructions\": " << (c.obstructionsOn() ? "true" : "false") << "," << nl;
+                << "," << nl;
+    JsonSettingsMembers(b, c);
+    b << "," << nl;
     b << "\"samples\": [";
     return b.Take();
 }

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr double kRadToDeg = 57.29577951308232;
 constexpr double kMaxPdopLimit = 1000;
 constexpr int kNetworkMinCommon = 4; // a baseline needs four satellites seen at both ends
 
@@ -80,8 +79,7 @@ std::string Text(const WindowsRun& run, const std::vector<Window>& windows) {
                       static_cast<double>(clock.gmtOffset));
     out += '\n';
     out += FormatText(
-        ResString(IDS_WIN_SETTINGS).c_str(), calc.step() / 60,
-        static_cast<int>(calc.elevationMask() * kRadToDeg + 0.5),
+        ResString(IDS_WIN_SETTINGS).c_str(), calc.step() / 60, CutOffDegrees(calc.elevationMask()),
         ResString(calc.mode() == 1 ? IDS_WIN_MODE_2D : IDS_WIN_MODE_3D).c_str(),
         ResString(calc.obstructionsOn() ? IDS_WIN_OBSTRUCTIONS_ON : IDS_WIN_OBSTRUCTIONS_OFF).c_str());
     out += '\n';
@@ -147,22 +145,18 @@ std::string Json(const WindowsRun& run, const std::vector<Window>& windows) {
     b << "{\n  \"sites\": [";
     for (size_t i = 0; i < setup.sites.size(); ++i) {
         const SiteInfo& s = setup.sites[i];
-        b << (i ? ",\n    " : "\n    ") << "{\"name\": " << JsonString(s.name) << ", \"latitude\": ";
-        b.JsonFixed(s.latitude, 8) << ", \"longitude\": ";
-        b.JsonFixed(s.longitude, 8) << ", \"altitude\": ";
-        b.JsonFixed(s.altitude, 2) << ", \"gmtOffset\": ";
-        b.JsonFixed(s.gmtOffset, 2) << ", \"obstructions\": ";
-        b.Int(s.obstructions.Count()) << '}';
+        b << (i ? ",\n    " : "\n    ") << '{';
+        JsonSiteMembers(b, s);
+        b << '}';
     }
     b << "\n  ],\n  \"clock\": {\"site\": " << JsonString(setup.sites.front().name) << ", \"gmtOffset\": ";
     b.JsonFixed(setup.sites.front().gmtOffset, 2) << "},\n";
     b << "  \"almanac\": " << JsonString(calc.almanacFileName()) << ",\n";
     b << "  \"orbits\": " << JsonOrbits(calc) << ",\n";
     b << "  \"date\": " << JsonString(DateOfDay(setup, 0)) << ", \"days\": ";
-    b.Int(run.request.days) << ", \"step\": ";
-    b.Int(calc.step()) << ", \"mode\": " << JsonString(calc.mode() == 1 ? "2d" : "3d") << ", \"cutoff\": ";
-    b.Int(static_cast<int>(calc.elevationMask() * kRadToDeg + 0.5))
-        << ", \"obstructions\": " << (calc.obstructionsOn() ? "true" : "false") << ",\n";
+    b.Int(run.request.days) << ", ";
+    JsonSettingsMembers(b, calc);
+    b << ",\n";
     b << "  \"conditions\": {\"maxPdop\": ";
     if (c.maxPdop > 0)
         b.JsonFixed(c.maxPdop, 2);

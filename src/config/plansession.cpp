@@ -10,34 +10,9 @@
 #include "engine/rinexnav.h"
 #include "sites/siteinfo.h"
 
-PlanSession::PlanSession() : calc_(std::make_unique<Calculator>()), interval_(PlanInterval::Today()) {
+PlanSession::PlanSession() : interval_(PlanInterval::Today()) {
     almanac_.missing = true;
 }
-
-PlanSession::PlanSession(const PlanSession& other)
-    : calc_(std::make_unique<Calculator>(*other.calc_)), changes_(other.changes_), interval_(other.interval_),
-      gmtOffset_(other.gmtOffset_), step_(other.step_), almanac_(other.almanac_),
-      directory_(other.directory_), navigationFiles_(other.navigationFiles_),
-      navigationRecordsPerDay_(other.navigationRecordsPerDay_), systemsOn_(other.systemsOn_) {}
-
-PlanSession& PlanSession::operator=(const PlanSession& other) {
-    if (this != &other) {
-        PlanSession copy(other);
-        std::swap(calc_, copy.calc_);
-        changes_ = copy.changes_;
-        interval_ = copy.interval_;
-        gmtOffset_ = copy.gmtOffset_;
-        step_ = copy.step_;
-        almanac_ = std::move(copy.almanac_);
-        directory_ = std::move(copy.directory_);
-        navigationFiles_ = std::move(copy.navigationFiles_);
-        navigationRecordsPerDay_ = std::move(copy.navigationRecordsPerDay_);
-        systemsOn_ = copy.systemsOn_;
-    }
-    return *this;
-}
-
-PlanSession::~PlanSession() = default;
 
 CalendarTime PlanSession::PlanningDate() const {
     return MakeCalendarTime(0, 0, 0, interval_.beginDay, interval_.beginMonth, interval_.beginYear);
@@ -65,32 +40,32 @@ uint32_t PlanSession::SetStep(int seconds) {
     if (seconds <= 0 || seconds == step_)
         return 0;
     step_ = seconds;
-    calc_->SetTimeStep(seconds); // refused while no almanac is loaded; the next load takes it
+    calc_.SetTimeStep(seconds); // refused while no almanac is loaded; the next load takes it
     changes_.Set(ChangeFlags::kAlmanac);
     return ChangeFlags::kAlmanac;
 }
 
 uint32_t PlanSession::SetCutOff(int degrees) {
     const float mask = CutOffRadians(degrees);
-    if (mask == calc_->elevationMask())
+    if (mask == calc_.elevationMask())
         return 0;
-    calc_->SetElevationMask(mask);
+    calc_.SetElevationMask(mask);
     changes_.Set(ChangeFlags::kCutOff);
     return ChangeFlags::kCutOff;
 }
 
 uint32_t PlanSession::SetMode(int mode) {
-    if (mode == calc_->mode())
+    if (mode == calc_.mode())
         return 0;
-    calc_->SetMode(mode);
+    calc_.SetMode(mode);
     changes_.Set(ChangeFlags::kMode);
     return ChangeFlags::kMode;
 }
 
 uint32_t PlanSession::SetObstructionsOn(bool on) {
-    if (on == (calc_->obstructionsOn() != 0))
+    if (on == (calc_.obstructionsOn() != 0))
         return 0;
-    calc_->SetObstructionsOn(on ? 1 : 0);
+    calc_.SetObstructionsOn(on ? 1 : 0);
     changes_.Set(ChangeFlags::kObstructions);
     return ChangeFlags::kObstructions;
 }
@@ -99,26 +74,26 @@ int PlanSession::Recalculate(const SiteInfo& site) {
     SetSite(&site);
     if (!changes_.Any())
         return 1;
-    const int done = calc_->Recalculate(site, interval_, changes_.Level());
+    const int done = calc_.Recalculate(site, interval_, changes_.Level());
     changes_.Clear();
     return done;
 }
 
 bool PlanSession::LoadAlmanac(const std::string& path) {
-    calc_->SetWeekReference(PlanningDate());
-    calc_->LoadAlmanac(path);
+    calc_.SetWeekReference(PlanningDate());
+    calc_.LoadAlmanac(path);
     almanac_ = ReadAlmanacStatus(path);
     changes_.Set(ChangeFlags::kAlmanac);
-    if (calc_->loadState() != kLoadOk)
+    if (calc_.loadState() != kLoadOk)
         return false;
     // The engine refuses a new step while it holds no almanac: it takes the chosen one now.
-    calc_->SetTimeStep(step_);
+    calc_.SetTimeStep(step_);
     return true;
 }
 
 bool PlanSession::LoadNewestAlmanac(const std::string& directory) {
     std::optional<PlanSession> before;
-    if (calc_->loadState() == kLoadOk && !calc_->almanacFileName().empty()) {
+    if (calc_.loadState() == kLoadOk && !calc_.almanacFileName().empty()) {
         try {
             before.emplace(*this);
         } catch (const std::bad_alloc&) {
@@ -150,23 +125,23 @@ bool PlanSession::ReloadIfReplaced() {
 }
 
 void PlanSession::ForgetAlmanac() {
-    calc_->ForgetAlmanac();
-    calc_->SetTimeStep(step_);
+    calc_.ForgetAlmanac();
+    calc_.SetTimeStep(step_);
     changes_.Set(ChangeFlags::kAlmanac);
 }
 
 std::optional<AlmanacDay> PlanSession::AlmanacDate() const {
-    if (calc_->loadState() != kLoadOk)
+    if (calc_.loadState() != kLoadOk)
         return std::nullopt;
     const CalendarTime plan = PlanningDate();
-    const std::optional<CalendarTime> date = calc_->AlmanacDate(plan);
+    const std::optional<CalendarTime> date = calc_.AlmanacDate(plan);
     if (!date)
         return std::nullopt;
     return AlmanacDay{*date, ToDayTime(plan).day - ToDayTime(*date).day};
 }
 
 int PlanSession::AlmanacAgeClass() const {
-    return calc_->AlmanacAgeClass(interval_, kAlmanacAgeLimitDays);
+    return calc_.AlmanacAgeClass(interval_, kAlmanacAgeLimitDays);
 }
 
 NavigationRead PlanSession::AddNavigationFile(const std::string& path) {
@@ -177,7 +152,7 @@ NavigationRead PlanSession::AddNavigationFile(const std::string& path) {
         read.error = file.errors.front();
         return read;
     }
-    calc_->AddNavigation(file);
+    calc_.AddNavigation(file);
     navigationFiles_.push_back(path);
     const auto day = [&](double gps) {
         return static_cast<long>(std::floor(GpsToUtc(gps, file.leapSeconds) / kSecondsPerDay));
@@ -191,7 +166,7 @@ NavigationRead PlanSession::AddNavigationFile(const std::string& path) {
 }
 
 void PlanSession::RemoveNavigationFiles() {
-    calc_->ClearNavigation();
+    calc_.ClearNavigation();
     navigationFiles_.clear();
     navigationRecordsPerDay_.clear();
     changes_.Set(ChangeFlags::kAlmanac);
@@ -207,8 +182,8 @@ std::optional<double> PlanSession::NavigationDay() const {
 
 bool PlanSession::ChooseSource(GnssSystem system, OrbitSource source) {
     if (source == OrbitSource::None)
-        calc_->ChooseSourceAutomatically(system);
-    else if (!calc_->SetSource(system, source))
+        calc_.ChooseSourceAutomatically(system);
+    else if (!calc_.SetSource(system, source))
         return false;
     UpdateStatuses();
     changes_.Set(ChangeFlags::kAlmanac);
@@ -216,8 +191,8 @@ bool PlanSession::ChooseSource(GnssSystem system, OrbitSource source) {
 }
 
 void PlanSession::UpdateStatuses() {
-    if (calc_->broadcast().RecordCount() > 0)
-        calc_->UpdateStatuses(interval_, gmtOffset_);
+    if (calc_.broadcast().RecordCount() > 0)
+        calc_.UpdateStatuses(interval_, gmtOffset_);
 }
 
 void PlanSession::SetSystemOn(GnssSystem system, bool on) {
@@ -232,13 +207,13 @@ void PlanSession::SetSystemOn(GnssSystem system, bool on) {
 bool PlanSession::HasOrbits(GnssSystem system) const {
     const int first = SatelliteCatalogue::First(system);
     for (int i = first; i < first + SatelliteCatalogue::Count(system); ++i)
-        if (calc_->HasAlmanac(i))
+        if (calc_.HasAlmanac(i))
             return true;
     return false;
 }
 
 void PlanSession::SetSatelliteOn(int index, bool on) {
-    if (calc_->SetSatelliteState(index + 1, on ? 0 : 1))
+    if (calc_.SetSatelliteState(index + 1, on ? 0 : 1))
         changes_.Set(ChangeFlags::kSatellites);
 }
 
@@ -250,8 +225,8 @@ std::unique_ptr<PlanSession> PlanSession::Draft() {
 }
 
 uint32_t PlanSession::Adopt(const PlanSession& draft) {
-    const Calculator& a = *calc_;
-    const Calculator& b = *draft.calc_;
+    const Calculator& a = calc_;
+    const Calculator& b = draft.calc_;
     uint32_t flags = 0;
     bool sourcesDiffer = false;
     for (int s = 0; s < kGnssSystems; ++s) {

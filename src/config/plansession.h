@@ -38,11 +38,8 @@ struct NavigationRead {
 class PlanSession {
 public:
     PlanSession();
-    PlanSession(const PlanSession& other);
-    PlanSession& operator=(const PlanSession& other);
-    ~PlanSession();
 
-    const Calculator& engine() const { return *calc_; }
+    const Calculator& engine() const { return calc_; }
     const ChangeFlags& changes() const { return changes_; }
     const PlanInterval& interval() const { return interval_; }
     // The begin date of the interval, 00:00.
@@ -126,7 +123,7 @@ public:
                                                const std::optional<CalendarTime>& date = std::nullopt);
 
 private:
-    std::unique_ptr<Calculator> calc_;
+    Calculator calc_;
     ChangeFlags changes_;
     PlanInterval interval_;
     double gmtOffset_ = 0; // hours, of the site planned

@@ -256,6 +256,8 @@ void ConfigDialog::SelectionChanged() {
     {
         WaitCursor wait;
         draft_->LoadAlmanac(SelectedPath());
+        // Which source is nearer the planning date may change with the almanac.
+        draft_->UpdateStatuses();
     }
     gps_->RefreshFromEngine();
     glonass_->RefreshFromEngine();

@@ -11,6 +11,7 @@
 #include "engine/almanac.h"
 #include "engine/broadcastephemerides.h"
 #include "engine/calendar.h"
+#include "engine/geodesy.h"
 #include "engine/planinterval.h"
 #include "engine/satellitecatalogue.h"
 
@@ -37,6 +38,10 @@ inline constexpr int32_t kWindowLength = 86400;
 // then rounded once to single. Both programs convert through here, so they agree to the bit.
 inline float CutOffRadians(int degrees) {
     return static_cast<float>(degrees * 0.017453292519943295);
+}
+// And back, to the whole degrees the user set.
+inline int CutOffDegrees(float radians) {
+    return static_cast<int>(radians * kRadToDeg + 0.5);
 }
 // Where a system's orbits come from: the almanac file (GPS and GLONASS only) or the broadcast
 // ephemerides of navigation files.

@@ -1,6 +1,8 @@
 // The reference ellipsoid and positions on it.
 #pragma once
 
+inline constexpr double kRadToDeg = 57.29577951308232; // degrees per radian
+
 struct Ellipsoid {
     double a = 6378137.0;       // WGS-84 semi-major axis, m
     double e = 0.0818191913305; // first eccentricity

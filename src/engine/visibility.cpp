@@ -12,7 +12,6 @@
 namespace {
 
 constexpr double kDegToRad = 0.017453292519943295;
-constexpr double kRadToDeg = 57.29577951308232;
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kOmegaOverC = 2.4323877909897254e-13; // Earth rotation rate / speed of light, s/m
 

@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr double kRadToDeg = 57.29577951308232;
 constexpr int kRightColumn = 40;      // characters from the indent to the right column
 constexpr int kDescriptionWidth = 30; // characters
 constexpr int kDescriptionLines = 3;
@@ -188,8 +187,7 @@ HeaderBlock LayoutHeaderBlock(const HeaderInfo& info, int indentChars, int inden
     for (int s = 2; s < kGnssSystems; ++s)
         SatelliteList(right, laterHeadings[s - 2], info.statuses, SatelliteCatalogue::kFirst[s],
                       SatelliteCatalogue::kCount[s], width);
-    right.Line(FormatText(ResString(IDS_HEADER_CUTOFF).c_str(),
-                          static_cast<int>(info.elevationMask * kRadToDeg + 0.5)));
+    right.Line(FormatText(ResString(IDS_HEADER_CUTOFF).c_str(), CutOffDegrees(info.elevationMask)));
     right.Line(FormatText(ResString(IDS_HEADER_MODE).c_str(),
                           ResString(info.mode == 1 ? IDS_MODE_2D : IDS_MODE_3D).c_str()));
     right.Line(FormatText(ResString(IDS_HEADER_DATE).c_str(), info.interval.beginMonth,

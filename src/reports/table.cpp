@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr double kRadToDeg = 57.29577951308232;
 constexpr int kLabelWidth = 7;   // visibility rows: the time or row label
 constexpr int kColumnWidth = 10; // visibility rows: one satellite
 constexpr int kDopFirst = 9;     // DOP rows: where the first value starts

@@ -1,4 +1,4 @@
-// Runs the real tavrin-cli in a scratch directory and hands back what a user or a script sees.
+// Runs tavrin-cli's logic in-process in a scratch directory and hands back what a user or a script sees.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -6,11 +6,15 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "base/codepage.h"
+#include "cli/commands.h"
 
 namespace cli_fixture {
 
@@ -46,6 +50,11 @@ inline std::vector<std::string> Fields(const std::string& line) {
     return f;
 }
 
+// The bundled data beside the programs, as a quoted word.
+inline std::string Bundled(const std::string& relative) {
+    return "'" + (fs::path(TAVRIN_CLI).parent_path() / relative).string() + "'";
+}
+
 class CliRun : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -56,17 +65,50 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    // `args` is a shell word list; quoting is the caller's.
+    // `args` is a word list quoted as a shell would take it ('...', "...", backslash); tavrin-cli's
+    // logic runs in this process with its home in the test's directory.
     Outcome Tavrin(const std::string& args) {
-        const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
-        const std::string command = std::string("TAVRIN_HOME=") + dir_.string() + " '" + TAVRIN_CLI + "' " +
-                                    args + " >'" + out.string() + "' 2>'" + err.string() + "'";
+        setenv("TAVRIN_HOME", dir_.c_str(), 1);
         Outcome r;
-        const int raw = std::system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = ReadFile(out);
-        r.err = ReadFile(err);
+        CaptureOutput(&r.out, &r.err);
+        r.status = RunProgram(ShellWords(args));
+        CaptureOutput(nullptr, nullptr);
+        SetFileCodePage(kDefaultCodePage); // --codepage lasts for the process
         return r;
+    }
+    static std::vector<std::string> ShellWords(const std::string& text) {
+        std::vector<std::string> words;
+        std::string word;
+        bool inWord = false;
+        for (size_t i = 0; i < text.size(); ++i) {
+            const char c = text[i];
+            if (c == ' ' || c == '\t' || c == '\n') {
+                if (inWord)
+                    words.push_back(word);
+                word.clear();
+                inWord = false;
+                continue;
+            }
+            inWord = true;
+            if (c == '\'') {
+                const size_t end = text.find('\'', i + 1);
+                word += text.substr(i + 1, end - i - 1);
+                i = end == std::string::npos ? text.size() : end;
+            } else if (c == '"') {
+                for (++i; i < text.size() && text[i] != '"'; ++i) {
+                    if (text[i] == '\\' && i + 1 < text.size() && std::strchr("\"\\$`", text[i + 1]))
+                        ++i;
+                    word += text[i];
+                }
+            } else if (c == '\\' && i + 1 < text.size()) {
+                word += text[++i];
+            } else {
+                word += c;
+            }
+        }
+        if (inWord)
+            words.push_back(word);
+        return words;
     }
     fs::path dir_;
 };

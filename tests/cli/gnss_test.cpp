@@ -150,8 +150,7 @@ TEST_F(Gnss, UnusableSourcesAreRefused) {
 // With an almanac and navigation files, each system takes the source nearest the date unless
 // --orbits names one; JSON says which. A source that was not given is refused.
 TEST_F(Gnss, OrbitsChooseTheSourceAndJsonSaysWhich) {
-    const std::string almanac =
-        " --almanac \"$(dirname '" + std::string(TAVRIN_CLI) + "')/almanacs/alm18.258\"";
+    const std::string almanac = " --almanac " + Bundled("almanacs/alm18.258");
     const std::string base = "plan" + kFiles + almanac + kSite + " --from 08:00 --to 08:15 --format json";
     const Outcome nearest = Tavrin(base);
     ASSERT_EQ(nearest.status, 0) << nearest.err;

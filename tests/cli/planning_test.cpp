@@ -73,7 +73,7 @@ std::vector<DopRow> DopRows(const std::string& csv) {
 }
 
 std::string SampleList() {
-    return "\"$(dirname '" + std::string(TAVRIN_CLI) + "')/sites/sample.spl\"";
+    return cli_fixture::Bundled("sites/sample.spl");
 }
 
 } // namespace
