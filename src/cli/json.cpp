@@ -24,12 +24,6 @@ void JsonSettingsMembers(TextBuffer& b, const Calculator& calc) {
         << ", \"obstructions\": " << (calc.obstructionsOn() ? "true" : "false");
 }
 
-std::string JsonNumber(double value, int decimals) {
-    TextBuffer b;
-    b.JsonFixed(value, decimals);
-    return b.Take();
-}
-
 std::string JsonOrbits(const Calculator& calc) {
     std::string json = "{";
     for (int s = 0; s < kGnssSystems; ++s) {

@@ -14,10 +14,6 @@ PlanSession::PlanSession() : interval_(PlanInterval::Today()) {
     almanac_.missing = true;
 }
 
-CalendarTime PlanSession::PlanningDate() const {
-    return MakeCalendarTime(0, 0, 0, interval_.beginDay, interval_.beginMonth, interval_.beginYear);
-}
-
 uint32_t PlanSession::SetInterval(const PlanInterval& i) {
     const PlanInterval& o = interval_;
     uint32_t flags = 0;
@@ -80,7 +76,7 @@ int PlanSession::Recalculate(const SiteInfo& site) {
 }
 
 bool PlanSession::LoadAlmanac(const std::string& path) {
-    calc_.SetWeekReference(PlanningDate());
+    calc_.SetWeekReference(IntervalBeginDate(interval_));
     calc_.LoadAlmanac(path);
     almanac_ = ReadAlmanacStatus(path);
     changes_.Set(ChangeFlags::kAlmanac);
@@ -133,7 +129,7 @@ void PlanSession::ForgetAlmanac() {
 std::optional<AlmanacDay> PlanSession::AlmanacDate() const {
     if (calc_.loadState() != kLoadOk)
         return std::nullopt;
-    const CalendarTime plan = PlanningDate();
+    const CalendarTime plan = IntervalBeginDate(interval_);
     const std::optional<CalendarTime> date = calc_.AlmanacDate(plan);
     if (!date)
         return std::nullopt;
@@ -185,7 +181,6 @@ bool PlanSession::ChooseSource(GnssSystem system, OrbitSource source) {
         calc_.ChooseSourceAutomatically(system);
     else if (!calc_.SetSource(system, source))
         return false;
-    UpdateStatuses();
     changes_.Set(ChangeFlags::kAlmanac);
     return true;
 }
@@ -234,8 +229,8 @@ uint32_t PlanSession::Adopt(const PlanSession& draft) {
         sourcesDiffer = sourcesDiffer || a.source(system) != b.source(system) ||
                         a.SourceChosen(system) != b.SourceChosen(system);
     }
-    if (a.loadState() != b.loadState() || almanac_.path != draft.almanac_.path ||
-        !SameAlmanac(almanac_, draft.almanac_) || navigationFiles_ != draft.navigationFiles_ || sourcesDiffer)
+    if (a.loadState() != b.loadState() || !SameAlmanac(almanac_, draft.almanac_) ||
+        navigationFiles_ != draft.navigationFiles_ || sourcesDiffer)
         flags |= ChangeFlags::kAlmanac;
     if (a.statuses() != b.statuses() || systemsOn_ != draft.systemsOn_)
         flags |= ChangeFlags::kSatellites;

@@ -42,8 +42,6 @@ public:
     const Calculator& engine() const { return calc_; }
     const ChangeFlags& changes() const { return changes_; }
     const PlanInterval& interval() const { return interval_; }
-    // The begin date of the interval, 00:00.
-    CalendarTime PlanningDate() const;
 
     // ---- what changed ----
     // The planning interval; sets and answers kTime and kDate for what differs (0: the same).
@@ -96,7 +94,8 @@ public:
 
     // ---- orbit sources and the selection ----
     // GPS's or GLONASS's source; None: the one nearest the planning date. false (nothing changed)
-    // when that source has no orbits of the system.
+    // when that source has no orbits of the system. The statuses follow at UpdateStatuses or the
+    // next computation.
     bool ChooseSource(GnssSystem system, OrbitSource source);
     // The sources and the satellites' statuses at the interval, as the next computation sees them.
     void UpdateStatuses();

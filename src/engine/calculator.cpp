@@ -50,9 +50,8 @@ IntervalSeconds SecondsOf(const PlanInterval& interval) {
 
 // The middle of the interval, UTC (seconds of the calendar count), for a site `gmtOffset` hours ahead.
 double MiddleUtc(const PlanInterval& interval, IntervalSeconds seconds, double gmtOffset) {
-    return ScaleSeconds(
-               MakeCalendarTime(0, 0, 0, interval.beginDay, interval.beginMonth, interval.beginYear)) +
-           0.5 * (seconds.begin + seconds.end) - gmtOffset * 3600.0;
+    return ScaleSeconds(IntervalBeginDate(interval)) + 0.5 * (seconds.begin + seconds.end) -
+           gmtOffset * 3600.0;
 }
 
 } // namespace
@@ -450,8 +449,7 @@ int Calculator::AlmanacAgeClass(const CalendarTime& date, int limit) const {
 }
 
 int Calculator::AlmanacAgeClass(const PlanInterval& interval, int limit) const {
-    return AlmanacAgeClass(
-        MakeCalendarTime(0, 0, 0, interval.beginDay, interval.beginMonth, interval.beginYear), limit);
+    return AlmanacAgeClass(IntervalBeginDate(interval), limit);
 }
 
 void Calculator::ComputePositions(const CalendarTime& windowStartUtc) {

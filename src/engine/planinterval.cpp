@@ -33,6 +33,10 @@ PlanInterval PlanInterval::Today() {
     return PlanInterval(local.tm_mday, local.tm_mon + 1, local.tm_year + 1900, 0, 0, 24, 0);
 }
 
+CalendarTime IntervalBeginDate(const PlanInterval& interval) {
+    return MakeCalendarTime(0, 0, 0, interval.beginDay, interval.beginMonth, interval.beginYear);
+}
+
 int IntervalStartSeconds(const PlanInterval& interval) {
     return interval.beginHour * 3600 + interval.beginMinute * 60;
 }

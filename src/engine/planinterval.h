@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "engine/calendar.h"
+
 // Planning date and local time interval: begin {hour, minute, day, month, year} then end, the year
 // with four digits. The end lies on the begin's date when it is later, otherwise on the next day, so
 // 0:00-24:00 is the whole day and 22:00-2:00 runs into the next day.
@@ -17,5 +19,7 @@ struct PlanInterval {
     static PlanInterval Today(); // today's local date, 0:00 to 24:00
 };
 
+// The begin date, 00:00.
+CalendarTime IntervalBeginDate(const PlanInterval& interval);
 // The interval's local start time in seconds from midnight.
 int IntervalStartSeconds(const PlanInterval& interval);
