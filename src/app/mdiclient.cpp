@@ -80,6 +80,8 @@ void OrvantMDIClient::SetupWindow() {
     if (!session_.almanac().path.empty())
         session_.SetDirectory(DirectoryOf(session_.almanac().path));
     UpdateFrame();
+    if (!config_.readProblem.empty())
+        MessageBoxRes(this, QString::fromStdString(config_.readProblem), IDS_WARNING, MB_ICONEXCLAMATION);
 }
 
 bool OrvantMDIClient::LoadAlmanac(const std::string& path, bool loadLast) {

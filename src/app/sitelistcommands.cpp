@@ -80,6 +80,13 @@ bool OrvantMDIClient::SaveListTo(const std::string& target, bool builtinTexts) {
         WaitCursor wait;
         saved = list_->Save(target, &outcome);
     }
+    if (!saved && outcome.error == kWriteReadOnly &&
+        MessageBoxRes(
+            this, QString::fromStdString(FormatText(LoadResString(IDS_REPLACE_READ_ONLY), target.c_str())),
+            IDS_QUESTION, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        WaitCursor wait;
+        saved = list_->Save(target, &outcome, SafeWriteOptions{true});
+    }
     if (!saved) {
         // The fixed text, then which file and why.
         const char* failed = builtinTexts ? BuiltinString(IDS_WRITE_FAILED) : LoadResString(IDS_WRITE_FAILED);
@@ -91,6 +98,8 @@ bool OrvantMDIClient::SaveListTo(const std::string& target, bool builtinTexts) {
                                 MB_ICONEXCLAMATION);
         return false;
     }
+    if (outcome.linksSplit)
+        MessageBoxRes(this, QString::fromStdString(LinksSplitText(target)), IDS_WARNING, MB_ICONEXCLAMATION);
     if (outcome.textAsUtf8)
         MessageBoxRes(
             this, QString::fromStdString(FormatText(LoadResString(IDS_TEXT_WRITTEN_AS_UTF8), FileCodePage())),

@@ -7,7 +7,7 @@
 #include "config/plansession.h"
 
 int RunAlmanacImport(const Words& words) {
-    const Arguments args(words, {"--dir", "--near"}, {});
+    const Arguments args(words, {"--dir", "--near"}, {"--force"});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
     const std::vector<std::string>& files = args.Positional();
@@ -28,13 +28,14 @@ int RunAlmanacImport(const Words& words) {
     }
     const std::string directory = args.Value("--dir").value_or(".");
 
-    const AlmanacImportResult r = PlanSession::ImportPublished(files, directory, near);
+    const AlmanacImportResult r =
+        PlanSession::ImportPublished(files, directory, near, SafeWriteOptions{args.Has("--force")});
     for (const std::string& w : r.warnings)
         Fail(kExitOk, w);
     if (!r.written) {
         for (const std::string& e : r.errors)
             Fail(kExitInput, e);
-        return kExitInput;
+        return r.writeError ? kExitFailure : kExitInput;
     }
     std::string out = r.path + "\n";
     if (r.gps.present)

@@ -11,6 +11,16 @@
 #include "cli/commands.h"
 #include "engine/calendar.h"
 
+namespace {
+
+// An empty name would quietly mean standard output or the current directory.
+bool IsPathOption(const std::string& name) {
+    return name == "--output" || name == "--pdf" || name == "--graphs" || name == "--dir" ||
+           name == "--sites" || name == "--almanac";
+}
+
+} // namespace
+
 Arguments::Arguments(const std::vector<std::string>& words, const std::set<std::string>& valued,
                      const std::set<std::string>& flags, const std::set<std::string>& repeatable) {
     for (size_t i = 0; i < words.size() && error_.empty(); ++i) {
@@ -39,7 +49,9 @@ Arguments::Arguments(const std::vector<std::string>& words, const std::set<std::
                 }
                 value = words[++i];
             }
-            if (values_.count(name) && !repeatable.count(name))
+            if (value.empty() && IsPathOption(name))
+                error_ = FormatText(LoadResString(IDS_CLI_EMPTY_PATH), name.c_str());
+            else if (values_.count(name) && !repeatable.count(name))
                 error_ = FormatText(ResString(IDS_CLI_REPEATED_OPTION).c_str(), name.c_str());
             values_[name].push_back(value);
         } else if (flags.count(name) && !inlineValue) {

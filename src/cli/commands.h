@@ -2,7 +2,10 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "base/safefile.h"
 
 // Exit statuses.
 inline constexpr int kExitOk = 0;
@@ -36,8 +39,30 @@ void CaptureOutput(std::string* output, std::string* errors);
 struct Plan;
 // The three graphs as PNG and SVG into `directory` and/or one PDF of graphs and tables; only in a
 // build with Qt (TAVRIN_CLI_GRAPHS).
-int WriteGraphs(const Plan& plan, const std::string& directory, const std::string& pdf);
+int WriteGraphs(const Plan& plan, const std::string& directory, const std::string& pdf, bool force);
+// "FILE: cannot be written (reason)", for a read-only file with the way round it.
+std::string OutputErrorText(const std::string& path, int error);
 
-// Writes `text` to `path` (WriteFileSafely) or to standard output when `path` is empty or "-"; a
-// failure is reported with the file and the reason, and answers the output failure status.
-int WriteOutput(const std::string& path, const std::string& text);
+// Where a command's results go: standard output (or the captured string) when the path is empty
+// or "-", else a file written safely (SafeWriter), piece by piece as they are made. A failure is
+// reported with the file and the reason and answers the output failure status; after it, writes
+// do nothing.
+class Output {
+public:
+    // `force` replaces a read-only file.
+    int Open(const std::string& path, bool force = false);
+    int Write(std::string_view text);
+    // Puts the file in place.
+    int Finish();
+
+private:
+    int Failed();
+
+    SafeWriter file_;
+    std::string path_;
+    bool captured_ = false;
+    int status_ = kExitOk;
+};
+
+// The whole of `text` through an Output.
+int WriteOutput(const std::string& path, const std::string& text, bool force = false);

@@ -30,7 +30,7 @@ std::string StatusText(int32_t status) {
 
 // What a navigation file holds: per system its satellites, their health at the last record and the
 // span of the records; then every satellite.
-int DescribeNavigation(const std::string& path, const std::string& output) {
+int DescribeNavigation(const std::string& path, const std::string& output, bool force) {
     const NavigationFile file = ReadNavigationFile(path);
     for (const std::string& w : file.warnings)
         Fail(kExitOk, w);
@@ -60,13 +60,13 @@ int DescribeNavigation(const std::string& path, const std::string& output) {
                         healthy, MinuteText(first).c_str(), MinuteText(last).c_str())
           << '\n';
     }
-    return WriteOutput(output, o.str() + satellites);
+    return WriteOutput(output, o.str() + satellites, force);
 }
 
 } // namespace
 
 int RunSites(const Words& words) {
-    const Arguments args(words, {"--format", "--output", "--codepage"}, {});
+    const Arguments args(words, {"--format", "--output", "--codepage"}, {"--force"});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
     if (args.Positional().size() != 1)
@@ -107,13 +107,13 @@ int RunSites(const Words& words) {
                             s.altitude, static_cast<double>(s.gmtOffset), s.obstructions.Count());
         }
     }
-    return WriteOutput(args.Value("--output").value_or(""), o.str());
+    return WriteOutput(args.Value("--output").value_or(""), o.str(), args.Has("--force"));
 }
 
 int RunAlmanac(const Words& words) {
     if (!words.empty() && words[0] == "import")
         return RunAlmanacImport(Words(words.begin() + 1, words.end()));
-    const Arguments args(words, {"--output"}, {});
+    const Arguments args(words, {"--output"}, {"--force"});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
     if (args.Positional().size() != 1)
@@ -122,7 +122,7 @@ int RunAlmanac(const Words& words) {
     if (const std::string problem = InputFileProblem(path); !problem.empty())
         return Fail(kExitInput, problem);
     if (IsNavigationFile(path))
-        return DescribeNavigation(path, args.Value("--output").value_or(""));
+        return DescribeNavigation(path, args.Value("--output").value_or(""), args.Has("--force"));
     PlanSession session;
     const Calculator& calc = session.engine();
     if (!session.LoadAlmanac(path))
@@ -159,5 +159,5 @@ int RunAlmanac(const Words& words) {
             o << FormatText(ResString(IDS_CLI_ALMANAC_CHANNEL).c_str(), calc.FrequencyNumber(i));
         o << '\n';
     }
-    return WriteOutput(args.Value("--output").value_or(""), o.str());
+    return WriteOutput(args.Value("--output").value_or(""), o.str(), args.Has("--force"));
 }

@@ -55,17 +55,55 @@ int Fail(int status, const std::string& text) {
     return status;
 }
 
-int WriteOutput(const std::string& path, const std::string& text) {
-    if (path.empty() && g_capturedOutput) {
-        *g_capturedOutput += text;
-        return kExitOk;
-    }
-    int error = 0;
-    if (!WriteFileSafely(path.empty() ? "-" : path, text, &error))
-        return Fail(
-            kExitFailure,
-            WriteErrorText(path.empty() || path == "-" ? ResString(IDS_CLI_STANDARD_OUTPUT) : path, error));
+int Output::Open(const std::string& path, bool force) {
+    path_ = path.empty() || path == "-" ? ResString(IDS_CLI_STANDARD_OUTPUT) : path;
+    captured_ = (path.empty() || path == "-") && g_capturedOutput;
+    status_ = kExitOk;
+    if (!captured_ && !file_.Open(path.empty() ? "-" : path, SafeWriteOptions{force}))
+        return Failed();
     return kExitOk;
+}
+
+int Output::Write(std::string_view text) {
+    if (status_ != kExitOk)
+        return status_;
+    if (captured_)
+        g_capturedOutput->append(text);
+    else if (!file_.Write(text))
+        return Failed();
+    return kExitOk;
+}
+
+int Output::Finish() {
+    if (status_ != kExitOk || captured_)
+        return status_;
+    if (!file_.Commit())
+        return Failed();
+    if (file_.LinksSplit())
+        Fail(kExitOk, LinksSplitText(path_));
+    return kExitOk;
+}
+
+int Output::Failed() {
+    const int error = file_.Error();
+    file_.Abandon();
+    status_ = Fail(kExitFailure, OutputErrorText(path_, error));
+    return status_;
+}
+
+std::string OutputErrorText(const std::string& path, int error) {
+    return error == kWriteReadOnly ? FormatText(LoadResString(IDS_FILE_WRITE_ERROR), path.c_str(),
+                                                ResString(IDS_CLI_READ_ONLY).c_str())
+                                   : WriteErrorText(path, error);
+}
+
+int WriteOutput(const std::string& path, const std::string& text, bool force) {
+    Output out;
+    if (const int status = out.Open(path, force))
+        return status;
+    if (const int status = out.Write(text))
+        return status;
+    return out.Finish();
 }
 
 std::string InputFileProblem(const std::string& path) {

@@ -291,7 +291,7 @@ int RunPlan(const Words& words) {
                           "--from",   "--to",      "--step",  "--mode",       "--cutoff",    "--systems",
                           "--orbits", "--exclude", "--table", "--format",     "--width",     "--lines",
                           "--output", "--graphs",  "--pdf",   "--days",       "--positions", "--codepage"},
-                         {"--no-obstructions", "--help", "--all-sites"}, {"--site", "--almanac"});
+                         {"--no-obstructions", "--help", "--all-sites", "--force"}, {"--site", "--almanac"});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
     if (args.Has("--help")) {
@@ -359,12 +359,12 @@ int RunPlan(const Words& words) {
         plan.interval = IntervalOfDay(request, setup, 0);
         plan.calc = std::make_unique<Calculator>(setup.calc());
         plan.calc->Recalculate(*plan.site, plan.interval, 1);
-        if (const int status = WriteGraphs(plan, graphs, pdf); status != kExitOk)
+        if (const int status = WriteGraphs(plan, graphs, pdf, args.Has("--force")); status != kExitOk)
             return status;
         // Graphs alone: no table on standard output unless one was asked for.
         if (!args.Has("--table") && !args.Has("--format") && !args.Has("--output"))
             return kExitOk;
     }
 #endif
-    return WriteOutput(option("--output", ""), out);
+    return WriteOutput(option("--output", ""), out, args.Has("--force"));
 }

@@ -245,7 +245,7 @@ int RunWindows(const Words& words) {
                                  "--cutoff",     "--systems",    "--orbits",    "--exclude",    "--format",
                                  "--output",     "--days",       "--positions", "--max-pdop",   "--min-sats",
                                  "--min-length", "--min-common", "--sort",      "--codepage"},
-                         {"--no-obstructions", "--help", "--all-sites"}, {"--site", "--almanac"});
+                         {"--no-obstructions", "--help", "--all-sites", "--force"}, {"--site", "--almanac"});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
     if (args.Has("--help")) {
@@ -295,5 +295,5 @@ int RunWindows(const Words& words) {
         if (windows.empty())
             Fail(kExitOk, ResString(IDS_WIN_NONE));
     }
-    return WriteOutput(args.Value("--output").value_or(""), out);
+    return WriteOutput(args.Value("--output").value_or(""), out, args.Has("--force"));
 }

@@ -1,14 +1,41 @@
 #include "config/fileconfiguration.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "base/paths.h"
 #include "base/safefile.h"
+#include "base/strings.h"
 #include "base/text.h"
 
 namespace {
+
+// Moves a file we cannot use out of the way under a name no other file has: "NAME.bad", then
+// "NAME.bad-2" and on.
+bool KeepAside(const std::string& path, std::string& keptAs) {
+    for (int n = 1; n < 100; ++n) {
+        keptAs = path + (n == 1 ? std::string(".bad") : FormatText(".bad-%d", n));
+        if (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, keptAs.c_str(), RENAME_NOREPLACE) == 0)
+            return true;
+        if (errno == EEXIST)
+            continue;
+        // A file system that cannot refuse to replace: link and unlink do the same.
+        if (errno != EINVAL || ::link(path.c_str(), keptAs.c_str()) != 0) {
+            if (errno == EEXIST)
+                continue;
+            return false;
+        }
+        return ::unlink(path.c_str()) == 0;
+    }
+    return false;
+}
 
 // Identifies the file; never translated.
 constexpr char kSignature[] = "Project for \"Tavrin 32\"";
@@ -31,8 +58,27 @@ void PutI32(char* p, int32_t value) {
 } // namespace
 
 fileConfiguration::fileConfiguration(const std::string& path) : filePath(path) {
-    if (!Read())
-        SetDefaults();
+    bool damaged = false;
+    if (Read(&damaged))
+        return;
+    const int readError = errno ? errno : EIO;
+    SetDefaults();
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec)))
+        return; // a first start: the file is made at the end
+    if (!damaged) {
+        readProblem =
+            FormatText(LoadResString(IDS_CONFIG_UNREADABLE), path.c_str(), std::strerror(readError));
+        filePath.clear();
+        return;
+    }
+    std::string keptAs;
+    if (KeepAside(path, keptAs)) {
+        readProblem = FormatText(LoadResString(IDS_CONFIG_KEPT_ASIDE), path.c_str(), keptAs.c_str());
+    } else {
+        readProblem = FormatText(LoadResString(IDS_CONFIG_UNUSABLE), path.c_str());
+        filePath.clear();
+    }
 }
 
 fileConfiguration::~fileConfiguration() {
@@ -71,16 +117,30 @@ void fileConfiguration::SetAll(int32_t mode, int32_t fiveMinutes, int32_t cutOff
     loadLastAlmanac = loadLast;
 }
 
-bool fileConfiguration::Read() {
+bool fileConfiguration::Read(bool* damaged) {
+    if (damaged)
+        *damaged = false;
+    errno = 0;
+    std::error_code ec;
+    if (std::filesystem::exists(filePath, ec) && !std::filesystem::is_regular_file(filePath, ec)) {
+        const int why = std::filesystem::is_directory(filePath, ec) ? EISDIR : EINVAL;
+        errno = why;
+        return false;
+    }
     std::ifstream in(filePath, std::ios::binary);
     if (!in)
         return false;
     char image[kConfigurationFileSize];
     in.read(image, sizeof image);
-    if (in.gcount() != kConfigurationFileSize)
+    const bool whole =
+        in.gcount() == kConfigurationFileSize && in.peek() == std::ifstream::traits_type::eof();
+    if (in.bad())
         return false;
-    if (std::memcmp(image, kSignature, sizeof kSignature) != 0)
+    if (!whole || std::memcmp(image, kSignature, sizeof kSignature) != 0) {
+        if (damaged)
+            *damaged = true;
         return false;
+    }
     std::memcpy(signature, image, sizeof signature);
     signature[sizeof signature - 1] = '\0';
     const char* p = image + kModeAt;

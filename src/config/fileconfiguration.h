@@ -30,6 +30,11 @@ public:
     std::string storedImage;
     StoredField storedAlmanacPath;
 
+    // Set when `path` was there but could not be used: what the user is told. A damaged or foreign
+    // file is first kept aside under a free name ending in ".bad"; one that cannot be read, or
+    // kept aside, is never written over (filePath is then cleared).
+    std::string readProblem;
+
     // Reads `path`; a missing, short or foreign file gives the defaults.
     explicit fileConfiguration(const std::string& path);
     // Writes the file when filePath is set; a failed write is ignored.
@@ -44,7 +49,9 @@ public:
                 int32_t showTimeBar, int32_t gpsEnabled, int32_t glonassEnabled,
                 const std::string& almanacPath, int32_t loadLastAlmanac);
 
-    bool Read();
+    // True when the whole file was read; `damaged` (when given) tells a file that is there and
+    // readable but not a configuration file of ours from one that cannot be opened or read.
+    bool Read(bool* damaged = nullptr);
     // `error` (when given) receives the errno value of a failed write.
     bool Write(int* error = nullptr) const;
     // The 632 bytes Write stores; `pathAsUtf8` becomes true when the path had to be written as UTF-8.

@@ -250,9 +250,10 @@ uint32_t PlanSession::Adopt(const PlanSession& draft) {
 
 AlmanacImportResult PlanSession::ImportPublished(const std::vector<std::string>& paths,
                                                  const std::string& directory,
-                                                 const std::optional<CalendarTime>& date) {
-    return date ? ImportAlmanacFiles(paths, directory, *date, false)
-                : ImportAlmanacFiles(paths, directory, TodayUtc(), true);
+                                                 const std::optional<CalendarTime>& date,
+                                                 SafeWriteOptions options) {
+    return date ? ImportAlmanacFiles(paths, directory, *date, false, options)
+                : ImportAlmanacFiles(paths, directory, TodayUtc(), true, options);
 }
 
 void FillSatelliteStates(const PlanSession& session, BufferForConfiguration& buffer) {

@@ -119,7 +119,8 @@ public:
     // modulo 1024 are dated nearest `date`, or, without one, nearest today and never years ahead.
     static AlmanacImportResult ImportPublished(const std::vector<std::string>& paths,
                                                const std::string& directory,
-                                               const std::optional<CalendarTime>& date = std::nullopt);
+                                               const std::optional<CalendarTime>& date = std::nullopt,
+                                               SafeWriteOptions options = {});
 
 private:
     Calculator calc_;

@@ -230,12 +230,13 @@ std::vector<uint8_t> EncodeAlmanac(const GpsAlmanac* gps, const GlonassAlmanac* 
 }
 
 bool WriteAlmanacFile(const std::string& path, const GpsAlmanac* gps, const GlonassAlmanac* glonass,
-                      int* error) {
+                      int* error, SafeWriteOptions options) {
     const std::vector<uint8_t> image = EncodeAlmanac(gps, glonass);
     if (image.empty()) {
         if (error)
             *error = ENOMEM;
         return false;
     }
-    return WriteFileSafely(path, std::string(image.begin(), image.end()), error);
+    return WriteFileSafely(path, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()),
+                           error, options);
 }

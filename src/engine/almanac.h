@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/safefile.h"
+
 // Satellite status bits (one word per satellite index 0..55).
 inline constexpr int32_t StatusDisabled = 1;  // switched off by the user
 inline constexpr int32_t StatusNoAlmanac = 2; // no valid almanac record
@@ -87,6 +89,6 @@ bool IsHealthy(const GlonassAlmanacRecord& record);
 std::vector<uint8_t> EncodeAlmanac(const GpsAlmanac* gps, const GlonassAlmanac* glonass);
 
 // Writes EncodeAlmanac's image safely (WriteFileSafely). False, `path` untouched and `error` set to
-// the errno value on failure.
+// why on failure.
 bool WriteAlmanacFile(const std::string& path, const GpsAlmanac* gps, const GlonassAlmanac* glonass,
-                      int* error = nullptr);
+                      int* error = nullptr, SafeWriteOptions options = {});

@@ -425,7 +425,7 @@ CalendarTime TodayUtc() {
 // ---- writing -------------------------------------------------------------------------------------
 
 AlmanacImportResult ImportAlmanacFiles(const std::vector<std::string>& paths, const std::string& directory,
-                                       const CalendarTime& near, bool nearIsToday) {
+                                       const CalendarTime& near, bool nearIsToday, SafeWriteOptions options) {
     AlmanacImportResult result;
     if (paths.empty() || paths.size() > 2) {
         result.errors.push_back(
@@ -464,7 +464,9 @@ AlmanacImportResult ImportAlmanacFiles(const std::vector<std::string>& paths, co
     const std::string path = directory.empty() ? name : AlmanacPath(directory, name);
     const bool existed = std::filesystem::exists(path, ec);
     int error = 0;
-    if (!WriteAlmanacFile(path, gps ? &gps->gps : nullptr, glonass ? &glonass->glonass : nullptr, &error)) {
+    if (!WriteAlmanacFile(path, gps ? &gps->gps : nullptr, glonass ? &glonass->glonass : nullptr, &error,
+                          options)) {
+        result.writeError = error;
         result.errors.push_back(WriteErrorText(path, error));
         return result;
     }

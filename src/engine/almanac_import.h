@@ -66,13 +66,15 @@ struct AlmanacImportResult {
     ImportSummary gps, glonass;
     std::vector<std::string> warnings;
     std::vector<std::string> errors; // non-empty exactly when nothing was written
+    int writeError = 0;              // the files were good, the almanac could not be written
 };
 
 // Reads one or two published files (at most one per system) and writes their records into one
 // almanac file in `directory`, named after the almanac's date (the GPS one when both are given).
 // Nothing is written when any file is refused or no satellite could be imported.
 AlmanacImportResult ImportAlmanacFiles(const std::vector<std::string>& paths, const std::string& directory,
-                                       const CalendarTime& near, bool nearIsToday = false);
+                                       const CalendarTime& near, bool nearIsToday = false,
+                                       SafeWriteOptions options = {});
 
 // "GPS: 31 satellites imported, 0 skipped, 31 healthy".
 std::string ImportSummaryLine(const char* system, const ImportSummary& summary);

@@ -223,10 +223,16 @@ std::string project::Image(bool* textAsUtf8) const {
     return out ? out.str() : std::string();
 }
 
-bool project::Save(const std::string& target, SaveOutcome* outcome) const {
+bool project::Save(const std::string& target, SaveOutcome* outcome, SafeWriteOptions options) const {
     SaveOutcome o;
     const std::string image = Image(&o.textAsUtf8);
-    const bool ok = image.empty() ? (o.error = ENOMEM, false) : WriteFileSafely(target, image, &o.error);
+    bool ok = false;
+    SafeWriter out;
+    if (image.empty())
+        o.error = ENOMEM;
+    else if (!(ok = out.Open(target, options) && out.Write(image) && out.Commit()))
+        o.error = out.Error();
+    o.linksSplit = ok && out.LinksSplit();
     if (outcome)
         *outcome = o;
     return ok;

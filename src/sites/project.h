@@ -7,6 +7,7 @@
 
 #include "base/aheapmass.h"
 #include "base/alist.h"
+#include "base/safefile.h"
 #include "sites/siteinfo.h"
 
 class project {
@@ -32,11 +33,12 @@ public:
     // 1 for the current format, 0 for the old one, -1 when unreadable or neither.
     static int FileFormat(const std::string& path);
     struct SaveOutcome {
-        int error = 0;           // errno value of a failed write
+        int error = 0;           // why a write failed (WriteFileSafely)
         bool textAsUtf8 = false; // a name or description did not fit the code page
+        bool linksSplit = false; // the file's other hard links keep the previous list
     };
     // Writes the whole list in the current format; the previous file survives any failure.
-    bool Save(const std::string& path, SaveOutcome* outcome = nullptr) const;
+    bool Save(const std::string& path, SaveOutcome* outcome = nullptr, SafeWriteOptions options = {}) const;
 
     // One line per site whose values cannot be planned ("LIST: site 3 "Name": latitude ..."); the
     // rest of the list is usable.

@@ -202,16 +202,22 @@ TEST_F(Startup, SettingsOfTheConfigurationReachTheEngineAndTheTimeBarToggleLasts
     EXPECT_TRUE(Frame().Action(CM_TIME_BAR)->isChecked());
 }
 
-TEST_F(Startup, ForeignConfigurationGivesTheDefaultsAndIsReplacedAtExit) {
+TEST_F(Startup, ForeignConfigurationIsKeptAsideAndTheDefaultsUsed) {
     ConfigBytes config;
     config.signature = "project for \"tavrin 32\"";
     config.cutOffAngle = 40;
-    fixture::WriteFile(ConfigPath(), config.Bytes() + "trailing bytes");
-    prompts.answers = {IDOK};
+    const std::string foreign = config.Bytes() + "trailing bytes";
+    fixture::WriteFile(ConfigPath(), foreign);
+    prompts.answers = {IDOK, IDOK};
     WhenModal([](QWidget* dialog) { dialog->findChild<QAbstractButton*>(ControlName(2))->click(); });
     Start();
     EXPECT_NEAR(Client().Engine().elevationMask(), 15 * 0.017453292519943295, 1e-6);
+    const std::string keptAs = ConfigPath() + ".bad";
+    EXPECT_TRUE(std::any_of(prompts.boxes.begin(), prompts.boxes.end(), [&](const AskedBox& box) {
+        return box.text.toStdString().find(keptAs) != std::string::npos;
+    }));
     ASSERT_TRUE(Exit());
+    EXPECT_EQ(fixture::ReadFile(keptAs), foreign);
     const std::string cfg = fixture::ReadFile(ConfigPath());
     ASSERT_EQ(cfg.size(), 632u);
     EXPECT_EQ(cfg.substr(0, 8), "Project ");

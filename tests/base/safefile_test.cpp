@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -94,7 +95,7 @@ TEST(SafeFile, ReplacesARegularFileKeepingItsModeAndLeavingNoTemporary) {
     EXPECT_EQ(ModeOf(dir.File("fresh")) & 07777, 0644u);
 }
 
-TEST(SafeFile, WritesThroughSymbolicLinksAndKeepsHardLinks) {
+TEST(SafeFile, WritesThroughSymbolicLinksAndSplitsHardLinks) {
     Dir dir;
     ::mkdir(dir.File("real").c_str(), 0755);
     Put(dir.File("real/ORVANT.CFG"), "old");
@@ -110,11 +111,16 @@ TEST(SafeFile, WritesThroughSymbolicLinksAndKeepsHardLinks) {
     EXPECT_TRUE(WriteFileSafely(dir.File("dangling"), "made"));
     EXPECT_TRUE(fs::is_symlink(dir.File("dangling")));
     EXPECT_EQ(Get(dir.File("real/new.spl")), "made");
-    // a hard link sees the new content too
+    // a file with another name is replaced whole; the other name keeps the old content, and says so
     fs::create_hard_link(dir.File("real/ORVANT.CFG"), dir.File("hard"));
-    EXPECT_TRUE(WriteFileSafely(dir.File("hard"), "both names"));
-    EXPECT_EQ(Get(dir.File("real/ORVANT.CFG")), "both names");
-    EXPECT_EQ(fs::hard_link_count(dir.File("hard")), 2u);
+    SafeWriter out;
+    ASSERT_TRUE(out.Open(dir.File("hard")));
+    EXPECT_TRUE(out.Write("new") && out.Write(" content") && out.Commit());
+    EXPECT_TRUE(out.LinksSplit());
+    EXPECT_EQ(Get(dir.File("hard")), "new content");
+    EXPECT_EQ(Get(dir.File("real/ORVANT.CFG")), "through");
+    EXPECT_EQ(fs::hard_link_count(dir.File("hard")), 1u);
+    EXPECT_NE(LinksSplitText("x.spl").find("x.spl"), std::string::npos);
     // a loop is an error naming the reason
     fs::create_symlink(dir.File("loop"), dir.File("loop"));
     int error = 0;
@@ -167,14 +173,24 @@ TEST(SafeFile, AFailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
     EXPECT_EQ(error, ENOENT);
 }
 
-TEST(SafeFile, AWritableFileInADirectoryWeMayNotWriteIsRewrittenInPlace) {
-    if (::geteuid() != 0 && ::access("/", W_OK) == 0)
-        GTEST_SKIP() << "needs to run as root or as a user who cannot write /";
+TEST(SafeFile, ReadOnlyFilesAndFoldersAreRefusedUnlessAsked) {
     Dir dir;
     const std::string path = dir.File("list.spl");
-    Put(path, "old list, longer than the new one");
-    const std::string other = dir.File("other.spl");
-    // As an unprivileged user (root may write anywhere): the directory read-only, the file writable.
+    Put(path, "old list");
+    ::chmod(path.c_str(), 0444);
+    int error = 0;
+    EXPECT_FALSE(WriteFileSafely(path, "new", &error));
+    EXPECT_EQ(error, kWriteReadOnly);
+    EXPECT_NE(WriteErrorText(path, error).find("read-only"), std::string::npos);
+    EXPECT_EQ(Get(path), "old list");
+    EXPECT_TRUE(WriteFileSafely(path, "new", &error, SafeWriteOptions{true}));
+    EXPECT_EQ(Get(path), "new");
+    EXPECT_EQ(ModeOf(path) & 07777, 0444u);
+
+    // A writable file in a folder we may not write cannot be replaced safely: refused, untouched.
+    if (::geteuid() != 0 && ::access("/", W_OK) == 0)
+        GTEST_SKIP() << "needs to run as root or as a user who cannot write /";
+    ::chmod(path.c_str(), 0644);
     const int status = InChild([&] {
         if (::geteuid() == 0) {
             const uid_t nobody = 65534;
@@ -183,15 +199,62 @@ TEST(SafeFile, AWritableFileInADirectoryWeMayNotWriteIsRewrittenInPlace) {
                 return 10;
         }
         ::chmod(dir.Path().c_str(), 0555);
-        if (!WriteFileSafely(path, "new list"))
+        int e = 0;
+        if (WriteFileSafely(path, "newer", &e) || e != kWriteFolderReadOnly)
             return 1;
-        int error = 0;
-        if (WriteFileSafely(other, "x", &error) || error != EACCES)
-            return 2; // no file to rewrite: refused, saying why
+        if (WriteFileSafely(dir.File("other.spl"), "x", &e) || e != EACCES)
+            return 2; // no file to replace: the system's reason
         return 0;
     });
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(Get(path), "new list");
-    EXPECT_FALSE(fs::exists(other));
+    EXPECT_EQ(Get(path), "new");
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"list.spl"});
+}
+
+TEST(SafeFile, TemporariesGoWithTheProgramOrAtTheNextWrite) {
+    Dir dir;
+    const std::string path = dir.File(std::string(255, 'n')); // the longest name there is
+    Put(path, "old");
+    // Killed mid-write: the old file stands; SIGTERM removes the temporary, SIGKILL cannot.
+    for (int signal : {SIGTERM, SIGINT, SIGKILL}) {
+        const int status = InChild([&] {
+            SafeWriter out;
+            if (!out.Open(path) || !out.Write(std::string(100000, 'x')))
+                return 1;
+            ::raise(signal);
+            return 2;
+        });
+        EXPECT_EQ(status, 100 + signal);
+        EXPECT_EQ(Get(path), "old");
+        EXPECT_EQ(dir.Names().size(), signal == SIGKILL ? 2u : 1u) << signal;
+    }
+    // Another writer's live temporary stays; the killed one's goes with the next write.
+    SafeWriter live;
+    ASSERT_TRUE(live.Open(path));
+    EXPECT_EQ(dir.Names().size(), 2u); // the killed one's was taken by Open
+    EXPECT_TRUE(WriteFileSafely(path, "new"));
+    EXPECT_EQ(dir.Names().size(), 2u);
+    live.Abandon();
+    EXPECT_EQ(dir.Names().size(), 1u);
+    EXPECT_EQ(Get(path), "new");
+}
+
+TEST(SafeFile, OurOwnStandardOutputIsWrittenThroughNotReplaced) {
+    Dir dir;
+    const std::string path = dir.File("out.csv");
+    Put(path, "kept;");
+    struct stat before {};
+    ::stat(path.c_str(), &before);
+    const int status = InChild([&] {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
+        if (fd < 0 || ::dup2(fd, STDOUT_FILENO) < 0)
+            return 1;
+        return WriteFileSafely("/dev/stdout", "added") && WriteFileSafely("/proc/self/fd/1", ";again") ? 0
+                                                                                                       : 2;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(Get(path), "kept;added;again"); // as the shell's >> set it up
+    struct stat after {};
+    ::stat(path.c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
 }

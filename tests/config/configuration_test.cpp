@@ -74,9 +74,10 @@ TEST(Configuration, ReadingAcceptsOnlyItsOwnFiles) {
     const std::string good = ConfigBytes(kSignature, {0, 1, 30, 0, 0, 1, 0}, "/data/alm/alm25.223", 1);
     ASSERT_EQ(good.size(), 632u);
 
-    WriteFile(path, good + "trailing bytes");
+    WriteFile(path, good);
     {
         fileConfiguration config(path);
+        EXPECT_EQ(config.readProblem, "");
         EXPECT_EQ(config.mode3D, 0);
         EXPECT_EQ(config.fiveMinuteStep, 1);
         EXPECT_EQ(config.cutOffAngle, 30);
@@ -85,21 +86,40 @@ TEST(Configuration, ReadingAcceptsOnlyItsOwnFiles) {
         EXPECT_STREQ(config.almanacPath, "/data/alm/alm25.223");
         EXPECT_EQ(config.loadLastAlmanac, 1);
     }
-    EXPECT_EQ(ReadFile(path), good); // rewritten at 632 bytes
+    EXPECT_EQ(ReadFile(path), good); // rewritten byte for byte
 
+    // Whatever is not exactly one of ours is kept aside, under a name no earlier one took, before
+    // a fresh file is written.
     const std::string rejected[] = {
         ConfigBytes("project for \"Tavrin 32\"", {0, 1, 30, 0, 0, 1, 0}, "/x", 1),
         ConfigBytes("Project for \"Tavrin 32\" and more", {0, 1, 30, 0, 0, 1, 0}, "/x", 1),
         good.substr(0, 631),
+        good + "trailing bytes",
+        std::string(10 << 20, 'x'),
     };
-    for (const std::string& bytes : rejected) {
-        WriteFile(path, bytes);
-        fileConfiguration config(path);
-        EXPECT_EQ(config.cutOffAngle, 15);
-        EXPECT_EQ(config.mode3D, 1);
-        EXPECT_STREQ(config.signature, kSignature);
+    const std::string keptAs[] = {".bad", ".bad-2", ".bad-3", ".bad-4", ".bad-5"};
+    for (size_t k = 0; k < std::size(rejected); ++k) {
+        WriteFile(path, rejected[k]);
+        {
+            fileConfiguration config(path);
+            EXPECT_EQ(config.cutOffAngle, 15);
+            EXPECT_EQ(config.mode3D, 1);
+            EXPECT_STREQ(config.signature, kSignature);
+            EXPECT_NE(config.readProblem.find(path + keptAs[k]), std::string::npos) << config.readProblem;
+        }
+        EXPECT_EQ(ReadFile(path + keptAs[k]), rejected[k]);
+        EXPECT_EQ(ReadFile(path).size(), 632u);
     }
-    EXPECT_EQ(ReadFile(path).size(), 632u); // the foreign file was replaced
+
+    // One that cannot be read at all is never written over.
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
+    {
+        fileConfiguration config(path);
+        EXPECT_NE(config.readProblem.find(std::strerror(EISDIR)), std::string::npos) << config.readProblem;
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+    EXPECT_FALSE(std::filesystem::exists(path + ".bad-6"));
 }
 
 TEST(Configuration, ValuesOutOfRangeAreBroughtIn) {

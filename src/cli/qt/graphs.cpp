@@ -20,7 +20,7 @@ void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
 
 } // namespace
 
-int WriteGraphs(const Plan& plan, const std::string& directory, const std::string& pdf) {
+int WriteGraphs(const Plan& plan, const std::string& directory, const std::string& pdf, bool force) {
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     int argc = 1;
@@ -34,6 +34,8 @@ int WriteGraphs(const Plan& plan, const std::string& directory, const std::strin
     request.interval = plan.interval;
     request.graphsDirectory = directory;
     request.pdfPath = pdf;
+    request.writeOptions.replaceReadOnly = force;
+    request.writeErrorText = OutputErrorText;
     std::string error;
     if (!ExportGraphs(request, error))
         return Fail(kExitFailure, error);

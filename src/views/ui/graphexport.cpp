@@ -7,10 +7,10 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -36,6 +36,22 @@ struct OutputFile {
     QByteArray data;
 };
 
+// Qt's writers draw into a device: this one hands their bytes to a SafeWriter, whose error tells
+// whether they all arrived.
+class SafeWriterDevice : public QIODevice {
+public:
+    explicit SafeWriterDevice(SafeWriter& out) : out_(out) { open(QIODevice::WriteOnly); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        return out_.Write(data, static_cast<size_t>(size)) ? size : -1;
+    }
+
+private:
+    SafeWriter& out_;
+};
+
 // The views in the order of the files and the PDF pages.
 const int kKinds[3] = {kViewKindVisibility, kViewKindSky, kViewKindDop};
 const int kNameIds[3] = {IDS_EXPORT_NAME_VISIBILITY, IDS_EXPORT_NAME_SKY, IDS_EXPORT_NAME_DOP};
@@ -46,6 +62,7 @@ std::unique_ptr<ViewPainter> Painter(int kind) {
     return p;
 }
 
+// Empty when the picture could not be encoded.
 QByteArray Png(int kind, const ViewInputs& in, QSize size) {
     QImage image(size, QImage::Format_RGB32);
     {
@@ -56,7 +73,8 @@ QByteArray Png(int kind, const ViewInputs& in, QSize size) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
+    if (!image.save(&buffer, "PNG"))
+        bytes.clear();
     return bytes;
 }
 
@@ -98,9 +116,8 @@ QByteArray Svg(int kind, const ViewInputs& in, QSize size) {
     return bytes;
 }
 
-bool WritePdf(const std::string& path, const Calculator& calc, const ViewInputs& in,
-              const HeaderInfo& header) {
-    QPdfWriter writer(QString::fromStdString(path));
+bool WritePdf(QIODevice& device, const Calculator& calc, const ViewInputs& in, const HeaderInfo& header) {
+    QPdfWriter writer(&device);
     writer.setResolution(kPdfResolution);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setTitle(QString::fromStdString(ResString(IDS_TITLE_GRAPH_PRINTOUT)));
@@ -171,27 +188,27 @@ bool ExportGraphs(const GraphExportRequest& request, std::string& error) {
         }
     }
     for (const OutputFile& f : files) {
-        QSaveFile out(QString::fromStdString(f.path.string()));
-        if (!out.open(QIODevice::WriteOnly) || out.write(f.data) != f.data.size() || !out.commit()) {
-            error = FormatText(Text(IDS_EXPORT_WRITE).c_str(), f.path.string().c_str(),
-                               out.errorString().toStdString().c_str());
-            return false;
-        }
+        int e = 0;
+        if (f.data.isEmpty())
+            e = EIO; // the picture could not be encoded
+        else if (WriteFileSafely(f.path.string(), std::string_view(f.data.constData(), f.data.size()), &e,
+                                 request.writeOptions))
+            continue;
+        error = request.writeErrorText(f.path.string(), e);
+        return false;
     }
     if (!request.pdfPath.empty()) {
-        // Written beside the target and renamed over it only when complete.
-        const std::string temporary = request.pdfPath + ".part";
-        if (!WritePdf(temporary, calc, in, header)) {
-            std::error_code ec;
-            std::filesystem::remove(temporary, ec);
-            error = FormatText(Text(IDS_EXPORT_PDF).c_str(), request.pdfPath.c_str());
-            return false;
+        SafeWriter out;
+        if (out.Open(request.pdfPath, request.writeOptions)) {
+            SafeWriterDevice device(out);
+            if (!WritePdf(device, calc, in, header) && out.Error() == 0) {
+                out.Abandon();
+                error = FormatText(Text(IDS_EXPORT_PDF).c_str(), request.pdfPath.c_str());
+                return false;
+            }
         }
-        std::error_code ec;
-        std::filesystem::rename(temporary, request.pdfPath, ec);
-        if (ec) {
-            std::filesystem::remove(temporary, ec);
-            error = FormatText(Text(IDS_EXPORT_WRITE).c_str(), request.pdfPath.c_str(), ec.message().c_str());
+        if (!out.Commit()) {
+            error = request.writeErrorText(request.pdfPath, out.Error());
             return false;
         }
     }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "base/safefile.h"
 #include "engine/planinterval.h"
 
 class Calculator;
@@ -17,9 +18,12 @@ struct GraphExportRequest {
     std::string graphsDirectory; // empty: no pictures
     std::string pdfPath;         // empty: no PDF
     int width = 1200, height = 800;
+    SafeWriteOptions writeOptions;
+    // The line for a file that could not be written.
+    std::string (*writeErrorText)(const std::string& path, int error) = WriteErrorText;
 };
 
 // Writes visibility, sky and dop .png and .svg into the directory (created when missing) and/or
-// the PDF. Each file is replaced only when its new content is complete. On failure `error` is one
-// line naming what failed.
+// the PDF ("-": standard output), each through a SafeWriter: a file is replaced only when its new
+// content is complete. On failure `error` is one line naming what failed.
 bool ExportGraphs(const GraphExportRequest& request, std::string& error);
