@@ -3,6 +3,8 @@
 #include <cassert>
 #include <cstring>
 
+#include "base/strings.h"
+
 int IsAllDigits(const char* text) {
     if (!text || !*text)
         return 0;
@@ -113,6 +115,30 @@ std::string ToUtf8(const std::string& fileText) {
             out += static_cast<char>(0xE0 | (u >> 12));
             out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
             out += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string Printable(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        size_t n = 1;
+        if (c >= 0x80) {
+            n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+            if (i + n > text.size() || !IsValidUtf8(text.data() + i, n))
+                n = 0;
+        } else if (c < 0x20 || c == 0x7F) {
+            n = 0;
+        }
+        if (n == 0) {
+            // A byte that would garble the terminal or the line: shown, not sent.
+            out += FormatText("\\x%02X", c);
+            ++i;
+        } else {
+            out.append(text, i, n);
+            i += n;
         }
     }
     return out;

@@ -13,3 +13,6 @@ void CopyBounded(char* destination, const char* source, size_t count);
 bool IsValidUtf8(const char* text, size_t length);
 // Text as stored in a file: kept when it is UTF-8, else decoded as Windows-1252.
 std::string ToUtf8(const std::string& fileText);
+// `text` for a terminal or a text table: control characters and bytes that are not UTF-8 written
+// as \xNN, so that a name cannot move the cursor, ring the bell or break a line. Files keep the bytes.
+std::string Printable(const std::string& text);

@@ -29,8 +29,6 @@ int RunAlmanacImport(const Words& words);
 // One line "tavrin-cli: text" on standard error, bytes that are not printable UTF-8 shown as \xNN;
 // answers `status`.
 int Fail(int status, const std::string& text);
-// `text` with control characters and bytes that are not UTF-8 written as \xNN.
-std::string Printable(const std::string& text);
 // Why `path` cannot be read as an input file ("no such file", "a directory", ...), empty when it can.
 std::string InputFileProblem(const std::string& path);
 // Sends what would go to standard output and standard error into the strings instead (null: back

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "base/strings.h"
+#include "base/text.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/planner.h"
@@ -103,8 +104,9 @@ int RunSites(const Words& words) {
         for (const SiteInfo& s : sites) {
             ++i;
             o << FormatText("%c%3d  %-20s %12.6f %12.6f %9.2f %6.2f %5d\n",
-                            i - 1 == list.currentIndex ? '*' : ' ', i, s.name, s.latitude, s.longitude,
-                            s.altitude, static_cast<double>(s.gmtOffset), s.obstructions.Count());
+                            i - 1 == list.currentIndex ? '*' : ' ', i, Printable(s.name).c_str(), s.latitude,
+                            s.longitude, s.altitude, static_cast<double>(s.gmtOffset),
+                            s.obstructions.Count());
         }
     }
     return WriteOutput(args.Value("--output").value_or(""), o.str(), args.Has("--force"));

@@ -22,30 +22,6 @@ void CaptureOutput(std::string* output, std::string* errors) {
     g_capturedErrors = errors;
 }
 
-std::string Printable(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        size_t n = 1;
-        if (c >= 0x80) {
-            n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
-            if (i + n > text.size() || !IsValidUtf8(text.data() + i, n))
-                n = 0;
-        } else if (c < 0x20 || c == 0x7F) {
-            n = 0;
-        }
-        if (n == 0) {
-            // A byte that would garble the terminal or the line: shown, not sent.
-            out += FormatText("\\x%02X", c);
-            ++i;
-        } else {
-            out.append(text, i, n);
-            i += n;
-        }
-    }
-    return out;
-}
-
 int Fail(int status, const std::string& text) {
     const std::string line = "tavrin-cli: " + Printable(text) + "\n";
     if (g_capturedErrors)

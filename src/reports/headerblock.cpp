@@ -7,6 +7,7 @@
 
 #include "base/degrees.h"
 #include "base/strings.h"
+#include "base/text.h"
 #include "engine/calculator.h"
 #include "sites/siteinfo.h"
 
@@ -159,10 +160,11 @@ HeaderBlock LayoutHeaderBlock(const HeaderInfo& info, int indentChars, int inden
 
     Writer left(block, indentChars, indentLines);
     left.Line(ResString(IDS_HEADER_SITE_NAME));
-    left.Line(info.siteName);
+    left.Line(Printable(info.siteName));
     left.Line("");
     left.Line(ResString(IDS_HEADER_SITE_DESCRIPTION));
-    const std::vector<std::string> description = WrapWords(info.siteDescription, kDescriptionWidth);
+    const std::vector<std::string> description =
+        WrapWords(Printable(info.siteDescription), kDescriptionWidth);
     for (size_t i = 0; i < description.size() && i < kDescriptionLines; ++i)
         block.items.push_back(
             {FontRole::Body, indentChars, indentLines + left.y + static_cast<int>(i), false, description[i]});
@@ -175,7 +177,7 @@ HeaderBlock LayoutHeaderBlock(const HeaderInfo& info, int indentChars, int inden
 
     const int rightColumn = indentChars + kRightColumn;
     Writer right(block, rightColumn, indentLines);
-    const std::string fileName = std::filesystem::path(info.almanacPath).filename().string();
+    const std::string fileName = Printable(std::filesystem::path(info.almanacPath).filename().string());
     right.Line(FormatText(ResString(IDS_HEADER_ALMANAC_FILE).c_str(), fileName.c_str(), ""));
     right.Line("");
     const int width = pageChars - rightColumn - 2;
