@@ -248,6 +248,31 @@ std::string CutToField(const std::string& text, size_t size, int codePage) {
     return DecodeFileText(field.data(), field.size(), codePage);
 }
 
+FieldFit MeasureFieldText(const std::string& text, size_t size, int codePage) {
+    // The whole text, in a field with room for all of it: code page bytes never outnumber the
+    // UTF-8 ones, and a field written as UTF-8 takes the mark besides.
+    bool fellBack = false;
+    const std::string whole = EncodeFileText(text, text.size() + kByteOrderMarkSize + 1, fellBack, codePage);
+    const size_t mark = fellBack ? kByteOrderMarkSize : 0;
+    const size_t room = size > 0 ? size - 1 : 0;
+    FieldFit fit;
+    fit.utf8 = fellBack || codePage == kCodePageUtf8;
+    fit.bytes = strnlen(whole.data(), whole.size()) - mark;
+    fit.room = room > mark ? room - mark : 0;
+    return fit;
+}
+
+int CodePageHolding(const std::string& text, size_t size) {
+    for (int page : SupportedCodePages()) {
+        if (page == kCodePageUtf8)
+            continue;
+        const FieldFit fit = MeasureFieldText(text, size, page);
+        if (!fit.utf8 && fit.Fits())
+            return page;
+    }
+    return 0;
+}
+
 StoredField StoredField::Read(const char* bytes, size_t size, int codePage) {
     StoredField f;
     f.bytes.assign(bytes, size);

@@ -32,6 +32,19 @@ std::string EncodeFileText(const std::string& text, size_t size, bool& fellBack,
 // takes 20 characters of a single-byte code page, 10 double-byte ones.
 std::string CutToField(const std::string& text, size_t size, int codePage = FileCodePage());
 
+// How a text fits a field of `size` bytes as EncodeFileText writes it, counted before any cut.
+struct FieldFit {
+    size_t bytes = 0;  // the text's bytes: in the code page, or in UTF-8 when `utf8`
+    size_t room = 0;   // what the field holds of such bytes: size - 1, less the mark before UTF-8
+    bool utf8 = false; // held as UTF-8: the code page is 65001, or a character has no place in it
+    bool Fits() const { return bytes <= room; }
+};
+FieldFit MeasureFieldText(const std::string& text, size_t size, int codePage = FileCodePage());
+
+// The first offered legacy code page (1252, 1250, 1251, 932) whose field of `size` bytes holds
+// `text` whole in its own bytes; 0 when none does.
+int CodePageHolding(const std::string& text, size_t size);
+
 // A text field read from a file: its bytes and the text they gave, so that a field nobody edited
 // is written back byte for byte.
 struct StoredField {

@@ -387,22 +387,36 @@ bool SiteDialog::HasUnsavedChanges(const SiteInfo& formSite) {
         changeFlags_ |= SiteInfo::kChangedPosition;
     if (formSite.gmtOffset != shown.gmtOffset)
         changeFlags_ |= SiteInfo::kChangedGmtOffset;
-    return changeFlags_ != 0 || std::strcmp(formSite.name, stored->name) != 0 ||
-           std::strcmp(formSite.description, stored->description) != 0;
+    // The texts as typed: one cut to what the list holds could look like the stored one.
+    const SiteDialogBuf typed = TransferOut();
+    return changeFlags_ != 0 || std::strcmp(typed.name, stored->name) != 0 ||
+           std::strcmp(typed.description, stored->description) != 0;
 }
 
 // ---- names ---------------------------------------------------------------------------------
 
 std::vector<std::string> SiteDialog::ListedNames() const {
     std::vector<std::string> names;
-    names.reserve(static_cast<size_t>(sites_->GetCount()));
-    for (int i = 0; i < sites_->GetCount(); ++i)
-        names.push_back(sites_->GetString(i).toStdString());
+    names.reserve(index_.size());
+    for (const SiteInfo* site : index_)
+        names.push_back(site->name);
     return names;
 }
 
-bool SiteDialog::ValidName(const SiteInfo& formSite, int own) {
-    const SiteNameFault fault = CheckSiteName(formSite.name, ListedNames(), own);
+bool SiteDialog::ValidName(int own) {
+    // Checked as typed: the form site's texts are already cut to the fields.
+    const SiteDialogBuf typed = TransferOut();
+    if (const auto tooLong = CheckSiteTexts(typed)) {
+        MessageBoxRes(this, QString::fromStdString(SiteTextFaultText(*tooLong)), IDS_ERROR, MB_ICONASTERISK);
+        if (tooLong->description) {
+            description_->setFocus();
+        } else {
+            name_->setFocus();
+            name_->selectAll();
+        }
+        return false;
+    }
+    const SiteNameFault fault = CheckSiteName(typed.name, ListedNames(), own);
     if (fault == SiteNameFault::None)
         return true;
     MessageBoxRes(this, Res(fault == SiteNameFault::Empty ? IDS_BAD_SITE_NAME : IDS_SITE_EXISTS), IDS_ERROR,
@@ -449,7 +463,7 @@ void SiteDialog::Add() {
     if (sites_->GetCount() >= kMaxSites)
         return;
     const SiteInfo formSite = FormSite();
-    if (!ValidName(formSite, -1))
+    if (!ValidName(-1))
         return;
     const QString trimmed = EntryName(formSite.name);
     SetFixedFields(workingSite_, formSite);
@@ -489,7 +503,7 @@ void SiteDialog::Delete() {
 
 void SiteDialog::Replace() {
     const SiteInfo formSite = FormSite();
-    if (!ValidName(formSite, shownIndex_))
+    if (!ValidName(shownIndex_))
         return;
     SetFixedFields(workingSite_, formSite);
     const QString trimmed = EntryName(formSite.name);
@@ -546,7 +560,7 @@ void SiteDialog::SelectionChanged() {
             FormatText(LoadResString(IDS_SITE_CHANGED), utf8.constData(), utf8.constData());
         const int answer = Ask(QString::fromStdString(text));
         if (answer == IDYES) {
-            if (!ValidName(formSite, shownIndex_)) {
+            if (!ValidName(shownIndex_)) {
                 sites_->SetSelIndex(shownIndex_);
                 return;
             }
@@ -586,7 +600,7 @@ void SiteDialog::Select() {
     if (answer != IDYES && answer != IDNO)
         return;
     if (answer == IDYES) {
-        if (!ValidName(formSite, shownIndex_))
+        if (!ValidName(shownIndex_))
             return;
         SetFixedFields(workingSite_, formSite);
         if (empty) {

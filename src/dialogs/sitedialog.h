@@ -81,8 +81,9 @@ private:
     bool ApplyPoleRule();
     // Updates the change bits from the form and answers whether anything is unsaved.
     bool HasUnsavedChanges(const SiteInfo& formSite);
-    // The name rule for the shown entry (`own`, -1 for a new site); shows the message.
-    bool ValidName(const SiteInfo& formSite, int own);
+    // The name and description as typed, for the shown entry (`own`, -1 for a new site): both fit
+    // the list's fields and the name is free. Shows the message.
+    bool ValidName(int own);
     std::vector<std::string> ListedNames() const;
     int Ask(const QString& text);
 

@@ -5,9 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <utility>
 
 #include "base/casefold.h"
 #include "base/degrees.h"
+#include "base/strings.h"
 #include "base/text.h"
 
 namespace {
@@ -110,15 +112,75 @@ std::string TrimmedName(const char* name) {
     return copy.c_str();
 }
 
-SiteNameFault CheckSiteName(const char* typed, const std::vector<std::string>& listed, int own) {
-    const std::string trimmed = TrimmedName(typed);
-    if (trimmed.empty())
+namespace {
+
+// A name as the list will hold it in the code page, as the list shows it.
+std::string StoredName(const std::string& name, int codePage) {
+    return TrimmedName(CutToField(name, SiteInfo::kNameField, codePage).c_str());
+}
+
+std::string CodePageTitle(int codePage) {
+    switch (codePage) {
+    case 1250:
+        return ResString(IDS_CODEPAGE_1250);
+    case 1251:
+        return ResString(IDS_CODEPAGE_1251);
+    case 932:
+        return ResString(IDS_CODEPAGE_932);
+    case kCodePageUtf8:
+        return ResString(IDS_CODEPAGE_65001);
+    default:
+        return ResString(IDS_CODEPAGE_1252);
+    }
+}
+
+} // namespace
+
+SiteNameFault CheckSiteName(const char* typed, const std::vector<std::string>& listed, int own,
+                            int codePage) {
+    const std::string name = StoredName(typed, codePage);
+    if (name.empty())
         return SiteNameFault::Empty;
     const bool hasOwn = own >= 0 && static_cast<size_t>(own) < listed.size();
-    if (hasOwn && trimmed == listed[static_cast<size_t>(own)])
+    if (hasOwn && name == StoredName(listed[static_cast<size_t>(own)], codePage))
         return SiteNameFault::None;
     for (size_t i = 0; i < listed.size(); ++i)
-        if ((!hasOwn || i != static_cast<size_t>(own)) && EqualIgnoringCase(trimmed, listed[i]))
+        if ((!hasOwn || i != static_cast<size_t>(own)) &&
+            EqualIgnoringCase(name, StoredName(listed[i], codePage)))
             return SiteNameFault::Exists;
     return SiteNameFault::None;
+}
+
+std::optional<SiteTextFault> CheckSiteTexts(const SiteDialogBuf& buf, int codePage) {
+    const std::pair<const char*, size_t> texts[] = {{buf.name, SiteInfo::kNameField},
+                                                    {buf.description, SiteInfo::kDescriptionField}};
+    for (const auto& [text, size] : texts) {
+        SiteTextFault fault;
+        fault.fit = MeasureFieldText(text, size, codePage);
+        if (fault.fit.Fits())
+            continue;
+        fault.description = text == buf.description;
+        fault.codePage = codePage;
+        fault.holdingCodePage = CodePageHolding(text, size);
+        return fault;
+    }
+    return std::nullopt;
+}
+
+std::string SiteTextFaultText(const SiteTextFault& fault) {
+    const std::string what = ResString(fault.description ? IDS_SITE_TEXT_DESCRIPTION : IDS_SITE_TEXT_NAME);
+    const int bytes = static_cast<int>(fault.fit.bytes), room = static_cast<int>(fault.fit.room);
+    std::string text;
+    if (!fault.fit.utf8)
+        text =
+            FormatText(ResString(IDS_SITE_TEXT_TOO_LONG).c_str(), what.c_str(), bytes, fault.codePage, room);
+    else if (fault.codePage == kCodePageUtf8)
+        text = FormatText(ResString(IDS_SITE_TEXT_TOO_LONG_UTF8).c_str(), what.c_str(), bytes, room);
+    else
+        text = FormatText(ResString(IDS_SITE_TEXT_NOT_IN_CODEPAGE).c_str(), what.c_str(), fault.codePage,
+                          bytes, room);
+    if (fault.holdingCodePage != 0)
+        text += FormatText(ResString(IDS_SITE_TEXT_WOULD_FIT).c_str(),
+                           CodePageTitle(fault.holdingCodePage).c_str());
+    return text;
 }

@@ -3,6 +3,7 @@
 // only moves text between this record and its controls.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,7 +42,23 @@ std::string TrimmedName(const char* name);
 
 // What stands against storing a typed name in a list.
 enum class SiteNameFault { None, Empty, Exists };
-// `typed` as in the name field; `listed` the names of the list as it shows them; `own` the entry the
-// name is for (-1: a new site). Another site's name in any letter case is taken; the own entry may
-// keep its name or change its case.
-SiteNameFault CheckSiteName(const char* typed, const std::vector<std::string>& listed, int own);
+// `typed` as in the name field; `listed` the names of the list's sites; `own` the entry the name is
+// for (-1: a new site). Names are compared as the list will hold them in the code page, without the
+// blanks around them: another site's name in any letter case is taken; the own entry may keep its
+// name or change its case.
+SiteNameFault CheckSiteName(const char* typed, const std::vector<std::string>& listed, int own,
+                            int codePage = FileCodePage());
+
+// A typed name or description that its field in the list cannot hold whole in the code page.
+struct SiteTextFault {
+    bool description = false; // else the name
+    int codePage = 0;         // the list's
+    FieldFit fit;
+    int holdingCodePage = 0; // an offered code page that would hold it, 0 when none does
+};
+// The first of the typed name and description that does not fit; nullopt when both do. What does
+// not fit is refused rather than cut on the way into the list.
+std::optional<SiteTextFault> CheckSiteTexts(const SiteDialogBuf& buf, int codePage = FileCodePage());
+// The refusal as the user reads it: what the text takes, what the list holds, and which code page
+// would hold it.
+std::string SiteTextFaultText(const SiteTextFault& fault);

@@ -100,6 +100,37 @@ TEST(CodePage, ACharacterOutsideTheCodePageMakesTheFieldUtf8) {
     EXPECT_FALSE(fellBack);
 }
 
+TEST(CodePage, TextsAreMeasuredAsTheFieldWillHoldThem) {
+    const std::string polish = "łódź łódź ódź łódź";
+    struct Case {
+        std::string text;
+        size_t size;
+        int codePage;
+        size_t bytes, room;
+        bool utf8;
+        int holding; // the offered code page that holds it whole
+    };
+    const Case cases[] = {
+        {polish, 21, 1252, 29, 17, true, 1250}, // no "ł" in 1252: UTF-8 behind the mark
+        {polish, 21, 1250, 18, 20, false, 1250},
+        {polish, 21, kCodePageUtf8, 29, 20, true, 1250},
+        {"Zürich Flughafen Süd", 21, 1252, 20, 20, false, 1252},
+        {"東京都千代田区丸の内一", 21, 932, 22, 20, false, 0},
+        {"ï»¿Obse™", 21, 1252, 13, 17, true, 0}, // begins as the mark does: UTF-8 even in 1252
+        {"łódź Москва", 21, 1252, 20, 17, true, 0},
+    };
+    for (const Case& c : cases) {
+        const FieldFit fit = MeasureFieldText(c.text, c.size, c.codePage);
+        EXPECT_EQ(fit.bytes, c.bytes) << c.text << " " << c.codePage;
+        EXPECT_EQ(fit.room, c.room) << c.text << " " << c.codePage;
+        EXPECT_EQ(fit.utf8, c.utf8) << c.text << " " << c.codePage;
+        // It fits exactly when the field keeps the whole text.
+        EXPECT_EQ(fit.Fits(), CutToField(c.text, c.size, c.codePage) == c.text)
+            << c.text << " " << c.codePage;
+        EXPECT_EQ(CodePageHolding(c.text, c.size), c.holding) << c.text;
+    }
+}
+
 TEST(CodePage, AFieldNobodyEditedKeepsItsBytes) {
     // Bytes after the terminator and an undefined byte: a decoder alone could not give them back.
     const std::string bytes = Field("A\x81"

@@ -217,6 +217,56 @@ TEST_F(SiteDialogTest, ReplaceKeepsItsOwnNameButNotAnotherSitesName) {
     EXPECT_EQ(Names(D()), QStringList({"alpha", "BRAVO", "Charlie"}));
 }
 
+// In code page 1252, the default, "ł" is written as UTF-8: a name field holds 17 bytes of it.
+TEST_F(SiteDialogTest, TextsTheListCannotHoldAreRefusedNotCutAndNamesCompareAsHeld) {
+    AddSite(Site("łódź łódź X", 51.75, 19.45)); // 17 bytes: just fits
+    struct Case {
+        QString name, description;
+        int button;          // Replace, or Select (which asks first)
+        const char* message; // a part of the refusal; nullptr: stored
+        int focused;
+    };
+    const Case cases[] = {
+        {QString::fromUtf8("łódź łódź ódź łódź"), "", 114, "29 bytes, where it has room for 17", 909},
+        {"Lodz", QString(35, QChar(0x142)), 114, "70 bytes, where it has room for 57", 107},
+        // Cut to what the field holds, this would equal the stored name: still a change, refused.
+        {QString::fromUtf8("łódź łódź Xó"), "", 1, "19 bytes", 909},
+        {QString::fromUtf8("Zürich Flughafen Süd"), QString(60, QChar('d')), 114, nullptr, 0},
+    };
+    for (const Case& c : cases) {
+        Open(0);
+        prompts.answers.clear();
+        if (c.button == 1)
+            prompts.answers.push_back(IDYES);
+        if (c.message)
+            prompts.answers.push_back(IDOK);
+        SetText(D(), 909, c.name);
+        SetText(D(), 107, c.description);
+        Press(D(), c.button);
+        if (!c.message) {
+            EXPECT_EQ(QString::fromUtf8(Stored(0).name), c.name);
+            EXPECT_EQ(QString::fromUtf8(Stored(0).description), c.description);
+            continue;
+        }
+        EXPECT_TRUE(prompts.LastText().contains(c.message)) << prompts.LastText().toStdString();
+        EXPECT_TRUE(prompts.LastText().contains("Central European (1250)")); // which would hold it
+        EXPECT_TRUE(D()->findChild<QWidget*>(ControlName(c.focused))->hasFocus()) << c.name.toStdString();
+        EXPECT_STREQ(Stored(0).name, "łódź łódź X");
+        EXPECT_EQ(list->modified, 0);
+    }
+
+    // Made while lists were written in 1250; in 1252 it would keep "łódź łódź A" like the typed one.
+    SetFileCodePage(1250);
+    AddSite(Site("łódź łódź ABC", 1, 2));
+    SetFileCodePage(1252);
+    Open(0);
+    prompts.answers = {IDOK};
+    SetText(D(), 909, QString::fromUtf8("łódź łódź A"));
+    Press(D(), 119);
+    EXPECT_EQ(prompts.LastText(), "This Site already exists!\nChange  site name!");
+    EXPECT_EQ(list->sites.Count(), 2);
+}
+
 TEST_F(SiteDialogTest, ChangingTheSelectionAsksAboutUnsavedChanges) {
     AddThree();
     Open(0);

@@ -147,6 +147,53 @@ TEST(SiteForm, NamesAreTrimmedAndAnotherSitesNameIsTakenInAnyLetterCase) {
     EXPECT_EQ(TrimmedName(" \tnew site  "), "new site");
 }
 
+TEST(SiteForm, NamesAreComparedAsTheListWillHoldThem) {
+    // In 1252 "ł" is written as UTF-8, of which a name field holds 17 bytes: "łódź łódź A".
+    const std::vector<std::string> listed{"łódź łódź ABC", "Other"};
+    EXPECT_EQ(CheckSiteName("łódź łódź ABD", listed, -1, 1252), SiteNameFault::Exists);
+    EXPECT_EQ(CheckSiteName("ŁÓDŹ ŁÓDŹ A", listed, 1, 1252), SiteNameFault::Exists);
+    EXPECT_EQ(CheckSiteName("łódź łódź A", listed, 0, 1252), SiteNameFault::None);    // its own
+    EXPECT_EQ(CheckSiteName("łódź łódź ABD", listed, -1, 1250), SiteNameFault::None); // both whole
+}
+
+TEST(SiteForm, TextsTheListCannotHoldWholeAreRefusedWithTheLimit) {
+    const std::string polish = "łódź łódź ódź łódź", l35 = [] {
+        std::string s;
+        for (int i = 0; i < 35; ++i)
+            s += "ł";
+        return s;
+    }();
+    const std::string in1250 = "\nIt would fit with Options > Text in files set to Central European (1250).";
+    struct Case {
+        std::string name, description;
+        int codePage;
+        std::string text; // the refusal; empty when both fit
+    };
+    const Case cases[] = {
+        {polish, "", 1252,
+         "The name has characters that code page 1252 cannot hold, so the site list would keep it as UTF-8: "
+         "29 bytes, where it has room for 17." +
+             in1250},
+        {"Lodz", l35, 1252,
+         "The description has characters that code page 1252 cannot hold, so the site list would keep it as "
+         "UTF-8: 70 bytes, where it has room for 57." +
+             in1250},
+        {polish, "", kCodePageUtf8,
+         "The name takes 29 bytes in UTF-8; the site list has room for 20." + in1250},
+        {"東京都千代田区丸の内一", "", 932,
+         "The name takes 22 bytes in code page 932; the site list has room for 20."},
+        {polish, l35, 1250, ""},
+        {"Zürich Flughafen Süd", "", 1252, ""},
+    };
+    for (const Case& c : cases) {
+        SiteDialogBuf buf;
+        c.name.copy(buf.name, sizeof buf.name - 1);
+        c.description.copy(buf.description, sizeof buf.description - 1);
+        const auto fault = CheckSiteTexts(buf, c.codePage);
+        EXPECT_EQ(fault ? SiteTextFaultText(*fault) : "", c.text) << c.name << " " << c.codePage;
+    }
+}
+
 TEST(SiteForm, NamesAndDescriptionsKeepEveryCharacterTheFileHolds) {
     const std::string longest(SiteInfo::kNameChars, 'A');
     std::string umlauts;
