@@ -32,10 +32,12 @@ int RunAlmanacImport(const Words& words) {
         PlanSession::ImportPublished(files, directory, near, SafeWriteOptions{args.Has("--force")});
     for (const std::string& w : r.warnings)
         Fail(kExitOk, w);
+    if (r.writeError)
+        return Fail(kExitFailure, OutputErrorText(r.path, r.writeError));
     if (!r.written) {
         for (const std::string& e : r.errors)
             Fail(kExitInput, e);
-        return r.writeError ? kExitFailure : kExitInput;
+        return kExitInput;
     }
     std::string out = r.path + "\n";
     if (r.gps.present)

@@ -467,6 +467,7 @@ AlmanacImportResult ImportAlmanacFiles(const std::vector<std::string>& paths, co
     if (!WriteAlmanacFile(path, gps ? &gps->gps : nullptr, glonass ? &glonass->glonass : nullptr, &error,
                           options)) {
         result.writeError = error;
+        result.path = path;
         result.errors.push_back(WriteErrorText(path, error));
         return result;
     }

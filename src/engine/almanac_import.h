@@ -62,7 +62,7 @@ struct ImportSummary {
 
 struct AlmanacImportResult {
     bool written = false;
-    std::string path; // the file written
+    std::string path; // the file written, or that could not be (writeError)
     ImportSummary gps, glonass;
     std::vector<std::string> warnings;
     std::vector<std::string> errors; // non-empty exactly when nothing was written
