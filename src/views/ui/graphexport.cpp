@@ -22,6 +22,7 @@
 #include "reports/table.h"
 #include "views/canvas.h"
 #include "views/satvisibilitydrawing.h"
+#include "views/ui/safepdf.h"
 #include "views/viewinputs.h"
 #include "views/viewprinting.h"
 
@@ -34,22 +35,6 @@ constexpr int kPrintedLeftMargin = 5; // characters, as on the printer
 struct OutputFile {
     std::filesystem::path path;
     QByteArray data;
-};
-
-// Qt's writers draw into a device: this one hands their bytes to a SafeWriter, whose error tells
-// whether they all arrived.
-class SafeWriterDevice : public QIODevice {
-public:
-    explicit SafeWriterDevice(SafeWriter& out) : out_(out) { open(QIODevice::WriteOnly); }
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* data, qint64 size) override {
-        return out_.Write(data, static_cast<size_t>(size)) ? size : -1;
-    }
-
-private:
-    SafeWriter& out_;
 };
 
 // The views in the order of the files and the PDF pages.

@@ -19,12 +19,14 @@
 #include <QStatusBar>
 #include <QSvgGenerator>
 
+#include "base/safefile.h"
 #include "base/strings.h"
 #include "reports/headerblock.h"
 #include "reports/table.h"
 #include "sites/siteinfo.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
+#include "views/ui/safepdf.h"
 
 namespace {
 
@@ -294,18 +296,43 @@ void ReportPrintFailure(QWidget* owner, const QString& title) {
 
 namespace {
 
-// The print dialog for a one-page-range job, then the painter on the printer; false when the user
-// cancelled or the printer cannot be opened (then reported).
-bool StartPrinting(QWidget* owner, QPrinter& printer, const QString& title, QPainter& p) {
+void ReportWriteFailure(QWidget* owner, const PrintJob& job) {
+    ThePrompts().MessageBox(owner, QString::fromStdString(WriteErrorText(job.Path(), job.Error())),
+                            Res(IDS_PRINT_ERROR_CAPTION), MB_OK | MB_ICONEXCLAMATION);
+}
+
+// The print dialog for a one-page-range job, then the painter on the printer or the PDF file it
+// was set to; false when the user cancelled or it cannot be opened (then reported).
+bool StartPrinting(QWidget* owner, QPrinter& printer, const QString& title, PrintJob& job, QPainter& p) {
     printer.setDocName(title);
     printer.setFromTo(0, 0); // no page range to choose
     if (!ThePrompts().Print(owner, printer))
         return false;
-    if (!p.begin(&printer)) {
+    if (!job.Open() && job.Error() == kWriteReadOnly) {
+        const std::string question = FormatText(LoadResString(IDS_REPLACE_READ_ONLY), job.Path().c_str());
+        if (ThePrompts().MessageBox(owner, QString::fromStdString(question), Res(IDS_QUESTION),
+                                    MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return false;
+        job.Open(SafeWriteOptions{true});
+    }
+    if (job.Error()) {
+        ReportWriteFailure(owner, job);
+        return false;
+    }
+    if (!p.begin(&job.Device())) {
         ReportPrintFailure(owner, title);
         return false;
     }
     return true;
+}
+
+bool EndPrinting(QWidget* owner, PrintJob& job, QPainter& p) {
+    const bool painted = p.end();
+    if (!job.Finish()) {
+        ReportWriteFailure(owner, job);
+        return false;
+    }
+    return painted;
 }
 
 } // namespace
@@ -324,14 +351,15 @@ QString TBaseMDIChild::PrintFileProposal(const QString& what) const {
 bool TBaseMDIChild::PrintGraph() {
     QPrinter& printer = Printer();
     ProposePrintFile(PrintFileProposal(windowTitle()));
+    PrintJob job(printer);
     QPainter p;
-    if (!StartPrinting(this, printer, Res(IDS_TITLE_GRAPH_PRINTOUT), p))
+    if (!StartPrinting(this, printer, Res(IDS_TITLE_GRAPH_PRINTOUT), job, p))
         return false;
     {
         Canvas dc(p);
         PrintOnDC(dc, 0, 5);
     }
-    return p.end();
+    return EndPrinting(this, job, p);
 }
 
 bool TBaseMDIChild::PrintTable() {
@@ -343,11 +371,12 @@ bool TBaseMDIChild::PrintTable() {
         table = std::make_unique<VisibilityTable>(calc, Header());
     QPrinter& printer = Printer();
     ProposePrintFile(PrintFileProposal(QString::fromStdString(table->Title())));
+    PrintJob job(printer);
     QPainter p;
-    if (!StartPrinting(this, printer, QString::fromStdString(table->Title()), p))
+    if (!StartPrinting(this, printer, QString::fromStdString(table->Title()), job, p))
         return false;
-    PrintTablePages(p, printer, *table);
-    return p.end();
+    PrintTablePages(p, job.Device(), *table);
+    return EndPrinting(this, job, p);
 }
 
 void PlaceHelpButton(QWidget* view, QWidget* button, int below) {

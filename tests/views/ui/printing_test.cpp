@@ -68,6 +68,29 @@ TEST(Printing, GraphIsOnePageAndCancellingPrintsNothing) {
     EXPECT_FALSE(QFile::exists(prompts.pdfPath));
 }
 
+TEST(Printing, AFileIsReplacedOnlyWholeAndAReadOnlyOneOnlyWhenTheUserSaysSo) {
+    TestHost host;
+    host.FillDay();
+    QTemporaryDir dir;
+    PrintingPrompts prompts;
+    auto view = OpenView(host, 1107);
+    prompts.pdfPath = dir.filePath("kept.pdf");
+    std::ofstream(prompts.pdfPath.toStdString()) << "the user's";
+    QFile::setPermissions(prompts.pdfPath, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    for (int answer : {IDNO, IDYES}) {
+        prompts.answers = {answer};
+        EXPECT_EQ(view->PrintGraph(), answer == IDYES);
+        EXPECT_TRUE(prompts.LastText().contains("read-only")) << prompts.LastText().toStdString();
+        EXPECT_EQ(ReadAll(prompts.pdfPath).startsWith("%PDF-"), answer == IDYES);
+    }
+    // A file that cannot be made: said, and nothing left.
+    prompts.pdfPath = dir.filePath("missing/graph.pdf");
+    prompts.answers = {IDOK};
+    EXPECT_FALSE(view->PrintTable());
+    EXPECT_TRUE(prompts.LastText().contains(prompts.pdfPath)) << prompts.LastText().toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1);
+}
+
 TEST(Printing, TableBelongsToTheActiveViewAndRunsOverPages) {
     TestHost host;
     host.FillDay();
