@@ -143,6 +143,26 @@ TEST_F(CliWrites, NamesUpToTheLongestAndTargetsThatAreNotFiles) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(ReadFile(longest).find("GEOMETRIC DILUTION"), std::string::npos);
 
+    // Paths are judged by what they name, not by how they are spelt.
+    for (const std::string& spelt :
+         {"/dev/.." + dir_.string() + "/a.txt", "/proc/self/root" + dir_.string() + "/b.txt"}) {
+        std::ofstream(spelt) << "old";
+        r = Tavrin("plan --to 01:00 -o '" + spelt + "'");
+        EXPECT_EQ(r.status, 0) << spelt << ": " << r.err;
+        EXPECT_NE(ReadFile(spelt).find("GEOMETRIC DILUTION"), std::string::npos) << spelt;
+    }
+#ifdef TAVRIN_CLI_GRAPHS
+    // A PDF into a device or down a pipe: written through, never replacing the device or naming a file "-".
+    for (const char* pdf : {"/dev/null", "-"}) {
+        const std::string command = std::string("cd '") + dir_.string() + "' && '" + TAVRIN_CLI +
+                                    "' plan --to 01:00 --pdf " + pdf + " > piped";
+        EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 0) << pdf;
+        EXPECT_EQ(ReadFile(dir_ / "piped").substr(0, 5), std::string(pdf) == "-" ? "%PDF-" : "") << pdf;
+    }
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_FALSE(fs::exists(dir_ / "-"));
+#endif
+
     const fs::path fifo = dir_ / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::string received;
