@@ -14,6 +14,8 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -171,6 +173,27 @@ TEST(SafeFile, AFailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
     int error = 0;
     EXPECT_FALSE(WriteFileSafely(dir.File("missing/dir/file"), "x", &error));
     EXPECT_EQ(error, ENOENT);
+}
+
+TEST(SafeFile, AFullFileSystemFailsTheWriteAndKeepsTheOldFile) {
+    Dir dir;
+    const std::string path = dir.File("list.spl");
+    // A 64 KiB file system of its own, seen only by the child.
+    const int status = InChild([&] {
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("tmpfs", dir.Path().c_str(), "tmpfs", 0, "size=64k") != 0)
+            return 10;
+        Put(path, "old list");
+        int error = 0;
+        if (WriteFileSafely(path, std::string(200000, 'n'), &error) || error != ENOSPC)
+            return 1;
+        if (Get(path) != "old list" || dir.Names() != std::vector<std::string>{"list.spl"})
+            return 2;
+        return 0;
+    });
+    if (status == 10)
+        GTEST_SKIP() << "no right to mount a file system here";
+    EXPECT_EQ(status, 0);
 }
 
 TEST(SafeFile, ReadOnlyFilesAndFoldersAreRefusedUnlessAsked) {
