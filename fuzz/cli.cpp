@@ -45,7 +45,8 @@ std::map<std::string, std::string> Snapshot() {
     std::error_code ec;
     for (const auto& e : fs::recursive_directory_iterator(Scratch(), ec)) {
         std::ifstream in(e.path(), std::ios::binary);
-        files[e.path().string()] = e.is_regular_file() ? std::string(std::istreambuf_iterator<char>(in), {}) : "";
+        files[e.path().string()] =
+            e.is_regular_file() ? std::string(std::istreambuf_iterator<char>(in), {}) : "";
     }
     return files;
 }

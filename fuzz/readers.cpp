@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,11 @@ std::string Scratch(const char* tag, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return path;
+}
+
+std::string ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::string Text(const uint8_t* data, size_t size) {
@@ -187,8 +193,13 @@ int FuzzSiteListOld(const uint8_t* data, size_t size) {
 
 int FuzzConfiguration(const uint8_t* data, size_t size) {
     SetFileCodePage(SupportedCodePages()[size % SupportedCodePages().size()]);
-    fileConfiguration config(Scratch("ORVANT.CFG", Text(data, size)));
+    const std::string path = Scratch("ORVANT.CFG", Text(data, size));
+    fileConfiguration config(path);
     config.filePath.clear(); // nothing written at the end
+    // A file that is not ours was kept aside whole.
+    if (!config.readProblem.empty() && Text(data, size) != ReadWhole(path + ".bad"))
+        PropertyFailed("a damaged configuration file was not kept aside byte for byte");
+    std::remove((path + ".bad").c_str());
     Require(config.cutOffAngle >= 0 && config.cutOffAngle <= 89, "a cut-off angle outside 0-89 is kept");
     const std::string image = config.Image();
     Require(image.size() == kConfigurationFileSize, "the configuration image has another size");
