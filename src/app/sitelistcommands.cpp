@@ -80,10 +80,11 @@ bool OrvantMDIClient::SaveListTo(const std::string& target, bool builtinTexts) {
         WaitCursor wait;
         saved = list_->Save(target, &outcome);
     }
-    if (!saved && outcome.error == kWriteReadOnly &&
-        MessageBoxRes(
-            this, QString::fromStdString(FormatText(LoadResString(IDS_REPLACE_READ_ONLY), target.c_str())),
-            IDS_QUESTION, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+    if (!saved && outcome.error == kWriteReadOnly) {
+        const std::string question = FormatText(LoadResString(IDS_REPLACE_READ_ONLY), target.c_str());
+        if (MessageBoxRes(this, QString::fromStdString(question), IDS_QUESTION, MB_YESNO | MB_ICONQUESTION) !=
+            IDYES)
+            return false; // the user's answer: nothing to report
         WaitCursor wait;
         saved = list_->Save(target, &outcome, SafeWriteOptions{true});
     }

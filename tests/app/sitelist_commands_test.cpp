@@ -213,6 +213,29 @@ TEST_F(SiteListCommands, SaveAsStoresTheNewPathAndFailureKeepsTheOld) {
     prompts.files = {QString()};
     Run(CM_SITELIST_SAVEAS);
     EXPECT_EQ(Client().SiteList()->modified, 1);
+
+    // A read-only list is replaced only when the user says so; one with another name is replaced
+    // whole, and the user is told that the other name keeps the old list.
+    Client().SiteList()->modified = 1;
+    const std::string before = fixture::ReadFile(Home("renamed.spl"));
+    fs::permissions(Home("renamed.spl"), fs::perms::owner_read);
+    for (int answer : {IDNO, IDYES}) {
+        prompts.answers = {answer};
+        Run(CM_SITELIST_SAVE);
+        EXPECT_TRUE(prompts.LastText().contains("read-only")) << prompts.LastText().toStdString();
+        EXPECT_EQ(Client().SiteList()->modified, answer == IDYES ? 0 : 1);
+        if (answer == IDNO) {
+            EXPECT_EQ(fixture::ReadFile(Home("renamed.spl")), before);
+        }
+    }
+    EXPECT_EQ(fs::status(Home("renamed.spl")).permissions() & fs::perms::all, fs::perms::owner_read);
+    fs::permissions(Home("renamed.spl"), fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_hard_link(Home("renamed.spl"), Home("other name.spl"));
+    Client().SiteList()->modified = 1;
+    prompts.answers = {IDOK};
+    Run(CM_SITELIST_SAVE);
+    EXPECT_TRUE(prompts.LastText().contains("hard links")) << prompts.LastText().toStdString();
+    EXPECT_EQ(fs::hard_link_count(Home("renamed.spl")), 1u);
 }
 
 TEST_F(SiteListCommands, SiteEditorCancelRestoresTheListAndOkSetsTheFlagsOfWhatChanged) {
