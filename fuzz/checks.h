@@ -17,6 +17,8 @@ int FuzzSiteListOld(const uint8_t* data, size_t size);
 int FuzzConfiguration(const uint8_t* data, size_t size);
 int FuzzLanguage(const uint8_t* data, size_t size);
 int FuzzCli(const uint8_t* data, size_t size);
+int FuzzGalileoXml(const uint8_t* data, size_t size);
+int FuzzQzssYuma(const uint8_t* data, size_t size);
 
 // Whether `text` is one JSON value and nothing else (RFC 8259; no NaN or infinity).
 bool IsJson(const std::string& text);

@@ -19,6 +19,7 @@
 #include "engine/almanac.h"
 #include "engine/almanac_import.h"
 #include "engine/calculator.h"
+#include "engine/keplerianalmanacs.h"
 #include "sites/project.h"
 
 namespace {
@@ -233,5 +234,32 @@ int FuzzLanguage(const uint8_t* data, size_t size) {
         at = end + 1;
     }
     UnloadLanguageModule();
+    return 0;
+}
+
+namespace {
+
+// Either refused with a message and no record, or records of the system's satellites with finite
+// elements that give a position.
+void CheckKeplerian(const KeplerianAlmanac& a, GnssSystem system) {
+    Require(a.error.empty() != a.records.empty(), "an almanac both refused and read, or neither");
+    for (const KeplerEphemeris& k : a.records) {
+        Require(k.satellite.system == system && SatelliteCatalogue::Index(k.satellite) >= 0,
+                "a record of no catalogue satellite");
+        for (double v : {k.sqrtA, k.e, k.i0, k.omega0, k.omega, k.m0, k.omegaDot, k.toeGps})
+            Require(std::isfinite(v), "a record with an element that is no number");
+    }
+}
+
+} // namespace
+
+int FuzzGalileoXml(const uint8_t* data, size_t size) {
+    CheckKeplerian(ReadGalileoAlmanacXml(Text(data, size), "fuzz.xml"), GnssSystem::Galileo);
+    return 0;
+}
+
+int FuzzQzssYuma(const uint8_t* data, size_t size) {
+    CheckKeplerian(ReadQzssYuma(Text(data, size), "fuzz.alm", MakeCalendarTime(0, 0, 0, 1, 2, 2019)),
+                   GnssSystem::Qzss);
     return 0;
 }

@@ -33,7 +33,9 @@ public:
     AlmanacCollector(PublishedAlmanac& out, const std::string& name, const CalendarTime& near,
                      bool nearIsToday = false)
         : out_(out), name_(name), near_(near), nearIsToday_(nearIsToday) {}
-    void Add(const GpsElements& elements);
+    virtual ~AlmanacCollector() = default;
+    // Virtual for the YUMA almanacs of other systems, whose records become orbits of their own.
+    virtual void Add(const GpsElements& elements);
     void Add(const GlonassElements& elements);
     // After the last record: the warning about channels older programs refuse.
     void Finish();
@@ -41,11 +43,13 @@ public:
     void Refuse(const std::string& text);
     const std::string& name() const { return name_; }
 
-private:
+protected:
     PublishedAlmanac& out_;
     std::string name_;
     CalendarTime near_;
     bool nearIsToday_ = false;
+
+private:
     std::vector<int> lowChannels_; // GLONASS slots with a frequency channel of 0 or below
     int dateFrom_ = -1;            // the satellite whose date names the almanac: the lowest number
 };

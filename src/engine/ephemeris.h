@@ -6,7 +6,8 @@
 #include "engine/satellitecatalogue.h"
 
 // Which message a record was taken from.
-enum class NavMessage : uint8_t { Lnav, Inav, Fnav, D1, D2, Fdma };
+// Almanac: an almanac's elements, without corrections, for planning ahead.
+enum class NavMessage : uint8_t { Lnav, Inav, Fnav, D1, D2, Fdma, Almanac };
 
 // Keplerian elements with their harmonic corrections (GPS, QZSS, Galileo, BeiDou). Angles in
 // radians, distances in metres, times in seconds.
