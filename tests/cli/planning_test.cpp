@@ -250,6 +250,31 @@ TEST_F(Planning, AnOutputThatCannotBeWrittenFailsBeforeAnyComputing) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 2); // no temporary left
 }
 
+TEST_F(Planning, InputsLargerThanTheirLimitAreRefusedUnread) {
+    // Sparse files just over 64 MB: a site list's signature, a position first.
+    const fs::path list = dir_ / "huge.spl", positions = dir_ / "huge.csv";
+    std::ofstream(list, std::ios::binary) << fixture::NewFile(0, {fixture::NewSite("A", "", 1, 2, 3, 0)});
+    std::ofstream(positions) << "P1,48.2,16.37\n";
+    for (const fs::path& p : {list, positions})
+        fs::resize_file(p, (64u << 20) + 1);
+    struct Case {
+        std::string args, message;
+    } cases[] = {
+        {"plan --all-sites --sites '" + list.string() + "'",
+         "huge.spl: too large for a site list (64.1 MB; at most 64 MB)"},
+        {"windows --sites '" + list.string() + "'", "huge.spl: too large for a site list"},
+        {"sites '" + list.string() + "'", "huge.spl: too large for a site list"},
+        {"plan --positions '" + positions.string() + "'",
+         "huge.csv: too large for a positions file (64.1 MB; at most 64 MB)"},
+    };
+    for (const Case& c : cases) {
+        const Outcome r = Tavrin(c.args);
+        EXPECT_EQ(r.status, 3) << c.args;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty());
+    }
+}
+
 TEST_F(Planning, WindowsOfOneSiteMatchABruteForceScanOfThePlan) {
     const Outcome plan = Tavrin("plan --format csv --days 2 --step 5");
     ASSERT_EQ(plan.status, 0) << plan.err;
