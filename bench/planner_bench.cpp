@@ -67,7 +67,7 @@ void Windows(benchmark::State& state, int siteCount) {
     size_t found = 0;
     for (auto _ : state) {
         std::vector<SiteSeries> series;
-        if (!ComputeSeries(settings, sites, r, series)) {
+        if (ComputeSeries(settings, sites, r, series) != PlanRunResult::Done) {
             state.SkipWithError("computation failed");
             return;
         }

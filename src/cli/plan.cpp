@@ -1,8 +1,9 @@
 // tavrin-cli plan: visibility and DOP of one site or many, over an interval on one day or several.
-#include <atomic>
-#include <iostream>
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <new>
+#include <string_view>
 
 #include "base/strings.h"
 #include "cli/arguments.h"
@@ -199,88 +200,130 @@ void TextTables(const Calculator& c, const SiteInfo& site, const PlanInterval& i
     }
 }
 
-// Every site over every day, one Calculator per worker; chunks[site][day].
-bool ComputeChunks(const PlanRequest& request, PlanSetup& setup, const OutputOptions& o,
-                   std::vector<std::vector<Chunk>>& chunks) {
+// Where the plan's text goes, piece by piece in order; false stops the plan.
+using Sink = std::function<bool(std::string_view)>;
+
+// Results waiting for the writer stay under about this many bytes, whatever the number of sites.
+constexpr double kHeldBytes = 64.0 * 1024 * 1024;
+// Neighbouring sites planned together share a day's orbits; past this many the saving is small.
+constexpr int kMostBlockSites = 32;
+
+// Sites per block of work: as many as keep the results held for the writer (2 x workers blocks of
+// every day of every site, at a generous size per sample) under kHeldBytes.
+int BlockSites(const PlanRequest& request, const Calculator& calc, const OutputOptions& o, int workers) {
+    int satellites = 0;
+    for (int sat = 0; sat < SatelliteCatalogue::kSize; ++sat)
+        satellites += calc.HasAlmanac(sat) ? 1 : 0;
+    const double samples =
+        static_cast<double>(request.days) * (kSecondsPerDay / std::max(1, request.step) + 1);
+    const double bytesPerSample = (o.kind != TableKind::Visibility ? 160.0 : 0.0) +
+                                  (o.kind != TableKind::Dop ? 100.0 * satellites : 0.0);
+    const double perSite = samples * bytesPerSample * 2 * workers;
+    return static_cast<int>(std::clamp(kHeldBytes / std::max(1.0, perSite), 1.0, double{kMostBlockSites}));
+}
+
+// Computes every site over every day and hands the text to `sink` in the order of the sites, each
+// site as soon as it and those before it are done: site by site and day by day as text pages
+// (form-feed between) or JSON objects, and for CSV the DOP rows of every site, then the
+// visibility rows of every site. Answers the exit status, having said what went wrong.
+int StreamPlan(const PlanRequest& request, PlanSetup& setup, const OutputOptions& o, const Sink& sink) {
     const int sites = static_cast<int>(setup.sites.size());
-    try {
-        chunks.assign(static_cast<size_t>(sites), std::vector<Chunk>(static_cast<size_t>(o.days)));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
     const PlanInterval first = IntervalOfDay(request, setup, 0);
     const int a = first.beginHour * 3600 + first.beginMinute * 60;
     const int b = first.endHour * 3600 + first.endMinute * 60;
     const bool wholeDay = a == b || b - a == kSecondsPerDay;
-    return PlanSitesOverDays(
-        setup.calc(), setup.sites, o.days, o.batch ? WorkerCount(sites) : 1,
-        [&](int d) { return IntervalOfDay(request, setup, d); }, std::nullopt,
-        [&](const Calculator& calc, int i, int d) {
-            const SiteInfo& site = setup.sites[static_cast<size_t>(i)];
+    const int workers = o.batch ? WorkerCount(sites) : 1;
+    // CSV's two tables follow each other whole: the visibility rows are planned again after every
+    // site's DOP rows rather than all held until then.
+    std::vector<TableKind> passes = {o.kind};
+    if (o.format == Format::Csv && o.kind == TableKind::Both)
+        passes = {TableKind::Dop, TableKind::Visibility};
+    std::vector<std::vector<Chunk>> chunks;
+    try {
+        chunks.resize(static_cast<size_t>(sites));
+    } catch (const std::bad_alloc&) {
+        return Fail(kExitFailure, ResString(IDS_PLAN_OUT_OF_MEMORY));
+    }
+    int status = kExitOk;
+    bool wroteAny = false;
+    const auto write = [&](std::string_view text) {
+        wroteAny = wroteAny || !text.empty();
+        return sink(text);
+    };
+    for (const TableKind kind : passes) {
+        OutputOptions pass = o;
+        pass.kind = kind;
+        const auto take = [&](const Calculator& calc, int i, int d) {
+            std::vector<Chunk>& site = chunks[static_cast<size_t>(i)];
+            if (site.empty())
+                site.resize(static_cast<size_t>(o.days));
             const PlanInterval interval = IntervalOfDay(request, setup, d);
             const bool dropLast = wholeDay && d + 1 < o.days;
-            Chunk& chunk = chunks[static_cast<size_t>(i)][static_cast<size_t>(d)];
+            Chunk& chunk = site[static_cast<size_t>(d)];
             if (o.format == Format::Text)
-                TextTables(calc, site, interval, o, chunk);
+                TextTables(calc, setup.sites[static_cast<size_t>(i)], interval, pass, chunk);
             else if (o.format == Format::Csv)
-                CsvDay(calc, site, interval, d, dropLast, o, chunk);
+                CsvDay(calc, setup.sites[static_cast<size_t>(i)], interval, d, dropLast, pass, chunk);
             else
-                JsonDay(calc, interval, d, dropLast, o, chunk);
+                JsonDay(calc, interval, d, dropLast, pass, chunk);
             return true;
-        });
-}
-
-std::string Assemble(const PlanRequest& request, PlanSetup& setup, const OutputOptions& o,
-                     std::vector<std::vector<Chunk>>& chunks) {
-    std::string out;
-    if (o.format == Format::Text) {
-        for (auto& site : chunks)
-            for (Chunk& day : site) {
-                if (!out.empty())
-                    out += '\f';
-                out += day.dop;
-                day.dop.clear();
-            }
-        return out;
-    }
-    if (o.format == Format::Csv) {
-        const std::string site = o.batch ? "site," : "";
-        if (o.kind != TableKind::Visibility) {
-            out += site + "time,seconds,pdop,gdop,hdop,vdop,tdop,satellites,solution\n";
-            for (auto& s : chunks)
-                for (Chunk& day : s) {
-                    out += day.dop;
-                    std::string().swap(day.dop);
+        };
+        const auto done = [&](int i) {
+            std::vector<Chunk> days;
+            days.swap(chunks[static_cast<size_t>(i)]);
+            for (const Chunk& day : days)
+                if (day.stalled) {
+                    status = Fail(kExitUsage, FormatText(LoadResString(IDS_CLI_PAGE_TOO_SHORT), o.lines));
+                    return false;
                 }
-        }
-        if (o.kind == TableKind::Both)
-            out += "\n";
-        if (o.kind != TableKind::Dop) {
-            out += site + "time,seconds,system,number,azimuth,elevation,visible\n";
-            for (auto& s : chunks)
-                for (Chunk& day : s) {
-                    out += day.visibility;
-                    std::string().swap(day.visibility);
+            bool ok = true;
+            if (o.format == Format::Text) {
+                for (const Chunk& day : days) {
+                    if (wroteAny)
+                        ok = ok && write("\f");
+                    ok = ok && write(day.dop);
                 }
-        }
-        return out;
-    }
-    const PlanInterval first = IntervalOfDay(request, setup, 0);
-    for (size_t i = 0; i < chunks.size(); ++i) {
-        out += JsonHead(setup.calc(), setup.sites[i], first, o.days, !o.batch);
-        bool leading = true;
-        for (Chunk& day : chunks[i]) {
-            if (leading && !day.dop.empty()) {
-                out.append(day.dop, 1); // no comma before the first sample
-                leading = false;
+            } else if (o.format == Format::Csv) {
+                if (i == 0) {
+                    const std::string site = o.batch ? "site," : "";
+                    if (kind == TableKind::Visibility && o.kind == TableKind::Both)
+                        ok = write("\n");
+                    ok = ok &&
+                         write(site + (kind == TableKind::Visibility
+                                           ? "time,seconds,system,number,azimuth,elevation,visible\n"
+                                           : "time,seconds,pdop,gdop,hdop,vdop,tdop,satellites,solution\n"));
+                }
+                for (const Chunk& day : days)
+                    ok = ok && write(kind == TableKind::Visibility ? day.visibility : day.dop);
             } else {
-                out += day.dop;
+                ok = write(
+                    JsonHead(setup.calc(), setup.sites[static_cast<size_t>(i)], first, o.days, !o.batch));
+                bool leading = true;
+                for (const Chunk& day : days) {
+                    std::string_view samples = day.dop;
+                    if (leading && !samples.empty()) {
+                        samples.remove_prefix(1); // no comma before the first sample
+                        leading = false;
+                    }
+                    ok = ok && write(samples);
+                }
+                ok = ok && write(o.batch ? "]}\n" : "\n  ]\n}\n");
             }
-            std::string().swap(day.dop);
-        }
-        out += o.batch ? "]}\n" : "\n  ]\n}\n";
+            if (!ok)
+                status = kExitFailure; // the sink has said why
+            return ok;
+        };
+        const PlanRunResult result = PlanSitesOverDays(
+            setup.calc(), setup.sites, o.days, workers, BlockSites(request, setup.calc(), pass, workers),
+            [&](int d) { return IntervalOfDay(request, setup, d); }, std::nullopt, take, done);
+        if (result == PlanRunResult::OutOfMemory)
+            return Fail(kExitFailure, ResString(IDS_PLAN_OUT_OF_MEMORY));
+        if (result == PlanRunResult::Failed)
+            return Fail(kExitFailure, ResString(IDS_PLAN_COMPUTE_FAILED));
+        if (result != PlanRunResult::Done)
+            return status;
     }
-    return out;
+    return kExitOk;
 }
 
 } // namespace
@@ -337,23 +380,18 @@ int RunPlan(const Words& words) {
     PlanSetup setup;
     if (const int status = PreparePlan(request, setup); status != kExitOk)
         return status;
-    std::vector<std::vector<Chunk>> chunks;
-    if (!ComputeChunks(request, setup, o, chunks))
-        return Fail(kExitFailure, FormatText(ResString(IDS_PLAN_COMPUTE_FAILED).c_str(),
-                                             setup.calc().almanacFileName().c_str()));
-    for (const std::vector<Chunk>& site : chunks)
-        for (const Chunk& chunk : site)
-            if (chunk.stalled)
-                return Fail(kExitUsage, FormatText(LoadResString(IDS_CLI_PAGE_TOO_SHORT), o.lines));
-    std::string out;
-    try {
-        out = Assemble(request, setup, o, chunks);
-    } catch (const std::bad_alloc&) {
-        return Fail(kExitFailure, ResString(IDS_PLAN_OUT_OF_MEMORY));
-    }
 
 #ifdef TAVRIN_CLI_GRAPHS
     if (!graphs.empty() || !pdf.empty()) {
+        // One site on one day: the table is made whole and written after the graphs.
+        std::string table;
+        if (const int status = StreamPlan(request, setup, o,
+                                          [&](std::string_view text) {
+                                              table += text;
+                                              return true;
+                                          });
+            status != kExitOk)
+            return status;
         Plan plan;
         plan.site = &setup.sites.front();
         plan.interval = IntervalOfDay(request, setup, 0);
@@ -364,7 +402,17 @@ int RunPlan(const Words& words) {
         // Graphs alone: no table on standard output unless one was asked for.
         if (!args.Has("--table") && !args.Has("--format") && !args.Has("--output"))
             return kExitOk;
+        return WriteOutput(option("--output", ""), table, args.Has("--force"));
     }
 #endif
-    return WriteOutput(option("--output", ""), out, args.Has("--force"));
+    // Opened first, so that an output that cannot be written is said before any computing; on a
+    // failure part-way it is left unfinished, and a file it would replace stays as it was.
+    Output out;
+    if (const int status = out.Open(option("--output", ""), args.Has("--force")))
+        return status;
+    if (const int status =
+            StreamPlan(request, setup, o, [&](std::string_view text) { return out.Write(text) == kExitOk; });
+        status != kExitOk)
+        return status;
+    return out.Finish();
 }

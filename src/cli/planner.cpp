@@ -25,13 +25,36 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::uintmax_t kMaxPositionsFileBytes = 64u << 20;
+constexpr int kMaxPositionsFileMegabytes = 64;
+// A site is 112 bytes and 16 more per vertex of its obstructions: room for some 600,000 bare sites,
+// or 32,000 with 120 vertices each. Read, a list takes about eight times its size in memory.
+constexpr int kMaxSiteListMegabytes = 64;
+
+// The file's size in MB rounded up to a tenth, so that a file just over the limit does not read as
+// the limit itself.
+double Megabytes(std::uintmax_t bytes) {
+    return std::ceil(static_cast<double>(bytes) / (1024.0 * 1024.0 / 10.0)) / 10.0;
+}
+
+// The input status and a message naming the file, its size and the limit when `path` is larger
+// than `megabytes`; else kExitOk. `id`: the message with those three.
+int RefuseLargerThan(const std::string& path, std::uintmax_t size, int megabytes, int id) {
+    if (size <= static_cast<std::uintmax_t>(megabytes) << 20)
+        return kExitOk;
+    return Fail(kExitInput, FormatText(ResString(id).c_str(), path.c_str(), Megabytes(size), megabytes));
+}
 
 } // namespace
 
 int OpenSiteList(const std::string& path, std::unique_ptr<project>& list) {
     if (const std::string problem = InputFileProblem(path); !problem.empty())
         return Fail(kExitInput, problem);
+    // Refused before it is read: every site of a list is held in memory.
+    std::error_code ec;
+    if (const std::uintmax_t size = fs::file_size(path, ec); !ec)
+        if (const int status =
+                RefuseLargerThan(path, size, kMaxSiteListMegabytes, IDS_PLAN_SITE_LIST_TOO_LARGE))
+            return status;
     list = std::make_unique<project>(path);
     if (list->loadFailed)
         return Fail(kExitInput, FormatText(ResString(IDS_CLI_NOT_A_SITE_LIST).c_str(), path.c_str()));
@@ -53,8 +76,11 @@ namespace {
 int ReadPositions(const std::string& path, std::vector<SiteInfo>& sites) {
     std::error_code ec;
     const std::uintmax_t size = fs::file_size(path, ec);
-    if (ec || size > kMaxPositionsFileBytes)
+    if (ec)
         return Fail(kExitInput, FormatText(ResString(IDS_PLAN_POSITIONS_UNREADABLE).c_str(), path.c_str()));
+    if (const int status =
+            RefuseLargerThan(path, size, kMaxPositionsFileMegabytes, IDS_PLAN_POSITIONS_TOO_LARGE))
+        return status;
     std::ifstream in(path, std::ios::binary);
     std::string text(static_cast<size_t>(size), '\0');
     if (!in.read(text.data(), static_cast<std::streamsize>(size)))

@@ -265,6 +265,10 @@ int RunWindows(const Words& words) {
 
     if (const int status = PreparePlan(run.request, run.setup); status != kExitOk)
         return status;
+    // Opened before computing: an output that cannot be written is said at once.
+    Output out;
+    if (const int status = out.Open(args.Value("--output").value_or(""), args.Has("--force")))
+        return status;
     PlanSetup& setup = run.setup;
     if (!run.minCommonGiven && setup.sites.size() > 1)
         c.minCommon = kNetworkMinCommon;
@@ -278,22 +282,26 @@ int RunWindows(const Words& words) {
     series.clockOffset = setup.sites.front().gmtOffset;
     series.workers = WorkerCount(static_cast<int>(setup.sites.size()));
     std::vector<SiteSeries> computed;
-    if (!ComputeSeries(setup.calc(), setup.sites, series, computed))
-        return Fail(kExitFailure, FormatText(ResString(IDS_PLAN_COMPUTE_FAILED).c_str(),
-                                             setup.calc().almanacFileName().c_str()));
+    switch (ComputeSeries(setup.calc(), setup.sites, series, computed)) {
+    case PlanRunResult::Done:
+        break;
+    case PlanRunResult::OutOfMemory:
+        return Fail(kExitFailure, ResString(IDS_PLAN_OUT_OF_MEMORY));
+    default:
+        return Fail(kExitFailure, ResString(IDS_PLAN_COMPUTE_FAILED));
+    }
     std::vector<const SiteSeries*> sites;
     for (const SiteSeries& s : computed)
         sites.push_back(&s);
     std::vector<Window> windows = FindWindows(sites, c);
     SortWindows(windows, run.order);
 
-    std::string out;
     if (run.format == Format::Text) {
-        out = Text(run, windows);
+        out.Write(Text(run, windows));
     } else {
-        out = run.format == Format::Csv ? Csv(run, windows) : Json(run, windows);
         if (windows.empty())
             Fail(kExitOk, ResString(IDS_WIN_NONE));
+        out.Write(run.format == Format::Csv ? Csv(run, windows) : Json(run, windows));
     }
-    return WriteOutput(args.Value("--output").value_or(""), out, args.Has("--force"));
+    return out.Finish();
 }

@@ -32,31 +32,42 @@ struct SeriesRequest {
     int workers = 1;
 };
 
+// How a run over several days ended.
+enum class PlanRunResult {
+    Done,
+    Stopped,     // take or done answered false
+    Failed,      // the settings hold nothing to plan with, or a site could not be planned
+    OutOfMemory, // a worker's copy of the settings or a result did not fit
+};
+
+// The one driver of plans over several days: every site on every day on `workers` threads (the
+// calling one among them), each with a copy of `settings`. Day d is planned over intervalOf(d),
+// each site on its own local time or on `commonClock`. Sites go to the workers in blocks of
+// `blockSites` neighbours, each block planned day by day, so that neighbours on one clock share a
+// day's orbits; take(calc, site, d) reads each result on its worker's thread.
+// With `done`, done(site) is called on the calling thread in the order of the sites, once every day
+// of that site has been taken; workers then keep at most 2 x workers blocks ahead of it, so that
+// the results waiting to be written stay few however many sites there are. A false from take or
+// done stops everything.
+PlanRunResult PlanSitesOverDays(const Calculator& settings, const std::vector<SiteInfo>& sites, int days,
+                                int workers, int blockSites,
+                                const std::function<PlanInterval(int day)>& intervalOf,
+                                std::optional<float> commonClock,
+                                const std::function<bool(const Calculator&, int site, int day)>& take,
+                                const std::function<bool(int site)>& done = nullptr);
+
 // The series of every site over the request's days on one clock: days x (86400 / step) + 1 samples
 // each, the last at 24:00 of the last day. `settings` holds the loaded almanac, step, cut-off, mode,
-// obstruction switch and satellite selection; each worker plans with a copy of it. false when a
-// computation fails; `out` is then unspecified.
-// The one driver of plans over several days: every site on every day on `workers` threads, each
-// with a copy of `settings`. Day d is planned over intervalOf(d), each site on its own local time
-// or on `commonClock`; then take(calc, site, d) reads the result (false, or running out of memory,
-// stops everything and answers false). Neighbouring sites on one clock share a day's orbits.
-bool PlanSitesOverDays(const Calculator& settings, const std::vector<SiteInfo>& sites, int days, int workers,
-                       const std::function<PlanInterval(int day)>& intervalOf,
-                       std::optional<float> commonClock,
-                       const std::function<bool(const Calculator&, int site, int day)>& take);
-
-bool ComputeSeries(const Calculator& settings, const std::vector<SiteInfo>& sites,
-                   const SeriesRequest& request, std::vector<SiteSeries>& out);
+// obstruction switch and satellite selection; each worker plans with a copy of it. Anything but Done
+// leaves `out` unspecified; a request it cannot plan (no almanac, no site, a date or clock out of
+// range) is Failed.
+PlanRunResult ComputeSeries(const Calculator& settings, const std::vector<SiteInfo>& sites,
+                            const SeriesRequest& request, std::vector<SiteSeries>& out);
 
 // `into` becomes a copy of `settings`: its almanac and navigation records, sources, satellite
 // choices and settings, without reading any file again. false when `settings` holds nothing to plan
 // with or memory runs out.
 bool CopyCalculatorSettings(const Calculator& settings, Calculator& into);
-
-// Splits 0..count-1 into at most `workers` contiguous blocks and runs work(worker, begin, end) for
-// each on its own thread (the first block on the calling thread). A thread that cannot be started
-// leaves its block to the calling thread.
-void RunInBlocks(int count, int workers, const std::function<void(int worker, int begin, int end)>& work);
 
 // The number of workers to use for `tasks` tasks: the machine's cores, at least one, at most `tasks`.
 int WorkerCount(int tasks);

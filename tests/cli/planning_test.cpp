@@ -162,6 +162,119 @@ TEST_F(Planning, AllSitesAndPositionsGiveOneStreamInOrder) {
     EXPECT_TRUE(bad.out.empty());
 }
 
+TEST_F(Planning, ManySitesStreamTheBytesOfOneSiteAtATime) {
+    // Twelve sites, neighbours sometimes on one clock (they share a day's orbits), one with a ridge;
+    // each also in a list of its own.
+    std::string list = fixture::NewFile(0, {});
+    std::vector<fs::path> own;
+    for (int i = 0; i < 12; ++i) {
+        const std::vector<fixture::Outline> ridge = {{{0, 90}, {30, 100}, {30, 140}, {0, 150}}};
+        const std::string site = fixture::NewSite(
+            "S" + std::to_string(i), "site " + std::to_string(i), -40 + 7.5 * i, -170 + 29 * i, 10 * i,
+            static_cast<float>(i / 3 - 2), i == 4 ? ridge : std::vector<fixture::Outline>{});
+        list += site;
+        own.push_back(dir_ / ("own" + std::to_string(i) + ".spl"));
+        std::ofstream(own.back(), std::ios::binary) << fixture::NewFile(0, {site});
+    }
+    std::ofstream(dir_ / "all.spl", std::ios::binary) << list;
+
+    // Visibility at the 5-minute step makes blocks of a few sites, planned on both cores.
+    enum class Join { Text, Csv, Json };
+    struct Case {
+        std::string options;
+        Join join;
+    } cases[] = {
+        {"--format text --table both --step 5 --from 08:00 --to 10:00 --width 90 --lines 40", Join::Text},
+        {"--format text", Join::Text},
+        {"--format csv", Join::Csv},
+        {"--format csv --table both --step 5", Join::Csv},
+        {"--format json --table visibility --step 5 --from 08:00 --to 10:00", Join::Json},
+        {"--format json", Join::Json},
+    };
+    const std::string visibilityHeading = "\n\nsite,time,seconds,system,";
+    for (const Case& c : cases) {
+        const std::string options = "plan " + c.options + " --days 2 --date 2025-08-11 --all-sites";
+        const Outcome all = Tavrin(options + " --sites '" + (dir_ / "all.spl").string() + "'");
+        ASSERT_EQ(all.status, 0) << c.options << "\n" << all.err;
+        // Text pages joined by a form feed, JSON lines one after another, CSV under one heading
+        // with the DOP rows of every site before the visibility rows of every site.
+        std::string expected, visibility;
+        for (const fs::path& one : own) {
+            const Outcome r = Tavrin(options + " --sites '" + one.string() + "'");
+            ASSERT_EQ(r.status, 0) << r.err;
+            if (c.join != Join::Csv) {
+                expected += (c.join == Join::Text && !expected.empty() ? "\f" : "") + r.out;
+                continue;
+            }
+            const size_t split = r.out.find(visibilityHeading);
+            const std::string dop = split == std::string::npos ? r.out : r.out.substr(0, split + 1);
+            expected += expected.empty() ? dop : dop.substr(dop.find('\n') + 1);
+            if (split != std::string::npos) {
+                const std::string rows = r.out.substr(split + 2);
+                visibility += visibility.empty() ? "\n" + rows : rows.substr(rows.find('\n') + 1);
+            }
+        }
+        expected += visibility;
+        EXPECT_TRUE(all.out == expected)
+            << c.options << ": " << all.out.size() << " bytes against " << expected.size();
+    }
+}
+
+TEST_F(Planning, AnOutputThatCannotBeWrittenFailsBeforeAnyComputing) {
+    // --lines 10 fails only once the first table is made (status 2): an output refused first says
+    // it was refused before.
+    const fs::path kept = dir_ / "kept.txt", readOnly = dir_ / "read-only.txt";
+    std::ofstream(kept) << "old";
+    std::ofstream(readOnly) << "old";
+    fs::permissions(readOnly, fs::perms::owner_read);
+    struct Case {
+        std::string output;
+        int status;
+        std::string message;
+    } cases[] = {
+        {dir_.string(), 1, dir_.string()},
+        {(dir_ / "missing" / "plan.txt").string(), 1, "plan.txt"},
+        {readOnly.string(), 1, "read-only.txt"},
+        {kept.string(), 2, "--lines"}, // failing part-way: the old file stays
+    };
+    for (const Case& c : cases) {
+        for (const char* command : {"plan --all-sites --lines 10", "plan --days 3 --lines 10"}) {
+            const Outcome r = Tavrin(std::string(command) + " -o '" + c.output + "'");
+            EXPECT_EQ(r.status, c.status) << command << " -o " << c.output << "\n" << r.err;
+            EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        }
+    }
+    EXPECT_EQ(ReadFile(kept), "old");
+    EXPECT_EQ(ReadFile(readOnly), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 2); // no temporary left
+}
+
+TEST_F(Planning, InputsLargerThanTheirLimitAreRefusedUnread) {
+    // Sparse files just over 64 MB: a site list's signature, a position first.
+    const fs::path list = dir_ / "huge.spl", positions = dir_ / "huge.csv";
+    std::ofstream(list, std::ios::binary) << fixture::NewFile(0, {fixture::NewSite("A", "", 1, 2, 3, 0)});
+    std::ofstream(positions) << "P1,48.2,16.37\n";
+    for (const fs::path& p : {list, positions})
+        fs::resize_file(p, (64u << 20) + 1);
+    struct Case {
+        std::string args, message;
+    } cases[] = {
+        {"plan --all-sites --sites '" + list.string() + "'",
+         "huge.spl: too large for a site list (64.1 MB; at most 64 MB)"},
+        {"windows --sites '" + list.string() + "'", "huge.spl: too large for a site list"},
+        {"sites '" + list.string() + "'", "huge.spl: too large for a site list"},
+        {"plan --positions '" + positions.string() + "'",
+         "huge.csv: too large for a positions file (64.1 MB; at most 64 MB)"},
+    };
+    for (const Case& c : cases) {
+        const Outcome r = Tavrin(c.args);
+        EXPECT_EQ(r.status, 3) << c.args;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty());
+    }
+}
+
 TEST_F(Planning, WindowsOfOneSiteMatchABruteForceScanOfThePlan) {
     const Outcome plan = Tavrin("plan --format csv --days 2 --step 5");
     ASSERT_EQ(plan.status, 0) << plan.err;

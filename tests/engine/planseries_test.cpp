@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "engine/calculator.h"
 #include "engine/calendar.h"
@@ -76,19 +78,48 @@ TEST(PlanSeries, AddDaysAcrossMonthsYearsAndTheLimits) {
     }
 }
 
-TEST(PlanSeries, BlocksCoverEveryTaskOnce) {
-    for (auto [count, workers] : {std::pair{0, 3}, {1, 4}, {7, 2}, {10, 3}, {5, 1}, {3, 8}}) {
-        std::vector<std::atomic<int>> seen(static_cast<size_t>(count));
-        std::atomic<int> maxWorker{0};
-        RunInBlocks(count, workers, [&](int w, int begin, int end) {
-            for (int i = begin; i < end; ++i)
-                ++seen[static_cast<size_t>(i)];
-            if (w > maxWorker)
-                maxWorker = w;
-        });
-        for (int i = 0; i < count; ++i)
-            EXPECT_EQ(seen[static_cast<size_t>(i)], 1) << count << " tasks, " << workers << " workers";
-        EXPECT_LT(maxWorker, std::max(1, workers));
+TEST(PlanSeries, SitesAreHandedOverInOrderWithoutRunningFarAhead) {
+    Calculator settings;
+    Configure(settings);
+    struct Case {
+        int sites, days, workers, blockSites;
+        int stopAt; // done answers false for this site; -1 never
+    } cases[] = {
+        {1, 3, 1, 1, -1}, {7, 2, 2, 1, -1}, {20, 1, 3, 2, -1}, {12, 2, 2, 3, -1}, {10, 1, 2, 1, 4},
+    };
+    for (const Case& c : cases) {
+        std::vector<SiteInfo> sites;
+        for (int i = 0; i < c.sites; ++i)
+            sites.push_back(Hillside(static_cast<float>(i % 3)));
+        std::vector<std::atomic<int>> taken(static_cast<size_t>(c.sites));
+        std::vector<int> order;
+        std::atomic<int> doneCount{0}, tooFarAhead{0}, takes{0};
+        const PlanRunResult result = PlanSitesOverDays(
+            settings, sites, c.days, c.workers, c.blockSites,
+            [](int d) { return PlanInterval(11 + d, 8, 2025, 0, 0, 24, 0); }, std::nullopt,
+            [&](const Calculator&, int i, int) {
+                // A block is begun only while fewer than 2 x workers blocks wait to be handed over.
+                if (i / c.blockSites >= doneCount / c.blockSites + 2 * c.workers)
+                    ++tooFarAhead;
+                ++taken[static_cast<size_t>(i)];
+                ++takes;
+                return true;
+            },
+            [&](int i) {
+                // A slow writer: the other workers get every chance to run ahead.
+                for (int wait = 0; i == 0 && wait < 500 && takes < c.sites * c.days; ++wait)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                EXPECT_EQ(taken[static_cast<size_t>(i)], c.days) << "site " << i << " handed over unfinished";
+                order.push_back(i);
+                ++doneCount;
+                return i != c.stopAt;
+            });
+        const int handed = c.stopAt < 0 ? c.sites : c.stopAt + 1;
+        EXPECT_EQ(result, c.stopAt < 0 ? PlanRunResult::Done : PlanRunResult::Stopped) << c.sites;
+        ASSERT_EQ(static_cast<int>(order.size()), handed) << c.sites;
+        for (int i = 0; i < handed; ++i)
+            EXPECT_EQ(order[static_cast<size_t>(i)], i);
+        EXPECT_EQ(tooFarAhead, 0) << c.sites << " sites, " << c.workers << " workers";
     }
     EXPECT_GE(WorkerCount(100), 1);
     EXPECT_EQ(WorkerCount(1), 1);
@@ -100,7 +131,7 @@ TEST(PlanSeries, DaysJoinAsTheCalculatorComputesEachDay) {
     const std::vector<SiteInfo> sites = {Hillside(1)};
     SeriesRequest r = OnAlmanacDay(2, 1);
     std::vector<SiteSeries> out;
-    ASSERT_TRUE(ComputeSeries(settings, sites, r, out));
+    ASSERT_EQ(ComputeSeries(settings, sites, r, out), PlanRunResult::Done);
     ASSERT_EQ(out.size(), 1u);
     const SiteSeries& s = out[0];
     ASSERT_EQ(s.Count(), 2 * kPerDay + 1);
@@ -125,7 +156,7 @@ TEST(PlanSeries, DaysJoinAsTheCalculatorComputesEachDay) {
         EXPECT_FALSE(s.usable[static_cast<size_t>(k)].test(4));
     settings.SetObstructionsOn(0);
     std::vector<SiteSeries> open;
-    ASSERT_TRUE(ComputeSeries(settings, sites, r, open));
+    ASSERT_EQ(ComputeSeries(settings, sites, r, open), PlanRunResult::Done);
     int more = 0;
     for (int k = 0; k < s.Count(); ++k) {
         const size_t at = static_cast<size_t>(k);
@@ -144,9 +175,9 @@ TEST(PlanSeries, SitesOnOneClockAreShiftedCopiesOfTheirOwn) {
     SeriesRequest r = OnAlmanacDay(2, 0);
     r.workers = 1;
     std::vector<SiteSeries> one, two;
-    ASSERT_TRUE(ComputeSeries(settings, sites, r, one));
+    ASSERT_EQ(ComputeSeries(settings, sites, r, one), PlanRunResult::Done);
     r.workers = 2;
-    ASSERT_TRUE(ComputeSeries(settings, sites, r, two));
+    ASSERT_EQ(ComputeSeries(settings, sites, r, two), PlanRunResult::Done);
     for (size_t i = 0; i < sites.size(); ++i) {
         EXPECT_EQ(one[i].usable, two[i].usable) << i;
         EXPECT_EQ(one[i].pdop, two[i].pdop) << i;
@@ -156,7 +187,7 @@ TEST(PlanSeries, SitesOnOneClockAreShiftedCopiesOfTheirOwn) {
 
     std::vector<SiteSeries> own;
     r.clockOffset = 2;
-    ASSERT_TRUE(ComputeSeries(settings, {sites[1]}, r, own));
+    ASSERT_EQ(ComputeSeries(settings, {sites[1]}, r, own), PlanRunResult::Done);
     // own sample k + 8 is the common clock's sample k; the last sample of a series is judged
     // without a next one, so both series' last samples are left out
     const int shift = 7200 / kStep;
@@ -174,15 +205,15 @@ TEST(PlanSeries, RefusesWhatItCannotCompute) {
     Calculator empty; // no almanac
     std::vector<SiteSeries> out;
     SeriesRequest r = OnAlmanacDay(1, 0);
-    EXPECT_FALSE(ComputeSeries(empty, {Hillside(0)}, r, out));
+    EXPECT_EQ(ComputeSeries(empty, {Hillside(0)}, r, out), PlanRunResult::Failed);
     Calculator settings;
     Configure(settings);
-    EXPECT_FALSE(ComputeSeries(settings, {}, r, out));
+    EXPECT_EQ(ComputeSeries(settings, {}, r, out), PlanRunResult::Failed);
     r.day = 30;
     r.month = 12;
     r.year = 2099;
     r.days = 3; // beyond 2099-12-31
-    EXPECT_FALSE(ComputeSeries(settings, {Hillside(0)}, r, out));
+    EXPECT_EQ(ComputeSeries(settings, {Hillside(0)}, r, out), PlanRunResult::Failed);
     r.days = 2;
-    EXPECT_TRUE(ComputeSeries(settings, {Hillside(0)}, r, out));
+    EXPECT_EQ(ComputeSeries(settings, {Hillside(0)}, r, out), PlanRunResult::Done);
 }
