@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "base/strings.h"
+#include "base/text.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/planner.h"
@@ -57,7 +58,7 @@ std::string SiteNames(const PlanSetup& setup) {
     for (const SiteInfo& s : setup.sites) {
         if (!names.empty())
             names += ", ";
-        names += s.name;
+        names += Printable(s.name);
     }
     return names;
 }
@@ -72,10 +73,10 @@ std::string Text(const WindowsRun& run, const std::vector<Window>& windows) {
     std::string out;
     out += network ? FormatText(ResString(IDS_WIN_TITLE_NETWORK).c_str(),
                                 static_cast<int>(setup.sites.size()), SiteNames(setup).c_str())
-                   : FormatText(ResString(IDS_WIN_TITLE_ONE).c_str(), clock.name);
+                   : FormatText(ResString(IDS_WIN_TITLE_ONE).c_str(), Printable(clock.name).c_str());
     out += '\n';
     out += FormatText(ResString(IDS_WIN_SPAN).c_str(), DateOfDay(setup, 0).c_str(),
-                      DateOfDay(setup, days - 1).c_str(), days, clock.name,
+                      DateOfDay(setup, days - 1).c_str(), days, Printable(clock.name).c_str(),
                       static_cast<double>(clock.gmtOffset));
     out += '\n';
     out += FormatText(

@@ -202,6 +202,9 @@ TEST_F(CliWrites, ControlCharactersInNamesAreShownEscaped) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("line\\x0D\\x0Abreak"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find('\033'), std::string::npos);
+    r = Tavrin("windows --sites '" + list.string() + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("a\\x1B[2Jb\\x07"), std::string::npos) << r.out;
     r = Tavrin("sites '" + list.string() + "' --format json"); // JSON keeps the text, escaped its own way
     EXPECT_NE(r.out.find("a\\u001b[2Jb\\u0007"), std::string::npos) << r.out;
 }
