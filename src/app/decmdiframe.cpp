@@ -22,6 +22,7 @@
 #include "base/strings.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
+#include "ui/screenfit.h"
 
 namespace {
 
@@ -58,8 +59,11 @@ TDecMDIFrame::TDecMDIFrame(const QString& title, OrvantMDIClient* client) : clie
         setGeometry(InitialGeometry(screen->size()));
     // Where the user left it last time, when the desktop still has room for it there.
     const QByteArray remembered = RememberedFrameGeometry();
-    if (!remembered.isEmpty())
+    if (!remembered.isEmpty()) {
         restoreGeometry(remembered);
+        // A place on a larger screen than this one comes back whole on this one.
+        KeepOnScreen(this);
+    }
     setAcceptDrops(true);
     UpdateCommandStates();
 }

@@ -22,6 +22,7 @@
 #include "engine/rinexnav.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
+#include "ui/screenfit.h"
 #include "ui/waitcursor.h"
 #include "views/ui/viewbase.h"
 
@@ -463,8 +464,8 @@ void OrvantMDIClient::RememberWindows() const {
         if (!view)
             continue;
         const int command = view == sky_ ? CM_VIEW_SKY : view == dop_ ? CM_VIEW_DOP : CM_VIEW_VISIBILITY;
-        views.push_back(
-            {command, w->isMaximized() || w->isMinimized() ? QRect() : w->geometry(), w->isMaximized()});
+        views.push_back({command, w->isMaximized() || w->isMinimized() ? QRect() : w->geometry(),
+                         w->isMaximized(), viewport()->size()});
     }
     RememberViews(views);
 }
@@ -484,10 +485,12 @@ void OrvantMDIClient::RestoreRememberedViews() {
         auto* sub = view ? qobject_cast<QMdiSubWindow*>(view->parentWidget()) : nullptr;
         if (!sub)
             continue;
+        // A place from a larger (or smaller) client area keeps its share of this one, and a place
+        // that still lies partly outside comes in whole rather than cut to what overlaps.
         if (v.maximized)
             sub->showMaximized();
-        else if (v.geometry.isValid() && area.intersects(v.geometry))
-            sub->setGeometry(v.geometry.intersected(area));
+        else if (v.geometry.isValid())
+            sub->setGeometry(ScaledInto(v.geometry, v.area, area));
     }
 }
 

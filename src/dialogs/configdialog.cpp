@@ -6,6 +6,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -24,6 +26,7 @@
 #include "ui/commands.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
+#include "ui/screenfit.h"
 #include "ui/waitcursor.h"
 
 namespace {
@@ -51,6 +54,26 @@ constexpr SatelliteGroupIds kLaterIds[3] = {
     {47934, 47935, 47945, 47955, 47956, 155, 10, 12},
 };
 
+// Asks for room for all it holds, and scrolls when it gets less: the dialog opens at its full
+// size where the screen has room for it.
+class FullScrollArea : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+    QSize sizeHint() const override {
+        if (!widget())
+            return QScrollArea::sizeHint();
+        const QSize content = widget()->sizeHint();
+        return {content.width() + verticalScrollBar()->sizeHint().width() + 2 * frameWidth(),
+                content.height() + 2 * frameWidth()};
+    }
+    QSize minimumSizeHint() const override {
+        // As wide as the systems, which do not scroll sideways.
+        if (!widget())
+            return QScrollArea::minimumSizeHint();
+        return {sizeHint().width(), QScrollArea::minimumSizeHint().height()};
+    }
+};
+
 } // namespace
 
 ConfigDialog::ConfigDialog(QWidget* parent, ConfigDialogHost& host)
@@ -63,6 +86,7 @@ ConfigDialog::ConfigDialog(QWidget* parent, ConfigDialogHost& host)
     BuildControls();
     TransferIn();
     SetUpWindow();
+    resize(SizeOnScreen(this, sizeHint()));
 }
 
 void ConfigDialog::BuildControls() {
@@ -159,12 +183,25 @@ void ConfigDialog::BuildControls() {
     buttons->addWidget(cancel);
     buttons->addWidget(help);
 
+    // The systems scroll where the screen is too low for them all; the almanac lines above and
+    // the buttons below always show.
+    auto* systems = new QWidget;
+    auto* systemsLayout = new QVBoxLayout(systems);
+    systemsLayout->setContentsMargins(0, 0, 0, 0);
+    systemsLayout->addWidget(gps_);
+    systemsLayout->addWidget(glonass_);
+    systemsLayout->addWidget(laterBox);
+    systemsLayout->addWidget(orbitsBox);
+    auto* scroll = new FullScrollArea(this);
+    scroll->setObjectName(QStringLiteral("systemsArea"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(systems);
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(gps_);
-    layout->addWidget(glonass_);
-    layout->addWidget(laterBox);
-    layout->addWidget(orbitsBox);
+    layout->addWidget(scroll, 1);
     layout->addLayout(buttons);
 }
 

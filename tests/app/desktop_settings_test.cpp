@@ -58,7 +58,7 @@ TEST_F(DesktopSettings, WindowPlaceAndOpenViewsComeBackAfterARestart) {
     ASSERT_TRUE(Client().OpenSiteList(Home("one.spl")));
     Run(CM_VIEW_DOP);
     Run(CM_VIEW_SKY);
-    Frame().setGeometry(40, 30, 700, 500);
+    Frame().setGeometry(0, 40, 700, 500); // on the screen, title bar and all
     Drain();
     const QRect frame = Frame().geometry();
     auto* dop = qobject_cast<QMdiSubWindow*>(Client().View(CM_VIEW_DOP)->parentWidget());
