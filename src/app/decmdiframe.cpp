@@ -87,6 +87,9 @@ void TDecMDIFrame::BuildMenus() {
         menu->setObjectName(QStringLiteral("menu%1").arg(static_cast<int>(g)));
         // States follow the current state each time a menu opens.
         connect(menu, &QMenu::aboutToShow, this, &TDecMDIFrame::UpdateCommandStates);
+        // A disabled submenu never opens to fill itself: its parent fills it.
+        if (g == MenuGroup::SiteList)
+            connect(menu, &QMenu::aboutToShow, this, &TDecMDIFrame::FillRecentMenu);
         menus_.push_back(menu);
         for (const CommandInfo& c : CommandTable()) {
             if (c.menu != g)

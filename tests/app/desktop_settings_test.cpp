@@ -109,6 +109,25 @@ TEST_F(DesktopSettings, RecentListsNewestFirstAcrossRunsAndAMissingOneIsDropped)
     EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
 }
 
+// The submenu follows the lists opened and saved under a new name in this run, without a restart
+// and without being opened first (a disabled submenu does not open).
+TEST_F(DesktopSettings, OpenRecentFollowsOpenAndSaveAsInTheSameRun) {
+    auto shown = [this] {
+        QStringList paths;
+        for (QAction* a : Frame().RecentMenu()->actions())
+            if (a->data().isValid())
+                paths << a->data().toString();
+        return paths;
+    };
+    EXPECT_FALSE(Frame().RecentMenu()->isEnabled());
+    ASSERT_TRUE(Client().OpenSiteList(Home("one.spl")));
+    EXPECT_TRUE(Frame().RecentMenu()->isEnabled());
+    EXPECT_EQ(shown(), QStringList{Path("one.spl")});
+    prompts.files = {Path("three.spl")};
+    Run(CM_SITELIST_SAVEAS);
+    EXPECT_EQ(shown(), (QStringList{Path("three.spl"), Path("one.spl")}));
+}
+
 TEST_F(DesktopSettings, DroppedSiteListOpensAfterTheQuestionToSave) {
     Drop(Path("one.spl"));
     EXPECT_EQ(Frame().windowTitle(), "Tavrin - one.spl");
