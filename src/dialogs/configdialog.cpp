@@ -306,6 +306,8 @@ bool ConfigDialog::ChooseFiles(int titleId, int filterId, QStringList& chosen) {
     FileRequest request;
     request.title = Res(titleId);
     request.filter = Res(filterId);
+    // Where the almanacs are kept, not wherever the last file dialog was.
+    request.directory = Text(directory_);
     request.flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     return ThePrompts().OpenFileNames(this, request, chosen) && !chosen.isEmpty();
 }
@@ -488,8 +490,11 @@ void ConfigDialog::ShowAlmanacDate() {
         date_->setText(Res(IDS_CFGDLG_NO_ALMANAC_DATE));
         return;
     }
-    date_->setText(Text(FormatText(LoadResString(IDS_CFGDLG_ALMANAC_DATE), day->date.year + 1900,
-                                   day->date.month + 1, day->date.day, day->age)));
+    // An almanac dated after the planning date has no age there: said in words, not as a minus.
+    const bool ahead = day->age < 0;
+    date_->setText(Text(
+        FormatText(LoadResString(ahead ? IDS_CFGDLG_ALMANAC_DATE_AHEAD : IDS_CFGDLG_ALMANAC_DATE),
+                   day->date.year + 1900, day->date.month + 1, day->date.day, ahead ? -day->age : day->age)));
     // Beyond the limit of the age warning: in the colour of the unhealthy markers.
     QPalette palette = date_->palette();
     palette.setColor(QPalette::WindowText, std::abs(day->age) > kAlmanacAgeLimitDays
