@@ -244,6 +244,15 @@ void TDecMDIFrame::UpdateCommandStates() {
         if (action->isCheckable())
             action->setChecked(client_->CommandChecked(id));
     }
+    // Ctrl+P toggles PDOP in the DOP plot: while that view is active the menu does not offer the
+    // same key for printing.
+    if (QAction* print = Action(CM_PRINT_GRAPH)) {
+        const QList<QKeySequence> keys = client_->ActiveViewCommand() == CM_VIEW_DOP
+                                             ? QList<QKeySequence>()
+                                             : QKeySequence::keyBindings(FindCommand(CM_PRINT_GRAPH)->key);
+        if (print->shortcuts() != keys)
+            print->setShortcuts(keys);
+    }
 }
 
 void TDecMDIFrame::closeEvent(QCloseEvent* event) {

@@ -97,7 +97,7 @@ TEST_F(DesktopSettings, RecentListsNewestFirstAcrossRunsAndAMissingOneIsDropped)
     EXPECT_TRUE(Frame().RecentMenu()->isEnabled());
     Frame().RecentMenu()->actions()[1]->trigger(); // "&2 two.spl"
     Drain();
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
+    EXPECT_EQ(Caption(), "Tavrin - two.spl");
     EXPECT_EQ(RecentMenuPaths().first(), Path("two.spl"));
 
     QFile::remove(Path("one.spl"));
@@ -106,7 +106,7 @@ TEST_F(DesktopSettings, RecentListsNewestFirstAcrossRunsAndAMissingOneIsDropped)
     ASSERT_EQ(prompts.boxes.size(), 1u);
     EXPECT_TRUE(prompts.boxes[0].text.contains(Path("one.spl")));
     EXPECT_EQ(RecentMenuPaths(), QStringList{Path("two.spl")});
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
+    EXPECT_EQ(Caption(), "Tavrin - two.spl");
 }
 
 // The submenu follows the lists opened and saved under a new name in this run, without a restart
@@ -130,20 +130,20 @@ TEST_F(DesktopSettings, OpenRecentFollowsOpenAndSaveAsInTheSameRun) {
 
 TEST_F(DesktopSettings, DroppedSiteListOpensAfterTheQuestionToSave) {
     Drop(Path("one.spl"));
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - one.spl");
+    EXPECT_EQ(Caption(), "Tavrin - one.spl");
     // A changed list: Cancel keeps it, No lets the dropped one in.
     Client().SiteList()->modified = 1;
     prompts.answers = {IDCANCEL};
     Drop(Path("two.spl"));
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - one.spl");
+    EXPECT_EQ(Caption(), "Tavrin - one.spl");
     prompts.answers = {IDNO};
     Drop(Path("two.spl"));
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
+    EXPECT_EQ(Caption(), "Tavrin - two.spl");
     // Anything but a site list is not taken.
     const QString text = Path("notes.txt");
     WriteFile(text.toStdString(), "x");
     Drop(text);
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
+    EXPECT_EQ(Caption(), "Tavrin - two.spl");
     EXPECT_EQ(prompts.boxes.size(), 2u);
 }
 
