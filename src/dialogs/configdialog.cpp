@@ -72,6 +72,15 @@ public:
             return QScrollArea::minimumSizeHint();
         return {sizeHint().width(), QScrollArea::minimumSizeHint().height()};
     }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        // What the systems need as they change reaches the dialog's layout, as it did without the
+        // scroll area.
+        if (watched == widget() && event->type() == QEvent::LayoutRequest)
+            updateGeometry();
+        return QScrollArea::eventFilter(watched, event);
+    }
 };
 
 } // namespace
@@ -86,6 +95,9 @@ ConfigDialog::ConfigDialog(QWidget* parent, ConfigDialogHost& host)
     BuildControls();
     TransferIn();
     SetUpWindow();
+    // With the texts set, at the size they need where the screen has room.
+    if (auto* systems = findChild<QScrollArea*>(QStringLiteral("systemsArea")))
+        systems->updateGeometry();
     resize(SizeOnScreen(this, sizeHint()));
 }
 
@@ -183,15 +195,14 @@ void ConfigDialog::BuildControls() {
     buttons->addWidget(cancel);
     buttons->addWidget(help);
 
-    // The systems scroll where the screen is too low for them all; the almanac lines above and
-    // the buttons below always show.
+    // The satellites scroll where the screen is too low for them all; the almanac lines above, the
+    // orbit sources and the buttons below always show.
     auto* systems = new QWidget;
     auto* systemsLayout = new QVBoxLayout(systems);
     systemsLayout->setContentsMargins(0, 0, 0, 0);
     systemsLayout->addWidget(gps_);
     systemsLayout->addWidget(glonass_);
     systemsLayout->addWidget(laterBox);
-    systemsLayout->addWidget(orbitsBox);
     auto* scroll = new FullScrollArea(this);
     scroll->setObjectName(QStringLiteral("systemsArea"));
     scroll->setFrameShape(QFrame::NoFrame);
@@ -202,6 +213,7 @@ void ConfigDialog::BuildControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(scroll, 1);
+    layout->addWidget(orbitsBox);
     layout->addLayout(buttons);
 }
 
