@@ -95,6 +95,7 @@ void RememberViews(const std::vector<RememberedView>& views) {
         settings->setValue(QStringLiteral("command"), views[static_cast<size_t>(i)].command);
         settings->setValue(QStringLiteral("geometry"), views[static_cast<size_t>(i)].geometry);
         settings->setValue(QStringLiteral("maximized"), views[static_cast<size_t>(i)].maximized);
+        settings->setValue(QStringLiteral("area"), views[static_cast<size_t>(i)].area);
     }
     settings->endArray();
 }
@@ -109,6 +110,7 @@ std::vector<RememberedView> RememberedViews() {
         v.command = settings->value(QStringLiteral("command")).toInt();
         v.geometry = settings->value(QStringLiteral("geometry")).toRect();
         v.maximized = settings->value(QStringLiteral("maximized")).toBool();
+        v.area = settings->value(QStringLiteral("area")).toSize();
         views.push_back(v);
     }
     settings->endArray();

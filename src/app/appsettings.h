@@ -21,11 +21,13 @@ void AddRecentList(const QString& path);
 void RemoveRecentList(const QString& path);
 void ClearRecentLists();
 
-// A view that was open: its View command, its window's place and whether it was maximised.
+// A view that was open: its View command, its window's place, the size of the client area that
+// place was in (empty when not known), and whether it was maximised.
 struct RememberedView {
     int command = 0;
     QRect geometry;
     bool maximized = false;
+    QSize area;
 };
 void RememberViews(const std::vector<RememberedView>& views);
 std::vector<RememberedView> RememberedViews();

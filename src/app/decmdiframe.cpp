@@ -22,6 +22,7 @@
 #include "base/strings.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
+#include "ui/screenfit.h"
 
 namespace {
 
@@ -58,8 +59,11 @@ TDecMDIFrame::TDecMDIFrame(const QString& title, OrvantMDIClient* client) : clie
         setGeometry(InitialGeometry(screen->size()));
     // Where the user left it last time, when the desktop still has room for it there.
     const QByteArray remembered = RememberedFrameGeometry();
-    if (!remembered.isEmpty())
+    if (!remembered.isEmpty()) {
         restoreGeometry(remembered);
+        // A place on a larger screen than this one comes back whole on this one.
+        KeepOnScreen(this);
+    }
     setAcceptDrops(true);
     UpdateCommandStates();
 }
@@ -83,6 +87,9 @@ void TDecMDIFrame::BuildMenus() {
         menu->setObjectName(QStringLiteral("menu%1").arg(static_cast<int>(g)));
         // States follow the current state each time a menu opens.
         connect(menu, &QMenu::aboutToShow, this, &TDecMDIFrame::UpdateCommandStates);
+        // A disabled submenu never opens to fill itself: its parent fills it.
+        if (g == MenuGroup::SiteList)
+            connect(menu, &QMenu::aboutToShow, this, &TDecMDIFrame::FillRecentMenu);
         menus_.push_back(menu);
         for (const CommandInfo& c : CommandTable()) {
             if (c.menu != g)
@@ -236,6 +243,15 @@ void TDecMDIFrame::UpdateCommandStates() {
         action->setEnabled(client_->CommandEnabled(id));
         if (action->isCheckable())
             action->setChecked(client_->CommandChecked(id));
+    }
+    // Ctrl+P toggles PDOP in the DOP plot: while that view is active the menu does not offer the
+    // same key for printing.
+    if (QAction* print = Action(CM_PRINT_GRAPH)) {
+        const QList<QKeySequence> keys = client_->ActiveViewCommand() == CM_VIEW_DOP
+                                             ? QList<QKeySequence>()
+                                             : QKeySequence::keyBindings(FindCommand(CM_PRINT_GRAPH)->key);
+        if (print->shortcuts() != keys)
+            print->setShortcuts(keys);
     }
 }
 

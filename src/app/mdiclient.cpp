@@ -22,6 +22,7 @@
 #include "engine/rinexnav.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
+#include "ui/screenfit.h"
 #include "ui/waitcursor.h"
 #include "views/ui/viewbase.h"
 
@@ -341,15 +342,26 @@ void OrvantMDIClient::HideTimeBar() {
     area->deleteLater();
 }
 
+TBaseMDIChild* OrvantMDIClient::PrintedView() const {
+    QMdiSubWindow* active = activeSubWindow();
+    if (!active && !subWindowList().isEmpty())
+        active = subWindowList().last();
+    return active ? qobject_cast<TBaseMDIChild*>(active->widget()) : nullptr;
+}
+
+int OrvantMDIClient::ActiveViewCommand() const {
+    const TBaseMDIChild* view = PrintedView();
+    if (!view)
+        return 0;
+    return view == sky_ ? CM_VIEW_SKY : view == dop_ ? CM_VIEW_DOP : CM_VIEW_VISIBILITY;
+}
+
 void OrvantMDIClient::PrintCommand(int id) {
     if (id == CM_PRINT_SETUP) {
         TBaseMDIChild::PrintSetup(this);
         return;
     }
-    QMdiSubWindow* active = activeSubWindow();
-    if (!active && !subWindowList().isEmpty())
-        active = subWindowList().last();
-    auto* view = active ? qobject_cast<TBaseMDIChild*>(active->widget()) : nullptr;
+    TBaseMDIChild* view = PrintedView();
     if (!view)
         return;
     if (id == CM_PRINT_GRAPH)
@@ -463,8 +475,8 @@ void OrvantMDIClient::RememberWindows() const {
         if (!view)
             continue;
         const int command = view == sky_ ? CM_VIEW_SKY : view == dop_ ? CM_VIEW_DOP : CM_VIEW_VISIBILITY;
-        views.push_back(
-            {command, w->isMaximized() || w->isMinimized() ? QRect() : w->geometry(), w->isMaximized()});
+        views.push_back({command, w->isMaximized() || w->isMinimized() ? QRect() : w->geometry(),
+                         w->isMaximized(), viewport()->size()});
     }
     RememberViews(views);
 }
@@ -484,10 +496,12 @@ void OrvantMDIClient::RestoreRememberedViews() {
         auto* sub = view ? qobject_cast<QMdiSubWindow*>(view->parentWidget()) : nullptr;
         if (!sub)
             continue;
+        // A place from a larger (or smaller) client area keeps its share of this one, and a place
+        // that still lies partly outside comes in whole rather than cut to what overlaps.
         if (v.maximized)
             sub->showMaximized();
-        else if (v.geometry.isValid() && area.intersects(v.geometry))
-            sub->setGeometry(v.geometry.intersected(area));
+        else if (v.geometry.isValid())
+            sub->setGeometry(ScaledInto(v.geometry, v.area, area));
     }
 }
 
@@ -592,11 +606,17 @@ QString OrvantMDIClient::ObstructionText() const {
 void OrvantMDIClient::SetCaption() {
     if (!frame_)
         return;
-    if (list_)
-        frame_->setWindowTitle(QString::fromStdString(
-            FormatText(LoadResString(IDS_APP_TITLE_FILE), FileNameOf(list_->path).toUtf8().constData())));
-    else
+    if (list_) {
+        // "[*]" marks where the window system shows the modified mark; one in the name is doubled to
+        // stand for itself.
+        const QString name = FileNameOf(list_->path).replace(QLatin1String("[*]"), QLatin1String("[*][*]"));
+        frame_->setWindowTitle(
+            QString::fromStdString(FormatText(LoadResString(IDS_APP_TITLE_FILE), name.toUtf8().constData())) +
+            QLatin1String("[*]"));
+    } else {
         frame_->setWindowTitle(Res(IDS_APP_TITLE));
+    }
+    frame_->setWindowModified(list_ && list_->modified);
 }
 
 void OrvantMDIClient::UpdateSiteLine() {
@@ -615,5 +635,6 @@ void OrvantMDIClient::UpdateFrame() {
     if (!frame_)
         return;
     UpdateGadgets();
+    frame_->setWindowModified(list_ && list_->modified);
     frame_->UpdateCommandStates();
 }

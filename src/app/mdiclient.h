@@ -89,6 +89,8 @@ public:
     // Views by kind (1106, 1107, 1108); null when closed.
     TBaseMDIChild* View(int command) const;
     int OpenViewCount() const;
+    // The View command of the view the print commands act on (the active one), 0 with none open.
+    int ActiveViewCommand() const;
     // The texts the client writes into the frame.
     QString SiteLine() const;
     QString CutOffText() const;
@@ -144,6 +146,8 @@ private:
     void ShowSplash();
     void AlmanacAgeCheck();
     void PrintCommand(int id);
+    // The view the print commands act on: the active one, else the last opened.
+    TBaseMDIChild* PrintedView() const;
     // Names the sites of the list (all, or only the current one) whose position is unusable, in a
     // warning; false when there is none.
     bool ReportUnusablePositions(bool all);

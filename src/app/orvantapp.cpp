@@ -13,6 +13,7 @@
 #include "ui/commands.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
+#include "ui/screenfit.h"
 
 int ShowAlmanacAgeWarning(const PlanSession& session, unsigned style) {
     const int age = session.AlmanacAgeClass();
@@ -48,6 +49,8 @@ void OrvantApp::InitMainWindow() {
 void OrvantApp::InitInstance(const QString& siteList) {
     client_->SetupWindow();
     frame_->show();
+    // Again with the frame the window system gave it: a remembered place may have counted another.
+    KeepOnScreen(frame_.get());
     if (!siteList.isEmpty())
         client_->OpenSiteList(siteList.toStdString());
     // Posted: it comes after what opening the list posted (the site editor), on top of it.

@@ -158,6 +158,8 @@ bool OrvantMDIClient::OpenSiteList(const std::string& path) {
     const int skipped = read->skippedEntries;
     MakeCurrent(std::move(read));
     AddRecentList(QString::fromStdString(path));
+    if (frame_)
+        frame_->FillRecentMenu();
     // The list opens; the user learns at once which sites cannot be planned with.
     ReportUnusablePositions(true);
     if (skipped > 0)
@@ -178,6 +180,8 @@ bool OrvantMDIClient::OpenChosenList(const QString& path) {
             QString::fromStdString(FormatText(LoadResString(IDS_RECENT_MISSING), path.toUtf8().constData())),
             IDS_ERROR, MB_OK | MB_ICONEXCLAMATION);
         RemoveRecentList(path);
+        if (frame_)
+            frame_->FillRecentMenu();
         return false;
     }
     const bool opened = OpenSiteList(path.toStdString());
@@ -221,6 +225,8 @@ void OrvantMDIClient::SaveListAs() {
         return;
     list_->modified = 0;
     AddRecentList(QString::fromStdString(target));
+    if (frame_)
+        frame_->FillRecentMenu();
     if (!SameFile(target, list_->path)) {
         list_->path = target;
         SetCaption();

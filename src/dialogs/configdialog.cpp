@@ -6,6 +6,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -24,6 +26,7 @@
 #include "ui/commands.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
+#include "ui/screenfit.h"
 #include "ui/waitcursor.h"
 
 namespace {
@@ -51,6 +54,35 @@ constexpr SatelliteGroupIds kLaterIds[3] = {
     {47934, 47935, 47945, 47955, 47956, 155, 10, 12},
 };
 
+// Asks for room for all it holds, and scrolls when it gets less: the dialog opens at its full
+// size where the screen has room for it.
+class FullScrollArea : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+    QSize sizeHint() const override {
+        if (!widget())
+            return QScrollArea::sizeHint();
+        const QSize content = widget()->sizeHint();
+        return {content.width() + verticalScrollBar()->sizeHint().width() + 2 * frameWidth(),
+                content.height() + 2 * frameWidth()};
+    }
+    QSize minimumSizeHint() const override {
+        // As wide as the systems, which do not scroll sideways.
+        if (!widget())
+            return QScrollArea::minimumSizeHint();
+        return {sizeHint().width(), QScrollArea::minimumSizeHint().height()};
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        // What the systems need as they change reaches the dialog's layout, as it did without the
+        // scroll area.
+        if (watched == widget() && event->type() == QEvent::LayoutRequest)
+            updateGeometry();
+        return QScrollArea::eventFilter(watched, event);
+    }
+};
+
 } // namespace
 
 ConfigDialog::ConfigDialog(QWidget* parent, ConfigDialogHost& host)
@@ -63,6 +95,10 @@ ConfigDialog::ConfigDialog(QWidget* parent, ConfigDialogHost& host)
     BuildControls();
     TransferIn();
     SetUpWindow();
+    // With the texts set, at the size they need where the screen has room.
+    if (auto* systems = findChild<QScrollArea*>(QStringLiteral("systemsArea")))
+        systems->updateGeometry();
+    resize(SizeOnScreen(this, sizeHint()));
 }
 
 void ConfigDialog::BuildControls() {
@@ -159,11 +195,24 @@ void ConfigDialog::BuildControls() {
     buttons->addWidget(cancel);
     buttons->addWidget(help);
 
+    // The satellites scroll where the screen is too low for them all; the almanac lines above, the
+    // orbit sources and the buttons below always show.
+    auto* systems = new QWidget;
+    auto* systemsLayout = new QVBoxLayout(systems);
+    systemsLayout->setContentsMargins(0, 0, 0, 0);
+    systemsLayout->addWidget(gps_);
+    systemsLayout->addWidget(glonass_);
+    systemsLayout->addWidget(laterBox);
+    auto* scroll = new FullScrollArea(this);
+    scroll->setObjectName(QStringLiteral("systemsArea"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(systems);
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(gps_);
-    layout->addWidget(glonass_);
-    layout->addWidget(laterBox);
+    layout->addWidget(scroll, 1);
     layout->addWidget(orbitsBox);
     layout->addLayout(buttons);
 }
@@ -269,6 +318,8 @@ bool ConfigDialog::ChooseFiles(int titleId, int filterId, QStringList& chosen) {
     FileRequest request;
     request.title = Res(titleId);
     request.filter = Res(filterId);
+    // Where the almanacs are kept, not wherever the last file dialog was.
+    request.directory = Text(directory_);
     request.flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     return ThePrompts().OpenFileNames(this, request, chosen) && !chosen.isEmpty();
 }
@@ -451,8 +502,11 @@ void ConfigDialog::ShowAlmanacDate() {
         date_->setText(Res(IDS_CFGDLG_NO_ALMANAC_DATE));
         return;
     }
-    date_->setText(Text(FormatText(LoadResString(IDS_CFGDLG_ALMANAC_DATE), day->date.year + 1900,
-                                   day->date.month + 1, day->date.day, day->age)));
+    // An almanac dated after the planning date has no age there: said in words, not as a minus.
+    const bool ahead = day->age < 0;
+    date_->setText(Text(
+        FormatText(LoadResString(ahead ? IDS_CFGDLG_ALMANAC_DATE_AHEAD : IDS_CFGDLG_ALMANAC_DATE),
+                   day->date.year + 1900, day->date.month + 1, day->date.day, ahead ? -day->age : day->age)));
     // Beyond the limit of the age warning: in the colour of the unhealthy markers.
     QPalette palette = date_->palette();
     palette.setColor(QPalette::WindowText, std::abs(day->age) > kAlmanacAgeLimitDays

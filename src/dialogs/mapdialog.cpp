@@ -225,7 +225,13 @@ void MapDialog::ApplyTypedPosition() {
     const double lo = parts.size() == 2 ? parts[1].toDouble(&okLon) : 0;
     if (!okLat || !okLon || !std::isfinite(la) || !std::isfinite(lo) || std::fabs(la) > 90 ||
         std::fabs(lo) > 180) {
-        ThePrompts().Beep(MB_ICONEXCLAMATION);
+        // Said, with what the field takes: a beep alone leaves the user guessing.
+        const QByteArray text = typed_->text().trimmed().toUtf8();
+        MessageBoxRes(
+            this,
+            QString::fromStdString(FormatText(LoadResString(IDS_MAPDLG_BAD_POSITION), text.constData())),
+            IDS_ERROR, MB_OK | MB_ICONEXCLAMATION);
+        typed_->setFocus();
         typed_->selectAll();
         return;
     }

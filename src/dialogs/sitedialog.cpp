@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include <cstring>
+#include <iterator>
 
 #include "base/strings.h"
 #include "base/text.h"
@@ -248,6 +249,15 @@ SiteDialog::SiteDialog(QWidget* parent, project& list, SkyTrackSource* tracks)
     }
     sites_->SetSelIndex(shownIndex_);
     paste_->setEnabled(Clipboard() != nullptr);
+    // Reading order: the form row by row (each hemisphere after its own angle), its tools, then the
+    // list and its buttons, then the closing buttons.
+    QWidget* const tabOrder[] = {name_,          description_,   latDegrees_, latMinutes_, latSeconds_,
+                                 latHundredths_, latHemisphere_, lonDegrees_, lonMinutes_, lonSeconds_,
+                                 lonHundredths_, lonHemisphere_, altitude_,   gmtOffset_,  obstruct_,
+                                 map_,           sites_,         add,         remove,      replace,
+                                 copy,           paste_,         select,      cancel,      help};
+    for (size_t k = 1; k < std::size(tabOrder); ++k)
+        setTabOrder(tabOrder[k - 1], tabOrder[k]);
     SetHelpContext(this, kSiteDialogHelpContext);
     name_->setFocus();
 }
@@ -482,6 +492,16 @@ void SiteDialog::Add() {
 void SiteDialog::Delete() {
     if (shownIndex_ < 0)
         return;
+    // Obstructions are drawn by hand and go with their site: such a site goes only when the user
+    // says so.
+    if (const int obstructions = workingSite_.obstructions.Count(); obstructions > 0) {
+        const QByteArray entry = sites_->GetString(shownIndex_).toUtf8();
+        const std::string text =
+            FormatText(LoadResString(IDS_SITEDLG_DELETE_OBSTRUCTED), entry.constData(), obstructions);
+        if (MessageBoxRes(this, QString::fromStdString(text), IDS_QUESTION, MB_YESNO | MB_ICONQUESTION) !=
+            IDYES)
+            return;
+    }
     if (!list_.sites.GetAt(shownIndex_) || !list_.sites.DeleteCurrent())
         return;
     RebuildIndex();

@@ -107,6 +107,16 @@ TSiteListBox::TSiteListBox(QWidget* parent, int id, std::function<bool(int)> mar
         if (!quiet_)
             emit SelectionChanged();
     });
+    // A click beside the names, or Ctrl with a click on the highlighted one, takes the highlight off
+    // a site the form still shows, and Delete would then remove a site nothing points at: it stays.
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const QModelIndex current = currentIndex();
+        if (quiet_ || !current.isValid() || selectionModel()->isSelected(current))
+            return;
+        quiet_ = true;
+        selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
+        quiet_ = false;
+    });
 }
 
 void TSiteListBox::SetStrings(std::vector<QString> names) {

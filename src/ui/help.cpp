@@ -15,6 +15,7 @@
 
 #include "base/strings.h"
 #include "ui/prompts.h"
+#include "ui/screenfit.h"
 
 namespace {
 
@@ -52,21 +53,36 @@ public:
         connect(browser_, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
         layout->addWidget(bar);
         layout->addWidget(browser_);
-        resize(640, 560);
+        resize(kSize);
     }
 
     void ShowPage(const QString& path) {
         // A modal dialog blocks every window but its own: the help it asks for must be one of them.
         QWidget* modal = QApplication::activeModalWidget();
+        QWidget* asking = modal ? modal : QApplication::activeWindow();
+        if (asking == this)
+            asking = parentWidget();
+        const bool shown = isVisible();
         if (modal && modal != this && parentWidget() != modal) {
             const QRect place = geometry();
             setParent(modal, Qt::Window);
             setGeometry(place);
         }
+        // Where the user left an open window it stays; a new one goes beside what asked for it.
+        if (!shown)
+            Place(asking);
         browser_->setSource(QUrl(QStringLiteral("qrc") + path));
         show();
         raise();
         activateWindow();
+        // Once more when the window system has shown it: asked before, some forget it.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                raise();
+                activateWindow();
+            },
+            Qt::QueuedConnection);
     }
 
     int ShownContext() const {
@@ -79,7 +95,43 @@ public:
         return ok ? id : 0;
     }
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        // Escape closes help as it closes a dialog.
+        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+            close();
+            return;
+        }
+        QWidget::keyPressEvent(event);
+    }
+
 private:
+    static constexpr QSize kSize{640, 560};
+    // Between help and the window beside it: room for borders the window system has not told yet.
+    static constexpr int kGap = 8;
+
+    // Beside `asking` on its screen where there is room (right, then left), else over its side with
+    // more room; title bar and frame always on the screen.
+    void Place(const QWidget* asking) {
+        const QRect area = AvailableArea(asking ? asking : this);
+        const QMargins frame = FrameMargins(this);
+        QRect client(QPoint(0, 0), kSize.boundedTo(area.marginsRemoved(frame).size()));
+        if (!asking || !asking->isVisible()) {
+            client.moveCenter(area.center());
+        } else {
+            const QRect beside = asking->frameGeometry();
+            const int right = beside.right() + kGap + frame.left();
+            const int left = beside.left() - kGap - frame.right() - client.width();
+            const int roomRight = area.right() - beside.right();
+            const int roomLeft = beside.left() - area.left();
+            const bool fitsRight = right + client.width() + frame.right() - 1 <= area.right();
+            const bool fitsLeft = left - frame.left() >= area.left();
+            client.moveLeft(fitsRight || (!fitsLeft && roomRight >= roomLeft) ? right : left);
+            client.moveTop(beside.top() + frame.top());
+        }
+        setGeometry(FitInto(client, frame, area));
+    }
+
     QTextBrowser* browser_;
 };
 

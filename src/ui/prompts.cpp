@@ -5,11 +5,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QTreeView>
 
 #include "base/strings.h"
 
@@ -157,6 +159,15 @@ bool RunFileDialog(QWidget* owner, const FileRequest& request, QStringList& path
         dialog.setDirectory(request.directory);
     if (!request.initialName.isEmpty())
         dialog.selectFile(request.initialName);
+    // Qt's own dialog opens its Size, Type and Date columns narrower than what they show: they take
+    // the width of their texts and the names the rest.
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = details->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     paths = dialog.selectedFiles();

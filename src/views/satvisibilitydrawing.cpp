@@ -103,7 +103,9 @@ void SatVisibilityDrawing::Draw(Canvas& dc, const ViewInputs& in, QRect rows) {
     const int bottom = rows.top() + rows.height() - L.MarginTop;
     const int rh = std::max(1, L.RowHeight);
     const int f = std::max(0, top / rh);
-    const int e = std::min(bottom / rh + 1, RowCount);
+    // The rows the rectangle reaches into, and not the one below it, which a printed page's time
+    // axis would cut.
+    const int e = std::min((bottom + rh - 1) / rh, RowCount);
 
     CanvasPen oldPen = dc.SelectPen(gridPen);
     dc.MoveTo(0, L.AxisY);

@@ -8,17 +8,21 @@
 #include "reports/headerblock.h"
 #include "reports/table.h"
 
-void ViewPainter::PrintOnDC(Canvas& dc, const ViewInputs& in, const HeaderInfo& header, int /*page*/,
-                            int leftMarginChars) {
+int ViewPainter::PrintOnDC(Canvas& dc, const ViewInputs& in, const HeaderInfo& header, int page,
+                           int leftMarginChars) {
     // The whole drawing state, not only the layout: the window's readouts work from what its
     // last screen paint left (the sky plot's centre, the DOP legend), not from the page.
     Keep();
+    page_ = std::max(0, page);
+    pages_ = 1;
     const QPoint origin = dc.ViewportOrg();
     const QRect rect = PrepareForDevice(dc, in, header, leftMarginChars);
-    PaintRect(dc, in, rect);
+    if (page_ < pages_)
+        PaintRect(dc, in, rect);
     dc.SetViewportOrg(origin);
     dc.SetMapMode(MM_TEXT);
     Restore();
+    return pages_;
 }
 
 QRect ViewPainter::PrepareForDevice(Canvas& dc, const ViewInputs&, const HeaderInfo& header,
@@ -81,12 +85,18 @@ QRect SatVisibilityPainter::PrepareForDevice(Canvas& dc, const ViewInputs& in, c
                                              int leftMarginChars) {
     ViewPainter::PrepareForDevice(dc, in, header, leftMarginChars);
     ViewLayout& L = d.vs.layout;
-    L.VisibleRows = std::max(1, (L.ClientHeight - L.MarginTop - L.MarginBottom) / std::max(1, L.RowHeight));
+    const int rh = std::max(1, L.RowHeight);
+    L.VisibleRows = std::max(1, (L.ClientHeight - L.MarginTop - L.MarginBottom) / rh);
     d.BuildRows(in);
-    // The page shows the rows from the first one on, whatever the window's scroll position.
-    L.AxisY = L.RowHeight * std::min(L.VisibleRows, d.RowCount);
-    return QRect(QPoint(0, L.MarginTop),
-                 QPoint(L.ClientWidth - L.MarginRight - 1, L.MarginTop + L.AxisY - 1));
+    // Every row on some page, whole, whatever the window's scroll position: the rows a page cannot
+    // hold go on the next one, under the same header and above the same time axis.
+    pages_ = std::max(1, (d.RowCount + L.VisibleRows - 1) / L.VisibleRows);
+    const int first = std::min(page_, pages_ - 1) * L.VisibleRows;
+    L.AxisY = rh * std::min(L.VisibleRows, d.RowCount - first);
+    // As a window scrolled to that row: the rows move up, the axis stays.
+    dc.SetViewportOrg({0, -first * rh});
+    return QRect(QPoint(0, L.MarginTop + first * rh),
+                 QPoint(L.ClientWidth - L.MarginRight - 1, L.MarginTop + first * rh + L.AxisY - 1));
 }
 
 QRect SatVisibilityPainter::GetDrawRect(const ViewInputs& in) {

@@ -36,8 +36,9 @@ public:
     // What the window shows at ClientWidth x ClientHeight; `update` in device units.
     virtual void ScreenPaint(Canvas& dc, const ViewInputs& in, QRect update) = 0;
 
-    // The graph on a page below the header block; the layout is the same afterwards.
-    void PrintOnDC(Canvas& dc, const ViewInputs& in, const HeaderInfo& header, int page, int leftMarginChars);
+    // Page `page` (from 0) of the graph below the header block; the layout is the same afterwards.
+    // Returns how many pages the graph takes on this device.
+    int PrintOnDC(Canvas& dc, const ViewInputs& in, const HeaderInfo& header, int page, int leftMarginChars);
 
     // The clipboard picture after a screen paint: its size in pixels, and its drawing. Both leave
     // the layout as it was.
@@ -59,6 +60,10 @@ protected:
     virtual QSize CopyExtent();
     // The drawing proper, into the rectangle the caller prepared.
     virtual void PaintRect(Canvas& dc, const ViewInputs& in, QRect rect) = 0;
+
+    // While a page is prepared: which one, and how many the graph takes (PrepareForDevice sets it).
+    int page_ = 0;
+    int pages_ = 1;
 };
 
 // What every view's painter shares: its drawing, the kept copy of it and the view kind.

@@ -150,6 +150,12 @@ protected:
         }
     }
 
+    // The title as the window system shows it: "[*]" stands where the modified mark goes.
+    QString Caption() {
+        QString title = Frame().windowTitle();
+        return title.replace(QLatin1String("[*]"),
+                             Frame().isWindowModified() ? QStringLiteral("*") : QString());
+    }
     OrvantMDIClient& Client() { return *app->Client(); }
     TDecMDIFrame& Frame() { return *app->Frame(); }
     bool Enabled(int id) { return Frame().Action(id)->isEnabled(); }

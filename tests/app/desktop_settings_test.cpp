@@ -58,7 +58,7 @@ TEST_F(DesktopSettings, WindowPlaceAndOpenViewsComeBackAfterARestart) {
     ASSERT_TRUE(Client().OpenSiteList(Home("one.spl")));
     Run(CM_VIEW_DOP);
     Run(CM_VIEW_SKY);
-    Frame().setGeometry(40, 30, 700, 500);
+    Frame().setGeometry(0, 40, 700, 500); // on the screen, title bar and all
     Drain();
     const QRect frame = Frame().geometry();
     auto* dop = qobject_cast<QMdiSubWindow*>(Client().View(CM_VIEW_DOP)->parentWidget());
@@ -97,7 +97,7 @@ TEST_F(DesktopSettings, RecentListsNewestFirstAcrossRunsAndAMissingOneIsDropped)
     EXPECT_TRUE(Frame().RecentMenu()->isEnabled());
     Frame().RecentMenu()->actions()[1]->trigger(); // "&2 two.spl"
     Drain();
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
+    EXPECT_EQ(Caption(), "Tavrin - two.spl");
     EXPECT_EQ(RecentMenuPaths().first(), Path("two.spl"));
 
     QFile::remove(Path("one.spl"));
@@ -106,25 +106,44 @@ TEST_F(DesktopSettings, RecentListsNewestFirstAcrossRunsAndAMissingOneIsDropped)
     ASSERT_EQ(prompts.boxes.size(), 1u);
     EXPECT_TRUE(prompts.boxes[0].text.contains(Path("one.spl")));
     EXPECT_EQ(RecentMenuPaths(), QStringList{Path("two.spl")});
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
+    EXPECT_EQ(Caption(), "Tavrin - two.spl");
+}
+
+// The submenu follows the lists opened and saved under a new name in this run, without a restart
+// and without being opened first (a disabled submenu does not open).
+TEST_F(DesktopSettings, OpenRecentFollowsOpenAndSaveAsInTheSameRun) {
+    auto shown = [this] {
+        QStringList paths;
+        for (QAction* a : Frame().RecentMenu()->actions())
+            if (a->data().isValid())
+                paths << a->data().toString();
+        return paths;
+    };
+    EXPECT_FALSE(Frame().RecentMenu()->isEnabled());
+    ASSERT_TRUE(Client().OpenSiteList(Home("one.spl")));
+    EXPECT_TRUE(Frame().RecentMenu()->isEnabled());
+    EXPECT_EQ(shown(), QStringList{Path("one.spl")});
+    prompts.files = {Path("three.spl")};
+    Run(CM_SITELIST_SAVEAS);
+    EXPECT_EQ(shown(), (QStringList{Path("three.spl"), Path("one.spl")}));
 }
 
 TEST_F(DesktopSettings, DroppedSiteListOpensAfterTheQuestionToSave) {
     Drop(Path("one.spl"));
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - one.spl");
+    EXPECT_EQ(Caption(), "Tavrin - one.spl");
     // A changed list: Cancel keeps it, No lets the dropped one in.
     Client().SiteList()->modified = 1;
     prompts.answers = {IDCANCEL};
     Drop(Path("two.spl"));
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - one.spl");
+    EXPECT_EQ(Caption(), "Tavrin - one.spl");
     prompts.answers = {IDNO};
     Drop(Path("two.spl"));
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
+    EXPECT_EQ(Caption(), "Tavrin - two.spl");
     // Anything but a site list is not taken.
     const QString text = Path("notes.txt");
     WriteFile(text.toStdString(), "x");
     Drop(text);
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
+    EXPECT_EQ(Caption(), "Tavrin - two.spl");
     EXPECT_EQ(prompts.boxes.size(), 2u);
 }
 

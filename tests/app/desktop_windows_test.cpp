@@ -64,6 +64,8 @@ TEST_F(DesktopWindows, CtrlPTogglesPdopInTheDopPlotAndPrintsElsewhere) {
     auto* dop = static_cast<TChartWin*>(Open(CM_VIEW_DOP));
     ASSERT_NE(dop, nullptr);
     const uint32_t before = dop->Drawing().vs.ViewFlags;
+    // One key, one meaning: beside the DOP plot the menu does not offer Ctrl+P for printing.
+    EXPECT_TRUE(Frame().Action(CM_PRINT_GRAPH)->shortcuts().isEmpty());
     Press(Qt::CTRL | Qt::Key_P);
     EXPECT_EQ(dop->Drawing().vs.ViewFlags ^ before, kShowPdop);
     EXPECT_EQ(dop->ToolBar()->Box(CM_CHART_PDOP)->checkState(), Qt::Unchecked);
@@ -74,6 +76,7 @@ TEST_F(DesktopWindows, CtrlPTogglesPdopInTheDopPlotAndPrintsElsewhere) {
     EXPECT_EQ(counting.prints, 1);
     // ... and Ctrl+P prints from another view.
     ASSERT_NE(Open(CM_VIEW_SKY), nullptr);
+    EXPECT_EQ(Frame().Action(CM_PRINT_GRAPH)->shortcut(), QKeySequence(QKeySequence::Print));
     Press(Qt::CTRL | Qt::Key_P);
     EXPECT_EQ(counting.prints, 2);
     EXPECT_EQ(dop->Drawing().vs.ViewFlags ^ before, kShowPdop);

@@ -1,6 +1,7 @@
 // The Site List commands with every answer to their questions, and the site and obstruction
 // commands' copies for Cancel.
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <cmath>
 
 #include "app_fixture.h"
@@ -50,7 +51,7 @@ TEST_F(SiteListCommands, OpenShowsTheListInCaptionSiteLineAndToolBar) {
     EXPECT_EQ(prompts.fileRequests[0].defaultExtension, "SPL");
     EXPECT_EQ(prompts.fileRequests[0].flags, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
     ASSERT_NE(Client().SiteList(), nullptr);
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
+    EXPECT_EQ(Caption(), "Tavrin - two.spl");
     EXPECT_TRUE(Frame().IsFullToolBar());
     // The second site is current: southern and western.
     EXPECT_EQ(Frame().GadgetText(0), QString::fromUtf8("Bravo  Lat: 33°30' 0\"S  Lon: 70°45' 0\"W"));
@@ -59,7 +60,7 @@ TEST_F(SiteListCommands, OpenShowsTheListInCaptionSiteLineAndToolBar) {
     // Open another: Cancel in the file dialog changes nothing.
     prompts.files.push_back(QString());
     Run(CM_SITELIST_OPEN);
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
+    EXPECT_EQ(Caption(), "Tavrin - two.spl");
 }
 
 TEST_F(SiteListCommands, UnreadableFileKeepsTheCurrentListItsCaptionAndItsViews) {
@@ -72,7 +73,7 @@ TEST_F(SiteListCommands, UnreadableFileKeepsTheCurrentListItsCaptionAndItsViews)
     EXPECT_EQ(prompts.boxes[0].text, "Incorrect file format !");
     EXPECT_EQ(prompts.boxes[0].caption, "Error");
     EXPECT_EQ(prompts.boxes[0].style & MB_ICONS, MB_ICONEXCLAMATION);
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
+    EXPECT_EQ(Caption(), "Tavrin - two.spl");
     EXPECT_EQ(QString(Client().SiteList()->currentName), "Bravo");
     EXPECT_EQ(Client().OpenViewCount(), 1);
 }
@@ -85,7 +86,7 @@ TEST_F(SiteListCommands, NewListIsUnsavedUnderAFreeNameAndClosesTheViews) {
     Client().Session().ClearChanges();
     Run(CM_SITELIST_NEW);
     EXPECT_EQ(Client().OpenViewCount(), 0);
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - proj0001.SPL");
+    EXPECT_EQ(Caption(), "Tavrin - proj0001.SPL");
     EXPECT_EQ(Frame().GadgetText(0), QString::fromUtf8("new site  Lat: 0° 0' 0\"N  Lon: 0° 0' 0\"E"));
     EXPECT_EQ(Client().Changes().Bits(), ChangeFlags::kAll);
     EXPECT_FALSE(fs::exists(Home("proj0001.SPL")));
@@ -104,7 +105,7 @@ TEST_F(SiteListCommands, AskToSaveWithEveryAnswer) {
     EXPECT_EQ(prompts.LastText(), "Do you want to save changes\n to file two.spl?");
     EXPECT_EQ(prompts.boxes.back().caption, "Question");
     EXPECT_EQ(prompts.boxes.back().style, MB_YESNOCANCEL | MB_ICONQUESTION);
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
+    EXPECT_EQ(Caption(), "Tavrin - two.spl*"); // still unsaved
 
     // Cancel again, for Open: no file dialog follows.
     prompts.answers = {IDCANCEL};
@@ -120,7 +121,7 @@ TEST_F(SiteListCommands, AskToSaveWithEveryAnswer) {
     EXPECT_EQ(prompts.LastText(), QString::fromStdString("Write to disk failed !\n" + Home("two.spl") +
                                                          ": cannot be written (Is a directory)"));
     EXPECT_EQ(prompts.boxes.back().caption, "Error");
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
+    EXPECT_EQ(Caption(), "Tavrin - two.spl*");
     EXPECT_EQ(Client().SiteList()->modified, 1);
     fs::remove(Home("two.spl"));
 
@@ -128,14 +129,14 @@ TEST_F(SiteListCommands, AskToSaveWithEveryAnswer) {
     prompts.answers = {IDYES};
     Run(CM_SITELIST_NEW);
     EXPECT_EQ(ReadFile(Home("two.spl")).substr(0, 9), original.substr(0, 9));
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - proj0001.SPL");
+    EXPECT_EQ(Caption(), "Tavrin - proj0001.SPL");
 
     // No: not saved, replaced all the same.
     Client().SiteList()->modified = 1;
     prompts.answers = {IDNO};
     prompts.files.push_back(QString::fromStdString(Home("two.spl")));
     Run(CM_SITELIST_OPEN);
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - two.spl");
+    EXPECT_EQ(Caption(), "Tavrin - two.spl");
     EXPECT_FALSE(fs::exists(Home("proj0001.SPL")));
 }
 
@@ -195,7 +196,7 @@ TEST_F(SiteListCommands, SaveAsStoresTheNewPathAndFailureKeepsTheOld) {
     prompts.files = {QString::fromStdString(Home("renamed"))};
     Run(CM_SITELIST_SAVEAS);
     EXPECT_EQ(Client().SiteList()->path, Home("renamed.spl"));
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - renamed.spl");
+    EXPECT_EQ(Caption(), "Tavrin - renamed.spl");
     EXPECT_EQ(Client().SiteList()->modified, 0);
     EXPECT_EQ(project::FileFormat(Home("renamed.spl")), 1);
 
@@ -279,7 +280,7 @@ TEST_F(SiteListCommands, SiteEditorCancelRestoresTheListAndOkSetsTheFlagsOfWhatC
     Run(CM_SITES);
     EXPECT_EQ(Client().SiteList(), nullptr);
     EXPECT_EQ(Client().OpenViewCount(), 0);
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin");
+    EXPECT_EQ(Caption(), "Tavrin");
     EXPECT_FALSE(Frame().IsFullToolBar());
     EXPECT_TRUE(Frame().GadgetText(0).isEmpty());
 }
@@ -360,7 +361,7 @@ TEST_F(SiteListCommands, ListNamedAtStartIsOpen) {
     app.reset();
     Start(QString::fromStdString(Home("start.spl")));
     ASSERT_NE(Client().SiteList(), nullptr);
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin - start.spl");
+    EXPECT_EQ(Caption(), "Tavrin - start.spl");
 }
 
 TEST_F(SiteListCommands, OpeningTellsOfSkippedEntriesAndOfSitesThatCannotBePlanned) {
@@ -383,4 +384,29 @@ TEST_F(SiteListCommands, OpeningTellsOfSkippedEntriesAndOfSitesThatCannotBePlann
     EXPECT_TRUE(prompts.LastText().contains("site 2 \"Broken\": latitude nan"))
         << prompts.LastText().toStdString();
     EXPECT_EQ(prompts.boxes.back().caption, "Warning");
+}
+
+// The title marks a list with unsaved changes until it is saved, and Alt with the underlined
+// letter of each menu title opens that menu.
+TEST_F(SiteListCommands, TheTitleMarksUnsavedChangesAndTheMenuTitlesTakeAltKeys) {
+    InstalledDialogs().obstructionEditor = [](QWidget*, SiteInfo&, AList<Obstruction>& obstructions) {
+        Obstruction o;
+        o.Add(point<double>(0, 80));
+        o.Add(point<double>(40, 100));
+        o.Add(point<double>(0, 120));
+        o.Add(point<double>(0, 80));
+        obstructions.Add(o);
+        return true;
+    };
+    OpenFile("two.spl", TwoSites());
+    EXPECT_EQ(Caption(), "Tavrin - two.spl");
+    Run(CM_OBSTRUCTIONS);
+    EXPECT_EQ(Caption(), "Tavrin - two.spl*");
+    Run(CM_SITELIST_SAVE);
+    EXPECT_EQ(Caption(), "Tavrin - two.spl");
+
+    QStringList keys;
+    for (int i = 0; i < 5; ++i)
+        keys << QKeySequence::mnemonic(Frame().Menu(i)->title()).toString();
+    EXPECT_EQ(keys, (QStringList{"Alt+S", "Alt+V", "Alt+W", "Alt+T", "Alt+H"}));
 }

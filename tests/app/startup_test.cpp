@@ -48,7 +48,7 @@ TEST_F(Startup, FirstStartTakesTheDefaultsAndTheBundledAlmanacAndWritesTheConfig
     EXPECT_EQ(calc.obstructionsOn(), 1);
     EXPECT_TRUE(Client().Changes().Test(ChangeFlags::kCutOff | ChangeFlags::kMode | ChangeFlags::kAlmanac));
 
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin");
+    EXPECT_EQ(Caption(), "Tavrin");
     EXPECT_EQ(Frame().GadgetText(3), "Obst");
     EXPECT_EQ(Frame().GadgetText(4), QString::fromUtf8("Cut: 15°"));
     EXPECT_TRUE(Frame().GadgetText(0).isEmpty());

@@ -479,9 +479,9 @@ TEST_F(ConfigDialogTest, EveryAlmanacOfTheDirectoryIsListed) {
     EXPECT_EQ(list->itemText(39), "alm01.1");
     EXPECT_EQ(list->currentIndex(), 0);
     EXPECT_FALSE(Control<QCheckBox>(&d, 365)->isEnabled());
-    // Day 100 of the four-year period nearest the planning date: 9 April 2000.
+    // Day 100 of the four-year period nearest the planning date: 9 April 2000, after that date.
     EXPECT_EQ(Control<QLabel>(&d, kAlmanacDateId)->text(),
-              "Almanac date 2000-04-09, age -46 d at the planning date");
+              "Almanac date 2000-04-09, 46 d after the planning date: dated in the future");
     d.accept();
     EXPECT_EQ(host.session.almanac().path, Dir() + "alm01.40");
 }
@@ -498,6 +498,7 @@ TEST_F(ConfigDialogTest, NavigationFilesFillTheLaterSystemsPagesAndOkAppliesThei
 
     Press(&d, kNavigationButtonId);
     EXPECT_EQ(four.fileRequests.back().title, "Add RINEX Navigation Files");
+    EXPECT_EQ(four.fileRequests.back().directory.toStdString(), Dir()); // where the almanacs are
     EXPECT_TRUE(four.LastText().contains("semicircles")) << four.LastText().toStdString();
     EXPECT_TRUE(Control<QCheckBox>(&d, 47730)->isEnabled());
     EXPECT_EQ(Box(&d, 47730), Qt::Checked);

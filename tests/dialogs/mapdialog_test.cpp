@@ -144,7 +144,7 @@ TEST_F(MapDialogTest, CancelLeavesTheCallersPositionAlone) {
     EXPECT_EQ(longitude, 151.2153);
 }
 
-TEST_F(MapDialogTest, ATypedPositionIsTakenWithEnterAndAnImpossibleOneBeeps) {
+TEST_F(MapDialogTest, ATypedPositionIsTakenWithEnterAndAnImpossibleOneIsRefusedWithTheRanges) {
     QLineEdit* typed = Control<QLineEdit>(D(), 906);
     typed->setFocus();
     typed->setText("27.7172, 85.324");
@@ -152,12 +152,19 @@ TEST_F(MapDialogTest, ATypedPositionIsTakenWithEnterAndAnImpossibleOneBeeps) {
     EXPECT_TRUE(D()->isVisible()); // Enter there does not close the map
     EXPECT_EQ(dialog->ChosenLatitude(), 27.7172);
     EXPECT_EQ(dialog->ChosenLongitude(), 85.324);
-    for (const char* bad : {"95 10", "10", "north east", "10 200"}) {
+    for (const char* bad : {"95 200", "abc", "10", "north east", "10 -180.5"}) {
+        SCOPED_TRACE(bad);
         typed->setText(bad);
+        prompts.answers = {IDOK};
         QTest::keyClick(typed, Qt::Key_Return);
+        ASSERT_TRUE(prompts.answers.empty()); // the message was shown
+        const QString text = prompts.LastText();
+        EXPECT_TRUE(text.startsWith(QString("\"%1\"").arg(bad))) << text.toStdString();
+        EXPECT_TRUE(text.contains("latitude from -90 to 90, longitude from -180 to 180"));
+        EXPECT_EQ(typed->selectedText(), bad); // ready to be typed over
     }
-    EXPECT_EQ(prompts.beeps, 4);
     EXPECT_EQ(dialog->ChosenLatitude(), 27.7172);
+    EXPECT_TRUE(D()->isVisible());
 }
 
 TEST_F(MapDialogTest, TheMarkerAlternatesBetweenPlusAndCrossTwiceASecond) {

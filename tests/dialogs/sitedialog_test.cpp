@@ -449,3 +449,50 @@ TEST_F(SiteDialogTest, TypingTheFirstLettersOfANameFindsIt) {
     EXPECT_EQ(SelectedRow(D()), 2);
     EXPECT_EQ(Text(D(), 107), "third");
 }
+
+// A click beside the names (or Ctrl with a click on the highlighted one) leaves the shown site
+// highlighted, and Delete takes a site with obstructions only after a Yes.
+TEST_F(SiteDialogTest, TheShownSiteStaysHighlightedAndDeletingItsObstructionsAsks) {
+    AddThree();
+    Stored(1).obstructions.Add(Outline());
+    Open(1);
+    QListView* view = List(D());
+    const QRect last = view->visualRect(view->model()->index(2, 0));
+    ASSERT_LT(last.bottom() + 10, view->viewport()->height()); // room below the names
+    const std::pair<QPoint, Qt::KeyboardModifiers> clicks[] = {
+        {QPoint(last.center().x(), last.bottom() + 8), Qt::NoModifier},
+        {view->visualRect(view->model()->index(1, 0)).center(), Qt::ControlModifier}};
+    for (const auto& [at, modifiers] : clicks) {
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, at);
+        Drain();
+        EXPECT_EQ(view->selectionModel()->selectedRows(), QModelIndexList{view->model()->index(1, 0)});
+        EXPECT_EQ(dialog->ShownIndex(), 1);
+    }
+    for (int answer : {IDNO, IDYES}) {
+        prompts.answers = {answer};
+        Press(D(), 109);
+        EXPECT_EQ(prompts.LastText(), "Delete the site Bravo together with its obstructions (1)?");
+        EXPECT_EQ(Names(D()).size(), answer == IDNO ? 3 : 2);
+    }
+    // One without obstructions goes at once.
+    Press(D(), 109);
+    EXPECT_EQ(Names(D()), QStringList{"alpha"});
+    EXPECT_EQ(prompts.boxes.size(), 2u);
+}
+
+TEST_F(SiteDialogTest, TabFollowsTheReadingOrder) {
+    AddThree();
+    Open(0);
+    Press(D(), 118); // Copy: Paste takes the focus too
+    Control<QLineEdit>(D(), 909)->setFocus();
+    // Name, description, latitude with N/S, longitude with E/W, altitude, offset, the form's tools,
+    // the list and its buttons, the closing buttons.
+    const std::vector<int> order = {909, 107, 103, 112, 113, 102, 123, 105, 115, 116, 106, 124, 104,
+                                    108, 101, 111, 110, 119, 109, 114, 118, 117, 1,   2,   9,   909};
+    std::vector<int> met = {909};
+    for (size_t k = 1; k < order.size(); ++k) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        met.push_back(ControlId(QApplication::focusWidget()));
+    }
+    EXPECT_EQ(met, order);
+}

@@ -136,7 +136,7 @@ TEST_F(SitesCommand, DeletingEverySiteAndNotInsertingTheNewOneClosesTheList) {
     EXPECT_EQ(prompts.LastText(), " Insert site new site in the site list ?");
     EXPECT_EQ(Client().SiteList(), nullptr);
     EXPECT_EQ(Client().OpenViewCount(), 0);
-    EXPECT_EQ(Frame().windowTitle(), "Tavrin");
+    EXPECT_EQ(Caption(), "Tavrin");
     EXPECT_FALSE(Frame().IsFullToolBar());
     EXPECT_FALSE(Enabled(CM_SITES));
 }

@@ -105,6 +105,7 @@ bool WritePdf(QIODevice& device, const Calculator& calc, const ViewInputs& in, c
     QPdfWriter writer(&device);
     writer.setResolution(kPdfResolution);
     writer.setPageSize(QPageSize(QPageSize::A4));
+    KeepPrintMargins(writer);
     writer.setTitle(QString::fromStdString(ResString(IDS_TITLE_GRAPH_PRINTOUT)));
     QPainter painter;
     if (!painter.begin(&writer))
@@ -116,7 +117,11 @@ bool WritePdf(QIODevice& device, const Calculator& calc, const ViewInputs& in, c
         first = false;
         std::unique_ptr<ViewPainter> view = Painter(kind);
         Canvas dc(painter);
-        view->PrintOnDC(dc, in, header, 0, kPrintedLeftMargin);
+        for (int page = 0, pages = 1; page < pages; ++page) {
+            if (page > 0)
+                writer.newPage();
+            pages = view->PrintOnDC(dc, in, header, page, kPrintedLeftMargin);
+        }
     }
     VisibilityTable visibility(calc, header);
     DOPTable dop(calc, header);

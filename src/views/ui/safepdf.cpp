@@ -1,7 +1,22 @@
 #include "views/ui/safepdf.h"
 
+#include <QPageLayout>
 #include <QPdfWriter>
 #include <QPrinter>
+
+#include <algorithm>
+
+void KeepPrintMargins(QPagedPaintDevice& device) {
+    constexpr double kLeastMillimetres = 10;
+    QPageLayout layout = device.pageLayout();
+    layout.setUnits(QPageLayout::Millimeter);
+    const QMarginsF now = layout.margins(), least = layout.minimumMargins();
+    const auto wider = [](double a, double b) { return std::max({a, b, kLeastMillimetres}); };
+    const QMarginsF kept(wider(now.left(), least.left()), wider(now.top(), least.top()),
+                         wider(now.right(), least.right()), wider(now.bottom(), least.bottom()));
+    if (kept != now)
+        device.setPageMargins(kept, QPageLayout::Millimeter);
+}
 
 SafeWriterDevice::SafeWriterDevice(SafeWriter& out) : out_(out) {
     open(QIODevice::WriteOnly);

@@ -13,6 +13,11 @@ class QPagedPaintDevice;
 class QPdfWriter;
 class QPrinter;
 
+// Printers leave a few millimetres at the paper's edges unprinted, and a page laid out up to less
+// loses what falls there: the margins of `device` widened to at least 10 mm and to the device's own
+// minimum, before a painter begins on it.
+void KeepPrintMargins(QPagedPaintDevice& device);
+
 class SafeWriterDevice : public QIODevice {
 public:
     explicit SafeWriterDevice(SafeWriter& out);

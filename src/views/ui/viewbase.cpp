@@ -279,8 +279,8 @@ bool TBaseMDIChild::PrintSetup(QWidget* owner) {
     return ThePrompts().PrintSetup(owner, Printer());
 }
 
-void TBaseMDIChild::PrintOnDC(Canvas& dc, int page, int leftMarginChars) {
-    painter_->PrintOnDC(dc, Inputs(), Header(), page, leftMarginChars);
+int TBaseMDIChild::PrintOnDC(Canvas& dc, int page, int leftMarginChars) {
+    return painter_->PrintOnDC(dc, Inputs(), Header(), page, leftMarginChars);
 }
 
 namespace {
@@ -308,6 +308,7 @@ bool StartPrinting(QWidget* owner, QPrinter& printer, const QString& title, Prin
     printer.setFromTo(0, 0); // no page range to choose
     if (!ThePrompts().Print(owner, printer))
         return false;
+    KeepPrintMargins(printer);
     if (!job.Open() && job.Error() == kWriteReadOnly) {
         const std::string question = FormatText(LoadResString(IDS_REPLACE_READ_ONLY), job.Path().c_str());
         if (ThePrompts().MessageBox(owner, QString::fromStdString(question), Res(IDS_QUESTION),
@@ -357,7 +358,11 @@ bool TBaseMDIChild::PrintGraph() {
         return false;
     {
         Canvas dc(p);
-        PrintOnDC(dc, 0, 5);
+        for (int page = 0, pages = 1; page < pages; ++page) {
+            if (page > 0)
+                job.Device().newPage();
+            pages = PrintOnDC(dc, page, 5);
+        }
     }
     return EndPrinting(this, job, p);
 }

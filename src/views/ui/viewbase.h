@@ -58,8 +58,9 @@ public:
     static bool PrintSetup(QWidget* owner);
     // Where printing to a file would write `what` (the view's or the table's title).
     QString PrintFileProposal(const QString& what) const;
-    // The graph on a page: header block, then the view 5 characters in.
-    void PrintOnDC(Canvas& dc, int page, int leftMarginChars);
+    // Page `page` of the graph: header block, then the view 5 characters in. Returns how many pages
+    // the graph takes on this device.
+    int PrintOnDC(Canvas& dc, int page, int leftMarginChars);
 
 protected:
     TBaseMDIChild(ViewHost& host, std::unique_ptr<ViewPainter> painter, const QString& title,

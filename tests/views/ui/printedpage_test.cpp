@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 
@@ -152,4 +153,41 @@ TEST(PrintedPage, VisibilityGraphHeadingsKeepOneCharacterOfSpacing) {
         EXPECT_LE(heading.Width(), plain + 3 * cw);
         EXPECT_GE(heading.Width(), plain + cw);
     }
+}
+
+// Every system's satellites hold more rows than a page: the graph goes on over pages, each under
+// the header and above the time axis, and every bar is printed once and whole.
+TEST(PrintedPage, VisibilityGraphRunsOverPagesWithEveryRowWhole) {
+    TestHost host;
+    for (int s = 0; s < SatelliteCatalogue::kSize; ++s)
+        host.Visible(s, 0, 96);
+    std::unique_ptr<TBaseMDIChild> view(CreateView(1106, host, nullptr));
+    view->resize(800, 600);
+    view->grab();
+    std::vector<int> bars; // the height of each bar met down the pages
+    int pages = 1;
+    for (int page = 0; page < pages; ++page) {
+        QImage paper = Paper(8.27, 11.69, 150); // A4
+        {
+            QPainter p(&paper);
+            Canvas dc(p);
+            pages = view->PrintOnDC(dc, page, 5);
+        }
+        // Down a line a quarter across: clear of the centred headings and of the bars' labels.
+        int run = 0;
+        for (int y = 0; y < paper.height(); ++y) {
+            const QColor c = paper.pixelColor(paper.width() / 4, y);
+            const int chroma =
+                std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()});
+            if (chroma > 100) {
+                ++run;
+            } else if (run > 0) {
+                bars.push_back(run);
+                run = 0;
+            }
+        }
+    }
+    EXPECT_GT(pages, 1);
+    ASSERT_EQ(bars.size(), static_cast<size_t>(SatelliteCatalogue::kSize));
+    EXPECT_EQ(*std::min_element(bars.begin(), bars.end()), *std::max_element(bars.begin(), bars.end()));
 }

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPageLayout>
 #include <QPainter>
 #include <QSvgGenerator>
 #include <QTemporaryDir>
@@ -118,6 +119,26 @@ TEST(Printing, TableBelongsToTheActiveViewAndRunsOverPages) {
     prompts.pdfPath = dir.filePath("dop-short.pdf");
     ASSERT_TRUE(dop->PrintTable());
     EXPECT_EQ(PdfPageCount(prompts.pdfPath), 1);
+}
+
+// Printers leave the paper's edges unprinted: a job keeps at least 10 mm however narrow the margins
+// were set. The visibility graph of every satellite takes more than one page.
+TEST(Printing, PagesKeepClearOfThePapersEdgesAndTheGraphRunsOver) {
+    TestHost host;
+    for (int s = 0; s < SatelliteCatalogue::kSize; ++s)
+        host.Visible(s, 0, 96);
+    QTemporaryDir dir;
+    PrintingPrompts prompts;
+    auto view = OpenView(host, 1106);
+    TBaseMDIChild::Printer().setPageMargins(QMarginsF(3, 12, 3, 4), QPageLayout::Millimeter);
+    prompts.pdfPath = dir.filePath("graph.pdf");
+    ASSERT_TRUE(view->PrintGraph());
+    EXPECT_GT(PdfPageCount(prompts.pdfPath), 1);
+    const QMarginsF kept = TBaseMDIChild::Printer().pageLayout().margins(QPageLayout::Millimeter);
+    EXPECT_GE(kept.left(), 10 - 1e-6);
+    EXPECT_GE(kept.right(), 10 - 1e-6);
+    EXPECT_GE(kept.bottom(), 10 - 1e-6);
+    EXPECT_NEAR(kept.top(), 12, 1e-6); // wider ones stay
 }
 
 TEST(Printing, WindowReadoutsStillFollowTheScreenAfterAPage) {
