@@ -95,8 +95,8 @@ bool BroadcastEphemerides::Coverage(GnssSystem system, int& satellites, double& 
                                     double& lastUtc) const {
     satellites = 0;
     double first = std::numeric_limits<double>::infinity(), last = -first;
-    const int begin = SatelliteCatalogue::First(system), end = begin + SatelliteCatalogue::Count(system);
-    for (int i = begin; i < end; ++i) {
+    for (int n = 1; n <= SatelliteCatalogue::Count(system); ++n) {
+        const int i = SatelliteCatalogue::Index({system, n});
         if (!Has(i))
             continue;
         ++satellites;

@@ -106,7 +106,7 @@ TEST(CalculatorGnss, EverySystemMatchesThePreciseOrbitsAtTheUtcSamples) {
     const double sp = std::sin(59.91 / kRad), cp = std::cos(59.91 / kRad);
     const double sl = std::sin(10.75 / kRad), cl = std::cos(10.75 / kRad);
     double worstArc = 0;
-    for (int i = SatelliteCatalogue::kFirst[2]; i < SatelliteCatalogue::kSize; ++i) {
+    for (int i = SatelliteCatalogue::kLegacySize; i < SatelliteCatalogue::kSize; ++i) {
         for (int k = 0; c.HasAlmanac(i) && k < c.sampleCount(); ++k) {
             const SatSample& s = c.samples(i)[k];
             const double d[3] = {s.x - o[0], s.y - o[1], s.z - o[2]};
