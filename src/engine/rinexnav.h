@@ -1,7 +1,8 @@
-// RINEX navigation files (versions 2.x for GPS and GLONASS, 3.0x and 4.0x for every system, single-
-// system or mixed): the broadcast orbits of GPS and QZSS LNAV, Galileo I/NAV and F/NAV, BeiDou D1/D2
-// and GLONASS FDMA. Records of other systems and messages are passed over; a bad record is skipped
-// with a message naming its line.
+// RINEX navigation files (versions 2.x for GPS, GLONASS and Galileo, 3.0x and 4.0x for every system,
+// single-system or mixed): the broadcast orbits of GPS and QZSS LNAV, CNAV and CNAV-2, Galileo I/NAV
+// and F/NAV, BeiDou D1/D2 and B-CNAV1 to 3, GLONASS FDMA and NavIC LNAV. What the planner does not use
+// (SBAS, time offsets, Earth orientation, ionosphere) is passed over and counted in one message; a bad
+// record is skipped with a message naming its line.
 #pragma once
 
 #include <string>

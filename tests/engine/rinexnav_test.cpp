@@ -2,10 +2,13 @@
 // files built from their records, bad records skipped by line, and files refused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/strings.h"
 #include "engine/broadcastephemerides.h"
@@ -147,6 +150,17 @@ TEST(RinexNav, ReadsTheBundledFilesOfEverySystemAndVersion) {
     ASSERT_TRUE(glonass.ok);
     EXPECT_EQ(glonass.glonass.size(), BodyLines(Slurp(kData + "orbits/brdc0130_0000-0600.22g")) / 4);
     EXPECT_TRUE(glonass.warnings.empty());
+    // RINEX 2.12 Galileo (type E): 8 lines a record; F/NAV told from the data sources.
+    const NavigationFile galileo = ReadNavigationFile(kData + "navformats/ceda2100.18e");
+    ASSERT_TRUE(galileo.ok) << galileo.errors.front();
+    EXPECT_EQ(galileo.majorVersion, 2);
+    EXPECT_EQ(CountOf(galileo, GnssSystem::Galileo), 29);
+    EXPECT_EQ(galileo.kepler.size(), BodyLines(Slurp(kData + "navformats/ceda2100.18e")) / 8);
+    EXPECT_EQ(std::count_if(galileo.kepler.begin(), galileo.kepler.end(),
+                            [](const KeplerEphemeris& k) { return k.message == NavMessage::Fnav; }),
+              8);
+    EXPECT_TRUE(galileo.warnings.empty());
+    EXPECT_TRUE(LooksLikeNavigationFile(Slurp(kData + "navformats/ceda2100.18e")));
     // GLONASS slot 2 of the 2.01 file: channel -4, position in metres.
     for (const GlonassEphemeris& g : glonass.glonass)
         if (g.satellite.number == 2) {
@@ -191,6 +205,7 @@ TEST(RinexNav, MixedFileKeepsEverySystemAndSkipsBadRecordsByLine) {
         "mixed.rnx line 39: unexpected \"this line belongs to no record\"; line skipped",
         "mixed.rnx line 40: \"X01\" is not a satellite; record skipped",
         "mixed.rnx line 44: G40 is beyond the satellites the program plans with; record skipped",
+        "mixed.rnx: records the planner does not use were skipped: 1 SBAS",
     };
     EXPECT_EQ(f.warnings, expected);
 
@@ -199,22 +214,53 @@ TEST(RinexNav, MixedFileKeepsEverySystemAndSkipsBadRecordsByLine) {
     EXPECT_DOUBLE_EQ(f.glonass[0].tbGps, 2190 * 604800.0 + 518400 + 900 + 18);
 }
 
-TEST(RinexNav, Version4ReadsTheNamedMessagesOnly) {
+// Every ephemeris kind of RINEX 4, in file order: the legacy messages beside GPS CNAV and CNAV-2 and
+// BeiDou B-CNAV1 to 3; what the planner does not use is counted in one line.
+TEST(RinexNav, Version4ReadsEveryEphemerisKind) {
+    // NavMessage's order; each record as "code message", healthy ones only (G04's CNAV-2 health 1
+    // flags its L5 signal, not the satellite).
+    const char* const names[] = {"LNAV", "INAV", "FNAV", "D1", "D2", "FDMA", "CNAV", "CNV1", "CNV2", "CNV3"};
+    const std::pair<const char*, const char*> cases[] = {
+        {"navformats/Example_GPS_Rinex400.n", "G01 LNAV,G01 LNAV,G01 CNAV,G01 CNAV,G04 CNV2,"},
+        {"navformats/Example_Beidou_Rinex400.n",
+         "C06 D1,C06 D1,C01 D2,C01 D2,C19 CNV1,C19 CNV1,C19 CNV2,C19 CNV2,C19 CNV3,C19 CNV3,"},
+    };
+    for (const auto& [path, records] : cases) {
+        const NavigationFile f = ReadNavigationFile(kData + path);
+        ASSERT_TRUE(f.ok);
+        EXPECT_TRUE(f.warnings.empty()) << f.warnings.front();
+        EXPECT_EQ(f.ignored, 0);
+        std::string read;
+        for (const KeplerEphemeris& k : f.kepler)
+            if (k.healthy)
+                read += SatelliteCode(k.satellite) + " " + names[static_cast<int>(k.message)] + ",";
+        EXPECT_EQ(read, records);
+    }
+    // CNAV: toe is the record's epoch (its orbit line 3 opens with the prediction time), and the
+    // rates of the semi-major axis and of the mean motion are read.
+    const NavigationFile gps = ReadNavigationFile(kData + "navformats/Example_GPS_Rinex400.n");
+    ASSERT_EQ(gps.kepler.size(), 5u);
+    EXPECT_DOUBLE_EQ(gps.kepler[2].toeGps, ScaleSeconds(2022, 10, 5, 1, 30, 0));
+    EXPECT_DOUBLE_EQ(gps.kepler[2].aDot, -5.971431732178e-03);
+    EXPECT_DOUBLE_EQ(gps.kepler[2].deltaNDot, 6.631309981839e-14);
+
+    // Blocks of other kinds and SBAS ephemerides pass, counted by kind; I/NAV and F/NAV both read.
     std::string text =
         Header("     4.01           N: GNSS NAV DATA    M: MIXED", HeaderLine("    18", "LEAP SECONDS"));
     text += "> EPH G30 LNAV\n" + std::string(kG30);
     text += "> STO G30 LNAV\n    2022 01 01 00 00 00 GPUT\n     5.184000000000E+05 1.0E-09 0.0E+00 0.0E+00\n";
-    text += "> EPH G30 CNAV\n" + std::string(kG30) + "     0.000000000000E+00\n";
     text += "> EPH E31 FNAV\n" + std::string(kE31);
     text += "> EPH E31 INAV\n" + std::string(kE31);
     text += "> EPH R08 FDMA\n" + std::string(kR08) +
             "     0.000000000000E+00 0.000000000000E+00 0.000000000000E+00 0.000000000000E+00\n";
     text += "> ION GAL\n    2022 01 01 00 00 00 8.7750E+01 4.1797E-01-1.0742E-02\n";
-    text += "> EPH C05 CNV1\n" + Relabel(kG30, "C05");
+    text += "> EPH S20 SBAS\n" + Relabel(kR08, "S20");
+    text += "> STO E31 INAV\n    2022 01 01 00 00 00 GAGP\n     5.184000000000E+05 1.0E-09 0.0E+00 0.0E+00\n";
     const NavigationFile f = ParseNavigationFile(text, "v4.rnx");
     ASSERT_TRUE(f.ok) << (f.errors.empty() ? "" : f.errors[0]);
-    EXPECT_TRUE(f.warnings.empty()) << f.warnings[0];
-    EXPECT_EQ(f.ignored, 4); // STO, GPS CNAV, ION, BeiDou CNV1
+    EXPECT_EQ(f.warnings, std::vector<std::string>{
+                              "v4.rnx: records the planner does not use were skipped: 2 STO, 1 ION, 1 SBAS"});
+    EXPECT_EQ(f.ignored, 4);
     ASSERT_EQ(f.kepler.size(), 3u);
     EXPECT_EQ(f.kepler[1].message, NavMessage::Fnav);
     EXPECT_EQ(f.kepler[2].message, NavMessage::Inav);
