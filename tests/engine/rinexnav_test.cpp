@@ -1,5 +1,6 @@
 // The RINEX navigation reader: the bundled files of every system and version, mixed and RINEX 4
-// files built from their records, bad records skipped by line, and files refused.
+// files built from their records, bad records skipped by line, records their neighbours contradict
+// left out, and files refused.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -276,6 +277,76 @@ TEST(RinexNav, Version4ReadsEveryEphemerisKind) {
     const int e31 = SatelliteCatalogue::Index({GnssSystem::Galileo, 31});
     ASSERT_NE(set.NearestKepler(e31, f.kepler[1].toeGps), nullptr);
     EXPECT_EQ(set.NearestKepler(e31, f.kepler[1].toeGps)->message, NavMessage::Inav);
+}
+
+// A record labelled with another satellite (an IGS merged file's mislabelled GLONASS slot: the
+// satellite across the plane) is left out with its line, satellite and epoch; the rest is read.
+// Against a majority the odd record goes; a lone pair at odds loses both, either may be wrong.
+TEST(RinexNav, RecordsTheirNeighboursContradictAreLeftOut) {
+    const std::string glonass = Slurp(kData + "orbits/brdc0130_0000-0600.22g");
+    const std::string gps = Slurp(kData + "orbits/brdc2230.25n");
+    // The file with the record starting `from` relabelled `to` (RINEX 2: the number in columns 1-2).
+    auto relabel = [](std::string text, const std::string& from, const char* to) {
+        const size_t at = text.find("\n" + from);
+        return at == std::string::npos ? std::string() : text.replace(at + 1, 2, to);
+    };
+    // The header and the GLONASS records (four lines) starting with these, in this order.
+    auto only = [](const std::string& text, const std::vector<std::string>& starts) {
+        std::string out = text.substr(0, text.find('\n', text.find("END OF HEADER")) + 1);
+        for (const std::string& start : starts) {
+            size_t end = text.find("\n" + start) + 1;
+            const size_t begin = end;
+            for (int k = 0; k < 4; ++k)
+                end = text.find('\n', end) + 1;
+            out += text.substr(begin, end - begin);
+        }
+        return out;
+    };
+    struct Left {
+        int line;
+        const char* satellite;
+        const char* epoch;
+    };
+    struct Case {
+        const char* what;
+        std::string text;
+        size_t records; // read in all
+        std::vector<Left> left;
+    } const cases[] = {
+        {"GLONASS slot 1 as 5",
+         relabel(glonass, " 1 22  1 13  2 15", " 5"),
+         276 - 1,
+         {{376, "R05", "2022-01-13 02:15:00"}}},
+        {"GPS PRN 3 as 7",
+         relabel(gps, " 3 25  8 11  4  0", " 7"),
+         405 - 1,
+         {{529, "G07", "2025-08-11 04:00:00"}}},
+        {"a lone pair",
+         relabel(only(glonass, {" 1 22  1 13  0 15", " 5 22  1 13  0 45", " 2 22  1 13  0 15"}), " 5 22",
+                 " 1"),
+         1,
+         {{8, "R01", "2022-01-13 00:15:00"}, {12, "R01", "2022-01-13 00:45:00"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_FALSE(c.text.empty());
+        const NavigationFile f = ParseNavigationFile(c.text, "merged");
+        ASSERT_TRUE(f.ok);
+        EXPECT_EQ(f.kepler.size() + f.glonass.size(), c.records);
+        EXPECT_EQ(f.skipped, static_cast<int>(c.left.size()));
+        ASSERT_EQ(f.warnings.size(), c.left.size());
+        for (size_t k = 0; k < c.left.size(); ++k) {
+            const std::string head = "merged line " + std::to_string(c.left[k].line) + ": the record of " +
+                                     c.left[k].satellite + " for " + c.left[k].epoch + " lies ";
+            ASSERT_EQ(f.warnings[k].substr(0, head.size()), head);
+            const double km = std::stod(f.warnings[k].substr(head.size()));
+            EXPECT_GT(km, 5000) << f.warnings[k];
+            EXPECT_NE(f.warnings[k].find(
+                          " km from where the satellite's neighbouring records put it; record skipped"),
+                      std::string::npos)
+                << f.warnings[k];
+        }
+    }
 }
 
 TEST(RinexNav, FilesWithoutUsableRecordsAreRefused) {
