@@ -1,5 +1,6 @@
 // Fuzz target for the RINEX navigation reader: any bytes must be read or refused without a crash,
-// and every record the reader keeps must propagate to a finite position.
+// every record the reader keeps must propagate to a finite position, and what it passes over is
+// said.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort(); // a refused file holds no record, an accepted one holds some
     if (!file.ok && file.errors.empty())
         std::abort(); // a refusal always says why
+    if ((file.ignored > 0 || file.skipped > 0) && file.warnings.empty())
+        std::abort(); // records passed over or left out are told
     BroadcastEphemerides set;
     set.Add(file);
     for (const KeplerEphemeris& k : file.kepler) {
@@ -40,6 +43,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int index = 0; index < SatelliteCatalogue::kSize; ++index) {
         double xyz[3];
         set.Position(index, 1.3e9, xyz); // far from most records: refused quickly
+    }
+    // A series across a satellite's records, whichever of its messages serves each instant.
+    for (const KeplerEphemeris& k : file.kepler) {
+        const double utc[4] = {k.toeGps - 9000, k.toeGps - 18, k.toeGps + 5400, k.toeGps + 12600};
+        double xyz[12];
+        set.Positions(SatelliteCatalogue::Index(k.satellite), utc, 4, xyz);
     }
     return 0;
 }

@@ -48,8 +48,8 @@ int DescribeNavigation(const std::string& path, const std::string& output, bool 
         double first = 0, last = 0;
         if (!set.Coverage(system, count, first, last))
             continue;
-        const int begin = SatelliteCatalogue::First(system);
-        for (int i = begin; i < begin + SatelliteCatalogue::Count(system); ++i) {
+        for (int n = 1; n <= SatelliteCatalogue::Count(system); ++n) {
+            const int i = SatelliteCatalogue::Index({system, n});
             if (!set.Has(i))
                 continue;
             const bool good = set.HealthAt(i, last) == SatelliteHealth::Healthy;

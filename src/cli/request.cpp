@@ -39,7 +39,7 @@ bool EqualsIgnoringCase(const std::string& a, const char* b) {
 }
 
 // The name of each system as --systems spells it, in catalogue order.
-const char* const kSystemWords[kGnssSystems] = {"gps", "glonass", "galileo", "beidou", "qzss"};
+const char* const kSystemWords[kGnssSystems] = {"gps", "glonass", "galileo", "beidou", "qzss", "navic"};
 
 } // namespace
 
@@ -124,7 +124,7 @@ int ParsePlanRequest(const Arguments& args, PlanRequest& r) {
             const auto word = std::find_if(std::begin(kSystemWords), std::end(kSystemWords),
                                            [&](const char* w) { return EqualsIgnoringCase(s, w); });
             if (word == std::end(kSystemWords))
-                return UsageError("--systems", *v, "gps, glonass, galileo, beidou, qzss");
+                return UsageError("--systems", *v, "gps, glonass, galileo, beidou, qzss, navic");
             r.systems[static_cast<size_t>(word - std::begin(kSystemWords))] = true;
         }
     }

@@ -25,7 +25,7 @@ struct PlanRequest {
     int step = 900;
     int mode = 0; // 1 = 2-D
     int cutoff = 15;
-    std::array<bool, kGnssSystems> systems{true, true, true, true, true};
+    std::array<bool, kGnssSystems> systems{true, true, true, true, true, true};
     // GPS's and GLONASS's orbit source as --orbits chose it (None: the one nearest the date), with
     // the words that chose it for the messages.
     std::array<OrbitSource, 2> orbits{OrbitSource::None, OrbitSource::None};

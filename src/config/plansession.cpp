@@ -194,15 +194,13 @@ void PlanSession::SetSystemOn(GnssSystem system, bool on) {
     systemsOn_[static_cast<int>(system)] = on;
     if (on)
         return;
-    const int first = SatelliteCatalogue::First(system);
-    for (int i = first; i < first + SatelliteCatalogue::Count(system); ++i)
-        SetSatelliteOn(i, false);
+    for (int n = 1; n <= SatelliteCatalogue::Count(system); ++n)
+        SetSatelliteOn(SatelliteCatalogue::Index({system, n}), false);
 }
 
 bool PlanSession::HasOrbits(GnssSystem system) const {
-    const int first = SatelliteCatalogue::First(system);
-    for (int i = first; i < first + SatelliteCatalogue::Count(system); ++i)
-        if (calc_.HasAlmanac(i))
+    for (int n = 1; n <= SatelliteCatalogue::Count(system); ++n)
+        if (calc_.HasAlmanac(SatelliteCatalogue::Index({system, n})))
             return true;
     return false;
 }
@@ -261,22 +259,20 @@ void FillSatelliteStates(const PlanSession& session, BufferForConfiguration& buf
     const auto on = [&](GnssSystem s) { return session.SystemOn(s) && session.HasOrbits(s); };
     buffer.gps = on(GnssSystem::Gps) ? 1 : 0;
     buffer.glonass = on(GnssSystem::Glonass) ? 1 : 0;
-    for (int s = 0; s < 3; ++s)
+    for (int s = 0; s < kLaterSystems; ++s)
         buffer.laterSystems[s] = on(static_cast<GnssSystem>(s + 2)) ? 1 : 0;
     RefreshSatelliteStates(calc, buffer);
 }
 
 void ApplySatelliteStates(const BufferForConfiguration& buffer, PlanSession& session) {
-    const uint16_t systems[kGnssSystems] = {buffer.gps, buffer.glonass, buffer.laterSystems[0],
-                                            buffer.laterSystems[1], buffer.laterSystems[2]};
     for (int s = 0; s < kGnssSystems; ++s) {
         const GnssSystem system = static_cast<GnssSystem>(s);
         // A system greyed out for want of orbits keeps the user's choice.
         if (session.HasOrbits(system))
-            session.SetSystemOn(system, systems[s] != 0);
+            session.SetSystemOn(system, buffer.SystemState(system) != 0);
     }
     for (int i = 0; i < SatelliteCatalogue::kSize; ++i) {
-        const uint16_t box = i < kSatellites ? buffer.satellites[i] : buffer.laterSatellites[i - kSatellites];
+        const uint16_t box = buffer.Box(i);
         if (box != 2)
             session.SetSatelliteOn(i, box == 1);
     }

@@ -132,7 +132,11 @@ private:
     std::string directory_;
     std::vector<std::string> navigationFiles_;
     std::map<long, int> navigationRecordsPerDay_; // UTC days since 6 January 1980
-    std::array<bool, kGnssSystems> systemsOn_{true, true, true, true, true};
+    std::array<bool, kGnssSystems> systemsOn_ = [] {
+        std::array<bool, kGnssSystems> on;
+        on.fill(true);
+        return on;
+    }();
 };
 
 // The dialog's transfer record from a session: the systems as the user keeps them where they have

@@ -26,15 +26,19 @@ uint16_t SatelliteBoxState(int32_t status, bool systemOn) {
     }
 }
 
+uint16_t& BufferForConfiguration::SystemState(GnssSystem system) {
+    const int s = static_cast<int>(system);
+    return s == 0 ? gps : s == 1 ? glonass : laterSystems[s - 2];
+}
+
+uint16_t BufferForConfiguration::SystemState(GnssSystem system) const {
+    return const_cast<BufferForConfiguration&>(*this).SystemState(system);
+}
+
 void RefreshSatelliteStates(const Calculator& calculator, BufferForConfiguration& buffer) {
-    for (int i = 0; i < kSatellites; ++i)
-        buffer.satellites[i] =
-            SatelliteBoxState(calculator.status(i), (i < kGpsSatellites ? buffer.gps : buffer.glonass) != 0);
-    for (int i = kSatellites; i < SatelliteCatalogue::kSize; ++i) {
-        const int system = static_cast<int>(SatelliteCatalogue::At(i).system) - 2;
-        buffer.laterSatellites[i - kSatellites] =
-            SatelliteBoxState(calculator.status(i), buffer.laterSystems[system] != 0);
-    }
+    for (int i = 0; i < SatelliteCatalogue::kSize; ++i)
+        buffer.Box(i) = SatelliteBoxState(calculator.status(i),
+                                          buffer.SystemState(SatelliteCatalogue::At(i).system) != 0);
 }
 
 int OptionsTransfer::CutOffDegrees() const {

@@ -25,16 +25,26 @@ struct OptionsTransfer {
     int TimeStepSeconds() const { return step15 ? 900 : 300; }
 };
 
+// The systems after GPS and GLONASS.
+inline constexpr int kLaterSystems = kGnssSystems - 2;
+
 struct BufferForConfiguration {
     std::vector<std::string> almanacs; // the almanac combo box: file names, newest first
     int almanacSelection = -1;
     uint16_t gps = 1;
     uint16_t glonass = 1;
     uint16_t satellites[56]{}; // 32 GPS then 24 GLONASS: 0 off, 1 on, 2 no almanac
-    // Galileo, BeiDou and QZSS, planned from navigation files; never written to the configuration file.
-    uint16_t laterSystems[3] = {1, 1, 1};
+    // Galileo, BeiDou, QZSS and NavIC, planned from navigation files; never written to the
+    // configuration file.
+    uint16_t laterSystems[kLaterSystems] = {1, 1, 1, 1};
     uint16_t laterSatellites[SatelliteCatalogue::kSize - 56]{}; // as `satellites`, catalogue index - 56
     std::string directory; // the almanac directory, with a trailing separator
+
+    // The box of any catalogue satellite, and the system box of any system.
+    uint16_t& Box(int index) { return index < 56 ? satellites[index] : laterSatellites[index - 56]; }
+    uint16_t Box(int index) const { return index < 56 ? satellites[index] : laterSatellites[index - 56]; }
+    uint16_t& SystemState(GnssSystem system);
+    uint16_t SystemState(GnssSystem system) const;
 };
 
 struct CurrentAlmanac {
@@ -55,7 +65,7 @@ bool SameAlmanac(const CurrentAlmanac& recorded, const CurrentAlmanac& now);
 // The box state of a satellite from its engine status: 2 (indeterminate) without almanac, 1 when
 // in use and its system box is checked, else 0.
 uint16_t SatelliteBoxState(int32_t status, bool systemOn);
-// All 56 box states of `buffer` from the engine, against the buffer's two system states.
+// Every box state of `buffer` from the engine, against the buffer's system states.
 void RefreshSatelliteStates(const Calculator& calculator, BufferForConfiguration& buffer);
 
 // Fills the working records from the configuration; the cut-off is clamped into 0..89.

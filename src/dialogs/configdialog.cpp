@@ -45,14 +45,27 @@ std::string FileNameOf(const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
 
-constexpr SatelliteGroupIds kGpsIds{365, 173, 1000, 357, 358, 0, kGpsSatellites, 16};
-constexpr SatelliteGroupIds kGlonassIds{366, 205, 1032, 359, 360, kGpsSatellites, kGlonassSatellites, 12};
+constexpr SatelliteGroupIds kGpsIds{365, 173, 1000, 357, 358, GnssSystem::Gps, kGpsSatellites, 16};
+// GLONASS slots 25-31 come from navigation files only; their boxes follow slot 24's.
+constexpr SatelliteGroupIds kGlonassIds{366,
+                                        205,
+                                        1032,
+                                        359,
+                                        360,
+                                        GnssSystem::Glonass,
+                                        kGlonassSatellites,
+                                        12,
+                                        kMoreGlonassIds,
+                                        kMoreGlonassIds + 7};
 // The later systems' controls: system box, boxes, markers and the two buttons, in one id block each.
-constexpr SatelliteGroupIds kLaterIds[3] = {
-    {47730, 47731, 47767, 47803, 47804, 56, 36, 12},
-    {47805, 47806, 47869, 47932, 47933, 92, 63, 16},
-    {47934, 47935, 47945, 47955, 47956, 155, 10, 12},
+constexpr SatelliteGroupIds kLaterIds[kLaterSystems] = {
+    {47730, 47731, 47767, 47803, 47804, GnssSystem::Galileo, 36, 12},
+    {47805, 47806, 47869, 47932, 47933, GnssSystem::BeiDou, 63, 16},
+    {47934, 47935, 47945, 47955, 47956, GnssSystem::Qzss, 10, 12},
+    {kNavIcIds, kNavIcIds + 1, kNavIcIds + 15, kNavIcIds + 29, kNavIcIds + 30, GnssSystem::NavIc, 14, 14},
 };
+static_assert(SatelliteCatalogue::Count(GnssSystem::Glonass) == kGlonassSatellites + 7);
+static_assert(SatelliteCatalogue::Count(GnssSystem::NavIc) == 14);
 
 // Asks for room for all it holds, and scrolls when it gets less: the dialog opens at its full
 // size where the screen has room for it.
@@ -138,7 +151,7 @@ void ConfigDialog::BuildControls() {
 
     laterPages_ = new QTabWidget(this);
     laterPages_->setObjectName(ControlName(kLaterSystemsId));
-    for (int s = 0; s < 3; ++s) {
+    for (int s = 0; s < kLaterSystems; ++s) {
         const GnssSystem system = static_cast<GnssSystem>(s + 2);
         later_[s] = new TSatelliteGroup(laterPages_, Text(SystemTitle(system)), kLaterIds[s], engine);
         laterPages_->addTab(later_[s], Text(SystemTitle(system)));
@@ -258,11 +271,10 @@ void ConfigDialog::TransferIn() {
     for (const std::string& name : buffer.almanacs)
         almanacs_->addItem(Text(name));
     almanacs_->setCurrentIndex(buffer.almanacSelection);
-    gps_->SetStates(buffer.gps, buffer.satellites);
-    glonass_->SetStates(buffer.glonass, buffer.satellites + kGpsSatellites);
-    for (int s = 0; s < 3; ++s)
-        later_[s]->SetStates(buffer.laterSystems[s],
-                             buffer.laterSatellites + (SatelliteCatalogue::kFirst[s + 2] - kSatellites));
+    gps_->SetStates(buffer);
+    glonass_->SetStates(buffer);
+    for (TSatelliteGroup* group : later_)
+        group->SetStates(buffer);
     directory_ = buffer.directory;
     directoryText_->setText(Text(directory_));
 }
@@ -273,14 +285,10 @@ void ConfigDialog::TransferOut() {
     for (int k = 0; k < almanacs_->count(); ++k)
         buffer.almanacs.push_back(almanacs_->itemText(k).toStdString());
     buffer.almanacSelection = almanacs_->currentIndex();
-    buffer.gps = gps_->SystemState();
-    buffer.glonass = glonass_->SystemState();
-    gps_->GetStates(buffer.satellites);
-    glonass_->GetStates(buffer.satellites + kGpsSatellites);
-    for (int s = 0; s < 3; ++s) {
-        buffer.laterSystems[s] = later_[s]->SystemState();
-        later_[s]->GetStates(buffer.laterSatellites + (SatelliteCatalogue::kFirst[s + 2] - kSatellites));
-    }
+    gps_->GetStates(buffer);
+    glonass_->GetStates(buffer);
+    for (TSatelliteGroup* group : later_)
+        group->GetStates(buffer);
     buffer.directory = directory_;
 }
 

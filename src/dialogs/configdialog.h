@@ -23,11 +23,13 @@ inline constexpr int kConfigHelpContext = 10300;
 // The controls this program adds to the dialog.
 inline constexpr int kImportButtonId = 46700;
 inline constexpr int kAlmanacDateId = 46701;
-inline constexpr int kLaterSystemsId = 47720;     // the pages of Galileo, BeiDou and QZSS
+inline constexpr int kLaterSystemsId = 47720;     // the pages of Galileo, BeiDou, QZSS and NavIC
 inline constexpr int kNavigationButtonId = 47721; // adds navigation files
 inline constexpr int kRemoveNavigationId = 47957; // forgets them
 inline constexpr int kSourceBoxIds = 47958;       // GPS's and GLONASS's orbit source (+0, +1)
-inline constexpr int kSourceTextIds = 47960;      // what each of the five systems is planned from
+inline constexpr int kSourceTextIds = 47960;      // what each of the six systems is planned from
+inline constexpr int kMoreGlonassIds = 47966;     // boxes, then markers, of GLONASS slots 25-31
+inline constexpr int kNavIcIds = 47980;           // NavIC's group, laid out as the later systems' groups
 
 class ConfigDialog : public QDialog {
     Q_OBJECT
@@ -78,7 +80,7 @@ private:
     TSatelliteGroup* gps_ = nullptr;
     TSatelliteGroup* glonass_ = nullptr;
     QTabWidget* laterPages_ = nullptr;
-    TSatelliteGroup* later_[3] = {}; // Galileo, BeiDou, QZSS
+    TSatelliteGroup* later_[kLaterSystems] = {}; // Galileo, BeiDou, QZSS, NavIC
     // GPS and GLONASS: nearest, almanac, navigation files; null for the others.
     std::array<QComboBox*, kGnssSystems> sourceBoxes_{};
     std::array<QLabel*, kGnssSystems> sourceTexts_{};

@@ -16,7 +16,7 @@
 
 TSatelliteGroup::TSatelliteGroup(QWidget* parent, const QString& systemText, const SatelliteGroupIds& ids,
                                  const Calculator& engine)
-    : QGroupBox(parent), engine_(engine), firstIndex_(ids.firstIndex) {
+    : QGroupBox(parent), engine_(engine), systemId_(ids.system) {
     system_ = new QCheckBox(systemText, this);
     system_->setObjectName(ControlName(ids.systemBox));
     QFont bold = system_->font();
@@ -27,9 +27,14 @@ TSatelliteGroup::TSatelliteGroup(QWidget* parent, const QString& systemText, con
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(2);
-    for (int k = 0; k < ids.count; ++k) {
-        auto* box = new myTCheckBox(this, ids.firstBox + k, QString::number(k + 1), system_);
-        auto* marker = new TSatelliteMarker(this, ids.firstMarker + k, engine, ids.firstIndex + k);
+    for (int k = 0; k < SatelliteCatalogue::Count(ids.system); ++k) {
+        const bool first = k < ids.count;
+        const int index = SatelliteCatalogue::Index({ids.system, k + 1});
+        auto* box = new myTCheckBox(this, first ? ids.firstBox + k : ids.moreBoxes + k - ids.count,
+                                    QString::number(k + 1), system_);
+        auto* marker = new TSatelliteMarker(
+            this, first ? ids.firstMarker + k : ids.moreMarkers + k - ids.count, engine, index);
+        indices_.push_back(index);
         boxes_.push_back(box);
         markers_.push_back(marker);
         auto* cell = new QVBoxLayout;
@@ -59,24 +64,25 @@ TSatelliteGroup::TSatelliteGroup(QWidget* parent, const QString& systemText, con
     layout->addLayout(buttons);
 }
 
-void TSatelliteGroup::SetStates(uint16_t system, const uint16_t* boxes) {
-    system_->setChecked(system != 0);
+void TSatelliteGroup::SetStates(const BufferForConfiguration& buffer) {
+    system_->setChecked(buffer.SystemState(systemId_) != 0);
     for (size_t k = 0; k < boxes_.size(); ++k)
-        boxes_[k]->SetTransfer(boxes[k]);
+        boxes_[k]->SetTransfer(buffer.Box(indices_[k]));
 }
 
 uint16_t TSatelliteGroup::SystemState() const {
     return system_->isChecked() ? 1 : 0;
 }
 
-void TSatelliteGroup::GetStates(uint16_t* boxes) const {
+void TSatelliteGroup::GetStates(BufferForConfiguration& buffer) const {
+    buffer.SystemState(systemId_) = SystemState();
     for (size_t k = 0; k < boxes_.size(); ++k)
-        boxes[k] = boxes_[k]->Transfer();
+        buffer.Box(indices_[k]) = boxes_[k]->Transfer();
 }
 
 bool TSatelliteGroup::EngineHasSystem() const {
-    for (size_t k = 0; k < boxes_.size(); ++k)
-        if (engine_.HasAlmanac(firstIndex_ + static_cast<int>(k)))
+    for (int index : indices_)
+        if (engine_.HasAlmanac(index))
             return true;
     return false;
 }
@@ -98,8 +104,7 @@ void TSatelliteGroup::RefreshFromEngine() {
     for (size_t k = 0; k < boxes_.size(); ++k) {
         myTCheckBox* box = boxes_[k];
         box->setEnabled(true);
-        const uint16_t state =
-            SatelliteBoxState(engine_.status(firstIndex_ + static_cast<int>(k)), system_->isChecked());
+        const uint16_t state = SatelliteBoxState(engine_.status(indices_[k]), system_->isChecked());
         box->SetTransfer(state);
         if (state == 2)
             box->setEnabled(false);
@@ -114,7 +119,7 @@ void TSatelliteGroup::SystemClicked() {
         myTCheckBox* box = boxes_[k];
         if (box->Transfer() == 2)
             continue;
-        const bool unhealthy = (engine_.status(firstIndex_ + static_cast<int>(k)) & StatusUnhealthy) != 0;
+        const bool unhealthy = (engine_.status(indices_[k]) & StatusUnhealthy) != 0;
         box->SetTransfer(on && !unhealthy ? 1 : 0);
     }
 }

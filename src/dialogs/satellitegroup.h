@@ -7,20 +7,26 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/satellitecatalogue.h"
+
+struct BufferForConfiguration;
 class Calculator;
 class QCheckBox;
 class QPushButton;
 class TSatelliteMarker;
 class myTCheckBox;
 
+// The group shows every satellite of its system, by number.
 struct SatelliteGroupIds {
     int systemBox;   // 365 GPS, 366 GLONASS
     int firstBox;    // 173 GPS, 205 GLONASS
     int firstMarker; // 1000 GPS, 1032 GLONASS
     int allOn, allOff;
-    int firstIndex; // the engine's index of the first satellite: 0 GPS, 32 GLONASS
-    int count;      // 32, 24
-    int columns;    // boxes per row
+    GnssSystem system;
+    int count;   // the numbers whose ids follow firstBox and firstMarker: 32 GPS, 24 GLONASS
+    int columns; // boxes per row
+    // The ids of the numbers after `count` (GLONASS beyond slot 24).
+    int moreBoxes = 0, moreMarkers = 0;
 };
 
 class TSatelliteGroup : public QGroupBox {
@@ -33,10 +39,10 @@ public:
     int Count() const { return static_cast<int>(boxes_.size()); }
     myTCheckBox* Box(int k) const { return boxes_[static_cast<size_t>(k)]; }
 
-    // The transfer of the record: system state, then `Count()` box states (0, 1, 2).
-    void SetStates(uint16_t system, const uint16_t* boxes);
+    // The transfer of the record: the system's state and its satellites' box states (0, 1, 2).
+    void SetStates(const BufferForConfiguration& buffer);
     uint16_t SystemState() const;
-    void GetStates(uint16_t* boxes) const;
+    void GetStates(BufferForConfiguration& buffer) const;
 
     // Whether the engine holds an almanac for any satellite of this system.
     bool EngineHasSystem() const;
@@ -52,7 +58,8 @@ private:
     void SetAll(bool on);
 
     const Calculator& engine_;
-    int firstIndex_;
+    GnssSystem systemId_;
+    std::vector<int> indices_; // the catalogue index of each box
     QCheckBox* system_;
     std::vector<myTCheckBox*> boxes_;
     std::vector<TSatelliteMarker*> markers_;

@@ -24,8 +24,8 @@ template <typename Record> void Insert(std::vector<Record>& list, const Record& 
                                [](const Record& r, double v) { return TimeOf(r) < v; });
     if (at != list.end() && std::fabs(TimeOf(*at) - t) <= kSameTime) {
         if constexpr (!std::is_same_v<Record, GlonassEphemeris>) {
-            // Galileo sends each ephemeris on I/NAV and F/NAV; the I/NAV one is kept.
-            if (at->record.message == NavMessage::Fnav && record.record.message == NavMessage::Inav)
+            // Galileo sends each ephemeris on I/NAV and F/NAV: the I/NAV one, first in the order, is kept.
+            if (record.record.message < at->record.message)
                 *at = record;
         }
         return;
@@ -60,7 +60,8 @@ void BroadcastEphemerides::Add(const NavigationFile& file) {
     for (const KeplerEphemeris& k : file.kepler) {
         const int index = SatelliteCatalogue::Index(k.satellite);
         if (ValidIndex(index))
-            Insert(kepler_[index], PreparedKepler{k, PrepareKepler(k)});
+            Insert((IsModernMessage(k.message) ? modern_ : kepler_)[index],
+                   PreparedKepler{k, PrepareKepler(k)});
     }
     for (const GlonassEphemeris& g : file.glonass) {
         const int index = SatelliteCatalogue::Index(g.satellite);
@@ -72,14 +73,17 @@ void BroadcastEphemerides::Add(const NavigationFile& file) {
 void BroadcastEphemerides::Clear() {
     for (auto& list : kepler_)
         list.clear();
+    for (auto& list : modern_)
+        list.clear();
     for (auto& list : glonass_)
         list.clear();
     leap_ = LeapSeconds{};
 }
 
 void BroadcastEphemerides::DropAfter(double gps) {
-    for (auto& list : kepler_)
-        std::erase_if(list, [gps](const PreparedKepler& k) { return k.record.toeGps > gps; });
+    for (auto* lists : {&kepler_, &modern_})
+        for (auto& list : *lists)
+            std::erase_if(list, [gps](const PreparedKepler& k) { return k.record.toeGps > gps; });
     for (auto& list : glonass_)
         std::erase_if(list, [gps](const GlonassEphemeris& g) { return g.tbGps > gps; });
 }
@@ -87,7 +91,7 @@ void BroadcastEphemerides::DropAfter(double gps) {
 int BroadcastEphemerides::RecordCount() const {
     size_t n = 0;
     for (int i = 0; i < SatelliteCatalogue::kSize; ++i)
-        n += kepler_[i].size() + glonass_[i].size();
+        n += kepler_[i].size() + modern_[i].size() + glonass_[i].size();
     return static_cast<int>(n);
 }
 
@@ -95,15 +99,16 @@ bool BroadcastEphemerides::Coverage(GnssSystem system, int& satellites, double& 
                                     double& lastUtc) const {
     satellites = 0;
     double first = std::numeric_limits<double>::infinity(), last = -first;
-    const int begin = SatelliteCatalogue::First(system), end = begin + SatelliteCatalogue::Count(system);
-    for (int i = begin; i < end; ++i) {
+    for (int n = 1; n <= SatelliteCatalogue::Count(system); ++n) {
+        const int i = SatelliteCatalogue::Index({system, n});
         if (!Has(i))
             continue;
         ++satellites;
-        for (const PreparedKepler& k : kepler_[i]) {
-            first = std::min(first, k.record.toeGps);
-            last = std::max(last, k.record.toeGps);
-        }
+        for (const auto* list : {&kepler_[i], &modern_[i]})
+            for (const PreparedKepler& k : *list) {
+                first = std::min(first, k.record.toeGps);
+                last = std::max(last, k.record.toeGps);
+            }
         for (const GlonassEphemeris& g : glonass_[i]) {
             first = std::min(first, g.tbGps);
             last = std::max(last, g.tbGps);
@@ -117,11 +122,27 @@ bool BroadcastEphemerides::Coverage(GnssSystem system, int& satellites, double& 
 }
 
 bool BroadcastEphemerides::Has(int index) const {
-    return ValidIndex(index) && (!kepler_[index].empty() || !glonass_[index].empty());
+    return ValidIndex(index) &&
+           (!kepler_[index].empty() || !modern_[index].empty() || !glonass_[index].empty());
+}
+
+const BroadcastEphemerides::PreparedKepler* BroadcastEphemerides::ServingKepler(int index, double gps) const {
+    const PreparedKepler* legacy = Nearest(kepler_[index], gps);
+    const auto holds = [gps](const PreparedKepler* k) {
+        return k != nullptr && std::fabs(gps - k->record.toeGps) <= k->record.fitHours * 1800.0;
+    };
+    if (holds(legacy) || modern_[index].empty())
+        return legacy;
+    const PreparedKepler* modern = Nearest(modern_[index], gps);
+    if (holds(modern) || legacy == nullptr)
+        return modern;
+    if (modern == nullptr)
+        return legacy;
+    return std::fabs(gps - modern->record.toeGps) < std::fabs(gps - legacy->record.toeGps) ? modern : legacy;
 }
 
 const KeplerEphemeris* BroadcastEphemerides::NearestKepler(int index, double gps) const {
-    const PreparedKepler* k = ValidIndex(index) ? Nearest(kepler_[index], gps) : nullptr;
+    const PreparedKepler* k = ValidIndex(index) ? ServingKepler(index, gps) : nullptr;
     return k != nullptr ? &k->record : nullptr;
 }
 
@@ -145,12 +166,11 @@ bool BroadcastEphemerides::Position(int index, double utc, double xyz[3]) const 
 bool BroadcastEphemerides::Positions(int index, const double* utc, int count, double* xyz) const {
     if (!Has(index))
         return false;
-    const std::vector<PreparedKepler>& kepler = kepler_[index];
-    if (!kepler.empty()) {
+    if (!kepler_[index].empty() || !modern_[index].empty()) {
         KeplerCarry carry;
         for (int k = 0; k < count; ++k) {
             const double gps = UtcToGps(utc[k]);
-            const PreparedKepler* e = Nearest(kepler, gps);
+            const PreparedKepler* e = ServingKepler(index, gps);
             if (e == nullptr)
                 return false;
             KeplerPosition(e->record, e->terms, gps, carry, xyz + 3 * static_cast<size_t>(k));

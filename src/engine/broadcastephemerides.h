@@ -1,5 +1,11 @@
 // The broadcast orbits of one or more navigation files, per satellite of the catalogue: the record
 // nearest each instant gives the position there and says whether the satellite is healthy.
+//
+// A satellite may have records of several messages (GPS LNAV beside CNAV and CNAV-2, BeiDou D1 beside
+// B-CNAV1 to 3). The legacy message's nearest record serves an instant inside its fit interval; else
+// the modernised messages' nearest one, inside its own; else whichever of the two is nearer (the
+// legacy one when as near). The legacy messages are what every receiver decodes and what the
+// almanacs and plans have always used; the modernised ones fill the times they leave.
 #pragma once
 
 #include <array>
@@ -15,8 +21,9 @@ enum class SatelliteHealth { NoOrbit, Healthy, Unhealthy };
 class BroadcastEphemerides {
 public:
     // Takes a read file's records. The same ephemeris given twice (as a mixed file and a single-
-    // system file do, or Galileo's I/NAV and F/NAV) is kept once, the I/NAV one for Galileo. The
-    // leap seconds are those of the first header that gives them.
+    // system file do, or Galileo's I/NAV and F/NAV) is kept once: of two records of one instant the
+    // one first in NavMessage's order (I/NAV before F/NAV). The leap seconds are those of the first
+    // header that gives them.
     void Add(const NavigationFile& file);
     void Clear();
     // Forgets the records whose reference time is after `gps`: what was known at that time.
@@ -30,8 +37,8 @@ public:
     const LeapSeconds& leapSeconds() const { return leap_; }
     double UtcToGps(double utc) const { return ::UtcToGps(utc, leap_); }
 
-    // The record nearest `gps` (the later of two as near), nullptr when the satellite has none of
-    // that kind within kMaxExtrapolation.
+    // The record serving `gps` (the nearest, the later of two as near, by the rule above), nullptr
+    // when the satellite has none of that kind within kMaxExtrapolation.
     const KeplerEphemeris* NearestKepler(int index, double gps) const;
     const GlonassEphemeris* NearestGlonass(int index, double gps) const;
 
@@ -48,7 +55,11 @@ private:
         KeplerEphemeris record;
         KeplerTerms terms;
     };
-    std::array<std::vector<PreparedKepler>, SatelliteCatalogue::kSize> kepler_;
+    // The record serving `gps` among the legacy and the modernised messages' records.
+    const PreparedKepler* ServingKepler(int index, double gps) const;
+
+    std::array<std::vector<PreparedKepler>, SatelliteCatalogue::kSize> kepler_; // legacy messages
+    std::array<std::vector<PreparedKepler>, SatelliteCatalogue::kSize> modern_; // CNAV and the like
     std::array<std::vector<GlonassEphemeris>, SatelliteCatalogue::kSize> glonass_;
     LeapSeconds leap_;
 };

@@ -13,6 +13,7 @@ constexpr KeplerConstants kGps{3.986005e14, 7.2921151467e-5};        // IS-GPS-2
 constexpr KeplerConstants kQzss{3.986005e14, 7.2921151467e-5};       // IS-QZSS-PNT
 constexpr KeplerConstants kGalileo{3.986004418e14, 7.2921151467e-5}; // Galileo OS SIS ICD
 constexpr KeplerConstants kBeiDou{3.986004418e14, 7.2921150e-5};     // BeiDou SIS ICD (CGCS2000)
+constexpr KeplerConstants kNavIc{3.986005e14, 7.2921151467e-5};      // IRNSS SPS ICD
 
 // BeiDou GEO orbits are computed in a frame tilted by -5 degrees about x, then turned by the Earth's
 // rotation since toe (BeiDou SIS ICD).
@@ -31,6 +32,8 @@ const KeplerConstants& ConstantsOf(GnssSystem system) {
         return kBeiDou;
     case GnssSystem::Qzss:
         return kQzss;
+    case GnssSystem::NavIc:
+        return kNavIc;
     default:
         return kGps;
     }
@@ -123,7 +126,7 @@ void KeplerPosition(const KeplerEphemeris& k, const KeplerTerms& t, double gps, 
                     double xyz[3]) {
     constexpr double kTwoPi = 2.0 * 3.14159265358979323846;
     const double tk = gps - k.toeGps;
-    double m = k.m0 + t.n * tk;
+    double m = k.m0 + (t.n + 0.5 * k.deltaNDot * tk) * tk;
     const double node = t.node0 + t.nodeRate * tk;
     // The change of each angle since the last instant, whole turns taken out (the record may be
     // another one, whose angles count their turns from elsewhere).
@@ -166,7 +169,7 @@ void KeplerPosition(const KeplerEphemeris& k, const KeplerTerms& t, double gps, 
     const double sphi = sv * t.cosW + cv * t.sinW;
     const double s2 = 2.0 * sphi * cphi, c2 = cphi * cphi - sphi * sphi;
     const double du = k.cus * s2 + k.cuc * c2;
-    const double r = t.a * denominator + k.crs * s2 + k.crc * c2;
+    const double r = (t.a + k.aDot * tk) * denominator + k.crs * s2 + k.crc * c2;
     const double di = k.iDot * tk + k.cis * s2 + k.cic * c2;
     double sdu, cdu; // the correction stays below 0.02 rad (the reader's bounds)
     SmallSinCos(du, sdu, cdu);

@@ -1,6 +1,7 @@
 // Satellite positions from broadcast ephemerides, each system by its own interface document: the
-// Keplerian user algorithm of GPS, Galileo, BeiDou (with the GEO satellites' own rotation) and QZSS,
-// and the integration of the GLONASS state vector. Positions are Earth-fixed at the instant asked
+// Keplerian user algorithm of GPS, Galileo, BeiDou (with the GEO satellites' own rotation), QZSS and
+// NavIC, the modernised messages' with their rates of the semi-major axis and mean motion, and the
+// integration of the GLONASS state vector. Positions are Earth-fixed at the instant asked
 // for, in the frame of that instant (no signal travel time), as precise orbits give them.
 #pragma once
 
@@ -12,7 +13,7 @@ void KeplerPosition(const KeplerEphemeris& ephemeris, double gps, double xyz[3])
 // What of a record's orbit does not change along it, worked out once; positions from it are the
 // same as from the plain call above.
 struct KeplerTerms {
-    double a = 0, n = 0;         // semi-major axis (m), corrected mean motion (rad/s)
+    double a = 0, n = 0;         // semi-major axis (m), corrected mean motion (rad/s), at toe
     double root = 0;             // sqrt(1 - e^2)
     double cosW = 0, sinW = 0;   // argument of perigee
     double cosI0 = 0, sinI0 = 0; // inclination at toe

@@ -236,8 +236,8 @@ void Calculator::CopyNavigation(const Calculator& from) {
 }
 
 bool Calculator::HasSource(GnssSystem system, OrbitSource source) const {
-    const int first = SatelliteCatalogue::First(system), count = SatelliteCatalogue::Count(system);
-    for (int i = first; i < first + count; ++i) {
+    for (int n = 1; n <= SatelliteCatalogue::Count(system); ++n) {
+        const int i = SatelliteCatalogue::Index({system, n});
         if (source == OrbitSource::Almanac && i < kSatellites && almanacStatuses_[i] != StatusNoAlmanac)
             return true;
         if (source == OrbitSource::Broadcast && broadcast_.Has(i))
@@ -292,8 +292,8 @@ bool Calculator::ChooseSources(const CalendarTime& dateUtc) {
             }
         }
         double navigation = kFar;
-        const int first = SatelliteCatalogue::First(system), count = SatelliteCatalogue::Count(system);
-        for (int i = first; i < first + count; ++i) {
+        for (int n = 1; n <= SatelliteCatalogue::Count(system); ++n) {
+            const int i = SatelliteCatalogue::Index({system, n});
             if (const KeplerEphemeris* k = broadcast_.NearestKepler(i, gps))
                 navigation = std::min(navigation, std::fabs(k->toeGps - gps));
             if (const GlonassEphemeris* g = broadcast_.NearestGlonass(i, gps))
@@ -325,8 +325,8 @@ int32_t Calculator::WithUserChoice(int index, int32_t base) const {
 void Calculator::RefreshAlmanacStatuses(GnssSystem system) {
     if (sources_[static_cast<int>(system)] == OrbitSource::Broadcast)
         return;
-    const int first = SatelliteCatalogue::First(system), count = SatelliteCatalogue::Count(system);
-    for (int i = first; i < first + count; ++i) {
+    for (int n = 1; n <= SatelliteCatalogue::Count(system); ++n) {
+        const int i = SatelliteCatalogue::Index({system, n});
         const int32_t base = i < kSatellites && sources_[static_cast<int>(system)] == OrbitSource::Almanac
                                  ? almanacStatuses_[i]
                                  : StatusNoAlmanac;
@@ -384,7 +384,7 @@ int Calculator::FirstEnabledGlonass() const {
 }
 
 int Calculator::FrequencyNumber(int index) const {
-    if (index < kGpsSatellites || index >= kSatellites)
+    if (SatelliteCatalogue::At(index).system != GnssSystem::Glonass)
         return 0;
     if (source(GnssSystem::Glonass) == OrbitSource::Broadcast) {
         // The channel of the record the plan is nearest (any record of the satellite will do).
@@ -392,7 +392,8 @@ int Calculator::FrequencyNumber(int index) const {
         const GlonassEphemeris* g = broadcast_.NearestGlonass(index, middle);
         return g ? g->channel : 0;
     }
-    return glonass_[index - kGpsSatellites].channel;
+    // The almanac has slots 1-24 only.
+    return index < kSatellites ? glonass_[index - kGpsSatellites].channel : 0;
 }
 
 int Calculator::GpsAlmanacAge(const CalendarTime& date) const {

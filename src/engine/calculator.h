@@ -90,7 +90,7 @@ public:
     // for a dialog that shows them before any (the middle of the interval, UTC + gmtOffset hours).
     void UpdateStatuses(const PlanInterval& interval, double gmtOffset);
 
-    // number 1..165 (the catalogue index + 1); disabled 0 or 1. 0 for a satellite without orbit
+    // number 1..kSize (the catalogue index + 1); disabled 0 or 1. 0 for a satellite without orbit
     // (status exactly 2); a satellite of the navigation files counts as having one even before the
     // first recalculation gives its status.
     int SetSatelliteState(int number, int disabled);

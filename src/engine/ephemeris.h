@@ -5,11 +5,18 @@
 
 #include "engine/satellitecatalogue.h"
 
-// Which message a record was taken from.
-// Almanac: an almanac's elements, without corrections, for planning ahead.
-enum class NavMessage : uint8_t { Lnav, Inav, Fnav, D1, D2, Fdma, Almanac };
+// Which message a record was taken from: first the kinds every receiver decodes (LNAV of GPS, QZSS
+// and NavIC), then the modernised ones: CNAV and CNAV-2 of GPS and QZSS, B-CNAV1 to 3 of BeiDou
+// (Cnv2 stands for both CNAV-2s); Almanac: an almanac's elements, without corrections, for planning
+// ahead.
+enum class NavMessage : uint8_t { Lnav, Inav, Fnav, D1, D2, Fdma, Cnav, Cnv1, Cnv2, Cnv3, Almanac };
 
-// Keplerian elements with their harmonic corrections (GPS, QZSS, Galileo, BeiDou). Angles in
+// Whether a message is one of the modernised ones.
+constexpr bool IsModernMessage(NavMessage m) {
+    return m >= NavMessage::Cnav && m <= NavMessage::Cnv3;
+}
+
+// Keplerian elements with their harmonic corrections (GPS, QZSS, Galileo, BeiDou, NavIC). Angles in
 // radians, distances in metres, times in seconds.
 struct KeplerEphemeris {
     SatelliteId satellite;
@@ -28,6 +35,9 @@ struct KeplerEphemeris {
     double omegaDot = 0; // rate of right ascension, rad/s
     double iDot = 0;     // rate of inclination, rad/s
     double cuc = 0, cus = 0, crc = 0, crs = 0, cic = 0, cis = 0;
+    // The modernised messages' rates: of the semi-major axis (m/s) and of the mean motion
+    // difference (rad/s^2); 0 in the others.
+    double aDot = 0, deltaNDot = 0;
 };
 
 // A GLONASS FDMA state vector in PZ-90 with the lunisolar acceleration broadcast with it. Metres,

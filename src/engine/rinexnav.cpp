@@ -1,13 +1,18 @@
 #include "engine/rinexnav.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <new>
+#include <numeric>
 #include <string_view>
+#include <utility>
 
 #include "base/strings.h"
+#include "engine/broadcastorbit.h"
 
 namespace {
 
@@ -92,6 +97,66 @@ bool IsBeiDouGeo(int prn) {
     return prn <= 5 || prn >= 59;
 }
 
+// Where a message's record keeps what differs between the Keplerian messages; the fields of lines
+// 1-5 are the same in all of them.
+struct Layout {
+    NavMessage message;
+    int lines;       // the whole record, its first line included
+    int needed;      // the lines read, through the health
+    int healthLine;  // the health is that line's second field
+    bool rates;      // Adot opens line 1, the rate of delta n is line 5's second field
+    bool toeAtEpoch; // line 3 opens with the prediction time instead; toe is the record's epoch
+    bool tagged;     // the message is named; else told from the record (Galileo, BeiDou)
+};
+
+constexpr Layout kLegacy{NavMessage::Lnav, 8, 7, 6, false, false, false}; // RINEX 2 and 3
+constexpr Layout kFdma{NavMessage::Fdma, 4, 4, 1, false, false, true};
+constexpr Layout kLnav{NavMessage::Lnav, 8, 7, 6, false, false, true};
+constexpr Layout kInav{NavMessage::Inav, 8, 7, 6, false, false, true};
+constexpr Layout kFnav{NavMessage::Fnav, 8, 7, 6, false, false, true};
+constexpr Layout kD1{NavMessage::D1, 8, 7, 6, false, false, true};
+constexpr Layout kD2{NavMessage::D2, 8, 7, 6, false, false, true};
+constexpr Layout kCnav{NavMessage::Cnav, 9, 7, 6, true, true, true};
+constexpr Layout kCnav2{NavMessage::Cnv2, 10, 7, 6, true, true, true};
+constexpr Layout kBeiDouCnv1{NavMessage::Cnv1, 10, 9, 8, true, false, true};
+constexpr Layout kBeiDouCnv2{NavMessage::Cnv2, 10, 9, 8, true, false, true};
+constexpr Layout kBeiDouCnv3{NavMessage::Cnv3, 9, 8, 7, true, false, true};
+
+// The layout of a system's record of the message RINEX 4 names (`tag`); RINEX 2 and 3 name none
+// and hold the legacy messages only. nullptr for a message the orbits here are not written for.
+const Layout* LayoutOf(GnssSystem system, std::string_view tag) {
+    if (tag.empty())
+        return system == GnssSystem::Glonass ? &kFdma : &kLegacy;
+    switch (system) {
+    case GnssSystem::Gps:
+    case GnssSystem::Qzss:
+        return tag == "LNAV" ? &kLnav : tag == "CNAV" ? &kCnav : tag == "CNV2" ? &kCnav2 : nullptr;
+    case GnssSystem::Glonass:
+        return tag == "FDMA" ? &kFdma : nullptr;
+    case GnssSystem::Galileo:
+        return tag == "INAV" ? &kInav : tag == "FNAV" ? &kFnav : nullptr;
+    case GnssSystem::BeiDou:
+        return tag == "D1"     ? &kD1
+               : tag == "D2"   ? &kD2
+               : tag == "CNV1" ? &kBeiDouCnv1
+               : tag == "CNV2" ? &kBeiDouCnv2
+               : tag == "CNV3" ? &kBeiDouCnv3
+                               : nullptr;
+    case GnssSystem::NavIc:
+        return tag == "LNAV" ? &kLnav : nullptr;
+    }
+    return nullptr;
+}
+
+// A record disagreeing with its neighbours by more than this is wrong: the broadcast orbits hold
+// to metres within their fit intervals and to a few kilometres over the hours between records a
+// file may leave; a record labelled with another satellite is thousands of kilometres off.
+constexpr double kConsistentDistance = 100e3; // m
+// Records farther apart are not compared: a day's extrapolation could exceed that distance.
+constexpr double kConsistencyReach = 6 * 3600.0; // s
+// Each record is compared with the following ones until two agree, at most this many.
+constexpr int kConsistencyPartners = 8;
+
 class Reader {
 public:
     Reader(NavigationFile& out) : out_(out) {}
@@ -109,21 +174,43 @@ private:
     void ReadRecords2(const std::vector<Line>& lines, size_t next);
     void ReadRecords3(const std::vector<Line>& lines, size_t next);
     void ReadRecord(const Record& record);
-    bool ReadKepler(const Record& r, SatelliteId id, double toc);
+    bool ReadKepler(const Record& r, SatelliteId id, double toc, const Layout& layout);
     bool ReadGlonass(const Record& r, SatelliteId id, double toc);
     // Data field `field` of the record's line `k` (line 0: the three after the epoch).
     bool Get(const Record& r, int k, int field, double& value, bool required, SatelliteId id);
     bool ReadEpoch(const Record& r, double& seconds);
 
     void FixSemicircles();
+    void LeaveOutInconsistent();
     void Skip(int line, const std::string& reason);
     void Warn(std::string text);
+    // A record the planner does not use, of the kind named (STO, ION, SBAS...).
+    void NotUsed(std::string_view kind);
     void Refuse(int id) { out_.errors.push_back(FormatText(LoadResString(id), out_.name.c_str())); }
+
+    // Where each kept record was written: its epoch as written (the system's own time) and line.
+    struct Origin {
+        double epoch = 0;
+        int line = 0;
+    };
 
     NavigationFile& out_;
     char fileType_ = 'N';
     int suppressed_ = 0;
+    std::vector<std::pair<std::string, int>> notUsed_; // per kind, in the order first met
+    std::vector<Origin> keplerOrigins_, glonassOrigins_;
 };
+
+void Reader::NotUsed(std::string_view kind) {
+    ++out_.ignored;
+    kind = kind.substr(0, 8); // a name, not a line of the file
+    for (auto& [name, count] : notUsed_)
+        if (name == kind) {
+            ++count;
+            return;
+        }
+    notUsed_.emplace_back(std::string(kind), 1);
+}
 
 void Reader::Warn(std::string text) {
     if (static_cast<int>(out_.warnings.size()) < kMaxNavigationWarnings)
@@ -147,9 +234,17 @@ void Reader::Run(const std::string& text) {
     else
         ReadRecords3(lines, next);
     FixSemicircles();
+    LeaveOutInconsistent();
     if (suppressed_ > 0)
         out_.warnings.push_back(
             FormatText(LoadResString(IDS_RINEX_MORE_SKIPPED), out_.name.c_str(), suppressed_));
+    if (!notUsed_.empty()) {
+        std::string kinds;
+        for (const auto& [name, count] : notUsed_)
+            kinds += (kinds.empty() ? "" : ", ") + std::to_string(count) + " " + name;
+        out_.warnings.push_back(
+            FormatText(LoadResString(IDS_RINEX_NOT_USED), out_.name.c_str(), kinds.c_str()));
+    }
     if (out_.kepler.empty() && out_.glonass.empty()) {
         Refuse(IDS_RINEX_NO_RECORD);
         return;
@@ -160,11 +255,14 @@ void Reader::Run(const std::string& text) {
 // Some writers give a system's angles and their rates in semicircles, as the satellites send them,
 // where RINEX has radians. Inclined orbits tell: every navigation satellite's inclination is above
 // 0.5 rad (QZSS 41 deg, the others 55-56 deg) and below 0.5 semicircles. The harmonic corrections are
-// sent in radians and stay as they are.
+// sent in radians and stay as they are. NavIC's inclined orbits (27-31 deg) straddle 0.5 rad and
+// cannot tell; its records are taken as RINEX has them.
 void Reader::FixSemicircles() {
     constexpr double kPi = 3.14159265358979323846;
     for (int s = 0; s < kGnssSystems; ++s) {
         const auto system = static_cast<GnssSystem>(s);
+        if (system == GnssSystem::NavIc)
+            continue;
         int inclined = 0, small = 0;
         for (const KeplerEphemeris& e : out_.kepler)
             if (e.satellite.system == system && std::fabs(e.i0) > 0.15) { // GEOs fly at a few degrees
@@ -183,6 +281,147 @@ void Reader::FixSemicircles() {
     }
 }
 
+// A record labelled with the wrong satellite (merged files carry a station's mislabelled GLONASS
+// slot: the satellite across the plane, 51,000 km away), or otherwise corrupted, disagrees with the
+// same satellite's neighbouring records. Each record is compared with the following ones within
+// kConsistencyReach, both carried to the middle of the two epochs. Records that agree form groups;
+// the largest group stands, and a group at odds with a larger standing one is left out: a wrong
+// label rarely holds for as long as the right one. Two groups of equal size at odds with each
+// other are both left out, since either may be the wrong one. A group compared with no standing
+// group (records more than kConsistencyReach apart) stands.
+void Reader::LeaveOutInconsistent() {
+    struct Item {
+        double t;     // reference time, GPS count
+        bool glonass; // which list `k` indexes
+        size_t k;
+    };
+    std::vector<std::vector<Item>> bySatellite(SatelliteCatalogue::kSize);
+    for (size_t k = 0; k < out_.kepler.size(); ++k)
+        bySatellite[SatelliteCatalogue::Index(out_.kepler[k].satellite)].push_back(
+            {out_.kepler[k].toeGps, false, k});
+    for (size_t k = 0; k < out_.glonass.size(); ++k)
+        bySatellite[SatelliteCatalogue::Index(out_.glonass[k].satellite)].push_back(
+            {out_.glonass[k].tbGps, true, k});
+    auto position = [this](const Item& item, double t, double xyz[3]) {
+        if (item.glonass)
+            return GlonassPosition(out_.glonass[item.k], t, xyz);
+        KeplerPosition(out_.kepler[item.k], t, xyz);
+        return true;
+    };
+    std::vector<bool> dropKepler(out_.kepler.size()), dropGlonass(out_.glonass.size());
+    for (std::vector<Item>& items : bySatellite) {
+        const size_t n = items.size();
+        if (n < 2)
+            continue;
+        std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.t < b.t; });
+        std::vector<size_t> group(n);
+        std::iota(group.begin(), group.end(), size_t{0});
+        auto root = [&group](size_t i) {
+            while (group[i] != i)
+                i = group[i] = group[group[i]];
+            return i;
+        };
+        struct Conflict {
+            size_t a, b;
+            double distance;
+        };
+        std::vector<Conflict> conflicts;
+        for (size_t i = 0; i < n; ++i) {
+            int agreed = 0, compared = 0;
+            for (size_t j = i + 1; j < n && compared < kConsistencyPartners && agreed < 2 &&
+                                   items[j].t - items[i].t <= kConsistencyReach;
+                 ++j) {
+                const double middle = 0.5 * (items[i].t + items[j].t);
+                double p[3], q[3];
+                if (!position(items[i], middle, p) || !position(items[j], middle, q))
+                    continue;
+                ++compared;
+                const double distance = std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]);
+                if (distance <= kConsistentDistance) {
+                    group[root(j)] = root(i);
+                    ++agreed;
+                } else {
+                    conflicts.push_back({i, j, distance});
+                }
+            }
+        }
+        if (conflicts.empty())
+            continue;
+        std::vector<size_t> size(n, 0);
+        for (size_t i = 0; i < n; ++i)
+            ++size[root(i)];
+        std::vector<size_t> roots;
+        for (size_t i = 0; i < n; ++i)
+            if (root(i) == i)
+                roots.push_back(i);
+        std::stable_sort(roots.begin(), roots.end(),
+                         [&size](size_t a, size_t b) { return size[a] > size[b]; });
+        enum State : uint8_t { Open, Stands, Out };
+        std::vector<State> state(n, Open);
+        auto atOdds = [&](size_t g, State with, size_t equalSize) {
+            for (const Conflict& c : conflicts) {
+                const size_t a = root(c.a), b = root(c.b);
+                if (a == b || (a != g && b != g))
+                    continue;
+                const size_t other = a == g ? b : a;
+                if (state[other] == with && (equalSize == 0 || size[other] == equalSize))
+                    return true;
+            }
+            return false;
+        };
+        for (size_t first = 0; first < roots.size();) {
+            size_t end = first;
+            while (end < roots.size() && size[roots[end]] == size[roots[first]])
+                ++end;
+            for (size_t g = first; g < end; ++g)
+                if (atOdds(roots[g], Stands, 0))
+                    state[roots[g]] = Out;
+            std::vector<size_t> tied;
+            for (size_t g = first; g < end; ++g)
+                if (state[roots[g]] == Open && atOdds(roots[g], Open, size[roots[g]]))
+                    tied.push_back(roots[g]);
+            for (size_t g : tied)
+                state[g] = Out;
+            for (size_t g = first; g < end; ++g)
+                if (state[roots[g]] == Open)
+                    state[roots[g]] = Stands;
+            first = end;
+        }
+        // Each record left out is named with the least disagreement found for it, else for its group.
+        constexpr double kNone = std::numeric_limits<double>::infinity();
+        std::vector<double> own(n, kNone), ofGroup(n, kNone);
+        for (const Conflict& c : conflicts)
+            for (size_t i : {c.a, c.b}) {
+                own[i] = std::min(own[i], c.distance);
+                ofGroup[root(i)] = std::min(ofGroup[root(i)], c.distance);
+            }
+        for (size_t i = 0; i < n; ++i) {
+            if (state[root(i)] != Out)
+                continue;
+            const Item& item = items[i];
+            (item.glonass ? dropGlonass : dropKepler)[item.k] = true;
+            const Origin& origin = (item.glonass ? glonassOrigins_ : keplerOrigins_)[item.k];
+            const SatelliteId id =
+                item.glonass ? out_.glonass[item.k].satellite : out_.kepler[item.k].satellite;
+            const CalendarTime at = CalendarOfScaleSeconds(origin.epoch);
+            const std::string epoch = FormatText("%04d-%02d-%02d %02d:%02d:%02d", at.year + 1900,
+                                                 at.month + 1, at.day, at.hour, at.minute, at.second);
+            const double distance = own[i] < kNone ? own[i] : ofGroup[root(i)];
+            Skip(origin.line, FormatText(LoadResString(IDS_RINEX_INCONSISTENT), SatelliteCode(id).c_str(),
+                                         epoch.c_str(), distance / 1000.0));
+        }
+    }
+    auto keep = [](auto& list, const std::vector<bool>& drop) {
+        size_t kept = 0;
+        for (size_t k = 0; k < list.size(); ++k)
+            if (!drop[k])
+                list[kept++] = std::move(list[k]);
+        list.resize(kept);
+    };
+    keep(out_.kepler, dropKepler);
+    keep(out_.glonass, dropGlonass);
+}
+
 bool Reader::ReadHeader(const std::vector<Line>& lines, size_t& next) {
     if (lines.empty() || Label(lines[0].text) != "RINEX VERSION / TYPE") {
         Refuse(IDS_RINEX_NOT_NAVIGATION);
@@ -197,9 +436,11 @@ bool Reader::ReadHeader(const std::vector<Line>& lines, size_t& next) {
     const std::string_view typeField = Column(first, 20, 1);
     fileType_ = typeField.empty() ? ' ' : typeField[0];
     const int major = version >= 1 && version < 10 ? static_cast<int>(version) : 0;
-    // Version 2 names the system by the type (N GPS, G GLONASS, H SBAS); later ones by column 41.
+    // Version 2 names the system by the type (N GPS, G GLONASS, E Galileo in 2.12, H SBAS); later
+    // ones by column 41.
     const bool navigation =
-        major == 2 ? (fileType_ == 'N' || fileType_ == 'G' || fileType_ == 'H') : fileType_ == 'N';
+        major == 2 ? (fileType_ == 'N' || fileType_ == 'G' || fileType_ == 'E' || fileType_ == 'H')
+                   : fileType_ == 'N';
     if (!navigation) {
         Refuse(IDS_RINEX_NOT_NAVIGATION);
         return false;
@@ -246,8 +487,10 @@ void Reader::ReadLeapSeconds(const Line& line) {
 }
 
 void Reader::ReadRecords2(const std::vector<Line>& lines, size_t next) {
-    const int full = fileType_ == 'N' ? 8 : 4;   // GPS: the epoch line and 7 orbit lines
-    const int needed = fileType_ == 'N' ? 7 : 4; // the last GPS line (fit interval) may be left out
+    // GPS and Galileo: the epoch line and 7 orbit lines, the last of which may be left out.
+    const bool kepler = fileType_ == 'N' || fileType_ == 'E';
+    const int full = kepler ? 8 : 4;
+    const int needed = kepler ? 7 : 4;
     size_t k = next;
     while (k < lines.size()) {
         const Line& line = lines[k];
@@ -295,8 +538,11 @@ void Reader::ReadRecords3(const std::vector<Line>& lines, size_t next) {
             rest = Trim(rest.substr(kind.size()));
             const std::string_view satellite = rest.substr(0, rest.find(' '));
             const std::string_view tag = Trim(rest.substr(satellite.size()));
-            if (kind != "EPH")
-                ++out_.ignored;
+            if (kind == "STO" || kind == "EOP" || kind == "ION")
+                NotUsed(kind);
+            else if (kind != "EPH")
+                Warn(FormatText(LoadResString(IDS_RINEX_LINE_SKIPPED), out_.name.c_str(), lines[k].number,
+                                std::string(Trim(text.substr(0, 40))).c_str()));
             else if (end == k + 1)
                 Skip(lines[k].number, FormatText(LoadResString(IDS_RINEX_SHORT), 0, 1));
             else
@@ -376,15 +622,18 @@ void Reader::ReadRecord(const Record& r) {
         int prn = 0;
         ParseInt(Column(first, 0, 2), prn);
         if (fileType_ == 'H') {
-            ++out_.ignored;
+            NotUsed("SBAS");
             return;
         }
-        id = {fileType_ == 'G' ? GnssSystem::Glonass : GnssSystem::Gps, prn};
+        id = {fileType_ == 'G'   ? GnssSystem::Glonass
+              : fileType_ == 'E' ? GnssSystem::Galileo
+                                 : GnssSystem::Gps,
+              prn};
     } else {
         const std::string code(Column(first, 0, 3));
         const char letter = code.empty() ? ' ' : code[0];
-        if (letter == 'S' || letter == 'I') { // SBAS and NavIC are not planned with
-            ++out_.ignored;
+        if (letter == 'S') { // SBAS satellites are not planned with
+            NotUsed("SBAS");
             return;
         }
         int number = 0;
@@ -399,49 +648,49 @@ void Reader::ReadRecord(const Record& r) {
         Skip(r.lines[0].number, FormatText(LoadResString(IDS_RINEX_OUTSIDE), SatelliteCode(id).c_str()));
         return;
     }
-    // RINEX 4 names the message; only the ones the orbits below are written for are read.
-    if (!r.tag.empty()) {
-        const std::string_view t = r.tag;
-        const bool planned = id.system == GnssSystem::Gps || id.system == GnssSystem::Qzss ? t == "LNAV"
-                             : id.system == GnssSystem::Galileo ? t == "INAV" || t == "FNAV"
-                             : id.system == GnssSystem::BeiDou  ? t == "D1" || t == "D2"
-                                                                : t == "FDMA";
-        if (!planned) {
-            ++out_.ignored;
-            return;
-        }
+    const Layout* layout = LayoutOf(id.system, r.tag);
+    if (layout == nullptr) {
+        NotUsed(r.tag);
+        return;
     }
-    // The Keplerian records' last line (transmission time, fit interval) is read when present.
-    const bool glonass = id.system == GnssSystem::Glonass;
-    if (r.count < (glonass ? 4 : 7)) {
-        Skip(r.lines[0].number, FormatText(LoadResString(IDS_RINEX_SHORT), r.count, glonass ? 4 : 8));
+    // The lines after the health (transmission time, fit interval) are read when present.
+    if (r.count < layout->needed) {
+        Skip(r.lines[0].number, FormatText(LoadResString(IDS_RINEX_SHORT), r.count, layout->lines));
         return;
     }
     double toc = 0;
     if (!ReadEpoch(r, toc))
         return;
-    if (id.system == GnssSystem::Glonass)
-        ReadGlonass(r, id, toc);
-    else
-        ReadKepler(r, id, toc);
+    const bool read =
+        id.system == GnssSystem::Glonass ? ReadGlonass(r, id, toc) : ReadKepler(r, id, toc, *layout);
+    if (read)
+        (id.system == GnssSystem::Glonass ? glonassOrigins_ : keplerOrigins_)
+            .push_back({toc, r.lines[0].number});
 }
 
-bool Reader::ReadKepler(const Record& r, SatelliteId id, double toc) {
+bool Reader::ReadKepler(const Record& r, SatelliteId id, double toc, const Layout& layout) {
     KeplerEphemeris e;
     e.satellite = id;
     double health = 0, sources = 0, fit = 0;
+    const bool legacy = !layout.rates;
     // clang-format off
-    const bool ok =
+    bool ok =
         Get(r, 1, 1, e.crs, true, id) && Get(r, 1, 2, e.deltaN, true, id) && Get(r, 1, 3, e.m0, true, id) &&
         Get(r, 2, 0, e.cuc, true, id) && Get(r, 2, 1, e.e, true, id) && Get(r, 2, 2, e.cus, true, id) &&
         Get(r, 2, 3, e.sqrtA, true, id) &&
-        Get(r, 3, 0, e.toe, true, id) && Get(r, 3, 1, e.cic, true, id) && Get(r, 3, 2, e.omega0, true, id) &&
-        Get(r, 3, 3, e.cis, true, id) &&
+        Get(r, 3, 1, e.cic, true, id) && Get(r, 3, 2, e.omega0, true, id) && Get(r, 3, 3, e.cis, true, id) &&
         Get(r, 4, 0, e.i0, true, id) && Get(r, 4, 1, e.crc, true, id) && Get(r, 4, 2, e.omega, true, id) &&
         Get(r, 4, 3, e.omegaDot, true, id) &&
-        Get(r, 5, 0, e.iDot, true, id) && Get(r, 5, 1, sources, false, id) &&
-        Get(r, 6, 1, health, false, id) && Get(r, 7, 1, fit, false, id);
+        Get(r, 5, 0, e.iDot, true, id) && Get(r, layout.healthLine, 1, health, false, id);
     // clang-format on
+    if (layout.toeAtEpoch)
+        e.toe = toc - std::floor(toc / kSecondsPerWeek) * kSecondsPerWeek;
+    else
+        ok = ok && Get(r, 3, 0, e.toe, true, id);
+    if (layout.rates)
+        ok = ok && Get(r, 1, 0, e.aDot, true, id) && Get(r, 5, 1, e.deltaNDot, true, id);
+    else
+        ok = ok && Get(r, 5, 1, sources, false, id) && Get(r, 7, 1, fit, false, id);
     if (!ok)
         return false;
     const bool plausible = e.sqrtA >= 3000 && e.sqrtA <= 8000 && e.e >= 0 && e.e < 0.5 && e.toe >= 0 &&
@@ -450,39 +699,47 @@ bool Reader::ReadKepler(const Record& r, SatelliteId id, double toc) {
                            std::fabs(e.omegaDot) < 1e-6 && std::fabs(e.iDot) < 1e-6 &&
                            std::fabs(e.crs) < 1e4 && std::fabs(e.crc) < 1e4 && std::fabs(e.cuc) < 1e-2 &&
                            std::fabs(e.cus) < 1e-2 && std::fabs(e.cic) < 1e-2 && std::fabs(e.cis) < 1e-2 &&
-                           health >= 0 && health < 1e9;
+                           std::fabs(e.aDot) < 1 && std::fabs(e.deltaNDot) < 1e-10 && health >= 0 &&
+                           health < 1e9;
     if (!plausible) {
         Skip(r.lines[0].number, FormatText(LoadResString(IDS_RINEX_BAD_ORBIT), SatelliteCode(id).c_str()));
         return false;
     }
     const auto healthBits = static_cast<uint32_t>(health);
+    e.message = layout.message;
+    // The CNAV messages' health holds one bit per signal, L1 L2 L5 from the highest: the satellite
+    // counts as healthy while its L1 signal is, as the legacy message's health says of it.
+    e.healthy = legacy ? healthBits == 0 : (healthBits & 4u) == 0;
     // toe is taken in the week of toc: the two lie within hours of each other.
+    e.toeGps = NearestOfWeek(e.toe, toc);
     switch (id.system) {
     case GnssSystem::Galileo: {
         // Data sources: bit 1 F/NAV (E5a); bits 0 and 2 I/NAV (E1-B, E5b). Health bits 0-2 are the
         // E1-B signal's, 3-5 E5a's, 6-8 E5b's.
         const auto src = static_cast<uint32_t>(sources >= 0 && sources < 65536 ? sources : 0);
-        const bool fnav = !r.tag.empty() ? r.tag == "FNAV" : (src & 2u) != 0 && (src & 5u) == 0;
+        const bool fnav =
+            layout.tagged ? layout.message == NavMessage::Fnav : (src & 2u) != 0 && (src & 5u) == 0;
         e.message = fnav ? NavMessage::Fnav : NavMessage::Inav;
         e.healthy = (healthBits & (fnav ? 0x038u : 0x1C7u)) == 0;
-        e.toeGps = NearestOfWeek(e.toe, toc);
         break;
     }
     case GnssSystem::BeiDou:
-        e.message = IsBeiDouGeo(id.number) ? NavMessage::D2 : NavMessage::D1;
+        // B-CNAV's health is 0 when healthy, as D1/D2's.
+        if (!layout.tagged)
+            e.message = IsBeiDouGeo(id.number) ? NavMessage::D2 : NavMessage::D1;
         e.healthy = healthBits == 0;
-        e.toeGps = NearestOfWeek(e.toe, toc) - kBeiDouMinusGps;
+        e.toeGps -= kBeiDouMinusGps;
         e.fitHours = 2; // a new ephemeris every hour
         break;
     case GnssSystem::Qzss:
-        e.healthy = healthBits == 0;
-        e.toeGps = NearestOfWeek(e.toe, toc);
-        e.fitHours = fit > 1 ? fit : 2; // a flag: 0 is two hours
+        e.fitHours = legacy && fit > 1 ? fit : 2; // a flag: 0 is two hours
+        break;
+    case GnssSystem::NavIc:
+        e.fitHours = 2; // a new ephemeris every two hours
         break;
     default:
-        e.healthy = healthBits == 0;
-        e.toeGps = NearestOfWeek(e.toe, toc);
-        e.fitHours = fit > 1 ? fit : 4; // hours; writers that give the flag mean 0 = four hours
+        // hours; writers that give the flag mean 0 = four hours. CNAV's fit is three hours.
+        e.fitHours = !legacy ? 3 : fit > 1 ? fit : 4;
         break;
     }
     out_.kepler.push_back(e);
@@ -585,5 +842,5 @@ bool LooksLikeNavigationFile(const std::string& text) {
     if (Label(first) != "RINEX VERSION / TYPE")
         return false;
     const std::string_view type = Column(first, 20, 1);
-    return !type.empty() && (type[0] == 'N' || type[0] == 'G');
+    return !type.empty() && (type[0] == 'N' || type[0] == 'G' || type[0] == 'E');
 }

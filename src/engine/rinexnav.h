@@ -1,7 +1,9 @@
-// RINEX navigation files (versions 2.x for GPS and GLONASS, 3.0x and 4.0x for every system, single-
-// system or mixed): the broadcast orbits of GPS and QZSS LNAV, Galileo I/NAV and F/NAV, BeiDou D1/D2
-// and GLONASS FDMA. Records of other systems and messages are passed over; a bad record is skipped
-// with a message naming its line.
+// RINEX navigation files (versions 2.x for GPS, GLONASS and Galileo, 3.0x and 4.0x for every system,
+// single-system or mixed): the broadcast orbits of GPS and QZSS LNAV, CNAV and CNAV-2, Galileo I/NAV
+// and F/NAV, BeiDou D1/D2 and B-CNAV1 to 3, GLONASS FDMA and NavIC LNAV. What the planner does not use
+// (SBAS, time offsets, Earth orientation, ionosphere) is passed over and counted in one message; a bad
+// record is skipped with a message naming its line, and so is a record its satellite's neighbouring
+// records contradict.
 #pragma once
 
 #include <string>
@@ -17,7 +19,7 @@ struct NavigationFile {
     LeapSeconds leapSeconds; // from the header; unknown when it gives none
     std::vector<KeplerEphemeris> kepler;
     std::vector<GlonassEphemeris> glonass;
-    int skipped = 0;                   // bad records
+    int skipped = 0;                   // bad records, and records their neighbours contradict
     int ignored = 0;                   // records of systems or messages the program does not plan with
     std::vector<std::string> warnings; // the skipped records and lines, naming the line
     std::vector<std::string> errors;   // why the file was refused

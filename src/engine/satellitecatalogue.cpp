@@ -4,11 +4,21 @@
 
 namespace {
 
-constexpr char kLetters[kGnssSystems] = {'G', 'R', 'E', 'C', 'J'};
-constexpr const char* kNames[kGnssSystems] = {"GPS", "GLONASS", "Galileo", "BeiDou", "QZSS"};
+constexpr char kLetters[kGnssSystems] = {'G', 'R', 'E', 'C', 'J', 'I'};
+constexpr const char* kNames[kGnssSystems] = {"GPS", "GLONASS", "Galileo", "BeiDou", "QZSS", "NavIC"};
 
-static_assert(SatelliteCatalogue::kFirst[4] + SatelliteCatalogue::kCount[4] == SatelliteCatalogue::kSize);
-static_assert(SatelliteCatalogue::kFirst[2] == SatelliteCatalogue::kLegacySize);
+// The blocks fill the indices one after the other, and the legacy prefix is GPS then GLONASS 1-24.
+constexpr bool BlocksFollowEachOther() {
+    int next = 0;
+    for (const SatelliteCatalogue::Block& b : SatelliteCatalogue::kBlocks) {
+        if (b.firstIndex != next)
+            return false;
+        next += b.count;
+    }
+    return next == SatelliteCatalogue::kSize;
+}
+static_assert(BlocksFollowEachOther());
+static_assert(SatelliteCatalogue::Index({GnssSystem::Galileo, 1}) == SatelliteCatalogue::kLegacySize);
 
 } // namespace
 
@@ -58,6 +68,7 @@ bool ParseSatelliteCode(const std::string& code, SatelliteId& id) {
 }
 
 std::string SystemTitle(GnssSystem system) {
-    static constexpr int kIds[kGnssSystems] = {IDS_GPS, IDS_GLONASS, IDS_GALILEO, IDS_BEIDOU, IDS_QZSS};
+    static constexpr int kIds[kGnssSystems] = {IDS_GPS,    IDS_GLONASS, IDS_GALILEO,
+                                               IDS_BEIDOU, IDS_QZSS,    IDS_NAVIC};
     return ResString(kIds[static_cast<int>(system)]);
 }

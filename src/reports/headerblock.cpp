@@ -61,7 +61,7 @@ std::string Coordinate(int formatId, double value, int positiveLetter, int negat
 }
 
 void SatelliteList(Writer& w, int headingId, const std::array<int32_t, SatelliteCatalogue::kSize>& statuses,
-                   int first, int count, int width) {
+                   GnssSystem system, int width) {
     const int start = w.y;
     const std::string heading = ResString(headingId);
     std::string buffer;
@@ -73,11 +73,11 @@ void SatelliteList(Writer& w, int headingId, const std::array<int32_t, Satellite
         w.Line(buffer);
         buffer.clear();
     };
-    for (int i = 0; i < count; ++i) {
-        const int32_t s = statuses[static_cast<size_t>(first + i)];
+    for (int n = 1; n <= SatelliteCatalogue::Count(system); ++n) {
+        const int32_t s = statuses[static_cast<size_t>(SatelliteCatalogue::Index({system, n}))];
         if (s != 0 && s != 4)
             continue;
-        buffer += FormatText("%3d", i + 1);
+        buffer += FormatText("%3d", n);
         if (static_cast<int>(buffer.size()) >= width)
             flush();
     }
@@ -181,14 +181,12 @@ HeaderBlock LayoutHeaderBlock(const HeaderInfo& info, int indentChars, int inden
     right.Line(FormatText(ResString(IDS_HEADER_ALMANAC_FILE).c_str(), fileName.c_str(), ""));
     right.Line("");
     const int width = pageChars - rightColumn - 2;
-    SatelliteList(right, IDS_HEADER_GPS_AVAILABLE, info.statuses, 0, 32, width);
-    SatelliteList(right, IDS_HEADER_GLONASS_AVAILABLE, info.statuses, 32, 24, width);
-    // The later systems: a heading only where the plan has one of their satellites.
-    const int laterHeadings[] = {IDS_HEADER_GALILEO_AVAILABLE, IDS_HEADER_BEIDOU_AVAILABLE,
-                                 IDS_HEADER_QZSS_AVAILABLE};
-    for (int s = 2; s < kGnssSystems; ++s)
-        SatelliteList(right, laterHeadings[s - 2], info.statuses, SatelliteCatalogue::kFirst[s],
-                      SatelliteCatalogue::kCount[s], width);
+    // A heading only where the plan has one of the system's satellites.
+    const int headings[kGnssSystems] = {IDS_HEADER_GPS_AVAILABLE,     IDS_HEADER_GLONASS_AVAILABLE,
+                                        IDS_HEADER_GALILEO_AVAILABLE, IDS_HEADER_BEIDOU_AVAILABLE,
+                                        IDS_HEADER_QZSS_AVAILABLE,    IDS_HEADER_NAVIC_AVAILABLE};
+    for (int s = 0; s < kGnssSystems; ++s)
+        SatelliteList(right, headings[s], info.statuses, static_cast<GnssSystem>(s), width);
     right.Line(FormatText(ResString(IDS_HEADER_CUTOFF).c_str(), CutOffDegrees(info.elevationMask)));
     right.Line(FormatText(ResString(IDS_HEADER_MODE).c_str(),
                           ResString(info.mode == 1 ? IDS_MODE_2D : IDS_MODE_3D).c_str()));

@@ -96,7 +96,7 @@ void VisibilityTable::PrepareData() {
     Table::PrepareData();
     columns_.clear();
     const int first = calc_.intervalFirst();
-    for (int sat = 0; sat < SatelliteCatalogue::kSize; ++sat) {
+    for (int sat : kListedSatellites) {
         if (!calc_.IsEnabled(sat))
             continue;
         for (int r = 0; r < rowCount_; ++r) {

@@ -27,7 +27,7 @@ void SatVisibilityDrawing::BuildRows(const ViewInputs& in) {
     int k = 0;
     // Each system's satellites under its heading (row id -1 - the system).
     int headed = -1;
-    for (int s = 0; s < SatelliteCatalogue::kSize; ++s) {
+    for (int s : kListedSatellites) {
         if (!in.Available(s))
             continue;
         const int system = static_cast<int>(SatelliteCatalogue::At(s).system);

@@ -153,8 +153,8 @@ void SkyPlotDrawing::DrawObstructions(Canvas& dc, const ViewInputs& in) {
 
 void SkyPlotDrawing::DrawSatMarker(Canvas& dc, QPoint c, int s, int radius) {
     // One fill per system, each with a number colour that reads on it.
-    static const QColor kFill[kGnssSystems] = {kYellow, kNavy, QColor(0, 128, 64), QColor(192, 0, 0),
-                                               QColor(128, 0, 128)};
+    static const QColor kFill[kGnssSystems] = {
+        kYellow, kNavy, QColor(0, 128, 64), QColor(192, 0, 0), QColor(128, 0, 128), QColor(160, 82, 0)};
     const SatelliteId id = SatelliteCatalogue::At(s);
     const int system = static_cast<int>(id.system);
     const CanvasBrush oldBrush = dc.SelectBrush(CanvasBrush::SolidOf(kFill[system]));
@@ -240,17 +240,17 @@ void SkyPlotDrawing::DrawSkyLegend(Canvas& dc, const ViewInputs& in, int markR) 
     const CanvasPen oldPen = dc.SelectPen({PS_SOLID, 0, Qt::black});
     // One marker per system in the plan: GLONASS and GPS where they always were, the later systems
     // after them.
-    const GnssSystem order[kGnssSystems] = {GnssSystem::Glonass, GnssSystem::Gps, GnssSystem::Galileo,
-                                            GnssSystem::BeiDou, GnssSystem::Qzss};
+    const GnssSystem order[kGnssSystems] = {GnssSystem::Glonass, GnssSystem::Gps,  GnssSystem::Galileo,
+                                            GnssSystem::BeiDou,  GnssSystem::Qzss, GnssSystem::NavIc};
     int next = 2; // the first slot of a later system
     for (GnssSystem system : order) {
-        const int first = SatelliteCatalogue::First(system),
-                  last = first + SatelliteCatalogue::Count(system) - 1;
-        if (!in.AnyAvailable(first, last))
+        if (!in.AnyAvailable(system))
             continue;
         const int slot = system == GnssSystem::Glonass ? 0 : system == GnssSystem::Gps ? 1 : next++;
         const int y = hy + (markR / 3) * 7 * slot;
-        DrawSatMarker(dc, {hx, y}, last, markR);
+        // The system's highest number on its marker; GLONASS's stays the almanac's slot 24.
+        const int number = system == GnssSystem::Glonass ? 24 : SatelliteCatalogue::Count(system);
+        DrawSatMarker(dc, {hx, y}, SatelliteCatalogue::Index({system, number}), markR);
         dc.SetTextAlign(TA_LEFT | TA_TOP);
         dc.TextOut(hx + markR + L.AvgCharWidth, y + L.LineHeight / 2,
                    QString::fromStdString(SystemTitle(system)));

@@ -2,9 +2,9 @@
 
 #include "sites/siteinfo.h"
 
-bool ViewInputs::AnyAvailable(int first, int last) const {
-    for (int s = first; s <= last; ++s)
-        if (Available(s))
+bool ViewInputs::AnyAvailable(GnssSystem system) const {
+    for (int n = 1; n <= SatelliteCatalogue::Count(system); ++n)
+        if (Available(SatelliteCatalogue::Index({system, n})))
             return true;
     return false;
 }

@@ -39,7 +39,7 @@ struct ViewInputs {
     std::vector<ObstructionPolygon> obstructions;
 
     bool Available(int s) const { return status[s] == 0 || status[s] == StatusUnhealthy; }
-    bool AnyAvailable(int first, int last) const;
+    bool AnyAvailable(GnssSystem system) const;
     const SatSample& Sample(int s, int j) const { return samples[s][intervalFirst + j]; }
     bool Visible(int s, int j) const { return samples[s] && Sample(s, j).visible != 0; }
     float Dop(int series, int j) const { return dop[series] ? dop[series][intervalFirst + j] : 0.0f; }

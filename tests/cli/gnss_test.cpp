@@ -187,3 +187,19 @@ TEST_F(Gnss, AlmanacCommandDescribesANavigationFile) {
               "Galileo: 24 satellites, 22 healthy, records of 2021-12-31 23:10 to 2022-01-01 23:40 UTC");
     EXPECT_EQ(lines[2], "E01  healthy");
 }
+
+// GLONASS slots 25 and 26 of a navigation file are listed, and left out by their codes.
+TEST_F(Gnss, GlonassSlotsBeyond24AreListedAndExcluded) {
+    const std::string file =
+        "'" TAVRIN_SOURCE_DIR "/tests/data/navformats/CORD00ARG_R_20240920000_01D_MN_R25-R26.rnx'";
+    const Outcome r = Tavrin("almanac " + file);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(
+        r.out.find("GLONASS: 2 satellites, 0 healthy, records of 2024-04-01 00:15 to 2024-04-01 23:45 UTC\n"
+                   "R25  unhealthy\nR26  unhealthy\n"),
+        std::string::npos)
+        << r.out;
+    const Outcome excluded = Tavrin("plan --almanac " + file + " --at -31.53,-64.47,750 --date 2024-04-01" +
+                                    " --exclude R25,I05 --format csv");
+    EXPECT_EQ(excluded.status, 0) << excluded.err;
+}

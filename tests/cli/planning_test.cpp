@@ -9,6 +9,7 @@
 
 #include "../sites/sitelist_fixture.h"
 #include "cli_fixture.h"
+#include "engine/satellitecatalogue.h"
 
 using namespace cli_fixture;
 
@@ -413,7 +414,7 @@ TEST_F(Planning, BadValuesAreRefusedWithTheirOption) {
     } cases[] = {
         {"windows --max-pdop 0", 2, "--max-pdop"},
         {"windows --max-pdop abc", 2, "--max-pdop"},
-        {"windows --min-sats 166", 2, "--min-sats"},
+        {"windows --min-sats " + std::to_string(SatelliteCatalogue::kSize + 1), 2, "--min-sats"},
         {"windows --min-common -1", 2, "--min-common"},
         {"windows --min-length 1:75", 2, "--min-length"},
         {"windows --min-length 90", 2, "--min-length"},

@@ -35,9 +35,8 @@ std::vector<GnssSystem> Planned(const PlanSession& session) {
     std::vector<GnssSystem> planned;
     for (int s = 0; s < kGnssSystems; ++s) {
         const GnssSystem system = static_cast<GnssSystem>(s);
-        const int first = SatelliteCatalogue::First(system);
-        for (int i = first; i < first + SatelliteCatalogue::Count(system); ++i)
-            if (session.engine().IsEnabled(i)) {
+        for (int n = 1; n <= SatelliteCatalogue::Count(system); ++n)
+            if (session.engine().IsEnabled(SatelliteCatalogue::Index({system, n}))) {
                 planned.push_back(system);
                 break;
             }

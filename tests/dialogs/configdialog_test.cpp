@@ -583,9 +583,8 @@ TEST_F(ConfigDialogTest, MixedSourcesStayPlannedThroughOkWithoutAChange) {
     for (const QString& path : files.chosen)
         ASSERT_TRUE(host.session.AddNavigationFile(path.toStdString()).error.empty());
     const auto planned = [this](GnssSystem system) {
-        const int first = SatelliteCatalogue::First(system);
-        for (int i = first; i < first + SatelliteCatalogue::Count(system); ++i)
-            if (host.calc().IsEnabled(i))
+        for (int n = 1; n <= SatelliteCatalogue::Count(system); ++n)
+            if (host.calc().IsEnabled(SatelliteCatalogue::Index({system, n})))
                 return true;
         return false;
     };

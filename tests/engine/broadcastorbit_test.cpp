@@ -2,10 +2,14 @@
 // orbits of the same day: azimuth and elevation at three sites.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/broadcastephemerides.h"
 #include "engine/broadcastorbit.h"
@@ -361,4 +365,90 @@ TEST(BroadcastOrbit, Rinex2FilesGiveTheSameOrbits) {
     std::printf("RINEX 2 GLONASS: %d record pairs, worst %.1f m\n", pairs, worstGap);
     EXPECT_GT(pairs, 150);
     EXPECT_LT(worstGap, 100.0); // m
+}
+
+namespace {
+
+const std::string kFormats = TAVRIN_SOURCE_DIR "/tests/data/navformats/";
+
+} // namespace
+
+// No precise orbits cover the files of the less common kinds: each record must meet the same
+// satellite's next one (of any message) halfway, on an orbit of the system's size. GLONASS slots 25
+// and 26, GPS CNAV between LNAV records (without its rates of the semi-major axis and the mean
+// motion it misses by metres to tens of metres), BeiDou B-CNAV alone, Galileo from RINEX 2.12.
+TEST(BroadcastOrbit, RecordsOfTheNewerSlotsAndMessagesMeetTheirNeighbours) {
+    struct Case {
+        const char* file;
+        const char* satellite;
+        double radius; // km, of the system's orbits
+        int pairs;     // consecutive records at most two hours apart
+        double metres; // the worst disagreement halfway
+    } const cases[] = {
+        {"CORD00ARG_R_20240920000_01D_MN_R25-R26.rnx", "R25", 25510, 12, 30},
+        {"CORD00ARG_R_20240920000_01D_MN_R25-R26.rnx", "R26", 25510, 16, 30},
+        {"Example_GPS_Rinex400.n", "G01", 26560, 3, 2},
+        {"Example_Beidou_Rinex400.n", "C19", 27906, 5, 2},
+        {"ceda2100.18e", "E27", 29600, 7, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + c.satellite);
+        const NavigationFile f = ReadNavigationFile(kFormats + c.file);
+        ASSERT_TRUE(f.ok);
+        SatelliteId id;
+        ASSERT_TRUE(ParseSatelliteCode(c.satellite, id));
+        std::vector<std::pair<double, std::function<void(double, double*)>>> records;
+        for (const KeplerEphemeris& k : f.kepler)
+            if (k.satellite == id)
+                records.push_back({k.toeGps, [&k](double t, double* xyz) { KeplerPosition(k, t, xyz); }});
+        for (const GlonassEphemeris& g : f.glonass)
+            if (g.satellite == id)
+                records.push_back(
+                    {g.tbGps, [&g](double t, double* xyz) { ASSERT_TRUE(GlonassPosition(g, t, xyz)); }});
+        std::stable_sort(records.begin(), records.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        int pairs = 0;
+        double worst = 0;
+        for (size_t k = 1; k < records.size(); ++k) {
+            if (records[k].first - records[k - 1].first > 7200)
+                continue;
+            const double middle = 0.5 * (records[k].first + records[k - 1].first);
+            double a[3], b[3];
+            records[k - 1].second(middle, a);
+            records[k].second(middle, b);
+            worst = std::max(worst, Distance(a, b));
+            EXPECT_NEAR(std::hypot(a[0], a[1], a[2]) / 1000, c.radius, 0.02 * c.radius);
+            ++pairs;
+        }
+        EXPECT_EQ(pairs, c.pairs);
+        EXPECT_LT(worst, c.metres);
+    }
+}
+
+// Where a satellite has records of several messages, the legacy one serves inside its fit
+// interval, else a modernised one inside its own, else the nearer. G01: LNAV at 00:00 and 02:00
+// (four hours' fit), CNAV at 01:30 and 03:30 (three hours'); G04 has a CNAV-2 record only.
+TEST(BroadcastOrbit, TheLegacyMessageServesWhereItHolds) {
+    BroadcastEphemerides set;
+    set.Add(ReadNavigationFile(kFormats + "Example_GPS_Rinex400.n"));
+    const double midnight = ScaleSeconds(2022, 10, 5, 0, 0, 0); // GPS time
+    struct Case {
+        const char* satellite;
+        double hours; // from midnight
+        NavMessage message;
+        double toe; // hours from midnight
+    } const cases[] = {
+        {"G01", 1.5, NavMessage::Lnav, 2},   {"G01", 3.8, NavMessage::Lnav, 2},
+        {"G01", 4.2, NavMessage::Cnav, 3.5}, {"G01", 6, NavMessage::Cnav, 3.5},
+        {"G01", -3, NavMessage::Lnav, 0},    {"G04", 0, NavMessage::Cnv2, 4.5},
+    };
+    for (const Case& c : cases) {
+        SatelliteId id;
+        ASSERT_TRUE(ParseSatelliteCode(c.satellite, id));
+        const KeplerEphemeris* k =
+            set.NearestKepler(SatelliteCatalogue::Index(id), midnight + c.hours * 3600);
+        ASSERT_NE(k, nullptr);
+        EXPECT_EQ(k->message, c.message) << c.satellite << " at " << c.hours << " h";
+        EXPECT_DOUBLE_EQ(k->toeGps, midnight + c.toe * 3600) << c.satellite << " at " << c.hours << " h";
+    }
 }

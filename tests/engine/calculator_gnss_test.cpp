@@ -106,7 +106,7 @@ TEST(CalculatorGnss, EverySystemMatchesThePreciseOrbitsAtTheUtcSamples) {
     const double sp = std::sin(59.91 / kRad), cp = std::cos(59.91 / kRad);
     const double sl = std::sin(10.75 / kRad), cl = std::cos(10.75 / kRad);
     double worstArc = 0;
-    for (int i = SatelliteCatalogue::kFirst[2]; i < SatelliteCatalogue::kSize; ++i) {
+    for (int i = SatelliteCatalogue::kLegacySize; i < SatelliteCatalogue::kSize; ++i) {
         for (int k = 0; c.HasAlmanac(i) && k < c.sampleCount(); ++k) {
             const SatSample& s = c.samples(i)[k];
             const double d[3] = {s.x - o[0], s.y - o[1], s.z - o[2]};
@@ -197,4 +197,51 @@ TEST(CalculatorGnss, TheSourceNearestThePlanningDateUnlessTheUserChose) {
     c.ClearNavigation();
     EXPECT_EQ(c.source(GnssSystem::Galileo), OrbitSource::None);
     EXPECT_EQ(c.status(e11), StatusNoAlmanac);
+}
+
+// GLONASS slots 25 and 26 (flagged unhealthy by their records: off until switched on) and satellites
+// with only modernised messages (G04 CNAV-2, C19 B-CNAV) are planned: positions over the window,
+// the GLONASS channel, and passes over the station that logged them.
+TEST(CalculatorGnss, NewerSlotsAndMessagesArePlanned) {
+    struct Case {
+        const char* file;
+        PlanInterval interval;
+        const char* satellite;
+        bool healthy;
+        int channel;
+        double radius; // m, of the orbit
+    } const cases[] = {
+        {"CORD00ARG_R_20240920000_01D_MN_R25-R26.rnx", PlanInterval(1, 4, 2024, 0, 0, 23, 45), "R25", false,
+         -5, 25.51e6},
+        {"CORD00ARG_R_20240920000_01D_MN_R25-R26.rnx", PlanInterval(1, 4, 2024, 0, 0, 23, 45), "R26", false,
+         -6, 25.51e6},
+        {"Example_GPS_Rinex400.n", PlanInterval(5, 10, 2022, 0, 0, 23, 45), "G04", true, 0, 26.56e6},
+        {"Example_Beidou_Rinex400.n", PlanInterval(5, 10, 2022, 0, 0, 23, 45), "C19", true, 0, 27.91e6},
+    };
+    const SiteInfo cordoba(-31.53, -64.47, 750, "Cordoba", "", 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.satellite);
+        Calculator calc;
+        ASSERT_EQ(calc.SetTimeStep(900), 1);
+        calc.AddNavigation(
+            ReadNavigationFile(TAVRIN_SOURCE_DIR "/tests/data/navformats/" + std::string(c.file)));
+        SatelliteId id;
+        ASSERT_TRUE(ParseSatelliteCode(c.satellite, id));
+        const int index = SatelliteCatalogue::Index(id);
+        ASSERT_EQ(calc.Recalculate(cordoba, c.interval, 1), 1);
+        EXPECT_EQ(calc.IsEnabled(index), c.healthy);
+        if (!c.healthy) {
+            ASSERT_EQ(calc.SetSatelliteState(index + 1, 0), 1);
+            ASSERT_EQ(calc.Recalculate(cordoba, c.interval, 1), 1);
+        }
+        ASSERT_TRUE(calc.IsEnabled(index));
+        EXPECT_EQ(calc.FrequencyNumber(index), c.channel);
+        int visible = 0;
+        for (int k = 0; k < calc.sampleCount(); ++k) {
+            const SatSample& s = calc.samples(index)[k];
+            EXPECT_NEAR(std::hypot(s.x, s.y, s.z), c.radius, 0.02 * c.radius) << k;
+            visible += s.visible == 1;
+        }
+        EXPECT_GT(visible, 0);
+    }
 }

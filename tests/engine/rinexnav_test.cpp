@@ -1,11 +1,15 @@
 // The RINEX navigation reader: the bundled files of every system and version, mixed and RINEX 4
-// files built from their records, bad records skipped by line, and files refused.
+// files built from their records, bad records skipped by line, records their neighbours contradict
+// left out, and files refused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/strings.h"
 #include "engine/broadcastephemerides.h"
@@ -147,6 +151,17 @@ TEST(RinexNav, ReadsTheBundledFilesOfEverySystemAndVersion) {
     ASSERT_TRUE(glonass.ok);
     EXPECT_EQ(glonass.glonass.size(), BodyLines(Slurp(kData + "orbits/brdc0130_0000-0600.22g")) / 4);
     EXPECT_TRUE(glonass.warnings.empty());
+    // RINEX 2.12 Galileo (type E): 8 lines a record; F/NAV told from the data sources.
+    const NavigationFile galileo = ReadNavigationFile(kData + "navformats/ceda2100.18e");
+    ASSERT_TRUE(galileo.ok) << galileo.errors.front();
+    EXPECT_EQ(galileo.majorVersion, 2);
+    EXPECT_EQ(CountOf(galileo, GnssSystem::Galileo), 29);
+    EXPECT_EQ(galileo.kepler.size(), BodyLines(Slurp(kData + "navformats/ceda2100.18e")) / 8);
+    EXPECT_EQ(std::count_if(galileo.kepler.begin(), galileo.kepler.end(),
+                            [](const KeplerEphemeris& k) { return k.message == NavMessage::Fnav; }),
+              8);
+    EXPECT_TRUE(galileo.warnings.empty());
+    EXPECT_TRUE(LooksLikeNavigationFile(Slurp(kData + "navformats/ceda2100.18e")));
     // GLONASS slot 2 of the 2.01 file: channel -4, position in metres.
     for (const GlonassEphemeris& g : glonass.glonass)
         if (g.satellite.number == 2) {
@@ -191,6 +206,7 @@ TEST(RinexNav, MixedFileKeepsEverySystemAndSkipsBadRecordsByLine) {
         "mixed.rnx line 39: unexpected \"this line belongs to no record\"; line skipped",
         "mixed.rnx line 40: \"X01\" is not a satellite; record skipped",
         "mixed.rnx line 44: G40 is beyond the satellites the program plans with; record skipped",
+        "mixed.rnx: records the planner does not use were skipped: 1 SBAS",
     };
     EXPECT_EQ(f.warnings, expected);
 
@@ -199,22 +215,53 @@ TEST(RinexNav, MixedFileKeepsEverySystemAndSkipsBadRecordsByLine) {
     EXPECT_DOUBLE_EQ(f.glonass[0].tbGps, 2190 * 604800.0 + 518400 + 900 + 18);
 }
 
-TEST(RinexNav, Version4ReadsTheNamedMessagesOnly) {
+// Every ephemeris kind of RINEX 4, in file order: the legacy messages beside GPS CNAV and CNAV-2 and
+// BeiDou B-CNAV1 to 3; what the planner does not use is counted in one line.
+TEST(RinexNav, Version4ReadsEveryEphemerisKind) {
+    // NavMessage's order; each record as "code message", healthy ones only (G04's CNAV-2 health 1
+    // flags its L5 signal, not the satellite).
+    const char* const names[] = {"LNAV", "INAV", "FNAV", "D1", "D2", "FDMA", "CNAV", "CNV1", "CNV2", "CNV3"};
+    const std::pair<const char*, const char*> cases[] = {
+        {"navformats/Example_GPS_Rinex400.n", "G01 LNAV,G01 LNAV,G01 CNAV,G01 CNAV,G04 CNV2,"},
+        {"navformats/Example_Beidou_Rinex400.n",
+         "C06 D1,C06 D1,C01 D2,C01 D2,C19 CNV1,C19 CNV1,C19 CNV2,C19 CNV2,C19 CNV3,C19 CNV3,"},
+    };
+    for (const auto& [path, records] : cases) {
+        const NavigationFile f = ReadNavigationFile(kData + path);
+        ASSERT_TRUE(f.ok);
+        EXPECT_TRUE(f.warnings.empty()) << f.warnings.front();
+        EXPECT_EQ(f.ignored, 0);
+        std::string read;
+        for (const KeplerEphemeris& k : f.kepler)
+            if (k.healthy)
+                read += SatelliteCode(k.satellite) + " " + names[static_cast<int>(k.message)] + ",";
+        EXPECT_EQ(read, records);
+    }
+    // CNAV: toe is the record's epoch (its orbit line 3 opens with the prediction time), and the
+    // rates of the semi-major axis and of the mean motion are read.
+    const NavigationFile gps = ReadNavigationFile(kData + "navformats/Example_GPS_Rinex400.n");
+    ASSERT_EQ(gps.kepler.size(), 5u);
+    EXPECT_DOUBLE_EQ(gps.kepler[2].toeGps, ScaleSeconds(2022, 10, 5, 1, 30, 0));
+    EXPECT_DOUBLE_EQ(gps.kepler[2].aDot, -5.971431732178e-03);
+    EXPECT_DOUBLE_EQ(gps.kepler[2].deltaNDot, 6.631309981839e-14);
+
+    // Blocks of other kinds and SBAS ephemerides pass, counted by kind; I/NAV and F/NAV both read.
     std::string text =
         Header("     4.01           N: GNSS NAV DATA    M: MIXED", HeaderLine("    18", "LEAP SECONDS"));
     text += "> EPH G30 LNAV\n" + std::string(kG30);
     text += "> STO G30 LNAV\n    2022 01 01 00 00 00 GPUT\n     5.184000000000E+05 1.0E-09 0.0E+00 0.0E+00\n";
-    text += "> EPH G30 CNAV\n" + std::string(kG30) + "     0.000000000000E+00\n";
     text += "> EPH E31 FNAV\n" + std::string(kE31);
     text += "> EPH E31 INAV\n" + std::string(kE31);
     text += "> EPH R08 FDMA\n" + std::string(kR08) +
             "     0.000000000000E+00 0.000000000000E+00 0.000000000000E+00 0.000000000000E+00\n";
     text += "> ION GAL\n    2022 01 01 00 00 00 8.7750E+01 4.1797E-01-1.0742E-02\n";
-    text += "> EPH C05 CNV1\n" + Relabel(kG30, "C05");
+    text += "> EPH S20 SBAS\n" + Relabel(kR08, "S20");
+    text += "> STO E31 INAV\n    2022 01 01 00 00 00 GAGP\n     5.184000000000E+05 1.0E-09 0.0E+00 0.0E+00\n";
     const NavigationFile f = ParseNavigationFile(text, "v4.rnx");
     ASSERT_TRUE(f.ok) << (f.errors.empty() ? "" : f.errors[0]);
-    EXPECT_TRUE(f.warnings.empty()) << f.warnings[0];
-    EXPECT_EQ(f.ignored, 4); // STO, GPS CNAV, ION, BeiDou CNV1
+    EXPECT_EQ(f.warnings, std::vector<std::string>{
+                              "v4.rnx: records the planner does not use were skipped: 2 STO, 1 ION, 1 SBAS"});
+    EXPECT_EQ(f.ignored, 4);
     ASSERT_EQ(f.kepler.size(), 3u);
     EXPECT_EQ(f.kepler[1].message, NavMessage::Fnav);
     EXPECT_EQ(f.kepler[2].message, NavMessage::Inav);
@@ -230,6 +277,76 @@ TEST(RinexNav, Version4ReadsTheNamedMessagesOnly) {
     const int e31 = SatelliteCatalogue::Index({GnssSystem::Galileo, 31});
     ASSERT_NE(set.NearestKepler(e31, f.kepler[1].toeGps), nullptr);
     EXPECT_EQ(set.NearestKepler(e31, f.kepler[1].toeGps)->message, NavMessage::Inav);
+}
+
+// A record labelled with another satellite (an IGS merged file's mislabelled GLONASS slot: the
+// satellite across the plane) is left out with its line, satellite and epoch; the rest is read.
+// Against a majority the odd record goes; a lone pair at odds loses both, either may be wrong.
+TEST(RinexNav, RecordsTheirNeighboursContradictAreLeftOut) {
+    const std::string glonass = Slurp(kData + "orbits/brdc0130_0000-0600.22g");
+    const std::string gps = Slurp(kData + "orbits/brdc2230.25n");
+    // The file with the record starting `from` relabelled `to` (RINEX 2: the number in columns 1-2).
+    auto relabel = [](std::string text, const std::string& from, const char* to) {
+        const size_t at = text.find("\n" + from);
+        return at == std::string::npos ? std::string() : text.replace(at + 1, 2, to);
+    };
+    // The header and the GLONASS records (four lines) starting with these, in this order.
+    auto only = [](const std::string& text, const std::vector<std::string>& starts) {
+        std::string out = text.substr(0, text.find('\n', text.find("END OF HEADER")) + 1);
+        for (const std::string& start : starts) {
+            size_t end = text.find("\n" + start) + 1;
+            const size_t begin = end;
+            for (int k = 0; k < 4; ++k)
+                end = text.find('\n', end) + 1;
+            out += text.substr(begin, end - begin);
+        }
+        return out;
+    };
+    struct Left {
+        int line;
+        const char* satellite;
+        const char* epoch;
+    };
+    struct Case {
+        const char* what;
+        std::string text;
+        size_t records; // read in all
+        std::vector<Left> left;
+    } const cases[] = {
+        {"GLONASS slot 1 as 5",
+         relabel(glonass, " 1 22  1 13  2 15", " 5"),
+         276 - 1,
+         {{376, "R05", "2022-01-13 02:15:00"}}},
+        {"GPS PRN 3 as 7",
+         relabel(gps, " 3 25  8 11  4  0", " 7"),
+         405 - 1,
+         {{529, "G07", "2025-08-11 04:00:00"}}},
+        {"a lone pair",
+         relabel(only(glonass, {" 1 22  1 13  0 15", " 5 22  1 13  0 45", " 2 22  1 13  0 15"}), " 5 22",
+                 " 1"),
+         1,
+         {{8, "R01", "2022-01-13 00:15:00"}, {12, "R01", "2022-01-13 00:45:00"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_FALSE(c.text.empty());
+        const NavigationFile f = ParseNavigationFile(c.text, "merged");
+        ASSERT_TRUE(f.ok);
+        EXPECT_EQ(f.kepler.size() + f.glonass.size(), c.records);
+        EXPECT_EQ(f.skipped, static_cast<int>(c.left.size()));
+        ASSERT_EQ(f.warnings.size(), c.left.size());
+        for (size_t k = 0; k < c.left.size(); ++k) {
+            const std::string head = "merged line " + std::to_string(c.left[k].line) + ": the record of " +
+                                     c.left[k].satellite + " for " + c.left[k].epoch + " lies ";
+            ASSERT_EQ(f.warnings[k].substr(0, head.size()), head);
+            const double km = std::stod(f.warnings[k].substr(head.size()));
+            EXPECT_GT(km, 5000) << f.warnings[k];
+            EXPECT_NE(f.warnings[k].find(
+                          " km from where the satellite's neighbouring records put it; record skipped"),
+                      std::string::npos)
+                << f.warnings[k];
+        }
+    }
 }
 
 TEST(RinexNav, FilesWithoutUsableRecordsAreRefused) {

@@ -1,5 +1,8 @@
-// The satellite catalogue: GPS and GLONASS keep the almanac file's indices, the later systems follow.
+// The satellite catalogue: GPS and GLONASS keep the almanac file's indices, the later systems and
+// GLONASS's later slots follow.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "engine/satellitecatalogue.h"
 
@@ -8,8 +11,8 @@ TEST(SatelliteCatalogue, LegacyIndicesStayAndNewSystemsFollow) {
         const char* code;
         int index;
     } const cases[] = {
-        {"G01", 0},  {"G32", 31}, {"R01", 32},  {"R24", 55},  {"E01", 56},
-        {"E36", 91}, {"C01", 92}, {"C63", 154}, {"J01", 155}, {"J10", 164},
+        {"G01", 0},   {"G32", 31},  {"R01", 32},  {"R24", 55},  {"E01", 56},  {"E36", 91},  {"C01", 92},
+        {"C63", 154}, {"J01", 155}, {"J10", 164}, {"R25", 165}, {"R31", 171}, {"I01", 172}, {"I14", 185},
     };
     for (const Case& c : cases) {
         SatelliteId id;
@@ -23,12 +26,20 @@ TEST(SatelliteCatalogue, LegacyIndicesStayAndNewSystemsFollow) {
     EXPECT_EQ(SatelliteCatalogue::At(SatelliteCatalogue::kSize).number, 0);
     EXPECT_EQ(SatelliteCatalogue::At(-1).number, 0);
     EXPECT_EQ(SatelliteCatalogue::kLegacySize, 56);
+    // Listed system by system and by number: every index once, R25 after R24.
+    SatelliteSet listed;
+    for (int index : kListedSatellites)
+        listed.set(static_cast<size_t>(index));
+    EXPECT_TRUE(listed.all());
+    const auto* r24 = std::find(kListedSatellites.begin(), kListedSatellites.end(), 55);
+    EXPECT_EQ(r24[1], 165);
+    EXPECT_EQ(SatelliteCatalogue::Count(GnssSystem::Glonass), 31);
 }
 
 TEST(SatelliteCatalogue, CodesOutsideTheCatalogueAreRefused) {
     SatelliteId id{GnssSystem::Galileo, 7};
-    for (const char* code :
-         {"G00", "G33", "R25", "E37", "C64", "J11", "S20", "I01", "X01", "G", "G1x", "G123", ""})
+    for (const char* code : {"G00", "G33", "R00", "R32", "E37", "C64", "J11", "S20", "I00", "I15", "X01", "G",
+                             "G1x", "G123", ""})
         EXPECT_FALSE(ParseSatelliteCode(code, id)) << code;
     EXPECT_EQ(id, (SatelliteId{GnssSystem::Galileo, 7})); // left as it was
     ASSERT_TRUE(ParseSatelliteCode("G 5", id));           // RINEX 2 spelling
@@ -37,4 +48,6 @@ TEST(SatelliteCatalogue, CodesOutsideTheCatalogueAreRefused) {
     EXPECT_EQ(id, (SatelliteId{GnssSystem::Glonass, 7}));
     EXPECT_STREQ(SystemName(GnssSystem::BeiDou), "BeiDou");
     EXPECT_STREQ(SystemName(GnssSystem::Qzss), "QZSS");
+    EXPECT_STREQ(SystemName(GnssSystem::NavIc), "NavIC");
+    EXPECT_EQ(SystemTitle(GnssSystem::NavIc), "NavIC");
 }

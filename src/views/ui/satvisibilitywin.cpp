@@ -149,7 +149,7 @@ void TSatVisibilityWin::Command(int id) {
         }
         break;
     case CM_SHOW_SVNUMBERS:
-        if (!Inputs().AnyAvailable(kGpsSatellites, kSatellites - 1)) {
+        if (!Inputs().AnyAvailable(GnssSystem::Glonass)) {
             flags ^= kShowFrequency; // GPS alone: the item switches the bar numbers on and off
             Redraw();
         } else if (flags & kShowFrequency) {
@@ -166,7 +166,7 @@ void TSatVisibilityWin::BuildContextMenu(QMenu& menu) {
     TTimeDiagram::BuildContextMenu(menu);
     menu.addSeparator();
     const bool frequency = (Drawing().vs.ViewFlags & kShowFrequency) != 0;
-    if (Inputs().AnyAvailable(kGpsSatellites, kSatellites - 1))
+    if (Inputs().AnyAvailable(GnssSystem::Glonass))
         AddChecked(menu, IDS_SATVIS_SHOW_FREQUENCY, CM_SHOW_FREQUENCY, frequency);
     AddChecked(menu, IDS_SATVIS_SHOW_SV_NUMBERS, CM_SHOW_SVNUMBERS, !frequency);
 }
