@@ -71,7 +71,7 @@ KeplerianAlmanac ReadGalileoAlmanacXml(const std::string& text, const std::strin
         out.error = FormatText(LoadResString(IDS_ALMANAC_XML_NOT_GALILEO), name.c_str());
         return out;
     }
-    bool seen[SatelliteCatalogue::kCount[static_cast<int>(GnssSystem::Galileo)] + 1] = {};
+    bool seen[SatelliteCatalogue::Count(GnssSystem::Galileo) + 1] = {};
     for (size_t at = text.find("<svAlmanac>"); at != std::string::npos;
          at = text.find("<svAlmanac>", at + 1)) {
         const size_t end = std::min(text.find("</svAlmanac>", at), text.size());
