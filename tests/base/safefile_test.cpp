@@ -180,7 +180,8 @@ TEST(SafeFile, AFullFileSystemFailsTheWriteAndKeepsTheOldFile) {
     const std::string path = dir.File("list.spl");
     // A 64 KiB file system of its own, seen only by the child.
     const int status = InChild([&] {
-        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
             ::mount("tmpfs", dir.Path().c_str(), "tmpfs", 0, "size=64k") != 0)
             return 10;
         Put(path, "old list");
