@@ -13,6 +13,7 @@
 
 #include "base/strings.h"
 #include "engine/broadcastorbit.h"
+#include "engine/navconsistency.h"
 
 namespace {
 
@@ -148,15 +149,6 @@ const Layout* LayoutOf(GnssSystem system, std::string_view tag) {
     return nullptr;
 }
 
-// A record disagreeing with its neighbours by more than this is wrong: the broadcast orbits hold
-// to metres within their fit intervals and to a few kilometres over the hours between records a
-// file may leave; a record labelled with another satellite is thousands of kilometres off.
-constexpr double kConsistentDistance = 100e3; // m
-// Records farther apart are not compared: a day's extrapolation could exceed that distance.
-constexpr double kConsistencyReach = 6 * 3600.0; // s
-// Each record is compared with the following ones until two agree, at most this many.
-constexpr int kConsistencyPartners = 8;
-
 class Reader {
 public:
     Reader(NavigationFile& out) : out_(out) {}
@@ -281,14 +273,8 @@ void Reader::FixSemicircles() {
     }
 }
 
-// A record labelled with the wrong satellite (merged files carry a station's mislabelled GLONASS
-// slot: the satellite across the plane, 51,000 km away), or otherwise corrupted, disagrees with the
-// same satellite's neighbouring records. Each record is compared with the following ones within
-// kConsistencyReach, both carried to the middle of the two epochs. Records that agree form groups;
-// the largest group stands, and a group at odds with a larger standing one is left out: a wrong
-// label rarely holds for as long as the right one. Two groups of equal size at odds with each
-// other are both left out, since either may be the wrong one. A group compared with no standing
-// group (records more than kConsistencyReach apart) stands.
+// Records at odds with the same satellite's other records (navconsistency.h) are left out, each
+// named with its line, satellite, epoch and distance.
 void Reader::LeaveOutInconsistent() {
     struct Item {
         double t;     // reference time, GPS count
@@ -314,91 +300,15 @@ void Reader::LeaveOutInconsistent() {
         if (n < 2)
             continue;
         std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.t < b.t; });
-        std::vector<size_t> group(n);
-        std::iota(group.begin(), group.end(), size_t{0});
-        auto root = [&group](size_t i) {
-            while (group[i] != i)
-                i = group[i] = group[group[i]];
-            return i;
-        };
-        struct Conflict {
-            size_t a, b;
-            double distance;
-        };
-        std::vector<Conflict> conflicts;
-        for (size_t i = 0; i < n; ++i) {
-            int agreed = 0, compared = 0;
-            for (size_t j = i + 1; j < n && compared < kConsistencyPartners && agreed < 2 &&
-                                   items[j].t - items[i].t <= kConsistencyReach;
-                 ++j) {
-                const double middle = 0.5 * (items[i].t + items[j].t);
-                double p[3], q[3];
-                if (!position(items[i], middle, p) || !position(items[j], middle, q))
-                    continue;
-                ++compared;
-                const double distance = std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]);
-                if (distance <= kConsistentDistance) {
-                    group[root(j)] = root(i);
-                    ++agreed;
-                } else {
-                    conflicts.push_back({i, j, distance});
-                }
-            }
-        }
-        if (conflicts.empty())
-            continue;
-        std::vector<size_t> size(n, 0);
-        for (size_t i = 0; i < n; ++i)
-            ++size[root(i)];
-        std::vector<size_t> roots;
-        for (size_t i = 0; i < n; ++i)
-            if (root(i) == i)
-                roots.push_back(i);
-        std::stable_sort(roots.begin(), roots.end(),
-                         [&size](size_t a, size_t b) { return size[a] > size[b]; });
-        enum State : uint8_t { Open, Stands, Out };
-        std::vector<State> state(n, Open);
-        auto atOdds = [&](size_t g, State with, size_t equalSize) {
-            for (const Conflict& c : conflicts) {
-                const size_t a = root(c.a), b = root(c.b);
-                if (a == b || (a != g && b != g))
-                    continue;
-                const size_t other = a == g ? b : a;
-                if (state[other] == with && (equalSize == 0 || size[other] == equalSize))
-                    return true;
-            }
-            return false;
-        };
-        for (size_t first = 0; first < roots.size();) {
-            size_t end = first;
-            while (end < roots.size() && size[roots[end]] == size[roots[first]])
-                ++end;
-            for (size_t g = first; g < end; ++g)
-                if (atOdds(roots[g], Stands, 0))
-                    state[roots[g]] = Out;
-            std::vector<size_t> tied;
-            for (size_t g = first; g < end; ++g)
-                if (state[roots[g]] == Open && atOdds(roots[g], Open, size[roots[g]]))
-                    tied.push_back(roots[g]);
-            for (size_t g : tied)
-                state[g] = Out;
-            for (size_t g = first; g < end; ++g)
-                if (state[roots[g]] == Open)
-                    state[roots[g]] = Stands;
-            first = end;
-        }
-        // Each record left out is named with the least disagreement found for it, else for its group.
-        constexpr double kNone = std::numeric_limits<double>::infinity();
-        std::vector<double> own(n, kNone), ofGroup(n, kNone);
-        for (const Conflict& c : conflicts)
-            for (size_t i : {c.a, c.b}) {
-                own[i] = std::min(own[i], c.distance);
-                ofGroup[root(i)] = std::min(ofGroup[root(i)], c.distance);
-            }
-        for (size_t i = 0; i < n; ++i) {
-            if (state[root(i)] != Out)
-                continue;
-            const Item& item = items[i];
+        const std::vector<double> times = [&] {
+            std::vector<double> t;
+            for (const Item& item : items)
+                t.push_back(item.t);
+            return t;
+        }();
+        for (const RecordAtOdds& odd : RecordsAtOdds(
+                 times, [&](size_t i, double t, double xyz[3]) { return position(items[i], t, xyz); })) {
+            const Item& item = items[odd.index];
             (item.glonass ? dropGlonass : dropKepler)[item.k] = true;
             const Origin& origin = (item.glonass ? glonassOrigins_ : keplerOrigins_)[item.k];
             const SatelliteId id =
@@ -406,9 +316,8 @@ void Reader::LeaveOutInconsistent() {
             const CalendarTime at = CalendarOfScaleSeconds(origin.epoch);
             const std::string epoch = FormatText("%04d-%02d-%02d %02d:%02d:%02d", at.year + 1900,
                                                  at.month + 1, at.day, at.hour, at.minute, at.second);
-            const double distance = own[i] < kNone ? own[i] : ofGroup[root(i)];
             Skip(origin.line, FormatText(LoadResString(IDS_RINEX_INCONSISTENT), SatelliteCode(id).c_str(),
-                                         epoch.c_str(), distance / 1000.0));
+                                         epoch.c_str(), odd.distance / 1000.0));
         }
     }
     auto keep = [](auto& list, const std::vector<bool>& drop) {

@@ -50,6 +50,22 @@ inline std::vector<std::string> Fields(const std::string& line) {
     return f;
 }
 
+// A YUMA almanac of GPS week 1900 (2016-06-05), published with the week modulo 1024.
+inline constexpr const char* kYumaWeek876 = "******** Week 876 almanac for PRN-01 ********\n"
+                                            "ID:                         01\n"
+                                            "Health:                     000\n"
+                                            "Eccentricity:               0.5E-002\n"
+                                            "Time of Applicability(s):  61440.0000\n"
+                                            "Orbital Inclination(rad):   0.9600000000\n"
+                                            "Rate of Right Ascen(r/s):  -0.8000000000E-008\n"
+                                            "SQRT(A)  (m 1/2):           5153.600000\n"
+                                            "Right Ascen at Week(rad):   0.1000000000E+001\n"
+                                            "Argument of Perigee(rad):   0.500000000\n"
+                                            "Mean Anom(rad):             0.1000000000E+001\n"
+                                            "Af0(s):                     0.0000000000E+000\n"
+                                            "Af1(s/s):                   0.0000000000E+000\n"
+                                            "week:                        876\n\n";
+
 // The bundled data beside the programs, as a quoted word.
 inline std::string Bundled(const std::string& relative) {
     return "'" + (fs::path(TAVRIN_CLI).parent_path() / relative).string() + "'";

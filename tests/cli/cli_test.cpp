@@ -324,21 +324,7 @@ TEST_F(Cli, SiteNamesAreReadInTheChosenCodePage) {
 
 TEST_F(Cli, ImportDatesA10BitWeekNoLaterThanToday) {
     // A YUMA almanac of GPS week 1900 (2016-06-05), published with the week modulo 1024.
-    const std::string yuma = "******** Week 876 almanac for PRN-01 ********\n"
-                             "ID:                         01\n"
-                             "Health:                     000\n"
-                             "Eccentricity:               0.5E-002\n"
-                             "Time of Applicability(s):  61440.0000\n"
-                             "Orbital Inclination(rad):   0.9600000000\n"
-                             "Rate of Right Ascen(r/s):  -0.8000000000E-008\n"
-                             "SQRT(A)  (m 1/2):           5153.600000\n"
-                             "Right Ascen at Week(rad):   0.1000000000E+001\n"
-                             "Argument of Perigee(rad):   0.500000000\n"
-                             "Mean Anom(rad):             0.1000000000E+001\n"
-                             "Af0(s):                     0.0000000000E+000\n"
-                             "Af1(s/s):                   0.0000000000E+000\n"
-                             "week:                        876\n\n";
-    std::ofstream(dir_ / "old.alm") << yuma;
+    std::ofstream(dir_ / "old.alm") << kYumaWeek876;
     Outcome r = Tavrin("almanac import '" + (dir_ / "old.alm").string() + "' --dir '" + dir_.string() + "'");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("alm16.157"), std::string::npos) << r.out; // 5 June 2016, not 2036

@@ -51,29 +51,13 @@ public:
 protected:
     void SetUp() override {
         CliRun::SetUp();
-        std::ofstream(dir_ / "in.alm") << kYuma;
+        std::ofstream(dir_ / "in.alm") << kYumaWeek876;
     }
     // The almanac file the import writes (named after its date).
     fs::path ImportTarget() const { return dir_ / "alm16.157"; }
     fs::path TargetOf(const Writer& w) const {
         return std::string(w.what) == "import" ? ImportTarget() : dir_ / "out";
     }
-
-    // GPS week 1900 published with the week modulo 1024.
-    static constexpr const char* kYuma = "******** Week 876 almanac for PRN-01 ********\n"
-                                         "ID:                         01\n"
-                                         "Health:                     000\n"
-                                         "Eccentricity:               0.5E-002\n"
-                                         "Time of Applicability(s):  61440.0000\n"
-                                         "Orbital Inclination(rad):   0.9600000000\n"
-                                         "Rate of Right Ascen(r/s):  -0.8000000000E-008\n"
-                                         "SQRT(A)  (m 1/2):           5153.600000\n"
-                                         "Right Ascen at Week(rad):   0.1000000000E+001\n"
-                                         "Argument of Perigee(rad):   0.500000000\n"
-                                         "Mean Anom(rad):             0.1000000000E+001\n"
-                                         "Af0(s):                     0.0000000000E+000\n"
-                                         "Af1(s/s):                   0.0000000000E+000\n"
-                                         "week:                        876\n\n";
 };
 
 bool Skipped(const CliWrites::Writer& w) {
