@@ -16,6 +16,7 @@
 #include "cli/textbuffer.h"
 #include "engine/almanac_scan.h"
 #include "engine/gnsstime.h"
+#include "engine/keplerianalmanacs.h"
 #include "engine/planseries.h"
 #include "engine/rinexnav.h"
 #include "sites/positionlist.h"
@@ -238,7 +239,7 @@ bool IsNavigationFile(const std::string& path) {
     std::string head(4096, '\0');
     in.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<size_t>(in.gcount()));
-    return LooksLikeNavigationFile(head);
+    return LooksLikeOrbitFile(head);
 }
 
 int PreparePlan(const PlanRequest& r, PlanSetup& setup) {

@@ -7,6 +7,7 @@
 #include "config/almanacstatus.h"
 #include "engine/almanac_scan.h"
 #include "engine/gnsstime.h"
+#include "engine/keplerianalmanacs.h"
 #include "engine/rinexnav.h"
 #include "sites/siteinfo.h"
 
@@ -142,7 +143,7 @@ int PlanSession::AlmanacAgeClass() const {
 
 NavigationRead PlanSession::AddNavigationFile(const std::string& path) {
     NavigationRead read;
-    const NavigationFile file = ReadNavigationFile(path);
+    const NavigationFile file = ReadOrbitFile(path, IntervalBeginDate(interval_));
     read.warnings = file.warnings;
     if (!file.errors.empty()) {
         read.error = file.errors.front();
@@ -150,13 +151,22 @@ NavigationRead PlanSession::AddNavigationFile(const std::string& path) {
     }
     calc_.AddNavigation(file);
     navigationFiles_.push_back(path);
-    const auto day = [&](double gps) {
-        return static_cast<long>(std::floor(GpsToUtc(gps, file.leapSeconds) / kSecondsPerDay));
+    OrbitFile& added = orbitFiles_.emplace_back();
+    added.path = path;
+    const auto tally = [&](GnssSystem system, double gps) {
+        const double utc = GpsToUtc(gps, file.leapSeconds);
+        const auto s = static_cast<size_t>(system);
+        added.firstUtc[s] = added.records[s] == 0 ? utc : std::min(added.firstUtc[s], utc);
+        added.lastUtc[s] = added.records[s] == 0 ? utc : std::max(added.lastUtc[s], utc);
+        ++added.records[s];
+        ++navigationRecordsPerDay_[static_cast<long>(std::floor(utc / kSecondsPerDay))];
     };
-    for (const KeplerEphemeris& k : file.kepler)
-        ++navigationRecordsPerDay_[day(k.toeGps)];
+    for (const KeplerEphemeris& k : file.kepler) {
+        added.almanac = added.almanac || k.message == NavMessage::Almanac;
+        tally(k.satellite.system, k.toeGps);
+    }
     for (const GlonassEphemeris& g : file.glonass)
-        ++navigationRecordsPerDay_[day(g.tbGps)];
+        tally(GnssSystem::Glonass, g.tbGps);
     changes_.Set(ChangeFlags::kAlmanac);
     return read;
 }
@@ -164,6 +174,7 @@ NavigationRead PlanSession::AddNavigationFile(const std::string& path) {
 void PlanSession::RemoveNavigationFiles() {
     calc_.ClearNavigation();
     navigationFiles_.clear();
+    orbitFiles_.clear();
     navigationRecordsPerDay_.clear();
     changes_.Set(ChangeFlags::kAlmanac);
 }
@@ -188,6 +199,41 @@ bool PlanSession::ChooseSource(GnssSystem system, OrbitSource source) {
 void PlanSession::UpdateStatuses() {
     if (calc_.broadcast().RecordCount() > 0)
         calc_.UpdateStatuses(interval_, gmtOffset_);
+}
+
+std::vector<SystemSource> PlanSession::Sources() {
+    UpdateStatuses();
+    const CalendarTime date = CalendarOfScaleSeconds(IntervalMiddleUtc(interval_, gmtOffset_));
+    std::vector<SystemSource> sources;
+    for (int s = 0; s < kGnssSystems; ++s) {
+        SystemSource& out = sources.emplace_back();
+        out.system = static_cast<GnssSystem>(s);
+        out.source = HasOrbits(out.system) ? calc_.source(out.system) : OrbitSource::None;
+        if (out.source == OrbitSource::None)
+            continue;
+        const double age = calc_.SourceAge(out.system, out.source, date);
+        out.ageDays = age / kSecondsPerDay;
+        if (out.source == OrbitSource::Almanac) {
+            out.files.push_back(almanac_.path);
+            out.firstUtc = out.lastUtc = ScaleSeconds(date) - age;
+            continue;
+        }
+        bool first = true;
+        for (const OrbitFile& f : orbitFiles_) {
+            if (f.records[static_cast<size_t>(s)] == 0)
+                continue;
+            out.files.push_back(f.path);
+            out.almanacFiles = out.almanacFiles || f.almanac;
+            out.firstUtc = first ? f.firstUtc[static_cast<size_t>(s)]
+                                 : std::min(out.firstUtc, f.firstUtc[static_cast<size_t>(s)]);
+            out.lastUtc = first ? f.lastUtc[static_cast<size_t>(s)]
+                                : std::max(out.lastUtc, f.lastUtc[static_cast<size_t>(s)]);
+            first = false;
+        }
+        // Navigation records are fitted to a few hours around their time.
+        out.beyondFit = !out.almanacFiles && out.system != GnssSystem::Glonass && std::fabs(age) > 4 * 3600.0;
+    }
+    return sources;
 }
 
 void PlanSession::SetSystemOn(GnssSystem system, bool on) {

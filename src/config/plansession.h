@@ -29,6 +29,25 @@ struct AlmanacDay {
     int age = 0; // days from the almanac to the planning date; positive: the almanac is older
 };
 
+// One file of orbit records taken into the session: which systems it has records of and when.
+struct OrbitFile {
+    std::string path;
+    bool almanac = false; // a Galileo or QZSS almanac, not a navigation file
+    std::array<int, kGnssSystems> records{};
+    std::array<double, kGnssSystems> firstUtc{}, lastUtc{}; // reference times, seconds of the scale
+};
+
+// Where one system's orbits come from at the planning date, for the reports.
+struct SystemSource {
+    GnssSystem system = GnssSystem::Gps;
+    OrbitSource source = OrbitSource::None;
+    std::vector<std::string> files;   // the almanac file, or the orbit files with the system's records
+    bool almanacFiles = false;        // the files are almanacs (Galileo XML, QZSS YUMA)
+    double firstUtc = 0, lastUtc = 0; // the span of the records or the almanac's reference time
+    double ageDays = 0;               // from the orbit nearest the date to the date; positive: older
+    bool beyondFit = false;           // navigation records planned with as an almanac
+};
+
 // What reading one navigation file gave: the lines it skipped, and why it was refused if it was.
 struct NavigationRead {
     std::vector<std::string> warnings;
@@ -88,6 +107,10 @@ public:
     NavigationRead AddNavigationFile(const std::string& path);
     void RemoveNavigationFiles();
     const std::vector<std::string>& navigationFiles() const { return navigationFiles_; }
+    const std::vector<OrbitFile>& orbitFiles() const { return orbitFiles_; }
+    // Every system's source at the middle of the planning interval, in the systems' order; the
+    // statuses as UpdateStatuses leaves them.
+    std::vector<SystemSource> Sources();
     // The UTC day (00:00, seconds of the scale) most navigation records are for: a day's file holds
     // a few records of the evening before. None without records.
     std::optional<double> NavigationDay() const;
@@ -131,6 +154,7 @@ private:
     CurrentAlmanac almanac_;
     std::string directory_;
     std::vector<std::string> navigationFiles_;
+    std::vector<OrbitFile> orbitFiles_;           // beside navigationFiles_
     std::map<long, int> navigationRecordsPerDay_; // UTC days since 6 January 1980
     std::array<bool, kGnssSystems> systemsOn_ = [] {
         std::array<bool, kGnssSystems> on;

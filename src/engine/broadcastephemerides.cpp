@@ -33,6 +33,16 @@ template <typename Record> void Insert(std::vector<Record>& list, const Record& 
     list.insert(at, record);
 }
 
+// How far from its reference time a record serves. A Keplerian orbit keeps its shape for months and
+// serves as an almanac beyond its fit, its age stated where plans are reported; GLONASS state vectors
+// are integrated, and drift too far within days.
+double ReachOf(const std::vector<GlonassEphemeris>&) {
+    return kGlonassReach;
+}
+template <typename Record> double ReachOf(const std::vector<Record>&) {
+    return std::numeric_limits<double>::infinity();
+}
+
 template <typename Record> const Record* Nearest(const std::vector<Record>& list, double t) {
     if (list.empty())
         return nullptr;
@@ -45,7 +55,11 @@ template <typename Record> const Record* Nearest(const std::vector<Record>& list
         nearest = &*after;
     else
         nearest = t - TimeOf(*(after - 1)) < TimeOf(*after) - t ? &*(after - 1) : &*after;
-    return std::fabs(t - TimeOf(*nearest)) <= kMaxExtrapolation ? nearest : nullptr;
+    return std::fabs(t - TimeOf(*nearest)) <= ReachOf(list) ? nearest : nullptr;
+}
+
+BroadcastEphemerides::PreparedKepler Prepare(const KeplerEphemeris& k) {
+    return {k, PrepareKepler(k)};
 }
 
 bool ValidIndex(int index) {
@@ -60,8 +74,10 @@ void BroadcastEphemerides::Add(const NavigationFile& file) {
     for (const KeplerEphemeris& k : file.kepler) {
         const int index = SatelliteCatalogue::Index(k.satellite);
         if (ValidIndex(index))
-            Insert((IsModernMessage(k.message) ? modern_ : kepler_)[index],
-                   PreparedKepler{k, PrepareKepler(k)});
+            Insert((k.message == NavMessage::Almanac ? almanac_
+                    : IsModernMessage(k.message)     ? modern_
+                                                     : kepler_)[index],
+                   Prepare(k));
     }
     for (const GlonassEphemeris& g : file.glonass) {
         const int index = SatelliteCatalogue::Index(g.satellite);
@@ -75,13 +91,15 @@ void BroadcastEphemerides::Clear() {
         list.clear();
     for (auto& list : modern_)
         list.clear();
+    for (auto& list : almanac_)
+        list.clear();
     for (auto& list : glonass_)
         list.clear();
     leap_ = LeapSeconds{};
 }
 
 void BroadcastEphemerides::DropAfter(double gps) {
-    for (auto* lists : {&kepler_, &modern_})
+    for (auto* lists : {&kepler_, &modern_, &almanac_})
         for (auto& list : *lists)
             std::erase_if(list, [gps](const PreparedKepler& k) { return k.record.toeGps > gps; });
     for (auto& list : glonass_)
@@ -91,7 +109,7 @@ void BroadcastEphemerides::DropAfter(double gps) {
 int BroadcastEphemerides::RecordCount() const {
     size_t n = 0;
     for (int i = 0; i < SatelliteCatalogue::kSize; ++i)
-        n += kepler_[i].size() + modern_[i].size() + glonass_[i].size();
+        n += kepler_[i].size() + modern_[i].size() + almanac_[i].size() + glonass_[i].size();
     return static_cast<int>(n);
 }
 
@@ -104,7 +122,7 @@ bool BroadcastEphemerides::Coverage(GnssSystem system, int& satellites, double& 
         if (!Has(i))
             continue;
         ++satellites;
-        for (const auto* list : {&kepler_[i], &modern_[i]})
+        for (const auto* list : {&kepler_[i], &modern_[i], &almanac_[i]})
             for (const PreparedKepler& k : *list) {
                 first = std::min(first, k.record.toeGps);
                 last = std::max(last, k.record.toeGps);
@@ -122,23 +140,27 @@ bool BroadcastEphemerides::Coverage(GnssSystem system, int& satellites, double& 
 }
 
 bool BroadcastEphemerides::Has(int index) const {
-    return ValidIndex(index) &&
-           (!kepler_[index].empty() || !modern_[index].empty() || !glonass_[index].empty());
+    return ValidIndex(index) && (!kepler_[index].empty() || !modern_[index].empty() ||
+                                 !almanac_[index].empty() || !glonass_[index].empty());
 }
 
 const BroadcastEphemerides::PreparedKepler* BroadcastEphemerides::ServingKepler(int index, double gps) const {
-    const PreparedKepler* legacy = Nearest(kepler_[index], gps);
     const auto holds = [gps](const PreparedKepler* k) {
         return k != nullptr && std::fabs(gps - k->record.toeGps) <= k->record.fitHours * 1800.0;
     };
-    if (holds(legacy) || modern_[index].empty())
+    const PreparedKepler* legacy = Nearest(kepler_[index], gps);
+    if (holds(legacy))
         return legacy;
     const PreparedKepler* modern = Nearest(modern_[index], gps);
-    if (holds(modern) || legacy == nullptr)
+    if (holds(modern))
         return modern;
-    if (modern == nullptr)
-        return legacy;
-    return std::fabs(gps - modern->record.toeGps) < std::fabs(gps - legacy->record.toeGps) ? modern : legacy;
+    // Beyond every fit the nearest record in time, the legacy one first of those as near.
+    const PreparedKepler* best = nullptr;
+    for (const PreparedKepler* k : {legacy, modern, Nearest(almanac_[index], gps)})
+        if (k != nullptr &&
+            (best == nullptr || std::fabs(gps - k->record.toeGps) < std::fabs(gps - best->record.toeGps)))
+            best = k;
+    return best;
 }
 
 const KeplerEphemeris* BroadcastEphemerides::NearestKepler(int index, double gps) const {
@@ -166,7 +188,7 @@ bool BroadcastEphemerides::Position(int index, double utc, double xyz[3]) const 
 bool BroadcastEphemerides::Positions(int index, const double* utc, int count, double* xyz) const {
     if (!Has(index))
         return false;
-    if (!kepler_[index].empty() || !modern_[index].empty()) {
+    if (glonass_[index].empty()) {
         KeplerCarry carry;
         for (int k = 0; k < count; ++k) {
             const double gps = UtcToGps(utc[k]);

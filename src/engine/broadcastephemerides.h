@@ -4,8 +4,9 @@
 // A satellite may have records of several messages (GPS LNAV beside CNAV and CNAV-2, BeiDou D1 beside
 // B-CNAV1 to 3). The legacy message's nearest record serves an instant inside its fit interval; else
 // the modernised messages' nearest one, inside its own; else whichever of the two is nearer (the
-// legacy one when as near). The legacy messages are what every receiver decodes and what the
-// almanacs and plans have always used; the modernised ones fill the times they leave.
+// legacy one when as near). Beyond every fit, records serve as an almanac does: the nearest in time
+// of them and of the almanacs' records (Galileo, QZSS) serves. The legacy messages are what every receiver
+// decodes and what the almanacs and plans have always used; the modernised ones fill the times they leave.
 #pragma once
 
 #include <array>
@@ -38,7 +39,7 @@ public:
     double UtcToGps(double utc) const { return ::UtcToGps(utc, leap_); }
 
     // The record serving `gps` (the nearest, the later of two as near, by the rule above), nullptr
-    // when the satellite has none of that kind within kMaxExtrapolation.
+    // when the satellite has none of that kind (GLONASS: none within kGlonassReach).
     const KeplerEphemeris* NearestKepler(int index, double gps) const;
     const GlonassEphemeris* NearestGlonass(int index, double gps) const;
 
@@ -50,16 +51,18 @@ public:
     // when an instant has no record within reach (the positions are then incomplete).
     bool Positions(int index, const double* utc, int count, double* xyz) const;
 
-private:
     struct PreparedKepler {
         KeplerEphemeris record;
         KeplerTerms terms;
     };
+
+private:
     // The record serving `gps` among the legacy and the modernised messages' records.
     const PreparedKepler* ServingKepler(int index, double gps) const;
 
     std::array<std::vector<PreparedKepler>, SatelliteCatalogue::kSize> kepler_; // legacy messages
     std::array<std::vector<PreparedKepler>, SatelliteCatalogue::kSize> modern_; // CNAV and the like
+    std::array<std::vector<PreparedKepler>, SatelliteCatalogue::kSize> almanac_;
     std::array<std::vector<GlonassEphemeris>, SatelliteCatalogue::kSize> glonass_;
     LeapSeconds leap_;
 };

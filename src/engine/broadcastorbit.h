@@ -56,6 +56,8 @@ inline constexpr double kGlonassLunisolarSpan = 900.0;
 // How far from its reference time a broadcast record is used: a week keeps a plan made from last
 // week's file, and bounds the GLONASS integration.
 inline constexpr double kMaxExtrapolation = 7 * 86400.0; // s
+// How far a GLONASS record serves a plan.
+inline constexpr double kGlonassReach = kMaxExtrapolation;
 
 GlonassState GlonassStart(const GlonassEphemeris& ephemeris);
 // Moves `state` to time `gps` (either direction) under the PZ-90 central field with J2, the

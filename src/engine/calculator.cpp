@@ -56,6 +56,10 @@ double MiddleUtc(const PlanInterval& interval, IntervalSeconds seconds, double g
 
 } // namespace
 
+double IntervalMiddleUtc(const PlanInterval& interval, double gmtOffset) {
+    return MiddleUtc(interval, SecondsOf(interval), gmtOffset);
+}
+
 Calculator::Calculator() {
     statuses_.fill(StatusNoAlmanac);
     almanacStatuses_.fill(StatusNoAlmanac);
@@ -264,42 +268,47 @@ void Calculator::ChooseSourceAutomatically(GnssSystem system) {
     orbitsChanged_ = true;
 }
 
-bool Calculator::ChooseSources(const CalendarTime& dateUtc) {
+double Calculator::SourceAge(GnssSystem system, OrbitSource source, const CalendarTime& dateUtc) const {
     const double utc = ScaleSeconds(dateUtc);
     const double gps = broadcast_.UtcToGps(utc);
-    constexpr double kFar = std::numeric_limits<double>::infinity();
+    double age = std::numeric_limits<double>::infinity();
+    const auto nearer = [&age](double a) {
+        if (std::fabs(a) < std::fabs(age))
+            age = a;
+    };
+    if (source == OrbitSource::Almanac && system == GnssSystem::Gps) {
+        for (int k = 0; k < kGpsSatellites; ++k)
+            if (almanacStatuses_[k] != StatusNoAlmanac)
+                return gps - (static_cast<double>(gps_[k].week) * kSecondsPerWeek + gps_[k].toa);
+    } else if (source == OrbitSource::Almanac && system == GnssSystem::Glonass) {
+        const int32_t today = ToDayTime(dateUtc).day;
+        for (int k = 0; k < kGlonassSatellites; ++k)
+            if (InAlmanac(kGpsSatellites + k))
+                return static_cast<double>(today - GlonassAlmanacDay(glonass_[k].n, dateUtc)) *
+                       kSecondsPerDay;
+    } else if (source == OrbitSource::Broadcast) {
+        for (int n = 1; n <= SatelliteCatalogue::Count(system); ++n) {
+            const int i = SatelliteCatalogue::Index({system, n});
+            if (const KeplerEphemeris* k = broadcast_.NearestKepler(i, gps))
+                nearer(gps - k->toeGps);
+            if (const GlonassEphemeris* g = broadcast_.NearestGlonass(i, gps))
+                nearer(gps - g->tbGps);
+        }
+    }
+    return age;
+}
+
+bool Calculator::ChooseSources(const CalendarTime& dateUtc) {
     bool changed = false;
     for (int s = 0; s < kGnssSystems; ++s) {
         const GnssSystem system = static_cast<GnssSystem>(s);
         if (sourceChosen_[s] || !HasSource(system, OrbitSource::Almanac) ||
             !HasSource(system, OrbitSource::Broadcast))
             continue;
-        // How far each source's nearest orbit lies from the date.
-        double almanac = kFar;
-        if (system == GnssSystem::Gps) {
-            for (int k = 0; k < kGpsSatellites && almanac == kFar; ++k) {
-                if (almanacStatuses_[k] != StatusNoAlmanac)
-                    almanac =
-                        std::fabs(gps - (static_cast<double>(gps_[k].week) * kSecondsPerWeek + gps_[k].toa));
-            }
-        } else {
-            const int32_t today = ToDayTime(dateUtc).day;
-            for (int k = 0; k < kGlonassSatellites && almanac == kFar; ++k) {
-                if (InAlmanac(kGpsSatellites + k))
-                    almanac =
-                        std::fabs(static_cast<double>(today - GlonassAlmanacDay(glonass_[k].n, dateUtc))) *
-                        kSecondsPerDay;
-            }
-        }
-        double navigation = kFar;
-        for (int n = 1; n <= SatelliteCatalogue::Count(system); ++n) {
-            const int i = SatelliteCatalogue::Index({system, n});
-            if (const KeplerEphemeris* k = broadcast_.NearestKepler(i, gps))
-                navigation = std::min(navigation, std::fabs(k->toeGps - gps));
-            if (const GlonassEphemeris* g = broadcast_.NearestGlonass(i, gps))
-                navigation = std::min(navigation, std::fabs(g->tbGps - gps));
-        }
-        const OrbitSource best = navigation < almanac ? OrbitSource::Broadcast : OrbitSource::Almanac;
+        const OrbitSource best = std::fabs(SourceAge(system, OrbitSource::Broadcast, dateUtc)) <
+                                         std::fabs(SourceAge(system, OrbitSource::Almanac, dateUtc))
+                                     ? OrbitSource::Broadcast
+                                     : OrbitSource::Almanac;
         if (best != sources_[s]) {
             sources_[s] = best;
             RefreshAlmanacStatuses(system);
@@ -310,7 +319,7 @@ bool Calculator::ChooseSources(const CalendarTime& dateUtc) {
 }
 
 void Calculator::UpdateStatuses(const PlanInterval& interval, double gmtOffset) {
-    const double middleUtc = MiddleUtc(interval, SecondsOf(interval), gmtOffset);
+    const double middleUtc = IntervalMiddleUtc(interval, gmtOffset);
     ChooseSources(CalendarOfScaleSeconds(middleUtc));
     RefreshBroadcastStatuses(middleUtc);
     orbitsChanged_ = true; // the next recalculation starts from the positions

@@ -43,6 +43,10 @@ inline float CutOffRadians(int degrees) {
 inline int CutOffDegrees(float radians) {
     return static_cast<int>(radians * kRadToDeg + 0.5);
 }
+// The middle of the local interval, UTC (seconds of the calendar count), at a site `gmtOffset` hours
+// ahead: the instant the orbit sources are chosen for.
+double IntervalMiddleUtc(const PlanInterval& interval, double gmtOffset);
+
 // Where a system's orbits come from: the almanac file (GPS and GLONASS only) or the broadcast
 // ephemerides of navigation files.
 enum class OrbitSource : uint8_t { None, Almanac, Broadcast };
@@ -83,6 +87,9 @@ public:
     bool SourceChosen(GnssSystem system) const { return sourceChosen_[static_cast<int>(system)]; }
     // Back to the source nearest the planning date, from the next recalculation on.
     void ChooseSourceAutomatically(GnssSystem system);
+    // Seconds from the source's orbit nearest `dateUtc` to that date (positive: the orbit is older;
+    // for navigation files, the record nearest of the system's satellites); infinity without one.
+    double SourceAge(GnssSystem system, OrbitSource source, const CalendarTime& dateUtc) const;
     // For every system the user has not chosen: the source nearest `dateUtc`, the almanac when the
     // two are as near. true when a source changed.
     bool ChooseSources(const CalendarTime& dateUtc);

@@ -225,3 +225,30 @@ KeplerianAlmanac ReadQzssYuma(const std::string& text, const std::string& name, 
         out.error = FormatText(LoadResString(IDS_NO_VALID_RECORD), name.c_str());
     return out;
 }
+
+NavigationFile ReadOrbitFile(const std::string& path, const CalendarTime& near, bool nearIsToday) {
+    std::string error;
+    const std::optional<std::string> text = ReadNavigationText(path, error);
+    if (text && !IsGalileoAlmanacXml(*text) && !IsQzssYuma(*text))
+        return ParseNavigationFile(*text, path);
+    NavigationFile file;
+    file.name = path;
+    if (!text) {
+        file.errors.push_back(error);
+        return file;
+    }
+    KeplerianAlmanac almanac =
+        IsQzssYuma(*text) ? ReadQzssYuma(*text, path, near, nearIsToday) : ReadGalileoAlmanacXml(*text, path);
+    file.warnings = std::move(almanac.warnings);
+    if (!almanac.error.empty()) {
+        file.errors.push_back(almanac.error);
+        return file;
+    }
+    file.ok = true;
+    file.kepler = std::move(almanac.records);
+    return file;
+}
+
+bool LooksLikeOrbitFile(const std::string& head) {
+    return LooksLikeNavigationFile(head) || IsGalileoAlmanacXml(head) || IsQzssYuma(head);
+}

@@ -8,6 +8,7 @@
 
 #include "engine/calendar.h"
 #include "engine/ephemeris.h"
+#include "engine/rinexnav.h"
 
 // How long around its reference time an almanac record is taken as the satellite's orbit.
 inline constexpr double kAlmanacFitHours = 24.0 * 90;
@@ -28,3 +29,10 @@ bool IsQzssYuma(const std::string& text);
 // The week, given modulo 1024, is put nearest `near` as for GPS almanacs.
 KeplerianAlmanac ReadQzssYuma(const std::string& text, const std::string& name, const CalendarTime& near,
                               bool nearIsToday = false);
+
+// Any file of orbit records the planner reads beside the almanac: a RINEX navigation file, a Galileo
+// almanac XML or a QZSS YUMA almanac, the almanacs' records in `kepler` with their file's name. QZSS
+// weeks are put nearest `near`.
+NavigationFile ReadOrbitFile(const std::string& path, const CalendarTime& near, bool nearIsToday = false);
+// Whether the start of a file (its first few kilobytes) is one of those.
+bool LooksLikeOrbitFile(const std::string& head);

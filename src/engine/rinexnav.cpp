@@ -8,6 +8,7 @@
 #include <limits>
 #include <new>
 #include <numeric>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -705,43 +706,44 @@ NavigationFile ParseNavigationFile(const std::string& text, const std::string& n
     return out;
 }
 
-NavigationFile ReadNavigationFile(const std::string& path) {
-    NavigationFile refused;
-    refused.name = path;
+std::optional<std::string> ReadNavigationText(const std::string& path, std::string& error) {
+    const auto refuse = [&](int id) {
+        error = FormatText(LoadResString(id), path.c_str());
+        return std::nullopt;
+    };
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        refused.errors.push_back(FormatText(LoadResString(IDS_RINEX_DIRECTORY), path.c_str()));
-        return refused;
-    }
+    if (std::filesystem::is_directory(path, ec))
+        return refuse(IDS_RINEX_DIRECTORY);
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        refused.errors.push_back(FormatText(LoadResString(IDS_RINEX_CANNOT_OPEN), path.c_str()));
-        return refused;
-    }
+    if (!in)
+        return refuse(IDS_RINEX_CANNOT_OPEN);
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
-    if (size < 0) {
-        refused.errors.push_back(FormatText(LoadResString(IDS_RINEX_CANNOT_OPEN), path.c_str()));
-        return refused;
-    }
-    if (static_cast<unsigned long long>(size) > kMaxNavigationFileSize) {
-        refused.errors.push_back(FormatText(LoadResString(IDS_RINEX_TOO_LARGE), path.c_str()));
-        return refused;
-    }
+    if (size < 0)
+        return refuse(IDS_RINEX_CANNOT_OPEN);
+    if (static_cast<unsigned long long>(size) > kMaxNavigationFileSize)
+        return refuse(IDS_RINEX_TOO_LARGE);
     in.seekg(0);
     std::string text;
     try {
         text.resize(static_cast<size_t>(size));
     } catch (const std::bad_alloc&) {
-        refused.errors.push_back(FormatText(LoadResString(IDS_RINEX_TOO_LARGE), path.c_str()));
-        return refused;
+        return refuse(IDS_RINEX_TOO_LARGE);
     }
     in.read(text.data(), size);
-    if (in.gcount() != size) {
-        refused.errors.push_back(FormatText(LoadResString(IDS_RINEX_CANNOT_OPEN), path.c_str()));
-        return refused;
-    }
-    return ParseNavigationFile(text, path);
+    if (in.gcount() != size)
+        return refuse(IDS_RINEX_CANNOT_OPEN);
+    return text;
+}
+
+NavigationFile ReadNavigationFile(const std::string& path) {
+    std::string error;
+    if (const std::optional<std::string> text = ReadNavigationText(path, error))
+        return ParseNavigationFile(*text, path);
+    NavigationFile refused;
+    refused.name = path;
+    refused.errors.push_back(error);
+    return refused;
 }
 
 bool LooksLikeNavigationFile(const std::string& text) {

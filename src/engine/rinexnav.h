@@ -6,6 +6,7 @@
 // records contradict.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ inline constexpr size_t kMaxNavigationFileSize = size_t{256} << 20;
 // `name` is used in the messages.
 NavigationFile ParseNavigationFile(const std::string& text, const std::string& name);
 NavigationFile ReadNavigationFile(const std::string& path);
+// The whole of a file of orbits, or none with the reason in `error` (a directory, unreadable, larger
+// than kMaxNavigationFileSize).
+std::optional<std::string> ReadNavigationText(const std::string& path, std::string& error);
 
 // Whether the text starts as a RINEX navigation file (for picking such files out of a directory).
 bool LooksLikeNavigationFile(const std::string& text);

@@ -99,8 +99,9 @@ TEST(PlanSession, EachSystemIsPlannedFromTheSourceNearestTheDate) {
         bool galileoOrbits;
     } cases[] = {
         {kNavigationDay, B, B, B, N, true},
-        {PlanInterval(23, 2, 2000, 8, 0, 16, 0), A, A, B, N, false}, // the files plan nothing then
-        {PlanInterval(1, 2, 2022, 8, 0, 16, 0), A, A, B, N, false},  // weeks past: the almanac again
+        {PlanInterval(23, 2, 2000, 8, 0, 16, 0), A, A, B, N, true}, // records 22 years away, as almanacs
+        // Weeks past: GPS from its records as from an almanac; GLONASS ones reach a week only.
+        {PlanInterval(1, 2, 2022, 8, 0, 16, 0), B, A, B, N, true},
     };
     for (const Case& c : cases) {
         session.SetInterval(c.interval);
@@ -199,13 +200,14 @@ TEST(PlanSession, ADraftChangesNothingUntilAdoptedAndAnUnchangedOneNotEvenThen) 
     EXPECT_EQ(Planned(session), four);
 
     // A system greyed out at another date keeps the user's choice for the date it has orbits at.
+    session.ForgetAlmanac();
     session.SetInterval(PlanInterval(9, 12, 2026, 8, 0, 16, 0));
     draft = session.Draft();
     FillSatelliteStates(*draft, boxes);
-    EXPECT_EQ(boxes.laterSystems[0], 0); // no Galileo orbits in 2026
+    EXPECT_EQ(boxes.glonass, 0); // GLONASS records reach a week only
     ApplySatelliteStates(boxes, *draft);
     session.Adopt(*draft);
-    EXPECT_TRUE(session.SystemOn(GnssSystem::Galileo));
+    EXPECT_TRUE(session.SystemOn(GnssSystem::Glonass));
     session.SetInterval(kNavigationDay);
     session.UpdateStatuses();
     EXPECT_EQ(Planned(session), four);
