@@ -1,8 +1,12 @@
 #include "cli/json.h"
 
+#include <filesystem>
+
 #include "base/strings.h"
+#include "base/text.h"
 #include "cli/textbuffer.h"
 #include "engine/calculator.h"
+#include "engine/gnsstime.h"
 #include "sites/siteinfo.h"
 
 void JsonSiteMembers(TextBuffer& b, const SiteInfo& site, bool description) {
@@ -24,16 +28,46 @@ void JsonSettingsMembers(TextBuffer& b, const Calculator& calc) {
         << ", \"obstructions\": " << (calc.obstructionsOn() ? "true" : "false");
 }
 
-std::string JsonOrbits(const Calculator& calc) {
+namespace {
+
+// Galileo and QZSS almanacs are read as orbit records but are almanacs all the same.
+const char* SourceWord(const SystemSource& s) {
+    if (s.source == OrbitSource::None)
+        return "null";
+    return s.source == OrbitSource::Almanac || s.almanacFiles ? "\"almanac\"" : "\"navigation\"";
+}
+
+std::string JsonDate(double utc) {
+    const CalendarTime t = CalendarOfScaleSeconds(utc);
+    return JsonString(FormatText("%04d-%02d-%02d", t.year + 1900, t.month + 1, t.day));
+}
+
+} // namespace
+
+std::string JsonOrbits(const std::vector<SystemSource>& sources,
+                       const std::array<bool, kGnssSystems>& requested) {
     std::string json = "{";
-    for (int s = 0; s < kGnssSystems; ++s) {
-        const OrbitSource source = calc.source(static_cast<GnssSystem>(s));
-        if (source == OrbitSource::None)
-            continue;
-        json += (json.size() > 1 ? ", " : "") + JsonString(SystemName(static_cast<GnssSystem>(s))) + ": " +
-                (source == OrbitSource::Almanac ? "\"almanac\"" : "\"navigation\"");
-    }
+    for (const SystemSource& s : sources)
+        if (requested[static_cast<size_t>(s.system)])
+            json += (json.size() > 1 ? ", " : "") + JsonString(SystemName(s.system)) + ": " + SourceWord(s);
     return json + "}";
+}
+
+std::string JsonSourceList(const std::vector<SystemSource>& sources,
+                           const std::array<bool, kGnssSystems>& requested) {
+    std::string json = "[";
+    for (const SystemSource& s : sources) {
+        if (!requested[static_cast<size_t>(s.system)] || s.source == OrbitSource::None)
+            continue;
+        std::string files;
+        for (const std::string& f : s.files)
+            files += (files.empty() ? "" : ", ") + JsonString(std::filesystem::path(f).filename().string());
+        json += (json.size() > 1 ? ", " : "") + std::string("{\"system\": ") +
+                JsonString(SystemName(s.system)) + ", \"source\": " + SourceWord(s) + ", \"files\": [" +
+                files + "], \"first\": " + JsonDate(s.firstUtc) + ", \"last\": " + JsonDate(s.lastUtc) +
+                FormatText(", \"ageDays\": %d}", static_cast<int>(s.ageDays));
+    }
+    return json + "]";
 }
 
 std::string JsonString(const std::string& text) {

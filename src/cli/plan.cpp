@@ -157,14 +157,14 @@ void JsonDay(const Calculator& c, const PlanInterval& interval, int d, bool drop
 
 // The opening of one site's JSON object, up to the samples.
 std::string JsonHead(const Calculator& c, const SiteInfo& site, const PlanInterval& interval, int days,
-                     bool pretty) {
+                     const PlanRequest& request, const DaySources& sources, bool pretty) {
     const std::string nl = pretty ? "\n  " : " ";
     TextBuffer b;
     b << "{" << (pretty ? "\n  " : "") << "\"site\": {";
     JsonSiteMembers(b, site);
     b << "}," << nl;
-    b << "\"almanac\": " << JsonString(c.almanacFileName()) << "," << nl;
-    b << "\"orbits\": " << JsonOrbits(c) << "," << nl;
+    b << "\"almanac\": " << JsonSourceList(sources.sources, request.systems) << "," << nl;
+    b << "\"orbits\": " << JsonOrbits(sources.sources, request.systems) << "," << nl;
     b << "\"date\": "
       << JsonString(FormatText("%04d-%02d-%02d", interval.beginYear, interval.beginMonth, interval.beginDay))
       << ", \"days\": ";
@@ -179,8 +179,10 @@ std::string JsonHead(const Calculator& c, const SiteInfo& site, const PlanInterv
 }
 
 void TextTables(const Calculator& c, const SiteInfo& site, const PlanInterval& interval,
-                const OutputOptions& o, Chunk& chunk) {
-    const HeaderInfo header = MakeHeaderInfo(c, &site, interval);
+                const DaySources& sources, const OutputOptions& o, Chunk& chunk) {
+    HeaderInfo header = MakeHeaderInfo(c, &site, interval);
+    header.systems = sources.systems;
+    header.sources = sources.lines;
     const TableMetrics metrics = TableMetrics::ForText(o.width, o.lines);
     std::string& out = chunk.dop;
     auto add = [&](Table& table) {
@@ -261,7 +263,8 @@ int StreamPlan(const PlanRequest& request, PlanSetup& setup, const OutputOptions
             const bool dropLast = wholeDay && d + 1 < o.days;
             Chunk& chunk = site[static_cast<size_t>(d)];
             if (o.format == Format::Text)
-                TextTables(calc, setup.sites[static_cast<size_t>(i)], interval, pass, chunk);
+                TextTables(calc, setup.sites[static_cast<size_t>(i)], interval,
+                           setup.sources[static_cast<size_t>(d)], pass, chunk);
             else if (o.format == Format::Csv)
                 CsvDay(calc, setup.sites[static_cast<size_t>(i)], interval, d, dropLast, pass, chunk);
             else
@@ -296,8 +299,8 @@ int StreamPlan(const PlanRequest& request, PlanSetup& setup, const OutputOptions
                 for (const Chunk& day : days)
                     ok = ok && write(kind == TableKind::Visibility ? day.visibility : day.dop);
             } else {
-                ok = write(
-                    JsonHead(setup.calc(), setup.sites[static_cast<size_t>(i)], first, o.days, !o.batch));
+                ok = write(JsonHead(setup.calc(), setup.sites[static_cast<size_t>(i)], first, o.days, request,
+                                    setup.sources.front(), !o.batch));
                 bool leading = true;
                 for (const Chunk& day : days) {
                     std::string_view samples = day.dop;
@@ -329,12 +332,12 @@ int StreamPlan(const PlanRequest& request, PlanSetup& setup, const OutputOptions
 } // namespace
 
 int RunPlan(const Words& words) {
-    const Arguments args(words,
-                         {"--sites",  "--site",    "--at",    "--gmt-offset", "--almanac",   "--date",
-                          "--from",   "--to",      "--step",  "--mode",       "--cutoff",    "--systems",
-                          "--orbits", "--exclude", "--table", "--format",     "--width",     "--lines",
-                          "--output", "--graphs",  "--pdf",   "--days",       "--positions", "--codepage"},
-                         {"--no-obstructions", "--help", "--all-sites", "--force"}, {"--site", "--almanac"});
+    const Arguments args(
+        words, {"--sites",  "--site",    "--at",    "--gmt-offset", "--almanac",   "--date",
+                "--from",   "--to",      "--step",  "--mode",       "--cutoff",    "--systems",
+                "--orbits", "--exclude", "--table", "--format",     "--width",     "--lines",
+                "--output", "--graphs",  "--pdf",   "--days",       "--positions", "--codepage"},
+        {"--no-obstructions", "--help", "--all-sites", "--force", "--allow-old"}, {"--site", "--almanac"});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
     if (args.Has("--help")) {

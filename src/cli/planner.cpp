@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -14,6 +15,7 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/textbuffer.h"
+#include "config/orbitsources.h"
 #include "engine/almanac_scan.h"
 #include "engine/gnsstime.h"
 #include "engine/keplerianalmanacs.h"
@@ -202,10 +204,10 @@ int LoadSource(const std::string& path, PlanSession& session) {
     return kExitOk;
 }
 
-int LoadSession(const PlanRequest& r, PlanSession& session) {
+int LoadSession(const PlanRequest& r, PlanSetup& setup) {
+    PlanSession& session = setup.session;
     // GPS weeks written modulo 1024 are dated in the era of the planning date, today without one.
-    if (r.date)
-        session.SetInterval(PlanInterval((*r.date)[0], (*r.date)[1], (*r.date)[2], 0, 0, 24, 0));
+    session.SetInterval(PlanInterval(setup.day, setup.month, setup.year, 0, 0, 24, 0));
     if (r.almanacPaths.empty()) {
         const std::string bundled = BundledDataDirectory() + "almanacs/";
         if (!session.LoadNewestAlmanac(bundled))
@@ -242,6 +244,93 @@ bool IsNavigationFile(const std::string& path) {
     return LooksLikeOrbitFile(head);
 }
 
+namespace {
+
+// Today at the site: its local date now.
+void Today(const SiteInfo& site, PlanSetup& setup) {
+    std::tm utc{};
+    const std::time_t now = std::time(nullptr);
+    gmtime_r(&now, &utc);
+    const CalendarTime local = CalendarOfScaleSeconds(
+        ScaleSeconds(utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec) +
+        static_cast<double>(site.gmtOffset) * 3600.0);
+    setup.day = local.day;
+    setup.month = local.month + 1;
+    setup.year = local.year + 1900;
+}
+
+// The almanac's own date, or the navigation files' day, for --date almanac.
+void AlmanacDate(PlanSetup& setup) {
+    const std::optional<AlmanacDay> dated = setup.session.AlmanacDate();
+    std::optional<CalendarTime> own;
+    if (dated)
+        own = dated->date;
+    // An almanac dated outside the calendar --date accepts (a damaged week): plan today instead.
+    if (own && !IsValidDate(own->day, own->month + 1, own->year + 1900))
+        own.reset();
+    if (!own && setup.session.NavigationDay())
+        own = CalendarOfScaleSeconds(*setup.session.NavigationDay());
+    if (own) {
+        setup.day = own->day;
+        setup.month = own->month + 1;
+        setup.year = own->year + 1900;
+    }
+}
+
+// Where each day's orbits come from; says which requested systems have none, and refuses a plan
+// with nothing to plan or, without --allow-old, orbits too far from the date.
+int SettleSources(const PlanRequest& r, PlanSetup& setup) {
+    PlanSession& session = setup.session;
+    session.SetSite(&setup.sites.front());
+    std::array<bool, kGnssSystems> missing{};
+    double farthest = 0;
+    const SystemSource* far = nullptr;
+    for (int d = 0; d < r.days; ++d) {
+        session.SetInterval(IntervalOfDay(r, setup, d));
+        DaySources& day = setup.sources.emplace_back();
+        day.sources = session.Sources();
+        day.systems = PlannedSystemsText(session, day.sources);
+        day.lines = PlannedSourceLines(session, day.sources, true);
+        for (const SystemSource& s : day.sources) {
+            const auto i = static_cast<size_t>(s.system);
+            missing[i] = missing[i] || (r.systems[i] && s.source == OrbitSource::None);
+            if (r.systems[i] && s.source != OrbitSource::None && std::fabs(s.ageDays) > std::fabs(farthest)) {
+                farthest = s.ageDays;
+                far = &s;
+            }
+        }
+    }
+    session.SetInterval(IntervalOfDay(r, setup, 0));
+    const std::string date = DateOfDay(setup, 0);
+    std::string none;
+    bool any = false;
+    for (int s = 0; s < kGnssSystems; ++s) {
+        const auto i = static_cast<size_t>(s);
+        if (!r.systems[i])
+            continue;
+        if (!missing[i])
+            any = true;
+        else
+            none += (none.empty() ? "" : ", ") + std::string(SystemName(static_cast<GnssSystem>(s)));
+    }
+    if (!any)
+        return Fail(kExitInput,
+                    FormatText(ResString(IDS_CLI_NOTHING_TO_PLAN).c_str(), date.c_str(), none.c_str()));
+    if (!none.empty())
+        Fail(kExitOk, FormatText(ResString(IDS_CLI_SYSTEM_NO_ORBITS).c_str(), none.c_str(), date.c_str()));
+    if (far == nullptr)
+        return kExitOk;
+    const int days = static_cast<int>(std::fabs(farthest));
+    const std::string line = SourceLine(*far);
+    if (days > kSourceUselessDays && !r.allowOld)
+        return Fail(kExitInput, FormatText(ResString(IDS_CLI_SOURCE_TOO_OLD).c_str(), days, line.c_str()));
+    if (days > kAlmanacAgeLimitDays)
+        Fail(kExitOk, FormatText(ResString(IDS_CLI_SOURCE_OLD).c_str(), kAlmanacAgeLimitDays, line.c_str()));
+    return kExitOk;
+}
+
+} // namespace
+
 int PreparePlan(const PlanRequest& r, PlanSetup& setup) {
     if (const int status = LoadSites(r, setup.sites); status != kExitOk)
         return status;
@@ -251,42 +340,21 @@ int PreparePlan(const PlanRequest& r, PlanSetup& setup) {
         if (!site.HasValidValues())
             return Fail(kExitInput, FormatText(ResString(IDS_CLI_SITE_UNUSABLE).c_str(), site.name,
                                                site.ValueFault().c_str()));
-    if (const int status = LoadSession(r, setup.session); status != kExitOk)
-        return status;
-
     if (r.date) {
         setup.day = (*r.date)[0];
         setup.month = (*r.date)[1];
         setup.year = (*r.date)[2];
     } else {
-        const std::optional<AlmanacDay> dated = setup.session.AlmanacDate();
-        std::optional<CalendarTime> own;
-        if (dated)
-            own = dated->date;
-        // An almanac dated outside the calendar --date accepts (a damaged week): plan today instead.
-        if (own && !IsValidDate(own->day, own->month + 1, own->year + 1900))
-            own.reset();
-        if (!own && setup.session.NavigationDay())
-            own = CalendarOfScaleSeconds(*setup.session.NavigationDay());
-        const PlanInterval today = PlanInterval::Today();
-        setup.day = own ? own->day : today.beginDay;
-        setup.month = own ? own->month + 1 : today.beginMonth;
-        setup.year = own ? own->year + 1900 : today.beginYear;
+        Today(setup.sites.front(), setup);
     }
+    if (const int status = LoadSession(r, setup); status != kExitOk)
+        return status;
+    if (r.almanacDate)
+        AlmanacDate(setup);
     int day = setup.day, month = setup.month, year = setup.year;
     if (!AddDays(day, month, year, r.days - 1))
         return Fail(kExitUsage, FormatText(ResString(IDS_PLAN_DAYS_BEYOND).c_str(), r.days));
-
-    for (int d : {0, r.days - 1}) {
-        const int age = setup.calc().AlmanacAgeClass(IntervalOfDay(r, setup, d), kAlmanacAgeLimitDays);
-        if (age != 0) {
-            std::string warning = ResString(age > 0 ? IDS_ALMANAC_TOO_OLD : IDS_ALMANAC_IN_ADVANCE);
-            std::replace(warning.begin(), warning.end(), '\n', ' ');
-            Fail(kExitOk, warning);
-            break;
-        }
-    }
-    return kExitOk;
+    return SettleSources(r, setup);
 }
 
 PlanInterval IntervalOfDay(const PlanRequest& r, const PlanSetup& setup, int d) {

@@ -13,11 +13,19 @@
 
 class project;
 
+// Where a day's orbits come from, for the headers and JSON.
+struct DaySources {
+    std::vector<SystemSource> sources; // every system, in the systems' order
+    std::string systems;               // "GPS/GLONASS/Galileo": those planned
+    std::vector<std::string> lines;    // a line per system planned, dates as the headers print them
+};
+
 // The sites, the session with the almanac, navigation files and settings, and the first date of a run.
 struct PlanSetup {
     PlanSession session;
     std::vector<SiteInfo> sites; // in the order asked for
     int day = 1, month = 1, year = 2000;
+    std::vector<DaySources> sources; // by day of the run
 
     const Calculator& calc() const { return session.engine(); }
 };

@@ -95,10 +95,14 @@ int ParsePlanRequest(const Arguments& args, PlanRequest& r) {
     r.almanacPaths = args.Values("--almanac");
     if (auto v = value("--date")) {
         int d, m, y;
-        if (!ParseDate(*v, d, m, y))
-            return UsageError("--date", *v, ResString(IDS_CLI_WHAT_DATE).c_str());
-        r.date = std::array<int, 3>{d, m, y};
+        if (*v == "almanac")
+            r.almanacDate = true;
+        else if (!ParseDate(*v, d, m, y))
+            return UsageError("--date", *v, ResString(IDS_CLI_WHAT_DATE_ALMANAC).c_str());
+        else
+            r.date = std::array<int, 3>{d, m, y};
     }
+    r.allowOld = args.Has("--allow-old");
     if (auto v = value("--from")) {
         if (!ParseClock(*v, r.fromHour, r.fromMinute) || r.fromHour == 24)
             return UsageError("--from", *v, ResString(IDS_CLI_WHAT_TIME).c_str());

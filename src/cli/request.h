@@ -20,7 +20,9 @@ struct PlanRequest {
     float gmtOffset = 0;
     std::vector<std::string>
         almanacPaths; // almanac and navigation files and directories; none: the bundled almanacs
-    std::optional<std::array<int, 3>> date; // day, month, year; none: the almanac's own date
+    std::optional<std::array<int, 3>> date; // day, month, year; none: today at the (first) site
+    bool almanacDate = false;               // --date almanac: the almanac's own date
+    bool allowOld = false;                  // plan from orbits more than a year from the date
     int fromHour = 0, fromMinute = 0, toHour = 24, toMinute = 0;
     int step = 900;
     int mode = 0; // 1 = 2-D

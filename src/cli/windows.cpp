@@ -152,8 +152,8 @@ std::string Json(const WindowsRun& run, const std::vector<Window>& windows) {
     }
     b << "\n  ],\n  \"clock\": {\"site\": " << JsonString(setup.sites.front().name) << ", \"gmtOffset\": ";
     b.JsonFixed(setup.sites.front().gmtOffset, 2) << "},\n";
-    b << "  \"almanac\": " << JsonString(calc.almanacFileName()) << ",\n";
-    b << "  \"orbits\": " << JsonOrbits(calc) << ",\n";
+    b << "  \"almanac\": " << JsonSourceList(setup.sources.front().sources, run.request.systems) << ",\n";
+    b << "  \"orbits\": " << JsonOrbits(setup.sources.front().sources, run.request.systems) << ",\n";
     b << "  \"date\": " << JsonString(DateOfDay(setup, 0)) << ", \"days\": ";
     b.Int(run.request.days) << ", ";
     JsonSettingsMembers(b, calc);
@@ -241,12 +241,12 @@ int ParseConditions(const Arguments& args, WindowsRun& run) {
 } // namespace
 
 int RunWindows(const Words& words) {
-    const Arguments args(words, {"--sites",      "--site",       "--at",        "--gmt-offset", "--almanac",
-                                 "--date",       "--from",       "--to",        "--step",       "--mode",
-                                 "--cutoff",     "--systems",    "--orbits",    "--exclude",    "--format",
-                                 "--output",     "--days",       "--positions", "--max-pdop",   "--min-sats",
-                                 "--min-length", "--min-common", "--sort",      "--codepage"},
-                         {"--no-obstructions", "--help", "--all-sites", "--force"}, {"--site", "--almanac"});
+    const Arguments args(
+        words, {"--sites",    "--site",     "--at",         "--gmt-offset", "--almanac", "--date",
+                "--from",     "--to",       "--step",       "--mode",       "--cutoff",  "--systems",
+                "--orbits",   "--exclude",  "--format",     "--output",     "--days",    "--positions",
+                "--max-pdop", "--min-sats", "--min-length", "--min-common", "--sort",    "--codepage"},
+        {"--no-obstructions", "--help", "--all-sites", "--force", "--allow-old"}, {"--site", "--almanac"});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
     if (args.Has("--help")) {

@@ -178,9 +178,13 @@ HeaderBlock LayoutHeaderBlock(const HeaderInfo& info, int indentChars, int inden
     const int rightColumn = indentChars + kRightColumn;
     Writer right(block, rightColumn, indentLines);
     const std::string fileName = Printable(std::filesystem::path(info.almanacPath).filename().string());
-    right.Line(FormatText(ResString(IDS_HEADER_ALMANAC_FILE).c_str(), fileName.c_str(), ""));
-    right.Line("");
     const int width = pageChars - rightColumn - 2;
+    if (info.sources.empty())
+        right.Line(FormatText(ResString(IDS_HEADER_ALMANAC_FILE).c_str(), fileName.c_str(), ""));
+    for (const std::string& source : info.sources)
+        for (const std::string& line : WrapWords(source, width))
+            right.Line(line);
+    right.Line("");
     // A heading only where the plan has one of the system's satellites.
     const int headings[kGnssSystems] = {IDS_HEADER_GPS_AVAILABLE,     IDS_HEADER_GLONASS_AVAILABLE,
                                         IDS_HEADER_GALILEO_AVAILABLE, IDS_HEADER_BEIDOU_AVAILABLE,

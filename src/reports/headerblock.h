@@ -21,6 +21,10 @@ struct HeaderInfo {
     double latitude = 0, longitude = 0, altitude = 0;
     float gmtOffset = 0;
     std::string almanacPath; // only its file name is printed
+    // Where the plan has its orbits from: the systems planned ("GPS/GLONASS/Galileo") and a line per
+    // system with its source and age. Empty: the almanac's file name only, as always.
+    std::string systems;
+    std::vector<std::string> sources;
     // Beyond GPS and GLONASS no satellite until one is set.
     std::array<int32_t, SatelliteCatalogue::kSize> statuses = [] {
         std::array<int32_t, SatelliteCatalogue::kSize> none{};

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "base/strings.h"
+#include "base/text.h"
 #include "engine/calculator.h"
 
 namespace {
@@ -57,7 +58,10 @@ void Table::Body(TextPage& page, int line, int column, std::string text) {
 }
 
 int Table::PageTop(TextPage& page) const {
-    page.items.push_back({FontRole::Title, 0, 0, true, ResString(IDS_TABLE_TITLE)});
+    page.items.push_back({FontRole::Title, 0, 0, true,
+                          header_.systems.empty() ? ResString(IDS_TABLE_TITLE)
+                                                  : FormatText(ResString(IDS_TABLE_TITLE_SYSTEMS).c_str(),
+                                                               header_.systems.c_str())});
     const int bodyLh = metrics_.bodyLineHeight > 0 ? metrics_.bodyLineHeight : 1;
     page.items.push_back(
         {FontRole::Subtitle, 0, 2 * metrics_.titleLineHeight / bodyLh, true, ResString(SubtitleId())});

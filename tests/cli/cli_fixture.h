@@ -1,6 +1,7 @@
 // Runs tavrin-cli's logic in-process in a scratch directory and hands back what a user or a script sees.
 #pragma once
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -82,12 +83,22 @@ protected:
     void TearDown() override { fs::remove_all(dir_); }
 
     // `args` is a word list quoted as a shell would take it ('...', "...", backslash); tavrin-cli's
-    // logic runs in this process with its home in the test's directory.
+    // logic runs in this process with its home in the test's directory. A plan or windows run
+    // without --date is of the almanac's own date, as the results compared were made for; Today
+    // runs with the program's own default, today at the site.
     Outcome Tavrin(const std::string& args) {
+        std::vector<std::string> words = ShellWords(args);
+        if (!words.empty() && (words[0] == "plan" || words[0] == "windows") &&
+            std::find(words.begin(), words.end(), "--date") == words.end())
+            words.push_back("--date=almanac");
+        return Run(words);
+    }
+    Outcome Today(const std::string& args) { return Run(ShellWords(args)); }
+    Outcome Run(const std::vector<std::string>& words) {
         setenv("TAVRIN_HOME", dir_.c_str(), 1);
         Outcome r;
         CaptureOutput(&r.out, &r.err);
-        r.status = RunProgram(ShellWords(args));
+        r.status = RunProgram(words);
         CaptureOutput(nullptr, nullptr);
         SetFileCodePage(kDefaultCodePage); // --codepage lasts for the process
         return r;

@@ -2,6 +2,7 @@
 // system names of the exports, and the systems and satellites left out.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <map>
 #include <set>
 
@@ -155,15 +156,17 @@ TEST_F(Gnss, OrbitsChooseTheSourceAndJsonSaysWhich) {
     const Outcome nearest = Tavrin(base);
     ASSERT_EQ(nearest.status, 0) << nearest.err;
     EXPECT_NE(nearest.out.find("\"orbits\": {\"GPS\": \"navigation\", \"GLONASS\": \"navigation\", "
-                               "\"Galileo\": \"navigation\", \"BeiDou\": \"navigation\"}"),
+                               "\"Galileo\": \"navigation\", \"BeiDou\": \"navigation\", \"QZSS\": null, "
+                               "\"NavIC\": null}"),
               std::string::npos)
         << nearest.out.substr(0, 400);
 
-    const Outcome chosen = Tavrin(base + " --orbits GPS=almanac,glonass=nearest");
+    const Outcome chosen = Tavrin(base + " --orbits GPS=almanac,glonass=nearest --allow-old");
     ASSERT_EQ(chosen.status, 0) << chosen.err;
     EXPECT_NE(chosen.out.find("\"orbits\": {\"GPS\": \"almanac\", \"GLONASS\": \"navigation\""),
               std::string::npos);
-    EXPECT_NE(chosen.err.find("60 DAYS OLD"), std::string::npos) << chosen.err; // 2018's almanac in 2022
+    EXPECT_NE(chosen.err.find("alm18.258 of 2018-09-15, 1203 days old"), std::string::npos)
+        << chosen.err; // 2018's almanac in 2022
     EXPECT_NE(chosen.out, nearest.out);
 
     for (const char* wrong : {"galileo=almanac", "gps", "gps=rinex", "gps=almanac=1"}) {
@@ -202,4 +205,61 @@ TEST_F(Gnss, GlonassSlotsBeyond24AreListedAndExcluded) {
     const Outcome excluded = Tavrin("plan --almanac " + file + " --at -31.53,-64.47,750 --date 2024-04-01" +
                                     " --exclude R25,I05 --format csv");
     EXPECT_EQ(excluded.status, 0) << excluded.err;
+}
+
+// Every requested system is accounted for: planned from a named, dated source, or named as missing;
+// a plan with nothing to plan from, or only from orbits over a year away, fails with what to do.
+TEST_F(Gnss, EverySystemAskedForIsPlannedOrNamed) {
+    const std::string nav = " --almanac '" + kDir + "'";
+    const std::string xml = " --almanac '" TAVRIN_SOURCE_DIR "/tests/data/almanacs/2022-01-04.xml'";
+    const std::string day =
+        " --at 59.91,10.75,50 --from 08:00 --to 09:00 --width 160"; // no header line wrapped
+    struct Case {
+        std::string args;
+        int status;
+        std::string err, out; // parts of each
+    } cases[] = {
+        {"plan --systems gps,qzss --date 2022-01-01" + nav + day, 0, "no orbits of QZSS for 2022-01-01", ""},
+        {"plan --systems galileo --date 2025-08-11" + day, 3,
+         "nothing can be planned for 2025-08-11: there are no orbits of Galileo", ""},
+        {"plan --systems galileo --date 2024-01-10" + nav + day, 3, "--allow-old", ""},
+        {"plan --systems galileo --date 2024-01-10 --allow-old" + nav + day, 0, "", "738 days old"},
+        // Navigation records weeks away serve as an almanac; so does the Galileo almanac.
+        {"plan --date 2022-01-20 --systems galileo,beidou" + nav + day, 0, "", "Galileo/BeiDou TAVRIN"},
+        {"plan --date 2022-01-20 --systems galileo" + nav + day, 0, "",
+         "Galileo: navigation records of 12/31/2021 to 1/1/2022 used as an almanac, 18 days old"},
+        {"plan --date 2022-01-20 --systems galileo --format json" + xml + day, 0, "",
+         R"("almanac": [{"system": "Galileo", "source": "almanac", "files": ["2022-01-04.xml"], )"
+         R"("first": "2022-01-04", "last": "2022-01-04", "ageDays": 15}],)"},
+        {"plan --date 2022-01-01 --format json" + nav + day, 0, "no orbits of QZSS, NavIC",
+         R"("orbits": {"GPS": "navigation", "GLONASS": "navigation", "Galileo": "navigation", )"
+         R"("BeiDou": "navigation", "QZSS": null, "NavIC": null})"},
+        {"windows --systems galileo --date 2025-08-11 --at 0,0", 3, "no orbits of Galileo", ""},
+    };
+    for (const Case& c : cases) {
+        const Outcome r = Tavrin(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << c.args << "\n" << r.err;
+        EXPECT_NE(r.out.find(c.out), std::string::npos) << c.args << "\n" << r.out.substr(0, 1500);
+    }
+}
+
+// Without --date a plan is of today at the site; the bundled almanac is then over a year old.
+TEST_F(Gnss, TheDefaultDateIsTodayAtTheSite) {
+    const auto today = [] {
+        const std::time_t now = std::time(nullptr) + 14 * 3600; // a site at GMT+14
+        std::tm tm{};
+        gmtime_r(&now, &tm);
+        char text[32];
+        std::strftime(text, sizeof text, "\"date\": \"%Y-%m-%d\"", &tm);
+        return std::string(text);
+    };
+    const std::string before = today();
+    const Outcome old = Today("plan --at 0,0 --gmt-offset 14 --systems gps");
+    EXPECT_EQ(old.status, 3) << old.err;
+    EXPECT_NE(old.err.find("--allow-old"), std::string::npos) << old.err;
+    const Outcome r = Today("plan --at 0,0 --gmt-offset 14 --systems gps --allow-old --format json");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out.find(before) != std::string::npos || r.out.find(today()) != std::string::npos)
+        << r.out.substr(0, 600);
 }

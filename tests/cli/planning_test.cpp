@@ -239,7 +239,8 @@ TEST_F(Planning, AnOutputThatCannotBeWrittenFailsBeforeAnyComputing) {
         {kept.string(), 2, "--lines"}, // failing part-way: the old file stays
     };
     for (const Case& c : cases) {
-        for (const char* command : {"plan --all-sites --lines 10", "plan --days 3 --lines 10"}) {
+        for (const char* command :
+             {"plan --systems gps --all-sites --lines 10", "plan --systems gps --days 3 --lines 10"}) {
             const Outcome r = Tavrin(std::string(command) + " -o '" + c.output + "'");
             EXPECT_EQ(r.status, c.status) << command << " -o " << c.output << "\n" << r.err;
             EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;

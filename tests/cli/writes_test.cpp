@@ -139,7 +139,7 @@ TEST_F(CliWrites, NamesUpToTheLongestAndTargetsThatAreNotFiles) {
     // A PDF into a device or down a pipe: written through, never replacing the device or naming a file "-".
     for (const char* pdf : {"/dev/null", "-"}) {
         const std::string command = std::string("cd '") + dir_.string() + "' && '" + TAVRIN_CLI +
-                                    "' plan --to 01:00 --pdf " + pdf + " > piped";
+                                    "' plan --date almanac --to 01:00 --pdf " + pdf + " > piped";
         EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 0) << pdf;
         EXPECT_EQ(ReadFile(dir_ / "piped").substr(0, 5), std::string(pdf) == "-" ? "%PDF-" : "") << pdf;
     }
