@@ -90,8 +90,8 @@ demo() {
     build
     local out=build/demo
     mkdir -p "$out"
-    build/tavrin-cli plan --table dop
-    build/tavrin-cli plan --table visibility -o "$out/visibility.txt"
+    build/tavrin-cli plan --date almanac --table dop
+    build/tavrin-cli plan --date almanac --table visibility -o "$out/visibility.txt"
     echo "build.sh: visibility table written to $out/visibility.txt"
 }
 

@@ -206,6 +206,20 @@ void TDecMDIFrame::BuildStatusBar() {
         gadgets_[i] = label;
     }
     gadgets_[0] = bar->findChild<QLabel*>(QStringLiteral("pane0"));
+    orbits_ = new QLabel(bar);
+    orbits_->setObjectName(QStringLiteral("paneOrbits"));
+    orbits_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    bar->insertPermanentWidget(0, orbits_);
+    orbits_->hide();
+}
+
+void TDecMDIFrame::SetOrbitsText(const QString& text) {
+    orbits_->setText(text);
+    orbits_->setVisible(!text.isEmpty());
+}
+
+QString TDecMDIFrame::OrbitsText() const {
+    return orbits_->text();
 }
 
 QAction* TDecMDIFrame::Action(int id) const {

@@ -32,6 +32,9 @@ public:
     // obstructions, 4 cut-off angle.
     void SetGadgetText(int gadget, const QString& text);
     QString GadgetText(int gadget) const;
+    // The systems kept on that have no orbits at the planning date; empty hides the pane.
+    void SetOrbitsText(const QString& text);
+    QString OrbitsText() const;
     // Enabled and checked states of every command, from the client's current state.
     void UpdateCommandStates();
 
@@ -57,5 +60,6 @@ private:
     std::map<int, QAction*> actions_;
     std::vector<QMenu*> menus_;
     QLabel* gadgets_[5] = {};
+    QLabel* orbits_ = nullptr;
     bool full_ = false;
 };

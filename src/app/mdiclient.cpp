@@ -18,6 +18,7 @@
 #include "base/paths.h"
 #include "base/strings.h"
 #include "config/almanacstatus.h"
+#include "config/orbitsources.h"
 #include "engine/almanac_scan.h"
 #include "engine/rinexnav.h"
 #include "ui/help.h"
@@ -380,6 +381,7 @@ void OrvantMDIClient::RecomputeIfNeeded() {
         return;
     WaitCursor wait;
     session_.Recalculate(*site);
+    UpdateSiteLine(); // the date may have changed the systems with orbits
 }
 
 void OrvantMDIClient::RecomputeAndRedraw() {
@@ -620,8 +622,23 @@ void OrvantMDIClient::SetCaption() {
 }
 
 void OrvantMDIClient::UpdateSiteLine() {
-    if (frame_)
-        frame_->SetGadgetText(0, SiteLine());
+    if (!frame_)
+        return;
+    frame_->SetGadgetText(0, SiteLine());
+    // The systems kept on that have no orbits at the planning date.
+    std::string none;
+    for (const SystemSource& s : session_.Sources())
+        if (s.source == OrbitSource::None && session_.SystemOn(s.system))
+            none += (none.empty() ? "" : ", ") + std::string(SystemName(s.system));
+    frame_->SetOrbitsText(none.empty() ? QString()
+                                       : QString::fromStdString(FormatText(
+                                             ResString(IDS_STATUS_NO_ORBITS).c_str(), none.c_str())));
+}
+
+void OrvantMDIClient::ViewSources(std::string& systems, std::vector<std::string>& lines) {
+    const std::vector<SystemSource> sources = session_.Sources();
+    systems = PlannedSystemsText(session_, sources);
+    lines = PlannedSourceLines(session_, sources, true);
 }
 
 void OrvantMDIClient::UpdateGadgets() {

@@ -103,6 +103,7 @@ public:
     QStatusBar* ViewStatusBar() override;
     void ViewClosed(TBaseMDIChild* view) override;
     std::string ViewAlmanacPath() override { return session_.almanac().path; }
+    void ViewSources(std::string& systems, std::vector<std::string>& lines) override;
     std::string ViewListPath() override { return list_ ? list_->path : std::string(); }
 
     // ---- SkyTrackSource (skytracks.cpp) ----

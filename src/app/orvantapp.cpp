@@ -4,11 +4,13 @@
 #include <QIcon>
 
 #include <clocale>
+#include <cmath>
 
 #include "app/about.h"
 #include "app/decmdiframe.h"
 #include "app/mdiclient.h"
 #include "base/strings.h"
+#include "config/orbitsources.h"
 #include "engine/calculator.h"
 #include "ui/commands.h"
 #include "ui/help.h"
@@ -16,10 +18,22 @@
 #include "ui/screenfit.h"
 
 int ShowAlmanacAgeWarning(const PlanSession& session, unsigned style) {
+    // Orbits a year or more from the date are named with their age, whatever their kind.
+    const SystemSource* farthest = nullptr;
+    const std::vector<SystemSource> sources = session.Sources();
+    for (const SystemSource& s : sources)
+        if (s.source != OrbitSource::None && session.SystemOn(s.system) &&
+            (!farthest || std::fabs(s.ageDays) > std::fabs(farthest->ageDays)))
+            farthest = &s;
     const int age = session.AlmanacAgeClass();
-    if (age == 0)
+    const bool useless = farthest && std::fabs(farthest->ageDays) > kSourceUselessDays;
+    if (age == 0 && !useless)
         return IDYES;
-    std::string text = ResString(age > 0 ? IDS_ALMANAC_TOO_OLD : IDS_ALMANAC_IN_ADVANCE);
+    std::string text =
+        useless ? FormatText(ResString(IDS_SOURCE_ALMANAC_OLD).c_str(), SystemName(farthest->system),
+                             static_cast<int>(std::fabs(farthest->ageDays)), SourceLine(*farthest).c_str()) +
+                      "\n\n"
+                : ResString(age > 0 ? IDS_ALMANAC_TOO_OLD : IDS_ALMANAC_IN_ADVANCE);
     if (style & 0x7) // Yes/No or any other choice of two or three buttons
         text += ResString(IDS_CONTINUE);
     return MessageBoxRes(nullptr, QString::fromStdString(text), IDS_INFORMATION, style);

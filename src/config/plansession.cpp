@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <new>
 
 #include "config/almanacstatus.h"
@@ -201,36 +202,41 @@ void PlanSession::UpdateStatuses() {
         calc_.UpdateStatuses(interval_, gmtOffset_);
 }
 
-std::vector<SystemSource> PlanSession::Sources() {
-    UpdateStatuses();
+std::vector<SystemSource> PlanSession::Sources() const {
     const CalendarTime date = CalendarOfScaleSeconds(IntervalMiddleUtc(interval_, gmtOffset_));
     std::vector<SystemSource> sources;
     for (int s = 0; s < kGnssSystems; ++s) {
         SystemSource& out = sources.emplace_back();
         out.system = static_cast<GnssSystem>(s);
-        out.source = HasOrbits(out.system) ? calc_.source(out.system) : OrbitSource::None;
+        // The source the next computation takes: the chosen one, else the nearer of the two.
+        double age = std::numeric_limits<double>::infinity();
+        for (const OrbitSource source : {OrbitSource::Almanac, OrbitSource::Broadcast}) {
+            if (calc_.SourceChosen(out.system) && calc_.source(out.system) != source)
+                continue;
+            const double a = calc_.SourceAge(out.system, source, date);
+            if (calc_.HasSource(out.system, source) && std::fabs(a) < std::fabs(age)) {
+                age = a;
+                out.source = source;
+            }
+        }
         if (out.source == OrbitSource::None)
             continue;
-        const double age = calc_.SourceAge(out.system, out.source, date);
         out.ageDays = age / kSecondsPerDay;
         if (out.source == OrbitSource::Almanac) {
             out.files.push_back(almanac_.path);
             out.firstUtc = out.lastUtc = ScaleSeconds(date) - age;
             continue;
         }
-        bool first = true;
+        const auto i = static_cast<size_t>(s);
         for (const OrbitFile& f : orbitFiles_) {
-            if (f.records[static_cast<size_t>(s)] == 0)
+            if (f.records[i] == 0)
                 continue;
+            out.firstUtc = out.files.empty() ? f.firstUtc[i] : std::min(out.firstUtc, f.firstUtc[i]);
+            out.lastUtc = out.files.empty() ? f.lastUtc[i] : std::max(out.lastUtc, f.lastUtc[i]);
             out.files.push_back(f.path);
             out.almanacFiles = out.almanacFiles || f.almanac;
-            out.firstUtc = first ? f.firstUtc[static_cast<size_t>(s)]
-                                 : std::min(out.firstUtc, f.firstUtc[static_cast<size_t>(s)]);
-            out.lastUtc = first ? f.lastUtc[static_cast<size_t>(s)]
-                                : std::max(out.lastUtc, f.lastUtc[static_cast<size_t>(s)]);
-            first = false;
         }
-        // Navigation records are fitted to a few hours around their time.
+        // Navigation records are fitted to a few hours around their time; GLONASS ones integrated.
         out.beyondFit = !out.almanacFiles && out.system != GnssSystem::Glonass && std::fabs(age) > 4 * 3600.0;
     }
     return sources;

@@ -108,9 +108,9 @@ public:
     void RemoveNavigationFiles();
     const std::vector<std::string>& navigationFiles() const { return navigationFiles_; }
     const std::vector<OrbitFile>& orbitFiles() const { return orbitFiles_; }
-    // Every system's source at the middle of the planning interval, in the systems' order; the
-    // statuses as UpdateStatuses leaves them.
-    std::vector<SystemSource> Sources();
+    // Every system's source at the middle of the planning interval, as the next computation takes
+    // it, in the systems' order.
+    std::vector<SystemSource> Sources() const;
     // The UTC day (00:00, seconds of the scale) most navigation records are for: a day's file holds
     // a few records of the evening before. None without records.
     std::optional<double> NavigationDay() const;

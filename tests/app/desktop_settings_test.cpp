@@ -178,7 +178,10 @@ TEST_F(DesktopSettings, NavigationFilesAndTheChosenSourceComeBackAfterARestart) 
     ASSERT_TRUE(Exit());
 
     prompts.boxes.clear();
-    Start();
-    EXPECT_TRUE(prompts.boxes.empty());
+    prompts.answers = {IDOK};
+    Start(); // today: the Galileo records are years old, and the program says so
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_TRUE(prompts.boxes[0].text.contains("The orbits of Galileo are"))
+        << prompts.boxes[0].text.toStdString();
     EXPECT_EQ(Client().Session().navigationFiles().size(), 1u);
 }

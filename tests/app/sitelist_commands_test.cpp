@@ -55,6 +55,7 @@ TEST_F(SiteListCommands, OpenShowsTheListInCaptionSiteLineAndToolBar) {
     EXPECT_TRUE(Frame().IsFullToolBar());
     // The second site is current: southern and western.
     EXPECT_EQ(Frame().GadgetText(0), QString::fromUtf8("Bravo  Lat: 33°30' 0\"S  Lon: 70°45' 0\"W"));
+    EXPECT_EQ(Frame().OrbitsText(), "No orbits: GLONASS, Galileo, BeiDou, QZSS, NavIC"); // a GPS almanac only
     EXPECT_EQ(Client().Changes().Bits(), ChangeFlags::kAll);
 
     // Open another: Cancel in the file dialog changes nothing.

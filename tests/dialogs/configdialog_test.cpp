@@ -570,9 +570,9 @@ TEST_F(ConfigDialogTest, OrbitSourcesAreShownAndChosenAndCancelPutsThemBack) {
     EXPECT_EQ(d.result(), QDialog::Accepted);
 }
 
-// A GLONASS-only almanac beside four systems' navigation files: a system without orbits at the
-// planning date says so and keeps its choice; at the files' date every system starts checked, and
-// OK without a change leaves all four planned.
+// A GLONASS-only almanac beside four systems' navigation files: years from the files their
+// Keplerian records serve as almanacs and GLONASS falls back to its almanac; every system starts
+// checked, and OK without a change leaves all four planned.
 TEST_F(ConfigDialogTest, MixedSourcesStayPlannedThroughOkWithoutAChange) {
     ChosenFiles files;
     NavigationDay(files, {"GN", "RN", "EN", "CN"});
@@ -592,11 +592,9 @@ TEST_F(ConfigDialogTest, MixedSourcesStayPlannedThroughOkWithoutAChange) {
         host.session.SetInterval(day);
         host.session.ClearChanges();
         ConfigDialog d(nullptr, host);
-        const bool filesDay = day.beginYear == 2022;
-        EXPECT_EQ(OrbitsLine(&d, 2).substr(0, 13), filesDay ? "planned from " : "no orbits at ");
-        // GLONASS falls back to the almanac away from the files' days.
+        EXPECT_EQ(OrbitsLine(&d, 2).substr(0, 13), "planned from ");
         for (int id : {365, 366, 47730, 47805})
-            EXPECT_EQ(Box(&d, id), filesDay || id == 366 ? Qt::Checked : Qt::Unchecked) << id;
+            EXPECT_EQ(Box(&d, id), Qt::Checked) << id;
         EXPECT_FALSE(Control<QCheckBox>(&d, 47934)->isEnabled()); // no QZSS file
         d.accept();
         EXPECT_FALSE(host.session.changes().Any());

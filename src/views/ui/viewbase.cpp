@@ -106,6 +106,7 @@ HeaderInfo TBaseMDIChild::Header() const {
     const std::string path = host_.ViewAlmanacPath();
     if (!path.empty())
         info.almanacPath = path;
+    host_.ViewSources(info.systems, info.sources);
     return info;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "engine/calculator.h"
 #include "engine/planinterval.h"
@@ -32,6 +33,9 @@ public:
     virtual std::string ViewListPath() { return {}; }
     // Path of the loaded almanac for the printed header; empty: the engine's own record.
     virtual std::string ViewAlmanacPath() { return {}; }
+    // Where the plan's orbits come from, for the printed header: the systems planned and a line per
+    // system. None: the almanac's file name only.
+    virtual void ViewSources(std::string& /*systems*/, std::vector<std::string>& /*lines*/) {}
     // Status bar pane 1 (time) or 2 (readout); the default writes the status bar's label named
     // "pane<N>", or else its N-th label in the order they were added.
     virtual void ViewReadout(int pane, const QString& text);
