@@ -11,6 +11,8 @@
 #include "cli/textbuffer.h"
 #include "engine/calculator.h"
 #include "engine/gnsstime.h"
+#include "engine/almanac_import.h"
+#include "engine/keplerianalmanacs.h"
 #include "engine/rinexnav.h"
 #include "sites/project.h"
 
@@ -32,7 +34,7 @@ std::string StatusText(int32_t status) {
 // What a navigation file holds: per system its satellites, their health at the last record and the
 // span of the records; then every satellite.
 int DescribeNavigation(const std::string& path, const std::string& output, bool force) {
-    const NavigationFile file = ReadNavigationFile(path);
+    const NavigationFile file = ReadOrbitFile(path, TodayUtc(), true);
     for (const std::string& w : file.warnings)
         Fail(kExitOk, w);
     if (!file.errors.empty())
@@ -40,7 +42,10 @@ int DescribeNavigation(const std::string& path, const std::string& output, bool 
     BroadcastEphemerides set;
     set.Add(file);
     std::ostringstream o;
-    o << FormatText(ResString(IDS_CLI_NAVIGATION_FILE).c_str(), path.c_str(), file.majorVersion) << '\n';
+    if (file.majorVersion > 0)
+        o << FormatText(ResString(IDS_CLI_NAVIGATION_FILE).c_str(), path.c_str(), file.majorVersion) << '\n';
+    else
+        o << FormatText(ResString(IDS_CLI_ORBIT_ALMANAC_FILE).c_str(), path.c_str()) << '\n';
     std::string satellites;
     for (int s = 0; s < kGnssSystems; ++s) {
         const GnssSystem system = static_cast<GnssSystem>(s);
