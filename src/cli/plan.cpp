@@ -93,7 +93,7 @@ void CsvDay(const Calculator& c, const SiteInfo& site, const PlanInterval& inter
         for (int j = 0; j < rows; ++j) {
             const int k = c.intervalFirst() + j;
             const int t = start + j * c.step();
-            for (int sat = 0; sat < SatelliteCatalogue::kSize; ++sat) {
+            for (int sat : kListedSatellites) { // each system's satellites together
                 if (!c.HasAlmanac(sat))
                     continue;
                 const SatSample& s = c.samples(sat)[k];
@@ -137,7 +137,7 @@ void JsonDay(const Calculator& c, const PlanInterval& interval, int d, bool drop
         if (o.kind != TableKind::Dop) {
             b << (pretty ? ",\n     \"sky\": [" : ", \"sky\": [");
             bool first = true;
-            for (int sat = 0; sat < SatelliteCatalogue::kSize; ++sat) {
+            for (int sat : kListedSatellites) { // each system's satellites together
                 if (!c.HasAlmanac(sat))
                     continue;
                 const SatSample& s = c.samples(sat)[k];

@@ -44,7 +44,7 @@ std::string Length(int seconds) {
 
 std::string CommonList(const SatelliteSet& common, const char* separator) {
     std::string list;
-    for (int j = 0; j < SatelliteCatalogue::kSize; ++j)
+    for (int j : kListedSatellites)
         if (common.test(static_cast<size_t>(j))) {
             if (!list.empty())
                 list += separator;
@@ -185,7 +185,7 @@ std::string Json(const WindowsRun& run, const std::vector<Window>& windows) {
         b.Int(w.fewestSatellites) << ", \"fewestCommon\": ";
         b.Int(w.fewestCommon) << ",\n     \"common\": [";
         bool first = true;
-        for (int j = 0; j < SatelliteCatalogue::kSize; ++j) {
+        for (int j : kListedSatellites) {
             if (!w.common.test(static_cast<size_t>(j)))
                 continue;
             b << (first ? "" : ", ") << JsonString(SatelliteName(j));
