@@ -66,6 +66,10 @@ std::string ProgramHome() {
     return chosen;
 }
 
+std::string UserAlmanacDirectory() {
+    return ProgramHome() + "almanacs/";
+}
+
 std::string BuildProgramPath(const std::string& name) {
     return ProgramHome() + fs::path(name).filename().string();
 }

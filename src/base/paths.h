@@ -8,6 +8,8 @@ std::string ExecutableDirectory();
 // Where the configuration, help and new site lists live: $TAVRIN_HOME, else the executable's
 // directory when writable, else $XDG_DATA_HOME/tavrin (created on first use). Trailing separator.
 std::string ProgramHome();
+// Where fetched and imported almanacs and orbit files are kept: "almanacs" in the program home.
+std::string UserAlmanacDirectory();
 // Program home followed by the file name and extension of `name` (its directory part is dropped).
 std::string BuildProgramPath(const std::string& name);
 // The bundled almanacs and sample site lists: $TAVRIN_DATA_DIR, else beside the executable when

@@ -25,6 +25,7 @@ int RunWindows(const Words& words);
 int RunSites(const Words& words);
 int RunAlmanac(const Words& words); // "almanac FILE" and "almanac import FILE..."
 int RunAlmanacImport(const Words& words);
+int RunAlmanacFetch(const Words& words); // "almanac fetch": today's orbits from the published sources
 
 // One line "tavrin-cli: text" on standard error, bytes that are not printable UTF-8 shown as \xNN;
 // answers `status`.

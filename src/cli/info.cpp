@@ -120,6 +120,8 @@ int RunSites(const Words& words) {
 int RunAlmanac(const Words& words) {
     if (!words.empty() && words[0] == "import")
         return RunAlmanacImport(Words(words.begin() + 1, words.end()));
+    if (!words.empty() && words[0] == "fetch")
+        return RunAlmanacFetch(Words(words.begin() + 1, words.end()));
     const Arguments args(words, {"--output"}, {"--force"});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());

@@ -11,13 +11,13 @@
 #include "cli/commands.h"
 #include "engine/satellitecatalogue.h"
 
-namespace {
-
-constexpr int kMaxDays = 31;
-
 int UsageError(const char* option, const std::string& value, const char* what) {
     return Fail(kExitUsage, FormatText(ResString(IDS_CLI_BAD_VALUE).c_str(), option, value.c_str(), what));
 }
+
+namespace {
+
+constexpr int kMaxDays = 31;
 
 // "G05" -> 5, "R12" -> 32 + 12, "E01" -> 57: the catalogue index + 1; 0 when not a satellite.
 int SatelliteFromName(const std::string& name) {
@@ -42,6 +42,18 @@ bool EqualsIgnoringCase(const std::string& a, const char* b) {
 const char* const kSystemWords[kGnssSystems] = {"gps", "glonass", "galileo", "beidou", "qzss", "navic"};
 
 } // namespace
+
+int ParseSystems(const std::string& v, std::array<bool, kGnssSystems>& systems) {
+    systems.fill(false);
+    for (const std::string& s : SplitList(v, ',')) {
+        const auto word = std::find_if(std::begin(kSystemWords), std::end(kSystemWords),
+                                       [&](const char* w) { return EqualsIgnoringCase(s, w); });
+        if (word == std::end(kSystemWords))
+            return UsageError("--systems", v, "gps, glonass, galileo, beidou, qzss, navic");
+        systems[static_cast<size_t>(word - std::begin(kSystemWords))] = true;
+    }
+    return kExitOk;
+}
 
 int ApplyCodePage(const Arguments& args) {
     const std::optional<std::string> v = args.Value("--codepage");
@@ -122,16 +134,9 @@ int ParsePlanRequest(const Arguments& args, PlanRequest& r) {
         if (!ParseInt(*v, r.cutoff) || r.cutoff < 0 || r.cutoff > 89)
             return UsageError("--cutoff", *v, "0-89");
     }
-    if (auto v = value("--systems")) {
-        r.systems.fill(false);
-        for (const std::string& s : SplitList(*v, ',')) {
-            const auto word = std::find_if(std::begin(kSystemWords), std::end(kSystemWords),
-                                           [&](const char* w) { return EqualsIgnoringCase(s, w); });
-            if (word == std::end(kSystemWords))
-                return UsageError("--systems", *v, "gps, glonass, galileo, beidou, qzss, navic");
-            r.systems[static_cast<size_t>(word - std::begin(kSystemWords))] = true;
-        }
-    }
+    if (auto v = value("--systems"))
+        if (const int status = ParseSystems(*v, r.systems); status != kExitOk)
+            return status;
     if (auto v = value("--orbits")) {
         for (const std::string& pick : SplitList(*v, ',')) {
             const std::vector<std::string> parts = SplitList(pick, '=');

@@ -44,6 +44,11 @@ struct PlanRequest {
 // Reads the planning options; prints the message and answers its exit status when one is wrong.
 int ParsePlanRequest(const Arguments& args, PlanRequest& request);
 
+// Says that `value` is not what `option` takes (`what`); the usage status.
+int UsageError(const char* option, const std::string& value, const char* what);
+// The --systems list (gps,glonass,...); prints the message and answers the usage status when wrong.
+int ParseSystems(const std::string& value, std::array<bool, kGnssSystems>& systems);
+
 // Sets the code page of text in site lists from --codepage; prints the message and answers the
 // usage status for one that is not offered.
 int ApplyCodePage(const Arguments& args);

@@ -1,0 +1,11 @@
+# Downloads: libcurl for HTTP and HTTPS, zlib for .gz files. The command line's fetch uses them.
+find_package(CURL REQUIRED)
+find_package(ZLIB REQUIRED)
+file(GLOB TAVRIN_NET_SOURCES CONFIGURE_DEPENDS src/net/*.cpp)
+tavrin_layer(tavrin_net SOURCES ${TAVRIN_NET_SOURCES} USES tavrin_base CURL::libcurl ZLIB::ZLIB)
+if(TARGET tavrin_cli)
+    target_link_libraries(tavrin_cli PUBLIC tavrin_net)
+endif()
+# The sources of published orbits, beside the bundled almanacs and installed with them.
+configure_file(${CMAKE_SOURCE_DIR}/data/orbit-sources.txt ${TAVRIN_STAGE_DIR}/orbit-sources.txt COPYONLY)
+install(FILES ${CMAKE_SOURCE_DIR}/data/orbit-sources.txt DESTINATION share/tavrin)
