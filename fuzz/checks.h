@@ -19,6 +19,7 @@ int FuzzLanguage(const uint8_t* data, size_t size);
 int FuzzCli(const uint8_t* data, size_t size);
 int FuzzGalileoXml(const uint8_t* data, size_t size);
 int FuzzQzssYuma(const uint8_t* data, size_t size);
+int FuzzFetchSources(const uint8_t* data, size_t size);
 
 // Whether `text` is one JSON value and nothing else (RFC 8259; no NaN or infinity).
 bool IsJson(const std::string& text);

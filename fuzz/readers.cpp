@@ -15,6 +15,7 @@
 #include "base/degrees.h"
 #include "base/strings.h"
 #include "checks.h"
+#include "config/fetchsources.h"
 #include "config/fileconfiguration.h"
 #include "engine/almanac.h"
 #include "engine/almanac_import.h"
@@ -261,5 +262,17 @@ int FuzzGalileoXml(const uint8_t* data, size_t size) {
 int FuzzQzssYuma(const uint8_t* data, size_t size) {
     CheckKeplerian(ReadQzssYuma(Text(data, size), "fuzz.alm", MakeCalendarTime(0, 0, 0, 1, 2, 2019)),
                    GnssSystem::Qzss);
+    return 0;
+}
+
+// Every source read has a known id and an http or https address; its addresses expand.
+int FuzzFetchSources(const uint8_t* data, size_t size) {
+    const FetchSourceList list = ParseFetchSources(Text(data, size), "fuzz.txt");
+    for (const FetchSource& s : list.sources) {
+        Require(KnownFetchId(s.id), "a source of an unknown id");
+        Require(s.url.rfind("http://", 0) == 0 || s.url.rfind("https://", 0) == 0, "a source not over http");
+        Require(!ExpandUrl(s.url, MakeCalendarTime(0, 0, 0, 31, 12, 2024)).empty(),
+                "an address expanded to nothing");
+    }
     return 0;
 }
