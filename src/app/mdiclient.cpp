@@ -169,6 +169,7 @@ bool OrvantMDIClient::CommandEnabled(int id) const {
         return haveList && InstalledDialogs().obstructionEditor != nullptr;
     case CM_PRINT_GRAPH:
     case CM_PRINT_TABLE:
+    case CM_EXPORT_GRAPH:
     case CM_CASCADE:
     case CM_TILE:
     case CM_ARRANGE_ICONS:
@@ -212,6 +213,7 @@ void OrvantMDIClient::Command(int id) {
         break;
     case CM_PRINT_GRAPH:
     case CM_PRINT_TABLE:
+    case CM_EXPORT_GRAPH:
     case CM_PRINT_SETUP:
         PrintCommand(id);
         break;
@@ -366,6 +368,8 @@ void OrvantMDIClient::PrintCommand(int id) {
         return;
     if (id == CM_PRINT_GRAPH)
         view->PrintGraph();
+    else if (id == CM_EXPORT_GRAPH)
+        view->ExportGraph();
     else
         view->PrintTable();
 }

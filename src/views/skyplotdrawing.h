@@ -1,6 +1,6 @@
 // The sky plot's drawing: a polar diagram in 0.1 mm units with the zenith at the centre, north up,
 // the band below the cut-off hatched, the site's obstructions, and each satellite's track ending in
-// a numbered marker at its latest visible sample.
+// a numbered marker at its latest visible sample; the legend says how many of each system it shows.
 #pragma once
 
 #include <QPoint>
@@ -38,7 +38,7 @@ private:
     void DrawSkyGrid(Canvas& dc, const ViewInputs& in);
     void DrawObstructions(Canvas& dc, const ViewInputs& in);
     void DrawTracks(Canvas& dc, const ViewInputs& in);
-    void DrawSatMarker(Canvas& dc, QPoint centre, int s, int radius);
+    void DrawSatMarker(Canvas& dc, QPoint centre, int s, int radius, bool numbered = true);
     void DrawSkyLegend(Canvas& dc, const ViewInputs& in, int markR);
 
     QPoint centre_;
