@@ -25,6 +25,7 @@
 #include <cstdlib>
 
 #include "app/appsettings.h"
+#include "app/sitedialogs.h"
 #include "app_shot.h"
 #include "dialogs/configdialog.h"
 #include "ui/commands.h"
@@ -92,6 +93,7 @@ int main(int argc, char** argv) {
     for (int i = 4; i < argc; ++i)
         files.append(QString::fromLocal8Bit(argv[i]));
     RememberNavigationFiles(files);
+    InstallSiteDialogs();
     OrvantApp app;
     StartShown(app, PlanInterval(day, month, year, 6, 0, 18, 0), argv[1]);
     const QDir out(QString::fromLocal8Bit(argv[2]));

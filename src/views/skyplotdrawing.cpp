@@ -88,6 +88,8 @@ void SkyPlotDrawing::Draw(Canvas& dc, const ViewInputs& in) {
     if (in.obstructionsOn == 1)
         DrawObstructions(dc, in);
     DrawTracks(dc, in);
+    // The legend may rise no higher than the top of the surface.
+    legendTop_ = dc.DPtoLP(O).y();
     DrawSkyLegend(dc, in, MarkerRadius());
     vs.ReleaseFont(dc);
     dc.SetViewportOrg(O);
@@ -259,12 +261,21 @@ void SkyPlotDrawing::DrawSkyLegend(Canvas& dc, const ViewInputs& in, int markR) 
     // after them.
     const GnssSystem order[kGnssSystems] = {GnssSystem::Glonass, GnssSystem::Gps,  GnssSystem::Galileo,
                                             GnssSystem::BeiDou,  GnssSystem::Qzss, GnssSystem::NavIc};
+    const int step = (markR / 3) * 7;
+    int entries = 2;
+    for (GnssSystem system : order)
+        if (system != GnssSystem::Glonass && system != GnssSystem::Gps && in.AnyAvailable(system))
+            ++entries;
+    // With four or more systems the column outgrows a short surface: it moves down as far as
+    // its top entry needs to stay whole.
+    const int over = hy + step * (entries - 1) + markR + L.LineHeight / 2 - legendTop_;
+    const int base = hy - std::max(0, over);
     int next = 2; // the first slot of a later system
     for (GnssSystem system : order) {
         if (!in.AnyAvailable(system))
             continue;
         const int slot = system == GnssSystem::Glonass ? 0 : system == GnssSystem::Gps ? 1 : next++;
-        const int y = hy + (markR / 3) * 7 * slot;
+        const int y = base + step * slot;
         // A number on the legend's marker would read as a satellite's: the marker is bare, and
         // the text says how many of the system's satellites the plot shows.
         DrawSatMarker(dc, {hx, y}, SatelliteCatalogue::Index({system, 1}), markR, false);
