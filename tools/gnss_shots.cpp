@@ -7,8 +7,8 @@
 // (main-window.png) and each maximised, the visibility view again scrolled to its end; each view
 // is exported as the Export Graph command writes it (export-*.png); the visibility graph and the
 // DOP table are printed into PDF files (printed-*.pdf, for pdftoppm); then the dialogs of the
-// program are grabbed: satellite configuration on its BeiDou page, options, export size, sites,
-// obstructions and about.
+// program are grabbed: satellite configuration on its BeiDou page, options, export size and about
+// (the site dialogs: tools/dialog_shots.cpp).
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
@@ -25,7 +25,6 @@
 #include <cstdlib>
 
 #include "app/appsettings.h"
-#include "app/sitedialogs.h"
 #include "app_shot.h"
 #include "dialogs/configdialog.h"
 #include "ui/commands.h"
@@ -93,7 +92,6 @@ int main(int argc, char** argv) {
     for (int i = 4; i < argc; ++i)
         files.append(QString::fromLocal8Bit(argv[i]));
     RememberNavigationFiles(files);
-    InstallSiteDialogs();
     OrvantApp app;
     StartShown(app, PlanInterval(day, month, year, 6, 0, 18, 0), argv[1]);
     const QDir out(QString::fromLocal8Bit(argv[2]));
@@ -152,8 +150,6 @@ int main(int argc, char** argv) {
                     }) &&
          ok;
     ok = ShootModal(app, CM_OPTIONS, out, "dialog-options.png") && ok;
-    ok = ShootModal(app, CM_SITES, out, "dialog-sites.png") && ok;
-    ok = ShootModal(app, CM_OBSTRUCTIONS, out, "dialog-obstructions.png") && ok;
     ok = ShootModal(app, CM_ABOUT, out, "dialog-about.png") && ok;
     SetPrompts(nullptr);
     return ok ? 0 : 1;
