@@ -11,6 +11,8 @@ const QString kRecent = QStringLiteral("recentSiteLists");
 const QString kViews = QStringLiteral("openViews");
 const QString kFrame = QStringLiteral("mainWindow/geometry");
 const QString kNavigation = QStringLiteral("orbits/navigationFiles");
+const QString kLegacyDates = QStringLiteral("dates/legacyOnScreen");
+const QString kPrintedDates = QStringLiteral("dates/printedLikeScreen");
 
 QString Normalised(const QString& path) {
     return QFileInfo(path).absoluteFilePath();
@@ -123,4 +125,18 @@ void RememberFrameGeometry(const QByteArray& geometry) {
 
 QByteArray RememberedFrameGeometry() {
     return OpenAppSettings()->value(kFrame).toByteArray();
+}
+
+DateForms RememberedDateForms() {
+    auto settings = OpenAppSettings();
+    DateForms forms;
+    forms.legacyOnScreen = settings->value(kLegacyDates, false).toBool();
+    forms.printedLikeScreen = settings->value(kPrintedDates, false).toBool();
+    return forms;
+}
+
+void RememberDateForms(const DateForms& forms) {
+    auto settings = OpenAppSettings();
+    settings->setValue(kLegacyDates, forms.legacyOnScreen);
+    settings->setValue(kPrintedDates, forms.printedLikeScreen);
 }

@@ -1,5 +1,5 @@
 // What the program remembers beyond its configuration file: the main window's place, the views
-// that were open and the recently used site lists. Kept by QSettings in the desktop's usual
+// that were open, the recently used site lists and the date forms. Kept by QSettings in the desktop's usual
 // place, or beside the configuration when a program home is given ($TAVRIN_HOME).
 #pragma once
 
@@ -10,6 +10,8 @@
 
 #include <memory>
 #include <vector>
+
+#include "ui/dates.h"
 
 inline constexpr int kMaxRecentLists = 8;
 
@@ -39,6 +41,10 @@ void RememberNavigationFiles(const QStringList& paths);
 // "navigation", or empty for the source nearest the planning date.
 QString RememberedOrbitSource(const QString& system);
 void RememberOrbitSource(const QString& system, const QString& source);
+
+// The date forms chosen in Options; the locale's form on screen and month/day/year on paper until then.
+DateForms RememberedDateForms();
+void RememberDateForms(const DateForms& forms);
 
 void RememberFrameGeometry(const QByteArray& geometry);
 QByteArray RememberedFrameGeometry();

@@ -22,6 +22,8 @@ const std::vector<CommandInfo> kTable = {
     {CM_PRINT_GRAPH, MenuGroup::SiteList, IDS_MENU_PRINT_GRAPH, true, nullptr, "document-print",
      QKeySequence::Print, 10007},
     {CM_PRINT_TABLE, MenuGroup::SiteList, IDS_MENU_PRINT_TABLE, false, nullptr, nullptr, kNoKey, 10008},
+    {CM_EXPORT_GRAPH, MenuGroup::SiteList, IDS_MENU_EXPORT_GRAPH, false, nullptr, "document-export", kNoKey,
+     10011},
     {CM_PRINT_SETUP, MenuGroup::SiteList, IDS_MENU_PRINT_SETUP, false, nullptr, nullptr, kNoKey, 10009},
     {CM_EXIT, MenuGroup::SiteList, IDS_MENU_EXIT, true, nullptr, "application-exit", QKeySequence::Quit,
      10010},

@@ -170,6 +170,7 @@ bool OrvantMDIClient::CommandEnabled(int id) const {
         return haveList && InstalledDialogs().obstructionEditor != nullptr;
     case CM_PRINT_GRAPH:
     case CM_PRINT_TABLE:
+    case CM_EXPORT_GRAPH:
     case CM_CASCADE:
     case CM_TILE:
     case CM_ARRANGE_ICONS:
@@ -213,6 +214,7 @@ void OrvantMDIClient::Command(int id) {
         break;
     case CM_PRINT_GRAPH:
     case CM_PRINT_TABLE:
+    case CM_EXPORT_GRAPH:
     case CM_PRINT_SETUP:
         PrintCommand(id);
         break;
@@ -367,6 +369,8 @@ void OrvantMDIClient::PrintCommand(int id) {
         return;
     if (id == CM_PRINT_GRAPH)
         view->PrintGraph();
+    else if (id == CM_EXPORT_GRAPH)
+        view->ExportGraph();
     else
         view->PrintTable();
 }

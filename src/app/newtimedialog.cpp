@@ -13,6 +13,7 @@
 #include "base/strings.h"
 #include "ui/commands.h"
 #include "ui/controls.h"
+#include "ui/dates.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
 
@@ -82,11 +83,7 @@ NewTimeDialog::NewTimeDialog(QWidget* parent, OrvantMDIClient& client) : QWidget
     }
     connect(wholeDay_, &QPushButton::clicked, this, &NewTimeDialog::WholeDay);
 
-    setTabOrder(month_, day_);
-    setTabOrder(day_, year_);
-    setTabOrder(year_, begin_);
-    setTabOrder(begin_, end_);
-    setTabOrder(end_, wholeDay_);
+    ApplyDateForm();
 
     month_->setText(QString::number(working_.beginMonth));
     day_->setText(QString::number(working_.beginDay));
@@ -98,6 +95,41 @@ NewTimeDialog::NewTimeDialog(QWidget* parent, OrvantMDIClient& client) : QWidget
 
     LayOut();
     resize(sizeHint());
+}
+
+void NewTimeDialog::ApplyDateForm() {
+    const DateFieldOrder order = ScreenDateOrder();
+    for (int k = 0; k < 3; ++k)
+        dateFields_[static_cast<size_t>(k)] = order.fields[k] == 'd'   ? day_
+                                              : order.fields[k] == 'm' ? month_
+                                                                       : year_;
+    QString pattern;
+    QString separator = order.legacy ? Res(IDS_TIMEBAR_SEPARATOR) : order.separator;
+    if (separator.isEmpty())
+        separator = QStringLiteral(" ");
+    if (!order.legacy) {
+        for (int k = 0; k < 3; ++k) {
+            if (k > 0)
+                pattern += separator;
+            pattern += Res(order.fields[k] == 'd'   ? IDS_DATE_PATTERN_DAY
+                           : order.fields[k] == 'm' ? IDS_DATE_PATTERN_MONTH
+                                                    : IDS_DATE_PATTERN_YEAR);
+        }
+    }
+    dateLabel_->setText(order.legacy
+                            ? Res(IDS_TIMEBAR_DATE)
+                            : QString::fromStdString(FormatText(ResString(IDS_TIMEBAR_DATE_FORM).c_str(),
+                                                                pattern.toUtf8().constData())));
+    colon1_->setText(separator);
+    colon2_->setText(separator);
+    // Tab follows the fields as they read.
+    setTabOrder(dateFields_[0], dateFields_[1]);
+    setTabOrder(dateFields_[1], dateFields_[2]);
+    setTabOrder(dateFields_[2], begin_);
+    setTabOrder(begin_, end_);
+    setTabOrder(end_, wholeDay_);
+    if (placed_)
+        LayOut();
 }
 
 // ---- geometry ------------------------------------------------------------------------------
@@ -150,7 +182,7 @@ NewTimeDialog::Geometry NewTimeDialog::Measure(int width) const {
     const int frame = 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8;
     g.twoDigits = std::max(DluX(14), 2 * digit + frame);
     g.fourDigits = std::max(DluX(22), 4 * digit + frame);
-    g.colon = DluX(5);
+    g.colon = std::max(DluX(5), fm.horizontalAdvance(colon1_->text()) + 2);
     g.dateLabelWidth = fm.horizontalAdvance(dateLabel_->text()) + 4;
     const int dateWidth = std::max(2 * g.twoDigits + g.fourDigits + 2 * g.colon, g.dateLabelWidth);
     g.dateLabelTop = DluY(2);
@@ -194,7 +226,8 @@ void NewTimeDialog::LayOut() {
 
     dateLabel_->setGeometry(g.dateLeft, g.dateLabelTop, g.dateLabelWidth, g.labelHeight);
     int x = g.dateLeft;
-    for (QWidget* w : std::initializer_list<QWidget*>{month_, colon1_, day_, colon2_, year_}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{dateFields_[0], colon1_, dateFields_[1], colon2_, dateFields_[2]}) {
         const int wide = w == year_ ? g.fourDigits : w == colon1_ || w == colon2_ ? g.colon : g.twoDigits;
         w->setGeometry(x, g.editTop, wide, g.editHeight);
         x += wide;

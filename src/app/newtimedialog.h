@@ -1,12 +1,14 @@
-// The time control bar: the planning date in three fields and the local time interval on a 24-hour
-// ruler with a begin and an end marker. It edits a working copy of the client's planning interval
-// and hands it over when the keyboard focus leaves the bar for another window of the program (at
-// once for "24 Hour").
+// The time control bar: the planning date in three fields (in the screen's date order) and the local time
+// interval on a 24-hour ruler with a begin and an end marker. It edits a working copy of the client's
+// planning interval and hands it over when the keyboard focus leaves the bar for another window of the
+// program (at once for "24 Hour").
 #pragma once
 
 #include <QFont>
 #include <QPointer>
 #include <QWidget>
+
+#include <array>
 
 #include "engine/planinterval.h"
 
@@ -38,6 +40,11 @@ public:
     int HourWidth() const { return hourWidth_; }
     TimeControl* BeginMarker() const { return begin_; }
     TimeControl* EndMarker() const { return end_; }
+
+    // The date fields in the order, and with the separator, of the screen's date form.
+    void ApplyDateForm();
+    // The date fields in their order on the bar.
+    const std::array<myTEdit*, 3>& DateFields() const { return dateFields_; }
 
     // The "24 Hour" button: 0:00 to 24:00, effective at once.
     void WholeDay();
@@ -86,6 +93,7 @@ private:
     QPointer<OrvantMDIClient> client_;
     PlanInterval working_;
     myTEdit *month_, *day_, *year_;
+    std::array<myTEdit*, 3> dateFields_{};
     QWidget* ruler_;
     TimeControl *begin_, *end_;
     myTControl* wholeDay_;

@@ -9,6 +9,7 @@
 #include "app/appsettings.h"
 #include "app/decmdiframe.h"
 #include "app/mdiclient.h"
+#include "app/newtimedialog.h"
 #include "base/codepage.h"
 #include "base/safefile.h"
 #include "base/strings.h"
@@ -112,6 +113,10 @@ void OrvantMDIClient::RestoreFileCodePage() {
     const int page = Settings().value(kCodePageKey, kDefaultCodePage).toInt();
     SetFileCodePage(IsSupportedCodePage(page) ? page : kDefaultCodePage);
     options_.codePage = FileCodePage();
+    const DateForms dates = RememberedDateForms();
+    SetDateForms(dates);
+    options_.legacyDates = dates.legacyOnScreen ? 1 : 0;
+    options_.printedDatesLikeScreen = dates.printedLikeScreen ? 1 : 0;
 }
 
 void OrvantMDIClient::MakeCurrent(std::unique_ptr<project> list) {
@@ -292,6 +297,11 @@ void OrvantMDIClient::RunOptions() {
     ApplyOptions(options_, session_);
     if (options_.codePage != codePage && SetFileCodePage(options_.codePage))
         Settings().setValue(kCodePageKey, options_.codePage);
+    const DateForms dates{options_.legacyDates != 0, options_.printedDatesLikeScreen != 0};
+    SetDateForms(dates);
+    RememberDateForms(dates);
+    if (timeBar_)
+        timeBar_->ApplyDateForm();
     UpdateGadgets();
     Post(CM_RECOMPUTE);
 }

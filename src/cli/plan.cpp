@@ -398,6 +398,7 @@ int RunPlan(const Words& words) {
         Plan plan;
         plan.site = &setup.sites.front();
         plan.interval = IntervalOfDay(request, setup, 0);
+        plan.sources = &setup.sources.front();
         plan.calc = std::make_unique<Calculator>(setup.calc());
         plan.calc->Recalculate(*plan.site, plan.interval, 1);
         if (const int status = WriteGraphs(plan, graphs, pdf, args.Has("--force")); status != kExitOk)

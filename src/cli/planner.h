@@ -35,6 +35,7 @@ struct Plan {
     std::unique_ptr<Calculator> calc;
     const SiteInfo* site = nullptr;
     PlanInterval interval;
+    const DaySources* sources = nullptr; // for the captions; null: the almanac's name only
 };
 
 // Loads the sites and the almanac and settles the first date; prints any message (the almanac age

@@ -20,6 +20,10 @@ struct OptionsTransfer {
     uint16_t obstructions = 1;
     uint16_t loadLastAlmanac = 0;
     int codePage = 1252; // of the text in site lists and the configuration; kept in the settings
+    // Dates on screen in month/day/year rather than the locale's form, and printed pages and
+    // tables in the screen's form rather than month/day/year; kept in the settings.
+    uint16_t legacyDates = 0;
+    uint16_t printedDatesLikeScreen = 0;
 
     int CutOffDegrees() const; // the decimal value of the text, 0 when empty
     int TimeStepSeconds() const { return step15 ? 900 : 300; }

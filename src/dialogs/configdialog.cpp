@@ -24,6 +24,7 @@
 #include "dialogs/satellitegroup.h"
 #include "engine/almanac_scan.h"
 #include "ui/commands.h"
+#include "ui/dates.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
 #include "ui/screenfit.h"
@@ -512,9 +513,10 @@ void ConfigDialog::ShowAlmanacDate() {
     }
     // An almanac dated after the planning date has no age there: said in words, not as a minus.
     const bool ahead = day->age < 0;
+    const QString date = ScreenDate(day->date.year + 1900, day->date.month + 1, day->date.day);
     date_->setText(Text(
-        FormatText(LoadResString(ahead ? IDS_CFGDLG_ALMANAC_DATE_AHEAD : IDS_CFGDLG_ALMANAC_DATE),
-                   day->date.year + 1900, day->date.month + 1, day->date.day, ahead ? -day->age : day->age)));
+        FormatText(LoadResString(ahead ? IDS_CFGDLG_ALMANAC_DATE_AHEAD_TEXT : IDS_CFGDLG_ALMANAC_DATE_TEXT),
+                   date.toUtf8().constData(), ahead ? -day->age : day->age)));
     // Beyond the limit of the age warning: in the colour of the unhealthy markers.
     QPalette palette = date_->palette();
     palette.setColor(QPalette::WindowText, std::abs(day->age) > kAlmanacAgeLimitDays

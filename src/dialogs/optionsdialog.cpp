@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -18,6 +19,7 @@
 #include "base/text.h"
 #include "ui/commands.h"
 #include "ui/controls.h"
+#include "ui/dates.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
 
@@ -58,6 +60,23 @@ TOptionsDialog::TOptionsDialog(QWidget* parent, OptionsTransfer& record) : QDial
         codePage_->addItem(Res(id), page);
     }
 
+    // Each form shown with today's date in it.
+    const QDate today = QDate::currentDate();
+    const auto sample = [&](int id, const QString& date) {
+        return QString::fromStdString(FormatText(ResString(id).c_str(), date.toUtf8().constData()));
+    };
+    localeDates_ = Named(
+        new QRadioButton(
+            sample(IDS_OPTDLG_DATES_LOCALE, LocaleDate(today.year(), today.month(), today.day())), this),
+        kLocaleDatesControl);
+    legacyDates_ = Named(
+        new QRadioButton(
+            sample(IDS_OPTDLG_DATES_LEGACY, LegacyDate(today.year(), today.month(), today.day())), this),
+        kLegacyDatesControl);
+    printedDates_ = Named(new QCheckBox(Res(IDS_OPTDLG_DATES_PRINTED), this), kPrintedDatesControl);
+    // Paper follows a month/day/year screen anyway.
+    connect(localeDates_, &QRadioButton::toggled, printedDates_, &QWidget::setEnabled);
+
     auto* ok = Named(new QPushButton(Res(IDS_BUTTON_OK), this), 1);
     auto* cancel = Named(new QPushButton(Res(IDS_BUTTON_CANCEL), this), 2);
     auto* help = Named(new QPushButton(Res(IDS_HELP_BUTTON), this), 9);
@@ -89,7 +108,10 @@ TOptionsDialog::TOptionsDialog(QWidget* parent, OptionsTransfer& record) : QDial
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     buttons->addWidget(help);
-    grid->addLayout(buttons, 5, 0, 1, 2);
+    QGroupBox* dates = RadioGroup(this, IDS_OPTDLG_DATES, localeDates_, legacyDates_);
+    dates->layout()->addWidget(printedDates_);
+    grid->addWidget(dates, 5, 0, 1, 2);
+    grid->addLayout(buttons, 6, 0, 1, 2);
 
     // The whole dialog answers F1 with its topic while it is open.
     SetHelpContext(this, kOptionsHelpContext);
@@ -106,6 +128,10 @@ void TOptionsDialog::TransferIn() {
     loadLast_->setChecked(record_.loadLastAlmanac == 1);
     const int at = codePage_->findData(record_.codePage);
     codePage_->setCurrentIndex(at >= 0 ? at : 0);
+    legacyDates_->setChecked(record_.legacyDates != 0);
+    localeDates_->setChecked(record_.legacyDates == 0);
+    printedDates_->setChecked(record_.printedDatesLikeScreen != 0);
+    printedDates_->setEnabled(record_.legacyDates == 0);
 }
 
 void TOptionsDialog::TransferOut() {
@@ -117,6 +143,8 @@ void TOptionsDialog::TransferOut() {
     record_.obstructions = obstructions_->isChecked() ? 1 : 0;
     record_.loadLastAlmanac = loadLast_->isChecked() ? 1 : 0;
     record_.codePage = codePage_->currentData().toInt();
+    record_.legacyDates = legacyDates_->isChecked() ? 1 : 0;
+    record_.printedDatesLikeScreen = printedDates_->isChecked() ? 1 : 0;
 }
 
 void TOptionsDialog::accept() {

@@ -1,6 +1,6 @@
 // The Options dialog (16000): DOP mode, display time step, cut-off angle, use of obstructions and
-// loading the last almanac at start-up, and the code page of the text in files, edited through the
-// options transfer record.
+// loading the last almanac at start-up, the code page of the text in files and the date forms,
+// edited through the options transfer record.
 #pragma once
 
 #include <QDialog>
@@ -14,6 +14,8 @@ class myTEdit;
 
 inline constexpr int kOptionsHelpContext = 10200;
 inline constexpr int kCodePageControl = 47010; // the code page combo box, named "id47010"
+// The date form controls: locale, month/day/year, printed like the screen.
+inline constexpr int kLocaleDatesControl = 44121, kLegacyDatesControl = 44122, kPrintedDatesControl = 44123;
 
 class TOptionsDialog : public QDialog {
     Q_OBJECT
@@ -36,4 +38,7 @@ private:
     QCheckBox* obstructions_;
     QCheckBox* loadLast_;
     QComboBox* codePage_;
+    QRadioButton* localeDates_;
+    QRadioButton* legacyDates_;
+    QCheckBox* printedDates_;
 };

@@ -194,8 +194,10 @@ HeaderBlock LayoutHeaderBlock(const HeaderInfo& info, int indentChars, int inden
     right.Line(FormatText(ResString(IDS_HEADER_CUTOFF).c_str(), CutOffDegrees(info.elevationMask)));
     right.Line(FormatText(ResString(IDS_HEADER_MODE).c_str(),
                           ResString(info.mode == 1 ? IDS_MODE_2D : IDS_MODE_3D).c_str()));
-    right.Line(FormatText(ResString(IDS_HEADER_DATE).c_str(), info.interval.beginMonth,
-                          info.interval.beginDay, info.interval.beginYear));
+    right.Line(!info.dateText.empty()
+                   ? FormatText(ResString(IDS_HEADER_DATE_TEXT).c_str(), info.dateText.c_str())
+                   : FormatText(ResString(IDS_HEADER_DATE).c_str(), info.interval.beginMonth,
+                                info.interval.beginDay, info.interval.beginYear));
     right.Line("");
     right.Line(FormatText(ResString(IDS_HEADER_INTERVAL).c_str(), info.interval.beginHour,
                           info.interval.beginMinute, info.interval.endHour, info.interval.endMinute));

@@ -35,6 +35,7 @@ struct HeaderInfo {
     float elevationMask = 0; // radians
     int mode = 0;            // 1 = 2-D
     PlanInterval interval;
+    std::string dateText; // the date as the desktop's option writes it; empty: month/day/year
 };
 
 HeaderInfo MakeHeaderInfo(const Calculator& calculator, const SiteInfo* site, const PlanInterval& interval);

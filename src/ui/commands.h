@@ -15,6 +15,7 @@ inline constexpr int CM_OBSTRUCTIONS = 99;
 inline constexpr int CM_PRINT_GRAPH = 24337;
 inline constexpr int CM_PRINT_TABLE = 24338;
 inline constexpr int CM_PRINT_SETUP = 1102;
+inline constexpr int CM_EXPORT_GRAPH = 44100; // its hint is string 44100
 inline constexpr int CM_EXIT = 24310;
 inline constexpr int CM_VIEW_VISIBILITY = 1106;
 inline constexpr int CM_VIEW_DOP = 1107;

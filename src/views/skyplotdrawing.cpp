@@ -27,6 +27,21 @@ QPoint AtAzimuth(double gDegrees, int r) {
     return {static_cast<int>(std::sin(a) * r), static_cast<int>(std::cos(a) * r)};
 }
 
+// The system's satellites with a track on the plot: available and above the cut-off at a sample.
+int SatellitesInView(const ViewInputs& in, GnssSystem system) {
+    int count = 0;
+    for (int s = 0; s < SatelliteCatalogue::kSize; ++s) {
+        if (SatelliteCatalogue::At(s).system != system || !in.Available(s) || !in.samples[s])
+            continue;
+        for (int i = 0; i < in.intervalCount; ++i)
+            if (in.Sample(s, i).visible) {
+                ++count;
+                break;
+            }
+    }
+    return count;
+}
+
 } // namespace
 
 SkyPlotDrawing::SkyPlotDrawing() {
@@ -73,6 +88,8 @@ void SkyPlotDrawing::Draw(Canvas& dc, const ViewInputs& in) {
     if (in.obstructionsOn == 1)
         DrawObstructions(dc, in);
     DrawTracks(dc, in);
+    // The legend may rise no higher than the top of the surface.
+    legendTop_ = dc.DPtoLP(O).y();
     DrawSkyLegend(dc, in, MarkerRadius());
     vs.ReleaseFont(dc);
     dc.SetViewportOrg(O);
@@ -151,7 +168,7 @@ void SkyPlotDrawing::DrawObstructions(Canvas& dc, const ViewInputs& in) {
     dc.SelectPen(oldPen);
 }
 
-void SkyPlotDrawing::DrawSatMarker(Canvas& dc, QPoint c, int s, int radius) {
+void SkyPlotDrawing::DrawSatMarker(Canvas& dc, QPoint c, int s, int radius, bool numbered) {
     // One fill per system, each with a number colour that reads on it.
     static const QColor kFill[kGnssSystems] = {
         kYellow, kNavy, QColor(0, 128, 64), QColor(192, 0, 0), QColor(128, 0, 128), QColor(160, 82, 0)};
@@ -159,12 +176,14 @@ void SkyPlotDrawing::DrawSatMarker(Canvas& dc, QPoint c, int s, int radius) {
     const int system = static_cast<int>(id.system);
     const CanvasBrush oldBrush = dc.SelectBrush(CanvasBrush::SolidOf(kFill[system]));
     dc.Ellipse(c.x() - radius, c.y() + radius, c.x() + radius, c.y() - radius);
+    dc.SelectBrush(oldBrush);
+    if (!numbered)
+        return;
     const QColor oldText = dc.SetTextColor(system == 0 ? QColor(0, 0, 0) : QColor(255, 255, 255));
     const int oldAlign = dc.SetTextAlign(TA_CENTER | TA_TOP);
     dc.TextOut(c.x(), c.y() + radius - 5, Number(id.number));
     dc.SetTextAlign(oldAlign);
     dc.SetTextColor(oldText);
-    dc.SelectBrush(oldBrush);
 }
 
 void SkyPlotDrawing::DrawTracks(Canvas& dc, const ViewInputs& in) {
@@ -242,18 +261,28 @@ void SkyPlotDrawing::DrawSkyLegend(Canvas& dc, const ViewInputs& in, int markR) 
     // after them.
     const GnssSystem order[kGnssSystems] = {GnssSystem::Glonass, GnssSystem::Gps,  GnssSystem::Galileo,
                                             GnssSystem::BeiDou,  GnssSystem::Qzss, GnssSystem::NavIc};
+    const int step = (markR / 3) * 7;
+    int entries = 2;
+    for (GnssSystem system : order)
+        if (system != GnssSystem::Glonass && system != GnssSystem::Gps && in.AnyAvailable(system))
+            ++entries;
+    // With four or more systems the column outgrows a short surface: it moves down as far as
+    // its top entry needs to stay whole.
+    const int over = hy + step * (entries - 1) + markR + L.LineHeight / 2 - legendTop_;
+    const int base = hy - std::max(0, over);
     int next = 2; // the first slot of a later system
     for (GnssSystem system : order) {
         if (!in.AnyAvailable(system))
             continue;
         const int slot = system == GnssSystem::Glonass ? 0 : system == GnssSystem::Gps ? 1 : next++;
-        const int y = hy + (markR / 3) * 7 * slot;
-        // The system's highest number on its marker; GLONASS's stays the almanac's slot 24.
-        const int number = system == GnssSystem::Glonass ? 24 : SatelliteCatalogue::Count(system);
-        DrawSatMarker(dc, {hx, y}, SatelliteCatalogue::Index({system, number}), markR);
+        const int y = base + step * slot;
+        // A number on the legend's marker would read as a satellite's: the marker is bare, and
+        // the text says how many of the system's satellites the plot shows.
+        DrawSatMarker(dc, {hx, y}, SatelliteCatalogue::Index({system, 1}), markR, false);
         dc.SetTextAlign(TA_LEFT | TA_TOP);
-        dc.TextOut(hx + markR + L.AvgCharWidth, y + L.LineHeight / 2,
-                   QString::fromStdString(SystemTitle(system)));
+        const std::string text = FormatText(ResString(IDS_SKY_LEGEND_IN_VIEW).c_str(),
+                                            SystemTitle(system).c_str(), SatellitesInView(in, system));
+        dc.TextOut(hx + markR + L.AvgCharWidth, y + L.LineHeight / 2, QString::fromStdString(text));
     }
     dc.SelectPen(oldPen);
     dc.SetTextAlign(oldAlign);

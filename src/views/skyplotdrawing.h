@@ -1,6 +1,6 @@
 // The sky plot's drawing: a polar diagram in 0.1 mm units with the zenith at the centre, north up,
 // the band below the cut-off hatched, the site's obstructions, and each satellite's track ending in
-// a numbered marker at its latest visible sample.
+// a numbered marker at its latest visible sample; the legend says how many of each system it shows.
 #pragma once
 
 #include <QPoint>
@@ -38,9 +38,10 @@ private:
     void DrawSkyGrid(Canvas& dc, const ViewInputs& in);
     void DrawObstructions(Canvas& dc, const ViewInputs& in);
     void DrawTracks(Canvas& dc, const ViewInputs& in);
-    void DrawSatMarker(Canvas& dc, QPoint centre, int s, int radius);
+    void DrawSatMarker(Canvas& dc, QPoint centre, int s, int radius, bool numbered = true);
     void DrawSkyLegend(Canvas& dc, const ViewInputs& in, int markR);
 
     QPoint centre_;
     double scale_ = 1;
+    int legendTop_ = 0; // logical y of the surface's top edge in the current paint
 };

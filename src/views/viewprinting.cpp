@@ -1,6 +1,7 @@
 #include "views/viewprinting.h"
 
 #include <QPagedPaintDevice>
+#include <QPaintDevice>
 #include <QPainter>
 
 #include <algorithm>
@@ -75,6 +76,77 @@ void ViewPainter::DrawCopy(Canvas& dc, const ViewInputs& in) {
     Restore(); // MetafileMode 0 again
 }
 
+// ---- exported pictures ---------------------------------------------------------------------
+
+namespace {
+
+constexpr int kCaptionIndentChars = 2;
+
+// The caption's height in pixels, the view font selected on `dc`: the header block and a line
+// between it and the graph.
+int CaptionHeight(Canvas& dc, ViewState& vs, const HeaderInfo& header, int width) {
+    vs.SelectViewFont(dc, 0, 0, 0);
+    const ViewLayout& L = vs.layout;
+    const int pageChars = L.AvgCharWidth > 0 ? width / L.AvgCharWidth : 0;
+    const HeaderBlock block = LayoutHeaderBlock(header, kCaptionIndentChars, 0, pageChars);
+    return (block.heightLines + 1) * L.LineHeight;
+}
+
+} // namespace
+
+int ViewPainter::PictureHeight(Canvas&, const ViewInputs&, QSize graph) {
+    return graph.height();
+}
+
+QSize ViewPainter::CaptionedSize(QPaintDevice& device, const ViewInputs& in, const HeaderInfo& header,
+                                 QSize graph) {
+    Keep();
+    QPainter painter(&device);
+    int height = 0;
+    {
+        Canvas dc(painter);
+        PrepareForPicture();
+        height = CaptionHeight(dc, State(), header, graph.width());
+        State().layout.ClientWidth = graph.width();
+        State().layout.ClientHeight = graph.height();
+        height += PictureHeight(dc, in, graph);
+    }
+    Restore();
+    return {graph.width(), height};
+}
+
+void ViewPainter::PaintCaptioned(QPainter& painter, const ViewInputs& in, const HeaderInfo& header,
+                                 QSize graph) {
+    Keep();
+    PrepareForPicture();
+    ViewState& vs = State();
+    vs.BackColor = Qt::white;
+    int top = 0, height = graph.height();
+    {
+        Canvas dc(painter);
+        top = CaptionHeight(dc, vs, header, graph.width());
+        vs.layout.ClientWidth = graph.width();
+        vs.layout.ClientHeight = graph.height();
+        height = PictureHeight(dc, in, graph);
+        painter.fillRect(QRect(0, 0, graph.width(), top + height), Qt::white);
+        dc.SetBkMode(TRANSPARENT);
+        dc.SetTextColor(vs.TextColor);
+        PrintHeader(dc, header, kCaptionIndentChars, 0, vs.layout.AvgCharWidth, vs.layout.LineHeight,
+                    graph.width());
+        vs.ReleaseFont(dc);
+    }
+    painter.save();
+    painter.translate(0, top);
+    {
+        Canvas dc(painter);
+        vs.layout.ClientWidth = graph.width();
+        vs.layout.ClientHeight = height;
+        ScreenPaint(dc, in, QRect(0, 0, graph.width(), height));
+    }
+    painter.restore();
+    Restore();
+}
+
 // ---- satellite visibility ------------------------------------------------------------------
 
 void SatVisibilityPainter::ScreenPaint(Canvas& dc, const ViewInputs& in, QRect update) {
@@ -97,6 +169,22 @@ QRect SatVisibilityPainter::PrepareForDevice(Canvas& dc, const ViewInputs& in, c
     dc.SetViewportOrg({0, -first * rh});
     return QRect(QPoint(0, L.MarginTop + first * rh),
                  QPoint(L.ClientWidth - L.MarginRight - 1, L.MarginTop + first * rh + L.AxisY - 1));
+}
+
+void SatVisibilityPainter::PrepareForPicture() {
+    d.scrollBarWidth = 0;
+    d.Scrolling = false;
+    d.vs.layout.ScrollPos = 0;
+}
+
+int SatVisibilityPainter::PictureHeight(Canvas& dc, const ViewInputs& in, QSize) {
+    // Every row and the time axis below them, whatever height was asked for: a picture cannot
+    // scroll, and a short list would leave it half blank.
+    d.vs.SelectViewFont(dc, 0, 0, 0);
+    d.ComputeMargins();
+    d.BuildRows(in);
+    const ViewLayout& L = d.vs.layout;
+    return L.MarginTop + std::max(1, d.RowCount) * L.RowHeight + L.MarginBottom;
 }
 
 QRect SatVisibilityPainter::GetDrawRect(const ViewInputs& in) {

@@ -15,6 +15,7 @@
 #include "views/viewinputs.h"
 #include "views/viewstate.h"
 
+class QPaintDevice;
 class QPainter;
 class QPagedPaintDevice;
 class Table;
@@ -45,6 +46,13 @@ public:
     QSize CopySize(const ViewInputs& in);
     void DrawCopy(Canvas& dc, const ViewInputs& in);
 
+    // The exported picture: the printed page's header block as its caption, with the window's
+    // picture of the graph below it, `graph` wide and, but for the visibility graph (as tall as
+    // its rows), `graph` tall. Sizes in pixels of `device`, which only lends its resolution.
+    QSize CaptionedSize(QPaintDevice& device, const ViewInputs& in, const HeaderInfo& header, QSize graph);
+    // Draws that picture at the painter's origin; both leave the drawing state as it was.
+    void PaintCaptioned(QPainter& painter, const ViewInputs& in, const HeaderInfo& header, QSize graph);
+
     ViewLayout SaveLayout() { return State().layout; }
     void RestoreLayout(const ViewLayout& layout) { State().layout = layout; }
 
@@ -60,6 +68,10 @@ protected:
     virtual QSize CopyExtent();
     // The drawing proper, into the rectangle the caller prepared.
     virtual void PaintRect(Canvas& dc, const ViewInputs& in, QRect rect) = 0;
+    // A picture shows the graph from its first row, with no room kept for a scroll bar; the
+    // height its content takes at `graph` size, with the view font selected.
+    virtual void PrepareForPicture() {}
+    virtual int PictureHeight(Canvas& dc, const ViewInputs& in, QSize graph);
 
     // While a page is prepared: which one, and how many the graph takes (PrepareForDevice sets it).
     int page_ = 0;
@@ -92,6 +104,8 @@ protected:
     QRect GetDrawRect(const ViewInputs& in) override;
     QSize CopyExtent() override;
     void PaintRect(Canvas& dc, const ViewInputs& in, QRect rect) override { d.Draw(dc, in, rect); }
+    void PrepareForPicture() override;
+    int PictureHeight(Canvas& dc, const ViewInputs& in, QSize graph) override;
 };
 
 class SkyPlotPainter : public DrawingPainter<SkyPlotDrawing, kViewKindSky> {

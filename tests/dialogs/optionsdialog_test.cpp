@@ -1,15 +1,22 @@
 // The Options dialog on its own and through the Options command of the client.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
+#include <algorithm>
+
 #include "app/app_fixture.h"
+#include "app/newtimedialog.h"
 #include "base/codepage.h"
 #include "dialogs/optionsdialog.h"
+#include "reports/headerblock.h"
 #include "ui/commands.h"
+#include "ui/controls.h"
 #include "ui/help.h"
 #include "views/ui/viewbase.h"
 
@@ -214,4 +221,75 @@ TEST_F(OptionsCommand, OkWithoutChangesStillRedrawsTheViews) {
     Drain();
     EXPECT_TRUE(painted);
     view->removeEventFilter(&spy);
+}
+
+// Dates follow the locale on screen until Options asks for month/day/year; paper keeps
+// month/day/year unless told to follow the screen; the choice outlives the run.
+TEST_F(OptionsCommand, DatesFollowTheLocaleOrTheMonthDayFormChosenHere) {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    ASSERT_TRUE(Exit());
+    const PlanInterval day(8, 12, 2026, 0, 0, 24, 0);
+    prompts.answers = {IDOK, IDOK}; // the almanac's age, at each start
+    Start(QString(), false, {}, &day);
+    fixture::WriteFile(Home("one.spl"), fixture::NewFile(0, {fixture::NewSite("A", "", 45, 10, 0, 1)}));
+    Client().OpenSiteList(Home("one.spl"));
+    Client().Command(CM_VIEW_DOP);
+    Drain();
+    auto* view = qobject_cast<TBaseMDIChild*>(Client().View(CM_VIEW_DOP));
+    ASSERT_NE(view, nullptr);
+    if (!Client().TimeBar())
+        Run(CM_TIME_BAR);
+    NewTimeDialog* bar = Client().TimeBar();
+    ASSERT_NE(bar, nullptr);
+    const auto order = [&bar] {
+        QString ids;
+        for (QWidget* field : bar->DateFields())
+            ids += field->objectName() + ' ';
+        return ids.trimmed();
+    };
+    const auto printed = [view] {
+        const HeaderBlock block = LayoutHeaderBlock(view->Header(), 0, 0, 100);
+        for (const TextItem& item : block.items)
+            if (item.text.rfind("Date:", 0) == 0)
+                return item.text;
+        return std::string();
+    };
+    struct Case {
+        int form;          // the radio button chosen
+        bool printedToo;   // the check box
+        const char* order; // the time bar's fields: day 102, month 101, year 103
+        const char *label, *printed;
+    };
+    const Case cases[] = {
+        {kLocaleDatesControl, false, "id102 id101 id103", " Date (dd.mm.yy)", "Date: 12/8/2026"},
+        {kLocaleDatesControl, true, "id102 id101 id103", " Date (dd.mm.yy)", "Date: 08.12.2026"},
+        {kLegacyDatesControl, true, "id101 id102 id103", " Date ( mm:dd:yy )", "Date: 12/8/2026"},
+    };
+    EXPECT_EQ(order().toStdString(), cases[0].order); // before any choice
+    EXPECT_EQ(printed(), cases[0].printed);
+    for (const Case& c : cases) {
+        RunOptions([&c](QWidget* dialog) {
+            Click(dialog, c.form);
+            Control<QCheckBox>(dialog, kPrintedDatesControl)->setChecked(c.printedToo);
+        });
+        Drain();
+        EXPECT_EQ(order().toStdString(), c.order) << c.printed;
+        EXPECT_EQ(printed(), c.printed);
+        const QList<QLabel*> labels = bar->findChildren<QLabel*>();
+        EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&c](QLabel* l) {
+            return l->text() == QString::fromUtf8(c.label);
+        })) << c.label;
+    }
+    // Month/day/year comes back at the next start; the configuration file's record is as long
+    // as ever.
+    const auto configSize = fs::file_size(ConfigPath());
+    ASSERT_TRUE(Exit());
+    EXPECT_EQ(fs::file_size(ConfigPath()), configSize);
+    Start(QString(), false, {}, &day);
+    if (!Client().TimeBar())
+        Run(CM_TIME_BAR);
+    bar = Client().TimeBar();
+    EXPECT_EQ(order().toStdString(), "id101 id102 id103");
+    QLocale::setDefault(before);
 }

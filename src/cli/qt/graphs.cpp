@@ -32,6 +32,10 @@ int WriteGraphs(const Plan& plan, const std::string& directory, const std::strin
     request.calculator = plan.calc.get();
     request.site = plan.site;
     request.interval = plan.interval;
+    if (plan.sources) {
+        request.systems = plan.sources->systems;
+        request.sources = plan.sources->lines;
+    }
     request.graphsDirectory = directory;
     request.pdfPath = pdf;
     request.writeOptions.replaceReadOnly = force;

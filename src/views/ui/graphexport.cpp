@@ -47,60 +47,6 @@ std::unique_ptr<ViewPainter> Painter(int kind) {
     return p;
 }
 
-// Empty when the picture could not be encoded.
-QByteArray Png(int kind, const ViewInputs& in, QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    {
-        QPainter painter(&image);
-        std::unique_ptr<ViewPainter> view = Painter(kind);
-        PaintWindowPicture(*view, painter, in, size);
-    }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG"))
-        bytes.clear();
-    return bytes;
-}
-
-// The visibility graph as tall as its rows need (a window scrolls them; a file cannot): with four
-// systems there are far more rows than the requested height holds.
-QSize SizeFor(int kind, const ViewInputs& in, QSize size) {
-    if (kind != kViewKindVisibility)
-        return size;
-    QImage scratch(size, QImage::Format_RGB32);
-    SatVisibilityDrawing rows;
-    rows.vs.layout.ClientWidth = size.width();
-    rows.vs.layout.ClientHeight = size.height();
-    {
-        QPainter painter(&scratch);
-        Canvas dc(painter);
-        rows.Paint(dc, in, QRect(QPoint(0, 0), size));
-    }
-    const ViewLayout& L = rows.vs.layout;
-    if (rows.RowCount <= L.VisibleRows)
-        return size;
-    const int needed = L.MarginTop + L.MarginBottom + rows.RowCount * L.RowHeight + L.RowHeight;
-    return QSize(size.width(), std::min(kMaxSide, std::max(size.height(), needed)));
-}
-
-QByteArray Svg(int kind, const ViewInputs& in, QSize size) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setSize(size);
-    generator.setViewBox(QRect(QPoint(0, 0), size));
-    generator.setResolution(96);
-    {
-        QPainter painter(&generator);
-        std::unique_ptr<ViewPainter> view = Painter(kind);
-        PaintWindowPicture(*view, painter, in, size);
-    }
-    return bytes;
-}
-
 bool WritePdf(QIODevice& device, const Calculator& calc, const ViewInputs& in, const HeaderInfo& header) {
     QPdfWriter writer(&device);
     writer.setResolution(kPdfResolution);
@@ -137,7 +83,115 @@ std::string Text(int id) {
     return ResString(id);
 }
 
+constexpr int kPictureDpi = 96;
+
+void SetPictureResolution(QImage& image) {
+    const int perMetre = qRound(kPictureDpi / 0.0254);
+    image.setDotsPerMeterX(perMetre);
+    image.setDotsPerMeterY(perMetre);
+}
+
+// The picture's size on a device of the pictures' resolution.
+QSize MeasurePicture(ViewPainter& view, const ViewInputs& in, const HeaderInfo& header, QSize graph) {
+    QImage scratch(QSize(1, 1), QImage::Format_RGB32);
+    SetPictureResolution(scratch);
+    return view.CaptionedSize(scratch, in, header, graph);
+}
+
+// One page as large as the picture, nothing kept free at its edges: the picture has its margins.
+bool PaintPdf(QIODevice& device, ViewPainter& view, const ViewInputs& in, const HeaderInfo& header,
+              QSize graph) {
+    const QSize size = MeasurePicture(view, in, header, graph);
+    QPdfWriter writer(&device);
+    writer.setResolution(kPictureDpi);
+    writer.setPageSize(QPageSize(QSizeF(size) / kPictureDpi, QPageSize::Inch));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return false;
+    view.PaintCaptioned(painter, in, header, graph);
+    return painter.end();
+}
+
 } // namespace
+
+bool GraphFormatOf(const std::string& path, GraphFormat& format) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    for (char& c : ext)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (ext == ".png")
+        format = GraphFormat::Png;
+    else if (ext == ".svg")
+        format = GraphFormat::Svg;
+    else if (ext == ".pdf")
+        format = GraphFormat::Pdf;
+    else
+        return false;
+    return true;
+}
+
+QByteArray GraphPicture(ViewPainter& view, GraphFormat format, const ViewInputs& in, const HeaderInfo& header,
+                        QSize graph) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (format == GraphFormat::Pdf) {
+        if (!PaintPdf(buffer, view, in, header, graph))
+            bytes.clear();
+        return bytes;
+    }
+    const QSize size = MeasurePicture(view, in, header, graph);
+    if (format == GraphFormat::Svg) {
+        QSvgGenerator generator;
+        generator.setOutputDevice(&buffer);
+        generator.setSize(size);
+        generator.setViewBox(QRect(QPoint(0, 0), size));
+        generator.setResolution(kPictureDpi);
+        QPainter painter(&generator);
+        view.PaintCaptioned(painter, in, header, graph);
+        return bytes;
+    }
+    QImage image(size, QImage::Format_RGB32);
+    SetPictureResolution(image);
+    {
+        QPainter painter(&image);
+        view.PaintCaptioned(painter, in, header, graph);
+    }
+    if (!image.save(&buffer, "PNG"))
+        bytes.clear();
+    return bytes;
+}
+
+bool WriteGraphPicture(ViewPainter& view, GraphFormat format, const ViewInputs& in, const HeaderInfo& header,
+                       QSize graph, const std::string& path, int* error, SafeWriteOptions options) {
+    int ignored = 0;
+    int& e = error ? *error : ignored;
+    e = 0;
+    if (format != GraphFormat::Pdf) {
+        const QByteArray data = GraphPicture(view, format, in, header, graph);
+        if (data.isEmpty()) {
+            e = EIO; // the picture could not be encoded
+            return false;
+        }
+        return WriteFileSafely(path, std::string_view(data.constData(), static_cast<size_t>(data.size())), &e,
+                               options);
+    }
+    // The PDF goes out as the writer makes it; the target is replaced only once it is whole.
+    SafeWriter out;
+    if (out.Open(path, options)) {
+        SafeWriterDevice device(out);
+        if (!PaintPdf(device, view, in, header, graph) && out.Error() == 0) {
+            out.Abandon();
+            e = EIO;
+            return false;
+        }
+    }
+    if (!out.Commit()) {
+        e = out.Error();
+        return false;
+    }
+    return true;
+}
 
 bool ExportGraphs(const GraphExportRequest& request, std::string& error) {
     error.clear();
@@ -155,7 +209,9 @@ bool ExportGraphs(const GraphExportRequest& request, std::string& error) {
     }
     const Calculator& calc = *request.calculator;
     const ViewInputs in = InputsFromCalculator(calc, request.interval, ObstructionsOf(request.site));
-    const HeaderInfo header = MakeHeaderInfo(calc, request.site, request.interval);
+    HeaderInfo header = MakeHeaderInfo(calc, request.site, request.interval);
+    header.systems = request.systems;
+    header.sources = request.sources;
 
     std::vector<OutputFile> files;
     if (!request.graphsDirectory.empty()) {
@@ -172,9 +228,11 @@ bool ExportGraphs(const GraphExportRequest& request, std::string& error) {
         const QSize size(request.width, request.height);
         for (int k = 0; k < 3; ++k) {
             const std::string name = Text(kNameIds[k]);
-            const QSize fitted = SizeFor(kKinds[k], in, size);
-            files.push_back({dir / (name + ".png"), Png(kKinds[k], in, fitted)});
-            files.push_back({dir / (name + ".svg"), Svg(kKinds[k], in, fitted)});
+            for (GraphFormat format : {GraphFormat::Png, GraphFormat::Svg}) {
+                std::unique_ptr<ViewPainter> view = Painter(kKinds[k]);
+                files.push_back({dir / (name + (format == GraphFormat::Png ? ".png" : ".svg")),
+                                 GraphPicture(*view, format, in, header, size)});
+            }
         }
     }
     for (const OutputFile& f : files) {

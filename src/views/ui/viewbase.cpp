@@ -24,8 +24,11 @@
 #include "reports/headerblock.h"
 #include "reports/table.h"
 #include "sites/siteinfo.h"
+#include "ui/dates.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
+#include "views/ui/graphexport.h"
+#include "views/ui/graphsizedialog.h"
 #include "views/ui/safepdf.h"
 
 namespace {
@@ -107,6 +110,8 @@ HeaderInfo TBaseMDIChild::Header() const {
     if (!path.empty())
         info.almanacPath = path;
     host_.ViewSources(info.systems, info.sources);
+    const PlanInterval& i = info.interval;
+    info.dateText = PrintedDate(i.beginYear, i.beginMonth, i.beginDay);
     return info;
 }
 
@@ -383,6 +388,49 @@ bool TBaseMDIChild::PrintTable() {
         return false;
     PrintTablePages(p, job.Device(), *table);
     return EndPrinting(this, job, p);
+}
+
+// ---- export --------------------------------------------------------------------------------
+
+bool TBaseMDIChild::ExportGraphTo(const QString& path, QSize graph, QString* error) {
+    const std::string file = path.toStdString();
+    GraphFormat format;
+    if (!GraphFormatOf(file, format)) {
+        if (error)
+            *error =
+                QString::fromStdString(FormatText(ResString(IDS_EXPORT_UNKNOWN_TYPE).c_str(), file.c_str()));
+        return false;
+    }
+    int e = 0;
+    if (WriteGraphPicture(*painter_, format, Inputs(), Header(), graph, file, &e))
+        return true;
+    if (error)
+        *error = QString::fromStdString(WriteErrorText(file, e));
+    return false;
+}
+
+bool TBaseMDIChild::ExportGraph() {
+    static QSize chosen; // the size asked last, for the next export of this run
+    GraphSizeDialog sizeDialog(this, chosen.isValid() ? chosen : size());
+    if (sizeDialog.exec() != QDialog::Accepted)
+        return false;
+    chosen = sizeDialog.Size();
+    FileRequest request;
+    request.title = Res(IDS_EXPORT_TITLE);
+    request.filter = Res(IDS_EXPORT_FILTER);
+    request.defaultExtension = QStringLiteral("png");
+    const QFileInfo proposal(PrintFileProposal(windowTitle()));
+    request.directory = proposal.absolutePath();
+    request.initialName = proposal.completeBaseName() + QStringLiteral(".png");
+    request.flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    QString path;
+    if (!ThePrompts().SaveFileName(this, request, path))
+        return false;
+    QString error;
+    if (ExportGraphTo(WithDefaultExtension(path, request.defaultExtension), chosen, &error))
+        return true;
+    ThePrompts().MessageBox(this, error, Res(IDS_EXPORT_CAPTION_ERROR), MB_OK | MB_ICONEXCLAMATION);
+    return false;
 }
 
 void PlaceHelpButton(QWidget* view, QWidget* button, int below) {

@@ -1,5 +1,6 @@
 // The common base of the three view windows: view font, context menu with font and grid, the copy
-// to the clipboard (SVG and bitmap), printing the graph and the view's table, and the status bar
+// to the clipboard (SVG and bitmap), printing the graph and the view's table, exporting the graph
+// as a file, and the status bar
 // readouts. The drawing itself is the view's ViewPainter, shared with printing and the export.
 #pragma once
 
@@ -53,6 +54,11 @@ public:
     // The print commands of the active view, through the prompts service; true when printed.
     bool PrintGraph();
     bool PrintTable();
+    // Export Graph: the size, then the file, through the prompts service; true when written.
+    bool ExportGraph();
+    // The view's picture under the printed page's header at `graph` size into `path`, as its
+    // extension says (.png, .svg, .pdf); false with the message for the user in *error.
+    bool ExportGraphTo(const QString& path, QSize graph, QString* error = nullptr);
     // The printer kept for the whole run, and its set-up dialog.
     static QPrinter& Printer();
     static bool PrintSetup(QWidget* owner);

@@ -227,9 +227,18 @@ TEST(GraphExport, WritesThePicturesAndOnePdfOfGraphsAndTables) {
         const QString base = dir.filePath(QString("graphs/") + name);
         const QImage png(base + ".png");
         ASSERT_FALSE(png.isNull()) << name;
-        EXPECT_EQ(png.size(), QSize(1200, 800));
-        EXPECT_TRUE(ReadAll(base + ".svg").contains("<svg")) << name;
+        EXPECT_EQ(png.width(), 1200) << name;
+        // Under the printed page's header.
+        const QByteArray svg = ReadAll(base + ".svg");
+        for (const char* caption :
+             {"Site name:", "Hill top", "Date: 12/8/2026", "Local Time Interval: 0:00 - 24:00"})
+            EXPECT_TRUE(svg.contains(caption)) << name << ": " << caption;
     }
+    // The sky and DOP graphs take the height asked for below the header; six rows of satellites
+    // do not fill it.
+    const int visibilityHeight = QImage(dir.filePath("graphs/visibility.png")).height();
+    EXPECT_GT(QImage(dir.filePath("graphs/dop.png")).height(), 800);
+    EXPECT_LT(visibilityHeight, QImage(dir.filePath("graphs/dop.png")).height() - 200);
     // The visibility picture shows the first satellite's bar.
     const QImage vis = QImage(dir.filePath("graphs/visibility.png")).convertToFormat(QImage::Format_RGB32);
     bool bar = false;
@@ -239,6 +248,49 @@ TEST(GraphExport, WritesThePicturesAndOnePdfOfGraphsAndTables) {
     EXPECT_TRUE(bar);
     // Three graphs, one visibility table page, one DOP table page.
     EXPECT_EQ(PdfPageCount(QString::fromStdString(request.pdfPath)), 5);
+}
+
+// The lowest row of `image` with anything drawn on it.
+int LowestInk(const QImage& picture) {
+    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
+    for (int y = image.height() - 1; y >= 0; --y)
+        for (int x = 0; x < image.width(); ++x)
+            if (QColor(image.pixel(x, y)) != Qt::white)
+                return y;
+    return -1;
+}
+
+TEST(GraphExport, ViewWritesItsPictureUnderTheHeaderAsPngSvgOrPdf) {
+    TestHost host;
+    host.FillDay();
+    host.calc.SetElevationMask(static_cast<float>(15 * kDeg));
+    QTemporaryDir dir;
+    auto visibility = OpenView(host, 1106);
+    const QSize asked(900, 1400); // far taller than twelve rows
+    QString error;
+    ASSERT_TRUE(visibility->ExportGraphTo(dir.filePath("v.png"), asked, &error)) << error.toStdString();
+    const QImage png(dir.filePath("v.png"));
+    EXPECT_EQ(png.width(), 900);
+    // As tall as the header, the rows and the time axis: no blank half below.
+    EXPECT_LT(png.height(), 800);
+    EXPECT_GT(LowestInk(png), png.height() - png.height() / 10);
+
+    ASSERT_TRUE(visibility->ExportGraphTo(dir.filePath("v.SVG"), asked, &error)) << error.toStdString();
+    const QByteArray svg = ReadAll(dir.filePath("v.SVG"));
+    for (const char* caption : {"Site name:", "Hill top", "Latitude :", "Elevation cut-off angle: 15",
+                                "Date: 12/8/2026", "Local Time Interval: 0:00 - 24:00", "GMT"})
+        EXPECT_TRUE(svg.contains(caption)) << caption;
+
+    auto sky = OpenView(host, 1108);
+    ASSERT_TRUE(sky->ExportGraphTo(dir.filePath("s.pdf"), QSize(600, 600), &error)) << error.toStdString();
+    const QByteArray pdf = ReadAll(dir.filePath("s.pdf"));
+    EXPECT_TRUE(pdf.startsWith("%PDF-"));
+    EXPECT_EQ(PdfPageCount(dir.filePath("s.pdf")), 1);
+    // The window is as it was, and a name that says no picture format writes nothing.
+    EXPECT_EQ(sky->size(), QSize(800, 600));
+    EXPECT_FALSE(sky->ExportGraphTo(dir.filePath("s.txt"), QSize(600, 600), &error));
+    EXPECT_TRUE(error.contains("s.txt")) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("s.txt")));
 }
 
 TEST(GraphExport, FailuresNameWhatFailedAndLeaveNoPartialFile) {
