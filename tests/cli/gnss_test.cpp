@@ -235,6 +235,8 @@ TEST_F(Gnss, EverySystemAskedForIsPlannedOrNamed) {
          R"("orbits": {"GPS": "navigation", "GLONASS": "navigation", "Galileo": "navigation", )"
          R"("BeiDou": "navigation", "QZSS": null, "NavIC": null})"},
         {"windows --systems galileo --date 2025-08-11 --at 0,0", 3, "no orbits of Galileo", ""},
+        {"plan --almanac '" TAVRIN_SOURCE_DIR "/tests/data/almanacs/current_2022-02-01.alm'", 3,
+         "is a published almanac: import it first", ""},
     };
     for (const Case& c : cases) {
         const Outcome r = Tavrin(c.args);
