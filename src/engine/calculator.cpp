@@ -96,10 +96,12 @@ int Calculator::AllocateSeries() {
     if (loadState_ != kLoadOk)
         return 0;
     loadState_ = kLoadOutOfMemory;
-    for (std::vector<SatSample>& s : samples_) {
-        if (!Fresh(s, sampleCount_))
+    for (int i = 0; i < SatelliteCatalogue::kSize; ++i) {
+        if (!Fresh(samples_[i], HasOrbit(i) ? sampleCount_ : 0))
             return 0;
     }
+    if (!Fresh(noSamples_, sampleCount_))
+        return 0;
     for (std::vector<float>* s : {&pdop_, &gdop_, &hdop_, &vdop_, &tdop_}) {
         if (!Fresh(*s, sampleCount_))
             return 0;
@@ -112,6 +114,21 @@ int Calculator::AllocateSeries() {
     mayBeVisible_.fill(false); // the fresh samples are all invisible
     loadState_ = kLoadOk;
     return 1;
+}
+
+void Calculator::FitSampleArrays() {
+    if (loadState_ == kLoadOutOfMemory)
+        return;
+    for (int i = 0; i < SatelliteCatalogue::kSize; ++i) {
+        const bool has = !samples_[i].empty();
+        if (has == HasOrbit(i))
+            continue;
+        if (!Fresh(samples_[i], has ? 0 : sampleCount_)) {
+            loadState_ = kLoadOutOfMemory;
+            return;
+        }
+        mayBeVisible_[i] = false;
+    }
 }
 
 void Calculator::ClearAlmanac() {
@@ -132,6 +149,7 @@ void Calculator::LoadAlmanac(const std::string& path) {
     if (!f) {
         loadState_ = kLoadNotOpened;
         AdoptAlmanac();
+        FitSampleArrays();
         return;
     }
     const int todayWeek = ToGpsTime(TodayUtc()).week;
@@ -173,6 +191,7 @@ void Calculator::LoadAlmanac(const std::string& path) {
         }
     }
     AdoptAlmanac();
+    FitSampleArrays();
 }
 
 void Calculator::ForgetAlmanac() {
@@ -181,6 +200,7 @@ void Calculator::ForgetAlmanac() {
     ClearAlmanac();
     almanacFileName_.clear();
     AdoptAlmanac();
+    FitSampleArrays();
 }
 
 void Calculator::AdoptAlmanac() {
@@ -205,6 +225,7 @@ void Calculator::AddNavigation(const NavigationFile& file) {
             orbitsChanged_ = true; // the next recalculation starts from the positions
         }
     }
+    FitSampleArrays();
 }
 
 void Calculator::ClearNavigation() {
@@ -218,6 +239,7 @@ void Calculator::ClearNavigation() {
         RefreshAlmanacStatuses(system);
     }
     orbitsChanged_ = true;
+    FitSampleArrays();
 }
 
 void Calculator::CopyNavigation(const Calculator& from) {
@@ -233,6 +255,7 @@ void Calculator::CopyNavigation(const Calculator& from) {
         }
     }
     orbitsChanged_ = true;
+    FitSampleArrays();
 }
 
 bool Calculator::HasSource(GnssSystem system, OrbitSource source) const {
@@ -471,7 +494,7 @@ void Calculator::ComputePositions(const CalendarTime& windowStartUtc) {
     const bool glonassAlmanac = source(GnssSystem::Glonass) == OrbitSource::Almanac;
     for (int32_t k = 0; k < sampleCount_ && (gpsAlmanac || glonassAlmanac); ++k) {
         for (int j = 0; j < kGpsSatellites && gpsAlmanac; ++j) {
-            if (!HasAlmanac(j))
+            if (!Planned(j))
                 continue;
             SatSample& s = samples_[j][k];
             s.x = s.y = s.z = 0;
@@ -479,7 +502,7 @@ void Calculator::ComputePositions(const CalendarTime& windowStartUtc) {
         }
         for (int j = 0; j < kGlonassSatellites && glonassAlmanac; ++j) {
             const int index = kGpsSatellites + j;
-            if (!HasAlmanac(index))
+            if (!Planned(index))
                 continue;
             SatSample& s = samples_[index][k];
             s.x = s.y = s.z = 0;
@@ -493,7 +516,7 @@ void Calculator::ComputePositions(const CalendarTime& windowStartUtc) {
     for (int32_t k = 0; k < sampleCount_; ++k)
         sampleUtc_[k] = start + static_cast<double>(k) * step_;
     for (int i = 0; i < SatelliteCatalogue::kSize; ++i) {
-        if (FromNavigation(i) && HasAlmanac(i))
+        if (FromNavigation(i) && Planned(i))
             BroadcastPositions(i);
     }
 }

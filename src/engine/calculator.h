@@ -57,7 +57,8 @@ public:
     // 0 while the load state is not 0 or for a step <= 0; else 1, reallocating the arrays when
     // the step changes.
     int SetTimeStep(int32_t step);
-    // Fresh zeroed sample and series arrays of sample count entries; 0 and load state 1 on failure.
+    // Fresh zeroed sample and series arrays of sample count entries, sample arrays only for the
+    // satellites some source has an orbit of; 0 and load state 1 on failure.
     int AllocateSeries();
 
     void LoadAlmanac(const std::string& path);
@@ -149,7 +150,10 @@ public:
     int32_t windowStart() const { return windowStart_; }
     int32_t windowEnd() const { return windowEnd_; }
     int32_t parameterCount() const { return parameterCount_; }
-    const SatSample* samples(int index) const { return samples_[index].data(); }
+    // A satellite no source has an orbit of reads as all zero.
+    const SatSample* samples(int index) const {
+        return samples_[index].empty() ? noSamples_.data() : samples_[index].data();
+    }
     const float* pdop() const { return pdop_.data(); }
     const float* gdop() const { return gdop_.data(); }
     const float* hdop() const { return hdop_.data(); }
@@ -195,6 +199,14 @@ private:
     // After an almanac load: the almanac becomes GPS's and GLONASS's source unless they are planned
     // from navigation files.
     void AdoptAlmanac();
+    // Some source, planned or not, has an orbit of the satellite: it gets a sample array.
+    bool HasOrbit(int index) const { return InAlmanac(index) || broadcast_.Has(index); }
+    // Propagated, and with the array to hold it.
+    bool Planned(int index) const { return HasAlmanac(index) && !samples_[index].empty(); }
+    // Zeroed sample arrays for the satellites that gained an orbit, none for those that lost theirs,
+    // after the almanac or the navigation files changed (so that no recalculation allocates); load
+    // state 1 when memory runs out.
+    void FitSampleArrays();
     // The satellite's system is planned from the navigation files.
     bool FromNavigation(int index) const {
         return sources_[static_cast<int>(SatelliteCatalogue::At(index).system)] == OrbitSource::Broadcast;
@@ -232,7 +244,8 @@ private:
     int32_t windowStart_ = 0;
     int32_t windowEnd_ = 0;
     int32_t parameterCount_ = 0;
-    std::array<std::vector<SatSample>, SatelliteCatalogue::kSize> samples_;
+    std::array<std::vector<SatSample>, SatelliteCatalogue::kSize> samples_; // empty: no orbit
+    std::vector<SatSample> noSamples_;                                      // zeros, for those
     std::vector<float> pdop_, gdop_, hdop_, vdop_, tdop_;
     std::vector<int32_t> satelliteCount_;
     std::vector<int32_t> solutionFlag_;

@@ -73,7 +73,7 @@ void Calculator::ComputeAzEl(const SiteInfo& site) {
     const int n = sampleCount_;
     double* local = direction_.data(); // east, north, up, horizontal distance per sample
     for (int j = 0; j < SatelliteCatalogue::kSize; ++j) {
-        if (!HasAlmanac(j))
+        if (!Planned(j))
             continue;
         SatSample* s = samples_[j].data();
         for (int32_t k = 0; k < n; ++k) {
@@ -244,10 +244,10 @@ void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
     int enabled[SatelliteCatalogue::kSize];
     int enabledCount = 0;
     for (int j = 0; j < SatelliteCatalogue::kSize; ++j) {
-        if (IsEnabled(j)) {
+        if (IsEnabled(j) && !samples_[j].empty()) {
             enabled[enabledCount++] = j;
             mayBeVisible_[j] = true;
-        } else if (mayBeVisible_[j]) {
+        } else if (mayBeVisible_[j] && !samples_[j].empty()) {
             // Only a satellite that took part before can have flags to clear.
             SatSample* s = samples_[j].data();
             for (int32_t k = 0; k < sampleCount_; ++k)
