@@ -14,16 +14,14 @@
 #include "engine/geodesy.h"
 #include "engine/planinterval.h"
 #include "engine/satellitecatalogue.h"
+#include "engine/satsample.h"
 
 class SiteInfo;
-
-// One satellite at one sample.
-struct SatSample {
-    float x = 0, y = 0, z = 0; // Earth-fixed, m
-    float azimuth = 0;         // rad, 0 <= az < 2 pi, clockwise from north
-    float elevation = 0;       // rad
-    int32_t visible = 0;       // 0 or 1
-};
+struct VectorKernels;
+struct GpsOrbitTerms;
+struct GlonassOrbitTerms;
+struct GpsTime;
+struct GlonassTime;
 
 // Load states.
 inline constexpr int32_t kLoadOk = 0;
@@ -189,6 +187,10 @@ private:
     bool BehindProjectedObstruction(int32_t x, int32_t y) const;
     // Adds one satellite's row to the normal matrix; clock column `clock` (0 .. systems - 1).
     void AddRow(const SatSample& s, const double site[3], int positionParameters, int clock);
+    // The almanac-planned satellites' positions over the window through the kernels.
+    void AlmanacPositions(const VectorKernels& kernels, GpsTime gps, GlonassTime glonass,
+                          const GpsOrbitTerms* gpsTerms, const GlonassOrbitTerms* glonassTerms,
+                          bool gpsAlmanac, bool glonassAlmanac);
     // The positions of one satellite over the window from the navigation files; NaN at the samples
     // no record reaches.
     void BroadcastPositions(int index);
@@ -232,7 +234,8 @@ private:
     BroadcastEphemerides broadcast_;
     std::vector<double> sampleUtc_; // the window's sample instants, for the navigation files
     std::vector<double> xyz_;       // one satellite's positions over the window
-    std::vector<double> direction_; // one satellite's local vectors over the window (level 2)
+    std::vector<double> direction_; // one satellite's positions over the window in double (level 2)
+    std::vector<double> scratch_;   // 8 values a sample for the kernels' inputs and outputs
     std::array<bool, SatelliteCatalogue::kSize> mayBeVisible_{}; // a visible flag may be set
     const SiteInfo* site_ = nullptr;
     float elevationMask_ = 0;

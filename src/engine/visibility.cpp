@@ -6,6 +6,7 @@
 
 #include "engine/calculator.h"
 #include "engine/geodesy.h"
+#include "engine/vectorkernels.h"
 #include "sites/obstruction.h"
 #include "sites/siteinfo.h"
 
@@ -66,46 +67,54 @@ SiteFrame FrameOf(const SiteInfo& site) {
 
 } // namespace
 
+void ScalarAzimuthElevation(const SiteKernelFrame& f, const double* x, const double* y, const double* z,
+                            int count, double* azimuth, double* elevation, bool libraryAtan2) {
+    for (int32_t k = 0; k < count; ++k) {
+        const double dx = x[k] - f.x, dy = y[k] - f.y, dz = z[k] - f.z;
+        const double t = f.cosLambda * dx + f.sinLambda * dy;
+        const double e = -f.sinLambda * dx + f.cosLambda * dy;
+        const double north = f.cosPhi * dz - f.sinPhi * t;
+        const double up = f.sinPhi * dz + f.cosPhi * t;
+        const double horizontal = std::sqrt(north * north + e * e);
+        if (libraryAtan2) {
+            elevation[k] = std::atan2(up, horizontal);
+            azimuth[k] = std::atan2(e, north);
+        } else {
+            elevation[k] = QuickAtan2(up, horizontal);
+            azimuth[k] = QuickAtan2(e, north);
+        }
+    }
+}
+
 void Calculator::ComputeAzEl(const SiteInfo& site) {
     if (loadState_ == kLoadOutOfMemory)
         return; // the arrays may be shorter than the sample count
     const SiteFrame f = FrameOf(site);
+    const SiteKernelFrame frame{f.sinPhi,      f.cosPhi,      f.sinLambda,  f.cosLambda,
+                                f.position[0], f.position[1], f.position[2]};
+    const VectorKernels* kernels = ActiveKernels();
     const int n = sampleCount_;
-    double* local = direction_.data(); // east, north, up, horizontal distance per sample
+    double *x = direction_.data(), *y = x + n, *z = y + n;
+    double *azimuth = scratch_.data(), *elevation = azimuth + n;
     for (int j = 0; j < SatelliteCatalogue::kSize; ++j) {
         if (!Planned(j))
             continue;
         SatSample* s = samples_[j].data();
         for (int32_t k = 0; k < n; ++k) {
-            const double dx = static_cast<double>(s[k].x) - f.position[0];
-            const double dy = static_cast<double>(s[k].y) - f.position[1];
-            const double dz = static_cast<double>(s[k].z) - f.position[2];
-            const double t = f.cosLambda * dx + f.sinLambda * dy;
-            const double e = -f.sinLambda * dx + f.cosLambda * dy;
-            const double north = f.cosPhi * dz - f.sinPhi * t;
-            local[k] = e;
-            local[n + k] = north;
-            local[2 * n + k] = f.sinPhi * dz + f.cosPhi * t;
-            local[3 * n + k] = std::sqrt(north * north + e * e);
+            x[k] = s[k].x;
+            y[k] = s[k].y;
+            z[k] = s[k].z;
         }
-        // The almanacs' directions stay exactly as they always were; the navigation files' many
-        // satellites take the quicker arc tangent, well below a float's resolution off, over
-        // plain arrays so that the loop is vectorised.
-        double *e = local, *north = local + n, *up = local + 2 * n, *horizontal = local + 3 * n;
-        if (sources_[kSystemOf[j]] == OrbitSource::Almanac) {
-            for (int32_t k = 0; k < n; ++k) {
-                up[k] = std::atan2(up[k], horizontal[k]);
-                e[k] = std::atan2(e[k], north[k]);
-            }
-        } else {
-            for (int32_t k = 0; k < n; ++k) {
-                up[k] = QuickAtan2(up[k], horizontal[k]);
-                e[k] = QuickAtan2(e[k], north[k]);
-            }
-        }
+        // The scalar code keeps the library's arc tangent for the almanacs, as they always had; the
+        // navigation files' many satellites take the quicker one, well below a float's resolution off.
+        if (kernels)
+            kernels->azimuthElevation(frame, x, y, z, n, azimuth, elevation);
+        else
+            ScalarAzimuthElevation(frame, x, y, z, n, azimuth, elevation,
+                                   sources_[kSystemOf[j]] == OrbitSource::Almanac);
         for (int32_t k = 0; k < n; ++k) {
-            s[k].elevation = static_cast<float>(up[k]);
-            s[k].azimuth = static_cast<float>(e[k]);
+            s[k].elevation = static_cast<float>(elevation[k]);
+            s[k].azimuth = static_cast<float>(azimuth[k]);
             if (s[k].azimuth < 0)
                 s[k].azimuth = static_cast<float>(s[k].azimuth + kTwoPi);
         }
