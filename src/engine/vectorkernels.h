@@ -20,6 +20,14 @@ struct SiteKernelFrame {
     double sinPhi, cosPhi, sinLambda, cosLambda, x, y, z;
 };
 
+// Broadcast Keplerian records, one entry per record (arrays of the same length): the terms of
+// broadcastorbit.cpp's KeplerTerms and the record's own elements, for eccentricities up to 0.2 and
+// corrections of the inclination below 0.1 rad; no BeiDou GEO.
+struct KeplerKernelRecords {
+    const double *toeGps, *m0, *n, *deltaNDot, *node0, *nodeRate, *e, *root, *cosW, *sinW, *a, *aDot, *cus,
+        *cuc, *crs, *crc, *cis, *cic, *iDot, *cosI0, *sinI0;
+};
+
 struct VectorKernels {
     // Earth-fixed positions (m) at `count` times: tk, s from the time of almanac; dt, s from the
     // node crossing (within half the four-year cycle). Angles of the times must stay below 1e6 rad.
@@ -27,6 +35,10 @@ struct VectorKernels {
                        double* z);
     void (*glonassAlmanac)(const GlonassKernelOrbit& orbit, const double* dt, int count, double* x, double* y,
                            double* z);
+    // Earth-fixed positions (m) at `count` instants of the continuous GPS count, instant k from the
+    // record which[k].
+    void (*keplerBroadcast)(const KeplerKernelRecords& records, const int32_t* which, const double* gps,
+                            int count, double* x, double* y, double* z);
     // Azimuth (-pi..pi, clockwise from north) and elevation (rad) of each Earth-fixed position (m).
     void (*azimuthElevation)(const SiteKernelFrame& site, const double* x, const double* y, const double* z,
                              int count, double* azimuth, double* elevation);

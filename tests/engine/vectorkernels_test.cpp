@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/broadcastorbit.h"
 #include "engine/calculator.h"
 #include "engine/orbit.h"
 #include "engine/rinexnav.h"
@@ -100,6 +101,55 @@ TEST(VectorKernels, AlmanacPositionsOnEveryTargetMatchTheScalarCode) {
         }
     }
     EXPECT_GT(checked, 31 + 24); // both almanacs, at least on the baseline
+}
+
+TEST(VectorKernels, BroadcastKeplerPositionsOnEveryTargetMatchTheScalarCode) {
+    RestoreTarget restore;
+    BroadcastEphemerides day;
+    for (const char* system : {"GN", "EN", "CN"})
+        day.Add(ReadNavigationFile(std::string(TAVRIN_SOURCE_DIR) +
+                                   "/tests/data/multignss/OPEC00NOR_S_20220010000_01D_" + system + ".rnx"));
+    // Every 5 minutes over the day and the next, each instant from the record serving it.
+    const double start = day.UtcToGps(ScaleSeconds(2022, 1, 1, 0, 0, 0));
+    int satellites = 0;
+    for (VectorTarget target : kKernelTargets) {
+        if (!UseVectorTarget(target))
+            continue;
+        satellites = 0;
+        for (int index = 0; index < SatelliteCatalogue::kSize; ++index) {
+            std::vector<const KeplerEphemeris*> records;
+            std::vector<KeplerTerms> prepared;
+            std::vector<double> gps;
+            for (int k = 0; k < 2 * 288; ++k) {
+                if (const KeplerEphemeris* e = day.NearestKepler(index, start + 300.0 * k)) {
+                    records.push_back(e);
+                    prepared.push_back(PrepareKepler(*e));
+                    gps.push_back(start + 300.0 * k);
+                }
+            }
+            if (records.empty())
+                continue;
+            ++satellites;
+            std::vector<const KeplerTerms*> terms;
+            for (const KeplerTerms& t : prepared)
+                terms.push_back(&t);
+            std::vector<double> xyz(3 * gps.size());
+            KeplerCarry carry;
+            KeplerPositions(records.data(), terms.data(), gps.data(), static_cast<int>(gps.size()), carry,
+                            xyz.data());
+            double worst = 0;
+            for (size_t k = 0; k < gps.size(); ++k) {
+                double p[3];
+                KeplerPosition(*records[k], prepared[k], gps[k], p);
+                worst = std::max(worst,
+                                 std::hypot(xyz[3 * k] - p[0], xyz[3 * k + 1] - p[1], xyz[3 * k + 2] - p[2]) /
+                                     std::hypot(p[0], p[1], p[2]));
+            }
+            EXPECT_LE(worst, kToleranceRad)
+                << SatelliteCatalogue::At(index).number << " " << VectorTargetName(target);
+        }
+    }
+    EXPECT_EQ(satellites, 29 + 24 + 22);
 }
 
 TEST(VectorKernels, AzimuthAndElevationOnEveryTargetMatchTheScalarCode) {
