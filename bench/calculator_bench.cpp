@@ -11,6 +11,7 @@
 #include "engine/almanac.h"
 #include "engine/calculator.h"
 #include "engine/rinexnav.h"
+#include "engine/vectorkernels.h"
 #include "sites/siteinfo.h"
 
 namespace {
@@ -72,6 +73,20 @@ int Planned(const Calculator& c) {
     return planned;
 }
 
+// Forces the kernels of range(1) (a VectorTarget), the best again when the benchmark ends; false
+// (and the benchmark skipped) when this processor cannot run them.
+struct ForcedTarget {
+    explicit ForcedTarget(benchmark::State& state) {
+        ok = UseVectorTarget(static_cast<VectorTarget>(state.range(1)));
+        if (!ok)
+            state.SkipWithError("not on this processor");
+        else
+            state.SetLabel(VectorTargetName(ActiveVectorTarget()));
+    }
+    ~ForcedTarget() { UseVectorTarget(BestVectorTarget()); }
+    bool ok = false;
+};
+
 // Time per satellite and sample of the window, and the satellites planned.
 void CountSatelliteSamples(benchmark::State& state, const Calculator& c) {
     const int planned = Planned(c);
@@ -124,6 +139,9 @@ void BM_Recalculate(benchmark::State& state) {
 // The shipped GPS almanac (YUMA, week 2379), as `tavrin-cli plan` uses it by default.
 void BM_RecalculateShippedAlmanac(benchmark::State& state) {
     const int level = static_cast<int>(state.range(0));
+    const ForcedTarget target(state);
+    if (!target.ok)
+        return;
     auto calculator = std::make_unique<Calculator>();
     const SiteInfo site(48.137, 11.575, 520, "bench", "", 1);
     const PlanInterval interval(11, 8, 2025, 0, 0, 24, 0);
@@ -143,6 +161,9 @@ void BM_RecalculateShippedAlmanac(benchmark::State& state) {
 
 void BM_RecalculateAllSystems(benchmark::State& state) {
     const int level = static_cast<int>(state.range(0));
+    const ForcedTarget target(state);
+    if (!target.ok)
+        return;
     auto calculator = std::make_unique<Calculator>();
     const SiteInfo site(48.137, 11.575, 520, "bench", "", 1);
     const PlanInterval interval(1, 1, 2022, 8, 0, 16, 0);
@@ -170,9 +191,16 @@ void BM_RecalculateAllSystems(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_RecalculateAllSystems)->ArgName("level")->DenseRange(1, 4)->Unit(benchmark::kMicrosecond);
+// Each level on each instruction set (0 scalar code, 1 baseline, 2 SSE4.2, 3 AVX2, 4 AVX-512).
+BENCHMARK(BM_RecalculateAllSystems)
+    ->ArgNames({"level", "target"})
+    ->ArgsProduct({{1, 2, 3, 4}, {0, 1, 2, 3, 4}})
+    ->Unit(benchmark::kMicrosecond);
 
-BENCHMARK(BM_RecalculateShippedAlmanac)->ArgName("level")->DenseRange(1, 3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RecalculateShippedAlmanac)
+    ->ArgNames({"level", "target"})
+    ->ArgsProduct({{1, 2, 3}, {0, 1, 2, 3, 4}})
+    ->Unit(benchmark::kMicrosecond);
 
 BENCHMARK(BM_Recalculate)
     ->ArgNames({"level", "obstructions"})

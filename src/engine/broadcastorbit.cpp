@@ -225,7 +225,7 @@ void KeplerPositions(const KeplerEphemeris* const* records, const KeplerTerms* c
         int32_t which[kBlock];
         const KeplerEphemeris* listed[kBlock];
         int distinct = 0;
-        bool fits = kernels != nullptr;
+        bool fits = kernels != nullptr && kernels->keplerBroadcast != nullptr;
         for (int i = 0; i < n && fits; ++i) {
             const KeplerEphemeris& k = *records[first + i];
             const double tk = gps[first + i] - k.toeGps;

@@ -36,7 +36,7 @@ struct VectorKernels {
     void (*glonassAlmanac)(const GlonassKernelOrbit& orbit, const double* dt, int count, double* x, double* y,
                            double* z);
     // Earth-fixed positions (m) at `count` instants of the continuous GPS count, instant k from the
-    // record which[k].
+    // record which[k]; nullptr where the scalar code is quicker.
     void (*keplerBroadcast)(const KeplerKernelRecords& records, const int32_t* which, const double* gps,
                             int count, double* x, double* y, double* z);
     // Azimuth (-pi..pi, clockwise from north) and elevation (rad) of each Earth-fixed position (m).
