@@ -185,8 +185,6 @@ private:
     // reserved at construction.
     bool ProjectObstructions(const SiteInfo& site);
     bool BehindProjectedObstruction(int32_t x, int32_t y) const;
-    // Adds one satellite's row to the normal matrix; clock column `clock` (0 .. systems - 1).
-    void AddRow(const SatSample& s, const double site[3], int positionParameters, int clock);
     // The almanac-planned satellites' positions over the window through the kernels.
     void AlmanacPositions(const VectorKernels& kernels, GpsTime gps, GlonassTime glonass,
                           const GpsOrbitTerms* gpsTerms, const GlonassOrbitTerms* glonassTerms,

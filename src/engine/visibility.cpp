@@ -208,33 +208,39 @@ bool Calculator::BehindProjectedObstruction(int32_t x, int32_t y) const {
     return false;
 }
 
-void Calculator::AddRow(const SatSample& s, const double site[3], int positionParameters, int clock) {
+namespace {
+
+// One satellite's row added to the lower triangle of the normal matrix (row length `size`), for
+// 3 or 2 position parameters known when compiling: the loops laid out, the same sums in the same order.
+template <int P>
+[[gnu::always_inline]] inline void AddRowTo(double* m, int size, const SatSample& s, const double site[3],
+                                            const double (&frame)[3][3], int clock) {
     const double px = s.x, py = s.y, pz = s.z;
     const double dx = px - site[0], dy = py - site[1], dz = pz - site[2];
     // Geometric distance plus the Earth's rotation during the signal's travel.
     const double range = std::sqrt(dx * dx + dy * dy + dz * dz) + kOmegaOverC * (site[1] * px - site[0] * py);
     const double w[3] = {dx / range, dy / range, dz / range};
     double g[3] = {};
-    if (positionParameters == 3) {
+    if constexpr (P == 3) {
         g[0] = w[0];
         g[1] = w[1];
         g[2] = w[2];
     } else {
         for (int r = 0; r < 2; ++r)
-            g[r] = localFrame_[r][0] * w[0] + localFrame_[r][1] * w[1] + localFrame_[r][2] * w[2];
+            g[r] = frame[r][0] * w[0] + frame[r][1] * w[1] + frame[r][2] * w[2];
     }
     // Only the lower triangle: the inversion reads no more. The row is the geometry, -1 in its
     // clock's column and zero elsewhere, so only those products are added.
-    const int size = parameterCount_;
-    const int c = positionParameters + clock;
-    double* m = normalMatrix_;
-    for (int r = 0; r < positionParameters; ++r)
+    const int c = P + clock;
+    for (int r = 0; r < P; ++r)
         for (int k = 0; k <= r; ++k)
             m[r * size + k] += g[r] * g[k];
-    for (int k = 0; k < positionParameters; ++k)
+    for (int k = 0; k < P; ++k)
         m[c * size + k] += g[k] * -1.0;
     m[c * size + c] += 1.0;
 }
+
+} // namespace
 
 void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
     if (loadState_ == kLoadOutOfMemory)
@@ -248,6 +254,11 @@ void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
             localFrame_[r][c] = frame[r][c];
     const int p = mode_ == 1 ? 2 : 3;
     useProjected_ = obstructionsOn_ != 0 && ProjectObstructions(site);
+    // Above the mask is all there is to it without obstructions to look behind.
+    const bool open = obstructionsOn_ == 0 || (useProjected_ && projectedOutlines_.empty());
+    const auto passes = [&](const SatSample& s) {
+        return s.elevation > elevationMask_ && (open || PassesVisibilityTest(site, s));
+    };
 
     // Only the enabled satellites are looked at per sample.
     int enabled[SatelliteCatalogue::kSize];
@@ -267,7 +278,7 @@ void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
     if (sampleCount_ > 0) {
         for (int e = 0; e < enabledCount; ++e) {
             SatSample& s = samples_[enabled[e]][0];
-            s.visible = PassesVisibilityTest(site, s) ? 1 : 0;
+            s.visible = passes(s) ? 1 : 0;
         }
     }
     for (int32_t k = 0; k < sampleCount_; ++k) {
@@ -283,7 +294,7 @@ void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
             SatSample& now = samples_[j][k];
             SatSample& later = samples_[j][next];
             later.visible = 0;
-            if (PassesVisibilityTest(site, later)) {
+            if (passes(later)) {
                 later.visible = 1;
                 if (now.visible == 1)
                     inUse[kSystemOf[j]] = true;
@@ -304,7 +315,12 @@ void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
             const SatSample& s = samples_[j][k];
             if (s.visible != 1)
                 continue;
-            AddRow(s, f.position, p, clockOf[kSystemOf[j]]);
+            if (p == 3)
+                AddRowTo<3>(normalMatrix_, parameterCount_, s, f.position, localFrame_,
+                            clockOf[kSystemOf[j]]);
+            else
+                AddRowTo<2>(normalMatrix_, parameterCount_, s, f.position, localFrame_,
+                            clockOf[kSystemOf[j]]);
             ++satelliteCount_[k];
         }
         pdop_[k] = gdop_[k] = tdop_[k] = vdop_[k] = hdop_[k] = 0;
@@ -340,7 +356,12 @@ void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
     }
 }
 
-bool InvertNormalMatrix(double* m, int size) {
+namespace {
+
+// The factorisation and inverse for one size known when compiling (Fixed > 0), its loops then laid
+// out in full with the same operations in the same order; Fixed 0 takes `runtimeSize`.
+template <int Fixed> bool InvertLdl(double* m, int runtimeSize) {
+    const int size = Fixed > 0 ? Fixed : runtimeSize;
     // Factorise: m = L D L^T with L unit lower triangular, kept below the diagonal, D on it.
     double product = 1.0;
     for (int j = 0; j < size; ++j) {
@@ -361,7 +382,7 @@ bool InvertNormalMatrix(double* m, int size) {
     if (product == 0.0)
         return false;
     // L^-1 (unit lower triangular) by forward substitution.
-    double inverse[kMaxParameters * kMaxParameters] = {};
+    double inverse[Fixed > 0 ? Fixed * Fixed : kMaxParameters * kMaxParameters] = {};
     for (int c = 0; c < size; ++c) {
         inverse[c * size + c] = 1.0;
         for (int r = c + 1; r < size; ++r) {
@@ -372,7 +393,7 @@ bool InvertNormalMatrix(double* m, int size) {
         }
     }
     // m^-1 = L^-T D^-1 L^-1.
-    double pivots[kMaxParameters];
+    double pivots[Fixed > 0 ? Fixed : kMaxParameters];
     for (int k = 0; k < size; ++k)
         pivots[k] = m[k * size + k];
     for (int r = 0; r < size; ++r) {
@@ -384,4 +405,28 @@ bool InvertNormalMatrix(double* m, int size) {
         }
     }
     return true;
+}
+
+} // namespace
+
+bool InvertNormalMatrix(double* m, int size) {
+    static_assert(kMaxParameters == 9, "a fixed size for every count of clocks");
+    switch (size) {
+    case 3:
+        return InvertLdl<3>(m, size);
+    case 4:
+        return InvertLdl<4>(m, size);
+    case 5:
+        return InvertLdl<5>(m, size);
+    case 6:
+        return InvertLdl<6>(m, size);
+    case 7:
+        return InvertLdl<7>(m, size);
+    case 8:
+        return InvertLdl<8>(m, size);
+    case 9:
+        return InvertLdl<9>(m, size);
+    default:
+        return InvertLdl<0>(m, size);
+    }
 }
