@@ -225,6 +225,7 @@ void KeplerPositions(const KeplerEphemeris* const* records, const KeplerTerms* c
         int32_t which[kBlock];
         const KeplerEphemeris* listed[kBlock];
         int distinct = 0;
+        double largestE = 0;
         bool fits = kernels != nullptr && kernels->keplerBroadcast != nullptr;
         for (int i = 0; i < n && fits; ++i) {
             const KeplerEphemeris& k = *records[first + i];
@@ -238,6 +239,7 @@ void KeplerPositions(const KeplerEphemeris* const* records, const KeplerTerms* c
                 continue;
             }
             const KeplerTerms& t = *terms[first + i];
+            largestE = std::max(largestE, k.e);
             const double values[21] = {k.toeGps, k.m0,   t.n,    k.deltaNDot, t.node0, t.nodeRate, k.e,
                                        t.root,   t.cosW, t.sinW, t.a,         k.aDot,  k.cus,      k.cuc,
                                        k.crs,    k.crc,  k.cis,  k.cic,       k.iDot,  t.cosI0,    t.sinI0};
@@ -256,7 +258,7 @@ void KeplerPositions(const KeplerEphemeris* const* records, const KeplerTerms* c
                                     fields[12], fields[13], fields[14], fields[15], fields[16], fields[17],
                                     fields[18], fields[19], fields[20]};
         double x[kBlock], y[kBlock], z[kBlock];
-        kernels->keplerBroadcast(r, which, gps + first, n, x, y, z);
+        kernels->keplerBroadcast(r, which, gps + first, n, KeplerNewtonSteps(largestE), x, y, z);
         for (int i = 0; i < n; ++i) {
             out[3 * i] = x[i];
             out[3 * i + 1] = y[i];

@@ -36,9 +36,10 @@ struct VectorKernels {
     void (*glonassAlmanac)(const GlonassKernelOrbit& orbit, const double* dt, int count, double* x, double* y,
                            double* z);
     // Earth-fixed positions (m) at `count` instants of the continuous GPS count, instant k from the
-    // record which[k]; nullptr where the scalar code is quicker.
+    // record which[k], Kepler's equation by `newtonSteps` steps of Newton's method from
+    // E = M + e sin M (KeplerNewtonSteps); nullptr where the scalar code is quicker.
     void (*keplerBroadcast)(const KeplerKernelRecords& records, const int32_t* which, const double* gps,
-                            int count, double* x, double* y, double* z);
+                            int count, int newtonSteps, double* x, double* y, double* z);
     // Azimuth (-pi..pi, clockwise from north) and elevation (rad) of each Earth-fixed position (m).
     void (*azimuthElevation)(const SiteKernelFrame& site, const double* x, const double* y, const double* z,
                              int count, double* azimuth, double* elevation);
@@ -48,6 +49,13 @@ struct VectorKernels {
 // arc tangent, as the almanacs' directions, or the engine's quicker one (within 1e-11 rad).
 void ScalarAzimuthElevation(const SiteKernelFrame& site, const double* x, const double* y, const double* z,
                             int count, double* azimuth, double* elevation, bool libraryAtan2);
+
+// Steps enough for the largest eccentricity of a call (at most 0.2): the guess is off by at most
+// e^2, and each step squares that times e / (2 (1 - e)), so two reach 1e-15 rad up to e = 0.05, three
+// 1e-17 up to 0.2.
+inline int KeplerNewtonSteps(double largestEccentricity) {
+    return largestEccentricity <= 0.05 ? 2 : 3;
+}
 
 // Scalar: the engine's plain code, no kernels; then the kernels by the instruction set built for.
 enum class VectorTarget : uint8_t { Scalar, Baseline, Sse4, Avx2, Avx512 };
