@@ -299,8 +299,7 @@ int SettleSources(const PlanRequest& r, PlanSetup& setup) {
     PlanSession& session = setup.session;
     session.SetSite(&setup.sites.front());
     std::array<bool, kGnssSystems> missing{};
-    double farthest = 0;
-    const SystemSource* far = nullptr;
+    std::optional<SystemSource> farthest; // of the requested systems' sources, over every day
     for (int d = 0; d < r.days; ++d) {
         session.SetInterval(IntervalOfDay(r, setup, d));
         DaySources& day = setup.sources.emplace_back();
@@ -310,10 +309,9 @@ int SettleSources(const PlanRequest& r, PlanSetup& setup) {
         for (const SystemSource& s : day.sources) {
             const auto i = static_cast<size_t>(s.system);
             missing[i] = missing[i] || (r.systems[i] && s.source == OrbitSource::None);
-            if (r.systems[i] && s.source != OrbitSource::None && std::fabs(s.ageDays) > std::fabs(farthest)) {
-                farthest = s.ageDays;
-                far = &s;
-            }
+            if (r.systems[i] && s.source != OrbitSource::None &&
+                (!farthest || std::fabs(s.ageDays) > std::fabs(farthest->ageDays)))
+                farthest = s;
         }
     }
     session.SetInterval(IntervalOfDay(r, setup, 0));
@@ -334,10 +332,10 @@ int SettleSources(const PlanRequest& r, PlanSetup& setup) {
                     FormatText(ResString(IDS_CLI_NOTHING_TO_PLAN).c_str(), date.c_str(), none.c_str()));
     if (!none.empty())
         Fail(kExitOk, FormatText(ResString(IDS_CLI_SYSTEM_NO_ORBITS).c_str(), none.c_str(), date.c_str()));
-    if (far == nullptr)
+    if (!farthest)
         return kExitOk;
-    const int days = static_cast<int>(std::fabs(farthest));
-    const std::string line = SourceLine(*far);
+    const int days = static_cast<int>(std::fabs(farthest->ageDays));
+    const std::string line = SourceLine(*farthest);
     if (days > kSourceUselessDays && !r.allowOld)
         return Fail(kExitInput, FormatText(ResString(IDS_CLI_SOURCE_TOO_OLD).c_str(), days, line.c_str()));
     if (days > kAlmanacAgeLimitDays)
