@@ -8,6 +8,7 @@
 #include <iostream>
 #include <map>
 
+#include "base/casefold.h"
 #include "base/codepage.h"
 #include "base/paths.h"
 #include "base/strings.h"
@@ -156,12 +157,26 @@ int LoadSites(const PlanRequest& r, std::vector<SiteInfo>& out) {
         } else {
             const auto named =
                 std::find_if(sites.begin(), sites.end(), [&](const SiteInfo& s) { return name == s.name; });
-            if (named != sites.end())
+            if (named != sites.end()) {
                 site = &*named;
+            } else { // a name that differs in letter case only, when one site has it
+                int matches = 0;
+                for (const SiteInfo& s : sites)
+                    if (EqualIgnoringCase(name, s.name)) {
+                        site = &s;
+                        ++matches;
+                    }
+                if (matches > 1)
+                    site = nullptr;
+            }
         }
-        if (!site)
-            return Fail(kExitInput,
-                        FormatText(ResString(IDS_CLI_NO_SUCH_SITE).c_str(), name.c_str(), path.c_str()));
+        if (!site) {
+            std::string names;
+            for (const SiteInfo& s : sites)
+                names += (names.empty() ? "" : ", ") + Printable(s.name);
+            return Fail(kExitInput, FormatText(ResString(IDS_CLI_NO_SUCH_SITE_LIST).c_str(), name.c_str(),
+                                               path.c_str(), names.c_str()));
+        }
         out.push_back(*site);
     }
     return kExitOk;
