@@ -1,6 +1,7 @@
 #include "config/fetchsources.h"
 
 #include <array>
+#include <sstream>
 
 #include "base/strings.h"
 #include "base/text.h"
@@ -26,10 +27,6 @@ const Known* Find(const std::string& id) {
     return nullptr;
 }
 
-bool Blank(char c) {
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
 } // namespace
 
 bool KnownFetchId(const std::string& id) {
@@ -52,30 +49,17 @@ FetchSourceList ParseFetchSources(const std::string& text, const std::string& na
         start = end + 1;
         if (const size_t hash = s.find('#'); hash != std::string::npos)
             s.erase(hash);
-        size_t a = 0;
-        while (a < s.size() && Blank(s[a]))
-            ++a;
-        size_t b = a;
-        while (b < s.size() && !Blank(s[b]))
-            ++b;
-        size_t c = b;
-        while (c < s.size() && Blank(s[c]))
-            ++c;
-        size_t d = c;
-        while (d < s.size() && !Blank(s[d]))
-            ++d;
-        size_t e = d;
-        while (e < s.size() && Blank(s[e]))
-            ++e;
-        if (a == s.size())
+        std::istringstream words(s);
+        std::string id, url, extra;
+        words >> id >> url >> extra;
+        if (id.empty())
             continue; // blank or comment
-        const std::string id = s.substr(a, b - a), url = s.substr(c, d - c);
         int problem = 0;
         if (!KnownFetchId(id))
             problem = IDS_FETCH_SOURCES_ID;
         else if (url.rfind("http://", 0) != 0 && url.rfind("https://", 0) != 0)
             problem = IDS_FETCH_SOURCES_URL;
-        else if (e != s.size())
+        else if (!extra.empty())
             problem = IDS_FETCH_SOURCES_EXTRA;
         if (problem)
             out.errors.push_back(

@@ -98,7 +98,9 @@ protected:
             words.push_back("--date=almanac");
         return Run(words);
     }
-    Outcome Today(const std::string& args) { return Run(ShellWords(args)); }
+    Outcome Today(const std::string& args) {
+        return Run(ShellWords(args));
+    }
     Outcome Run(const std::vector<std::string>& words) {
         setenv("TAVRIN_HOME", dir_.c_str(), 1);
         Outcome r;
