@@ -19,6 +19,40 @@ bool IsPathOption(const std::string& name) {
            name == "--sites" || name == "--almanac";
 }
 
+// Letters to change, add or remove to turn one word into the other.
+size_t EditDistance(const std::string& a, const std::string& b) {
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// "unknown option --dat: did you mean --date?" when one option is that near, else the plain words.
+std::string UnknownOption(const std::string& name, const std::set<std::string>& valued,
+                          const std::set<std::string>& flags) {
+    // At most two letters off; of two as near, one the word begins (a name cut short).
+    std::string nearest;
+    size_t best = 6;
+    for (const std::set<std::string>* options : {&valued, &flags})
+        for (const std::string& o : *options)
+            if (const size_t d = 2 * EditDistance(name, o) - (o.rfind(name, 0) == 0 ? 1 : 0); d < best) {
+                best = d;
+                nearest = o;
+            }
+    return nearest.empty()
+               ? FormatText(ResString(IDS_CLI_UNKNOWN_OPTION).c_str(), name.c_str())
+               : FormatText(ResString(IDS_CLI_UNKNOWN_OPTION_NEAR).c_str(), name.c_str(), nearest.c_str());
+}
+
 } // namespace
 
 Arguments::Arguments(const std::vector<std::string>& words, const std::set<std::string>& valued,
@@ -57,7 +91,7 @@ Arguments::Arguments(const std::vector<std::string>& words, const std::set<std::
         } else if (flags.count(name) && !inlineValue) {
             flags_.insert(name);
         } else {
-            error_ = FormatText(ResString(IDS_CLI_UNKNOWN_OPTION).c_str(), name.c_str());
+            error_ = UnknownOption(name, valued, flags);
         }
     }
 }

@@ -2,10 +2,10 @@
 #include "cli/commands.h"
 
 int RunProgram(const Words& words) {
-    if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
-        const int status = WriteOutput("", ResString(IDS_CLI_USAGE) + ResString(IDS_PLANNER_USAGE) + "\n");
-        return words.empty() ? kExitUsage : status;
-    }
+    if (words.empty()) // a reminder on standard error; --help has the whole text
+        return Fail(kExitUsage, ResString(IDS_CLI_SHORT_USAGE));
+    if (words[0] == "--help" || words[0] == "-h" || words[0] == "help")
+        return WriteOutput("", ResString(IDS_CLI_USAGE) + ResString(IDS_PLANNER_USAGE) + "\n");
     if (words[0] == "--version")
         return WriteOutput("", std::string("tavrin-cli ") + TAVRIN_VERSION + "\n" + TAVRIN_COPYRIGHT + "\n");
     return RunCommand(words);

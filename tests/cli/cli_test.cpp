@@ -52,6 +52,8 @@ TEST_F(Cli, HelpAndVersion) {
     EXPECT_NE(r.out.find("tavrin-cli 1.0.0"), std::string::npos);
     r = Tavrin("");
     EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(r.err.find("tavrin-cli --help"), std::string::npos);
 }
 
 TEST_F(Cli, CsvCarriesEverySampleAndSatellite) {
@@ -164,6 +166,7 @@ TEST_F(Cli, ErrorsNameTheInputAndSetTheStatus) {
         std::string message;
     } cases[] = {
         {"plan --bogus", 2, "--bogus"},
+        {"plan --dat 2025-08-11", 2, "did you mean --date?"},
         {"plan --date 2025-13-01", 2, "--date"},
         {"plan --from 25:00", 2, "--from"},
         {"plan --from 8:0", 2, "--from"},
