@@ -209,7 +209,7 @@ void TDecMDIFrame::BuildStatusBar() {
     orbits_ = new QLabel(bar);
     orbits_->setObjectName(QStringLiteral("paneOrbits"));
     orbits_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    bar->insertPermanentWidget(0, orbits_);
+    bar->insertPermanentWidget(1, orbits_); // after the site line, before the other panes
     orbits_->hide();
 }
 

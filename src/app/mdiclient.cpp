@@ -19,6 +19,7 @@
 #include "base/strings.h"
 #include "config/almanacstatus.h"
 #include "config/orbitsources.h"
+#include "dialogs/downloaddialog.h"
 #include "engine/almanac_scan.h"
 #include "engine/rinexnav.h"
 #include "ui/help.h"
@@ -296,7 +297,41 @@ void OrvantMDIClient::ShowSplash() {
 }
 
 void OrvantMDIClient::AlmanacAgeCheck() {
-    ShowAlmanacAgeWarning(session_, MB_TASKMODAL | MB_ICONEXCLAMATION | MB_OK);
+    const std::optional<SystemSource> far = FarthestPlannedSource(session_);
+    if (!far || std::fabs(far->ageDays) <= kOfferDownloadDays) {
+        ShowAlmanacAgeWarning(session_, MB_TASKMODAL | MB_ICONEXCLAMATION | MB_OK);
+        return;
+    }
+    const std::string text = FormatText(ResString(IDS_OFFER_DOWNLOAD).c_str(), SystemName(far->system),
+                                        static_cast<int>(std::fabs(far->ageDays)), SourceLine(*far).c_str());
+    if (MessageBoxRes(nullptr, QString::fromStdString(text), IDS_QUESTION,
+                      MB_TASKMODAL | MB_ICONQUESTION | MB_YESNO) == IDYES)
+        DownloadOrbits();
+}
+
+void OrvantMDIClient::DownloadOrbits() {
+    if (!MakeUserAlmanacDirectory())
+        return;
+    FetchReport report;
+    {
+        DownloadDialog dialog(frame_, IntervalBeginDate(session_.interval()), UserAlmanacDirectory());
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        report = dialog.Report();
+    }
+    WaitCursor wait;
+    const std::vector<std::string> had = session_.navigationFiles();
+    for (const std::string& path : report.orbitFiles)
+        if (std::find(had.begin(), had.end(), path) == had.end())
+            session_.AddNavigationFile(path);
+    if (!report.almanacPath.empty()) {
+        session_.SetDirectory(DirectoryOf(report.almanacPath));
+        session_.LoadAlmanac(report.almanacPath);
+    }
+    session_.UpdateStatuses();
+    RememberOrbits();
+    UpdateSiteLine();
+    Post(CM_RECOMPUTE);
 }
 
 void OrvantMDIClient::ToggleTimeBar() {

@@ -145,7 +145,10 @@ private:
     void ShowTimeBar();
     void HideTimeBar();
     void ShowSplash();
+    // The age warning; orbits a month or more from the date offer a download instead.
     void AlmanacAgeCheck();
+    // The planning date's orbits from the published sources, taken into the session.
+    void DownloadOrbits();
     void PrintCommand(int id);
     // The view the print commands act on: the active one, else the last opened.
     TBaseMDIChild* PrintedView() const;

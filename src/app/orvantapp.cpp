@@ -19,12 +19,7 @@
 
 int ShowAlmanacAgeWarning(const PlanSession& session, unsigned style) {
     // Orbits a year or more from the date are named with their age, whatever their kind.
-    const SystemSource* farthest = nullptr;
-    const std::vector<SystemSource> sources = session.Sources();
-    for (const SystemSource& s : sources)
-        if (s.source != OrbitSource::None && session.SystemOn(s.system) &&
-            (!farthest || std::fabs(s.ageDays) > std::fabs(farthest->ageDays)))
-            farthest = &s;
+    const std::optional<SystemSource> farthest = FarthestPlannedSource(session);
     const int age = session.AlmanacAgeClass();
     const bool useless = farthest && std::fabs(farthest->ageDays) > kSourceUselessDays;
     if (age == 0 && !useless)

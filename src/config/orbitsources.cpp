@@ -59,6 +59,14 @@ std::string PlannedSystemsText(const PlanSession& session, const std::vector<Sys
     return text;
 }
 
+std::optional<SystemSource> FarthestPlannedSource(const PlanSession& session) {
+    std::optional<SystemSource> farthest;
+    for (const SystemSource& s : session.Sources())
+        if (Planned(session, s) && (!farthest || std::fabs(s.ageDays) > std::fabs(farthest->ageDays)))
+            farthest = s;
+    return farthest;
+}
+
 std::vector<std::string> PlannedSourceLines(const PlanSession& session,
                                             const std::vector<SystemSource>& sources, bool legacy) {
     std::vector<std::string> lines;

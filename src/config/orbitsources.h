@@ -2,6 +2,7 @@
 // report headers, the command line's messages and the desktop program's status.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,11 @@ std::string SourceAgeText(double days);
 std::string SourceLine(const SystemSource& source, bool legacyDates = false);
 // "GPS/GLONASS/Galileo": the systems of `sources` with orbits whose satellites the session keeps on.
 std::string PlannedSystemsText(const PlanSession& session, const std::vector<SystemSource>& sources);
+// Orbits this many days or more from the date: the desktop program offers to download current ones.
+inline constexpr int kOfferDownloadDays = 30;
+
+// Of the systems with orbits the session keeps on, the source farthest from the planning date.
+std::optional<SystemSource> FarthestPlannedSource(const PlanSession& session);
 // The source lines of the systems with orbits the session keeps on.
 std::vector<std::string> PlannedSourceLines(const PlanSession& session,
                                             const std::vector<SystemSource>& sources, bool legacyDates);

@@ -143,20 +143,22 @@ TEST_F(Startup, ConfiguredAlmanacFirstWhenSoSetElseTheNewestOfItsDirectory) {
 
 TEST_F(Startup, AlmanacFarFromThePlanningDateWarnsOnceAndOnlyThen) {
     WriteGpsAlmanac(BundledAlmanacs() + "alm00.051");
-    prompts.answers = {IDOK};
+    prompts.answers = {IDNO};
     Start({}, true); // planned for today: the almanac is years old
+    // A month or more away: the age and the file, and the offer to download current orbits.
     ASSERT_EQ(prompts.boxes.size(), 1u);
-    EXPECT_EQ(prompts.boxes[0].caption, "Information");
-    // Years away: the age and the file, not the 60 days' warning.
-    const QString years = prompts.boxes[0].text;
-    EXPECT_TRUE(years.startsWith("The orbits of GPS are ") && years.contains("alm00.051 of 2000-02-23"))
-        << years.toStdString();
-    EXPECT_EQ(prompts.boxes[0].style, MB_TASKMODAL | MB_ICONEXCLAMATION | MB_OK);
+    EXPECT_EQ(prompts.boxes[0].caption, "Question");
+    const QString offer = prompts.boxes[0].text;
+    EXPECT_TRUE(offer.startsWith("The orbits of GPS are ") && offer.contains("alm00.051 of 2000-02-23") &&
+                offer.endsWith("Download current orbits now?"))
+        << offer.toStdString();
+    EXPECT_EQ(prompts.boxes[0].style, MB_TASKMODAL | MB_ICONQUESTION | MB_YESNO);
 
-    // The satellite dialog's question adds "CONTINUE?" and passes the answer on.
+    // The satellite dialog's question names the age too, adds "CONTINUE?" and passes the answer on.
     prompts.answers = {IDNO};
     EXPECT_EQ(ShowAlmanacAgeWarning(Client().Session(), 0x2034), IDNO);
-    EXPECT_EQ(prompts.LastText(), years + "CONTINUE?");
+    EXPECT_TRUE(prompts.LastText().startsWith("The orbits of GPS are 9785 days"));
+    EXPECT_TRUE(prompts.LastText().endsWith("CONTINUE?"));
 
     // Far ahead of the almanac's date: the other text. Near it: no box and Yes.
     PlanSession at = Client().Session();

@@ -219,11 +219,11 @@ TEST_F(TimeBar, ADateChangeRunsTheAgeCheckOnce) {
     QLineEdit* year = Field(103);
     year->setText(QString::number(Client().Interval().beginYear + 1));
     FocusTo(year);
-    prompts.answers = {IDOK};
+    prompts.answers = {IDNO};
     FocusTo(View());
     Drain();
     ASSERT_EQ(prompts.boxes.size(), 1u);
-    EXPECT_EQ(prompts.boxes[0].caption, "Information");
+    EXPECT_EQ(prompts.boxes[0].caption, "Question"); // a year away: download current orbits?
     // Back into the bar and out again with nothing changed: no second check.
     FocusTo(year);
     FocusTo(View());
