@@ -1,11 +1,22 @@
 // Start-up and exit of the program: configuration, almanac choice, frame state, age warning.
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QPushButton>
 #include <QStatusBar>
+#include <QTest>
+#include <QTimer>
 #include <QToolBar>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <thread>
 
 #include "app/commandtable.h"
 #include "app_fixture.h"
+#include "cli/http_server.h"
+#include "dialogs/downloaddialog.h"
 #include "engine/almanac_scan.h"
 #include "ui/commands.h"
 
@@ -265,4 +276,33 @@ TEST_F(Startup, FrameTakesItsShareOfTheScreenCentred) {
     EXPECT_EQ(r, QRect((1024 - 900) / 2, (768 - 646) / 2, 36 * 25, 34 * 19));
     const QRect odd = TDecMDIFrame::InitialGeometry(QSize(1366, 700));
     EXPECT_EQ(odd.size(), QSize(36 * 34, 34 * 17)); // integer division by 40 first
+}
+
+// Yes to the offer: the download dialog fetches the date's orbits, and they are planned.
+TEST_F(Startup, TheDownloadOfferedForOldOrbitsIsPlannedFrom) {
+    HttpServer server;
+    std::ifstream yuma(TAVRIN_SOURCE_DIR "/tests/data/almanacs/current_2022-02-01.alm", std::ios::binary);
+    server.Set("/current.alm", {{200, std::string(std::istreambuf_iterator<char>(yuma), {})}});
+    std::ofstream(Home("orbit-sources.txt")) << "gps-yuma " << server.Base() << "/current.alm\n";
+    WriteGpsAlmanac(BundledAlmanacs() + "alm00.051");
+    prompts.answers = {IDYES};
+    // The dialog, modal, is driven as a user would: Download, then Close once it is done.
+    QTimer driver;
+    driver.callOnTimeout([&] {
+        auto* d = dynamic_cast<DownloadDialog*>(QApplication::activeModalWidget());
+        if (!d)
+            return;
+        if (d->Report().items.empty() && !d->Running())
+            QTest::mouseClick(d->findChild<QPushButton*>(ControlName(kDownloadStartId)), Qt::LeftButton);
+        else if (!d->Running())
+            d->reject();
+    });
+    driver.start(20);
+    Start({}, true);
+    for (int k = 0; k < 500 && Client().Session().almanac().path.find("alm22.32") == std::string::npos; ++k) {
+        QApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(Client().Session().almanac().path, Home("almanacs/alm22.32"));
+    EXPECT_EQ(server.Hits("/current.alm"), 1);
 }
