@@ -3,6 +3,7 @@
 #include <QMdiSubWindow>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 #include <algorithm>
@@ -297,6 +298,11 @@ void OrvantMDIClient::ShowSplash() {
 }
 
 void OrvantMDIClient::AlmanacAgeCheck() {
+    // Asked for in the options: the day's orbits first, started at once and closed when all arrived.
+    if (options_.fetchAtStart && !fetchedAtStart_) {
+        fetchedAtStart_ = true;
+        DownloadOrbits(true);
+    }
     const std::optional<SystemSource> far = FarthestPlannedSource(session_);
     if (!far || std::fabs(far->ageDays) <= kOfferDownloadDays) {
         ShowAlmanacAgeWarning(session_, MB_TASKMODAL | MB_ICONEXCLAMATION | MB_OK);
@@ -309,12 +315,16 @@ void OrvantMDIClient::AlmanacAgeCheck() {
         DownloadOrbits();
 }
 
-void OrvantMDIClient::DownloadOrbits() {
+void OrvantMDIClient::DownloadOrbits(bool startAtOnce) {
     if (!MakeUserAlmanacDirectory())
         return;
     FetchReport report;
     {
         DownloadDialog dialog(frame_, IntervalBeginDate(session_.interval()), UserAlmanacDirectory());
+        if (startAtOnce) {
+            dialog.CloseWhenAllArrive();
+            QTimer::singleShot(0, &dialog, [&dialog] { dialog.Start(); });
+        }
         if (dialog.exec() != QDialog::Accepted)
             return;
         report = dialog.Report();

@@ -147,8 +147,10 @@ private:
     void ShowSplash();
     // The age warning; orbits a month or more from the date offer a download instead.
     void AlmanacAgeCheck();
-    // The planning date's orbits from the published sources, taken into the session.
-    void DownloadOrbits();
+    // The planning date's orbits from the published sources, taken into the session; `startAtOnce`:
+    // the dialog starts by itself and closes when every source arrived.
+    void DownloadOrbits(bool startAtOnce = false);
+    bool fetchedAtStart_ = false;
     void PrintCommand(int id);
     // The view the print commands act on: the active one, else the last opened.
     TBaseMDIChild* PrintedView() const;

@@ -43,6 +43,7 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 // Settings beyond the configuration file's fixed record.
 const QString kCodePageKey = QStringLiteral("files/codePage");
+const QString kFetchAtStartKey = QStringLiteral("orbits/fetchAtStart");
 
 QSettings Settings() {
     return QSettings(QStringLiteral("tavrin"), QStringLiteral("tavrin"));
@@ -117,6 +118,7 @@ void OrvantMDIClient::RestoreFileCodePage() {
     SetDateForms(dates);
     options_.legacyDates = dates.legacyOnScreen ? 1 : 0;
     options_.printedDatesLikeScreen = dates.printedLikeScreen ? 1 : 0;
+    options_.fetchAtStart = OpenAppSettings()->value(kFetchAtStartKey, false).toBool() ? 1 : 0;
 }
 
 void OrvantMDIClient::MakeCurrent(std::unique_ptr<project> list) {
@@ -297,6 +299,7 @@ void OrvantMDIClient::RunOptions() {
     ApplyOptions(options_, session_);
     if (options_.codePage != codePage && SetFileCodePage(options_.codePage))
         Settings().setValue(kCodePageKey, options_.codePage);
+    OpenAppSettings()->setValue(kFetchAtStartKey, options_.fetchAtStart != 0);
     const DateForms dates{options_.legacyDates != 0, options_.printedDatesLikeScreen != 0};
     SetDateForms(dates);
     RememberDateForms(dates);

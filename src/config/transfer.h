@@ -24,6 +24,7 @@ struct OptionsTransfer {
     // tables in the screen's form rather than month/day/year; kept in the settings.
     uint16_t legacyDates = 0;
     uint16_t printedDatesLikeScreen = 0;
+    uint16_t fetchAtStart = 0; // download the day's orbits at start; kept in the settings
 
     int CutOffDegrees() const; // the decimal value of the text, 0 when empty
     int TimeStepSeconds() const { return step15 ? 900 : 300; }

@@ -174,6 +174,8 @@ void DownloadDialog::Finished() {
     summary_->setPlainText(Text(text));
     start_->setEnabled(true);
     close_->setText(Res(IDS_DOWNLOAD_CLOSE));
+    if (closeWhenDone_ && report_.AllArrived())
+        accept();
 }
 
 void DownloadDialog::reject() {

@@ -36,6 +36,8 @@ public:
     const FetchReport& Report() const { return report_; }
 
     void Start();
+    // The dialog closes by itself after a fetch in which every source arrived.
+    void CloseWhenAllArrive() { closeWhenDone_ = true; }
     void reject() override; // Cancel: stops a running fetch first
 
 private:
@@ -54,5 +56,6 @@ private:
     std::thread worker_;
     std::atomic<bool> cancel_{false};
     bool finished_ = false;
+    bool closeWhenDone_ = false;
     FetchReport report_;
 };

@@ -74,6 +74,7 @@ TOptionsDialog::TOptionsDialog(QWidget* parent, OptionsTransfer& record) : QDial
             sample(IDS_OPTDLG_DATES_LEGACY, LegacyDate(today.year(), today.month(), today.day())), this),
         kLegacyDatesControl);
     printedDates_ = Named(new QCheckBox(Res(IDS_OPTDLG_DATES_PRINTED), this), kPrintedDatesControl);
+    fetchAtStart_ = Named(new QCheckBox(Res(IDS_OPTDLG_FETCH_AT_START), this), kFetchAtStartControl);
     // Paper follows a month/day/year screen anyway.
     connect(localeDates_, &QRadioButton::toggled, printedDates_, &QWidget::setEnabled);
 
@@ -96,7 +97,10 @@ TOptionsDialog::TOptionsDialog(QWidget* parent, OptionsTransfer& record) : QDial
     cutRow->addStretch();
     grid->addLayout(cutRow, 1, 0, 1, 2);
     grid->addWidget(obstructions_, 2, 0, 1, 2);
-    grid->addWidget(loadLast_, 3, 0, 1, 2);
+    auto* startRow = new QVBoxLayout;
+    startRow->addWidget(loadLast_);
+    startRow->addWidget(fetchAtStart_);
+    grid->addLayout(startRow, 3, 0, 1, 2);
     auto* codeRow = new QHBoxLayout;
     auto* codeLabel = new QLabel(Res(IDS_OPTDLG_CODEPAGE), this);
     codeLabel->setBuddy(codePage_);
@@ -131,6 +135,7 @@ void TOptionsDialog::TransferIn() {
     legacyDates_->setChecked(record_.legacyDates != 0);
     localeDates_->setChecked(record_.legacyDates == 0);
     printedDates_->setChecked(record_.printedDatesLikeScreen != 0);
+    fetchAtStart_->setChecked(record_.fetchAtStart != 0);
     printedDates_->setEnabled(record_.legacyDates == 0);
 }
 
@@ -145,6 +150,7 @@ void TOptionsDialog::TransferOut() {
     record_.codePage = codePage_->currentData().toInt();
     record_.legacyDates = legacyDates_->isChecked() ? 1 : 0;
     record_.printedDatesLikeScreen = printedDates_->isChecked() ? 1 : 0;
+    record_.fetchAtStart = fetchAtStart_->isChecked() ? 1 : 0;
 }
 
 void TOptionsDialog::accept() {

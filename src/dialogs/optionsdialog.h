@@ -16,6 +16,7 @@ inline constexpr int kOptionsHelpContext = 10200;
 inline constexpr int kCodePageControl = 47010; // the code page combo box, named "id47010"
 // The date form controls: locale, month/day/year, printed like the screen.
 inline constexpr int kLocaleDatesControl = 44121, kLegacyDatesControl = 44122, kPrintedDatesControl = 44123;
+inline constexpr int kFetchAtStartControl = 48142;
 
 class TOptionsDialog : public QDialog {
     Q_OBJECT
@@ -41,4 +42,5 @@ private:
     QRadioButton* localeDates_;
     QRadioButton* legacyDates_;
     QCheckBox* printedDates_;
+    QCheckBox* fetchAtStart_;
 };

@@ -13,6 +13,7 @@
 #include <iterator>
 #include <thread>
 
+#include "app/appsettings.h"
 #include "app/commandtable.h"
 #include "app_fixture.h"
 #include "cli/http_server.h"
@@ -305,4 +306,19 @@ TEST_F(Startup, TheDownloadOfferedForOldOrbitsIsPlannedFrom) {
     }
     EXPECT_EQ(Client().Session().almanac().path, Home("almanacs/alm22.32"));
     EXPECT_EQ(server.Hits("/current.alm"), 1);
+    ASSERT_TRUE(Exit());
+
+    // Downloading at start, as the options may ask: the dialog starts by itself and closes when
+    // everything arrived; the orbits, still years old, are then offered to download again.
+    OpenAppSettings()->setValue("orbits/fetchAtStart", true);
+    prompts.boxes.clear();
+    prompts.answers = {IDNO};
+    driver.stop();
+    Start({}, true);
+    for (int k = 0; k < 500 && server.Hits("/current.alm") < 2; ++k) {
+        QApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(server.Hits("/current.alm"), 2);
+    EXPECT_EQ(prompts.boxes.size(), 1u);
 }
