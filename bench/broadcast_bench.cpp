@@ -53,6 +53,9 @@ void BM_BroadcastPositions(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     state.counters["satellites"] = static_cast<double>(satellites.size());
+    state.counters["per satellite-sample"] =
+        benchmark::Counter(static_cast<double>(satellites.size()) * kSamples,
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_ReadNavigationFiles(benchmark::State& state) {

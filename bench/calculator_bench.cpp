@@ -11,6 +11,7 @@
 #include "engine/almanac.h"
 #include "engine/calculator.h"
 #include "engine/rinexnav.h"
+#include "engine/vectorkernels.h"
 #include "sites/siteinfo.h"
 
 namespace {
@@ -64,6 +65,37 @@ void AddObstructions(SiteInfo& site) {
     }
 }
 
+// How many satellites the calculator plans.
+int Planned(const Calculator& c) {
+    int planned = 0;
+    for (int i = 0; i < SatelliteCatalogue::kSize; ++i)
+        planned += c.HasAlmanac(i) ? 1 : 0;
+    return planned;
+}
+
+// Forces the kernels of range(1) (a VectorTarget), the best again when the benchmark ends; false
+// (and the benchmark skipped) when this processor cannot run them.
+struct ForcedTarget {
+    explicit ForcedTarget(benchmark::State& state) {
+        ok = UseVectorTarget(static_cast<VectorTarget>(state.range(1)));
+        if (!ok)
+            state.SkipWithError("not on this processor");
+        else
+            state.SetLabel(VectorTargetName(ActiveVectorTarget()));
+    }
+    ~ForcedTarget() { UseVectorTarget(BestVectorTarget()); }
+    bool ok = false;
+};
+
+// Time per satellite and sample of the window, and the satellites planned.
+void CountSatelliteSamples(benchmark::State& state, const Calculator& c) {
+    const int planned = Planned(c);
+    state.counters["satellites"] = planned;
+    state.counters["per satellite-sample"] =
+        benchmark::Counter(static_cast<double>(planned) * c.sampleCount(),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 struct Setup {
     Calculator calculator;
     SiteInfo site{48.137, 11.575, 520, "bench", "", 1};
@@ -101,10 +133,37 @@ void BM_Recalculate(benchmark::State& state) {
     for (int k = 0; k < setup->calculator.sampleCount(); ++k)
         used += setup->calculator.satelliteCount()[k];
     state.counters["mean satellites"] = static_cast<double>(used) / setup->calculator.sampleCount();
+    CountSatelliteSamples(state, setup->calculator);
+}
+
+// The shipped GPS almanac (YUMA, week 2379), as `tavrin-cli plan` uses it by default.
+void BM_RecalculateShippedAlmanac(benchmark::State& state) {
+    const int level = static_cast<int>(state.range(0));
+    const ForcedTarget target(state);
+    if (!target.ok)
+        return;
+    auto calculator = std::make_unique<Calculator>();
+    const SiteInfo site(48.137, 11.575, 520, "bench", "", 1);
+    const PlanInterval interval(11, 8, 2025, 0, 0, 24, 0);
+    calculator->LoadAlmanac(TAVRIN_BINARY_DIR "/almanacs/alm25.223");
+    calculator->SetElevationMask(static_cast<float>(10 * 0.017453292519943295));
+    if (calculator->loadState() != kLoadOk || calculator->SetTimeStep(300) != 1 ||
+        calculator->Recalculate(site, interval, 1) != 1) {
+        state.SkipWithError("the shipped almanac is missing");
+        return;
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(calculator->Recalculate(site, interval, level));
+        benchmark::ClobberMemory();
+    }
+    CountSatelliteSamples(state, *calculator);
 }
 
 void BM_RecalculateAllSystems(benchmark::State& state) {
     const int level = static_cast<int>(state.range(0));
+    const ForcedTarget target(state);
+    if (!target.ok)
+        return;
     auto calculator = std::make_unique<Calculator>();
     const SiteInfo site(48.137, 11.575, 520, "bench", "", 1);
     const PlanInterval interval(1, 1, 2022, 8, 0, 16, 0);
@@ -119,9 +178,6 @@ void BM_RecalculateAllSystems(benchmark::State& state) {
         state.SkipWithError("no navigation files");
         return;
     }
-    int planned = 0;
-    for (int i = 0; i < SatelliteCatalogue::kSize; ++i)
-        planned += calculator->HasAlmanac(i) ? 1 : 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(calculator->Recalculate(site, interval, level));
         benchmark::ClobberMemory();
@@ -129,13 +185,22 @@ void BM_RecalculateAllSystems(benchmark::State& state) {
     long used = 0;
     for (int k = 0; k < calculator->sampleCount(); ++k)
         used += calculator->satelliteCount()[k];
-    state.counters["satellites"] = planned;
     state.counters["mean satellites"] = static_cast<double>(used) / calculator->sampleCount();
+    CountSatelliteSamples(state, *calculator);
 }
 
 } // namespace
 
-BENCHMARK(BM_RecalculateAllSystems)->ArgName("level")->DenseRange(1, 4)->Unit(benchmark::kMicrosecond);
+// Each level on each instruction set (0 scalar code, 1 baseline, 2 SSE4.2, 3 AVX2, 4 AVX-512).
+BENCHMARK(BM_RecalculateAllSystems)
+    ->ArgNames({"level", "target"})
+    ->ArgsProduct({{1, 2, 3, 4}, {0, 1, 2, 3, 4}})
+    ->Unit(benchmark::kMicrosecond);
+
+BENCHMARK(BM_RecalculateShippedAlmanac)
+    ->ArgNames({"level", "target"})
+    ->ArgsProduct({{1, 2, 3}, {0, 1, 2, 3, 4}})
+    ->Unit(benchmark::kMicrosecond);
 
 BENCHMARK(BM_Recalculate)
     ->ArgNames({"level", "obstructions"})

@@ -63,9 +63,9 @@ void BM_ComputePositions(benchmark::State& state) {
         benchmark::DoNotOptimize(calculator.samples(0));
         benchmark::ClobberMemory();
     }
-    state.counters["positions"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * kSatellites * calculator.sampleCount(),
-                           benchmark::Counter::kIsRate);
+    state.counters["per satellite-sample"] =
+        benchmark::Counter(static_cast<double>(kSatellites) * calculator.sampleCount(),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 find_package(CURL REQUIRED)
 find_package(ZLIB REQUIRED)
 file(GLOB TAVRIN_NET_SOURCES CONFIGURE_DEPENDS src/net/*.cpp)
-tavrin_layer(tavrin_net SOURCES ${TAVRIN_NET_SOURCES} USES tavrin_base CURL::libcurl ZLIB::ZLIB)
+tavrin_layer(tavrin_net SOURCES ${TAVRIN_NET_SOURCES} USES tavrin_core CURL::libcurl ZLIB::ZLIB)
 if(TARGET tavrin_cli)
     target_link_libraries(tavrin_cli PUBLIC tavrin_net)
 endif()

@@ -70,6 +70,19 @@ std::string UserAlmanacDirectory() {
     return ProgramHome() + "almanacs/";
 }
 
+bool MakeUserAlmanacDirectory() {
+    const fs::path dir = UserAlmanacDirectory();
+    std::error_code ec;
+    if (fs::is_directory(dir, ec))
+        return true;
+    if (!fs::create_directories(dir, ec))
+        return false;
+    for (const fs::directory_entry& e : fs::directory_iterator(BundledDataDirectory() + "almanacs", ec))
+        if (e.is_regular_file(ec))
+            fs::copy_file(e.path(), dir / e.path().filename(), fs::copy_options::skip_existing, ec);
+    return true;
+}
+
 std::string BuildProgramPath(const std::string& name) {
     return ProgramHome() + fs::path(name).filename().string();
 }

@@ -1,4 +1,5 @@
 // tavrin-cli almanac import FILE... [--dir DIR] [--near YYYY-MM-DD]
+#include <filesystem>
 #include <iostream>
 
 #include "base/strings.h"
@@ -27,6 +28,8 @@ int RunAlmanacImport(const Words& words) {
         near = MakeCalendarTime(0, 0, 0, day, month, year);
     }
     const std::string directory = args.Value("--dir").value_or(".");
+    std::error_code ec;
+    std::filesystem::create_directories(directory, ec); // a new folder for the almanacs is made
 
     const AlmanacImportResult r =
         PlanSession::ImportPublished(files, directory, near, SafeWriteOptions{args.Has("--force")});

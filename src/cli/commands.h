@@ -39,6 +39,19 @@ struct Plan;
 // The three graphs as PNG and SVG into `directory` and/or one PDF of graphs and tables; only in a
 // build with Qt (TAVRIN_CLI_GRAPHS).
 int WriteGraphs(const Plan& plan, const std::string& directory, const std::string& pdf, bool force);
+
+// How plan --graphs/--pdf is drawn: by the writer a program linked with Qt sets (WriteGraphs), else,
+// when allowed, by running kGraphsProgram beside this one in its place. Neither: no graphs.
+using GraphsWriter = int (*)(const Plan& plan, const std::string& directory, const std::string& pdf,
+                             bool force);
+inline constexpr const char* kGraphsProgram = "tavrin-cli-graphs";
+void SetGraphsWriter(GraphsWriter writer);
+void AllowGraphsHandOver();
+bool CanDrawGraphs();
+int DrawGraphs(const Plan& plan, const std::string& directory, const std::string& pdf, bool force);
+// Runs kGraphsProgram with "plan" and `planWords`; answers (with the message said) only when that
+// cannot be done. `drawing` names the option asked for.
+int HandOverGraphs(const Words& planWords, const char* drawing);
 // "FILE: cannot be written (reason)", for a read-only file with the way round it.
 std::string OutputErrorText(const std::string& path, int error);
 

@@ -4,5 +4,8 @@
 
 int main(int argc, char** argv) {
     LoadDefaultLanguageModule();
+#ifdef TAVRIN_CLI_GRAPHS_PROGRAM
+    AllowGraphsHandOver(); // built beside this program
+#endif
     return RunProgram(Words(argv + 1, argv + argc));
 }

@@ -375,16 +375,13 @@ int RunPlan(const Words& words) {
                                            "--all-sites/--positions/--site"));
     if ((!graphs.empty() || !pdf.empty()) && o.days > 1)
         return Fail(kExitUsage, FormatText(ResString(IDS_CLI_CONFLICT).c_str(), drawing, "--days"));
-#ifndef TAVRIN_CLI_GRAPHS
-    if (!graphs.empty() || !pdf.empty())
-        return Fail(kExitUsage, FormatText(ResString(IDS_CLI_NO_GRAPHS).c_str(), drawing));
-#endif
+    if ((!graphs.empty() || !pdf.empty()) && !CanDrawGraphs())
+        return HandOverGraphs(words, drawing);
 
     PlanSetup setup;
     if (const int status = PreparePlan(request, setup); status != kExitOk)
         return status;
 
-#ifdef TAVRIN_CLI_GRAPHS
     if (!graphs.empty() || !pdf.empty()) {
         // One site on one day: the table is made whole and written after the graphs.
         std::string table;
@@ -401,14 +398,13 @@ int RunPlan(const Words& words) {
         plan.sources = &setup.sources.front();
         plan.calc = std::make_unique<Calculator>(setup.calc());
         plan.calc->Recalculate(*plan.site, plan.interval, 1);
-        if (const int status = WriteGraphs(plan, graphs, pdf, args.Has("--force")); status != kExitOk)
+        if (const int status = DrawGraphs(plan, graphs, pdf, args.Has("--force")); status != kExitOk)
             return status;
         // Graphs alone: no table on standard output unless one was asked for.
         if (!args.Has("--table") && !args.Has("--format") && !args.Has("--output"))
             return kExitOk;
         return WriteOutput(option("--output", ""), table, args.Has("--force"));
     }
-#endif
     // Opened first, so that an output that cannot be written is said before any computing; on a
     // failure part-way it is left unfinished, and a file it would replace stays as it was.
     Output out;

@@ -16,6 +16,7 @@
 #include "cli/commands.h"
 #include "cli/textbuffer.h"
 #include "config/orbitsources.h"
+#include "engine/almanac_import.h"
 #include "engine/almanac_scan.h"
 #include "engine/gnsstime.h"
 #include "engine/keplerianalmanacs.h"
@@ -199,8 +200,17 @@ int LoadSource(const std::string& path, PlanSession& session) {
         return Fail(kExitInput, problem);
     if (IsNavigationFile(path))
         return AddNavigationFile(path, session);
-    if (!session.LoadAlmanac(path))
+    if (!session.LoadAlmanac(path)) {
+        // A published almanac is a file to import, not one to plan from as it is.
+        std::ifstream in(path, std::ios::binary);
+        std::string head(8192, '\0');
+        in.read(head.data(), static_cast<std::streamsize>(head.size()));
+        head.resize(static_cast<size_t>(in.gcount()));
+        if (DetectAlmanacFormat(head) != AlmanacFormat::Unknown)
+            return Fail(kExitInput,
+                        FormatText(ResString(IDS_CLI_IMPORT_FIRST).c_str(), path.c_str(), path.c_str()));
         return AlmanacRefused(session.engine(), path);
+    }
     return kExitOk;
 }
 
@@ -209,8 +219,14 @@ int LoadSession(const PlanRequest& r, PlanSetup& setup) {
     // GPS weeks written modulo 1024 are dated in the era of the planning date, today without one.
     session.SetInterval(PlanInterval(setup.day, setup.month, setup.year, 0, 0, 24, 0));
     if (r.almanacPaths.empty()) {
+        // What was fetched or imported into the user's almanac directory, else the bundled almanacs.
+        const std::string user = UserAlmanacDirectory();
+        std::error_code ec;
+        if (fs::is_directory(user, ec) && !fs::is_empty(user, ec))
+            if (const int status = LoadSource(user, session); status != kExitOk)
+                return status;
         const std::string bundled = BundledDataDirectory() + "almanacs/";
-        if (!session.LoadNewestAlmanac(bundled))
+        if (session.engine().almanacFileName().empty() && !session.LoadNewestAlmanac(bundled))
             return Fail(kExitInput,
                         FormatText(ResString(IDS_CLI_NO_ALMANAC_IN_DIR).c_str(), bundled.c_str()));
     }

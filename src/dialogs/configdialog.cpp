@@ -16,7 +16,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <unistd.h>
+
 #include "base/astring.h"
+#include "base/paths.h"
 #include "base/strings.h"
 #include "config/almanacstatus.h"
 #include "config/plansession.h"
@@ -472,6 +475,12 @@ void ConfigDialog::Import() {
     AlmanacImportResult result;
     {
         WaitCursor wait;
+        // Never into the program's own folder: the user's almanac directory instead, started with a
+        // copy of the bundled almanacs.
+        std::error_code ec;
+        const bool own = std::filesystem::equivalent(directory_, BundledDataDirectory() + "almanacs", ec);
+        if ((own || access(directory_.c_str(), W_OK) != 0) && MakeUserAlmanacDirectory())
+            directory_ = UserAlmanacDirectory();
         result = PlanSession::ImportPublished(paths, directory_);
     }
     // One box with everything the importer said: what was written, then its warnings.

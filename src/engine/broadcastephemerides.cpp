@@ -189,13 +189,26 @@ bool BroadcastEphemerides::Positions(int index, const double* utc, int count, do
     if (!Has(index))
         return false;
     if (glonass_[index].empty()) {
+        // Each instant's record first, then their positions a block at a time.
+        constexpr int kBlock = 64;
         KeplerCarry carry;
-        for (int k = 0; k < count; ++k) {
-            const double gps = UtcToGps(utc[k]);
-            const PreparedKepler* e = ServingKepler(index, gps);
-            if (e == nullptr)
+        for (int first = 0; first < count; first += kBlock) {
+            const int n = std::min(kBlock, count - first);
+            const KeplerEphemeris* records[kBlock];
+            const KeplerTerms* terms[kBlock];
+            double gps[kBlock];
+            int served = 0;
+            for (; served < n; ++served) {
+                gps[served] = UtcToGps(utc[first + served]);
+                const PreparedKepler* e = ServingKepler(index, gps[served]);
+                if (e == nullptr)
+                    break;
+                records[served] = &e->record;
+                terms[served] = &e->terms;
+            }
+            KeplerPositions(records, terms, gps, served, carry, xyz + 3 * static_cast<size_t>(first));
+            if (served < n)
                 return false;
-            KeplerPosition(e->record, e->terms, gps, carry, xyz + 3 * static_cast<size_t>(k));
         }
         return true;
     }

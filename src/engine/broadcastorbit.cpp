@@ -1,6 +1,9 @@
 #include "engine/broadcastorbit.h"
 
+#include <algorithm>
 #include <cmath>
+
+#include "engine/vectorkernels.h"
 
 namespace {
 
@@ -208,6 +211,61 @@ void KeplerPosition(const KeplerEphemeris& k, const KeplerTerms& t, double gps, 
 
 void KeplerPosition(const KeplerEphemeris& k, double gps, double xyz[3]) {
     KeplerPosition(k, PrepareKepler(k), gps, xyz);
+}
+
+void KeplerPositions(const KeplerEphemeris* const* records, const KeplerTerms* const* terms,
+                     const double* gps, int count, KeplerCarry& carry, double* xyz) {
+    // Blocks of instants on the stack, each record among them listed once for the kernel.
+    constexpr int kBlock = 64;
+    const VectorKernels* kernels = ActiveKernels();
+    for (int first = 0; first < count; first += kBlock) {
+        const int n = std::min(kBlock, count - first);
+        double* out = xyz + 3 * static_cast<size_t>(first);
+        double fields[21][kBlock];
+        int32_t which[kBlock];
+        const KeplerEphemeris* listed[kBlock];
+        int distinct = 0;
+        double largestE = 0;
+        bool fits = kernels != nullptr && kernels->keplerBroadcast != nullptr;
+        for (int i = 0; i < n && fits; ++i) {
+            const KeplerEphemeris& k = *records[first + i];
+            const double tk = gps[first + i] - k.toeGps;
+            // Beyond the kernel's series: the inclination's correction, elongated orbits, the GEOs.
+            fits = !terms[first + i]->geo && k.e <= 0.2 &&
+                   std::fabs(k.iDot * tk) + std::fabs(k.cis) + std::fabs(k.cic) <= 0.1 &&
+                   std::fabs(k.cus) + std::fabs(k.cuc) <= 0.1;
+            if (distinct > 0 && listed[distinct - 1] == &k) {
+                which[i] = distinct - 1;
+                continue;
+            }
+            const KeplerTerms& t = *terms[first + i];
+            largestE = std::max(largestE, k.e);
+            const double values[21] = {k.toeGps, k.m0,   t.n,    k.deltaNDot, t.node0, t.nodeRate, k.e,
+                                       t.root,   t.cosW, t.sinW, t.a,         k.aDot,  k.cus,      k.cuc,
+                                       k.crs,    k.crc,  k.cis,  k.cic,       k.iDot,  t.cosI0,    t.sinI0};
+            for (int f = 0; f < 21; ++f)
+                fields[f][distinct] = values[f];
+            listed[distinct] = &k;
+            which[i] = distinct++;
+        }
+        if (!fits) {
+            for (int i = 0; i < n; ++i)
+                KeplerPosition(*records[first + i], *terms[first + i], gps[first + i], carry, out + 3 * i);
+            continue;
+        }
+        const KeplerKernelRecords r{fields[0],  fields[1],  fields[2],  fields[3],  fields[4],  fields[5],
+                                    fields[6],  fields[7],  fields[8],  fields[9],  fields[10], fields[11],
+                                    fields[12], fields[13], fields[14], fields[15], fields[16], fields[17],
+                                    fields[18], fields[19], fields[20]};
+        double x[kBlock], y[kBlock], z[kBlock];
+        kernels->keplerBroadcast(r, which, gps + first, n, KeplerNewtonSteps(largestE), x, y, z);
+        for (int i = 0; i < n; ++i) {
+            out[3 * i] = x[i];
+            out[3 * i + 1] = y[i];
+            out[3 * i + 2] = z[i];
+        }
+        carry.valid = false; // the next instant starts afresh
+    }
 }
 
 namespace {

@@ -34,6 +34,10 @@ struct KeplerCarry {
 };
 void KeplerPosition(const KeplerEphemeris& ephemeris, const KeplerTerms& terms, double gps,
                     KeplerCarry& carry, double xyz[3]);
+// Positions (xyz: three per instant) at `count` instants, instant k from records[k] and terms[k]:
+// through the vector kernels where they hold, else one by one with `carry`.
+void KeplerPositions(const KeplerEphemeris* const* records, const KeplerTerms* const* terms,
+                     const double* gps, int count, KeplerCarry& carry, double* xyz);
 
 // The GLONASS state during an integration; carried from sample to sample so that a series of
 // times near one record integrates each stretch once.

@@ -13,6 +13,7 @@
 #include "engine/geodesy.h"
 #include "engine/gnsstime.h"
 #include "engine/orbit.h"
+#include "engine/vectorkernels.h"
 #include "sites/siteinfo.h"
 
 namespace {
@@ -100,10 +101,12 @@ int Calculator::AllocateSeries() {
     if (loadState_ != kLoadOk)
         return 0;
     loadState_ = kLoadOutOfMemory;
-    for (std::vector<SatSample>& s : samples_) {
-        if (!Fresh(s, sampleCount_))
+    for (int i = 0; i < SatelliteCatalogue::kSize; ++i) {
+        if (!Fresh(samples_[i], HasOrbit(i) ? sampleCount_ : 0))
             return 0;
     }
+    if (!Fresh(noSamples_, sampleCount_))
+        return 0;
     for (std::vector<float>* s : {&pdop_, &gdop_, &hdop_, &vdop_, &tdop_}) {
         if (!Fresh(*s, sampleCount_))
             return 0;
@@ -111,11 +114,26 @@ int Calculator::AllocateSeries() {
     if (!Fresh(satelliteCount_, sampleCount_) || !Fresh(solutionFlag_, sampleCount_))
         return 0;
     if (!Fresh(sampleUtc_, sampleCount_) || !Fresh(xyz_, 3 * sampleCount_) ||
-        !Fresh(direction_, 4 * sampleCount_))
+        !Fresh(direction_, 4 * sampleCount_) || !Fresh(scratch_, 8 * sampleCount_))
         return 0;
     mayBeVisible_.fill(false); // the fresh samples are all invisible
     loadState_ = kLoadOk;
     return 1;
+}
+
+void Calculator::FitSampleArrays() {
+    if (loadState_ == kLoadOutOfMemory)
+        return;
+    for (int i = 0; i < SatelliteCatalogue::kSize; ++i) {
+        const bool has = !samples_[i].empty();
+        if (has == HasOrbit(i))
+            continue;
+        if (!Fresh(samples_[i], has ? 0 : sampleCount_)) {
+            loadState_ = kLoadOutOfMemory;
+            return;
+        }
+        mayBeVisible_[i] = false;
+    }
 }
 
 void Calculator::ClearAlmanac() {
@@ -136,6 +154,7 @@ void Calculator::LoadAlmanac(const std::string& path) {
     if (!f) {
         loadState_ = kLoadNotOpened;
         AdoptAlmanac();
+        FitSampleArrays();
         return;
     }
     const int todayWeek = ToGpsTime(TodayUtc()).week;
@@ -177,6 +196,7 @@ void Calculator::LoadAlmanac(const std::string& path) {
         }
     }
     AdoptAlmanac();
+    FitSampleArrays();
 }
 
 void Calculator::ForgetAlmanac() {
@@ -185,6 +205,7 @@ void Calculator::ForgetAlmanac() {
     ClearAlmanac();
     almanacFileName_.clear();
     AdoptAlmanac();
+    FitSampleArrays();
 }
 
 void Calculator::AdoptAlmanac() {
@@ -209,6 +230,7 @@ void Calculator::AddNavigation(const NavigationFile& file) {
             orbitsChanged_ = true; // the next recalculation starts from the positions
         }
     }
+    FitSampleArrays();
 }
 
 void Calculator::ClearNavigation() {
@@ -222,6 +244,7 @@ void Calculator::ClearNavigation() {
         RefreshAlmanacStatuses(system);
     }
     orbitsChanged_ = true;
+    FitSampleArrays();
 }
 
 void Calculator::CopyNavigation(const Calculator& from) {
@@ -237,6 +260,7 @@ void Calculator::CopyNavigation(const Calculator& from) {
         }
     }
     orbitsChanged_ = true;
+    FitSampleArrays();
 }
 
 bool Calculator::HasSource(GnssSystem system, OrbitSource source) const {
@@ -478,32 +502,104 @@ void Calculator::ComputePositions(const CalendarTime& windowStartUtc) {
     // The almanacs' orbits take GPS time as UTC, as they always have.
     const bool gpsAlmanac = source(GnssSystem::Gps) == OrbitSource::Almanac;
     const bool glonassAlmanac = source(GnssSystem::Glonass) == OrbitSource::Almanac;
-    for (int32_t k = 0; k < sampleCount_ && (gpsAlmanac || glonassAlmanac); ++k) {
-        for (int j = 0; j < kGpsSatellites && gpsAlmanac; ++j) {
-            if (!HasAlmanac(j))
-                continue;
-            SatSample& s = samples_[j][k];
-            s.x = s.y = s.z = 0;
-            GpsPosition(gps_[j], gpsTerms[j], gps.week, gps.seconds, s.x, s.y, s.z);
+    if (const VectorKernels* kernels = ActiveKernels(); kernels && (gpsAlmanac || glonassAlmanac)) {
+        AlmanacPositions(*kernels, gps, glonass, gpsTerms.data(), glonassTerms.data(), gpsAlmanac,
+                         glonassAlmanac);
+    } else {
+        for (int32_t k = 0; k < sampleCount_ && (gpsAlmanac || glonassAlmanac); ++k) {
+            for (int j = 0; j < kGpsSatellites && gpsAlmanac; ++j) {
+                if (!Planned(j))
+                    continue;
+                SatSample& s = samples_[j][k];
+                s.x = s.y = s.z = 0;
+                GpsPosition(gps_[j], gpsTerms[j], gps.week, gps.seconds, s.x, s.y, s.z);
+            }
+            for (int j = 0; j < kGlonassSatellites && glonassAlmanac; ++j) {
+                const int index = kGpsSatellites + j;
+                if (!Planned(index))
+                    continue;
+                SatSample& s = samples_[index][k];
+                s.x = s.y = s.z = 0;
+                GlonassPosition(glonass_[j], glonassTerms[j], glonass.dayIndex + 1, 2.0 * glonass.timeOfDay,
+                                s.x, s.y, s.z);
+            }
+            AddSeconds(gps, step_);
+            AddSeconds(glonass, step_);
         }
-        for (int j = 0; j < kGlonassSatellites && glonassAlmanac; ++j) {
-            const int index = kGpsSatellites + j;
-            if (!HasAlmanac(index))
-                continue;
-            SatSample& s = samples_[index][k];
-            s.x = s.y = s.z = 0;
-            GlonassPosition(glonass_[j], glonassTerms[j], glonass.dayIndex + 1, 2.0 * glonass.timeOfDay, s.x,
-                            s.y, s.z);
-        }
-        AddSeconds(gps, step_);
-        AddSeconds(glonass, step_);
     }
     const double start = ScaleSeconds(windowStartUtc);
     for (int32_t k = 0; k < sampleCount_; ++k)
         sampleUtc_[k] = start + static_cast<double>(k) * step_;
     for (int i = 0; i < SatelliteCatalogue::kSize; ++i) {
-        if (FromNavigation(i) && HasAlmanac(i))
+        if (FromNavigation(i) && Planned(i))
             BroadcastPositions(i);
+    }
+}
+
+void Calculator::AlmanacPositions(const VectorKernels& kernels, GpsTime gps, GlonassTime glonass,
+                                  const GpsOrbitTerms* gpsTerms, const GlonassOrbitTerms* glonassTerms,
+                                  bool gpsAlmanac, bool glonassAlmanac) {
+    const int n = sampleCount_;
+    // The times of the samples on each system's clock, stepped as the scalar code steps them.
+    double *gpsWeek = scratch_.data(), *gpsSeconds = gpsWeek + n, *glonassDay = gpsSeconds + n,
+           *glonassSeconds = glonassDay + n, *t = glonassSeconds + n, *x = t + n, *y = x + n, *z = y + n;
+    for (int32_t k = 0; k < n; ++k) {
+        gpsWeek[k] = gps.week;
+        gpsSeconds[k] = gps.seconds;
+        glonassDay[k] = glonass.dayIndex + 1;
+        glonassSeconds[k] = 2.0 * glonass.timeOfDay;
+        AddSeconds(gps, step_);
+        AddSeconds(glonass, step_);
+    }
+    // Angles the kernels reduce exactly: an almanac decades off goes the scalar way.
+    constexpr double kKernelTimes = 5e9; // s
+    auto kernelTimes = [&] {
+        for (int32_t k = 0; k < n; ++k)
+            if (!(std::fabs(t[k]) < kKernelTimes))
+                return false;
+        return true;
+    };
+    auto store = [&](int index) {
+        SatSample* s = samples_[index].data();
+        for (int32_t k = 0; k < n; ++k) {
+            s[k].x = static_cast<float>(x[k]);
+            s[k].y = static_cast<float>(y[k]);
+            s[k].z = static_cast<float>(z[k]);
+        }
+    };
+    for (int j = 0; j < kGpsSatellites && gpsAlmanac; ++j) {
+        if (!Planned(j))
+            continue;
+        const GpsAlmanacRecord& r = gps_[j];
+        for (int32_t k = 0; k < n; ++k)
+            t[k] = GpsTimeFromToa(r, static_cast<int32_t>(gpsWeek[k]), gpsSeconds[k]);
+        const GpsOrbitTerms& o = gpsTerms[j];
+        if (kernelTimes()) {
+            const GpsKernelOrbit orbit{o.a,    o.n,  o.root,  o.cosI,     o.sinI,      o.cosW,
+                                       o.sinW, o.m0, o.node0, o.nodeRate, o.nodeAtToa, r.e};
+            kernels.gpsAlmanac(orbit, t, n, x, y, z);
+        } else {
+            for (int32_t k = 0; k < n; ++k) {
+                double p[3];
+                GpsPositionAt(r, o, t[k], p);
+                x[k] = p[0], y[k] = p[1], z[k] = p[2];
+            }
+        }
+        store(j);
+    }
+    for (int j = 0; j < kGlonassSatellites && glonassAlmanac; ++j) {
+        const int index = kGpsSatellites + j;
+        if (!Planned(index))
+            continue;
+        const GlonassAlmanacRecord& r = glonass_[j];
+        for (int32_t k = 0; k < n; ++k)
+            t[k] = GlonassTimeFromNode(r, static_cast<int32_t>(glonassDay[k]), glonassSeconds[k]);
+        const GlonassOrbitTerms& o = glonassTerms[j];
+        const GlonassKernelOrbit orbit{o.cosI,  o.sinI,   o.root,
+                                       r.e,     r.deltaT, r.deltaTDot,
+                                       r.omega, r.lambda, GlonassSemiMajorAxis(r, t[0])};
+        kernels.glonassAlmanac(orbit, t, n, x, y, z); // within half the four-year cycle
+        store(index);
     }
 }
 

@@ -14,16 +14,14 @@
 #include "engine/geodesy.h"
 #include "engine/planinterval.h"
 #include "engine/satellitecatalogue.h"
+#include "engine/satsample.h"
 
 class SiteInfo;
-
-// One satellite at one sample.
-struct SatSample {
-    float x = 0, y = 0, z = 0; // Earth-fixed, m
-    float azimuth = 0;         // rad, 0 <= az < 2 pi, clockwise from north
-    float elevation = 0;       // rad
-    int32_t visible = 0;       // 0 or 1
-};
+struct VectorKernels;
+struct GpsOrbitTerms;
+struct GlonassOrbitTerms;
+struct GpsTime;
+struct GlonassTime;
 
 // Load states.
 inline constexpr int32_t kLoadOk = 0;
@@ -61,7 +59,8 @@ public:
     // 0 while the load state is not 0 or for a step <= 0; else 1, reallocating the arrays when
     // the step changes.
     int SetTimeStep(int32_t step);
-    // Fresh zeroed sample and series arrays of sample count entries; 0 and load state 1 on failure.
+    // Fresh zeroed sample and series arrays of sample count entries, sample arrays only for the
+    // satellites some source has an orbit of; 0 and load state 1 on failure.
     int AllocateSeries();
 
     void LoadAlmanac(const std::string& path);
@@ -156,7 +155,10 @@ public:
     int32_t windowStart() const { return windowStart_; }
     int32_t windowEnd() const { return windowEnd_; }
     int32_t parameterCount() const { return parameterCount_; }
-    const SatSample* samples(int index) const { return samples_[index].data(); }
+    // A satellite no source has an orbit of reads as all zero.
+    const SatSample* samples(int index) const {
+        return samples_[index].empty() ? noSamples_.data() : samples_[index].data();
+    }
     const float* pdop() const { return pdop_.data(); }
     const float* gdop() const { return gdop_.data(); }
     const float* hdop() const { return hdop_.data(); }
@@ -190,8 +192,10 @@ private:
     // reserved at construction.
     bool ProjectObstructions(const SiteInfo& site);
     bool BehindProjectedObstruction(int32_t x, int32_t y) const;
-    // Adds one satellite's row to the normal matrix; clock column `clock` (0 .. systems - 1).
-    void AddRow(const SatSample& s, const double site[3], int positionParameters, int clock);
+    // The almanac-planned satellites' positions over the window through the kernels.
+    void AlmanacPositions(const VectorKernels& kernels, GpsTime gps, GlonassTime glonass,
+                          const GpsOrbitTerms* gpsTerms, const GlonassOrbitTerms* glonassTerms,
+                          bool gpsAlmanac, bool glonassAlmanac);
     // The positions of one satellite over the window from the navigation files; NaN at the samples
     // no record reaches.
     void BroadcastPositions(int index);
@@ -202,6 +206,14 @@ private:
     // After an almanac load: the almanac becomes GPS's and GLONASS's source unless they are planned
     // from navigation files.
     void AdoptAlmanac();
+    // Some source, planned or not, has an orbit of the satellite: it gets a sample array.
+    bool HasOrbit(int index) const { return InAlmanac(index) || broadcast_.Has(index); }
+    // Propagated, and with the array to hold it.
+    bool Planned(int index) const { return HasAlmanac(index) && !samples_[index].empty(); }
+    // Zeroed sample arrays for the satellites that gained an orbit, none for those that lost theirs,
+    // after the almanac or the navigation files changed (so that no recalculation allocates); load
+    // state 1 when memory runs out.
+    void FitSampleArrays();
     // The satellite's system is planned from the navigation files.
     bool FromNavigation(int index) const {
         return sources_[static_cast<int>(SatelliteCatalogue::At(index).system)] == OrbitSource::Broadcast;
@@ -227,7 +239,8 @@ private:
     BroadcastEphemerides broadcast_;
     std::vector<double> sampleUtc_; // the window's sample instants, for the navigation files
     std::vector<double> xyz_;       // one satellite's positions over the window
-    std::vector<double> direction_; // one satellite's local vectors over the window (level 2)
+    std::vector<double> direction_; // one satellite's positions over the window in double (level 2)
+    std::vector<double> scratch_;   // 8 values a sample for the kernels' inputs and outputs
     std::array<bool, SatelliteCatalogue::kSize> mayBeVisible_{}; // a visible flag may be set
     const SiteInfo* site_ = nullptr;
     float elevationMask_ = 0;
@@ -239,7 +252,8 @@ private:
     int32_t windowStart_ = 0;
     int32_t windowEnd_ = 0;
     int32_t parameterCount_ = 0;
-    std::array<std::vector<SatSample>, SatelliteCatalogue::kSize> samples_;
+    std::array<std::vector<SatSample>, SatelliteCatalogue::kSize> samples_; // empty: no orbit
+    std::vector<SatSample> noSamples_;                                      // zeros, for those
     std::vector<float> pdop_, gdop_, hdop_, vdop_, tdop_;
     std::vector<int32_t> satelliteCount_;
     std::vector<int32_t> solutionFlag_;

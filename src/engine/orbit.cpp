@@ -57,12 +57,17 @@ void ArgumentOfLatitude(double sinE, double cosE, double e, double root, double 
     su = s * cosW + c * sinW;
 }
 
-void ToEarthFixed(double r, double cu, double su, double node, double cosI, double sinI, float& x, float& y,
-                  float& z) {
+void ToEarthFixed(double r, double cu, double su, double node, double cosI, double sinI, double xyz[3]) {
     const double cn = std::cos(node), sn = std::sin(node);
-    x = static_cast<float>(r * (cu * cn - su * sn * cosI));
-    y = static_cast<float>(r * (cu * sn + su * cn * cosI));
-    z = static_cast<float>(r * su * sinI);
+    xyz[0] = r * (cu * cn - su * sn * cosI);
+    xyz[1] = r * (cu * sn + su * cn * cosI);
+    xyz[2] = r * su * sinI;
+}
+
+void Store(const double xyz[3], float& x, float& y, float& z) {
+    x = static_cast<float>(xyz[0]);
+    y = static_cast<float>(xyz[1]);
+    z = static_cast<float>(xyz[2]);
 }
 
 } // namespace
@@ -85,19 +90,28 @@ GpsOrbitTerms PrepareGpsOrbit(const GpsAlmanacRecord& rec) {
     return t;
 }
 
+double GpsTimeFromToa(const GpsAlmanacRecord& rec, int32_t week, double secondsOfWeek) {
+    const double toa = rec.toa;
+    return static_cast<double>(week - rec.week) * kSecondsPerWeekD + secondsOfWeek - toa;
+}
+
 int GpsPosition(const GpsAlmanacRecord& rec, const GpsOrbitTerms& t, int32_t week, double secondsOfWeek,
                 float& x, float& y, float& z) {
+    double xyz[3];
+    GpsPositionAt(rec, t, GpsTimeFromToa(rec, week, secondsOfWeek), xyz);
+    Store(xyz, x, y, z);
+    return 1;
+}
+
+void GpsPositionAt(const GpsAlmanacRecord& rec, const GpsOrbitTerms& t, double tk, double xyz[3]) {
     const double e = rec.e;
-    const double toa = rec.toa;
-    const double tk = static_cast<double>(week - rec.week) * kSecondsPerWeekD + secondsOfWeek - toa;
     const double m = t.m0 + t.n * tk;
     double sinE, cosE, cu, su, radius;
     EccentricAnomaly(m, e, sinE, cosE);
     ArgumentOfLatitude(sinE, cosE, e, t.root, t.cosW, t.sinW, cu, su, radius);
     const double r = t.a * radius;
     const double node = t.node0 + t.nodeRate * tk - t.nodeAtToa;
-    ToEarthFixed(r, cu, su, node, t.cosI, t.sinI, x, y, z);
-    return 1;
+    ToEarthFixed(r, cu, su, node, t.cosI, t.sinI, xyz);
 }
 
 int GpsPosition(const GpsAlmanacRecord& rec, int32_t week, double secondsOfWeek, float& x, float& y,
@@ -126,14 +140,26 @@ GlonassOrbitTerms PrepareGlonassOrbit(const GlonassAlmanacRecord& rec) {
     return t;
 }
 
-int GlonassPosition(const GlonassAlmanacRecord& rec, const GlonassOrbitTerms& t, int32_t dayNumber,
-                    double secondsOfDay, float& x, float& y, float& z) {
-    const double e = rec.e;
+double GlonassTimeFromNode(const GlonassAlmanacRecord& rec, int32_t dayNumber, double secondsOfDay) {
     double dt = static_cast<double>(dayNumber - rec.n) * kSecondsPerDayD + secondsOfDay - rec.tLambda;
     if (dt > kHalfCycle)
         dt -= kFourYearCycle;
     if (dt < -kHalfCycle)
         dt += kFourYearCycle;
+    return dt;
+}
+
+int GlonassPosition(const GlonassAlmanacRecord& rec, const GlonassOrbitTerms& t, int32_t dayNumber,
+                    double secondsOfDay, float& x, float& y, float& z) {
+    double xyz[3];
+    GlonassPositionAt(rec, t, GlonassTimeFromNode(rec, dayNumber, secondsOfDay), xyz);
+    Store(xyz, x, y, z);
+    return 1;
+}
+
+void GlonassPositionAt(const GlonassAlmanacRecord& rec, const GlonassOrbitTerms& t, double dt,
+                       double xyz[3]) {
+    const double e = rec.e;
     const double n = GlonassMeanMotion(rec, dt);
     const double a = std::cbrt(kMuGlonass / n / n);
     const double ratio = kAeGlonass / a;
@@ -155,8 +181,7 @@ int GlonassPosition(const GlonassAlmanacRecord& rec, const GlonassOrbitTerms& t,
     ArgumentOfLatitude(sinE, cosE, e, t.root, cosT, -sinT, cu, su, radius); // perigee at -theta
     const double r = a * radius;
     const double node = rec.lambda * kPi + (nodeRate * kPi - kOmegaEarth) * dt;
-    ToEarthFixed(r, cu, su, node, t.cosI, t.sinI, x, y, z);
-    return 1;
+    ToEarthFixed(r, cu, su, node, t.cosI, t.sinI, xyz);
 }
 
 int GlonassPosition(const GlonassAlmanacRecord& rec, int32_t dayNumber, double secondsOfDay, float& x,

@@ -43,3 +43,12 @@ int GpsPosition(const GpsAlmanacRecord& record, const GpsOrbitTerms& terms, int3
                 double secondsOfWeek, float& x, float& y, float& z);
 int GlonassPosition(const GlonassAlmanacRecord& record, const GlonassOrbitTerms& terms, int32_t dayNumber,
                     double secondsOfDay, float& x, float& y, float& z);
+
+// The same positions in double precision (m), at tk seconds from the time of almanac and at dt
+// seconds from the node crossing (within half the four-year cycle), with those times as the calls
+// above take them.
+double GpsTimeFromToa(const GpsAlmanacRecord& record, int32_t week, double secondsOfWeek);
+double GlonassTimeFromNode(const GlonassAlmanacRecord& record, int32_t dayNumber, double secondsOfDay);
+void GpsPositionAt(const GpsAlmanacRecord& record, const GpsOrbitTerms& terms, double tk, double xyz[3]);
+void GlonassPositionAt(const GlonassAlmanacRecord& record, const GlonassOrbitTerms& terms, double dt,
+                       double xyz[3]);

@@ -49,16 +49,20 @@ namespace {
 void TakeDay(const Calculator& calc, int d, bool lastDay, SiteSeries& s) {
     const int32_t perDay = calc.sampleCount() - 1;
     const int32_t take = lastDay ? perDay + 1 : perDay;
+    const size_t base = static_cast<size_t>(d) * static_cast<size_t>(perDay);
     for (int32_t k = 0; k < take; ++k) {
-        const size_t at = static_cast<size_t>(d) * static_cast<size_t>(perDay) + static_cast<size_t>(k);
+        const size_t at = base + static_cast<size_t>(k);
         s.pdop[at] = calc.pdop()[k];
         s.satellites[at] = calc.satelliteCount()[k];
         s.solution[at] = calc.solutionFlag()[k];
-        SatelliteSet used;
-        for (int j = 0; j < SatelliteCatalogue::kSize; ++j)
-            if (calc.samples(j)[k].visible == 1)
-                used.set(static_cast<size_t>(j));
-        s.usable[at] = used;
+        s.usable[at].reset();
+    }
+    // Satellite by satellite, each one's samples in a row.
+    for (int j = 0; j < SatelliteCatalogue::kSize; ++j) {
+        const SatSample* samples = calc.samples(j);
+        for (int32_t k = 0; k < take; ++k)
+            if (samples[k].visible == 1)
+                s.usable[base + static_cast<size_t>(k)].set(static_cast<size_t>(j));
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "engine/calculator.h"
 #include "engine/geodesy.h"
+#include "engine/vectorkernels.h"
 #include "sites/obstruction.h"
 #include "sites/siteinfo.h"
 
@@ -66,46 +67,54 @@ SiteFrame FrameOf(const SiteInfo& site) {
 
 } // namespace
 
+void ScalarAzimuthElevation(const SiteKernelFrame& f, const double* x, const double* y, const double* z,
+                            int count, double* azimuth, double* elevation, bool libraryAtan2) {
+    for (int32_t k = 0; k < count; ++k) {
+        const double dx = x[k] - f.x, dy = y[k] - f.y, dz = z[k] - f.z;
+        const double t = f.cosLambda * dx + f.sinLambda * dy;
+        const double e = -f.sinLambda * dx + f.cosLambda * dy;
+        const double north = f.cosPhi * dz - f.sinPhi * t;
+        const double up = f.sinPhi * dz + f.cosPhi * t;
+        const double horizontal = std::sqrt(north * north + e * e);
+        if (libraryAtan2) {
+            elevation[k] = std::atan2(up, horizontal);
+            azimuth[k] = std::atan2(e, north);
+        } else {
+            elevation[k] = QuickAtan2(up, horizontal);
+            azimuth[k] = QuickAtan2(e, north);
+        }
+    }
+}
+
 void Calculator::ComputeAzEl(const SiteInfo& site) {
     if (loadState_ == kLoadOutOfMemory)
         return; // the arrays may be shorter than the sample count
     const SiteFrame f = FrameOf(site);
+    const SiteKernelFrame frame{f.sinPhi,      f.cosPhi,      f.sinLambda,  f.cosLambda,
+                                f.position[0], f.position[1], f.position[2]};
+    const VectorKernels* kernels = ActiveKernels();
     const int n = sampleCount_;
-    double* local = direction_.data(); // east, north, up, horizontal distance per sample
+    double *x = direction_.data(), *y = x + n, *z = y + n;
+    double *azimuth = scratch_.data(), *elevation = azimuth + n;
     for (int j = 0; j < SatelliteCatalogue::kSize; ++j) {
-        if (!HasAlmanac(j))
+        if (!Planned(j))
             continue;
         SatSample* s = samples_[j].data();
         for (int32_t k = 0; k < n; ++k) {
-            const double dx = static_cast<double>(s[k].x) - f.position[0];
-            const double dy = static_cast<double>(s[k].y) - f.position[1];
-            const double dz = static_cast<double>(s[k].z) - f.position[2];
-            const double t = f.cosLambda * dx + f.sinLambda * dy;
-            const double e = -f.sinLambda * dx + f.cosLambda * dy;
-            const double north = f.cosPhi * dz - f.sinPhi * t;
-            local[k] = e;
-            local[n + k] = north;
-            local[2 * n + k] = f.sinPhi * dz + f.cosPhi * t;
-            local[3 * n + k] = std::sqrt(north * north + e * e);
+            x[k] = s[k].x;
+            y[k] = s[k].y;
+            z[k] = s[k].z;
         }
-        // The almanacs' directions stay exactly as they always were; the navigation files' many
-        // satellites take the quicker arc tangent, well below a float's resolution off, over
-        // plain arrays so that the loop is vectorised.
-        double *e = local, *north = local + n, *up = local + 2 * n, *horizontal = local + 3 * n;
-        if (sources_[kSystemOf[j]] == OrbitSource::Almanac) {
-            for (int32_t k = 0; k < n; ++k) {
-                up[k] = std::atan2(up[k], horizontal[k]);
-                e[k] = std::atan2(e[k], north[k]);
-            }
-        } else {
-            for (int32_t k = 0; k < n; ++k) {
-                up[k] = QuickAtan2(up[k], horizontal[k]);
-                e[k] = QuickAtan2(e[k], north[k]);
-            }
-        }
+        // The scalar code keeps the library's arc tangent for the almanacs, as they always had; the
+        // navigation files' many satellites take the quicker one, well below a float's resolution off.
+        if (kernels)
+            kernels->azimuthElevation(frame, x, y, z, n, azimuth, elevation);
+        else
+            ScalarAzimuthElevation(frame, x, y, z, n, azimuth, elevation,
+                                   sources_[kSystemOf[j]] == OrbitSource::Almanac);
         for (int32_t k = 0; k < n; ++k) {
-            s[k].elevation = static_cast<float>(up[k]);
-            s[k].azimuth = static_cast<float>(e[k]);
+            s[k].elevation = static_cast<float>(elevation[k]);
+            s[k].azimuth = static_cast<float>(azimuth[k]);
             if (s[k].azimuth < 0)
                 s[k].azimuth = static_cast<float>(s[k].azimuth + kTwoPi);
         }
@@ -199,33 +208,39 @@ bool Calculator::BehindProjectedObstruction(int32_t x, int32_t y) const {
     return false;
 }
 
-void Calculator::AddRow(const SatSample& s, const double site[3], int positionParameters, int clock) {
+namespace {
+
+// One satellite's row added to the lower triangle of the normal matrix (row length `size`), for
+// 3 or 2 position parameters known when compiling: the loops laid out, the same sums in the same order.
+template <int P>
+[[gnu::always_inline]] inline void AddRowTo(double* m, int size, const SatSample& s, const double site[3],
+                                            const double (&frame)[3][3], int clock) {
     const double px = s.x, py = s.y, pz = s.z;
     const double dx = px - site[0], dy = py - site[1], dz = pz - site[2];
     // Geometric distance plus the Earth's rotation during the signal's travel.
     const double range = std::sqrt(dx * dx + dy * dy + dz * dz) + kOmegaOverC * (site[1] * px - site[0] * py);
     const double w[3] = {dx / range, dy / range, dz / range};
     double g[3] = {};
-    if (positionParameters == 3) {
+    if constexpr (P == 3) {
         g[0] = w[0];
         g[1] = w[1];
         g[2] = w[2];
     } else {
         for (int r = 0; r < 2; ++r)
-            g[r] = localFrame_[r][0] * w[0] + localFrame_[r][1] * w[1] + localFrame_[r][2] * w[2];
+            g[r] = frame[r][0] * w[0] + frame[r][1] * w[1] + frame[r][2] * w[2];
     }
     // Only the lower triangle: the inversion reads no more. The row is the geometry, -1 in its
     // clock's column and zero elsewhere, so only those products are added.
-    const int size = parameterCount_;
-    const int c = positionParameters + clock;
-    double* m = normalMatrix_;
-    for (int r = 0; r < positionParameters; ++r)
+    const int c = P + clock;
+    for (int r = 0; r < P; ++r)
         for (int k = 0; k <= r; ++k)
             m[r * size + k] += g[r] * g[k];
-    for (int k = 0; k < positionParameters; ++k)
+    for (int k = 0; k < P; ++k)
         m[c * size + k] += g[k] * -1.0;
     m[c * size + c] += 1.0;
 }
+
+} // namespace
 
 void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
     if (loadState_ == kLoadOutOfMemory)
@@ -239,15 +254,20 @@ void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
             localFrame_[r][c] = frame[r][c];
     const int p = mode_ == 1 ? 2 : 3;
     useProjected_ = obstructionsOn_ != 0 && ProjectObstructions(site);
+    // Above the mask is all there is to it without obstructions to look behind.
+    const bool open = obstructionsOn_ == 0 || (useProjected_ && projectedOutlines_.empty());
+    const auto passes = [&](const SatSample& s) {
+        return s.elevation > elevationMask_ && (open || PassesVisibilityTest(site, s));
+    };
 
     // Only the enabled satellites are looked at per sample.
     int enabled[SatelliteCatalogue::kSize];
     int enabledCount = 0;
     for (int j = 0; j < SatelliteCatalogue::kSize; ++j) {
-        if (IsEnabled(j)) {
+        if (IsEnabled(j) && !samples_[j].empty()) {
             enabled[enabledCount++] = j;
             mayBeVisible_[j] = true;
-        } else if (mayBeVisible_[j]) {
+        } else if (mayBeVisible_[j] && !samples_[j].empty()) {
             // Only a satellite that took part before can have flags to clear.
             SatSample* s = samples_[j].data();
             for (int32_t k = 0; k < sampleCount_; ++k)
@@ -258,7 +278,7 @@ void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
     if (sampleCount_ > 0) {
         for (int e = 0; e < enabledCount; ++e) {
             SatSample& s = samples_[enabled[e]][0];
-            s.visible = PassesVisibilityTest(site, s) ? 1 : 0;
+            s.visible = passes(s) ? 1 : 0;
         }
     }
     for (int32_t k = 0; k < sampleCount_; ++k) {
@@ -274,7 +294,7 @@ void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
             SatSample& now = samples_[j][k];
             SatSample& later = samples_[j][next];
             later.visible = 0;
-            if (PassesVisibilityTest(site, later)) {
+            if (passes(later)) {
                 later.visible = 1;
                 if (now.visible == 1)
                     inUse[kSystemOf[j]] = true;
@@ -295,7 +315,12 @@ void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
             const SatSample& s = samples_[j][k];
             if (s.visible != 1)
                 continue;
-            AddRow(s, f.position, p, clockOf[kSystemOf[j]]);
+            if (p == 3)
+                AddRowTo<3>(normalMatrix_, parameterCount_, s, f.position, localFrame_,
+                            clockOf[kSystemOf[j]]);
+            else
+                AddRowTo<2>(normalMatrix_, parameterCount_, s, f.position, localFrame_,
+                            clockOf[kSystemOf[j]]);
             ++satelliteCount_[k];
         }
         pdop_[k] = gdop_[k] = tdop_[k] = vdop_[k] = hdop_[k] = 0;
@@ -331,7 +356,12 @@ void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
     }
 }
 
-bool InvertNormalMatrix(double* m, int size) {
+namespace {
+
+// The factorisation and inverse for one size known when compiling (Fixed > 0), its loops then laid
+// out in full with the same operations in the same order; Fixed 0 takes `runtimeSize`.
+template <int Fixed> bool InvertLdl(double* m, int runtimeSize) {
+    const int size = Fixed > 0 ? Fixed : runtimeSize;
     // Factorise: m = L D L^T with L unit lower triangular, kept below the diagonal, D on it.
     double product = 1.0;
     for (int j = 0; j < size; ++j) {
@@ -352,7 +382,7 @@ bool InvertNormalMatrix(double* m, int size) {
     if (product == 0.0)
         return false;
     // L^-1 (unit lower triangular) by forward substitution.
-    double inverse[kMaxParameters * kMaxParameters] = {};
+    double inverse[Fixed > 0 ? Fixed * Fixed : kMaxParameters * kMaxParameters] = {};
     for (int c = 0; c < size; ++c) {
         inverse[c * size + c] = 1.0;
         for (int r = c + 1; r < size; ++r) {
@@ -363,7 +393,7 @@ bool InvertNormalMatrix(double* m, int size) {
         }
     }
     // m^-1 = L^-T D^-1 L^-1.
-    double pivots[kMaxParameters];
+    double pivots[Fixed > 0 ? Fixed : kMaxParameters];
     for (int k = 0; k < size; ++k)
         pivots[k] = m[k * size + k];
     for (int r = 0; r < size; ++r) {
@@ -375,4 +405,28 @@ bool InvertNormalMatrix(double* m, int size) {
         }
     }
     return true;
+}
+
+} // namespace
+
+bool InvertNormalMatrix(double* m, int size) {
+    static_assert(kMaxParameters == 9, "a fixed size for every count of clocks");
+    switch (size) {
+    case 3:
+        return InvertLdl<3>(m, size);
+    case 4:
+        return InvertLdl<4>(m, size);
+    case 5:
+        return InvertLdl<5>(m, size);
+    case 6:
+        return InvertLdl<6>(m, size);
+    case 7:
+        return InvertLdl<7>(m, size);
+    case 8:
+        return InvertLdl<8>(m, size);
+    case 9:
+        return InvertLdl<9>(m, size);
+    default:
+        return InvertLdl<0>(m, size);
+    }
 }

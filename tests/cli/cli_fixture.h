@@ -75,12 +75,17 @@ inline std::string Bundled(const std::string& relative) {
 class CliRun : public ::testing::Test {
 protected:
     void SetUp() override {
+#ifdef TAVRIN_CLI_GRAPHS
+        SetGraphsWriter(WriteGraphs); // as tavrin-cli-graphs does
+#endif
         dir_ = fs::temp_directory_path() /
                (std::string("tavrin-cli-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
-    void TearDown() override { fs::remove_all(dir_); }
+    void TearDown() override {
+        fs::remove_all(dir_);
+    }
 
     // `args` is a word list quoted as a shell would take it ('...', "...", backslash); tavrin-cli's
     // logic runs in this process with its home in the test's directory. A plan or windows run

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "cli_fixture.h"
+#include "engine/vectorkernels.h"
 
 using namespace cli_fixture;
 
@@ -235,6 +236,8 @@ TEST_F(Gnss, EverySystemAskedForIsPlannedOrNamed) {
          R"("orbits": {"GPS": "navigation", "GLONASS": "navigation", "Galileo": "navigation", )"
          R"("BeiDou": "navigation", "QZSS": null, "NavIC": null})"},
         {"windows --systems galileo --date 2025-08-11 --at 0,0", 3, "no orbits of Galileo", ""},
+        {"plan --almanac '" TAVRIN_SOURCE_DIR "/tests/data/almanacs/current_2022-02-01.alm'", 3,
+         "is a published almanac: import it first", ""},
     };
     for (const Case& c : cases) {
         const Outcome r = Tavrin(c.args);
@@ -262,4 +265,30 @@ TEST_F(Gnss, TheDefaultDateIsTodayAtTheSite) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(r.out.find(before) != std::string::npos || r.out.find(today()) != std::string::npos)
         << r.out.substr(0, 600);
+}
+
+TEST_F(Gnss, EveryVectorTargetPrintsWhatTheScalarCodePrints) {
+    // The bundled day's navigation files and the shipped almanac, at the finest resolution printed
+    // (the JSON's directions and DOP), each table.
+    const std::vector<std::string> cases = {
+        "plan" + kFiles + kSite + " --table both --format json",
+        "plan --almanac " + Bundled("almanacs/alm25.223") +
+            " --date 2025-08-12 --step 5 --table both --format json",
+        "plan --almanac " + Bundled("almanacs/alm18.258") + " --date 2018-09-15 --step 5 --table both",
+    };
+    std::vector<std::string> scalar;
+    ASSERT_TRUE(UseVectorTarget(VectorTarget::Scalar));
+    for (const std::string& args : cases) {
+        const Outcome r = Tavrin(args);
+        ASSERT_EQ(r.status, 0) << args << ": " << r.err;
+        scalar.push_back(r.out);
+    }
+    for (int t = static_cast<int>(VectorTarget::Baseline); t < kVectorTargets; ++t) {
+        const VectorTarget target = static_cast<VectorTarget>(t);
+        if (!UseVectorTarget(target))
+            continue;
+        for (size_t i = 0; i < cases.size(); ++i)
+            EXPECT_TRUE(Tavrin(cases[i]).out == scalar[i]) << cases[i] << " on " << VectorTargetName(target);
+    }
+    UseVectorTarget(BestVectorTarget());
 }

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "almanac_fixture.h"
+#include "calculator_test_access.h"
 #include "engine/calculator.h"
 #include "sites/siteinfo.h"
 
@@ -91,4 +92,29 @@ TEST(CalculatorAllocation, RecalculateAtEveryLevelAllocatesNothing) {
     EXPECT_GT(g_allocations, 0);
     EXPECT_EQ(counted, 0);
     EXPECT_GT(c.solutionFlag()[10], 0);
+}
+
+TEST(CalculatorAllocation, OnlySatellitesWithAnOrbitHaveSampleArrays) {
+    almanac_fixture::TempDir dir;
+    const SiteInfo site(48, 11, 500, "s", "", 1);
+    Calculator c;
+    EXPECT_EQ(CalculatorTestAccess::SampleArrays(c), 0);
+    c.LoadAlmanac(dir.Write("a", almanac_fixture::FullAlmanac().b));
+    ASSERT_EQ(c.loadState(), kLoadOk);
+    int withOrbit = 0;
+    for (int i = 0; i < SatelliteCatalogue::kSize; ++i)
+        withOrbit += c.InAlmanac(i) ? 1 : 0;
+    ASSERT_GT(withOrbit, 0);
+    ASSERT_LT(withOrbit, SatelliteCatalogue::kSize);
+    EXPECT_EQ(CalculatorTestAccess::SampleArrays(c), withOrbit);
+    ASSERT_EQ(c.SetTimeStep(300), 1); // a new length for the same satellites
+    EXPECT_EQ(CalculatorTestAccess::SampleArrays(c), withOrbit);
+    ASSERT_EQ(c.Recalculate(site, PlanInterval(10, 3, 2026, 0, 0, 24, 0), 1), 1);
+    for (int i = 0; i < SatelliteCatalogue::kSize; ++i) {
+        const SatSample& last = c.samples(i)[c.sampleCount() - 1];
+        EXPECT_EQ(last.x != 0.0f, c.InAlmanac(i)) << i; // the others read as zero
+    }
+    c.ForgetAlmanac();
+    EXPECT_EQ(CalculatorTestAccess::SampleArrays(c), 0);
+    EXPECT_EQ(c.samples(0)[0].visible, 0);
 }

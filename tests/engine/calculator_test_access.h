@@ -13,20 +13,32 @@ struct CalculatorTestAccess {
 
     // The sample of satellite `index` at sample `k`, to read or write x/y/z, azimuth, elevation
     // and the visible flag.
+    // Satellites made up by a test have no orbit, so no sample array until it is given one here.
+    static std::vector<SatSample>& Series(Calculator& c, int index) {
+        if (c.samples_[index].empty())
+            c.samples_[index].resize(static_cast<size_t>(c.sampleCount_));
+        return c.samples_[index];
+    }
+    static int SampleArrays(const Calculator& c) {
+        int arrays = 0;
+        for (const auto& series : c.samples_)
+            arrays += series.empty() ? 0 : 1;
+        return arrays;
+    }
     static SatSample& Sample(Calculator& c, int index, int k) {
         c.mayBeVisible_[index] = true; // the caller may set the flag
-        return c.samples_[index][k];
+        return Series(c, index)[k];
     }
     static void SetDirection(Calculator& c, int index, int k, float elevation, float azimuth,
                              int32_t visible) {
-        SatSample& s = c.samples_[index][k];
+        SatSample& s = Series(c, index)[k];
         s.elevation = elevation;
         s.azimuth = azimuth;
         s.visible = visible;
         c.mayBeVisible_[index] = true;
     }
     static void SetPosition(Calculator& c, int index, int k, float x, float y, float z) {
-        SatSample& s = c.samples_[index][k];
+        SatSample& s = Series(c, index)[k];
         s.x = x;
         s.y = y;
         s.z = z;

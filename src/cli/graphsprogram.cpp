@@ -1,0 +1,62 @@
+// plan --graphs/--pdf: drawn in this process when the program links Qt, else by the program that
+// does, run in this one's place, so that every other command starts without loading Qt.
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#if defined(__unix__)
+#include <cerrno>
+#include <unistd.h>
+#endif
+
+#include "base/paths.h"
+#include "base/strings.h"
+#include "cli/commands.h"
+
+namespace {
+
+GraphsWriter g_writer = nullptr;
+bool g_handOver = false;
+
+} // namespace
+
+void SetGraphsWriter(GraphsWriter writer) {
+    g_writer = writer;
+}
+
+void AllowGraphsHandOver() {
+    g_handOver = true;
+}
+
+bool CanDrawGraphs() {
+    return g_writer != nullptr;
+}
+
+int DrawGraphs(const Plan& plan, const std::string& directory, const std::string& pdf, bool force) {
+    return g_writer ? g_writer(plan, directory, pdf, force) : kExitUsage;
+}
+
+int HandOverGraphs(const Words& planWords, const char* drawing) {
+    if (!g_handOver)
+        return Fail(kExitUsage, FormatText(ResString(IDS_CLI_NO_GRAPHS).c_str(), drawing));
+    const std::string program = ExecutableDirectory() + kGraphsProgram;
+#if defined(__unix__)
+    // The same words, so that the other program's checks and messages are this one's.
+    std::vector<std::string> words = {program, "plan"};
+    words.insert(words.end(), planWords.begin(), planWords.end());
+    std::vector<char*> argv;
+    for (std::string& w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+    std::cout.flush();
+    std::fflush(nullptr);
+    ::execv(program.c_str(), argv.data());
+    const int error = errno;
+#else
+    const int error = ENOENT;
+#endif
+    return Fail(kExitUsage, FormatText(ResString(IDS_CLI_GRAPHS_PROGRAM).c_str(), drawing, program.c_str(),
+                                       std::strerror(error)));
+}

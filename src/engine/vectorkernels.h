@@ -1,0 +1,75 @@
+// The per-sample work of levels 1 and 2 over whole arrays, compiled for several instruction sets
+// (AVX-512, AVX2, SSE4.2 and the architecture's baseline); the best this processor runs is chosen
+// at the first use. Each kernel gives what the scalar code gives within 1e-9 rad; only standard
+// types cross here, so that no code built for a wider instruction set leaks into the rest.
+#pragma once
+
+#include <cstdint>
+
+// A GPS almanac orbit (orbit.cpp's GpsOrbitTerms and the eccentricity).
+struct GpsKernelOrbit {
+    double a, n, root, cosI, sinI, cosW, sinW, m0, node0, nodeRate, nodeAtToa, e;
+};
+// A GLONASS almanac orbit: its record's terms in double, and the semi-major axis (m) near the first
+// sample, where the cube roots along the window start from.
+struct GlonassKernelOrbit {
+    double cosI, sinI, root, e, deltaT, deltaTDot, omega, lambda, nearA;
+};
+// The site: the sines and cosines of latitude and longitude, and its Earth-fixed position (m).
+struct SiteKernelFrame {
+    double sinPhi, cosPhi, sinLambda, cosLambda, x, y, z;
+};
+
+// Broadcast Keplerian records, one entry per record (arrays of the same length): the terms of
+// broadcastorbit.cpp's KeplerTerms and the record's own elements, for eccentricities up to 0.2 and
+// corrections of the inclination below 0.1 rad; no BeiDou GEO.
+struct KeplerKernelRecords {
+    const double *toeGps, *m0, *n, *deltaNDot, *node0, *nodeRate, *e, *root, *cosW, *sinW, *a, *aDot, *cus,
+        *cuc, *crs, *crc, *cis, *cic, *iDot, *cosI0, *sinI0;
+};
+
+struct VectorKernels {
+    // Earth-fixed positions (m) at `count` times: tk, s from the time of almanac; dt, s from the
+    // node crossing (within half the four-year cycle). Angles of the times must stay below 1e6 rad.
+    void (*gpsAlmanac)(const GpsKernelOrbit& orbit, const double* tk, int count, double* x, double* y,
+                       double* z);
+    void (*glonassAlmanac)(const GlonassKernelOrbit& orbit, const double* dt, int count, double* x, double* y,
+                           double* z);
+    // Earth-fixed positions (m) at `count` instants of the continuous GPS count, instant k from the
+    // record which[k], Kepler's equation by `newtonSteps` steps of Newton's method from
+    // E = M + e sin M (KeplerNewtonSteps); nullptr where the scalar code is quicker.
+    void (*keplerBroadcast)(const KeplerKernelRecords& records, const int32_t* which, const double* gps,
+                            int count, int newtonSteps, double* x, double* y, double* z);
+    // Azimuth (-pi..pi, clockwise from north) and elevation (rad) of each Earth-fixed position (m).
+    void (*azimuthElevation)(const SiteKernelFrame& site, const double* x, const double* y, const double* z,
+                             int count, double* azimuth, double* elevation);
+};
+
+// The scalar code the kernels are held to (and which the Scalar target runs): with the library's
+// arc tangent, as the almanacs' directions, or the engine's quicker one (within 1e-11 rad).
+void ScalarAzimuthElevation(const SiteKernelFrame& site, const double* x, const double* y, const double* z,
+                            int count, double* azimuth, double* elevation, bool libraryAtan2);
+
+// Steps enough for the largest eccentricity of a call (at most 0.2): the guess is off by at most
+// e^2, and each step squares that times e / (2 (1 - e)), so two reach 1e-15 rad up to e = 0.05, three
+// 1e-17 up to 0.2.
+inline int KeplerNewtonSteps(double largestEccentricity) {
+    return largestEccentricity <= 0.05 ? 2 : 3;
+}
+
+// Scalar: the engine's plain code, no kernels; then the kernels by the instruction set built for.
+enum class VectorTarget : uint8_t { Scalar, Baseline, Sse4, Avx2, Avx512 };
+inline constexpr int kVectorTargets = 5;
+
+const char* VectorTargetName(VectorTarget target);
+bool CanRunVectorTarget(VectorTarget target);
+VectorTarget BestVectorTarget();
+// The kernels in use, nullptr for Scalar.
+const VectorKernels* ActiveKernels();
+VectorTarget ActiveVectorTarget();
+// From now on, in every thread (tests and benchmarks compare them); false, nothing changed, when
+// this processor cannot run it.
+bool UseVectorTarget(VectorTarget target);
+
+// The kernels of each instruction set; those not built for this architecture are the baseline's.
+extern const VectorKernels kBaselineKernels, kSse4Kernels, kAvx2Kernels, kAvx512Kernels;
