@@ -14,6 +14,7 @@
 #include "base/text.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/terrain.h"
 #include "cli/textbuffer.h"
 #include "config/orbitsources.h"
 #include "engine/almanac_import.h"
@@ -356,6 +357,9 @@ int PreparePlan(const PlanRequest& r, PlanSetup& setup) {
         if (!site.HasValidValues())
             return Fail(kExitInput, FormatText(ResString(IDS_CLI_SITE_UNUSABLE).c_str(), site.name,
                                                site.ValueFault().c_str()));
+    if (!r.demPath.empty())
+        if (const int status = AttachTerrain(r.demPath, r.terrain, setup.sites); status != kExitOk)
+            return status;
     if (r.date) {
         setup.day = (*r.date)[0];
         setup.month = (*r.date)[1];

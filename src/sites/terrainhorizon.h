@@ -15,6 +15,7 @@ public:
     double ground = 0;           // the model's height under the site, m
     double observer = 0;         // the antenna's height over the model's datum, m
     std::string model;           // the elevation model's name, for headers
+    std::string key;             // what it was computed from: model, position, settings
 
     int Count() const { return static_cast<int>(elevation.size()); }
     // The skyline at `azimuth` (degrees, any turn), linear between entries; -90 when empty.

@@ -253,6 +253,7 @@ std::shared_ptr<const TerrainHorizon> TerrainModel::Horizon(double latitude, dou
     auto horizon = std::make_shared<TerrainHorizon>();
     if (!cacheDirectory.empty() && LoadCachedHorizon(cacheDirectory, key, *horizon)) {
         horizon->model = name_;
+        horizon->key = key;
         return horizon;
     }
     if (!GridCovers(latitude, longitude, settings.maxDistance) &&
@@ -272,6 +273,7 @@ std::shared_ptr<const TerrainHorizon> TerrainModel::Horizon(double latitude, dou
         return nullptr;
     }
     horizon->model = name_;
+    horizon->key = key;
     if (!cacheDirectory.empty())
         SaveCachedHorizon(cacheDirectory, key, *horizon);
     return horizon;
