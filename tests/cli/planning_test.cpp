@@ -482,6 +482,10 @@ TEST_F(Planning, TerrainHidesWhatLiesBelowTheSkyline) {
         ASSERT_EQ(f[2] + f[3] + f[4] + f[5], g[2] + g[3] + g[4] + g[5]) << k;
         tracks[f[2] + f[3]].push_back({std::stod(f[4]), std::stod(f[5]), f[6] == "1", g[6] == "1"});
     }
+    const Outcome text = Tavrin("plan --table dop " + at + dem);
+    EXPECT_NE(text.out.find("Terrain: N27E086.hgt"), std::string::npos);
+    EXPECT_NE(Tavrin("plan --format json " + at + dem).out.find("\"terrain\": \"N27E086.hgt\""),
+              std::string::npos);
     int lost = 0, kept = 0;
     for (const auto& [satellite, track] : tracks)
         for (size_t k = 0; k + 1 < track.size(); ++k) {
