@@ -237,6 +237,12 @@ bool TerrainModel::Prepare(const std::vector<std::pair<double, double>>& positio
     return true;
 }
 
+std::string TerrainModel::Key(double latitude, double longitude, double altitude,
+                              const HorizonSettings& settings) const {
+    return HorizonCacheKey(identity_, latitude, longitude, altitude, settings.step, settings.maxDistance,
+                           settings.refraction, settings.antennaHeight, settings.altitudeIsAntenna);
+}
+
 std::shared_ptr<const TerrainHorizon> TerrainModel::Horizon(double latitude, double longitude,
                                                             double altitude, const HorizonSettings& settings,
                                                             const std::string& cacheDirectory,
@@ -247,9 +253,7 @@ std::shared_ptr<const TerrainHorizon> TerrainModel::Horizon(double latitude, dou
         error = ResString(IDS_TERRAIN_BAD_SETTINGS);
         return nullptr;
     }
-    const std::string key =
-        HorizonCacheKey(identity_, latitude, longitude, altitude, settings.step, settings.maxDistance,
-                        settings.refraction, settings.antennaHeight, settings.altitudeIsAntenna);
+    const std::string key = Key(latitude, longitude, altitude, settings);
     auto horizon = std::make_shared<TerrainHorizon>();
     if (!cacheDirectory.empty() && LoadCachedHorizon(cacheDirectory, key, *horizon)) {
         horizon->model = name_;

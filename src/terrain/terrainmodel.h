@@ -37,6 +37,10 @@ public:
                                                   const HorizonSettings& settings,
                                                   const std::string& cacheDirectory, std::string& error);
 
+    // What a horizon computed here for that site and those settings is kept under (TerrainHorizon::key).
+    std::string Key(double latitude, double longitude, double altitude,
+                    const HorizonSettings& settings) const;
+
     // The model's grid in memory (after Prepare or Horizon), for tests and the benchmarks.
     const ElevationGrid* Grid() const { return grid_.get(); }
 
