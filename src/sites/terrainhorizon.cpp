@@ -10,6 +10,8 @@ double TerrainHorizon::ElevationAt(double azimuth) const {
     double a = std::fmod(azimuth, 360.0);
     if (a < 0)
         a += 360.0;
+    if (!(a >= 0 && a < 360.0)) // NaN, or -0.0 + 360 rounding up
+        a = 0;
     const double f = a / step;
     int i = static_cast<int>(f);
     const double t = f - i;

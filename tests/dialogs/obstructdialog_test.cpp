@@ -242,7 +242,8 @@ TEST_F(ObstructDialogTest, TheTerrainIsDrawnBehindAndTurnsIntoOutlines) {
     const ObstructDiagram& d = dialog->Diagram();
     // 20 degrees up at azimuth 80 lies below the skyline there, at 280 above it (off the grid's radials).
     const QImage image = dialog->grab().toImage();
-    const QColor ground = image.pixelColor(d.cx + 76, d.cy - 13), sky = image.pixelColor(d.cx - 76, d.cy - 13);
+    const QColor ground = image.pixelColor(d.cx + 76, d.cy - 13),
+                 sky = image.pixelColor(d.cx - 76, d.cy - 13);
     EXPECT_NE(ground, sky);
     EXPECT_GT(ground.red(), ground.blue() + 30); // the ground's sand colour
     ASSERT_TRUE(Control<QPushButton>(dialog.get(), 105)->isVisible());
