@@ -28,11 +28,22 @@ int RunAlmanacImport(const Words& words) {
         near = MakeCalendarTime(0, 0, 0, day, month, year);
     }
     const std::string directory = args.Value("--dir").value_or(".");
+    // A new folder for the almanacs is made, and taken away again when nothing was written into it.
     std::error_code ec;
-    std::filesystem::create_directories(directory, ec); // a new folder for the almanacs is made
+    std::filesystem::path made;
+    for (std::filesystem::path p = std::filesystem::absolute(directory, ec);
+         !p.empty() && !std::filesystem::exists(p, ec); p = p.parent_path())
+        made = p;
+    std::filesystem::create_directories(directory, ec);
 
     const AlmanacImportResult r =
         PlanSession::ImportPublished(files, directory, near, SafeWriteOptions{args.Has("--force")});
+    if (!r.written && !made.empty()) // the folders made just now, each only when empty
+        for (std::filesystem::path p = std::filesystem::absolute(directory, ec);; p = p.parent_path()) {
+            std::filesystem::remove(p, ec);
+            if (p == made || p == p.parent_path())
+                break;
+        }
     for (const std::string& w : r.warnings)
         Fail(kExitOk, w);
     if (r.writeError)

@@ -99,9 +99,11 @@ bool ParseDouble(const std::string& text, double& value) {
 }
 
 bool ParseClock(const std::string& text, int& hour, int& minute) {
-    if (text.size() != 5 || text[2] != ':')
+    // "8:00" as well as "08:00".
+    const size_t colon = text.find(':');
+    if ((colon != 1 && colon != 2) || text.size() != colon + 3)
         return false;
-    const std::string h = text.substr(0, 2), m = text.substr(3, 2);
+    const std::string h = text.substr(0, colon), m = text.substr(colon + 1, 2);
     if (!IsAllDigits(h.c_str()) || !IsAllDigits(m.c_str()))
         return false;
     hour = std::atoi(h.c_str());

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <map>
 
+#include "base/casefold.h"
 #include "base/codepage.h"
 #include "base/paths.h"
 #include "base/strings.h"
@@ -157,12 +158,26 @@ int LoadSites(const PlanRequest& r, std::vector<SiteInfo>& out) {
         } else {
             const auto named =
                 std::find_if(sites.begin(), sites.end(), [&](const SiteInfo& s) { return name == s.name; });
-            if (named != sites.end())
+            if (named != sites.end()) {
                 site = &*named;
+            } else { // a name that differs in letter case only, when one site has it
+                int matches = 0;
+                for (const SiteInfo& s : sites)
+                    if (EqualIgnoringCase(name, s.name)) {
+                        site = &s;
+                        ++matches;
+                    }
+                if (matches > 1)
+                    site = nullptr;
+            }
         }
-        if (!site)
-            return Fail(kExitInput,
-                        FormatText(ResString(IDS_CLI_NO_SUCH_SITE).c_str(), name.c_str(), path.c_str()));
+        if (!site) {
+            std::string names;
+            for (const SiteInfo& s : sites)
+                names += (names.empty() ? "" : ", ") + Printable(s.name);
+            return Fail(kExitInput, FormatText(ResString(IDS_CLI_NO_SUCH_SITE_LIST).c_str(), name.c_str(),
+                                               path.c_str(), names.c_str()));
+        }
         out.push_back(*site);
     }
     return kExitOk;
@@ -300,8 +315,7 @@ int SettleSources(const PlanRequest& r, PlanSetup& setup) {
     PlanSession& session = setup.session;
     session.SetSite(&setup.sites.front());
     std::array<bool, kGnssSystems> missing{};
-    double farthest = 0;
-    const SystemSource* far = nullptr;
+    std::optional<SystemSource> farthest; // of the requested systems' sources, over every day
     for (int d = 0; d < r.days; ++d) {
         session.SetInterval(IntervalOfDay(r, setup, d));
         DaySources& day = setup.sources.emplace_back();
@@ -311,10 +325,9 @@ int SettleSources(const PlanRequest& r, PlanSetup& setup) {
         for (const SystemSource& s : day.sources) {
             const auto i = static_cast<size_t>(s.system);
             missing[i] = missing[i] || (r.systems[i] && s.source == OrbitSource::None);
-            if (r.systems[i] && s.source != OrbitSource::None && std::fabs(s.ageDays) > std::fabs(farthest)) {
-                farthest = s.ageDays;
-                far = &s;
-            }
+            if (r.systems[i] && s.source != OrbitSource::None &&
+                (!farthest || std::fabs(s.ageDays) > std::fabs(farthest->ageDays)))
+                farthest = s;
         }
     }
     session.SetInterval(IntervalOfDay(r, setup, 0));
@@ -335,10 +348,10 @@ int SettleSources(const PlanRequest& r, PlanSetup& setup) {
                     FormatText(ResString(IDS_CLI_NOTHING_TO_PLAN).c_str(), date.c_str(), none.c_str()));
     if (!none.empty())
         Fail(kExitOk, FormatText(ResString(IDS_CLI_SYSTEM_NO_ORBITS).c_str(), none.c_str(), date.c_str()));
-    if (far == nullptr)
+    if (!farthest)
         return kExitOk;
-    const int days = static_cast<int>(std::fabs(farthest));
-    const std::string line = SourceLine(*far);
+    const int days = static_cast<int>(std::fabs(farthest->ageDays));
+    const std::string line = SourceLine(*farthest);
     if (days > kSourceUselessDays && !r.allowOld)
         return Fail(kExitInput, FormatText(ResString(IDS_CLI_SOURCE_TOO_OLD).c_str(), days, line.c_str()));
     if (days > kAlmanacAgeLimitDays)

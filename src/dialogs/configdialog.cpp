@@ -24,6 +24,7 @@
 #include "config/almanacstatus.h"
 #include "config/plansession.h"
 #include "dialogs/configdialoghost.h"
+#include "dialogs/downloaddialog.h"
 #include "dialogs/satellitegroup.h"
 #include "engine/almanac_scan.h"
 #include "ui/commands.h"
@@ -146,6 +147,8 @@ void ConfigDialog::BuildControls() {
     ok->setDefault(true);
     connect(changeDir, &QPushButton::clicked, this, &ConfigDialog::ChangeDirectory);
     connect(import, &QPushButton::clicked, this, &ConfigDialog::Import);
+    QPushButton* download = button(kDownloadDialogButton, IDS_CFGDLG_DOWNLOAD);
+    connect(download, &QPushButton::clicked, this, &ConfigDialog::Download);
     connect(ok, &QPushButton::clicked, this, &ConfigDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &ConfigDialog::reject);
     connect(help, &QPushButton::clicked, this, [this] { ShowHelpContext(this, kConfigHelpContext); });
@@ -200,7 +203,8 @@ void ConfigDialog::BuildControls() {
     top->addWidget(almanacLabel, 0, 0);
     top->addWidget(almanacs_, 0, 1);
     top->addWidget(import, 0, 2);
-    top->addWidget(date_, 1, 1, 1, 2);
+    top->addWidget(download, 1, 2);
+    top->addWidget(date_, 1, 1);
     top->addWidget(new QLabel(Res(IDS_CFGDLG_DIRECTORY), this), 2, 0);
     top->addWidget(directoryText_, 2, 1);
     top->addWidget(changeDir, 2, 2);
@@ -465,6 +469,43 @@ void ConfigDialog::ChangeDirectory() {
     SelectionChanged();
 }
 
+std::string ConfigDialog::WritableDirectory() {
+    // Never into the program's own folder: the user's almanac directory instead, started with a
+    // copy of the bundled almanacs.
+    std::error_code ec;
+    const bool own = std::filesystem::equivalent(directory_, BundledDataDirectory() + "almanacs", ec);
+    if ((own || access(directory_.c_str(), W_OK) != 0) && MakeUserAlmanacDirectory()) {
+        directory_ = UserAlmanacDirectory();
+        directoryText_->setText(Text(directory_));
+    }
+    return directory_;
+}
+
+void ConfigDialog::Download() {
+    DownloadDialog d(this, IntervalBeginDate(draft_->interval()), WritableDirectory());
+    if (d.exec() == QDialog::Accepted)
+        AdoptFetched(d.Report());
+}
+
+void ConfigDialog::AdoptFetched(const FetchReport& report) {
+    const auto before = Sources();
+    {
+        WaitCursor wait;
+        const std::vector<std::string>& had = draft_->navigationFiles();
+        for (const std::string& path : report.orbitFiles)
+            if (std::find(had.begin(), had.end(), path) == had.end())
+                draft_->AddNavigationFile(path); // read once already when it was fetched
+    }
+    if (!report.almanacPath.empty() &&
+        ScanAlmanacDirectory(DirectoryOf(report.almanacPath), AlmanacNameList())) {
+        directory_ = DirectoryOf(report.almanacPath);
+        directoryText_->setText(Text(directory_));
+        FillList(FileNameOf(report.almanacPath));
+        SelectionChanged();
+    }
+    RefreshSystems(before);
+}
+
 void ConfigDialog::Import() {
     QStringList chosen;
     if (!ChooseFiles(IDS_CFGDLG_IMPORT_TITLE, IDS_CFGDLG_IMPORT_FILTER, chosen))
@@ -475,13 +516,7 @@ void ConfigDialog::Import() {
     AlmanacImportResult result;
     {
         WaitCursor wait;
-        // Never into the program's own folder: the user's almanac directory instead, started with a
-        // copy of the bundled almanacs.
-        std::error_code ec;
-        const bool own = std::filesystem::equivalent(directory_, BundledDataDirectory() + "almanacs", ec);
-        if ((own || access(directory_.c_str(), W_OK) != 0) && MakeUserAlmanacDirectory())
-            directory_ = UserAlmanacDirectory();
-        result = PlanSession::ImportPublished(paths, directory_);
+        result = PlanSession::ImportPublished(paths, WritableDirectory());
     }
     // One box with everything the importer said: what was written, then its warnings.
     std::string text;

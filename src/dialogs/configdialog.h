@@ -4,6 +4,8 @@
 // the session, Cancel drops it.
 #pragma once
 
+#include "net/fetch.h"
+
 #include <QDialog>
 
 #include <array>
@@ -53,6 +55,17 @@ private:
     // Existing files the user picks in a file dialog; false when none.
     bool ChooseFiles(int titleId, int filterId, QStringList& chosen);
     void Import();
+    // Where Import and Download write: the listed directory when it is the user's own and can be
+    // written, else the user's almanac directory (made and seeded when missing), listed from then on.
+    std::string WritableDirectory();
+    // Download...: the orbits of the planning date from the published sources.
+    void Download();
+
+public:
+    // What a download brought becomes the draft's: the almanac selected, the orbit files added.
+    void AdoptFetched(const FetchReport& report);
+
+private:
     // Reads navigation files into the draft; the later systems' pages follow.
     void AddNavigationFiles();
     void RemoveNavigationFiles();

@@ -46,8 +46,8 @@ std::string StateText(const FetchState& state) {
     return text;
 }
 
-// Why a file is not what its source should give; empty when it reads as such. `what`: a word on
-// what it holds ("GPS: 31 satellites").
+// Why a file is not what its source should give; empty when it reads as such. `what`: how much it
+// holds ("31 satellites").
 std::string Check(const std::string& id, const std::string& text, const std::string& name,
                   const CalendarTime& date, std::string& what) {
     if (id == "galileo-xml" || id == "qzss-yuma") {

@@ -166,6 +166,8 @@ TEST_F(Cli, ErrorsNameTheInputAndSetTheStatus) {
         {"plan --bogus", 2, "--bogus"},
         {"plan --date 2025-13-01", 2, "--date"},
         {"plan --from 25:00", 2, "--from"},
+        {"plan --from 8:0", 2, "--from"},
+        {"plan --to 123:00", 2, "--to"},
         {"plan --step 10", 2, "--step"},
         {"plan --cutoff 90", 2, "--cutoff"},
         {"plan --systems galileo,glonas", 2, "--systems"},
@@ -174,7 +176,7 @@ TEST_F(Cli, ErrorsNameTheInputAndSetTheStatus) {
         {"plan --gmt-offset 2", 2, "--gmt-offset"},
         {"plan --sites /nonexistent.spl", 3, "/nonexistent.spl"},
         {"plan --sites '" + (dir_ / "junk.spl").string() + "'", 3, "junk.spl"},
-        {"plan --site 'Nowhere at all'", 3, "Nowhere at all"},
+        {"plan --site 'Nowhere at all'", 3, "its sites are Greenwich, Boulder, Sydney Observatory"},
         {"plan --site 99", 3, "99"},
         {"plan --almanac '" + (dir_ / "junk.spl").string() + "'", 3, "junk.spl"},
         {"plan --almanac '" + dir_.string() + "'", 3, dir_.string()},
@@ -187,6 +189,12 @@ TEST_F(Cli, ErrorsNameTheInputAndSetTheStatus) {
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         EXPECT_TRUE(r.out.empty()) << c.args;
     }
+    // A site named in another letter case is the one site of that name.
+    EXPECT_EQ(Tavrin("plan --systems gps --site BOULDER --to 01:00").out,
+              Tavrin("plan --systems gps --site Boulder --to 01:00").out);
+    // An hour of one digit is read as people write it.
+    EXPECT_EQ(Tavrin("plan --systems gps --from 8:00 --to 9:30").out,
+              Tavrin("plan --systems gps --from 08:00 --to 09:30").out);
 }
 
 TEST_F(Cli, SitesAndAlmanacListings) {

@@ -224,7 +224,8 @@ TEST_F(Gnss, EverySystemAskedForIsPlannedOrNamed) {
         {"plan --systems galileo --date 2025-08-11" + day, 3,
          "nothing can be planned for 2025-08-11: there are no orbits of Galileo", ""},
         {"plan --systems galileo --date 2024-01-10" + nav + day, 3, "--allow-old", ""},
-        {"plan --systems galileo --date 2024-01-10 --allow-old" + nav + day, 0, "", "738 days old"},
+        {"plan --systems galileo --date 2024-01-10 --days 3 --allow-old" + nav + day, 0, "740 days old",
+         "738 days old"},
         // Navigation records weeks away serve as an almanac; so does the Galileo almanac.
         {"plan --date 2022-01-20 --systems galileo,beidou" + nav + day, 0, "", "Galileo/BeiDou TAVRIN"},
         {"plan --date 2022-01-20 --systems galileo" + nav + day, 0, "",

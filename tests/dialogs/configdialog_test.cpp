@@ -4,6 +4,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTabWidget>
@@ -14,10 +16,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <thread>
 
+#include "cli/http_server.h"
 #include "dialogs/configdialog.h"
 #include "dialogs/configdialoghost.h"
+#include "dialogs/downloaddialog.h"
 #include "dialogs/satellitemarker.h"
 #include "engine/almanac_fixture.h"
 #include "ui/commands.h"
@@ -617,4 +622,61 @@ TEST_F(ConfigDialogTest, ImportDatesWeeksWrittenModulo1024NearTodayNeverYearsAhe
     EXPECT_TRUE(Control<QLabel>(&d, kAlmanacDateId)
                     ->text()
                     .startsWith("Almanac date " + ScreenDate(2016, 3, 2) + ","));
+}
+
+// Download...: the sources fetched off the window's thread, each with its bar; Cancel stops a
+// transfer that hangs; what arrived becomes the draft's almanac and orbit files.
+TEST_F(ConfigDialogTest, DownloadFetchesWithProgressCancelsAndAdoptsWhatArrived) {
+    HttpServer server;
+    const std::string data = TAVRIN_SOURCE_DIR "/tests/data/";
+    const auto read = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    server.Set("/gps/2022/032.alm", {{200, read(data + "almanacs/current_2022-02-01.alm")}});
+    server.Set("/gsc/2022-02-01.xml", {{200, read(data + "almanacs/2022-01-14.xml")}});
+    const std::string sources = Dir() + "sources.txt";
+    std::ofstream(sources) << "gps-yuma " << server.Base() << "/gps/{YYYY}/{DDD}.alm\n"
+                           << "galileo-xml " << server.Base() << "/gsc/{DATE}.xml\n";
+    const std::string into = Dir() + "fetched/";
+    const auto waitFor = [](DownloadDialog& d) {
+        for (int k = 0; k < 1000 && (d.Running() || d.Report().items.empty()); ++k) {
+            QApplication::processEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    };
+    {
+        DownloadDialog d(nullptr, MakeCalendarTime(0, 0, 0, 1, 2, 2022), into, sources);
+        Press(&d, kDownloadStartId);
+        waitFor(d);
+        const QString summary = Control<QPlainTextEdit>(&d, kDownloadSummaryId)->toPlainText();
+        EXPECT_TRUE(summary.contains("gps-yuma: fetched") && summary.contains("galileo-xml: fetched"))
+            << summary.toStdString();
+        EXPECT_EQ(d.findChild<QProgressBar*>("progress-gps-yuma")->text(), "done");
+        ASSERT_FALSE(d.Report().almanacPath.empty());
+
+        // Into the dialog: the fetched almanac listed and selected, the Galileo almanac planned.
+        Write("alm00.051", MixedAlmanac());
+        Loaded("alm00.051");
+        host.session.SetInterval(PlanInterval(1, 2, 2022, 8, 0, 16, 0));
+        ConfigDialog config(nullptr, host);
+        config.AdoptFetched(d.Report());
+        EXPECT_EQ(Control<QComboBox>(&config, 161)->currentText().toStdString(),
+                  fs::path(d.Report().almanacPath).filename().string());
+        EXPECT_EQ(OrbitsLine(&config, 2).substr(0, 13), "planned from ");
+    }
+    // A server that never answers: Cancel ends the transfer at once and nothing is kept.
+    server.Set("/gps/2022/032.alm", {{200, "late", "", "", false, 30}});
+    std::ofstream(sources) << "gps-yuma " << server.Base() << "/gps/{YYYY}/{DDD}.alm\n";
+    const std::string quiet = Dir() + "quiet/";
+    DownloadDialog d(nullptr, MakeCalendarTime(0, 0, 0, 1, 2, 2022), quiet, sources);
+    Press(&d, kDownloadStartId);
+    const auto started = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    d.reject();
+    waitFor(d);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    EXPECT_TRUE(d.Report().cancelled);
+    EXPECT_TRUE(Control<QPlainTextEdit>(&d, kDownloadSummaryId)->toPlainText().contains("cancelled"));
+    EXPECT_FALSE(fs::exists(quiet + "032.alm"));
 }
