@@ -11,48 +11,40 @@
 #include "cli/request.h"
 #include "cli/terrain.h"
 #include "cli/textbuffer.h"
-#include "sites/project.h"
 
 namespace {
 
-// The site of --at, or of --sites with --site.
+// The site of --at, or of --sites with --site, found as plan finds it.
 int ChooseSite(const Arguments& args, SiteInfo& site) {
+    if (args.Has("--at") && (args.Has("--sites") || args.Has("--site")))
+        return Fail(kExitUsage, FormatText(ResString(IDS_CLI_CONFLICT).c_str(), "--at", "--sites/--site"));
+    PlanRequest request;
     if (const std::optional<std::string> at = args.Value("--at")) {
-        if (args.Has("--sites") || args.Has("--site"))
-            return Fail(kExitUsage,
-                        FormatText(ResString(IDS_CLI_CONFLICT).c_str(), "--at", "--sites/--site"));
         const std::vector<std::string> parts = SplitList(*at, ',');
         double lat = 0, lon = 0, alt = 0;
         if (parts.size() < 2 || parts.size() > 3 || !ParseDouble(parts[0], lat) ||
             !ParseDouble(parts[1], lon) || (parts.size() == 3 && !ParseDouble(parts[2], alt)) ||
             std::fabs(lat) > 90 || std::fabs(lon) > 180 || std::fabs(alt) > 10000)
             return UsageError("--at", *at, ResString(IDS_CLI_WHAT_POSITION).c_str());
-        site = SiteInfo(lat, lon, alt, ResString(IDS_CLI_ADHOC_SITE).c_str(), "", 0);
-        return kExitOk;
-    }
-    const std::optional<std::string> path = args.Value("--sites"), name = args.Value("--site");
-    if (!path || !name)
-        return Fail(kExitUsage, ResString(IDS_HORIZON_NEEDS_SITE));
-    std::unique_ptr<project> list;
-    if (const int status = OpenSiteList(*path, list); status != kExitOk)
-        return status;
-    int position = 0;
-    const SiteInfo* found = nullptr;
-    if (ParseInt(*name, position) && IsAllDigits(name->c_str())) {
-        if (position >= 1 && position <= list->sites.Count())
-            found = list->sites.GetAt(position - 1);
+        request.adHoc = true;
+        request.latitude = lat;
+        request.longitude = lon;
+        request.altitude = alt;
+    } else if (args.Has("--sites") && args.Has("--site")) {
+        request.sitesPath = *args.Value("--sites");
+        request.siteNames = {*args.Value("--site")};
     } else {
-        for (const SiteInfo& s : list->sites)
-            if (*name == s.name && !found)
-                found = &s;
+        return Fail(kExitUsage, ResString(IDS_HORIZON_NEEDS_SITE));
     }
-    if (!found)
-        return Fail(kExitInput,
-                    FormatText(ResString(IDS_CLI_NO_SUCH_SITE).c_str(), name->c_str(), path->c_str()));
-    if (!found->HasValidValues())
-        return Fail(kExitInput, FormatText(ResString(IDS_CLI_SITE_UNUSABLE).c_str(), found->name,
-                                           found->ValueFault().c_str()));
-    site = *found;
+    std::vector<SiteInfo> sites;
+    if (const int status = LoadSites(request, sites))
+        return status;
+    if (sites.size() != 1)
+        return Fail(kExitInput, ResString(IDS_PLAN_NO_SITES));
+    if (!sites[0].HasValidValues())
+        return Fail(kExitInput, FormatText(ResString(IDS_CLI_SITE_UNUSABLE).c_str(), sites[0].name,
+                                           sites[0].ValueFault().c_str()));
+    site = sites[0];
     return kExitOk;
 }
 

@@ -123,6 +123,8 @@ int ReadPositions(const std::string& path, std::vector<SiteInfo>& sites) {
                                        FormatText(ResString(what).c_str(), kMaxPositions).c_str()));
 }
 
+} // namespace
+
 int LoadSites(const PlanRequest& r, std::vector<SiteInfo>& out) {
     if (r.adHoc) {
         out.emplace_back(r.latitude, r.longitude, r.altitude, ResString(IDS_CLI_ADHOC_SITE).c_str(), "",
@@ -182,6 +184,8 @@ int LoadSites(const PlanRequest& r, std::vector<SiteInfo>& out) {
     }
     return kExitOk;
 }
+
+namespace {
 
 // Reads a navigation file into the session: its skipped lines as warnings, a refused file as the
 // input error it is.

@@ -454,6 +454,14 @@ TEST_F(Planning, TerrainHidesWhatLiesBelowTheSkyline) {
     const Outcome horizon = Tavrin("horizon --format csv " + dem + "--at 27.7375,86.710833");
     ASSERT_EQ(horizon.status, 0) << horizon.err;
     EXPECT_NE(horizon.err.find("ends before 50.0 km"), std::string::npos) << horizon.err;
+    // The same site from a site list, named as plan names it.
+    fixture::WriteFile(
+        (dir_ / "khumbu.spl").string(),
+        fixture::NewFile(0, {fixture::NewSite("Phakding", "", 27.7375, 86.710833, 2588, 5.75, {})}));
+    const Outcome listed = Tavrin("horizon --format csv " + dem + "--sites '" +
+                                  (dir_ / "khumbu.spl").string() + "' --site phakding");
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(listed.out, horizon.out);
     std::vector<double> skyline;
     for (const std::string& l : Lines(horizon.out))
         if (const std::vector<std::string> f = Fields(l); f.size() >= 3 && f[0] != "azimuth")
