@@ -13,6 +13,7 @@
 
 #include "base/strings.h"
 #include "ui/commands.h"
+#include "ui/help.h"
 #include "ui/prompts.h"
 
 TTerrainDialog::TTerrainDialog(QWidget* parent, TerrainOptions& options)
@@ -60,6 +61,7 @@ TTerrainDialog::TTerrainDialog(QWidget* parent, TerrainOptions& options)
     top->addWidget(new QLabel(Res(IDS_TERRAIN_DLG_NOTE), this));
     top->addWidget(buttons);
 
+    SetHelpContext(this, kTerrainHelpContext);
     on_->setChecked(options_.on);
     model_->setText(options_.model);
     height_->setValue(options_.antennaHeight);

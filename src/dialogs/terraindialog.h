@@ -9,6 +9,8 @@ class QCheckBox;
 class QDoubleSpinBox;
 class QLineEdit;
 
+inline constexpr int kTerrainHelpContext = 48250;
+
 struct TerrainOptions {
     bool on = false;
     QString model;              // a raster file or a folder of tiles
