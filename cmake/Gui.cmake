@@ -27,7 +27,7 @@ endfunction()
 # ui: prompts, help, controls, commands; views: drawing and view windows; dialogs: site editor,
 # obstruction editor, site map, satellite configuration, options; app: frame, client, time bar.
 tavrin_qt_layer(tavrin_ui DIRS ui USES tavrin_core Qt6::Widgets Qt6::PrintSupport Qt6::Svg)
-tavrin_qt_layer(tavrin_views DIRS views views/ui USES tavrin_ui)
+tavrin_qt_layer(tavrin_views DIRS views views/ui USES tavrin_ui tavrin_terrain)
 tavrin_qt_layer(tavrin_dialogs DIRS dialogs USES tavrin_views tavrin_net)
 tavrin_qt_layer(tavrin_app DIRS app USES tavrin_dialogs)
 

@@ -1,8 +1,9 @@
 // Screenshots of the site dialogs, to look at them and for the documentation:
 //   xvfb-run -s "-screen 0 1280x860x24" build/tavrin_dialog_shots data/sites/sample.spl docs
-//       [ALMANAC YYYY-MM-DD]
+//       [ALMANAC YYYY-MM-DD [ELEVATION-MODEL]]
 // Each dialog is shown on the list's current site, left to settle, and grabbed to a PNG. With an
-// almanac and a day the obstruction editor shows the satellite tracks of that day.
+// almanac and a day the obstruction editor shows the satellite tracks of that day; with an
+// elevation model also the terrain behind them (obstruction-editor-terrain.png).
 #include <QApplication>
 #include <QDir>
 #include <QThread>
@@ -16,6 +17,7 @@
 #include "engine/calculator.h"
 #include "engine/skytracks.h"
 #include "sites/project.h"
+#include "terrain/terrainmodel.h"
 
 namespace {
 
@@ -69,6 +71,21 @@ int main(int argc, char** argv) {
         }
         ObstructDialog dialog(nullptr, obstructions, QString::fromUtf8(site->name), tracks);
         ok = Shoot(dialog, out.filePath(QStringLiteral("obstruction-editor.png"))) && ok;
+        if (argc > 5) {
+            TerrainModel model;
+            std::string error;
+            std::shared_ptr<const TerrainHorizon> terrain;
+            if (model.Open(argv[5], error))
+                terrain = model.Horizon(site->latitude, site->longitude, site->altitude, HorizonSettings(),
+                                        "", error);
+            if (!terrain) {
+                std::fprintf(stderr, "%s\n", error.c_str());
+                return 1;
+            }
+            ObstructDialog withTerrain(nullptr, obstructions, QString::fromUtf8(site->name), tracks, 0,
+                                       terrain);
+            ok = Shoot(withTerrain, out.filePath(QStringLiteral("obstruction-editor-terrain.png"))) && ok;
+        }
     }
     {
         double latitude = site->latitude, longitude = site->longitude;

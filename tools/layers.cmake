@@ -3,7 +3,8 @@
 #   cmake -DROOT=. [-DLIST=ON] -P tools/layers.cmake
 #
 # Order, top to bottom: base, sites, engine, config, reports (the core, standard library only),
-# ui, views, dialogs, app, cli; net (downloads and fetching orbits) beside ui, below dialogs, app and cli.
+# ui, views, dialogs, app, cli; net (downloads and fetching orbits) beside ui, below dialogs, app and cli;
+# terrain (elevation models through GDAL) on the core, below views/ui, dialogs, app and cli.
 cmake_minimum_required(VERSION 3.25)
 set(core base sites engine config reports)
 set(may_base "")
@@ -12,12 +13,13 @@ set(may_engine base sites)
 set(may_config base sites engine)
 set(may_reports base sites engine config)
 set(may_net ${core})
+set(may_terrain ${core})
 set(may_ui ${core})
 set(may_views ${core} ui)
-set(may_views/ui ${core} ui views)
-set(may_dialogs ${core} net ui views views/ui)
-set(may_app ${core} net ui views views/ui dialogs)
-set(may_cli ${core} net views views/ui)
+set(may_views/ui ${core} ui views terrain)
+set(may_dialogs ${core} net terrain ui views views/ui)
+set(may_app ${core} net terrain ui views views/ui dialogs)
+set(may_cli ${core} net terrain views views/ui)
 
 if(NOT ROOT)
     set(ROOT ${CMAKE_CURRENT_LIST_DIR}/..)

@@ -37,6 +37,7 @@ const std::vector<CommandInfo> kTable = {
     {CM_CLOSE_ALL, MenuGroup::Window, IDS_MENU_CLOSE_ALL, false, nullptr, nullptr, kNoKey, 10019},
     {CM_SAT_CONFIG, MenuGroup::Setup, IDS_MENU_SAT_CONFIG, false, "satconfig", nullptr, kNoKey, 10521},
     {CM_OPTIONS, MenuGroup::Setup, IDS_MENU_OPTIONS, false, "options", nullptr, kNoKey, 10022},
+    {CM_TERRAIN, MenuGroup::Setup, IDS_MENU_TERRAIN, false, nullptr, nullptr, kNoKey, 48250},
     {CM_TIME_BAR, MenuGroup::Setup, IDS_MENU_TIME_BAR, true, nullptr, nullptr, kNoKey, 10023},
     {CM_HELP_TOPICS, MenuGroup::Help, IDS_MENU_HELP_TOPICS, false, nullptr, "help-contents", kNoKey, 10100},
     {CM_ABOUT, MenuGroup::Help, IDS_MENU_ABOUT, false, nullptr, "help-about", kNoKey, 10025},

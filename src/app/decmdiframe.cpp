@@ -211,6 +211,18 @@ void TDecMDIFrame::BuildStatusBar() {
     orbits_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     bar->insertPermanentWidget(1, orbits_); // after the site line, before the other panes
     orbits_->hide();
+    terrain_ = new QLabel(bar);
+    terrain_->setObjectName(QStringLiteral("paneTerrain"));
+    terrain_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    bar->insertPermanentWidget(1, terrain_);
+    terrain_->hide();
+}
+
+void TDecMDIFrame::SetTerrainText(const QString& text) {
+    if (!terrain_)
+        return;
+    terrain_->setText(text);
+    terrain_->setVisible(!text.isEmpty());
 }
 
 void TDecMDIFrame::SetOrbitsText(const QString& text) {

@@ -34,6 +34,8 @@ public:
     QString GadgetText(int gadget) const;
     // The systems kept on that have no orbits at the planning date; empty hides the pane.
     void SetOrbitsText(const QString& text);
+    // "Terrain" while the current site's satellites are hidden behind the terrain; empty hides it.
+    void SetTerrainText(const QString& text);
     QString OrbitsText() const;
     // Enabled and checked states of every command, from the client's current state.
     void UpdateCommandStates();
@@ -61,5 +63,6 @@ private:
     std::vector<QMenu*> menus_;
     QLabel* gadgets_[5] = {};
     QLabel* orbits_ = nullptr;
+    QLabel* terrain_ = nullptr;
     bool full_ = false;
 };

@@ -23,6 +23,7 @@
 #include "dialogs/downloaddialog.h"
 #include "engine/almanac_scan.h"
 #include "engine/rinexnav.h"
+#include "terrain/terrainmodel.h"
 #include "ui/help.h"
 #include "ui/prompts.h"
 #include "ui/screenfit.h"
@@ -51,6 +52,7 @@ OrvantMDIClient::OrvantMDIClient() : config_(BuildProgramPath(ResString(IDS_CONF
     CmRedrowAndParFloat();
     ApplyOptions(options_, session_);
     RestoreFileCodePage();
+    RestoreTerrain();
     connect(this, &QMdiArea::subWindowActivated, this, [this] {
         if (frame_)
             frame_->UpdateCommandStates();
@@ -247,6 +249,9 @@ void OrvantMDIClient::Command(int id) {
     case CM_OPTIONS:
         RunOptions();
         break;
+    case CM_TERRAIN:
+        TerrainSetup();
+        break;
     case CM_TIME_BAR:
         ToggleTimeBar();
         break;
@@ -423,6 +428,7 @@ void OrvantMDIClient::PrintCommand(int id) {
 // ---- recomputation and views ---------------------------------------------------------------
 
 void OrvantMDIClient::RecomputeIfNeeded() {
+    EnsureTerrain();
     if (!session_.changes().Any())
         return;
     SiteInfo* site = list_ ? list_->CurrentSite() : nullptr;
@@ -695,6 +701,9 @@ void OrvantMDIClient::UpdateGadgets() {
         return;
     frame_->SetGadgetText(3, ObstructionText());
     frame_->SetGadgetText(4, CutOffText());
+    const SiteInfo* site = list_ ? list_->CurrentSite() : nullptr;
+    frame_->SetTerrainText(site && site->terrain ? QString::fromStdString(ResString(IDS_TERRAIN_STATUS))
+                                                 : QString());
 }
 
 void OrvantMDIClient::UpdateFrame() {

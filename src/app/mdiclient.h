@@ -14,6 +14,7 @@
 #include "config/plansession.h"
 #include "config/transfer.h"
 #include "dialogs/configdialoghost.h"
+#include "dialogs/terraindialog.h"
 #include "sites/project.h"
 #include "sites/skytracksource.h"
 #include "ui/commands.h"
@@ -22,6 +23,7 @@
 class NewTimeDialog;
 class OrvantMDIClient;
 class QToolBar;
+class TerrainModel;
 class TBaseMDIChild;
 class TDecMDIFrame;
 
@@ -134,6 +136,10 @@ private:
     void Obstructions();
     void SatelliteConfiguration();
     void RunOptions();
+    // Terrain (terrain.cpp): Setup > Terrain, and the current site's horizon kept to the settings.
+    void TerrainSetup();
+    void EnsureTerrain();
+    void RestoreTerrain();
 
     void RecomputeAndRedraw();
     void RecomputeIfNeeded();
@@ -175,4 +181,7 @@ private:
     QPointer<NewTimeDialog> timeBar_;
     QPointer<QToolBar> timeBarArea_; // the strip of the frame that holds the bar
     bool viewsRestored_ = false;
+    TerrainOptions terrain_;
+    std::unique_ptr<TerrainModel> terrainModel_; // opened on first use
+    std::string terrainFailed_;                  // the horizon key the user was told failed
 };

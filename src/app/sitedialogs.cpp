@@ -15,8 +15,8 @@ void InstallSiteDialogs() {
         std::vector<SkyTrack> tracks;
         if (auto* source = dynamic_cast<SkyTrackSource*>(parent))
             tracks = source->SkyTracksFor(site);
-        ObstructDialog dialog(parent, obstructions, QString::fromUtf8(site.name).trimmed(),
-                              std::move(tracks));
+        ObstructDialog dialog(parent, obstructions, QString::fromUtf8(site.name).trimmed(), std::move(tracks),
+                              0, site.terrain);
         return dialog.exec() == 1;
     };
 }

@@ -19,6 +19,8 @@ void JsonSiteMembers(TextBuffer& b, const SiteInfo& site, bool description) {
     b.JsonFixed(site.altitude, 2) << ", \"gmtOffset\": ";
     b.JsonFixed(site.gmtOffset, 2) << ", \"obstructions\": ";
     b.Int(site.obstructions.Count());
+    if (site.terrain)
+        b << ", \"terrain\": " << JsonString(site.terrain->model);
 }
 
 void JsonSettingsMembers(TextBuffer& b, const Calculator& calc) {

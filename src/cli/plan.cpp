@@ -333,11 +333,14 @@ int StreamPlan(const PlanRequest& request, PlanSetup& setup, const OutputOptions
 
 int RunPlan(const Words& words) {
     const Arguments args(
-        words, {"--sites",  "--site",    "--at",    "--gmt-offset", "--almanac",   "--date",
-                "--from",   "--to",      "--step",  "--mode",       "--cutoff",    "--systems",
-                "--orbits", "--exclude", "--table", "--format",     "--width",     "--lines",
-                "--output", "--graphs",  "--pdf",   "--days",       "--positions", "--codepage"},
-        {"--no-obstructions", "--help", "--all-sites", "--force", "--allow-old"}, {"--site", "--almanac"});
+        words, {"--sites",        "--site",           "--at",        "--gmt-offset", "--almanac",
+                "--date",         "--from",           "--to",        "--step",       "--mode",
+                "--cutoff",       "--systems",        "--orbits",    "--exclude",    "--table",
+                "--format",       "--width",          "--lines",     "--output",     "--graphs",
+                "--pdf",          "--days",           "--positions", "--codepage",   "--dem",
+                "--max-distance", "--antenna-height", "--refraction"},
+        {"--no-obstructions", "--help", "--all-sites", "--force", "--allow-old", "--antenna-altitude"},
+        {"--site", "--almanac"});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
     if (args.Has("--help")) {

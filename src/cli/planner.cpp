@@ -15,6 +15,7 @@
 #include "base/text.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/terrain.h"
 #include "cli/textbuffer.h"
 #include "config/orbitsources.h"
 #include "engine/almanac_import.h"
@@ -122,6 +123,8 @@ int ReadPositions(const std::string& path, std::vector<SiteInfo>& sites) {
                                        FormatText(ResString(what).c_str(), kMaxPositions).c_str()));
 }
 
+} // namespace
+
 int LoadSites(const PlanRequest& r, std::vector<SiteInfo>& out) {
     if (r.adHoc) {
         out.emplace_back(r.latitude, r.longitude, r.altitude, ResString(IDS_CLI_ADHOC_SITE).c_str(), "",
@@ -181,6 +184,8 @@ int LoadSites(const PlanRequest& r, std::vector<SiteInfo>& out) {
     }
     return kExitOk;
 }
+
+namespace {
 
 // Reads a navigation file into the session: its skipped lines as warnings, a refused file as the
 // input error it is.
@@ -369,6 +374,9 @@ int PreparePlan(const PlanRequest& r, PlanSetup& setup) {
         if (!site.HasValidValues())
             return Fail(kExitInput, FormatText(ResString(IDS_CLI_SITE_UNUSABLE).c_str(), site.name,
                                                site.ValueFault().c_str()));
+    if (!r.demPath.empty())
+        if (const int status = AttachTerrain(r.demPath, r.terrain, setup.sites); status != kExitOk)
+            return status;
     if (r.date) {
         setup.day = (*r.date)[0];
         setup.month = (*r.date)[1];

@@ -38,6 +38,10 @@ struct Plan {
     const DaySources* sources = nullptr; // for the captions; null: the almanac's name only
 };
 
+// The sites the request names (--at, --positions, --sites with --site or --all-sites), in order;
+// prints what is wrong and answers the exit status.
+int LoadSites(const PlanRequest& request, std::vector<SiteInfo>& sites);
+
 // Loads the sites and the almanac and settles the first date; prints any message (the almanac age
 // warning included, for the first and the last day) and answers the exit status.
 int PreparePlan(const PlanRequest& request, PlanSetup& setup);

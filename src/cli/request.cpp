@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/terrain.h"
 #include "engine/satellitecatalogue.h"
 
 int UsageError(const char* option, const std::string& value, const char* what) {
@@ -165,6 +166,10 @@ int ParsePlanRequest(const Arguments& args, PlanRequest& r) {
         }
     }
     r.obstructions = !args.Has("--no-obstructions");
+    if (auto v = value("--dem"))
+        r.demPath = *v;
+    if (const int status = ParseTerrainOptions(args, false, r.terrain))
+        return status;
     if (auto v = value("--days")) {
         if (!ParseInt(*v, r.days) || r.days < 1 || r.days > kMaxDays)
             return Fail(kExitUsage,

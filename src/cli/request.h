@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/calculator.h"
+#include "engine/horizon.h"
 
 class Arguments;
 
@@ -34,7 +35,9 @@ struct PlanRequest {
     std::array<std::string, 2> orbitWords;
     std::vector<int> excluded; // catalogue index + 1
     bool obstructions = true;
-    int days = 1; // 1..31 consecutive days from the date
+    int days = 1;            // 1..31 consecutive days from the date
+    std::string demPath;     // an elevation model: every site gets the terrain's horizon from it
+    HorizonSettings terrain; // how those horizons are computed
 
     // More than one site, or a way of naming sites that may give more than one: the output then
     // names the site of every row.

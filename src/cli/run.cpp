@@ -19,6 +19,8 @@ int RunCommand(const Words& words) {
         return RunPlan(rest);
     if (words[0] == "windows")
         return RunWindows(rest);
+    if (words[0] == "horizon")
+        return RunHorizon(rest);
     if (words[0] == "sites")
         return RunSites(rest);
     if (words[0] == "almanac")

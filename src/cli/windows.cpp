@@ -242,11 +242,14 @@ int ParseConditions(const Arguments& args, WindowsRun& run) {
 
 int RunWindows(const Words& words) {
     const Arguments args(
-        words, {"--sites",    "--site",     "--at",         "--gmt-offset", "--almanac", "--date",
-                "--from",     "--to",       "--step",       "--mode",       "--cutoff",  "--systems",
-                "--orbits",   "--exclude",  "--format",     "--output",     "--days",    "--positions",
-                "--max-pdop", "--min-sats", "--min-length", "--min-common", "--sort",    "--codepage"},
-        {"--no-obstructions", "--help", "--all-sites", "--force", "--allow-old"}, {"--site", "--almanac"});
+        words, {"--sites",        "--site",           "--at",        "--gmt-offset", "--almanac",
+                "--date",         "--from",           "--to",        "--step",       "--mode",
+                "--cutoff",       "--systems",        "--orbits",    "--exclude",    "--format",
+                "--output",       "--days",           "--positions", "--max-pdop",   "--min-sats",
+                "--min-length",   "--min-common",     "--sort",      "--codepage",   "--dem",
+                "--max-distance", "--antenna-height", "--refraction"},
+        {"--no-obstructions", "--help", "--all-sites", "--force", "--allow-old", "--antenna-altitude"},
+        {"--site", "--almanac"});
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
     if (args.Has("--help")) {

@@ -22,8 +22,9 @@ const QString kBlankReadout = QStringLiteral("   ");
 } // namespace
 
 ObstructDialog::ObstructDialog(QWidget* parent, AList<Obstruction>& list, const QString& siteName,
-                               std::vector<SkyTrack> tracks, int radius)
-    : QDialog(parent), list_(list), tracks_(std::move(tracks)) {
+                               std::vector<SkyTrack> tracks, int radius,
+                               std::shared_ptr<const TerrainHorizon> terrain)
+    : QDialog(parent), list_(list), tracks_(std::move(tracks)), terrain_(std::move(terrain)) {
     setObjectName(ControlName(610));
     setWindowTitle(Res(IDS_OBSTDLG_CAPTION));
     setMouseTracking(true);
@@ -60,6 +61,8 @@ ObstructDialog::ObstructDialog(QWidget* parent, AList<Obstruction>& list, const 
     removeObstruction_ = button(102, IDS_OBSTDLG_REMOVE_OBSTRUCTION);
     removeAll_ = button(103, IDS_OBSTDLG_REMOVE_ALL);
     finish_ = button(104, IDS_OBSTDLG_FINISH);
+    terrainOutlines_ = button(105, IDS_OBSTDLG_TERRAIN_OUTLINES);
+    terrainOutlines_->setVisible(terrain_ && terrain_->Count() > 0);
     QPushButton* ok = button(1, IDS_BUTTON_OK);
     QPushButton* cancel = button(2, IDS_BUTTON_CANCEL);
     QPushButton* help = button(9, IDS_HELP_BUTTON);
@@ -72,6 +75,7 @@ ObstructDialog::ObstructDialog(QWidget* parent, AList<Obstruction>& list, const 
     connect(removeObstruction_, &QPushButton::clicked, this, &ObstructDialog::ToggleRemoveMode);
     connect(removeAll_, &QPushButton::clicked, this, &ObstructDialog::RemoveAll);
     connect(finish_, &QPushButton::clicked, this, &ObstructDialog::FinishObstruction);
+    connect(terrainOutlines_, &QPushButton::clicked, this, &ObstructDialog::TerrainToOutlines);
     connect(ok, &QPushButton::clicked, this, &ObstructDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &ObstructDialog::reject);
     connect(help, &QPushButton::clicked, this, [this] { ShowHelpContext(this, kObstructDialogHelpContext); });
@@ -94,6 +98,7 @@ ObstructDialog::ObstructDialog(QWidget* parent, AList<Obstruction>& list, const 
     side->addSpacing(fm.height());
     for (QPushButton* b : {finish_, removeLastLine_, removeObstruction_, removeAll_})
         side->addWidget(b);
+    side->addWidget(terrainOutlines_);
     side->addSpacing(fm.height() / 2);
     side->addWidget(showTracks_);
     side->addStretch();
@@ -124,6 +129,17 @@ void ObstructDialog::showEvent(QShowEvent* event) {
                 std::min(area.width() / 2, area.height() / 2)};
 }
 
+// The skyline as outlines the site list keeps, so that other programs reading it see the terrain.
+void ObstructDialog::TerrainToOutlines() {
+    if (!terrain_)
+        return;
+    for (const Obstruction& o : HorizonOutlines(*terrain_, kTerrainOutlineTolerance, kTerrainOutlineVertices))
+        list_.Add(o);
+    removeObstruction_->setEnabled(list_.Count() > 0);
+    removeAll_->setEnabled(list_.Count() > 0);
+    RepaintDiagram();
+}
+
 void ObstructDialog::accept() {
     done(1);
 }
@@ -145,6 +161,7 @@ void ObstructDialog::paintEvent(QPaintEvent*) {
     scene.anchor = anchor_;
     scene.end = end_;
     scene.tracks = showTracks_->isChecked() ? &tracks_ : nullptr;
+    scene.terrain = terrain_.get();
     PaintObstructDiagram(painter, diagram_, scene);
 }
 

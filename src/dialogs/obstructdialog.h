@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+#include <memory>
 #include <vector>
 
 #include "dialogs/obstructdrawing.h"
@@ -17,14 +18,20 @@ class QLabel;
 class QPushButton;
 
 inline constexpr int kObstructDialogHelpContext = 10057;
+// The terrain's outlines: within a quarter degree of its skyline, in at most 1000 corners each (a
+// site list's outline holds up to 32767).
+inline constexpr double kTerrainOutlineTolerance = 0.25;
+inline constexpr int kTerrainOutlineVertices = 1000;
 
 class ObstructDialog : public QDialog {
     Q_OBJECT
 public:
     // `siteName` is shown above the diagram; `tracks` are drawn behind the outlines when given.
-    // `radius` is the diagram's radius in pixels, 0 for one that suits the font.
+    // `radius` is the diagram's radius in pixels, 0 for one that suits the font. The terrain's
+    // skyline, when given, is drawn behind and can be turned into outlines.
     ObstructDialog(QWidget* parent, AList<Obstruction>& list, const QString& siteName = QString(),
-                   std::vector<SkyTrack> tracks = {}, int radius = 0);
+                   std::vector<SkyTrack> tracks = {}, int radius = 0,
+                   std::shared_ptr<const TerrainHorizon> terrain = nullptr);
 
     // 1 for OK, 2 for Cancel or closing the window.
     void accept() override;
@@ -47,6 +54,7 @@ private:
     void RemoveLastLine();
     void ToggleRemoveMode();
     void RemoveAll();
+    void TerrainToOutlines();
     void RemoveAt(QPoint pixel);
     void ShowReadouts(QPoint pixel);
     void SetRemoveMode(bool on);
@@ -61,9 +69,10 @@ private:
     bool removeMode_ = false;
     ObstructDiagram diagram_;
     std::vector<SkyTrack> tracks_;
+    std::shared_ptr<const TerrainHorizon> terrain_;
 
     QFrame* frame_;
     QLabel *elevation_, *azimuth_;
-    QPushButton *removeLastLine_, *removeObstruction_, *removeAll_, *finish_;
+    QPushButton *removeLastLine_, *removeObstruction_, *removeAll_, *finish_, *terrainOutlines_;
     QCheckBox* showTracks_;
 };

@@ -113,6 +113,28 @@ void PaintTracks(QPainter& p, const ObstructDiagram& d, const std::vector<SkyTra
     }
 }
 
+// The ground between the terrain's skyline and the horizon; the seam between the two rings is
+// drawn twice and fills nothing.
+void PaintTerrain(QPainter& p, const ObstructDiagram& d, const TerrainHorizon& h) {
+    QPolygon ground;
+    const int n = h.Count();
+    for (int i = 0; i <= n; ++i) {
+        const point<double> v(std::max(0.0, static_cast<double>(h.elevation[static_cast<size_t>(i % n)])),
+                              i * h.step);
+        const IntPoint q = ProjectDirection(v, d.radius, false);
+        ground << QPoint(d.cx + q.x, d.cy + q.y);
+    }
+    for (int i = n; i >= 0; --i) {
+        const IntPoint q = ProjectDirection(point<double>(0.0, i * h.step), d.radius, false);
+        ground << QPoint(d.cx + q.x, d.cy + q.y);
+    }
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(214, 196, 160));
+    p.drawPolygon(ground, Qt::OddEvenFill);
+    p.setPen(QPen(QColor(120, 96, 64), 1));
+    p.drawPolyline(ground.constData(), n + 1);
+}
+
 void PaintObstructions(QPainter& p, const ObstructDiagram& d, const AList<Obstruction>& list) {
     p.setPen(QPen(QColor(255, 0, 255), 1));
     p.setBrush(QBrush(QColor(192, 192, 192), Qt::DiagCrossPattern));
@@ -150,6 +172,8 @@ void PaintObstructDiagram(QPainter& painter, const ObstructDiagram& diagram, con
     painter.save();
     painter.setBackgroundMode(Qt::TransparentMode);
     const QColor text = painter.pen().color();
+    if (scene.terrain && scene.terrain->Count() > 0)
+        PaintTerrain(painter, diagram, *scene.terrain);
     PaintGrid(painter, diagram);
     PaintLabels(painter, diagram, text);
     if (scene.tracks)

@@ -9,6 +9,7 @@
 
 #include "sites/obstruction.h"
 #include "sites/skytracksource.h"
+#include "sites/terrainhorizon.h"
 
 class QPainter;
 
@@ -27,6 +28,7 @@ struct ObstructScene {
     bool rubberBand = false;
     QPoint anchor, end;
     const std::vector<SkyTrack>* tracks = nullptr;
+    const TerrainHorizon* terrain = nullptr; // drawn filled behind the outlines
 };
 
 void PaintObstructDiagram(QPainter& painter, const ObstructDiagram& diagram, const ObstructScene& scene);

@@ -124,6 +124,9 @@ void Calculator::ComputeAzEl(const SiteInfo& site) {
 bool Calculator::PassesVisibilityTest(const SiteInfo& site, const SatSample& s) const {
     if (!(s.elevation > elevationMask_))
         return false; // NaN too
+    // The terrain hides what lies below its skyline, the drawn obstructions or not.
+    if (site.terrain && site.terrain->Hides(s.elevation * kRadToDeg, s.azimuth * kRadToDeg))
+        return false;
     if (obstructionsOn_ == 0)
         return true;
     const point<double> direction(static_cast<float>(s.elevation * kRadToDeg),
@@ -255,7 +258,8 @@ void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
     const int p = mode_ == 1 ? 2 : 3;
     useProjected_ = obstructionsOn_ != 0 && ProjectObstructions(site);
     // Above the mask is all there is to it without obstructions to look behind.
-    const bool open = obstructionsOn_ == 0 || (useProjected_ && projectedOutlines_.empty());
+    const bool open =
+        (obstructionsOn_ == 0 || (useProjected_ && projectedOutlines_.empty())) && !site.terrain;
     const auto passes = [&](const SatSample& s) {
         return s.elevation > elevationMask_ && (open || PassesVisibilityTest(site, s));
     };

@@ -145,6 +145,8 @@ HeaderInfo MakeHeaderInfo(const Calculator& calculator, const SiteInfo* site, co
         info.longitude = site->longitude;
         info.altitude = site->altitude;
         info.gmtOffset = site->gmtOffset;
+        if (site->terrain)
+            info.terrain = site->terrain->model;
     }
     info.almanacPath = calculator.almanacFileName();
     for (int i = 0; i < SatelliteCatalogue::kSize; ++i)
@@ -192,6 +194,10 @@ HeaderBlock LayoutHeaderBlock(const HeaderInfo& info, int indentChars, int inden
     for (int s = 0; s < kGnssSystems; ++s)
         SatelliteList(right, headings[s], info.statuses, static_cast<GnssSystem>(s), width);
     right.Line(FormatText(ResString(IDS_HEADER_CUTOFF).c_str(), CutOffDegrees(info.elevationMask)));
+    if (!info.terrain.empty())
+        for (const std::string& line : WrapWords(
+                 FormatText(ResString(IDS_TERRAIN_HEADER).c_str(), Printable(info.terrain).c_str()), width))
+            right.Line(line);
     right.Line(FormatText(ResString(IDS_HEADER_MODE).c_str(),
                           ResString(info.mode == 1 ? IDS_MODE_2D : IDS_MODE_3D).c_str()));
     right.Line(!info.dateText.empty()

@@ -25,6 +25,7 @@ struct HeaderInfo {
     // system with its source and age. Empty: the almanac's file name only, as always.
     std::string systems;
     std::vector<std::string> sources;
+    std::string terrain; // the elevation model whose horizon hides satellites; empty: none
     // Beyond GPS and GLONASS no satellite until one is set.
     std::array<int32_t, SatelliteCatalogue::kSize> statuses = [] {
         std::array<int32_t, SatelliteCatalogue::kSize> none{};

@@ -84,6 +84,8 @@ int SiteInfo::ChangeMask(const SiteInfo& other) const {
         !std::equal(obstructions.begin(), obstructions.end(), other.obstructions.begin(),
                     [](const Obstruction& a, const Obstruction& b) { return !a.Differs(b); }))
         mask |= kChangedObstructions;
+    if (terrain != other.terrain)
+        mask |= kChangedObstructions;
     return mask;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <istream>
+#include <memory>
 #include <ostream>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "base/codepage.h"
 #include "sites/obstruction.h"
 #include "sites/point.h"
+#include "sites/terrainhorizon.h"
 
 class SiteInfo {
 public:
@@ -23,6 +25,9 @@ public:
     double altitude = 0.0;  // metres
     float gmtOffset = 0.0f; // hours, local time minus GMT
     AList<Obstruction> obstructions;
+    // The skyline of the terrain, computed from an elevation model when one is in use; never
+    // written to the site list.
+    std::shared_ptr<const TerrainHorizon> terrain;
     // The two text fields as read from the file, written back unchanged while nobody edits them.
     StoredField storedName, storedDescription;
 

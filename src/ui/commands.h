@@ -26,6 +26,7 @@ inline constexpr int CM_ARRANGE_ICONS = 24364;
 inline constexpr int CM_CLOSE_ALL = 344;
 inline constexpr int CM_SAT_CONFIG = 210;
 inline constexpr int CM_OPTIONS = 212;
+inline constexpr int CM_TERRAIN = 48250; // ours: its hint is string 48250
 inline constexpr int CM_TIME_BAR = 394;
 inline constexpr int CM_HELP_TOPICS = 204;
 inline constexpr int CM_ABOUT = 205;

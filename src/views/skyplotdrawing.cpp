@@ -85,6 +85,7 @@ void SkyPlotDrawing::Draw(Canvas& dc, const ViewInputs& in) {
     L.SkyRadius = std::max(0, std::min(std::abs(corner.x()) - side, std::abs(L.MarginBottom + corner.y())));
 
     DrawSkyGrid(dc, in);
+    DrawTerrain(dc, in);
     if (in.obstructionsOn == 1)
         DrawObstructions(dc, in);
     DrawTracks(dc, in);
@@ -148,6 +149,29 @@ void SkyPlotDrawing::DrawSkyGrid(Canvas& dc, const ViewInputs& in) {
     dc.SelectBrush(oldBrush);
     dc.SelectPen(oldPen);
     dc.SetTextAlign(oldAlign);
+}
+
+void SkyPlotDrawing::DrawTerrain(Canvas& dc, const ViewInputs& in) {
+    if (in.terrain.size() < 2)
+        return;
+    // The ground between the skyline and the horizon, filled, under the hatched obstructions: the
+    // skyline round, then the horizon back; the seam drawn twice fills nothing.
+    const int R = vs.layout.SkyRadius;
+    std::vector<QPoint> pts;
+    for (const point<double>& v : in.terrain)
+        pts.push_back(ProjectVertex({std::max(0.0, v.x), v.y}, R, true));
+    for (auto v = in.terrain.rbegin(); v != in.terrain.rend(); ++v)
+        pts.push_back(ProjectVertex({0.0, v->y}, R, true));
+    const CanvasPen oldPen = dc.SelectPen({PS_NULL, 0, kTerrainEdge});
+    const CanvasBrush oldBrush = dc.SelectBrush(CanvasBrush::SolidOf(kTerrainFill));
+    dc.Polygon(pts.data(), static_cast<int>(pts.size()));
+    dc.SelectPen({PS_SOLID, 0, kTerrainEdge});
+    const QPoint* p = pts.data();
+    dc.MoveTo(p[0].x(), p[0].y());
+    for (size_t k = 1; k < in.terrain.size(); ++k)
+        dc.LineTo(p[k].x(), p[k].y());
+    dc.SelectBrush(oldBrush);
+    dc.SelectPen(oldPen);
 }
 
 void SkyPlotDrawing::DrawObstructions(Canvas& dc, const ViewInputs& in) {

@@ -37,6 +37,7 @@ public:
 private:
     void DrawSkyGrid(Canvas& dc, const ViewInputs& in);
     void DrawObstructions(Canvas& dc, const ViewInputs& in);
+    void DrawTerrain(Canvas& dc, const ViewInputs& in);
     void DrawTracks(Canvas& dc, const ViewInputs& in);
     void DrawSatMarker(Canvas& dc, QPoint centre, int s, int radius, bool numbered = true);
     void DrawSkyLegend(Canvas& dc, const ViewInputs& in, int markR);

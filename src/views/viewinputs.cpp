@@ -39,3 +39,13 @@ std::vector<ObstructionPolygon> ObstructionsOf(const SiteInfo* site) {
         out.push_back(o.Vertices());
     return out;
 }
+
+std::vector<point<double>> SkylineOf(const SiteInfo* site) {
+    std::vector<point<double>> out;
+    if (!site || !site->terrain || site->terrain->Count() == 0)
+        return out;
+    const TerrainHorizon& h = *site->terrain;
+    for (int i = 0; i <= h.Count(); ++i)
+        out.emplace_back(h.elevation[static_cast<size_t>(i % h.Count())], i * h.step);
+    return out;
+}

@@ -37,6 +37,9 @@ struct ViewInputs {
     float elevationMask = 0; // rad
     int t0 = 0;              // labelled time of day of the interval's first sample, s
     std::vector<ObstructionPolygon> obstructions;
+    // The terrain's skyline (elevation, azimuth in degrees) from azimuth 0 round to 360; empty
+    // without an elevation model.
+    std::vector<point<double>> terrain;
 
     bool Available(int s) const { return status[s] == 0 || status[s] == StatusUnhealthy; }
     bool AnyAvailable(GnssSystem system) const;
@@ -50,6 +53,8 @@ struct ViewInputs {
 class SiteInfo;
 // The site's obstructions as vertex lists; none without a site.
 std::vector<ObstructionPolygon> ObstructionsOf(const SiteInfo* site);
+// The site's terrain skyline for ViewInputs::terrain; none without a site or a horizon.
+std::vector<point<double>> SkylineOf(const SiteInfo* site);
 
 ViewInputs InputsFromCalculator(const Calculator& calc, const PlanInterval& interval,
                                 std::vector<ObstructionPolygon> obstructions = {});

@@ -64,6 +64,9 @@ QColor ContrastColor(QColor c);
 // Named drawing colours.
 inline const QColor kGray(128, 128, 128);
 inline const QColor kDarkRed(128, 0, 0);
+// The ground under the terrain skyline and its edge.
+inline const QColor kTerrainFill(214, 196, 160);
+inline const QColor kTerrainEdge(120, 96, 64);
 inline const QColor kYellow(255, 255, 0);
 inline const QColor kNavy(0, 0, 128);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <regex>
 #include <set>
@@ -442,4 +443,99 @@ TEST_F(Planning, BadValuesAreRefusedWithTheirOption) {
     EXPECT_NE(help.out.find("start,end,start_seconds,end_seconds,length,length_seconds,worst_pdop"),
               std::string::npos);
     EXPECT_NE(help.out.find("  windows "), std::string::npos);
+}
+
+// In the Dudh Kosi gorge the terrain hides a satellite exactly where its track runs below the
+// skyline that `horizon` prints (as with an obstruction: used at a sample when it is above the
+// skyline then and at the next); the windows of a network with terrain lie within those without.
+TEST_F(Planning, TerrainHidesWhatLiesBelowTheSkyline) {
+    const std::string dem = "--dem '" TAVRIN_SOURCE_DIR "/tests/data/dem/N27E086.hgt' ";
+    const std::string at = "--at 27.7375,86.710833 --gmt-offset 5.75 --cutoff 5 --date 2025-08-11 ";
+    const Outcome horizon = Tavrin("horizon --format csv " + dem + "--at 27.7375,86.710833");
+    ASSERT_EQ(horizon.status, 0) << horizon.err;
+    EXPECT_NE(horizon.err.find("ends before 50.0 km"), std::string::npos) << horizon.err;
+    // The same site from a site list, named as plan names it.
+    fixture::WriteFile(
+        (dir_ / "khumbu.spl").string(),
+        fixture::NewFile(0, {fixture::NewSite("Phakding", "", 27.7375, 86.710833, 2588, 5.75, {})}));
+    const Outcome listed = Tavrin("horizon --format csv " + dem + "--sites '" +
+                                  (dir_ / "khumbu.spl").string() + "' --site phakding");
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(listed.out, horizon.out);
+    std::vector<double> skyline;
+    for (const std::string& l : Lines(horizon.out))
+        if (const std::vector<std::string> f = Fields(l); f.size() >= 3 && f[0] != "azimuth")
+            skyline.push_back(std::stod(f[1]));
+    ASSERT_EQ(skyline.size(), 360u);
+    const auto below = [&](double azimuth, double elevation) {
+        const int i = static_cast<int>(azimuth) % 360;
+        const double t = azimuth - std::floor(azimuth);
+        return elevation -
+               (skyline[static_cast<size_t>(i)] * (1 - t) + skyline[(static_cast<size_t>(i) + 1) % 360] * t);
+    };
+    const Outcome open = Tavrin("plan --format csv --table visibility " + at);
+    const Outcome hidden = Tavrin("plan --format csv --table visibility " + at + dem);
+    ASSERT_EQ(open.status, 0) << open.err;
+    ASSERT_EQ(hidden.status, 0) << hidden.err;
+    struct Sample {
+        double azimuth, elevation;
+        bool open, hidden;
+    };
+    std::map<std::string, std::vector<Sample>> tracks; // by satellite, in time order
+    const std::vector<std::string> a = Lines(open.out), b = Lines(hidden.out);
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t k = 1; k < a.size(); ++k) {
+        const std::vector<std::string> f = Fields(a[k]), g = Fields(b[k]);
+        ASSERT_EQ(f.size(), 7u);
+        ASSERT_EQ(f[2] + f[3] + f[4] + f[5], g[2] + g[3] + g[4] + g[5]) << k;
+        tracks[f[2] + f[3]].push_back({std::stod(f[4]), std::stod(f[5]), f[6] == "1", g[6] == "1"});
+    }
+    const Outcome text = Tavrin("plan --table dop " + at + dem);
+    EXPECT_NE(text.out.find("Terrain: N27E086.hgt"), std::string::npos);
+    EXPECT_NE(Tavrin("plan --format json " + at + dem).out.find("\"terrain\": \"N27E086.hgt\""),
+              std::string::npos);
+    int lost = 0, kept = 0;
+    for (const auto& [satellite, track] : tracks)
+        for (size_t k = 0; k + 1 < track.size(); ++k) {
+            const double now = below(track[k].azimuth, track[k].elevation),
+                         next = below(track[k + 1].azimuth, track[k + 1].elevation);
+            if (std::fabs(now) < 0.01 || std::fabs(next) < 0.01)
+                continue; // within the printed rounding of the skyline
+            EXPECT_EQ(track[k].hidden, track[k].open && now > 0 && next > 0) << satellite << " sample " << k;
+            lost += track[k].open && !track[k].hidden;
+            kept += track[k].hidden;
+        }
+    EXPECT_GT(lost, 100); // the gorge hides much of the sky
+    EXPECT_GT(kept, 100);
+
+    // Two sites of the valley as a network: every window with terrain lies within one without.
+    std::ofstream(dir_ / "valley.csv")
+        << "Phakding,27.7375,86.710833,2588,5.75\nLukla,27.6875,86.731667,2853,5.75\n";
+    const std::string net = "windows --min-sats 4 --min-common 4 --format csv --sort time --date 2025-08-11 "
+                            "--positions '" +
+                            (dir_ / "valley.csv").string() + "' ";
+    const Outcome wide = Tavrin(net), narrow = Tavrin(net + dem);
+    ASSERT_EQ(wide.status, 0) << wide.err;
+    ASSERT_EQ(narrow.status, 0) << narrow.err;
+    const std::vector<Span> with = WindowSpans(narrow.out), without = WindowSpans(wide.out);
+    ASSERT_FALSE(with.empty());
+    int inWith = 0, inWithout = 0;
+    for (const Span& s : with) {
+        inWith += s.end - s.start;
+        EXPECT_TRUE(std::any_of(without.begin(), without.end(), [&](const Span& w) {
+            return w.start <= s.start && s.end <= w.end;
+        })) << s;
+    }
+    for (const Span& s : without)
+        inWithout += s.end - s.start;
+    EXPECT_LT(inWith, inWithout);
+
+    // A model that cannot be used, and settings out of range, are named.
+    const Outcome missing = Tavrin("plan " + at + "--dem '" + (dir_ / "none.hgt").string() + "'");
+    EXPECT_EQ(missing.status, 3);
+    EXPECT_NE(missing.err.find("none.hgt: no such file or folder"), std::string::npos) << missing.err;
+    const Outcome far = Tavrin("horizon " + dem + "--at 27.7,86.7 --max-distance 600");
+    EXPECT_EQ(far.status, 2);
+    EXPECT_NE(far.err.find("--max-distance 600"), std::string::npos) << far.err;
+    EXPECT_EQ(Tavrin("horizon --at 27.7,86.7").status, 2);
 }

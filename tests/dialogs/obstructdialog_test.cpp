@@ -12,6 +12,7 @@
 
 #include "dialogs/obstructdialog.h"
 #include "dialogs/sitedialog_fixture.h"
+#include "sites/terrainhorizon.h"
 #include "ui/commands.h"
 #include "ui/help.h"
 
@@ -224,4 +225,31 @@ TEST_F(ObstructDialogTest, SatelliteTracksAreDrawnBehindTheOutlinesWhileTheBoxIs
     EXPECT_TRUE(trackPixel());
     box->setChecked(false);
     EXPECT_FALSE(trackPixel());
+}
+
+// With an elevation model the terrain's ground is filled behind the outlines, and Terrain to
+// Outlines adds it to the list as outlines; without one the button is not offered.
+TEST_F(ObstructDialogTest, TheTerrainIsDrawnBehindAndTurnsIntoOutlines) {
+    Open();
+    EXPECT_FALSE(Control<QPushButton>(dialog.get(), 105)->isVisible());
+    auto terrain = std::make_shared<TerrainHorizon>();
+    for (int a = 0; a < 360; ++a) // 30 degrees high from north-east to south-east, low elsewhere
+        terrain->elevation.push_back(a >= 45 && a <= 135 ? 30.0f : 2.0f);
+    dialog =
+        std::make_unique<ObstructDialog>(nullptr, list, QString(), std::vector<SkyTrack>{}, 100, terrain);
+    dialog->show();
+    Drain();
+    const ObstructDiagram& d = dialog->Diagram();
+    // 20 degrees up at azimuth 80 lies below the skyline there, at 280 above it (off the grid's radials).
+    const QImage image = dialog->grab().toImage();
+    const QColor ground = image.pixelColor(d.cx + 76, d.cy - 13),
+                 sky = image.pixelColor(d.cx - 76, d.cy - 13);
+    EXPECT_NE(ground, sky);
+    EXPECT_GT(ground.red(), ground.blue() + 30); // the ground's sand colour
+    ASSERT_TRUE(Control<QPushButton>(dialog.get(), 105)->isVisible());
+    Press(105);
+    ASSERT_EQ(list.Count(), 1); // one ring: the skyline stands above 0 all round
+    EXPECT_TRUE(list.GetAt(0)->Contains({20, 90}));
+    EXPECT_FALSE(list.GetAt(0)->Contains({20, 270}));
+    EXPECT_TRUE(Enabled(103));
 }

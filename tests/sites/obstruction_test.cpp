@@ -4,6 +4,9 @@
 
 #include "sites/obstruction.h"
 #include "sites/siteinfo.h"
+#include "sites/terrainhorizon.h"
+
+#include <cmath>
 
 namespace {
 
@@ -81,3 +84,38 @@ TEST(SiteInfo, RecordBytesAndLongName) {
 }
 
 } // namespace
+
+// The terrain's skyline as outlines: every run above the horizontal one outline, closed along it,
+// hiding what lies below the skyline and nothing above; a skyline above 0 all round hides the ring.
+TEST(Obstruction, TerrainHorizonOutlines) {
+    TerrainHorizon bump;
+    for (int a = 0; a < 360; ++a) // a ridge of 10 degrees from 60 to 120, the rest below 0
+        bump.elevation.push_back(a >= 60 && a <= 120 ? 10.0f : a == 59 || a == 121 ? 0.5f : -1.0f);
+    bump.elevation[354] = bump.elevation[355] = bump.elevation[356] = 3; // a second peak west of north
+    const std::vector<Obstruction> outlines = HorizonOutlines(bump, 0.1, 100);
+    ASSERT_EQ(outlines.size(), 2u);
+    const Obstruction &ridge = outlines[0], &peak = outlines[1];
+    EXPECT_TRUE(ridge.Contains({5, 90}));
+    EXPECT_TRUE(ridge.Contains({9, 62}));
+    EXPECT_FALSE(ridge.Contains({11, 90}));
+    EXPECT_FALSE(ridge.Contains({5, 200}));
+    EXPECT_LE(ridge.Count(), 100);
+    EXPECT_TRUE(peak.Contains({1, 355}));
+    EXPECT_FALSE(peak.Contains({1, 348}));
+
+    TerrainHorizon ring;
+    for (int a = 0; a < 360; ++a)
+        ring.elevation.push_back(static_cast<float>(5 + 3 * std::sin(a * 3.14159265 / 30)));
+    const std::vector<Obstruction> all = HorizonOutlines(ring, 0.001, 1000);
+    ASSERT_EQ(all.size(), 1u);
+    for (double a : {0.0, 45.0, 90.0, 180.0, 270.0, 359.0}) {
+        SCOPED_TRACE(a);
+        EXPECT_TRUE(all[0].Contains({1, a}));
+        EXPECT_FALSE(all[0].Contains({9, a}));
+        EXPECT_TRUE(all[0].Contains({ring.ElevationAt(a) - 1, a}));
+        EXPECT_FALSE(all[0].Contains({ring.ElevationAt(a) + 1, a}));
+    }
+    // Fewer corners allowed: the skyline is simplified further, the ring stays whole.
+    EXPECT_LT(HorizonOutlines(ring, 0.001, 400)[0].Count(), all[0].Count());
+    EXPECT_LE(HorizonOutlines(ring, 0.001, 400)[0].Count(), 400);
+}

@@ -208,7 +208,8 @@ bool ExportGraphs(const GraphExportRequest& request, std::string& error) {
         return false;
     }
     const Calculator& calc = *request.calculator;
-    const ViewInputs in = InputsFromCalculator(calc, request.interval, ObstructionsOf(request.site));
+    ViewInputs in = InputsFromCalculator(calc, request.interval, ObstructionsOf(request.site));
+    in.terrain = SkylineOf(request.site);
     HeaderInfo header = MakeHeaderInfo(calc, request.site, request.interval);
     header.systems = request.systems;
     header.sources = request.sources;

@@ -100,8 +100,10 @@ void TBaseMDIChild::closeEvent(QCloseEvent* event) {
 }
 
 ViewInputs TBaseMDIChild::Inputs() const {
-    return InputsFromCalculator(host_.ViewCalculator(), host_.ViewInterval(),
-                                ObstructionsOf(host_.ViewSite()));
+    ViewInputs in =
+        InputsFromCalculator(host_.ViewCalculator(), host_.ViewInterval(), ObstructionsOf(host_.ViewSite()));
+    in.terrain = SkylineOf(host_.ViewSite());
+    return in;
 }
 
 HeaderInfo TBaseMDIChild::Header() const {

@@ -1,0 +1,20 @@
+# Elevation models: GDAL reads them, the core computes the horizons. The command line and the
+# desktop's dialogs use it.
+find_package(GDAL CONFIG REQUIRED)
+file(GLOB TAVRIN_TERRAIN_SOURCES CONFIGURE_DEPENDS src/terrain/*.cpp)
+tavrin_layer(tavrin_terrain SOURCES ${TAVRIN_TERRAIN_SOURCES} USES tavrin_core GDAL::GDAL)
+if(TARGET tavrin_cli)
+    target_link_libraries(tavrin_cli PUBLIC tavrin_terrain)
+endif()
+
+enable_testing()
+find_package(GTest REQUIRED)
+include(GoogleTest)
+file(GLOB TAVRIN_TERRAIN_TESTS CONFIGURE_DEPENDS tests/terrain/*.cpp)
+add_executable(tavrin_terrain_tests ${TAVRIN_TERRAIN_TESTS})
+target_link_libraries(tavrin_terrain_tests PRIVATE tavrin_terrain GTest::gtest GTest::gtest_main)
+target_compile_options(tavrin_terrain_tests PRIVATE ${TAVRIN_TEST_WARNINGS})
+target_compile_definitions(tavrin_terrain_tests PRIVATE TAVRIN_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+# GDAL keeps its drivers and caches until the process ends.
+gtest_discover_tests(tavrin_terrain_tests DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/app/lsan.supp")
