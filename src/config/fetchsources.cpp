@@ -38,6 +38,13 @@ bool FetchIdServes(const std::string& id, GnssSystem system) {
     return k && (k->systems & (1 << static_cast<int>(system)));
 }
 
+bool FetchIdServesAny(const std::string& id, const std::array<bool, kGnssSystems>& systems) {
+    for (int s = 0; s < kGnssSystems; ++s)
+        if (systems[static_cast<size_t>(s)] && FetchIdServes(id, static_cast<GnssSystem>(s)))
+            return true;
+    return false;
+}
+
 FetchSourceList ParseFetchSources(const std::string& text, const std::string& name) {
     FetchSourceList out;
     size_t start = 0;

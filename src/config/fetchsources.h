@@ -3,6 +3,7 @@
 // it names the current file and serves only dates from yesterday on.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ FetchSourceList ParseFetchSources(const std::string& text, const std::string& na
 bool KnownFetchId(const std::string& id);
 // The systems a source's files hold: GPS for gps-yuma, every system for brdc, ...
 bool FetchIdServes(const std::string& id, GnssSystem system);
+// Whether the source holds any of the systems asked for.
+bool FetchIdServesAny(const std::string& id, const std::array<bool, kGnssSystems>& systems);
 // Whether the template names a day ({YYYY}, {DDD}, {DATE}, ...).
 bool TemplateHasDate(const std::string& url);
 // The template with the date's placeholders filled: {YYYY} {YY} {DDD} {MM} {DD} {DATE} (YYYY-MM-DD).

@@ -105,17 +105,11 @@ void DownloadDialog::Start() {
         options.systems[static_cast<size_t>(s)] = systems_[s]->isChecked();
     options.directory = directory_;
     // One bar per source asked for, filled as its bytes arrive.
-    for (auto& [id, bar] : progress_) {
-        bars_->removeRow(bar);
-        (void)id;
-    }
+    for (const auto& entry : progress_)
+        bars_->removeRow(entry.second);
     progress_.clear();
     for (const FetchSource& source : list.sources) {
-        bool wanted = false;
-        for (int s = 0; s < kGnssSystems; ++s)
-            wanted = wanted || (options.systems[static_cast<size_t>(s)] &&
-                                FetchIdServes(source.id, static_cast<GnssSystem>(s)));
-        if (!wanted || progress_.count(source.id))
+        if (!FetchIdServesAny(source.id, options.systems) || progress_.count(source.id))
             continue;
         auto* bar = new QProgressBar(this);
         bar->setObjectName(Text("progress-" + source.id));

@@ -177,11 +177,7 @@ FetchReport FetchOrbits(const FetchSourceList& list, const FetchOptions& o) {
     std::vector<std::string> ids;
     std::map<std::string, std::vector<const FetchSource*>> byId;
     for (const FetchSource& s : list.sources) {
-        bool wanted = false;
-        for (int k = 0; k < kGnssSystems; ++k)
-            wanted = wanted ||
-                     (o.systems[static_cast<size_t>(k)] && FetchIdServes(s.id, static_cast<GnssSystem>(k)));
-        if (!wanted)
+        if (!FetchIdServesAny(s.id, o.systems))
             continue;
         if (byId[s.id].empty())
             ids.push_back(s.id);
