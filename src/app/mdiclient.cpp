@@ -335,10 +335,7 @@ void OrvantMDIClient::DownloadOrbits(bool startAtOnce) {
         report = dialog.Report();
     }
     WaitCursor wait;
-    const std::vector<std::string> had = session_.navigationFiles();
-    for (const std::string& path : report.orbitFiles)
-        if (std::find(had.begin(), had.end(), path) == had.end())
-            session_.AddNavigationFile(path);
+    session_.AddNewOrbitFiles(report.orbitFiles);
     if (!report.almanacPath.empty()) {
         session_.SetDirectory(DirectoryOf(report.almanacPath));
         session_.LoadAlmanac(report.almanacPath);

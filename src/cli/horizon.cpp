@@ -20,16 +20,8 @@ int ChooseSite(const Arguments& args, SiteInfo& site) {
         return Fail(kExitUsage, FormatText(ResString(IDS_CLI_CONFLICT).c_str(), "--at", "--sites/--site"));
     PlanRequest request;
     if (const std::optional<std::string> at = args.Value("--at")) {
-        const std::vector<std::string> parts = SplitList(*at, ',');
-        double lat = 0, lon = 0, alt = 0;
-        if (parts.size() < 2 || parts.size() > 3 || !ParseDouble(parts[0], lat) ||
-            !ParseDouble(parts[1], lon) || (parts.size() == 3 && !ParseDouble(parts[2], alt)) ||
-            std::fabs(lat) > 90 || std::fabs(lon) > 180 || std::fabs(alt) > 10000)
-            return UsageError("--at", *at, ResString(IDS_CLI_WHAT_POSITION).c_str());
-        request.adHoc = true;
-        request.latitude = lat;
-        request.longitude = lon;
-        request.altitude = alt;
+        if (const int status = ParseAt(*at, request); status != kExitOk)
+            return status;
     } else if (args.Has("--sites") && args.Has("--site")) {
         request.sitesPath = *args.Value("--sites");
         request.siteNames = {*args.Value("--site")};

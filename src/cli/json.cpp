@@ -5,6 +5,7 @@
 #include "base/strings.h"
 #include "base/text.h"
 #include "cli/textbuffer.h"
+#include "config/orbitsources.h"
 #include "engine/calculator.h"
 #include "engine/gnsstime.h"
 #include "sites/siteinfo.h"
@@ -39,11 +40,6 @@ const char* SourceWord(const SystemSource& s) {
     return s.source == OrbitSource::Almanac || s.almanacFiles ? "\"almanac\"" : "\"navigation\"";
 }
 
-std::string JsonDate(double utc) {
-    const CalendarTime t = CalendarOfScaleSeconds(utc);
-    return JsonString(FormatText("%04d-%02d-%02d", t.year + 1900, t.month + 1, t.day));
-}
-
 } // namespace
 
 std::string JsonOrbits(const std::vector<SystemSource>& sources,
@@ -66,7 +62,8 @@ std::string JsonSourceList(const std::vector<SystemSource>& sources,
             files += (files.empty() ? "" : ", ") + JsonString(std::filesystem::path(f).filename().string());
         json += (json.size() > 1 ? ", " : "") + std::string("{\"system\": ") +
                 JsonString(SystemName(s.system)) + ", \"source\": " + SourceWord(s) + ", \"files\": [" +
-                files + "], \"first\": " + JsonDate(s.firstUtc) + ", \"last\": " + JsonDate(s.lastUtc) +
+                files + "], \"first\": " + JsonString(SourceDateText(s.firstUtc)) +
+                ", \"last\": " + JsonString(SourceDateText(s.lastUtc)) +
                 FormatText(", \"ageDays\": %d}", static_cast<int>(s.ageDays));
     }
     return json + "]";

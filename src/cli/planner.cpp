@@ -222,11 +222,7 @@ int LoadSource(const std::string& path, PlanSession& session) {
         return AddNavigationFile(path, session);
     if (!session.LoadAlmanac(path)) {
         // A published almanac is a file to import, not one to plan from as it is.
-        std::ifstream in(path, std::ios::binary);
-        std::string head(8192, '\0');
-        in.read(head.data(), static_cast<std::streamsize>(head.size()));
-        head.resize(static_cast<size_t>(in.gcount()));
-        if (DetectAlmanacFormat(head) != AlmanacFormat::Unknown)
+        if (DetectAlmanacFormat(FileHead(path)) != AlmanacFormat::Unknown)
             return Fail(kExitInput,
                         FormatText(ResString(IDS_CLI_IMPORT_FIRST).c_str(), path.c_str(), path.c_str()));
         return AlmanacRefused(session.engine(), path);
@@ -272,12 +268,16 @@ int LoadSession(const PlanRequest& r, PlanSetup& setup) {
 
 } // namespace
 
-bool IsNavigationFile(const std::string& path) {
+std::string FileHead(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::string head(4096, '\0');
+    std::string head(8192, '\0');
     in.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<size_t>(in.gcount()));
-    return LooksLikeOrbitFile(head);
+    return head;
+}
+
+bool IsNavigationFile(const std::string& path) {
+    return LooksLikeOrbitFile(FileHead(path));
 }
 
 namespace {

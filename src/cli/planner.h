@@ -58,7 +58,9 @@ std::string SatelliteName(int index);
 // Opens a site list into `list`, saying on standard error which old-format directory entries
 // were skipped and which sites cannot be planned; the exit status (input error when unreadable).
 int OpenSiteList(const std::string& path, std::unique_ptr<project>& list);
-// Whether the file starts as a RINEX navigation file.
+// The first few kilobytes of a file, for telling its kind; empty when it cannot be read.
+std::string FileHead(const std::string& path);
+// Whether the file starts as a RINEX navigation file, a Galileo almanac XML or a QZSS almanac.
 bool IsNavigationFile(const std::string& path);
 // The message for an almanac the engine did not load; answers the input status.
 int AlmanacRefused(const Calculator& calc, const std::string& path);

@@ -44,6 +44,20 @@ const char* const kSystemWords[kGnssSystems] = {"gps", "glonass", "galileo", "be
 
 } // namespace
 
+int ParseAt(const std::string& v, PlanRequest& r) {
+    const std::vector<std::string> parts = SplitList(v, ',');
+    double lat = 0, lon = 0, alt = 0;
+    if (parts.size() < 2 || parts.size() > 3 || !ParseDouble(parts[0], lat) || !ParseDouble(parts[1], lon) ||
+        (parts.size() == 3 && !ParseDouble(parts[2], alt)) || std::fabs(lat) > 90 || std::fabs(lon) > 180 ||
+        std::fabs(alt) > 10000)
+        return UsageError("--at", v, ResString(IDS_CLI_WHAT_POSITION).c_str());
+    r.adHoc = true;
+    r.latitude = lat;
+    r.longitude = lon;
+    r.altitude = alt;
+    return kExitOk;
+}
+
 int ParseSystems(const std::string& v, std::array<bool, kGnssSystems>& systems) {
     systems.fill(false);
     for (const std::string& s : SplitList(v, ',')) {
@@ -86,16 +100,8 @@ int ParsePlanRequest(const Arguments& args, PlanRequest& r) {
     if (auto v = value("--at")) {
         if (value("--sites") || !r.siteNames.empty() || r.allSites || value("--positions"))
             return conflict("--at", "--sites/--site/--all-sites/--positions");
-        const std::vector<std::string> parts = SplitList(*v, ',');
-        double lat = 0, lon = 0, alt = 0;
-        if (parts.size() < 2 || parts.size() > 3 || !ParseDouble(parts[0], lat) ||
-            !ParseDouble(parts[1], lon) || (parts.size() == 3 && !ParseDouble(parts[2], alt)) ||
-            std::fabs(lat) > 90 || std::fabs(lon) > 180 || std::fabs(alt) > 10000)
-            return UsageError("--at", *v, ResString(IDS_CLI_WHAT_POSITION).c_str());
-        r.adHoc = true;
-        r.latitude = lat;
-        r.longitude = lon;
-        r.altitude = alt;
+        if (const int status = ParseAt(*v, r); status != kExitOk)
+            return status;
     }
     if (auto v = value("--gmt-offset")) {
         double offset = 0;

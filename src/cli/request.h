@@ -49,6 +49,9 @@ int ParsePlanRequest(const Arguments& args, PlanRequest& request);
 
 // Says that `value` is not what `option` takes (`what`); the usage status.
 int UsageError(const char* option, const std::string& value, const char* what);
+// --at LAT,LON[,ALT] into an ad-hoc site of the request; prints the message and answers the usage
+// status when it is not a position.
+int ParseAt(const std::string& value, PlanRequest& request);
 // The --systems list (gps,glonass,...); prints the message and answers the usage status when wrong.
 int ParseSystems(const std::string& value, std::array<bool, kGnssSystems>& systems);
 

@@ -7,16 +7,16 @@
 #include "base/text.h"
 #include "engine/gnsstime.h"
 
-namespace {
-
-std::string DateText(double utc, bool legacy) {
+std::string SourceDateText(double utc, bool legacy) {
     const CalendarTime t = CalendarOfScaleSeconds(utc);
     return legacy ? FormatText("%d/%d/%d", t.month + 1, t.day, t.year + 1900)
                   : FormatText("%04d-%02d-%02d", t.year + 1900, t.month + 1, t.day);
 }
 
+namespace {
+
 std::string SpanText(const SystemSource& s, bool legacy) {
-    const std::string first = DateText(s.firstUtc, legacy), last = DateText(s.lastUtc, legacy);
+    const std::string first = SourceDateText(s.firstUtc, legacy), last = SourceDateText(s.lastUtc, legacy);
     return first == last ? first
                          : FormatText(ResString(IDS_SOURCE_SPAN).c_str(), first.c_str(), last.c_str());
 }

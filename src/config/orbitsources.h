@@ -12,6 +12,8 @@
 // unless told otherwise, the desktop program asks).
 inline constexpr int kSourceUselessDays = 365;
 
+// The UTC date of an instant (seconds of the scale) as YYYY-MM-DD, or as the legacy month/day/year.
+std::string SourceDateText(double utc, bool legacy = false);
 // "485 days old", "3 days ahead" (of the date): full days.
 std::string SourceAgeText(double days);
 // "GPS: almanac alm25.223 of 2025-08-11, 485 days old". Dates as YYYY-MM-DD, or as the legacy

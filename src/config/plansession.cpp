@@ -172,6 +172,12 @@ NavigationRead PlanSession::AddNavigationFile(const std::string& path) {
     return read;
 }
 
+void PlanSession::AddNewOrbitFiles(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths)
+        if (std::find(navigationFiles_.begin(), navigationFiles_.end(), path) == navigationFiles_.end())
+            AddNavigationFile(path);
+}
+
 void PlanSession::RemoveNavigationFiles() {
     calc_.ClearNavigation();
     navigationFiles_.clear();

@@ -105,6 +105,9 @@ public:
     // ---- navigation files ----
     // Reads one file and adds its records; a refused file adds nothing.
     NavigationRead AddNavigationFile(const std::string& path);
+    // Reads those of `paths` the session does not hold yet (a download's files, read once already
+    // when they arrived: what they say is left unsaid).
+    void AddNewOrbitFiles(const std::vector<std::string>& paths);
     void RemoveNavigationFiles();
     const std::vector<std::string>& navigationFiles() const { return navigationFiles_; }
     const std::vector<OrbitFile>& orbitFiles() const { return orbitFiles_; }

@@ -491,10 +491,7 @@ void ConfigDialog::AdoptFetched(const FetchReport& report) {
     const auto before = Sources();
     {
         WaitCursor wait;
-        const std::vector<std::string>& had = draft_->navigationFiles();
-        for (const std::string& path : report.orbitFiles)
-            if (std::find(had.begin(), had.end(), path) == had.end())
-                draft_->AddNavigationFile(path); // read once already when it was fetched
+        draft_->AddNewOrbitFiles(report.orbitFiles);
     }
     if (!report.almanacPath.empty() &&
         ScanAlmanacDirectory(DirectoryOf(report.almanacPath), AlmanacNameList())) {

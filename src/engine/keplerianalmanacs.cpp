@@ -229,7 +229,8 @@ KeplerianAlmanac ReadQzssYuma(const std::string& text, const std::string& name, 
 NavigationFile ReadOrbitFile(const std::string& path, const CalendarTime& near, bool nearIsToday) {
     std::string error;
     const std::optional<std::string> text = ReadNavigationText(path, error);
-    if (text && !IsGalileoAlmanacXml(*text) && !IsQzssYuma(*text))
+    const bool qzss = text && IsQzssYuma(*text);
+    if (text && !qzss && !IsGalileoAlmanacXml(*text))
         return ParseNavigationFile(*text, path);
     NavigationFile file;
     file.name = path;
@@ -238,7 +239,7 @@ NavigationFile ReadOrbitFile(const std::string& path, const CalendarTime& near, 
         return file;
     }
     KeplerianAlmanac almanac =
-        IsQzssYuma(*text) ? ReadQzssYuma(*text, path, near, nearIsToday) : ReadGalileoAlmanacXml(*text, path);
+        qzss ? ReadQzssYuma(*text, path, near, nearIsToday) : ReadGalileoAlmanacXml(*text, path);
     file.warnings = std::move(almanac.warnings);
     if (!almanac.error.empty()) {
         file.errors.push_back(almanac.error);
