@@ -160,8 +160,7 @@ bool IsValidGpsRecord(const GpsAlmanacRecord& r) {
         return false;
     if (!Within(r.omega0, 1.0) || !Within(r.omega, 1.0) || !Within(r.m0, 1.0))
         return false;
-    // Not range-tested, but propagated: a non-finite rate would give NaN positions.
-    return std::isfinite(r.omegaDot);
+    return std::fabs(r.omegaDot) <= kMaxAlmanacNodeRate;
 }
 
 bool IsValidGlonassRecord(const GlonassAlmanacRecord& r) {

@@ -68,8 +68,10 @@ GlonassAlmanacRecord DecodeGlonassRecord(const uint8_t* bytes);
 void EncodeGpsRecord(const GpsAlmanacRecord& record, uint8_t* bytes);
 void EncodeGlonassRecord(const GlonassAlmanacRecord& record, uint8_t* bytes);
 
-// The record tests. A NaN anywhere fails them, and so does a non-finite value in a field the
-// tests do not range-check but the orbit uses (the GPS node rate).
+// The record tests. A NaN anywhere fails them, and so does a GPS node rate beyond what the
+// broadcast field can hold (GPS, QZSS and Galileo almanacs: 2^-23 semicircles/s); a larger one turns
+// the node into noise.
+constexpr double kMaxAlmanacNodeRate = 1.2e-7; // semicircles/s
 bool IsValidGpsRecord(const GpsAlmanacRecord& record);
 bool IsValidGlonassRecord(const GlonassAlmanacRecord& record);
 

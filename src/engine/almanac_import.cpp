@@ -51,7 +51,7 @@ std::optional<std::string> GpsFault(const GpsAlmanacRecord& r) {
         return field(IDS_IMPORT_FIELD_OMEGA, r.omega);
     if (!(std::fabs(r.m0) <= 1))
         return field(IDS_IMPORT_FIELD_M0, r.m0);
-    if (!std::isfinite(r.omegaDot))
+    if (!(std::fabs(r.omegaDot) <= kMaxAlmanacNodeRate))
         return field(IDS_IMPORT_FIELD_OMEGADOT, r.omegaDot);
     if (!IsValidGpsRecord(r))
         return ResString(IDS_IMPORT_FIELD_OTHER);

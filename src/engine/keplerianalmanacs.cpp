@@ -110,7 +110,7 @@ KeplerianAlmanac ReadGalileoAlmanacXml(const std::string& text, const std::strin
         }
         if (!(e >= 0 && e < 0.1) || std::fabs(dSqrtA) > 100 || std::fabs(deltaI) > 0.1 ||
             !(t0a >= 0 && t0a < 604800) || wna < 0 || wna > 3 || std::fabs(omega0) > 1 || std::fabs(w) > 1 ||
-            std::fabs(m0) > 1) {
+            std::fabs(m0) > 1 || !(std::fabs(omegaDot) <= kMaxAlmanacNodeRate)) {
             skip(ResString(IDS_IMPORT_FIELD_OTHER));
             continue;
         }
@@ -179,7 +179,8 @@ public:
             g.week >= 0 && g.week < 1024 ? ResolveGpsWeek(g.week, g.toa, near_, nearIsToday_) : g.week;
         // QZSS orbits are inclined and eccentric: the GPS record tests do not apply.
         if (!(g.e >= 0 && g.e < 0.2) || !(g.toa >= 0 && g.toa < kSecondsPerWeek) ||
-            !(g.sqrtA > 4000 && g.sqrtA < 8000) || !(std::fabs(g.i) <= 1) || week < 0) {
+            !(g.sqrtA > 4000 && g.sqrtA < 8000) || !(std::fabs(g.i) <= 1) || week < 0 ||
+            !(std::fabs(g.omegaDot) <= kMaxAlmanacNodeRate)) {
             skip(ResString(IDS_IMPORT_FIELD_OTHER));
             return;
         }

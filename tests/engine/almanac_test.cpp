@@ -138,9 +138,11 @@ TEST(AlmanacLoad, FieldsDecodeFromBigEndian) {
 TEST(AlmanacLoad, InvalidRecordDisablesOnlyItsSatellite) {
     // each a record that fails one test; PRN 10 or slot 18 of an otherwise valid almanac
     const GpsFields gps[] = {
-        {.referenceWeek = -1}, {.e = 0.0301f}, {.e = kNaN},        {.toa = -1},         {.toa = 602113},
-        {.i = 0.229f},         {.i = kNaN},    {.sqrtA = 1999.99}, {.sqrtA = 8000.01},  {.omega0 = -1.001},
-        {.omega = 1.001},      {.m0 = kNaN},   {.omegaDot = kNaN}, {.omegaDot = -kInf},
+        {.referenceWeek = -1}, {.e = 0.0301f},      {.e = kNaN},
+        {.toa = -1},           {.toa = 602113},     {.i = 0.229f},
+        {.i = kNaN},           {.sqrtA = 1999.99},  {.sqrtA = 8000.01},
+        {.omega0 = -1.001},    {.omega = 1.001},    {.m0 = kNaN},
+        {.omegaDot = kNaN},    {.omegaDot = -kInf}, {.omegaDot = -1.3e-7f},
     };
     const GlonassFields glonass[] = {
         {.n = 0},
