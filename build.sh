@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ libgtest-dev libbenchmark-dev qt6-base-dev qt6-svg-dev
-          libcurl4-openssl-dev zlib1g-dev libgdal-dev
+          libcurl4-openssl-dev zlib1g-dev libgdal-dev tzdata
           xvfb xauth fonts-liberation2 fonts-dejavu-core)
 # Only for ./build.sh fuzz: clang and its libFuzzer runtime.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)

@@ -14,6 +14,7 @@
 #include "base/codepage.h"
 #include "base/degrees.h"
 #include "base/strings.h"
+#include "base/timezone.h"
 #include "checks.h"
 #include "config/fetchsources.h"
 #include "config/fileconfiguration.h"
@@ -22,6 +23,7 @@
 #include "engine/calculator.h"
 #include "engine/keplerianalmanacs.h"
 #include "sites/project.h"
+#include "sites/siteexchange.h"
 
 namespace {
 
@@ -273,6 +275,46 @@ int FuzzFetchSources(const uint8_t* data, size_t size) {
         Require(s.url.rfind("http://", 0) == 0 || s.url.rfind("https://", 0) == 0, "a source not over http");
         Require(!ExpandUrl(s.url, MakeCalendarTime(0, 0, 0, 31, 12, 2024)).empty(),
                 "an address expanded to nothing");
+    }
+    return 0;
+}
+
+// What a JSON site list gives can be planned and written, and written as JSON reads back the same.
+int FuzzSitesJson(const uint8_t* data, size_t size) {
+    std::vector<SiteInfo> sites;
+    int current = 0;
+    std::string error;
+    if (!ReadSitesJson(Text(data, size), "fuzz.json", sites, current, error))
+        return 0;
+    Require(!sites.empty() && current >= 0 && current < static_cast<int>(sites.size()), "no current site");
+    project list;
+    list.sites.Clear();
+    for (const SiteInfo& s : sites) {
+        Require(s.HasValidValues(), "a site read that cannot be planned");
+        list.sites.Add(s);
+    }
+    list.currentIndex = static_cast<int16_t>(current);
+    std::vector<SiteInfo> again;
+    int currentAgain = 0;
+    Require(ReadSitesJson(WriteSitesText(list, SiteTextFormat::Json), "again", again, currentAgain, error) &&
+                again.size() == sites.size() && currentAgain == current,
+            "written JSON does not read back");
+    return 0;
+}
+
+// A zone read gives offsets within a day of GMT at every instant, and changes that are changes.
+int FuzzTimeZone(const uint8_t* data, size_t size) {
+    TimeZone::Rule rule;
+    ParseZoneRule(Text(data, std::min<size_t>(size, 200)), rule);
+    const std::optional<TimeZone> zone = TimeZone::Parse(Text(data, size));
+    if (!zone)
+        return 0;
+    for (const int64_t t : {int64_t{-4000000000}, int64_t{0}, int64_t{1760000000}, int64_t{4200000000}}) {
+        Require(std::abs(zone->OffsetAt(t)) <= 26 * 3600, "an offset beyond a day");
+        if (const std::optional<int64_t> change = zone->NextChange(t, t + 86400))
+            Require(*change > t && *change <= t + 86400 && zone->OffsetAt(*change) != zone->OffsetAt(t),
+                    "a change that is none");
+        zone->OffsetAtLocal(2026, 10, 25, 9000);
     }
     return 0;
 }

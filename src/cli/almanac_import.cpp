@@ -8,9 +8,11 @@
 #include "config/plansession.h"
 
 int RunAlmanacImport(const Words& words) {
-    const Arguments args(words, {"--dir", "--near"}, {"--force"});
+    const Arguments args(words, OptionsOf("almanac import"));
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
+    if (args.Has("--help"))
+        return PrintHelp("almanac");
     const std::vector<std::string>& files = args.Positional();
     if (files.empty())
         return Fail(kExitUsage, ResString(IDS_IMPORT_NO_FILES));

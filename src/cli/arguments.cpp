@@ -36,9 +36,90 @@ size_t EditDistance(const std::string& a, const std::string& b) {
     return row[b.size()];
 }
 
-// "unknown option --dat: did you mean --date?" when one option is that near, else the plain words.
+// The options plan and windows share: the site, the orbits, the settings and the terrain.
+std::set<std::string> PlannerOptions(std::initializer_list<const char*> more) {
+    std::set<std::string> options{"--sites",
+                                  "--site",
+                                  "--at",
+                                  "--gmt-offset",
+                                  "--tz",
+                                  "--almanac",
+                                  "--date",
+                                  "--from",
+                                  "--to",
+                                  "--step",
+                                  "--mode",
+                                  "--cutoff",
+                                  "--systems",
+                                  "--orbits",
+                                  "--exclude",
+                                  "--format",
+                                  "--output",
+                                  "--days",
+                                  "--positions",
+                                  "--codepage",
+                                  "--dem",
+                                  "--max-distance",
+                                  "--antenna-height",
+                                  "--refraction"};
+    options.insert(more.begin(), more.end());
+    return options;
+}
+
+const std::vector<CommandOptions>& AllCommandOptions() {
+    static const std::vector<CommandOptions> all = [] {
+        const std::set<std::string> plannerFlags{"--no-obstructions", "--help",      "--all-sites",
+                                                 "--force",           "--allow-old", "--antenna-altitude"};
+        const std::set<std::string> siteValued{"--name",        "--at",          "--gmt-offset",
+                                               "--description", "--obstruction", "--codepage"};
+        return std::vector<CommandOptions>{
+            {"plan",
+             PlannerOptions({"--table", "--width", "--lines", "--graphs", "--pdf"}),
+             plannerFlags,
+             {"--site", "--almanac"}},
+            {"windows",
+             PlannerOptions({"--max-pdop", "--min-sats", "--min-length", "--min-common", "--sort"}),
+             plannerFlags,
+             {"--site", "--almanac"}},
+            {"horizon",
+             {"--dem", "--at", "--sites", "--site", "--step", "--max-distance", "--antenna-height",
+              "--refraction", "--format", "--output", "--codepage"},
+             {"--help", "--force", "--antenna-altitude"},
+             {}},
+            {"sites", {"--format", "--output", "--codepage"}, {"--help", "--force"}, {}},
+            {"sites new", siteValued, {"--help", "--force"}, {"--obstruction"}},
+            {"sites add", siteValued, {"--help", "--force"}, {"--obstruction"}},
+            {"sites remove", {"--codepage"}, {"--help", "--force"}, {}},
+            {"sites import", {"--from", "--codepage"}, {"--help", "--force", "--replace"}, {}},
+            {"sites export", {"--format", "--output", "--codepage"}, {"--help", "--force"}, {}},
+            {"almanac", {"--output"}, {"--help", "--force"}, {}},
+            {"almanac import", {"--dir", "--near"}, {"--help", "--force"}, {}},
+            {"almanac fetch",
+             {"--date", "--systems", "--dir", "--sources", "--timeout"},
+             {"--help", "--force"},
+             {}},
+        };
+    }();
+    return all;
+}
+
+// The commands other than `command` that take the option, "windows" or "sites new, sites add".
+std::string CommandsTaking(const std::string& name, const char* command) {
+    std::string commands;
+    for (const CommandOptions& o : AllCommandOptions())
+        if (std::string_view(o.command) != command && (o.valued.count(name) || o.flags.count(name)))
+            commands += (commands.empty() ? "" : ", ") + std::string(o.command);
+    return commands;
+}
+
+// "unknown option --dat: did you mean --date?" when one option is that near, "... it is an option
+// of windows" when another command takes it, else the plain words.
 std::string UnknownOption(const std::string& name, const std::set<std::string>& valued,
-                          const std::set<std::string>& flags) {
+                          const std::set<std::string>& flags, const char* command) {
+    if (command)
+        if (const std::string others = CommandsTaking(name, command); !others.empty())
+            return FormatText(ResString(IDS_CLI_OPTION_OF_OTHER).c_str(), name.c_str(), command,
+                              others.c_str());
     // At most two letters off; of two as near, one the word begins (a name cut short).
     std::string nearest;
     size_t best = 6;
@@ -57,6 +138,16 @@ std::string UnknownOption(const std::string& name, const std::set<std::string>& 
 
 Arguments::Arguments(const std::vector<std::string>& words, const std::set<std::string>& valued,
                      const std::set<std::string>& flags, const std::set<std::string>& repeatable) {
+    Parse(words, valued, flags, repeatable);
+}
+
+Arguments::Arguments(const std::vector<std::string>& words, const CommandOptions& options)
+    : command_(options.command) {
+    Parse(words, options.valued, options.flags, options.repeatable);
+}
+
+void Arguments::Parse(const std::vector<std::string>& words, const std::set<std::string>& valued,
+                      const std::set<std::string>& flags, const std::set<std::string>& repeatable) {
     for (size_t i = 0; i < words.size() && error_.empty(); ++i) {
         std::string w = words[i];
         if (w == "-o")
@@ -91,9 +182,17 @@ Arguments::Arguments(const std::vector<std::string>& words, const std::set<std::
         } else if (flags.count(name) && !inlineValue) {
             flags_.insert(name);
         } else {
-            error_ = UnknownOption(name, valued, flags);
+            error_ = UnknownOption(name, valued, flags, command_);
         }
     }
+}
+
+const CommandOptions& OptionsOf(const std::string& command) {
+    static const CommandOptions none{"", {}, {}, {}};
+    for (const CommandOptions& o : AllCommandOptions())
+        if (command == o.command)
+            return o;
+    return none;
 }
 
 std::optional<std::string> Arguments::Value(const std::string& name) const {

@@ -7,6 +7,15 @@
 #include <string>
 #include <vector>
 
+// The options one command takes, the one place they are listed: each command reads its words
+// with them, and an option given to the wrong command is named with the command it belongs to.
+struct CommandOptions {
+    const char* command; // "plan", "almanac import"
+    std::set<std::string> valued, flags, repeatable;
+};
+// The options of `command`; none for a command not listed.
+const CommandOptions& OptionsOf(const std::string& command);
+
 class Arguments {
 public:
     // `valued` are the long options that take a value ("--sites"), `flags` those that do not.
@@ -14,6 +23,7 @@ public:
     // `repeatable` (also in `valued`) may be given more than once; the others only once.
     Arguments(const std::vector<std::string>& words, const std::set<std::string>& valued,
               const std::set<std::string>& flags, const std::set<std::string>& repeatable = {});
+    Arguments(const std::vector<std::string>& words, const CommandOptions& options);
 
     bool Ok() const { return error_.empty(); }
     const std::string& Error() const { return error_; } // one line, what is wrong
@@ -24,10 +34,14 @@ public:
     const std::vector<std::string>& Positional() const { return positional_; }
 
 private:
+    void Parse(const std::vector<std::string>& words, const std::set<std::string>& valued,
+               const std::set<std::string>& flags, const std::set<std::string>& repeatable);
+
     std::map<std::string, std::vector<std::string>> values_;
     std::set<std::string> flags_;
     std::vector<std::string> positional_;
     std::string error_;
+    const char* command_ = nullptr;
 };
 
 // Strict number parsing: the whole text must be the number.

@@ -20,10 +20,13 @@ using Words = std::vector<std::string>;
 int RunProgram(const Words& words);
 // The command named by the first word; an unknown one is a usage error.
 int RunCommand(const Words& words);
+// One command's help on standard output ("plan", "sites", ...); a usage error for no such command.
+int PrintHelp(const std::string& command);
 int RunPlan(const Words& words);
 int RunWindows(const Words& words);
 int RunHorizon(const Words& words); // the terrain's horizon at a site
 int RunSites(const Words& words);
+int RunSitesChange(const std::string& command, const Words& words); // sites new|add|remove|import|export
 int RunAlmanac(const Words& words); // "almanac FILE" and "almanac import FILE..."
 int RunAlmanacImport(const Words& words);
 int RunAlmanacFetch(const Words& words); // "almanac fetch": today's orbits from the published sources

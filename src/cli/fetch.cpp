@@ -46,9 +46,11 @@ private:
 } // namespace
 
 int RunAlmanacFetch(const Words& words) {
-    const Arguments args(words, {"--date", "--systems", "--dir", "--sources", "--timeout"}, {"--force"});
+    const Arguments args(words, OptionsOf("almanac fetch"));
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
+    if (args.Has("--help"))
+        return PrintHelp("almanac");
     if (!args.Positional().empty())
         return Fail(kExitUsage, ResString(IDS_FETCH_USAGE));
     CalendarTime date = TodayUtc();

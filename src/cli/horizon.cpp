@@ -103,14 +103,11 @@ std::string Json(const SiteInfo& site, const TerrainHorizon& h, const HorizonSet
 } // namespace
 
 int RunHorizon(const Words& words) {
-    const Arguments args(words,
-                         {"--dem", "--at", "--sites", "--site", "--step", "--max-distance",
-                          "--antenna-height", "--refraction", "--format", "--output", "--codepage"},
-                         {"--help", "--force", "--antenna-altitude"});
+    const Arguments args(words, OptionsOf("horizon"));
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
     if (args.Has("--help"))
-        return WriteOutput("", ResString(IDS_HORIZON_USAGE));
+        return PrintHelp("horizon");
     if (!args.Positional().empty())
         return Fail(kExitUsage,
                     FormatText(ResString(IDS_CLI_UNEXPECTED_ARGUMENT).c_str(), args.Positional()[0].c_str()));

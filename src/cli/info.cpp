@@ -72,9 +72,14 @@ int DescribeNavigation(const std::string& path, const std::string& output, bool 
 } // namespace
 
 int RunSites(const Words& words) {
-    const Arguments args(words, {"--format", "--output", "--codepage"}, {"--force"});
+    for (const char* command : {"new", "add", "remove", "import", "export"})
+        if (!words.empty() && words[0] == command)
+            return RunSitesChange(command, Words(words.begin() + 1, words.end()));
+    const Arguments args(words, OptionsOf("sites"));
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
+    if (args.Has("--help"))
+        return PrintHelp("sites");
     if (args.Positional().size() != 1)
         return Fail(kExitUsage, ResString(IDS_CLI_SITES_USAGE).c_str());
     int formatIndex = 0;
@@ -122,9 +127,11 @@ int RunAlmanac(const Words& words) {
         return RunAlmanacImport(Words(words.begin() + 1, words.end()));
     if (!words.empty() && words[0] == "fetch")
         return RunAlmanacFetch(Words(words.begin() + 1, words.end()));
-    const Arguments args(words, {"--output"}, {"--force"});
+    const Arguments args(words, OptionsOf("almanac"));
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
+    if (args.Has("--help"))
+        return PrintHelp("almanac");
     if (args.Positional().size() != 1)
         return Fail(kExitUsage, ResString(IDS_CLI_ALMANAC_USAGE).c_str());
     const std::string path = args.Positional()[0];

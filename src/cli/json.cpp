@@ -68,16 +68,3 @@ std::string JsonSourceList(const std::vector<SystemSource>& sources,
     }
     return json + "]";
 }
-
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\')
-            out += std::string("\\") + static_cast<char>(c);
-        else if (c < 0x20)
-            out += FormatText("\\u%04x", c);
-        else
-            out += static_cast<char>(c);
-    }
-    return out + "\"";
-}

@@ -6,14 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "base/json.h"
 #include "config/plansession.h"
 
 class Calculator;
 class SiteInfo;
 class TextBuffer;
 
-// A JSON string literal of UTF-8 text.
-std::string JsonString(const std::string& text);
 // {"GPS": "almanac", "Galileo": "navigation", "NavIC": null, ...}: the source of each requested system.
 std::string JsonOrbits(const std::vector<SystemSource>& sources,
                        const std::array<bool, kGnssSystems>& requested);

@@ -332,20 +332,11 @@ int StreamPlan(const PlanRequest& request, PlanSetup& setup, const OutputOptions
 } // namespace
 
 int RunPlan(const Words& words) {
-    const Arguments args(
-        words, {"--sites",        "--site",           "--at",        "--gmt-offset", "--almanac",
-                "--date",         "--from",           "--to",        "--step",       "--mode",
-                "--cutoff",       "--systems",        "--orbits",    "--exclude",    "--table",
-                "--format",       "--width",          "--lines",     "--output",     "--graphs",
-                "--pdf",          "--days",           "--positions", "--codepage",   "--dem",
-                "--max-distance", "--antenna-height", "--refraction"},
-        {"--no-obstructions", "--help", "--all-sites", "--force", "--allow-old", "--antenna-altitude"},
-        {"--site", "--almanac"});
+    const Arguments args(words, OptionsOf("plan"));
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
-    if (args.Has("--help")) {
-        return WriteOutput("", ResString(IDS_CLI_USAGE) + ResString(IDS_PLANNER_USAGE));
-    }
+    if (args.Has("--help"))
+        return PrintHelp("plan");
     if (!args.Positional().empty())
         return Fail(kExitUsage,
                     FormatText(ResString(IDS_CLI_UNEXPECTED_ARGUMENT).c_str(), args.Positional()[0].c_str()));

@@ -13,6 +13,7 @@
 #include "base/paths.h"
 #include "base/strings.h"
 #include "base/text.h"
+#include "base/timezone.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/terrain.h"
@@ -77,8 +78,6 @@ int AlmanacRefused(const Calculator& calc, const std::string& path) {
     return Fail(kExitInput, FormatText(ResString(id).c_str(), path.c_str()));
 }
 
-namespace {
-
 int ReadPositions(const std::string& path, std::vector<SiteInfo>& sites) {
     std::error_code ec;
     const std::uintmax_t size = fs::file_size(path, ec);
@@ -116,14 +115,18 @@ int ReadPositions(const std::string& path, std::vector<SiteInfo>& sites) {
     case PositionProblem::TooMany:
         what = IDS_PLAN_POSITIONS_TOO_MANY;
         break;
+    case PositionProblem::Description:
+        what = IDS_PLAN_POSITIONS_DESCRIPTION;
+        break;
+    case PositionProblem::Obstructions:
+        what = IDS_PLAN_POSITIONS_OBSTRUCTIONS;
+        break;
     default:
         break;
     }
     return Fail(kExitInput, FormatText(ResString(IDS_PLAN_POSITIONS_LINE).c_str(), path.c_str(), result.line,
                                        FormatText(ResString(what).c_str(), kMaxPositions).c_str()));
 }
-
-} // namespace
 
 int LoadSites(const PlanRequest& r, std::vector<SiteInfo>& out) {
     if (r.adHoc) {
@@ -152,37 +155,46 @@ int LoadSites(const PlanRequest& r, std::vector<SiteInfo>& out) {
         return kExitOk;
     }
     for (const std::string& name : r.siteNames) {
-        const SiteInfo* site = nullptr;
-        int position = 0;
-        if (ParseInt(name, position) && IsAllDigits(name.c_str())) {
-            if (position >= 1 && position <= sites.Count())
-                site = sites.GetAt(position - 1);
-        } else {
-            const auto named =
-                std::find_if(sites.begin(), sites.end(), [&](const SiteInfo& s) { return name == s.name; });
-            if (named != sites.end()) {
-                site = &*named;
-            } else { // a name that differs in letter case only, when one site has it
-                int matches = 0;
-                for (const SiteInfo& s : sites)
-                    if (EqualIgnoringCase(name, s.name)) {
-                        site = &s;
-                        ++matches;
-                    }
-                if (matches > 1)
-                    site = nullptr;
-            }
-        }
-        if (!site) {
-            std::string names;
-            for (const SiteInfo& s : sites)
-                names += (names.empty() ? "" : ", ") + Printable(s.name);
-            return Fail(kExitInput, FormatText(ResString(IDS_CLI_NO_SUCH_SITE_LIST).c_str(), name.c_str(),
-                                               path.c_str(), names.c_str()));
-        }
-        out.push_back(*site);
+        int index = 0;
+        if (const int status = FindSite(list, name, index); status != kExitOk)
+            return status;
+        out.push_back(*sites.GetAt(index));
     }
     return kExitOk;
+}
+
+int FindSite(const project& list, const std::string& name, int& index) {
+    const AList<SiteInfo>& sites = list.sites;
+    index = -1;
+    int position = 0;
+    if (ParseInt(name, position) && IsAllDigits(name.c_str())) {
+        if (position >= 1 && position <= sites.Count())
+            index = position - 1;
+    } else {
+        int i = 0, matches = 0;
+        for (const SiteInfo& s : sites) {
+            if (name == s.name) {
+                index = i;
+                matches = 1;
+                break;
+            }
+            // a name that differs in letter case only, when one site has it
+            if (EqualIgnoringCase(name, s.name)) {
+                index = i;
+                ++matches;
+            }
+            ++i;
+        }
+        if (matches > 1)
+            index = -1;
+    }
+    if (index >= 0)
+        return kExitOk;
+    std::string names;
+    for (const SiteInfo& s : sites)
+        names += (names.empty() ? "" : ", ") + Printable(s.name);
+    return Fail(kExitInput, FormatText(ResString(IDS_CLI_NO_SUCH_SITE_LIST).c_str(), name.c_str(),
+                                       list.path.c_str(), names.c_str()));
 }
 
 namespace {
@@ -295,6 +307,64 @@ void Today(const SiteInfo& site, PlanSetup& setup) {
     setup.year = local.year + 1900;
 }
 
+// The zone of each site: --tz for all, else a positions file's zone name; each site's offset is
+// the zone's of now until the date is known.
+int LoadZones(const PlanRequest& r, std::vector<SiteInfo>& sites,
+              std::vector<std::optional<TimeZone>>& zones) {
+    std::optional<TimeZone> all;
+    if (!r.timeZone.empty() && !(all = TimeZone::Load(r.timeZone)))
+        return Fail(kExitUsage, FormatText(ResString(IDS_CLI_UNKNOWN_ZONE).c_str(), r.timeZone.c_str()));
+    const int64_t now = static_cast<int64_t>(std::time(nullptr));
+    for (SiteInfo& site : sites) {
+        std::optional<TimeZone> zone = all;
+        if (!zone && !site.timeZone.empty() && !(zone = TimeZone::Load(site.timeZone)))
+            return Fail(kExitInput, FormatText(ResString(IDS_CLI_SITE_ZONE_UNKNOWN).c_str(), site.name,
+                                               site.timeZone.c_str()));
+        if (zone)
+            site.gmtOffset = static_cast<float>(zone->OffsetAt(now)) / 3600.0f;
+        zones.push_back(std::move(zone));
+    }
+    return kExitOk;
+}
+
+std::string OffsetText(int seconds) {
+    const int minutes = std::abs(seconds) / 60;
+    return FormatText(minutes % 60 ? "GMT%c%d:%02d" : "GMT%c%d", seconds < 0 ? '-' : '+', minutes / 60,
+                      minutes % 60);
+}
+
+// Each zoned site gets the offset in force at the begin of the first day's interval, for the
+// whole run; a change of offset within the run is said, with the local time it happens at.
+void SettleOffsets(const PlanRequest& r, PlanSetup& setup,
+                   const std::vector<std::optional<TimeZone>>& zones) {
+    const int begin = r.fromHour * 3600 + r.fromMinute * 60;
+    int end = r.toHour * 3600 + r.toMinute * 60;
+    if (end <= begin)
+        end += 86400;
+    for (size_t i = 0; i < zones.size(); ++i) {
+        if (!zones[i])
+            continue;
+        const TimeZone& zone = *zones[i];
+        SiteInfo& site = setup.sites[i];
+        const int offset = zone.OffsetAtLocal(setup.year, setup.month, setup.day, begin);
+        site.gmtOffset = static_cast<float>(offset) / 3600.0f;
+        const int64_t first = CivilSeconds(setup.year, setup.month, setup.day, begin) - offset;
+        const int64_t last =
+            CivilSeconds(setup.year, setup.month, setup.day, end + (r.days - 1) * 86400) - offset;
+        if (const std::optional<int64_t> change = zone.NextChange(first, last)) {
+            const int after = zone.OffsetAt(*change);
+            const std::time_t shown = static_cast<std::time_t>(*change + offset);
+            std::tm local{};
+            gmtime_r(&shown, &local);
+            Fail(kExitOk, FormatText(ResString(IDS_CLI_ZONE_CHANGES).c_str(), site.name,
+                                     r.timeZone.empty() ? site.timeZone.c_str() : r.timeZone.c_str(),
+                                     OffsetText(offset).c_str(), OffsetText(after).c_str(),
+                                     local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                                     local.tm_min, OffsetText(offset).c_str()));
+        }
+    }
+}
+
 // The almanac's own date, or the navigation files' day, for --date almanac.
 void AlmanacDate(PlanSetup& setup) {
     const std::optional<AlmanacDay> dated = setup.session.AlmanacDate();
@@ -377,6 +447,9 @@ int PreparePlan(const PlanRequest& r, PlanSetup& setup) {
     if (!r.demPath.empty())
         if (const int status = AttachTerrain(r.demPath, r.terrain, setup.sites); status != kExitOk)
             return status;
+    std::vector<std::optional<TimeZone>> zones;
+    if (const int status = LoadZones(r, setup.sites, zones); status != kExitOk)
+        return status;
     if (r.date) {
         setup.day = (*r.date)[0];
         setup.month = (*r.date)[1];
@@ -391,6 +464,7 @@ int PreparePlan(const PlanRequest& r, PlanSetup& setup) {
     int day = setup.day, month = setup.month, year = setup.year;
     if (!AddDays(day, month, year, r.days - 1))
         return Fail(kExitUsage, FormatText(ResString(IDS_PLAN_DAYS_BEYOND).c_str(), r.days));
+    SettleOffsets(r, setup, zones);
     return SettleSources(r, setup);
 }
 

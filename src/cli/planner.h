@@ -58,6 +58,11 @@ std::string SatelliteName(int index);
 // Opens a site list into `list`, saying on standard error which old-format directory entries
 // were skipped and which sites cannot be planned; the exit status (input error when unreadable).
 int OpenSiteList(const std::string& path, std::unique_ptr<project>& list);
+// The index of the site NAME (any letter case when only one site has it) or N (1 = first) names;
+// else says so, listing the list's sites, and answers the input status.
+int FindSite(const project& list, const std::string& name, int& index);
+// The sites of a positions CSV file; a problem is said with its line and answers the input status.
+int ReadPositions(const std::string& path, std::vector<SiteInfo>& sites);
 // The first few kilobytes of a file, for telling its kind; empty when it cannot be read.
 std::string FileHead(const std::string& path);
 // Whether the file starts as a RINEX navigation file, a Galileo almanac XML or a QZSS almanac.

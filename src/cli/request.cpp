@@ -111,6 +111,13 @@ int ParsePlanRequest(const Arguments& args, PlanRequest& r) {
             return UsageError("--gmt-offset", *v, ResString(IDS_CLI_WHAT_GMT_OFFSET).c_str());
         r.gmtOffset = static_cast<float>(offset);
     }
+    if (auto v = value("--tz")) {
+        if (value("--gmt-offset"))
+            return conflict("--tz", "--gmt-offset");
+        if (v->empty())
+            return Fail(kExitUsage, FormatText(ResString(IDS_CLI_UNKNOWN_ZONE).c_str(), ""));
+        r.timeZone = *v;
+    }
     r.almanacPaths = args.Values("--almanac");
     if (auto v = value("--date")) {
         int d, m, y;
@@ -131,9 +138,11 @@ int ParsePlanRequest(const Arguments& args, PlanRequest& r) {
             return UsageError("--to", *v, ResString(IDS_CLI_WHAT_TIME).c_str());
     }
     int choice = 0;
-    if (const int status = ParseChoice(args, "--step", {"15", "5"}, 0, choice))
+    // Minutes that divide an hour, so that every row falls on the same minutes of each hour.
+    static const int kStepMinutes[] = {15, 1, 2, 5, 10, 30, 60};
+    if (const int status = ParseChoice(args, "--step", {"15", "1", "2", "5", "10", "30", "60"}, 0, choice))
         return status;
-    r.step = choice == 0 ? 900 : 300;
+    r.step = kStepMinutes[choice] * 60;
     if (const int status = ParseChoice(args, "--mode", {"3d", "2d"}, 0, choice))
         return status;
     r.mode = choice; // 1 = 2-D

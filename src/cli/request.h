@@ -19,6 +19,7 @@ struct PlanRequest {
     bool adHoc = false;
     double latitude = 0, longitude = 0, altitude = 0;
     float gmtOffset = 0;
+    std::string timeZone; // --tz: every site's local time is this zone's
     std::vector<std::string>
         almanacPaths; // almanac and navigation files and directories; none: the bundled almanacs
     std::optional<std::array<int, 3>> date; // day, month, year; none: today at the (first) site

@@ -4,11 +4,35 @@
 int RunProgram(const Words& words) {
     if (words.empty()) // a reminder on standard error; --help has the whole text
         return Fail(kExitUsage, ResString(IDS_CLI_SHORT_USAGE));
+    if (words[0] == "help" && words.size() > 1)
+        return PrintHelp(words[1]);
     if (words[0] == "--help" || words[0] == "-h" || words[0] == "help")
-        return WriteOutput("", ResString(IDS_CLI_USAGE) + ResString(IDS_PLANNER_USAGE) + "\n");
+        return WriteOutput("", ResString(IDS_CLI_USAGE) + ResString(IDS_CLI_PLAN_OPTIONS) +
+                                   ResString(IDS_PLANNER_USAGE) + ResString(IDS_CLI_WINDOWS_OPTIONS) +
+                                   ResString(IDS_CLI_EXIT_STATUS));
     if (words[0] == "--version")
         return WriteOutput("", std::string("tavrin-cli ") + TAVRIN_VERSION + "\n" + TAVRIN_COPYRIGHT + "\n");
     return RunCommand(words);
+}
+
+int PrintHelp(const std::string& command) {
+    const auto usage = [&] { return FormatText(ResString(IDS_CLI_COMMAND_USAGE).c_str(), command.c_str()); };
+    std::string text;
+    if (command == "plan")
+        text = usage() + ResString(IDS_CLI_PLAN_OPTIONS) + ResString(IDS_PLANNER_USAGE) +
+               ResString(IDS_CLI_EXIT_STATUS);
+    else if (command == "windows")
+        text = usage() + ResString(IDS_CLI_WINDOWS_OPTIONS) + ResString(IDS_PLANNER_USAGE) + "\n" +
+               ResString(IDS_CLI_WINDOWS_PLAN_OPTIONS);
+    else if (command == "sites")
+        text = ResString(IDS_CLI_SITES_HELP);
+    else if (command == "almanac")
+        text = ResString(IDS_CLI_ALMANAC_HELP);
+    else if (command == "horizon")
+        text = ResString(IDS_HORIZON_USAGE);
+    else
+        return Fail(kExitUsage, FormatText(ResString(IDS_CLI_NO_HELP).c_str(), command.c_str()));
+    return WriteOutput("", text);
 }
 
 int RunCommand(const Words& words) {

@@ -241,20 +241,11 @@ int ParseConditions(const Arguments& args, WindowsRun& run) {
 } // namespace
 
 int RunWindows(const Words& words) {
-    const Arguments args(
-        words, {"--sites",        "--site",           "--at",        "--gmt-offset", "--almanac",
-                "--date",         "--from",           "--to",        "--step",       "--mode",
-                "--cutoff",       "--systems",        "--orbits",    "--exclude",    "--format",
-                "--output",       "--days",           "--positions", "--max-pdop",   "--min-sats",
-                "--min-length",   "--min-common",     "--sort",      "--codepage",   "--dem",
-                "--max-distance", "--antenna-height", "--refraction"},
-        {"--no-obstructions", "--help", "--all-sites", "--force", "--allow-old", "--antenna-altitude"},
-        {"--site", "--almanac"});
+    const Arguments args(words, OptionsOf("windows"));
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
-    if (args.Has("--help")) {
-        return WriteOutput("", ResString(IDS_PLANNER_USAGE));
-    }
+    if (args.Has("--help"))
+        return PrintHelp("windows");
     if (!args.Positional().empty())
         return Fail(kExitUsage,
                     FormatText(ResString(IDS_CLI_UNEXPECTED_ARGUMENT).c_str(), args.Positional()[0].c_str()));

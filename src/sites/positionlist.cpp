@@ -1,6 +1,7 @@
 #include "sites/positionlist.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <new>
@@ -8,6 +9,15 @@
 #include "base/text.h"
 
 namespace {
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    size_t at = 0;
+    for (size_t next; (next = text.find(separator, at)) != std::string::npos; at = next + 1)
+        parts.push_back(text.substr(at, next - at));
+    parts.push_back(text.substr(at));
+    return parts;
+}
 
 std::string Trimmed(const std::string& s) {
     const size_t a = s.find_first_not_of(" \t");
@@ -67,6 +77,43 @@ bool Number(const std::string& text, double low, double high, double& value) {
     return ec == std::errc() && ptr == end && std::isfinite(value) && value >= low && value <= high;
 }
 
+// A control character (a NUL above all) would cut or garble a stored text.
+bool HasControl(const std::string& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char ch) { return static_cast<unsigned char>(ch) < 0x20; });
+}
+
+// Only what a zone name is made of: it becomes part of a path.
+bool IsZoneName(const std::string& zone) {
+    return zone.size() <= 64 && std::isalpha(static_cast<unsigned char>(zone[0])) &&
+           zone.find("..") == std::string::npos && std::all_of(zone.begin(), zone.end(), [](char c) {
+               return std::isalnum(static_cast<unsigned char>(c)) || c == '/' || c == '_' || c == '+' ||
+                      c == '-';
+           });
+}
+
+// "az el; az el; ... | az el; ...": outlines of at least three corners.
+bool ParseOutlines(const std::string& text, std::vector<Obstruction>& outlines) {
+    for (const std::string& outline : Split(text, '|')) {
+        if (Trimmed(outline).empty())
+            continue;
+        Obstruction o;
+        for (const std::string& corner : Split(outline, ';')) {
+            const std::string c = Trimmed(corner);
+            const size_t blank = c.find_first_of(" \t");
+            double az = 0, el = 0;
+            if (blank == std::string::npos || !Number(c.substr(0, blank), -360, 360, az) ||
+                !Number(c.substr(blank), -90, 90, el) || o.Count() >= kMaxOutlineCorners)
+                return false;
+            o.Add(point<double>(el, az));
+        }
+        if (o.Count() < 3 || outlines.size() >= static_cast<size_t>(kMaxOutlineCorners))
+            return false;
+        outlines.push_back(o);
+    }
+    return true;
+}
+
 } // namespace
 
 PositionListResult ParsePositionList(const std::string& text, std::vector<SiteInfo>& sites) {
@@ -101,15 +148,16 @@ PositionListResult ParsePositionList(const std::string& text, std::vector<SiteIn
             double lat = 0, lon = 0, alt = 0, offset = 0;
             if (heading && fields.size() >= 2 && !Number(fields[1], -1e300, 1e300, lat))
                 continue;
-            if (fields.size() < 3 || fields.size() > 5) {
+            if (fields.size() < 3 || fields.size() > 7) {
                 result.problem = PositionProblem::FieldCount;
                 break;
             }
             const std::string name = ToUtf8(Trimmed(fields[0]));
-            // A control character (a NUL above all) would cut or garble the stored name.
-            const bool control = std::any_of(name.begin(), name.end(),
-                                             [](char ch) { return static_cast<unsigned char>(ch) < 0x20; });
-            if (name.empty() || control)
+            const std::string description = fields.size() > 5 ? ToUtf8(Trimmed(fields[5])) : "";
+            const std::string zone = fields.size() > 4 ? Trimmed(fields[4]) : "";
+            const bool zoneNamed = !zone.empty() && !Number(zone, -1e300, 1e300, offset);
+            std::vector<Obstruction> outlines;
+            if (name.empty() || HasControl(name))
                 result.problem = PositionProblem::Name;
             else if (!Number(fields[1], -90, 90, lat))
                 result.problem = PositionProblem::Latitude;
@@ -117,13 +165,22 @@ PositionListResult ParsePositionList(const std::string& text, std::vector<SiteIn
                 result.problem = PositionProblem::Longitude;
             else if (fields.size() > 3 && !Number(fields[3], -10000, 10000, alt))
                 result.problem = PositionProblem::Altitude;
-            else if (fields.size() > 4 && !Number(fields[4], -12, 14, offset))
+            else if (zoneNamed ? !IsZoneName(zone) : !zone.empty() && !Number(zone, -12, 14, offset))
                 result.problem = PositionProblem::GmtOffset;
+            else if (HasControl(description))
+                result.problem = PositionProblem::Description;
+            else if (fields.size() > 6 && !ParseOutlines(fields[6], outlines))
+                result.problem = PositionProblem::Obstructions;
             else if (sites.size() >= static_cast<size_t>(kMaxPositions))
                 result.problem = PositionProblem::TooMany;
             if (result.problem != PositionProblem::None)
                 break;
-            sites.emplace_back(lat, lon, alt, name.c_str(), "", static_cast<float>(offset));
+            SiteInfo& site = sites.emplace_back(lat, lon, alt, name.c_str(), description.c_str(),
+                                                static_cast<float>(zoneNamed ? 0 : offset));
+            if (zoneNamed)
+                site.timeZone = zone;
+            for (const Obstruction& o : outlines)
+                site.obstructions.Add(o);
         }
     } catch (const std::bad_alloc&) {
         result.problem = PositionProblem::TooMany;

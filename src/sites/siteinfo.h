@@ -28,6 +28,9 @@ public:
     // The skyline of the terrain, computed from an elevation model when one is in use; never
     // written to the site list.
     std::shared_ptr<const TerrainHorizon> terrain;
+    // A time zone name (Europe/Vienna) from a positions file: the plan's date gives the offset.
+    // Never written to the site list.
+    std::string timeZone;
     // The two text fields as read from the file, written back unchanged while nobody edits them.
     StoredField storedName, storedDescription;
 

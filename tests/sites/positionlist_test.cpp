@@ -48,7 +48,7 @@ TEST(PositionList, RefusesTheFirstBadLineAndKeepsNothing) {
         {"", PositionProblem::NoPosition, 0},
         {"# nothing\n\nname,lat,lon\n", PositionProblem::NoPosition, 0},
         {"a,1,2\nb,1\n", PositionProblem::FieldCount, 2},
-        {"a,1,2,3,4,5\n", PositionProblem::FieldCount, 1},
+        {"a,1,2,3,4,5,6,7\n", PositionProblem::FieldCount, 1},
         {"a,1,2\n,1,2\n", PositionProblem::Name, 2},
         {"a,1,2\n\"open,1,2\n", PositionProblem::Name, 2},
         {std::string("a,1,2\nb\0c,1,2\n", 13), PositionProblem::Name, 2}, // a NUL would cut the name
@@ -58,7 +58,10 @@ TEST(PositionList, RefusesTheFirstBadLineAndKeepsNothing) {
         {"a,1,2\nb,1,2,1e3\n", PositionProblem::Altitude, 2},
         {"a,1,2\nb,1,2,10001\n", PositionProblem::Altitude, 2},
         {"a,1,2\nb,1,2,0,15\n", PositionProblem::GmtOffset, 2},
-        {"a,1,2\nb,1,2,0,nan\n", PositionProblem::GmtOffset, 2},
+        {"a,1,2\nb,1,2,0,Europe/../x\n", PositionProblem::GmtOffset, 2}, // a zone name is part of a path
+        {"a,1,2\nb,1,2,0,0,\"x\ty\"\n", PositionProblem::Description, 2},
+        {"a,1,2\nb,1,2,0,0,,90 0; 91 5\n", PositionProblem::Obstructions, 2},
+        {"a,1,2\nb,1,2,0,0,,90 0; 91 5; 92 99\n", PositionProblem::Obstructions, 2},
         {"a,1,2\nb,+-1,2\n", PositionProblem::Latitude, 2},
         {"a,1,2\nb,0x10,2\n", PositionProblem::Latitude, 2},
     };
