@@ -199,7 +199,7 @@ private:
             if (pos_ >= text_.size() || text_[pos_] != '"')
                 return false;
             v.members.emplace_back();
-            if (!String(v.members.back().first) || !Take(':') || !Value(v.members.back().second, depth + 1))
+            if (!String(v.members.back().name) || !Take(':') || !Value(v.members.back().value, depth + 1))
                 return false;
         } while (Take(','));
         return Take('}');
@@ -237,9 +237,9 @@ std::string JsonNumber(double value) {
 }
 
 const JsonValue* JsonValue::Find(std::string_view key) const {
-    for (const auto& [name, value] : members)
-        if (name == key)
-            return &value;
+    for (const JsonMember& m : members)
+        if (m.name == key)
+            return &m.value;
     return nullptr;
 }
 

@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 // A JSON string literal of UTF-8 text.
@@ -12,17 +11,24 @@ std::string JsonString(const std::string& text);
 // The shortest number text that reads back as exactly `value`; null for NaN and infinity.
 std::string JsonNumber(double value);
 
+struct JsonMember;
+
 struct JsonValue {
     enum class Kind { Null, Bool, Number, String, Array, Object };
     Kind kind = Kind::Null;
     bool boolean = false;
     double number = 0;
-    std::string text;             // a string, as UTF-8; a number's digits as written
-    std::vector<JsonValue> items; // an array
-    std::vector<std::pair<std::string, JsonValue>> members; // an object, in order
+    std::string text;                // a string, as UTF-8; a number's digits as written
+    std::vector<JsonValue> items;    // an array
+    std::vector<JsonMember> members; // an object, in order
 
     // The member named `key` of an object; null when there is none or this is no object.
     const JsonValue* Find(std::string_view key) const;
+};
+
+struct JsonMember {
+    std::string name;
+    JsonValue value;
 };
 
 // The whole text as one value. Nesting deeper than 32 and text after the value are refused; on
