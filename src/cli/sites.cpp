@@ -161,6 +161,8 @@ int ImportSites(const Arguments& args, const std::string& path) {
     if (exists) {
         if (const int status = OpenSiteList(path, list))
             return status;
+        if (project::FileFormat(path) == 0 && !args.Has("--convert"))
+            return Fail(kExitInput, FormatText(ResString(IDS_SITES_OLD_FORMAT).c_str(), path.c_str()));
     } else {
         list = std::make_unique<project>();
         list->path = path;
@@ -210,6 +212,9 @@ int RunSitesChange(const std::string& command, const Words& words) {
     std::unique_ptr<project> list;
     if (const int status = OpenSiteList(path, list))
         return status;
+    // A change rewrites the list in the current format, which the old programs do not read.
+    if (command != "export" && project::FileFormat(path) == 0 && !args.Has("--convert"))
+        return Fail(kExitInput, FormatText(ResString(IDS_SITES_OLD_FORMAT).c_str(), path.c_str()));
     if (command == "add")
         return AddSite(args, *list);
     if (command == "remove")

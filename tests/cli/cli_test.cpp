@@ -243,6 +243,12 @@ TEST_F(Cli, SitesByNameOrPositionAndTheOldFormat) {
     const Outcome planned = Tavrin("plan --sites '" + old.string() + "' --table visibility");
     ASSERT_EQ(planned.status, 0) << planned.err;
     EXPECT_NE(planned.out.find("Latitude :  45\xC2\xB0 30' 15.01\" N"), std::string::npos);
+    // A change would rewrite it in a format older programs cannot read: only when asked to.
+    const std::string bytes = ReadFile(old), add = "sites add '" + old.string() + "' --name New --at 1,1";
+    EXPECT_EQ(Tavrin(add).status, 3);
+    EXPECT_EQ(ReadFile(old), bytes);
+    EXPECT_EQ(Tavrin(add + " --convert").status, 0);
+    EXPECT_NE(Tavrin("sites '" + old.string() + "'").out.find("Old Site"), std::string::npos);
 }
 
 #ifdef TAVRIN_CLI_GRAPHS
