@@ -14,6 +14,7 @@
 
 #include "base/codepage.h"
 #include "checks.h"
+#include "cli/arguments.h"
 #include "cli/commands.h"
 
 namespace {
@@ -102,6 +103,13 @@ int FuzzCli(const uint8_t* data, size_t size) {
     }
     if (import && !hasDir)
         words.insert(words.end(), {"--dir", Scratch()});
+    // The site list a sites command changes goes into the scratch directory too: every word that
+    // is not an option or an option's value may be that list.
+    if (words.size() > 1 && words[0] == "sites")
+        if (const CommandOptions& o = OptionsOf("sites " + words[1]); *o.command)
+            for (size_t i = 2; i < words.size(); ++i)
+                if (words[i].rfind("-", 0) != 0 && !o.valued.count(words[i - 1]))
+                    words[i] = IntoScratch(words[i]);
     // A fetch would go out to the network, and elevation models are read by GDAL, whose caches
     // live until the process ends: the fuzzer keeps to the program's own readers.
     for (const std::string& w : words)
