@@ -133,6 +133,10 @@ package() {
 # Installs the package, tries what it installed from /, and removes it: nothing may be left.
 package_check() {
     local deb=$1 home
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "build.sh: package check installs and removes $deb: run it as root" >&2
+        return 1
+    fi
     home=$(mktemp -d)
     DEBIAN_FRONTEND=noninteractive apt-get install -y "./$deb"
     (

@@ -22,14 +22,11 @@ endfunction()
 
 # --- man pages: tavrin-cli's from its --help (help2man), the others written by hand ------------
 set(TAVRIN_MAN_PAGES)
-foreach(page tavrin:tavrin tavrin-cli-graphs:tavrin-cli-graphs)
-    string(REPLACE ":" ";" pair ${page})
-    list(GET pair 0 program)
-    list(GET pair 1 name)
+foreach(program tavrin tavrin-cli-graphs)
     if(TARGET ${program})
-        configure_file(resources/man/${name}.1.in ${TAVRIN_PACKAGE_DIR}/man/${name}.1 @ONLY)
-        tavrin_gzipped(${TAVRIN_PACKAGE_DIR}/man/${name}.1)
-        list(APPEND TAVRIN_MAN_PAGES ${TAVRIN_PACKAGE_DIR}/man/${name}.1.gz)
+        configure_file(resources/man/${program}.1.in ${TAVRIN_PACKAGE_DIR}/man/${program}.1 @ONLY)
+        tavrin_gzipped(${TAVRIN_PACKAGE_DIR}/man/${program}.1)
+        list(APPEND TAVRIN_MAN_PAGES ${TAVRIN_PACKAGE_DIR}/man/${program}.1.gz)
     endif()
 endforeach()
 find_program(TAVRIN_HELP2MAN help2man)
@@ -72,7 +69,8 @@ endif()
 
 # --- the desktop program's MIME type and AppStream metadata ---------------------------------------
 if(TARGET tavrin)
-    install(FILES resources/tavrin-mime.xml RENAME tavrin.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+    install(FILES resources/tavrin-mime.xml RENAME tavrin.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
     configure_file(resources/tavrin.metainfo.xml.in
         ${TAVRIN_PACKAGE_DIR}/${TAVRIN_APPSTREAM_ID}.metainfo.xml @ONLY)
     install(FILES ${TAVRIN_PACKAGE_DIR}/${TAVRIN_APPSTREAM_ID}.metainfo.xml
