@@ -42,27 +42,35 @@ std::string ExecutableDirectory() {
     return WithSeparator(exe.parent_path().string());
 }
 
-std::string ProgramHome() {
+std::string ProgramHomeFor(const std::string& executableDirectory) {
+    std::error_code ec;
     if (const char* home = std::getenv("TAVRIN_HOME"); home && *home) {
-        std::error_code ec;
         fs::create_directories(home, ec);
         return WithSeparator(home);
     }
-    static const std::string chosen = [] {
-        const std::string exeDir = ExecutableDirectory();
-        if (IsWritableDirectory(exeDir))
-            return exeDir;
-        fs::path base;
-        if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
-            base = xdg;
-        else if (const char* user = std::getenv("HOME"); user && *user)
-            base = fs::path(user) / ".local" / "share";
-        else
-            return exeDir;
-        std::error_code ec;
-        fs::create_directories(base / "tavrin", ec);
-        return WithSeparator((base / "tavrin").string());
-    }();
+    // An installed program's directory is shared, or the user's bin; only a build tree or a folder
+    // carried around as a whole keeps its files beside the executable.
+    const fs::path exeDir = executableDirectory;
+    const bool ownHome =
+        fs::is_regular_file(exeDir / "CMakeCache.txt", ec) || fs::exists(exeDir / kPortableMarker, ec);
+    if (ownHome && IsWritableDirectory(exeDir))
+        return WithSeparator(executableDirectory);
+    fs::path base;
+    // The base directory specification ignores relative paths.
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && fs::path(xdg).is_absolute())
+        base = xdg;
+    else if (const char* user = std::getenv("HOME"); user && *user)
+        base = fs::path(user) / ".local" / "share";
+    else
+        return WithSeparator(executableDirectory);
+    fs::create_directories(base / "tavrin", ec);
+    return WithSeparator((base / "tavrin").string());
+}
+
+std::string ProgramHome() {
+    if (const char* home = std::getenv("TAVRIN_HOME"); home && *home)
+        return ProgramHomeFor(ExecutableDirectory());
+    static const std::string chosen = ProgramHomeFor(ExecutableDirectory());
     return chosen;
 }
 

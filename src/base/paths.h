@@ -5,9 +5,16 @@
 
 // The directory of the running executable, with a trailing separator.
 std::string ExecutableDirectory();
-// Where the configuration, help and new site lists live: $TAVRIN_HOME, else the executable's
-// directory when writable, else $XDG_DATA_HOME/tavrin (created on first use). Trailing separator.
+// Where the configuration, help and new site lists live: ProgramHomeFor(ExecutableDirectory()),
+// decided once per process unless $TAVRIN_HOME is set. Trailing separator.
 std::string ProgramHome();
+// The name of the file that marks the executable's directory as a portable installation.
+inline constexpr const char* kPortableMarker = "tavrin.portable";
+// The program home of an executable in `executableDirectory`, from the environment: $TAVRIN_HOME;
+// else that directory when it is a build tree (CMakeCache.txt) or holds kPortableMarker, and is
+// writable; else $XDG_DATA_HOME/tavrin (an absolute path), else ~/.local/share/tavrin; with no home
+// named at all, the executable's directory. Created when missing. Trailing separator.
+std::string ProgramHomeFor(const std::string& executableDirectory);
 // Where fetched and imported almanacs and orbit files are kept: "almanacs" in the program home.
 // Trailing separator; it may not exist yet.
 std::string UserAlmanacDirectory();

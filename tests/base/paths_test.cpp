@@ -38,3 +38,56 @@ TEST_F(ProgramPaths, UniqueNameSkipsExistingFiles) {
     EXPECT_EQ(UniqueProjectFileName(dir_.string(), ".SPL"), dir_.string() + "/proj0003.SPL");
     EXPECT_EQ(UniqueProjectFileName(dir_.string() + "/", ".SPL"), dir_.string() + "/proj0003.SPL");
 }
+
+// Where an executable keeps its files: only a build tree or a marked portable folder keeps them beside
+// it; an installed one (say in ~/.local/bin) uses the user's data directory.
+TEST_F(ProgramPaths, HomeFollowsTheEnvironmentAndMarkedFolders) {
+    const auto saved = [](const char* name) { return std::getenv(name) ? std::getenv(name) : std::string(); };
+    const std::string savedHome = saved("HOME"), savedXdg = saved("XDG_DATA_HOME");
+    const fs::path exe = dir_ / "bin", xdg = dir_ / "xdg", user = dir_ / "user", own = dir_ / "own";
+    enum Marker { kNone, kBuildTree, kPortable };
+    struct Case {
+        const char* what;
+        Marker marker;
+        const char* tavrinHome; // values relative to dir_; nullptr unsets
+        const char* xdgDataHome;
+        const char* home;
+        fs::path expected;
+    };
+    const Case cases[] = {
+        {"TAVRIN_HOME first", kBuildTree, "own", "xdg", "user", own},
+        {"build tree", kBuildTree, nullptr, "xdg", "user", exe},
+        {"portable folder", kPortable, nullptr, "xdg", "user", exe},
+        {"installed: XDG data home", kNone, nullptr, "xdg", "user", xdg / "tavrin"},
+        {"installed: no XDG, HOME", kNone, nullptr, nullptr, "user", user / ".local/share/tavrin"},
+        {"relative XDG ignored", kNone, nullptr, "=relative", "user", user / ".local/share/tavrin"},
+        {"no home at all", kNone, nullptr, nullptr, nullptr, exe},
+    };
+    const auto set = [this](const char* name, const char* value) {
+        if (!value)
+            unsetenv(name);
+        else if (value[0] == '=')
+            setenv(name, value + 1, 1);
+        else
+            setenv(name, (dir_ / value).c_str(), 1);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(exe);
+        fs::remove_all(xdg);
+        fs::remove_all(user);
+        fs::create_directories(exe);
+        if (c.marker == kBuildTree)
+            std::ofstream(exe / "CMakeCache.txt") << "# build\n";
+        if (c.marker == kPortable)
+            std::ofstream(exe / kPortableMarker);
+        set("TAVRIN_HOME", c.tavrinHome);
+        set("XDG_DATA_HOME", c.xdgDataHome);
+        set("HOME", c.home);
+        const std::string home = ProgramHomeFor(exe.string());
+        EXPECT_EQ(home, c.expected.string() + "/");
+        EXPECT_TRUE(fs::is_directory(c.expected)); // made on first use
+    }
+    for (const auto& [name, value] : {std::pair{"HOME", savedHome}, {"XDG_DATA_HOME", savedXdg}})
+        value.empty() ? unsetenv(name) : setenv(name, value.c_str(), 1);
+}
