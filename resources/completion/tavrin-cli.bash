@@ -4,19 +4,20 @@
 _tavrin_cli_commands="plan windows sites horizon almanac help"
 _tavrin_cli_site_options="--sites --site --at --gmt-offset --tz --positions --all-sites --codepage"
 _tavrin_cli_plan_options="$_tavrin_cli_site_options --almanac --date --allow-old --from --to --step --mode
-    --cutoff --systems --orbits --exclude --no-obstructions --days --dem --antenna-height --max-distance
+    --cutoff --systems --orbits --exclude --no-obstructions --days --dem --antenna-height --antenna-altitude --max-distance --refraction
     --table --format --width --lines -o --output --force --graphs --pdf --help"
 _tavrin_cli_windows_options="$_tavrin_cli_site_options --almanac --date --allow-old --from --to --step --mode
-    --cutoff --systems --orbits --exclude --no-obstructions --days --dem --antenna-height --max-distance
+    --cutoff --systems --orbits --exclude --no-obstructions --days --dem --antenna-height --antenna-altitude --max-distance --refraction
     --max-pdop --min-sats --min-length --min-common --sort --format -o --output --force --help"
 _tavrin_cli_horizon_options="--dem --at --sites --site --step --max-distance --antenna-height
     --antenna-altitude --refraction --format -o --output --force --codepage --help"
 _tavrin_cli_sites_commands="new add remove import export"
 _tavrin_cli_sites_options="--format --codepage -o --output --force --help"
-_tavrin_cli_sites_new_options="--codepage --force --help"
-_tavrin_cli_sites_add_options="--name --at --gmt-offset --tz --description --codepage --help"
-_tavrin_cli_sites_remove_options="--site --codepage --help"
-_tavrin_cli_sites_import_options="--from --codepage --force --help"
+_tavrin_cli_sites_new_options="--name --at --gmt-offset --description --obstruction --codepage --force --help"
+_tavrin_cli_sites_add_options="--name --at --gmt-offset --description --obstruction --codepage --force --convert
+    --help"
+_tavrin_cli_sites_remove_options="--codepage --force --convert --help"
+_tavrin_cli_sites_import_options="--from --replace --convert --codepage --force --help"
 _tavrin_cli_sites_export_options="--format --codepage -o --output --force --help"
 _tavrin_cli_almanac_commands="import fetch"
 _tavrin_cli_almanac_import_options="--dir --near --force --help"
@@ -27,7 +28,7 @@ _tavrin_cli_program_options="--help --version"
 _tavrin_cli_with_value="--sites --site --at --gmt-offset --tz --positions --codepage --almanac --date --from
     --to --step --mode --cutoff --systems --orbits --exclude --days --dem --antenna-height --max-distance
     --table --format --width --lines -o --output --graphs --pdf --max-pdop --min-sats --min-length
-    --min-common --sort --refraction --name --description --dir --near --sources --timeout"
+    --min-common --sort --refraction --name --description --obstruction --dir --near --sources --timeout"
 _tavrin_cli_values_step="1 2 5 10 15 30 60"
 _tavrin_cli_values_mode="2d 3d"
 _tavrin_cli_values_table="dop visibility both"

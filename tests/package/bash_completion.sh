@@ -27,6 +27,7 @@ offers gps,glonass "$program" plan --systems gps,gl
 offers geojson "$program" sites export --format ""
 offers export "$program" sites ex
 offers fetch "$program" almanac f
+offers --obstruction "$program" sites add camp.spl --obs
 if [ -r /usr/share/zoneinfo/tzdata.zi ]; then
     offers Europe/Vienna "$program" plan --tz Europe/Vi
 fi
