@@ -23,6 +23,7 @@ int RunCommand(const Words& words);
 int RunPlan(const Words& words);
 int RunWindows(const Words& words);
 int RunHorizon(const Words& words); // the terrain's horizon at a site
+int RunMap(const Words& words);     // quantities over a grid of cells
 int RunSites(const Words& words);
 int RunAlmanac(const Words& words); // "almanac FILE" and "almanac import FILE..."
 int RunAlmanacImport(const Words& words);
