@@ -25,6 +25,7 @@ int PrintHelp(const std::string& command);
 int RunPlan(const Words& words);
 int RunWindows(const Words& words);
 int RunHorizon(const Words& words); // the terrain's horizon at a site
+int RunMap(const Words& words);     // quantities over a grid of cells
 int RunSites(const Words& words);
 int RunSitesChange(const std::string& command, const Words& words); // sites new|add|remove|import|export
 int RunAlmanac(const Words& words); // "almanac FILE" and "almanac import FILE..."

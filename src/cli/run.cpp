@@ -45,6 +45,8 @@ int RunCommand(const Words& words) {
         return RunWindows(rest);
     if (words[0] == "horizon")
         return RunHorizon(rest);
+    if (words[0] == "map")
+        return RunMap(rest);
     if (words[0] == "sites")
         return RunSites(rest);
     if (words[0] == "almanac")

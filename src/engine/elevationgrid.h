@@ -20,6 +20,13 @@ public:
 
     int Rows() const { return rows_; }
     int Columns() const { return columns_; }
+    // The centre of cell (0, 0) and the steps between cells, degrees; the height of one cell, NaN
+    // for none.
+    double FirstLatitude() const { return north_; }
+    double FirstLongitude() const { return west_; }
+    double LatitudeStep() const { return latStep_; }
+    double LongitudeStep() const { return lonStep_; }
+    float At(int row, int column) const { return heights_[static_cast<size_t>(row) * columns_ + column]; }
     // The grid's edges (the outer sides of its outer cells), degrees.
     double North() const { return north_ + latStep_ / 2; }
     double South() const { return north_ - (rows_ - 0.5) * latStep_; }

@@ -42,10 +42,6 @@ int WorkerCount(int tasks) {
     return std::max(1, std::min(tasks, cores > 0 ? cores : 1));
 }
 
-namespace {
-
-// Copies day `d` of the calculator's whole-day window into the series: samples 0 .. n-2, and the
-// closing 24:00 sample only on the last day, where no next day's 00:00 replaces it.
 void TakeDay(const Calculator& calc, int d, bool lastDay, SiteSeries& s) {
     const int32_t perDay = calc.sampleCount() - 1;
     const int32_t take = lastDay ? perDay + 1 : perDay;
@@ -59,12 +55,16 @@ void TakeDay(const Calculator& calc, int d, bool lastDay, SiteSeries& s) {
     }
     // Satellite by satellite, each one's samples in a row.
     for (int j = 0; j < SatelliteCatalogue::kSize; ++j) {
+        if (!calc.IsEnabled(j))
+            continue; // only the enabled are ever visible
         const SatSample* samples = calc.samples(j);
         for (int32_t k = 0; k < take; ++k)
             if (samples[k].visible == 1)
                 s.usable[base + static_cast<size_t>(k)].set(static_cast<size_t>(j));
     }
 }
+
+namespace {
 
 // Who plans which block and how far the workers may run ahead of the sites handed over.
 class BlockQueue {

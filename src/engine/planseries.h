@@ -64,6 +64,11 @@ PlanRunResult PlanSitesOverDays(const Calculator& settings, const std::vector<Si
 PlanRunResult ComputeSeries(const Calculator& settings, const std::vector<SiteInfo>& sites,
                             const SeriesRequest& request, std::vector<SiteSeries>& out);
 
+// Copies day `d` of the calculator's whole-day window into the series (sized for every day):
+// samples 0 .. n-2, and the closing 24:00 sample only on the last day, where no next day's 00:00
+// replaces it.
+void TakeDay(const Calculator& calc, int d, bool lastDay, SiteSeries& s);
+
 // `into` becomes a copy of `settings`: its almanac and navigation records, sources, satellite
 // choices and settings, without reading any file again. false when `settings` holds nothing to plan
 // with or memory runs out.

@@ -68,6 +68,10 @@ Window Describe(const std::vector<const SiteSeries*>& sites, int32_t first, int3
 
 } // namespace
 
+bool WithinDailyHours(const SiteSeries& s, int32_t k, const WindowConditions& c) {
+    return WithinHours(static_cast<int64_t>(k) * s.step + s.clockShift, k, c);
+}
+
 bool MeetsConditions(const SiteSeries& s, int32_t k, const WindowConditions& c) {
     const size_t i = static_cast<size_t>(k);
     const float pdop = s.pdop[i];

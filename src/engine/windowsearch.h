@@ -41,6 +41,9 @@ struct Window {
 
 enum class WindowOrder { Length, Pdop, Time };
 
+// Whether sample k of site `s` lies within the hours of the day of the conditions.
+bool WithinDailyHours(const SiteSeries& s, int32_t k, const WindowConditions& conditions);
+
 // Whether site `s` meets the conditions at sample k on its own: a solution with a PDOP above 0 and
 // within the limit, enough satellites, within the hours of the day.
 bool MeetsConditions(const SiteSeries& s, int32_t k, const WindowConditions& conditions);

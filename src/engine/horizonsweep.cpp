@@ -1,0 +1,442 @@
+#include "engine/horizonsweep.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <limits>
+#include <system_error>
+#include <thread>
+
+#include "engine/geodesy.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kDeg = kPi / 180.0;
+constexpr int kObserversPerStep = 64;
+
+// A gnomonic projection about the area's centre, stretched by the ellipsoid's two radii there:
+// great circles are straight lines in it, and across a few hundred kilometres distances and
+// directions stay within parts in ten thousand of the ellipsoid's.
+class Plane {
+public:
+    Plane(double latitude, double longitude) : lat0_(latitude * kDeg), lon0_(longitude * kDeg) {
+        sin0_ = std::sin(lat0_);
+        cos0_ = std::cos(lat0_);
+        const double w = std::sqrt(1.0 - g_ellipsoid.e2 * sin0_ * sin0_);
+        north_ = g_ellipsoid.a * (1.0 - g_ellipsoid.e2) / (w * w * w); // meridian radius
+        east_ = g_ellipsoid.a / w;                                     // prime vertical radius
+    }
+    // Metres east and north of the centre.
+    void Project(double latitude, double longitude, double& x, double& y) const {
+        const double phi = latitude * kDeg, dl = longitude * kDeg - lon0_;
+        const double s = std::sin(phi), c = std::cos(phi), cl = std::cos(dl);
+        const double cosC = sin0_ * s + cos0_ * c * cl;
+        x = east_ * c * std::sin(dl) / cosC;
+        y = north_ * (cos0_ * s - sin0_ * c * cl) / cosC;
+    }
+    // And back: degrees of the point `x`, `y` metres east and north of the centre.
+    void Unproject(double x, double y, double& latitude, double& longitude) const {
+        const double u = x / east_, v = y / north_;
+        const double rho = std::sqrt(u * u + v * v);
+        if (rho == 0) {
+            latitude = lat0_ / kDeg;
+            longitude = lon0_ / kDeg;
+            return;
+        }
+        const double c = std::atan(rho), sc = std::sin(c), cc = std::cos(c);
+        latitude = std::asin(cc * sin0_ + v * sc * cos0_ / rho) / kDeg;
+        longitude = (lon0_ + std::atan2(u * sc, rho * cos0_ * cc - v * sin0_ * sc)) / kDeg;
+    }
+    double MetresPerDegreeLatitude() const { return north_ * kDeg; }
+    double MetresPerDegreeLongitude() const { return east_ * cos0_ * kDeg; }
+
+private:
+    double lat0_, lon0_, sin0_ = 0, cos0_ = 1, north_ = 0, east_ = 0;
+};
+
+// A point of a profile: metres along the sweep, and the height less the drop of the Earth's curve
+// below the plane at that distance from the origin; seen from any observer on the line, the
+// steepest of these is the steepest on the curved Earth too.
+struct ProfilePoint {
+    double t, h;
+};
+
+// The upper convex hull of a profile, built from one end; points come in order of t, all on the
+// same side of every observer asked about.
+class Hull {
+public:
+    // `towardObserver`: points arrive nearer and nearer the observers (t falling); else farther.
+    explicit Hull(bool towardObserver) : toward_(towardObserver) {}
+    void Clear() { points_.clear(); }
+    bool Empty() const { return points_.empty(); }
+    void Add(ProfilePoint p) {
+        // The newest point and the two before it must turn the same way; the middle one drops out
+        // under the chord otherwise, and is never the steepest again.
+        while (points_.size() >= 2) {
+            const ProfilePoint& a = points_[points_.size() - 2];
+            const ProfilePoint& b = points_.back();
+            // The slopes compared by cross-multiplying: every span of t here is positive.
+            const bool under = toward_ ? (b.h - p.h) * (a.t - p.t) <= (a.h - p.h) * (b.t - p.t)
+                                       : (b.h - a.h) * (p.t - b.t) <= (p.h - b.h) * (b.t - a.t);
+            if (!under)
+                break;
+            points_.pop_back();
+        }
+        points_.push_back(p);
+    }
+    // The point of the hull steepest from `o`, which lies before all of them; the slopes from `o`
+    // rise and then fall along the hull, so a bisection finds the top.
+    const ProfilePoint& Steepest(const ProfilePoint& o) const {
+        const int n = static_cast<int>(points_.size());
+        // Index m counted from the observer's end.
+        auto at = [&](int m) -> const ProfilePoint& {
+            return toward_ ? points_[static_cast<size_t>(n - 1 - m)] : points_[static_cast<size_t>(m)];
+        };
+        int low = 0, high = n - 1;
+        while (low < high) {
+            const int m = (low + high) / 2;
+            const ProfilePoint &p = at(m), &q = at(m + 1);
+            if ((q.h - p.h) * (p.t - o.t) > (p.h - o.h) * (q.t - p.t))
+                low = m + 1;
+            else
+                high = m;
+        }
+        return at(low);
+    }
+
+private:
+    bool toward_;
+    std::vector<ProfilePoint> points_;
+};
+
+// One observer's part on one line of a sweep.
+struct LineQuery {
+    int line;
+    double key; // t at which the query is answered
+    int observer;
+    int side; // 0: the line below the observer, 1: the one above
+};
+
+// The model resampled on a square grid of the plane, where the lines of a sweep are great circles.
+struct PlaneGrid {
+    double west = 0, north = 0, spacing = 1; // metres: node (0, 0) and the step between nodes
+    int rows = 0, columns = 0;
+    std::vector<float> heights;    // row by row, rows southward; NaN: no height
+    std::vector<float> transposed; // column by column, for lines that run along the columns
+
+    float At(int r, int c) const {
+        return heights[static_cast<size_t>(r) * static_cast<size_t>(columns) + static_cast<size_t>(c)];
+    }
+    float AtTransposed(int r, int c) const {
+        return transposed[static_cast<size_t>(c) * static_cast<size_t>(rows) + static_cast<size_t>(r)];
+    }
+};
+
+struct SweepContext {
+    const PlaneGrid& plane;
+    double radius, nearField, span;
+    int count;
+    const std::vector<double>& ox; // projected observers
+    const std::vector<double>& oy;
+    const std::vector<double>& observer; // antenna heights over the datum, NaN: no ground
+};
+
+// The far part of every observer's horizon at azimuth entry `i`, into `far`.
+void SweepAzimuth(const SweepContext& cx, int i, std::vector<float>& far, std::vector<LineQuery>& queries,
+                  std::vector<float>& best) {
+    const double azimuth = i * 360.0 / cx.count * kDeg;
+    const double ux = std::sin(azimuth), uy = std::cos(azimuth);
+    const PlaneGrid& g = cx.plane;
+    // The direction in nodes: columns run east, rows south.
+    const double dc = ux, dr = -uy;
+    const bool byColumn = std::fabs(dc) >= std::fabs(dr);
+    // Lines of the sweep: straight, one row (or column) apart, each sampled where it crosses a
+    // column (or row), between the two nodes there.
+    const double slope = byColumn ? dr / dc : dc / dr;
+    const int steps = byColumn ? g.columns : g.rows, across = byColumn ? g.rows : g.columns;
+    const bool forward = byColumn ? dc > 0 : dr > 0; // t grows with the major index
+    // Indices on the lattice about the centre; the grid's node (0, 0) lies at these.
+    const int originRow = static_cast<int>(std::lround(-g.north / g.spacing));
+    const int originColumn = static_cast<int>(std::lround(g.west / g.spacing));
+    const int majorOrigin = byColumn ? originColumn : originRow,
+              minorOrigin = byColumn ? originRow : originColumn;
+    auto rowOf = [&](size_t o) { return -cx.oy[o] / g.spacing; };
+    auto columnOf = [&](size_t o) { return cx.ox[o] / g.spacing; };
+    const size_t observers = cx.ox.size();
+
+    queries.clear();
+    for (size_t o = 0; o < observers; ++o) {
+        if (std::isnan(cx.observer[o]))
+            continue;
+        const double major = byColumn ? columnOf(o) : rowOf(o);
+        const double minor = byColumn ? rowOf(o) : columnOf(o);
+        const double k = minor - major * slope;
+        const int k0 = static_cast<int>(std::floor(k));
+        const double t = ux * cx.ox[o] + uy * cx.oy[o];
+        for (int side = 0; side < 2; ++side)
+            queries.push_back({k0 + side, t + cx.nearField, static_cast<int>(o), side});
+    }
+    std::sort(queries.begin(), queries.end(), [](const LineQuery& a, const LineQuery& b) {
+        return a.line != b.line ? a.line < b.line : a.key < b.key;
+    });
+    // Steepest points' angles per observer and side; -90: none.
+    best.assign(observers * 2, -90.0f);
+    const double span = cx.span;
+    auto block = [span](double t) { return std::floor(t / span); };
+    auto angle = [&](const ProfilePoint& p, double t0, double observer) {
+        const double d = p.t - t0;
+        const double height = p.h + p.t * p.t / (2 * cx.radius);
+        const double r = cx.radius + height, theta = d / cx.radius;
+        return static_cast<float>(
+            std::atan2(r * std::cos(theta) - (cx.radius + observer), r * std::sin(theta)) / kDeg);
+    };
+    std::vector<ProfilePoint> nodes;
+    Hull toward(true), away(false);
+    for (size_t q = 0; q < queries.size();) {
+        const int line = queries[q].line;
+        size_t end = q;
+        while (end < queries.size() && queries[end].line == line)
+            ++end;
+        // The line's nodes in order of t.
+        nodes.clear();
+        for (int m = 0; m < steps; ++m) {
+            const int major = forward ? m : steps - 1 - m;
+            // Where the line crosses this row or column, between the two nodes around it.
+            const double position = line + (major + majorOrigin) * slope;
+            const int minor = static_cast<int>(std::floor(position)) - minorOrigin;
+            if (minor < 0 || minor + 1 >= across)
+                continue;
+            const double f = position - std::floor(position);
+            const int r0 = byColumn ? minor : major, c0 = byColumn ? major : minor;
+            const int r1 = byColumn ? minor + 1 : major, c1 = byColumn ? major : minor + 1;
+            // Along the line in memory order, so that the nodes of a stretch share cache lines.
+            const float h0 = byColumn ? g.At(r0, c0) : g.AtTransposed(r0, c0);
+            const float h1 = byColumn ? g.At(r1, c1) : g.AtTransposed(r1, c1);
+            if (std::isnan(h0) || std::isnan(h1))
+                continue;
+            const double x = g.west + (c0 + (c1 - c0) * f) * g.spacing;
+            const double y = g.north - (r0 + (r1 - r0) * f) * g.spacing;
+            const double t = ux * x + uy * y, h = h0 + f * (h1 - h0);
+            nodes.push_back({t, h - t * t / (2 * cx.radius)});
+        }
+        // From beyond the observers toward them: the hull of each block's part ahead of the key.
+        toward.Clear();
+        double current = 0;
+        size_t n = nodes.size();
+        for (size_t e = end; e-- > q;) {
+            const LineQuery& query = queries[e];
+            while (n > 0 && nodes[n - 1].t >= query.key) {
+                const ProfilePoint& p = nodes[--n];
+                if (toward.Empty() || block(p.t) != current)
+                    toward.Clear(), current = block(p.t);
+                toward.Add(p);
+            }
+            const auto o = static_cast<size_t>(query.observer);
+            const double t0 = query.key - cx.nearField;
+            if (!toward.Empty() && current == block(query.key)) {
+                const ProfilePoint observer{t0, cx.observer[o] - t0 * t0 / (2 * cx.radius)};
+                best[o * 2 + static_cast<size_t>(query.side)] =
+                    angle(toward.Steepest(observer), t0, cx.observer[o]);
+            }
+        }
+        // And from the observers outward: each block's part up to the key plus the span.
+        away.Clear();
+        size_t next = 0;
+        for (size_t e = q; e < end; ++e) {
+            const LineQuery& query = queries[e];
+            const double key = query.key + span;
+            while (next < nodes.size() && nodes[next].t <= key) {
+                const ProfilePoint& p = nodes[next++];
+                if (away.Empty() || block(p.t) != current)
+                    away.Clear(), current = block(p.t);
+                away.Add(p);
+            }
+            const auto o = static_cast<size_t>(query.observer);
+            const double t0 = query.key - cx.nearField;
+            if (!away.Empty() && current == block(key)) {
+                const ProfilePoint observer{t0, cx.observer[o] - t0 * t0 / (2 * cx.radius)};
+                float& b = best[o * 2 + static_cast<size_t>(query.side)];
+                b = std::max(b, angle(away.Steepest(observer), t0, cx.observer[o]));
+            }
+        }
+        q = end;
+    }
+    // Between the two lines each side of an observer, by its distance from each.
+    for (size_t o = 0; o < observers; ++o) {
+        if (std::isnan(cx.observer[o]))
+            continue;
+        const double major = byColumn ? columnOf(o) : rowOf(o);
+        const double minor = byColumn ? rowOf(o) : columnOf(o);
+        const double k = minor - major * slope;
+        const double f = k - std::floor(k);
+        const float below = best[o * 2], above = best[o * 2 + 1];
+        float v = below;
+        if (below <= -90.0f)
+            v = above;
+        else if (above > -90.0f)
+            v = static_cast<float>((1 - f) * below + f * above);
+        far[o * static_cast<size_t>(cx.count) + static_cast<size_t>(i)] = v;
+    }
+}
+
+// Runs work(w) on `workers` threads, the calling one as worker 0.
+void OnWorkers(int workers, const std::function<void(int)>& work) {
+    std::vector<std::thread> threads;
+    for (int w = 1; w < workers; ++w) {
+        try {
+            threads.emplace_back(work, w);
+        } catch (const std::system_error&) {
+            break; // the others share what is left
+        }
+    }
+    work(0);
+    for (std::thread& t : threads)
+        t.join();
+}
+
+} // namespace
+
+int SweepSteps(int observers, const HorizonSettings& settings) {
+    const int count = std::max(1, static_cast<int>(std::lround(360.0 / settings.step)));
+    return count + (observers + kObserversPerStep - 1) / kObserversPerStep;
+}
+
+bool SweepHorizons(const ElevationGrid& grid, const std::vector<double>& latitude,
+                   const std::vector<double>& longitude, const HorizonSettings& settings, int workers,
+                   SweptHorizons& out, const std::function<void()>& tick, const double* centre) {
+    if (!settings.Valid() || latitude.size() != longitude.size())
+        return false;
+    for (size_t o = 0; o < latitude.size(); ++o)
+        if (!(std::fabs(latitude[o]) <= 89.0) || !std::isfinite(longitude[o]))
+            return false;
+    const int count = std::max(1, static_cast<int>(std::lround(360.0 / settings.step)));
+    const size_t observers = latitude.size();
+    out.count = count;
+    out.step = 360.0 / count;
+    out.elevation.assign(observers * static_cast<size_t>(count), -90.0f);
+    out.ground.assign(observers, std::numeric_limits<float>::quiet_NaN());
+    if (observers == 0 || grid.Rows() == 0)
+        return true;
+    workers = std::max(1, workers);
+
+    // The area's centre, the projection about it and the model's nodes in it.
+    const auto [south, north] = std::minmax_element(latitude.begin(), latitude.end());
+    const auto [west, east] = std::minmax_element(longitude.begin(), longitude.end());
+    const double lat0 = centre ? centre[0] : (*south + *north) / 2;
+    const double lon0 = centre ? centre[1] : (*west + *east) / 2;
+    const Plane plane(lat0, lon0);
+    std::vector<double> ox(observers), oy(observers), observer(observers);
+    for (size_t o = 0; o < observers; ++o) {
+        plane.Project(latitude[o], longitude[o], ox[o], oy[o]);
+        float h = 0;
+        grid.Heights(&latitude[o], &longitude[o], 1, &h);
+        out.ground[o] = h;
+        observer[o] = std::isnan(h) ? std::numeric_limits<double>::quiet_NaN() : h + settings.antennaHeight;
+    }
+    // The plane's grid over the model's, as fine as the model's finer direction.
+    PlaneGrid pg;
+    pg.spacing = std::max(1.0, std::min(grid.LatitudeStep() * plane.MetresPerDegreeLatitude(),
+                                        grid.LongitudeStep() * plane.MetresPerDegreeLongitude()));
+    double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
+    constexpr int kEdgePoints = 64;
+    for (int k = 0; k <= kEdgePoints; ++k) {
+        const double f = static_cast<double>(k) / kEdgePoints;
+        const double edge[4][2] = {{grid.North(), grid.West() + f * (grid.East() - grid.West())},
+                                   {grid.South(), grid.West() + f * (grid.East() - grid.West())},
+                                   {grid.South() + f * (grid.North() - grid.South()), grid.West()},
+                                   {grid.South() + f * (grid.North() - grid.South()), grid.East()}};
+        for (const auto& e : edge) {
+            double px, py;
+            plane.Project(e[0], e[1], px, py);
+            minX = std::min(minX, px), maxX = std::max(maxX, px);
+            minY = std::min(minY, py), maxY = std::max(maxY, py);
+        }
+    }
+    // Nodes on one lattice about the centre, whatever part of it a call needs.
+    pg.west = std::floor(minX / pg.spacing) * pg.spacing;
+    pg.north = std::ceil(maxY / pg.spacing) * pg.spacing;
+    pg.columns = static_cast<int>(std::ceil((maxX - pg.west) / pg.spacing)) + 1;
+    pg.rows = static_cast<int>(std::ceil((pg.north - minY) / pg.spacing)) + 1;
+    pg.heights.resize(static_cast<size_t>(pg.rows) * static_cast<size_t>(pg.columns));
+    {
+        std::atomic<int> nextRow{0};
+        OnWorkers(workers, [&](int) {
+            std::vector<double> lat(static_cast<size_t>(pg.columns)), lon(lat.size());
+            for (int r; (r = nextRow++) < pg.rows;) {
+                for (int c = 0; c < pg.columns; ++c)
+                    plane.Unproject(pg.west + c * pg.spacing, pg.north - r * pg.spacing,
+                                    lat[static_cast<size_t>(c)], lon[static_cast<size_t>(c)]);
+                grid.Heights(lat.data(), lon.data(), pg.columns,
+                             pg.heights.data() + static_cast<size_t>(r) * static_cast<size_t>(pg.columns));
+            }
+        });
+    }
+    const double sinLat = std::sin(lat0 * kDeg);
+    const double w2 = 1.0 - g_ellipsoid.e2 * sinLat * sinLat;
+    const double gaussian = g_ellipsoid.a * std::sqrt(1.0 - g_ellipsoid.e2) / w2;
+    const double spacing = std::max(1.0, grid.Spacing(lat0, lon0));
+    const double nearField = std::min(settings.maxDistance, std::max(kSweepNearField, 16 * spacing));
+    pg.transposed.resize(pg.heights.size());
+    for (int r = 0; r < pg.rows; ++r)
+        for (int c = 0; c < pg.columns; ++c)
+            pg.transposed[static_cast<size_t>(c) * static_cast<size_t>(pg.rows) + static_cast<size_t>(r)] =
+                pg.At(r, c);
+    const SweepContext cx{pg,        gaussian / (1.0 - settings.refraction),
+                          nearField, std::max(settings.maxDistance - nearField, 1.0),
+                          count,     ox,
+                          oy,        observer};
+
+    // The far field, azimuth by azimuth; the near, observer by observer.
+    std::vector<float> far(out.elevation.size(), -90.0f);
+    std::atomic<int> nextAzimuth{0}, nextChunk{0};
+    const int chunks = static_cast<int>((observers + kObserversPerStep - 1) / kObserversPerStep);
+    HorizonSettings nearSettings = settings;
+    nearSettings.maxDistance = nearField;
+    OnWorkers(workers, [&](int) {
+        std::vector<LineQuery> queries;
+        std::vector<float> best;
+        for (int i; (i = nextAzimuth++) < count;) {
+            if (settings.maxDistance > nearField)
+                SweepAzimuth(cx, i, far, queries, best);
+            if (tick)
+                tick();
+        }
+    });
+    // The plane's north turns away from the meridian off its centre: each observer's entries are
+    // read at its own azimuths.
+    std::vector<double> turn(observers);
+    for (size_t o = 0; o < observers; ++o) {
+        double nx, ny;
+        plane.Project(latitude[o] + 0.01, longitude[o], nx, ny);
+        turn[o] = std::atan2(nx - ox[o], ny - oy[o]) / kDeg / out.step; // in entries
+    }
+    OnWorkers(workers, [&](int) {
+        TerrainHorizon near;
+        for (int k; (k = nextChunk++) < chunks;) {
+            const size_t first = static_cast<size_t>(k) * kObserversPerStep;
+            const size_t last = std::min(observers, first + kObserversPerStep);
+            for (size_t o = first; o < last; ++o) {
+                if (std::isnan(observer[o]) || ComputeHorizon(grid, latitude[o], longitude[o], 0,
+                                                              nearSettings, near) != HorizonProblem::None)
+                    continue;
+                float* e = out.elevation.data() + o * static_cast<size_t>(count);
+                const float* f = far.data() + o * static_cast<size_t>(count);
+                for (int i = 0; i < count; ++i) {
+                    const double at = i + turn[o];
+                    const int j = static_cast<int>(std::floor(at));
+                    const double w = at - j;
+                    const float a = f[((j % count) + count) % count],
+                                b = f[(((j + 1) % count) + count) % count];
+                    const float v = a <= -90.0f   ? b
+                                    : b <= -90.0f ? a
+                                                  : static_cast<float>((1 - w) * a + w * b);
+                    e[i] = std::max(near.elevation[static_cast<size_t>(i)], v);
+                }
+            }
+            if (tick)
+                tick();
+        }
+    });
+    return true;
+}
