@@ -110,10 +110,10 @@ int FuzzCli(const uint8_t* data, size_t size) {
             for (size_t i = 2; i < words.size(); ++i)
                 if (words[i].rfind("-", 0) != 0 && !o.valued.count(words[i - 1]))
                     words[i] = IntoScratch(words[i]);
-    // A fetch would go out to the network, and elevation models are read by GDAL, whose caches
+    // A fetch would go out to the network, and elevation models and maps go through GDAL, whose caches
     // live until the process ends: the fuzzer keeps to the program's own readers.
     for (const std::string& w : words)
-        if (w == "fetch" || w == "horizon" || w.rfind("--dem", 0) == 0)
+        if (w == "fetch" || w == "horizon" || w == "map" || w.rfind("--dem", 0) == 0)
             return 0;
     json = json && !help;
 

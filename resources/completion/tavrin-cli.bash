@@ -1,7 +1,7 @@
 # bash completion for tavrin-cli                                        -*- shell-script -*-
 
 # The words of each command: add a command or an option to its list here.
-_tavrin_cli_commands="plan windows sites horizon almanac help"
+_tavrin_cli_commands="plan windows sites horizon map almanac help"
 _tavrin_cli_site_options="--sites --site --at --gmt-offset --tz --positions --all-sites --codepage"
 _tavrin_cli_plan_options="$_tavrin_cli_site_options --almanac --date --allow-old --from --to --step --mode
     --cutoff --systems --orbits --exclude --no-obstructions --days --dem --antenna-height --antenna-altitude --max-distance --refraction
@@ -11,6 +11,10 @@ _tavrin_cli_windows_options="$_tavrin_cli_site_options --almanac --date --allow-
     --max-pdop --min-sats --min-length --min-common --sort --format -o --output --force --help"
 _tavrin_cli_horizon_options="--dem --at --sites --site --step --max-distance --antenna-height
     --antenna-altitude --refraction --format -o --output --force --codepage --help"
+_tavrin_cli_map_options="--bbox --spacing --cells --tile --show --base --join --almanac --date --allow-old
+    --from --to --step --mode --cutoff --systems --orbits --exclude --no-obstructions --gmt-offset --tz --dem
+    --antenna-height --max-distance --refraction --exact-horizons --max-pdop --min-sats --min-common
+    --min-length -o --output --codepage --force --help"
 _tavrin_cli_sites_commands="new add remove import export"
 _tavrin_cli_sites_options="--format --codepage -o --output --force --help"
 _tavrin_cli_sites_new_options="--name --at --gmt-offset --description --obstruction --codepage --force --help"
@@ -28,7 +32,8 @@ _tavrin_cli_program_options="--help --version"
 _tavrin_cli_with_value="--sites --site --at --gmt-offset --tz --positions --codepage --almanac --date --from
     --to --step --mode --cutoff --systems --orbits --exclude --days --dem --antenna-height --max-distance
     --table --format --width --lines -o --output --graphs --pdf --max-pdop --min-sats --min-length
-    --min-common --sort --refraction --name --description --obstruction --dir --near --sources --timeout"
+    --min-common --sort --refraction --name --description --obstruction --dir --near --sources --timeout
+    --bbox --spacing --cells --tile --show --base --join"
 _tavrin_cli_values_step="1 2 5 10 15 30 60"
 _tavrin_cli_values_mode="2d 3d"
 _tavrin_cli_values_table="dop visibility both"
@@ -165,7 +170,7 @@ _tavrin_cli() {
     case $command in
     "") words="$_tavrin_cli_commands $_tavrin_cli_program_options" ;;
     help) [ "$COMP_CWORD" -eq 2 ] && words=$_tavrin_cli_commands ;;
-    plan | windows | horizon)
+    plan | windows | horizon | map)
         var=_tavrin_cli_${command}_options
         words=${!var}
         ;;

@@ -484,19 +484,11 @@ int Compute(MapRun& run) {
 } // namespace
 
 int RunMap(const Words& words) {
-    const std::set<std::string> valued = {
-        "--bbox",       "--spacing",      "--cells",          "--tile",      "--show",       "--base",
-        "--join",       "--almanac",      "--date",           "--from",      "--to",         "--step",
-        "--mode",       "--cutoff",       "--systems",        "--orbits",    "--exclude",    "--output",
-        "--codepage",   "--dem",          "--max-pdop",       "--min-sats",  "--min-common", "--min-length",
-        "--gmt-offset", "--max-distance", "--antenna-height", "--refraction"};
-    const std::set<std::string> flags = {"--help", "--force", "--allow-old", "--exact-horizons",
-                                         "--no-obstructions"};
-    const Arguments args(words, valued, flags, {"--almanac", "--output"});
+    const Arguments args(words, OptionsOf("map"));
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());
     if (args.Has("--help"))
-        return WriteOutput("", ResString(IDS_CLI_MAP_USAGE));
+        return PrintHelp("map");
     if (args.Has("--join"))
         return Join(args);
     if (!args.Positional().empty())
@@ -510,9 +502,9 @@ int RunMap(const Words& words) {
     planWords.push_back("--at");
     planWords.push_back(
         FormatText("%.7f,%.7f", (run.area.south + run.area.north) / 2, (run.area.west + run.area.east) / 2));
-    std::set<std::string> planValued = valued;
-    planValued.insert("--at");
-    const Arguments planArgs(planWords, planValued, flags, {"--almanac", "--output"});
+    CommandOptions planOptions = OptionsOf("map");
+    planOptions.valued.insert("--at");
+    const Arguments planArgs(planWords, planOptions);
     if (const int status = ParsePlanRequest(planArgs, run.request))
         return status;
     run.dem = run.request.demPath;

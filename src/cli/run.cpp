@@ -30,6 +30,8 @@ int PrintHelp(const std::string& command) {
         text = ResString(IDS_CLI_ALMANAC_HELP);
     else if (command == "horizon")
         text = ResString(IDS_HORIZON_USAGE);
+    else if (command == "map")
+        text = ResString(IDS_CLI_MAP_USAGE);
     else
         return Fail(kExitUsage, FormatText(ResString(IDS_CLI_NO_HELP).c_str(), command.c_str()));
     return WriteOutput("", text);

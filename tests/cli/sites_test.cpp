@@ -149,7 +149,7 @@ TEST_F(SitesCli, HelpOfEachCommandTellsItsOwnOptions) {
         {"help windows", "--max-pdop", "--table KIND"},    {"windows --help", "--max-pdop", "--table KIND"},
         {"help sites", "sites import FILE", "--max-pdop"}, {"sites add x --help", "--obstruction", "--table"},
         {"help almanac", "almanac fetch", "--max-pdop"},   {"almanac fetch --help", "--near", "--max-pdop"},
-        {"help horizon", "--refraction K", "--max-pdop"},
+        {"help horizon", "--refraction K", "--max-pdop"},  {"map --help", "--bbox", "--table KIND"},
     };
     for (const Case& c : cases) {
         const Outcome r = Tavrin(c.words);
