@@ -1,4 +1,5 @@
 // tavrin-cli sites new|add|remove|import|export: site lists made and changed from the shell.
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -92,7 +93,10 @@ int NewList(const Arguments& args, const std::string& path) {
         return Fail(kExitInput, FormatText(ResString(IDS_SITES_EXISTS).c_str(), path.c_str()));
     project list;
     list.path = path;
-    if (args.Has("--at")) {
+    // Any of the site's options describes the one site; without them it is the default one.
+    const std::set<std::string>& options = OptionsOf("sites new").valued;
+    if (std::any_of(options.begin(), options.end(),
+                    [&](const std::string& o) { return o != "--codepage" && args.Has(o); })) {
         list.sites.Clear();
         SiteInfo site;
         if (const int status = ReadSiteOptions(args, list, site))

@@ -65,6 +65,7 @@ TEST_F(SitesCli, NewAddRemoveChangeTheListOnlyWhenRight) {
         std::string message;
     } refused[] = {
         {"sites new " + list, 3, "already exists"},
+        {"sites new " + list + ".2 --name X", 2, "--at"},
         {"sites add " + list + " --name ROVER --at 1,1", 3, "already in"},
         {"sites add " + list + " --name X --at 91,0", 2, "--at"},
         {"sites add " + list + " --name X", 2, "--at"},
