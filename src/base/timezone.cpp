@@ -226,13 +226,16 @@ std::optional<TimeZone> TimeZone::Parse(const std::string& bytes) {
     return std::nullopt;
 }
 
+bool IsZoneName(const std::string& name) {
+    return !name.empty() && name.size() <= 64 && std::isalpha(static_cast<unsigned char>(name[0])) &&
+           name.find("..") == std::string::npos && std::all_of(name.begin(), name.end(), [](char c) {
+               return std::isalnum(static_cast<unsigned char>(c)) || c == '/' || c == '_' || c == '+' ||
+                      c == '-';
+           });
+}
+
 std::optional<TimeZone> TimeZone::Load(const std::string& name) {
-    // Only a zone's name: it becomes part of a path.
-    if (name.empty() || name.size() > 64 || name[0] == '/' || name.find("..") != std::string::npos ||
-        !std::all_of(name.begin(), name.end(), [](char c) {
-            return std::isalnum(static_cast<unsigned char>(c)) || c == '/' || c == '_' || c == '+' ||
-                   c == '-';
-        }))
+    if (!IsZoneName(name))
         return std::nullopt;
     const char* dir = std::getenv("TZDIR");
     const std::string path = std::string(dir && *dir ? dir : "/usr/share/zoneinfo") + "/" + name;

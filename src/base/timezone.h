@@ -41,6 +41,10 @@ private:
     std::optional<Rule> rule_;   // after the last one
 };
 
+// Whether `name` is made only of what zone names are ("Europe/Vienna", "Etc/GMT+5"): it becomes part
+// of a path, so no "..", no leading "/".
+bool IsZoneName(const std::string& name);
+
 // Seconds since 1970 of a date (proleptic Gregorian) and seconds after its midnight.
 int64_t CivilSeconds(int year, int month, int day, int seconds = 0);
 

@@ -1,12 +1,12 @@
 #include "sites/positionlist.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <new>
 
 #include "base/text.h"
+#include "base/timezone.h"
 
 namespace {
 
@@ -81,15 +81,6 @@ bool Number(const std::string& text, double low, double high, double& value) {
 bool HasControl(const std::string& text) {
     return std::any_of(text.begin(), text.end(),
                        [](char ch) { return static_cast<unsigned char>(ch) < 0x20; });
-}
-
-// Only what a zone name is made of: it becomes part of a path.
-bool IsZoneName(const std::string& zone) {
-    return zone.size() <= 64 && std::isalpha(static_cast<unsigned char>(zone[0])) &&
-           zone.find("..") == std::string::npos && std::all_of(zone.begin(), zone.end(), [](char c) {
-               return std::isalnum(static_cast<unsigned char>(c)) || c == '/' || c == '_' || c == '+' ||
-                      c == '-';
-           });
 }
 
 // "az el; az el; ... | az el; ...": outlines of at least three corners.
