@@ -50,7 +50,7 @@ bool ParseOutline(const std::string& text, Obstruction& outline) {
     return outline.Count() >= 3;
 }
 
-// The site the options of new and add describe; `name` tells whether any was given.
+// The site the options of new and add describe, checked against the names of `list`.
 int ReadSiteOptions(const Arguments& args, const project& list, SiteInfo& site) {
     const std::optional<std::string> name = args.Value("--name");
     const std::optional<std::string> at = args.Value("--at");
