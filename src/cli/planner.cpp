@@ -307,17 +307,26 @@ void Today(const SiteInfo& site, PlanSetup& setup) {
     setup.year = local.year + 1900;
 }
 
+using SharedZone = std::shared_ptr<const TimeZone>;
+
 // The zone of each site: --tz for all, else a positions file's zone name; each site's offset is
-// the zone's of now until the date is known.
-int LoadZones(const PlanRequest& r, std::vector<SiteInfo>& sites,
-              std::vector<std::optional<TimeZone>>& zones) {
-    std::optional<TimeZone> all;
-    if (!r.timeZone.empty() && !(all = TimeZone::Load(r.timeZone)))
+// the zone's of now until the date is known. A zone is read once however many sites share it.
+int LoadZones(const PlanRequest& r, std::vector<SiteInfo>& sites, std::vector<SharedZone>& zones) {
+    std::map<std::string, SharedZone> loaded;
+    auto load = [&](const std::string& name) {
+        SharedZone& zone = loaded[name];
+        if (!zone)
+            if (std::optional<TimeZone> read = TimeZone::Load(name))
+                zone = std::make_shared<const TimeZone>(std::move(*read));
+        return zone;
+    };
+    const SharedZone all = r.timeZone.empty() ? nullptr : load(r.timeZone);
+    if (!r.timeZone.empty() && !all)
         return Fail(kExitUsage, FormatText(ResString(IDS_CLI_UNKNOWN_ZONE).c_str(), r.timeZone.c_str()));
     const int64_t now = static_cast<int64_t>(std::time(nullptr));
     for (SiteInfo& site : sites) {
-        std::optional<TimeZone> zone = all;
-        if (!zone && !site.timeZone.empty() && !(zone = TimeZone::Load(site.timeZone)))
+        SharedZone zone = all;
+        if (!zone && !site.timeZone.empty() && !(zone = load(site.timeZone)))
             return Fail(kExitInput, FormatText(ResString(IDS_CLI_SITE_ZONE_UNKNOWN).c_str(), site.name,
                                                site.timeZone.c_str()));
         if (zone)
@@ -335,8 +344,7 @@ std::string OffsetText(int seconds) {
 
 // Each zoned site gets the offset in force at the begin of the first day's interval, for the
 // whole run; a change of offset within the run is said, with the local time it happens at.
-void SettleOffsets(const PlanRequest& r, PlanSetup& setup,
-                   const std::vector<std::optional<TimeZone>>& zones) {
+void SettleOffsets(const PlanRequest& r, PlanSetup& setup, const std::vector<SharedZone>& zones) {
     const int begin = r.fromHour * 3600 + r.fromMinute * 60;
     int end = r.toHour * 3600 + r.toMinute * 60;
     if (end <= begin)
@@ -447,7 +455,7 @@ int PreparePlan(const PlanRequest& r, PlanSetup& setup) {
     if (!r.demPath.empty())
         if (const int status = AttachTerrain(r.demPath, r.terrain, setup.sites); status != kExitOk)
             return status;
-    std::vector<std::optional<TimeZone>> zones;
+    std::vector<SharedZone> zones;
     if (const int status = LoadZones(r, setup.sites, zones); status != kExitOk)
         return status;
     if (r.date) {
