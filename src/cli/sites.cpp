@@ -63,10 +63,24 @@ int ReadSiteOptions(const Arguments& args, const project& list, SiteInfo& site) 
     if (const auto v = args.Value("--gmt-offset");
         v && (!ParseDouble(*v, offset) || offset < -12 || offset > 14))
         return UsageError("--gmt-offset", *v, ResString(IDS_CLI_WHAT_GMT_OFFSET).c_str());
+    // What the list's fields cannot hold whole is refused, as the desktop refuses it, not cut.
+    const std::string nameText = TrimmedName(name.value_or("").c_str());
+    const std::string description = args.Value("--description").value_or("");
+    for (const bool isDescription : {false, true}) {
+        const std::string& text = isDescription ? description : nameText;
+        const size_t field = isDescription ? SiteInfo::kDescriptionField : SiteInfo::kNameField;
+        if (const FieldFit fit = MeasureFieldText(text, field); !fit.Fits()) {
+            const int holding = CodePageHolding(text, field);
+            return Fail(kExitUsage,
+                        SiteTextFaultText({isDescription, FileCodePage(), fit, 0}) +
+                            (holding ? FormatText(ResString(IDS_SITES_CODEPAGE_HOLDS).c_str(), holding)
+                                     : std::string()));
+        }
+    }
     site = SiteInfo(position.latitude, position.longitude, position.altitude, "", "",
                     static_cast<float>(offset));
-    site.SetName(TrimmedName(name.value_or("").c_str()).c_str());
-    site.SetDescription(args.Value("--description").value_or("").c_str());
+    site.SetName(nameText.c_str());
+    site.SetDescription(description.c_str());
     for (const std::string& text : args.Values("--obstruction")) {
         Obstruction outline;
         if (!ParseOutline(text, outline))

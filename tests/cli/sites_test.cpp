@@ -70,6 +70,7 @@ TEST_F(SitesCli, NewAddRemoveChangeTheListOnlyWhenRight) {
         {"sites add " + list + " --name X --at 91,0", 2, "--at"},
         {"sites add " + list + " --name X", 2, "--at"},
         {"sites add " + list + " --name ' ' --at 1,1", 2, "--name"},
+        {"sites add " + list + " --name 'Twenty-one characters' --at 1,1", 2, "21 bytes"},
         {"sites add " + list + " --name X --at 1,1 --obstruction 1:2,3:4", 2, "--obstruction"},
         {"sites add " + list + " --name X --at 1,1 --max-pdop 3", 2, "windows"},
         {"sites remove " + list + " Nowhere", 3, "its sites are Base, Rover"},
