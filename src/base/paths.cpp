@@ -56,7 +56,7 @@ std::string ProgramHomeFor(const std::string& executableDirectory) {
     if (ownHome && IsWritableDirectory(exeDir))
         return WithSeparator(executableDirectory);
     fs::path base;
-    // The base directory specification ignores relative paths.
+    // A relative XDG_DATA_HOME is ignored, as other desktop programs ignore it.
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && fs::path(xdg).is_absolute())
         base = xdg;
     else if (const char* user = std::getenv("HOME"); user && *user)

@@ -34,7 +34,6 @@ constexpr int kMaxCellsPerSide = 8192;
 // the sweep reads the model around a whole block at a time, so its blocks are larger.
 constexpr int kBlockCells = 2048;
 constexpr int kTerrainBlockCells = 16384; // 23 MB of horizons
-constexpr double kMaxPdopLimit = 1000;
 
 enum class OutputKind { Tiff, Csv };
 
@@ -152,21 +151,10 @@ int ParseMapOptions(const Arguments& args, MapRun& run) {
         if (const int status = ParseShow(*s, run.quantities))
             return status;
     WindowConditions& c = run.conditions.windows;
-    if (auto p = v("--max-pdop"))
-        if (!ParseDouble(*p, c.maxPdop) || !(c.maxPdop > 0) || c.maxPdop > kMaxPdopLimit)
-            return BadValue("--max-pdop", *p, IDS_WIN_WHAT_PDOP);
-    for (auto [name, field] :
-         {std::pair{"--min-sats", &c.minSatellites}, std::pair{"--min-common", &run.conditions.minCommon}})
-        if (auto s = v(name))
-            if (!ParseInt(*s, *field) || *field < 0 || *field > SatelliteCatalogue::kSize)
-                return Fail(kExitUsage, FormatText(ResString(IDS_CLI_BAD_RANGE).c_str(), name, s->c_str(), 0,
-                                                   SatelliteCatalogue::kSize));
-    if (auto s = v("--min-length")) {
-        int seconds = 0;
-        if (!ParseDuration(*s, 24, seconds))
-            return BadValue("--min-length", *s, IDS_WIN_WHAT_LENGTH);
-        c.minLength = seconds;
-    }
+    c.minCommon = run.conditions.minCommon; // the map's own default
+    if (const int status = ParseWindowConditions(args, 24, c))
+        return status;
+    run.conditions.minCommon = c.minCommon;
     const bool common =
         std::find(run.quantities.begin(), run.quantities.end(), MapQuantity::Common) != run.quantities.end();
     if (auto b = v("--base")) {

@@ -19,6 +19,7 @@ int UsageError(const char* option, const std::string& value, const char* what) {
 namespace {
 
 constexpr int kMaxDays = 31;
+constexpr double kMaxPdopLimit = 1000;
 
 // "G05" -> 5, "R12" -> 32 + 12, "E01" -> 57: the catalogue index + 1; 0 when not a satellite.
 int SatelliteFromName(const std::string& name) {
@@ -66,6 +67,25 @@ int ParseSystems(const std::string& v, std::array<bool, kGnssSystems>& systems) 
         if (word == std::end(kSystemWords))
             return UsageError("--systems", v, "gps, glonass, galileo, beidou, qzss, navic");
         systems[static_cast<size_t>(word - std::begin(kSystemWords))] = true;
+    }
+    return kExitOk;
+}
+
+int ParseWindowConditions(const Arguments& args, int maxLengthHours, WindowConditions& c) {
+    if (auto v = args.Value("--max-pdop"))
+        if (!ParseDouble(*v, c.maxPdop) || !(c.maxPdop > 0) || c.maxPdop > kMaxPdopLimit)
+            return UsageError("--max-pdop", *v, ResString(IDS_WIN_WHAT_PDOP).c_str());
+    for (auto [name, field] :
+         {std::pair{"--min-sats", &c.minSatellites}, std::pair{"--min-common", &c.minCommon}})
+        if (auto v = args.Value(name))
+            if (!ParseInt(*v, *field) || *field < 0 || *field > SatelliteCatalogue::kSize)
+                return Fail(kExitUsage, FormatText(ResString(IDS_CLI_BAD_RANGE).c_str(), name, v->c_str(), 0,
+                                                   SatelliteCatalogue::kSize));
+    if (auto v = args.Value("--min-length")) {
+        int seconds = 0;
+        if (!ParseDuration(*v, maxLengthHours, seconds))
+            return UsageError("--min-length", *v, ResString(IDS_WIN_WHAT_LENGTH).c_str());
+        c.minLength = seconds;
     }
     return kExitOk;
 }

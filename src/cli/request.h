@@ -8,6 +8,7 @@
 
 #include "engine/calculator.h"
 #include "engine/horizon.h"
+#include "engine/windowsearch.h"
 
 class Arguments;
 
@@ -55,6 +56,10 @@ int UsageError(const char* option, const std::string& value, const char* what);
 int ParseAt(const std::string& value, PlanRequest& request);
 // The --systems list (gps,glonass,...); prints the message and answers the usage status when wrong.
 int ParseSystems(const std::string& value, std::array<bool, kGnssSystems>& systems);
+
+// --max-pdop, --min-sats, --min-common and --min-length (at most `maxLengthHours`) into `conditions`;
+// prints the message and answers the usage status when one is wrong.
+int ParseWindowConditions(const Arguments& args, int maxLengthHours, WindowConditions& conditions);
 
 // Sets the code page of text in site lists from --codepage; prints the message and answers the
 // usage status for one that is not offered.

@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr double kMaxPdopLimit = 1000;
 constexpr int kNetworkMinCommon = 4; // a baseline needs four satellites seen at both ends
 
 enum class Format { Text, Csv, Json };
@@ -206,28 +205,9 @@ std::string Json(const WindowsRun& run, const std::vector<Window>& windows) {
 }
 
 int ParseConditions(const Arguments& args, WindowsRun& run) {
-    WindowConditions& c = run.conditions;
-    if (auto v = args.Value("--max-pdop")) {
-        if (!ParseDouble(*v, c.maxPdop) || !(c.maxPdop > 0) || c.maxPdop > kMaxPdopLimit)
-            return Fail(kExitUsage, FormatText(ResString(IDS_CLI_BAD_VALUE).c_str(), "--max-pdop", v->c_str(),
-                                               ResString(IDS_WIN_WHAT_PDOP).c_str()));
-    }
-    for (auto [name, field] :
-         {std::pair{"--min-sats", &c.minSatellites}, std::pair{"--min-common", &c.minCommon}}) {
-        if (auto v = args.Value(name)) {
-            if (!ParseInt(*v, *field) || *field < 0 || *field > SatelliteCatalogue::kSize)
-                return Fail(kExitUsage, FormatText(ResString(IDS_CLI_BAD_RANGE).c_str(), name, v->c_str(), 0,
-                                                   SatelliteCatalogue::kSize));
-        }
-    }
+    if (const int status = ParseWindowConditions(args, 31 * 24, run.conditions))
+        return status;
     run.minCommonGiven = args.Has("--min-common");
-    if (auto v = args.Value("--min-length")) {
-        int seconds = 0;
-        if (!ParseDuration(*v, 31 * 24, seconds))
-            return Fail(kExitUsage, FormatText(ResString(IDS_CLI_BAD_VALUE).c_str(), "--min-length",
-                                               v->c_str(), ResString(IDS_WIN_WHAT_LENGTH).c_str()));
-        c.minLength = seconds;
-    }
     int choice = 0;
     if (const int status = ParseChoice(args, "--sort", {"length", "pdop", "time"}, 0, choice))
         return status;

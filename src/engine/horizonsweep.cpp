@@ -163,15 +163,19 @@ void SweepAzimuth(const SweepContext& cx, int i, std::vector<float>& far, std::v
               minorOrigin = byColumn ? originRow : originColumn;
     auto rowOf = [&](size_t o) { return -cx.oy[o] / g.spacing; };
     auto columnOf = [&](size_t o) { return cx.ox[o] / g.spacing; };
+    // Where an observer falls across the lines: between line floor(k) and the next.
+    auto lineOffset = [&](size_t o) {
+        const double major = byColumn ? columnOf(o) : rowOf(o);
+        const double minor = byColumn ? rowOf(o) : columnOf(o);
+        return minor - major * slope;
+    };
     const size_t observers = cx.ox.size();
 
     queries.clear();
     for (size_t o = 0; o < observers; ++o) {
         if (std::isnan(cx.observer[o]))
             continue;
-        const double major = byColumn ? columnOf(o) : rowOf(o);
-        const double minor = byColumn ? rowOf(o) : columnOf(o);
-        const double k = minor - major * slope;
+        const double k = lineOffset(o);
         const int k0 = static_cast<int>(std::floor(k));
         const double t = ux * cx.ox[o] + uy * cx.oy[o];
         for (int side = 0; side < 2; ++side)
@@ -266,9 +270,7 @@ void SweepAzimuth(const SweepContext& cx, int i, std::vector<float>& far, std::v
     for (size_t o = 0; o < observers; ++o) {
         if (std::isnan(cx.observer[o]))
             continue;
-        const double major = byColumn ? columnOf(o) : rowOf(o);
-        const double minor = byColumn ? rowOf(o) : columnOf(o);
-        const double k = minor - major * slope;
+        const double k = lineOffset(o);
         const double f = k - std::floor(k);
         const float below = best[o * 2], above = best[o * 2 + 1];
         float v = below;
