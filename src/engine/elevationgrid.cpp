@@ -28,30 +28,19 @@ bool ElevationGrid::Covers(double latitude, double longitude) const {
     return rows_ > 0 && latitude <= North() && latitude >= South() && lon >= West() && lon <= East();
 }
 
+void ElevationGrid::Locate(double latitude, double longitude, double& row, double& column) const {
+    row = (north_ - latitude) / latStep_;
+    const double middle = west_ + (columns_ - 1) * lonStep_ / 2;
+    if (std::fabs(longitude - middle) > 180.0)
+        longitude = Unwrapped(longitude, middle);
+    column = (longitude - west_) / lonStep_;
+}
+
 void ElevationGrid::Heights(const double* latitude, const double* longitude, int n, float* out) const {
-    const float noData = std::numeric_limits<float>::quiet_NaN();
-    const double middle = (West() + East()) / 2;
-    const double rowMax = rows_ - 1, columnMax = columns_ - 1;
     for (int i = 0; i < n; ++i) {
-        double r = (north_ - latitude[i]) / latStep_;
-        double c = (Unwrapped(longitude[i], middle) - west_) / lonStep_;
-        if (!(r >= -0.5 && r <= rowMax + 0.5 && c >= -0.5 && c <= columnMax + 0.5)) {
-            out[i] = noData;
-            continue;
-        }
-        r = std::clamp(r, 0.0, rowMax);
-        c = std::clamp(c, 0.0, columnMax);
-        const int r0 = std::min(static_cast<int>(r), std::max(rows_ - 2, 0));
-        const int c0 = std::min(static_cast<int>(c), std::max(columns_ - 2, 0));
-        const int r1 = std::min(r0 + 1, rows_ - 1), c1 = std::min(c0 + 1, columns_ - 1);
-        const double fr = r - r0, fc = c - c0;
-        const float* row0 = heights_.data() + static_cast<size_t>(r0) * columns_;
-        const float* row1 = heights_.data() + static_cast<size_t>(r1) * columns_;
-        const float h[4] = {row0[c0], row0[c1], row1[c0], row1[c1]};
-        const double w[4] = {(1 - fr) * (1 - fc), (1 - fr) * fc, fr * (1 - fc), fr * fc};
-        // A cell without data makes the samples that lean on it holes too: passed over, so that a
-        // hole is neither a wall nor a pit.
-        out[i] = static_cast<float>(w[0] * h[0] + w[1] * h[1] + w[2] * h[2] + w[3] * h[3]);
+        double r, c;
+        Locate(latitude[i], longitude[i], r, c);
+        out[i] = Sample(heights_.data(), rows_, columns_, r, c);
     }
 }
 

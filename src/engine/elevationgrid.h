@@ -1,6 +1,8 @@
 // Heights on a grid of latitude and longitude held in memory: what an elevation model is read into.
 #pragma once
 
+#include <algorithm>
+#include <limits>
 #include <vector>
 
 #include "engine/horizon.h"
@@ -27,6 +29,36 @@ public:
     double LatitudeStep() const { return latStep_; }
     double LongitudeStep() const { return lonStep_; }
     float At(int row, int column) const { return heights_[static_cast<size_t>(row) * columns_ + column]; }
+    const std::vector<float>& Data() const { return heights_; }
+    // Where a position falls: its row and column counted in cells from cell (0, 0), fractional,
+    // outside the grid when the position is.
+    void Locate(double latitude, double longitude, double& row, double& column) const;
+    // The height at a fractional row and column of `heights` (`rows` x `columns`, row by row) by the
+    // rule of Heights; a transposed copy reads with rows and columns swapped.
+    static float Sample(const float* heights, int rows, int columns, double row, double column) {
+        int r0, c0, r1, c1;
+        if (row >= 0 && column >= 0 && row < rows - 1 && column < columns - 1) {
+            r0 = static_cast<int>(row), c0 = static_cast<int>(column);
+            r1 = r0 + 1, c1 = c0 + 1;
+        } else {
+            // Within half a cell outside the outer cells' centres, the outer cells.
+            if (rows <= 0 || columns <= 0 ||
+                !(row >= -0.5 && row <= rows - 0.5 && column >= -0.5 && column <= columns - 0.5))
+                return std::numeric_limits<float>::quiet_NaN();
+            row = std::clamp(row, 0.0, rows - 1.0);
+            column = std::clamp(column, 0.0, columns - 1.0);
+            r0 = std::min(static_cast<int>(row), std::max(rows - 2, 0));
+            c0 = std::min(static_cast<int>(column), std::max(columns - 2, 0));
+            r1 = std::min(r0 + 1, rows - 1), c1 = std::min(c0 + 1, columns - 1);
+        }
+        const double fr = row - r0, fc = column - c0;
+        const float* row0 = heights + static_cast<size_t>(r0) * static_cast<size_t>(columns);
+        const float* row1 = heights + static_cast<size_t>(r1) * static_cast<size_t>(columns);
+        // A cell without data makes the samples that lean on it holes too: passed over, so that a
+        // hole is neither a wall nor a pit.
+        return static_cast<float>((1 - fr) * ((1 - fc) * row0[c0] + fc * row0[c1]) +
+                                  fr * ((1 - fc) * row1[c0] + fc * row1[c1]));
+    }
     // The grid's edges (the outer sides of its outer cells), degrees.
     double North() const { return north_ + latStep_ / 2; }
     double South() const { return north_ - (rows_ - 0.5) * latStep_; }

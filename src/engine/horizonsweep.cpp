@@ -68,27 +68,34 @@ class Hull {
 public:
     // `towardObserver`: points arrive nearer and nearer the observers (t falling); else farther.
     explicit Hull(bool towardObserver) : toward_(towardObserver) {}
-    void Clear() { points_.clear(); }
-    bool Empty() const { return points_.empty(); }
+    // Room for `n` points, so that adding never allocates.
+    void Clear(size_t n) {
+        if (points_.size() < n)
+            points_.resize(n);
+        size_ = 0;
+    }
+    void Clear() { size_ = 0; }
+    bool Empty() const { return size_ == 0; }
     void Add(ProfilePoint p) {
         // The newest point and the two before it must turn the same way; the middle one drops out
         // under the chord otherwise, and is never the steepest again.
-        while (points_.size() >= 2) {
-            const ProfilePoint& a = points_[points_.size() - 2];
-            const ProfilePoint& b = points_.back();
+        ProfilePoint* points = points_.data();
+        while (size_ >= 2) {
+            const ProfilePoint& a = points[size_ - 2];
+            const ProfilePoint& b = points[size_ - 1];
             // The slopes compared by cross-multiplying: every span of t here is positive.
             const bool under = toward_ ? (b.h - p.h) * (a.t - p.t) <= (a.h - p.h) * (b.t - p.t)
                                        : (b.h - a.h) * (p.t - b.t) <= (p.h - b.h) * (b.t - a.t);
             if (!under)
                 break;
-            points_.pop_back();
+            --size_;
         }
-        points_.push_back(p);
+        points[size_++] = p;
     }
     // The point of the hull steepest from `o`, which lies before all of them; the slopes from `o`
     // rise and then fall along the hull, so a bisection finds the top.
     const ProfilePoint& Steepest(const ProfilePoint& o) const {
-        const int n = static_cast<int>(points_.size());
+        const int n = static_cast<int>(size_);
         // Index m counted from the observer's end.
         auto at = [&](int m) -> const ProfilePoint& {
             return toward_ ? points_[static_cast<size_t>(n - 1 - m)] : points_[static_cast<size_t>(m)];
@@ -108,6 +115,7 @@ public:
 private:
     bool toward_;
     std::vector<ProfilePoint> points_;
+    size_t size_ = 0;
 };
 
 // One observer's part on one line of a sweep.
@@ -115,26 +123,16 @@ struct LineQuery {
     int line;
     double key; // t at which the query is answered
     int observer;
-    int side; // 0: the line below the observer, 1: the one above
-};
-
-// The model resampled on a square grid of the plane, where the lines of a sweep are great circles.
-struct PlaneGrid {
-    double west = 0, north = 0, spacing = 1; // metres: node (0, 0) and the step between nodes
-    int rows = 0, columns = 0;
-    std::vector<float> heights;    // row by row, rows southward; NaN: no height
-    std::vector<float> transposed; // column by column, for lines that run along the columns
-
-    float At(int r, int c) const {
-        return heights[static_cast<size_t>(r) * static_cast<size_t>(columns) + static_cast<size_t>(c)];
-    }
-    float AtTransposed(int r, int c) const {
-        return transposed[static_cast<size_t>(c) * static_cast<size_t>(rows) + static_cast<size_t>(r)];
-    }
+    int side;                 // 0: the line below the observer, 1: the one above
+    bool beyondReach = false; // the line rises highest beyond the key plus the span
 };
 
 struct SweepContext {
-    const PlaneGrid& plane;
+    const ElevationGrid& grid;
+    const std::vector<float>& transposed; // the grid's heights column by column
+    const Plane& plane;
+    double spacing;                // m between the lines of a sweep, and between steps along them
+    double minX, maxX, minY, maxY; // the model's extent in the plane
     double radius, nearField, span;
     int count;
     const std::vector<double>& ox; // projected observers
@@ -142,27 +140,143 @@ struct SweepContext {
     const std::vector<double>& observer; // antenna heights over the datum, NaN: no ground
 };
 
+// Samples between places found on the model exactly; between them the model's rows and columns
+// follow the line linearly, within a millimetre over these few kilometres.
+constexpr int kAnchorSamples = 32;
+
+// The profile of line `line` in order of t, over `tFrom`..`tTo`: heights read from the model
+// itself, so that the sweep sees the surface the rays see.
+void LineProfile(const SweepContext& cx, bool byColumn, double slope, double ux, double uy, int line,
+                 double tFrom, double tTo, std::vector<ProfilePoint>& nodes) {
+    nodes.clear();
+    const double sp = cx.spacing;
+    // On the lattice about the centre the line is minor = line + major * slope; its point at major
+    // m is (x0, y0) + m * (dx, dy) in the plane, columns running east and rows south.
+    const double x0 = byColumn ? 0 : line * sp, y0 = byColumn ? -line * sp : 0;
+    const double dx = byColumn ? sp : slope * sp, dy = byColumn ? -slope * sp : -sp;
+    const double t0 = ux * x0 + uy * y0, dt = ux * dx + uy * dy;
+    double low = -1e300, high = 1e300;
+    auto clip = [&](double v0, double dv, double lo, double hi) {
+        if (dv == 0) {
+            if (v0 < lo || v0 > hi)
+                low = 1, high = 0;
+            return;
+        }
+        double a = (lo - v0) / dv, b = (hi - v0) / dv;
+        if (a > b)
+            std::swap(a, b);
+        low = std::max(low, a), high = std::min(high, b);
+    };
+    clip(x0, dx, cx.minX, cx.maxX);
+    clip(y0, dy, cx.minY, cx.maxY);
+    clip(t0, dt, tFrom, tTo);
+    if (!(low <= high))
+        return;
+    const double first = std::ceil(low), last = std::floor(high);
+    if (first > last)
+        return;
+    // A sample at every whole m, in order of t.
+    const auto n = static_cast<size_t>(last - first) + 1;
+    const double dm = dt > 0 ? 1 : -1, mStart = dt > 0 ? first : last;
+    const ElevationGrid& g = cx.grid;
+    auto locate = [&](size_t j, double& r, double& c) {
+        const double m = mStart + static_cast<double>(j) * dm;
+        double lat, lon;
+        cx.plane.Unproject(x0 + m * dx, y0 + m * dy, lat, lon);
+        g.Locate(lat, lon, r, c);
+    };
+    nodes.resize(n);
+    size_t kept = 0;
+    double r0 = 0, c0 = 0, r1 = 0, c1 = 0, dr = 0, dc = 0;
+    locate(0, r1, c1);
+    for (size_t j = 0; j < n; ++j) {
+        const size_t k = j % kAnchorSamples;
+        if (k == 0) {
+            const size_t next = std::min(j + kAnchorSamples, n - 1);
+            r0 = r1, c0 = c1;
+            locate(next, r1, c1);
+            const double steps = std::max<double>(1.0, static_cast<double>(next - j));
+            dr = (r1 - r0) / steps, dc = (c1 - c0) / steps;
+        }
+        const double r = r0 + static_cast<double>(k) * dr, c = c0 + static_cast<double>(k) * dc;
+        // Along the line in memory order, so that the samples of a stretch share cache lines.
+        const float h = byColumn ? ElevationGrid::Sample(g.Data().data(), g.Rows(), g.Columns(), r, c)
+                                 : ElevationGrid::Sample(cx.transposed.data(), g.Columns(), g.Rows(), c, r);
+        if (std::isnan(h))
+            continue;
+        const double t = t0 + (mStart + static_cast<double>(j) * dm) * dt;
+        nodes[kept++] = {t, h - t * t / (2 * cx.radius)};
+    }
+    nodes.resize(kept);
+}
+
+// The elevation (degrees) of profile point `p` seen from an antenna `observer` m over the datum
+// at `t0` along the line.
+float Angle(const SweepContext& cx, const ProfilePoint& p, double t0, double observer) {
+    const double d = p.t - t0;
+    const double height = p.h + p.t * p.t / (2 * cx.radius);
+    const double r = cx.radius + height, theta = d / cx.radius;
+    return static_cast<float>(std::atan2(r * std::cos(theta) - (cx.radius + observer), r * std::sin(theta)) /
+                              kDeg);
+}
+
+// The steepest points within the reach of the queries whose line rises higher beyond it: each
+// block's part ahead of the key (built from beyond the observers toward them), and the next
+// block's part up to the key plus the span (built outward).
+void WithinReach(const SweepContext& cx, const LineQuery* first, const LineQuery* last,
+                 const std::vector<ProfilePoint>& nodes, Hull& toward, Hull& away, std::vector<float>& best) {
+    const double span = cx.span;
+    auto block = [span](double t) { return std::floor(t / span); };
+    toward.Clear(nodes.size());
+    double current = 0;
+    size_t n = nodes.size();
+    for (const LineQuery* query = last; query-- != first;) {
+        while (n > 0 && nodes[n - 1].t >= query->key) {
+            const ProfilePoint& p = nodes[--n];
+            if (toward.Empty() || block(p.t) != current)
+                toward.Clear(), current = block(p.t);
+            toward.Add(p);
+        }
+        const auto o = static_cast<size_t>(query->observer);
+        const double t0 = query->key - cx.nearField;
+        if (query->beyondReach && !toward.Empty() && current == block(query->key)) {
+            const ProfilePoint observer{t0, cx.observer[o] - t0 * t0 / (2 * cx.radius)};
+            best[o * 2 + static_cast<size_t>(query->side)] =
+                Angle(cx, toward.Steepest(observer), t0, cx.observer[o]);
+        }
+    }
+    away.Clear(nodes.size());
+    size_t next = 0;
+    for (const LineQuery* query = first; query != last; ++query) {
+        const double key = query->key + span;
+        while (next < nodes.size() && nodes[next].t <= key) {
+            const ProfilePoint& p = nodes[next++];
+            if (away.Empty() || block(p.t) != current)
+                away.Clear(), current = block(p.t);
+            away.Add(p);
+        }
+        const auto o = static_cast<size_t>(query->observer);
+        const double t0 = query->key - cx.nearField;
+        if (query->beyondReach && !away.Empty() && current == block(key)) {
+            const ProfilePoint observer{t0, cx.observer[o] - t0 * t0 / (2 * cx.radius)};
+            float& b = best[o * 2 + static_cast<size_t>(query->side)];
+            b = std::max(b, Angle(cx, away.Steepest(observer), t0, cx.observer[o]));
+        }
+    }
+}
+
 // The far part of every observer's horizon at azimuth entry `i`, into `far`.
 void SweepAzimuth(const SweepContext& cx, int i, std::vector<float>& far, std::vector<LineQuery>& queries,
-                  std::vector<float>& best) {
+                  std::vector<float>& best, std::vector<ProfilePoint>& nodes) {
     const double azimuth = i * 360.0 / cx.count * kDeg;
     const double ux = std::sin(azimuth), uy = std::cos(azimuth);
-    const PlaneGrid& g = cx.plane;
-    // The direction in nodes: columns run east, rows south.
+    // The direction on the lattice: columns run east, rows south.
     const double dc = ux, dr = -uy;
     const bool byColumn = std::fabs(dc) >= std::fabs(dr);
-    // Lines of the sweep: straight, one row (or column) apart, each sampled where it crosses a
-    // column (or row), between the two nodes there.
+    // Lines of the sweep: straight, one lattice step apart across them.
     const double slope = byColumn ? dr / dc : dc / dr;
-    const int steps = byColumn ? g.columns : g.rows, across = byColumn ? g.rows : g.columns;
-    const bool forward = byColumn ? dc > 0 : dr > 0; // t grows with the major index
-    // Indices on the lattice about the centre; the grid's node (0, 0) lies at these.
-    const int originRow = static_cast<int>(std::lround(-g.north / g.spacing));
-    const int originColumn = static_cast<int>(std::lround(g.west / g.spacing));
-    const int majorOrigin = byColumn ? originColumn : originRow,
-              minorOrigin = byColumn ? originRow : originColumn;
-    auto rowOf = [&](size_t o) { return -cx.oy[o] / g.spacing; };
-    auto columnOf = [&](size_t o) { return cx.ox[o] / g.spacing; };
+    auto rowOf = [&](size_t o) { return -cx.oy[o] / cx.spacing; };
+    auto columnOf = [&](size_t o) { return cx.ox[o] / cx.spacing; };
     // Where an observer falls across the lines: between line floor(k) and the next.
     auto lineOffset = [&](size_t o) {
         const double major = byColumn ? columnOf(o) : rowOf(o);
@@ -187,83 +301,35 @@ void SweepAzimuth(const SweepContext& cx, int i, std::vector<float>& far, std::v
     // Steepest points' angles per observer and side; -90: none.
     best.assign(observers * 2, -90.0f);
     const double span = cx.span;
-    auto block = [span](double t) { return std::floor(t / span); };
-    auto angle = [&](const ProfilePoint& p, double t0, double observer) {
-        const double d = p.t - t0;
-        const double height = p.h + p.t * p.t / (2 * cx.radius);
-        const double r = cx.radius + height, theta = d / cx.radius;
-        return static_cast<float>(
-            std::atan2(r * std::cos(theta) - (cx.radius + observer), r * std::sin(theta)) / kDeg);
-    };
-    std::vector<ProfilePoint> nodes;
     Hull toward(true), away(false);
     for (size_t q = 0; q < queries.size();) {
         const int line = queries[q].line;
         size_t end = q;
         while (end < queries.size() && queries[end].line == line)
             ++end;
-        // The line's nodes in order of t.
-        nodes.clear();
-        for (int m = 0; m < steps; ++m) {
-            const int major = forward ? m : steps - 1 - m;
-            // Where the line crosses this row or column, between the two nodes around it.
-            const double position = line + (major + majorOrigin) * slope;
-            const int minor = static_cast<int>(std::floor(position)) - minorOrigin;
-            if (minor < 0 || minor + 1 >= across)
-                continue;
-            const double f = position - std::floor(position);
-            const int r0 = byColumn ? minor : major, c0 = byColumn ? major : minor;
-            const int r1 = byColumn ? minor + 1 : major, c1 = byColumn ? major : minor + 1;
-            // Along the line in memory order, so that the nodes of a stretch share cache lines.
-            const float h0 = byColumn ? g.At(r0, c0) : g.AtTransposed(r0, c0);
-            const float h1 = byColumn ? g.At(r1, c1) : g.AtTransposed(r1, c1);
-            if (std::isnan(h0) || std::isnan(h1))
-                continue;
-            const double x = g.west + (c0 + (c1 - c0) * f) * g.spacing;
-            const double y = g.north - (r0 + (r1 - r0) * f) * g.spacing;
-            const double t = ux * x + uy * y, h = h0 + f * (h1 - h0);
-            nodes.push_back({t, h - t * t / (2 * cx.radius)});
-        }
-        // From beyond the observers toward them: the hull of each block's part ahead of the key.
-        toward.Clear();
-        double current = 0;
+        // The part of the line the queries reach: from the nearest key to the farthest plus the span.
+        LineProfile(cx, byColumn, slope, ux, uy, line, queries[q].key, queries[end - 1].key + span, nodes);
+        // First the hull of all the line ahead of each key: where the steepest point lies within
+        // the reach it is the answer, as it mostly is.
+        toward.Clear(nodes.size());
         size_t n = nodes.size();
+        bool beyondReach = false;
         for (size_t e = end; e-- > q;) {
-            const LineQuery& query = queries[e];
-            while (n > 0 && nodes[n - 1].t >= query.key) {
-                const ProfilePoint& p = nodes[--n];
-                if (toward.Empty() || block(p.t) != current)
-                    toward.Clear(), current = block(p.t);
-                toward.Add(p);
-            }
+            LineQuery& query = queries[e];
+            while (n > 0 && nodes[n - 1].t >= query.key)
+                toward.Add(nodes[--n]);
+            if (toward.Empty())
+                continue;
             const auto o = static_cast<size_t>(query.observer);
             const double t0 = query.key - cx.nearField;
-            if (!toward.Empty() && current == block(query.key)) {
-                const ProfilePoint observer{t0, cx.observer[o] - t0 * t0 / (2 * cx.radius)};
-                best[o * 2 + static_cast<size_t>(query.side)] =
-                    angle(toward.Steepest(observer), t0, cx.observer[o]);
-            }
+            const ProfilePoint& steepest = toward.Steepest({t0, cx.observer[o] - t0 * t0 / (2 * cx.radius)});
+            if (steepest.t <= query.key + span)
+                best[o * 2 + static_cast<size_t>(query.side)] = Angle(cx, steepest, t0, cx.observer[o]);
+            else
+                query.beyondReach = beyondReach = true;
         }
-        // And from the observers outward: each block's part up to the key plus the span.
-        away.Clear();
-        size_t next = 0;
-        for (size_t e = q; e < end; ++e) {
-            const LineQuery& query = queries[e];
-            const double key = query.key + span;
-            while (next < nodes.size() && nodes[next].t <= key) {
-                const ProfilePoint& p = nodes[next++];
-                if (away.Empty() || block(p.t) != current)
-                    away.Clear(), current = block(p.t);
-                away.Add(p);
-            }
-            const auto o = static_cast<size_t>(query.observer);
-            const double t0 = query.key - cx.nearField;
-            if (!away.Empty() && current == block(key)) {
-                const ProfilePoint observer{t0, cx.observer[o] - t0 * t0 / (2 * cx.radius)};
-                float& b = best[o * 2 + static_cast<size_t>(query.side)];
-                b = std::max(b, angle(away.Steepest(observer), t0, cx.observer[o]));
-            }
-        }
+        if (beyondReach)
+            WithinReach(cx, queries.data() + q, queries.data() + end, nodes, toward, away, best);
         q = end;
     }
     // Between the two lines each side of an observer, by its distance from each.
@@ -336,10 +402,10 @@ bool SweepHorizons(const ElevationGrid& grid, const std::vector<double>& latitud
         out.ground[o] = h;
         observer[o] = std::isnan(h) ? std::numeric_limits<double>::quiet_NaN() : h + settings.antennaHeight;
     }
-    // The plane's grid over the model's, as fine as the model's finer direction.
-    PlaneGrid pg;
-    pg.spacing = std::max(1.0, std::min(grid.LatitudeStep() * plane.MetresPerDegreeLatitude(),
-                                        grid.LongitudeStep() * plane.MetresPerDegreeLongitude()));
+    // Lines of the sweep and steps along them as fine as the model's finer direction.
+    const double lineSpacing =
+        std::max(1.0, std::min(grid.LatitudeStep() * plane.MetresPerDegreeLatitude(),
+                               grid.LongitudeStep() * plane.MetresPerDegreeLongitude()));
     double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
     constexpr int kEdgePoints = 64;
     for (int k = 0; k <= kEdgePoints; ++k) {
@@ -355,39 +421,31 @@ bool SweepHorizons(const ElevationGrid& grid, const std::vector<double>& latitud
             minY = std::min(minY, py), maxY = std::max(maxY, py);
         }
     }
-    // Nodes on one lattice about the centre, whatever part of it a call needs.
-    pg.west = std::floor(minX / pg.spacing) * pg.spacing;
-    pg.north = std::ceil(maxY / pg.spacing) * pg.spacing;
-    pg.columns = static_cast<int>(std::ceil((maxX - pg.west) / pg.spacing)) + 1;
-    pg.rows = static_cast<int>(std::ceil((pg.north - minY) / pg.spacing)) + 1;
-    pg.heights.resize(static_cast<size_t>(pg.rows) * static_cast<size_t>(pg.columns));
-    {
-        std::atomic<int> nextRow{0};
-        OnWorkers(workers, [&](int) {
-            std::vector<double> lat(static_cast<size_t>(pg.columns)), lon(lat.size());
-            for (int r; (r = nextRow++) < pg.rows;) {
-                for (int c = 0; c < pg.columns; ++c)
-                    plane.Unproject(pg.west + c * pg.spacing, pg.north - r * pg.spacing,
-                                    lat[static_cast<size_t>(c)], lon[static_cast<size_t>(c)]);
-                grid.Heights(lat.data(), lon.data(), pg.columns,
-                             pg.heights.data() + static_cast<size_t>(r) * static_cast<size_t>(pg.columns));
-            }
-        });
-    }
     const double sinLat = std::sin(lat0 * kDeg);
     const double w2 = 1.0 - g_ellipsoid.e2 * sinLat * sinLat;
     const double gaussian = g_ellipsoid.a * std::sqrt(1.0 - g_ellipsoid.e2) / w2;
     const double spacing = std::max(1.0, grid.Spacing(lat0, lon0));
     const double nearField = std::min(settings.maxDistance, std::max(kSweepNearField, 16 * spacing));
-    pg.transposed.resize(pg.heights.size());
-    for (int r = 0; r < pg.rows; ++r)
-        for (int c = 0; c < pg.columns; ++c)
-            pg.transposed[static_cast<size_t>(c) * static_cast<size_t>(pg.rows) + static_cast<size_t>(r)] =
-                pg.At(r, c);
-    const SweepContext cx{pg,        gaussian / (1.0 - settings.refraction),
-                          nearField, std::max(settings.maxDistance - nearField, 1.0),
-                          count,     ox,
-                          oy,        observer};
+    const auto rows = static_cast<size_t>(grid.Rows()), columns = static_cast<size_t>(grid.Columns());
+    std::vector<float> transposed(rows * columns);
+    for (size_t r = 0; r < rows; ++r)
+        for (size_t c = 0; c < columns; ++c)
+            transposed[c * rows + r] = grid.Data()[r * columns + c];
+    const SweepContext cx{grid,
+                          transposed,
+                          plane,
+                          lineSpacing,
+                          minX,
+                          maxX,
+                          minY,
+                          maxY,
+                          gaussian / (1.0 - settings.refraction),
+                          nearField,
+                          std::max(settings.maxDistance - nearField, 1.0),
+                          count,
+                          ox,
+                          oy,
+                          observer};
 
     // The far field, azimuth by azimuth; the near, observer by observer.
     std::vector<float> far(out.elevation.size(), -90.0f);
@@ -398,9 +456,10 @@ bool SweepHorizons(const ElevationGrid& grid, const std::vector<double>& latitud
     OnWorkers(workers, [&](int) {
         std::vector<LineQuery> queries;
         std::vector<float> best;
+        std::vector<ProfilePoint> nodes;
         for (int i; (i = nextAzimuth++) < count;) {
             if (settings.maxDistance > nearField)
-                SweepAzimuth(cx, i, far, queries, best);
+                SweepAzimuth(cx, i, far, queries, best, nodes);
             if (tick)
                 tick();
         }

@@ -19,7 +19,7 @@ struct SweptHorizons {
 
 // Within this many metres (and at least 16 of the model's cells) each observer's own rays, as
 // ComputeHorizon casts them; beyond, the sweep.
-inline constexpr double kSweepNearField = 3000.0;
+inline constexpr double kSweepNearField = 5000.0;
 
 // The horizons of the observers at `latitude`/`longitude` (degrees, the same length) over `grid`,
 // each antenna `settings.antennaHeight` above the ground under it; `workers` threads, the calling

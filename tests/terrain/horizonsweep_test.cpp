@@ -18,8 +18,8 @@ const std::string kTile = TAVRIN_SOURCE_DIR "/tests/data/dem/N27E086.hgt";
 // farther than 1 km away: at the reference sites of the tile (gorge, valley, slope, summit) and at
 // the cells of a coarse grid across it, on two workers.
 TEST(HorizonSweep, AgreesWithTheSingleSiteHorizonOnTheKhumbuTile) {
-    constexpr double kToleranceDegrees = 0.2; // for 19 azimuths in 20
-    constexpr double kWorstDegrees = 1.0;     // a sliver of a ridge caught by one method only
+    constexpr double kToleranceDegrees = 0.2; // for 99 azimuths in 100
+    constexpr double kWorstDegrees = 0.5;     // a sliver of a ridge caught by one method only
     std::vector<double> lat = {27.7375, 27.893333, 27.805, 27.860833, 27.6875};
     std::vector<double> lon = {86.710833, 86.818333, 86.71, 86.861667, 86.731667};
     for (double a = 27.62; a < 27.95; a += 0.11)
@@ -61,6 +61,6 @@ TEST(HorizonSweep, AgreesWithTheSingleSiteHorizonOnTheKhumbuTile) {
         }
     }
     ASSERT_GT(compared, 3000);
-    EXPECT_GE(within, compared * 0.95) << within << " of " << compared;
+    EXPECT_GE(within, compared * 0.99) << within << " of " << compared;
     EXPECT_LE(worst, kWorstDegrees);
 }
