@@ -149,4 +149,46 @@ void BM_VersionEndToEnd(benchmark::State& state) {
 }
 BENCHMARK(BM_VersionEndToEnd)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// tavrin-cli map over the Khumbu tile, 100 x 100 cells, one day at 5 minutes, GPS and Galileo from
+// the navigation files, hours with PDOP <= 2 from 06:00 to 18:00: open sky (range 0) and each
+// cell under its own terrain horizon (range 1). CSV to standard output, thrown away.
+void BM_MapKhumbuEndToEnd(benchmark::State& state) {
+    const std::string data = TAVRIN_SOURCE_DIR "/tests/data/";
+    std::vector<std::string> words = {"map",
+                                      "--bbox",
+                                      "27,86,28,87",
+                                      "--cells",
+                                      "100",
+                                      "--date",
+                                      "2022-01-01",
+                                      "--step",
+                                      "5",
+                                      "--systems",
+                                      "gps,galileo",
+                                      "--almanac",
+                                      data + "multignss/OPEC00NOR_S_20220010000_01D_GN.rnx",
+                                      "--almanac",
+                                      data + "multignss/OPEC00NOR_S_20220010000_01D_EN.rnx",
+                                      "--show",
+                                      "hours",
+                                      "--max-pdop",
+                                      "2",
+                                      "--from",
+                                      "06:00",
+                                      "--to",
+                                      "18:00"};
+    if (state.range(0) == 1) {
+        words.push_back("--dem");
+        words.push_back(data + "dem/N27E086.hgt");
+    }
+    RunCli(state, words);
+}
+BENCHMARK(BM_MapKhumbuEndToEnd)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+
 } // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/horizonsweep.h"
 #include "terrain/terrainmodel.h"
 
 namespace {
@@ -45,5 +46,29 @@ void BM_HorizonFiftySites(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_HorizonFiftySites)->Unit(benchmark::kMillisecond);
+
+// The horizons of the 100 x 100 cells of a map over the whole tile, swept together on two workers.
+void BM_SweepHundredSquare(benchmark::State& state) {
+    std::vector<double> lat, lon;
+    for (int r = 0; r < 100; ++r)
+        for (int c = 0; c < 100; ++c) {
+            lat.push_back(28.0 - (r + 0.5) / 100);
+            lon.push_back(86.0 + (c + 0.5) / 100);
+        }
+    TerrainModel model;
+    std::string error;
+    HorizonSettings settings;
+    if (!model.Open(kTile, error) ||
+        !model.Prepare({{lat.front(), lon.front()}, {lat.back(), lon.back()}}, settings.maxDistance, error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    for (auto _ : state) {
+        SweptHorizons swept;
+        SweepHorizons(*model.Grid(), lat, lon, settings, 2, swept);
+        benchmark::DoNotOptimize(swept.elevation.data());
+    }
+}
+BENCHMARK(BM_SweepHundredSquare)->Unit(benchmark::kSecond)->UseRealTime();
 
 } // namespace

@@ -98,7 +98,7 @@ HorizonProblem ComputeHorizon(const ElevationSampler& model, double latitude, do
         nodeLat[0] = latitude;
         nodeLon[0] = longitude;
         for (int k = 1; k <= nodes; ++k) {
-            s = Step(Step(s, nodeStep / 2), nodeStep / 2);
+            s = Step(s, nodeStep);
             nodeLat[static_cast<size_t>(k)] = s.lat / kDeg;
             nodeLon[static_cast<size_t>(k)] = s.lon / kDeg;
         }

@@ -141,8 +141,8 @@ struct SweepContext {
 };
 
 // Samples between places found on the model exactly; between them the model's rows and columns
-// follow the line linearly, within a millimetre over these few kilometres.
-constexpr int kAnchorSamples = 32;
+// follow the line linearly, within half a metre over these five kilometres.
+constexpr int kAnchorSamples = 64;
 
 // The profile of line `line` in order of t, over `tFrom`..`tTo`: heights read from the model
 // itself, so that the sweep sees the surface the rays see.
