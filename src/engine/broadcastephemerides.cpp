@@ -43,20 +43,47 @@ template <typename Record> double ReachOf(const std::vector<Record>&) {
     return std::numeric_limits<double>::infinity();
 }
 
-template <typename Record> const Record* Nearest(const std::vector<Record>& list, double t) {
+// The record nearest `t` of the two around `after` (the first at or after `t`), if within reach.
+template <typename Record>
+const Record* NearestAround(const std::vector<Record>& list, size_t after, double t) {
     if (list.empty())
         return nullptr;
-    auto after = std::lower_bound(list.begin(), list.end(), t,
-                                  [](const Record& r, double v) { return TimeOf(r) < v; });
     const Record* nearest = nullptr;
-    if (after == list.end())
+    if (after == list.size())
         nearest = &list.back();
-    else if (after == list.begin())
-        nearest = &*after;
+    else if (after == 0)
+        nearest = &list[0];
     else
-        nearest = t - TimeOf(*(after - 1)) < TimeOf(*after) - t ? &*(after - 1) : &*after;
+        nearest = t - TimeOf(list[after - 1]) < TimeOf(list[after]) - t ? &list[after - 1] : &list[after];
     return std::fabs(t - TimeOf(*nearest)) <= ReachOf(list) ? nearest : nullptr;
 }
+
+template <typename Record> size_t FirstFrom(const std::vector<Record>& list, double t) {
+    return static_cast<size_t>(std::lower_bound(list.begin(), list.end(), t,
+                                                [](const Record& r, double v) { return TimeOf(r) < v; }) -
+                               list.begin());
+}
+
+template <typename Record> const Record* Nearest(const std::vector<Record>& list, double t) {
+    return NearestAround(list, FirstFrom(list, t), t);
+}
+
+// Nearest for instants that ascend, as a day's samples do: each search starts where the last ended.
+template <typename Record> class NearestCursor {
+public:
+    explicit NearestCursor(const std::vector<Record>& list) : list_(list) {}
+    const Record* operator()(double t) {
+        if (after_ > 0 && after_ <= list_.size() && TimeOf(list_[after_ - 1]) >= t)
+            after_ = FirstFrom(list_, t); // an instant before the last
+        while (after_ < list_.size() && TimeOf(list_[after_]) < t)
+            ++after_;
+        return NearestAround(list_, after_, t);
+    }
+
+private:
+    const std::vector<Record>& list_;
+    size_t after_ = 0;
+};
 
 BroadcastEphemerides::PreparedKepler Prepare(const KeplerEphemeris& k) {
     return {k, PrepareKepler(k)};
@@ -144,23 +171,33 @@ bool BroadcastEphemerides::Has(int index) const {
                                  !almanac_[index].empty() || !glonass_[index].empty());
 }
 
-const BroadcastEphemerides::PreparedKepler* BroadcastEphemerides::ServingKepler(int index, double gps) const {
-    const auto holds = [gps](const PreparedKepler* k) {
+namespace {
+
+// Of the nearest legacy, modern and almanac records (the last looked up only when needed), the one
+// that serves at `gps`: a legacy record within its fit, else a modern one within its fit, else the
+// nearest in time, the legacy one first of those as near.
+template <typename Prepared, typename AlmanacLookup>
+const Prepared* Serving(double gps, const Prepared* legacy, const Prepared* modern, AlmanacLookup&& almanac) {
+    const auto holds = [gps](const Prepared* k) {
         return k != nullptr && std::fabs(gps - k->record.toeGps) <= k->record.fitHours * 1800.0;
     };
-    const PreparedKepler* legacy = Nearest(kepler_[index], gps);
     if (holds(legacy))
         return legacy;
-    const PreparedKepler* modern = Nearest(modern_[index], gps);
     if (holds(modern))
         return modern;
-    // Beyond every fit the nearest record in time, the legacy one first of those as near.
-    const PreparedKepler* best = nullptr;
-    for (const PreparedKepler* k : {legacy, modern, Nearest(almanac_[index], gps)})
+    const Prepared* best = nullptr;
+    for (const Prepared* k : {legacy, modern, almanac()})
         if (k != nullptr &&
             (best == nullptr || std::fabs(gps - k->record.toeGps) < std::fabs(gps - best->record.toeGps)))
             best = k;
     return best;
+}
+
+} // namespace
+
+const BroadcastEphemerides::PreparedKepler* BroadcastEphemerides::ServingKepler(int index, double gps) const {
+    return Serving(gps, Nearest(kepler_[index], gps), Nearest(modern_[index], gps),
+                   [&] { return Nearest(almanac_[index], gps); });
 }
 
 const KeplerEphemeris* BroadcastEphemerides::NearestKepler(int index, double gps) const {
@@ -192,6 +229,7 @@ bool BroadcastEphemerides::Positions(int index, const double* utc, int count, do
         // Each instant's record first, then their positions a block at a time.
         constexpr int kBlock = 64;
         KeplerCarry carry;
+        NearestCursor legacy(kepler_[index]), modern(modern_[index]), almanac(almanac_[index]);
         for (int first = 0; first < count; first += kBlock) {
             const int n = std::min(kBlock, count - first);
             const KeplerEphemeris* records[kBlock];
@@ -200,7 +238,8 @@ bool BroadcastEphemerides::Positions(int index, const double* utc, int count, do
             int served = 0;
             for (; served < n; ++served) {
                 gps[served] = UtcToGps(utc[first + served]);
-                const PreparedKepler* e = ServingKepler(index, gps[served]);
+                const double t = gps[served];
+                const PreparedKepler* e = Serving(t, legacy(t), modern(t), [&] { return almanac(t); });
                 if (e == nullptr)
                     break;
                 records[served] = &e->record;
@@ -219,13 +258,15 @@ bool BroadcastEphemerides::Positions(int index, const double* utc, int count, do
         for (int i = 0; i < 3; ++i)
             xyz[3 * static_cast<size_t>(k) + i] = state.position[i];
     };
+    NearestCursor nearest(glonass);
     int k = 0;
+    const GlonassEphemeris* next = count > 0 ? nearest(UtcToGps(utc[0])) : nullptr;
     while (k < count) {
-        const GlonassEphemeris* g = Nearest(glonass, UtcToGps(utc[k]));
+        const GlonassEphemeris* g = next;
         if (g == nullptr)
             return false;
         int end = k + 1;
-        while (end < count && Nearest(glonass, UtcToGps(utc[end])) == g)
+        while (end < count && (next = nearest(UtcToGps(utc[end]))) == g)
             ++end;
         int split = k; // first sample at or after the record
         while (split < end && UtcToGps(utc[split]) < g->tbGps)
