@@ -198,6 +198,20 @@ void Canvas::LineTo(int x, int y) {
     pos_ = {x, y};
 }
 
+void Canvas::PolylineTo(const std::vector<QPoint>& points) {
+    if (points.empty())
+        return;
+    if (pen_.style != PS_NULL) {
+        QPolygon device;
+        device.reserve(static_cast<int>(points.size()) + 1);
+        device.append(LPtoDP(pos_));
+        for (const QPoint& p : points)
+            device.append(LPtoDP(p));
+        painter_.drawPolyline(device);
+    }
+    pos_ = points.back();
+}
+
 QRect Canvas::DeviceRect(int left, int top, int right, int bottom) const {
     const QPoint a = LPtoDP({left, top});
     const QPoint b = LPtoDP({right, bottom});

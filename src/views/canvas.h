@@ -9,6 +9,8 @@
 #include <QRect>
 #include <QString>
 
+#include <vector>
+
 class QPainter;
 class QPaintDevice;
 
@@ -106,6 +108,9 @@ public:
 
     void MoveTo(int x, int y);
     void LineTo(int x, int y);
+    // LineTo through each point in turn, stroked as one line: a wide pen's joins instead of a cap
+    // at every end, which is what a long track's drawing time goes into.
+    void PolylineTo(const std::vector<QPoint>& points);
     QPoint CurrentPosition() const { return pos_; }
     void Ellipse(int left, int top, int right, int bottom);
     void Rectangle(int left, int top, int right, int bottom);

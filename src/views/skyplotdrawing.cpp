@@ -225,11 +225,18 @@ void SkyPlotDrawing::DrawTracks(Canvas& dc, const ViewInputs& in) {
         CanvasPen trackPen;
         CanvasBrush trackBrush;
         QPoint M, last;
+        // The points of the stretch being drawn, stroked together when it ends; with few samples
+        // each point also gets a dot, drawn over its line as it comes.
+        const bool dotted = n < 10;
+        std::vector<QPoint> run;
         for (int i = n - 1; i >= 0; --i) {
             const SatSample& smp = in.Sample(s, i);
             if (!smp.visible) {
-                if (state == Drawing || state == AfterMarker)
+                if (state == Drawing || state == AfterMarker) {
+                    dc.PolylineTo(run);
+                    run.clear();
                     state = Gap;
+                }
                 continue;
             }
             const QPoint P = Project(smp.azimuth, smp.elevation, R);
@@ -255,13 +262,15 @@ void SkyPlotDrawing::DrawTracks(Canvas& dc, const ViewInputs& in) {
                     a += 2 * kPi;
                 dc.MoveTo(M.x() + static_cast<int>(std::sin(a) * markR),
                           M.y() + static_cast<int>(std::cos(a) * markR));
-                dc.LineTo(P.x(), P.y());
+                run.push_back(P);
                 last = P;
                 state = Drawing;
             } else {
                 if (P != last)
-                    dc.LineTo(P.x(), P.y());
-                if (n < 10) {
+                    run.push_back(P);
+                if (dotted) {
+                    dc.PolylineTo(run);
+                    run.clear();
                     const int r = markR / 3;
                     dc.Ellipse(P.x() - r, P.y() + r, P.x() + r, P.y() - r);
                     dc.MoveTo(P.x(), P.y());
@@ -269,6 +278,7 @@ void SkyPlotDrawing::DrawTracks(Canvas& dc, const ViewInputs& in) {
                 last = P;
             }
         }
+        dc.PolylineTo(run);
         dc.SelectPen(oldPen);
         dc.SelectBrush(oldBrush);
     }
