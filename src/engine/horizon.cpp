@@ -89,6 +89,14 @@ HorizonProblem ComputeHorizon(const ElevationSampler& model, double latitude, do
     const int nodes = static_cast<int>(std::ceil(settings.maxDistance / kNodeSpacing));
     const double nodeStep = settings.maxDistance / nodes;
     std::vector<double> nodeLat(static_cast<size_t>(nodes) + 1), nodeLon(static_cast<size_t>(nodes) + 1);
+    // Each sample's place between the nodes, the same on every ray.
+    std::vector<size_t> node(samples);
+    std::vector<double> fraction(samples);
+    for (size_t j = 0; j < samples; ++j) {
+        const double f = distance[j] / nodeStep;
+        node[j] = std::min(static_cast<size_t>(f), static_cast<size_t>(nodes) - 1);
+        fraction[j] = f - static_cast<double>(node[j]);
+    }
     std::vector<double> lat(samples), lon(samples);
     std::vector<float> height(samples);
     const double top = radius + observer;
@@ -103,9 +111,8 @@ HorizonProblem ComputeHorizon(const ElevationSampler& model, double latitude, do
             nodeLon[static_cast<size_t>(k)] = s.lon / kDeg;
         }
         for (size_t j = 0; j < samples; ++j) {
-            const double f = distance[j] / nodeStep;
-            const size_t k = std::min(static_cast<size_t>(f), static_cast<size_t>(nodes) - 1);
-            const double t = f - static_cast<double>(k);
+            const size_t k = node[j];
+            const double t = fraction[j];
             lat[j] = nodeLat[k] + t * (nodeLat[k + 1] - nodeLat[k]);
             lon[j] = nodeLon[k] + t * (nodeLon[k + 1] - nodeLon[k]);
         }
