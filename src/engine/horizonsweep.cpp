@@ -226,7 +226,8 @@ float Angle(const SweepContext& cx, const ProfilePoint& p, double t0, double obs
 void WithinReach(const SweepContext& cx, const LineQuery* first, const LineQuery* last,
                  const std::vector<ProfilePoint>& nodes, Hull& toward, Hull& away, std::vector<float>& best) {
     const double span = cx.span;
-    auto block = [span](double t) { return std::floor(t / span); };
+    const double perSpan = 1 / span;
+    auto block = [perSpan](double t) { return std::floor(t * perSpan); };
     toward.Clear(nodes.size());
     double current = 0;
     size_t n = nodes.size();
