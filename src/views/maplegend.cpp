@@ -142,9 +142,14 @@ std::vector<double> MapTicks(double low, double high, int most) {
             step = f * power;
             break;
         }
-    const double tiny = step * 1e-9;
-    for (double k = std::ceil((low - tiny) / step); k * step <= high + tiny; k += 1)
-        ticks.push_back(std::fabs(k * step) < tiny ? 0.0 : k * step);
+    const double tiny = step * 1e-9, first = std::ceil((low - tiny) / step);
+    // Counted, not stepped: far from zero a step of one may not change a double.
+    for (int i = 0; i <= most; ++i) {
+        const double t = (first + i) * step;
+        if (t > high + tiny)
+            break;
+        ticks.push_back(std::fabs(t) < tiny ? 0.0 : t);
+    }
     return ticks;
 }
 

@@ -97,8 +97,8 @@ Layout Measure(const MapPicture& p, const MapScale& scale) {
     l.charWidth = std::max(1, fm.averageCharWidth());
     // Cells as wide and tall as the ground they cover.
     const double middle = (p.area.south + p.area.north) / 2 * 3.14159265358979323846 / 180;
-    const double across = p.area.LongitudeStep() * p.columns * std::cos(middle);
-    const double along = p.area.LatitudeStep() * p.rows;
+    const double across = (p.area.east - p.area.west) * std::cos(middle);
+    const double along = p.area.north - p.area.south;
     int w = kMapSide, h = kMapSide;
     if (across > along)
         h = std::max(1, static_cast<int>(std::lround(kMapSide * along / across)));
