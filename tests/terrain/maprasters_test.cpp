@@ -2,6 +2,7 @@
 // a map.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
