@@ -153,10 +153,11 @@ int ReadImport(const std::string& path, std::vector<SiteInfo>& sites, int& curre
     if (const std::string problem = InputFileProblem(path); !problem.empty())
         return Fail(kExitInput, problem);
     std::error_code ec;
-    if (const std::uintmax_t size = fs::file_size(path, ec); ec || size > kMaxImportBytes)
-        return Fail(kExitInput, FormatText(ResString(IDS_PLAN_POSITIONS_UNREADABLE).c_str(), path.c_str()));
+    const std::uintmax_t size = fs::file_size(path, ec);
     std::ifstream in(path, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    std::string text(ec || size > kMaxImportBytes ? 0 : static_cast<size_t>(size), '\0');
+    if (text.size() != size || !in.read(text.data(), static_cast<std::streamsize>(size)))
+        return Fail(kExitInput, FormatText(ResString(IDS_PLAN_POSITIONS_UNREADABLE).c_str(), path.c_str()));
     const size_t first = text.find_first_not_of(" \t\r\n\xEF\xBB\xBF");
     if (first == std::string::npos || text[first] != '{')
         return ReadPositions(path, sites);
