@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "base/degrees.h"
@@ -46,14 +47,19 @@ MapGeometry MapGeometry::FromEdges(int left, int top, int right, int bottom) {
 
 MapGeometry MapGeometry::Showing(double south, double west, double north, double east) const {
     MapGeometry m = FromEdges(left, top, right, bottom);
-    // A tenth of the area's size around it, and not below a few metres across.
-    const double down = std::fmax((north - south) * 1.2, 1e-4), across = std::fmax((east - west) * 1.2, 2e-4);
-    m.spanLongitude = std::fmin(std::fmax(across, 2 * down), 360.0);
-    m.spanLatitude = m.spanLongitude / 2;
-    if (!m.WholeWorld()) {
-        m.centreLatitude = (south + north) / 2;
-        m.centreLongitude = (west + east) / 2;
-    }
+    // A tenth of the area's size around it, not below a few metres across, and a degree of
+    // longitude as wide as it is on the ground at the area's middle latitude.
+    const double middle = (south + north) / 2;
+    const double ratio =
+        double(right - left) / (bottom - top) / std::fmax(std::cos(middle * std::numbers::pi / 180), 0.05);
+    const double down = std::fmax((north - south) * 1.2, 1e-4), across = std::fmax((east - west) * 1.2, 1e-4);
+    const double wide = std::fmax(across, down * ratio);
+    if (wide >= 360 || wide / ratio >= 180)
+        return m;
+    m.spanLongitude = wide;
+    m.spanLatitude = wide / ratio;
+    m.centreLatitude = middle;
+    m.centreLongitude = (west + east) / 2;
     return m;
 }
 
