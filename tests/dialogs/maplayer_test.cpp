@@ -54,7 +54,10 @@ QColor PixelAt(MapDialog& d, double latitude, double longitude) {
 class MapLayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / "tavrin-maplayer-test";
+        // Each test its own directory: ctest runs them side by side.
+        dir = fs::temp_directory_path() /
+              ("tavrin-maplayer-" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
         dialog = std::make_unique<MapDialog>(nullptr, QStringLiteral("Lukla"), latitude, longitude);
