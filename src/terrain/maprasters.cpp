@@ -214,8 +214,10 @@ bool ReadMapRaster(const std::string& path, int band, MapRaster& raster, std::st
     const auto onGlobe = [](double lat, double lon) {
         return std::isfinite(lat) && std::isfinite(lon) && std::fabs(lat) <= 90 && std::fabs(lon) <= 360;
     };
+    // Steps so small that the edges come out equal would leave a layer of no width.
     if (!placed || width < 1 || height < 1 || gt[2] != 0 || gt[4] != 0 || !(gt[1] > 0) || !(gt[5] < 0) ||
-        !onGlobe(raster.north, raster.west) || !onGlobe(raster.south, raster.east)) {
+        !onGlobe(raster.north, raster.west) || !onGlobe(raster.south, raster.east) ||
+        !(raster.west < raster.east) || !(raster.south < raster.north)) {
         GDALClose(ds);
         error = FormatText(ResString(IDS_MAP_READ_NOT_MAP).c_str(), path.c_str(),
                            ResString(IDS_MAP_READ_WHY_GRID).c_str());
