@@ -62,6 +62,15 @@ TEST_F(MapRasters, RefusesWhatIsNoMapSayingWhy) {
         ASSERT_TRUE(w.WriteRows(0, 2, {{1, 2, 3, 4}}, error));
         ASSERT_TRUE(w.Finish(error));
     }
+    // Steps too small to part the edges: a grid of no width.
+    const std::string thin = (dir_ / "thin.tif").string();
+    {
+        MapRasterWriter w;
+        std::string error;
+        ASSERT_TRUE(w.Create(thin, 2, 2, 86.0, 28.0, 1e-300, 0.1, {"hours"}, -9999.0f, error));
+        ASSERT_TRUE(w.WriteRows(0, 2, {{1, 2, 3, 4}}, error));
+        ASSERT_TRUE(w.Finish(error));
+    }
     std::ifstream in(good, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), {});
     const std::string cut = (dir_ / "cut.tif").string(), text = (dir_ / "text.tif").string();
@@ -76,6 +85,7 @@ TEST_F(MapRasters, RefusesWhatIsNoMapSayingWhy) {
         {cut, 0, "cut.tif: not a map of latitude and longitude"},
         {(dir_ / "none.tif").string(), 0, "none.tif: not a map"},
         {good, 1, "good.tif: has no band 2 (it has 1)"},
+        {thin, 0, "thin.tif: not a map of latitude and longitude (its grid is rotated, empty"},
     };
     for (const auto& c : cases) {
         MapRaster r;
