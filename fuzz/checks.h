@@ -22,6 +22,7 @@ int FuzzQzssYuma(const uint8_t* data, size_t size);
 int FuzzFetchSources(const uint8_t* data, size_t size);
 int FuzzSitesJson(const uint8_t* data, size_t size);
 int FuzzTimeZone(const uint8_t* data, size_t size);
+int FuzzMapRaster(const uint8_t* data, size_t size);
 
 // Whether `text` is one JSON value and nothing else (RFC 8259; no NaN or infinity).
 bool IsJson(const std::string& text);

@@ -1,5 +1,5 @@
-// Checks of the file readers: almanacs (binary and published), site lists, the configuration and
-// the language file.
+// Checks of the file readers: almanacs (binary and published), site lists, the configuration,
+// the language file and map files.
 #include <unistd.h>
 
 #include <cmath>
@@ -24,6 +24,7 @@
 #include "engine/keplerianalmanacs.h"
 #include "sites/project.h"
 #include "sites/siteexchange.h"
+#include "terrain/maprasters.h"
 
 namespace {
 
@@ -316,5 +317,31 @@ int FuzzTimeZone(const uint8_t* data, size_t size) {
                     "a change that is none");
         zone->OffsetAtLocal(2026, 10, 25, 9000);
     }
+    return 0;
+}
+
+// A map file read for the site map's layer holds what it says: a grid on the globe, each band's
+// name, no more values than a layer keeps.
+int FuzzMapRaster(const uint8_t* data, size_t size) {
+    const std::string path = Scratch("map.tif", Text(data, size));
+    MapRaster raster;
+    std::string error;
+    for (int band : {0, 1}) {
+        if (!ReadMapRaster(path, band, raster, error)) {
+            Require(!error.empty(), "a refusal without a reason");
+            continue;
+        }
+        Require(raster.columns >= 1 && raster.rows >= 1 && raster.columns <= kMapRasterMaxSide &&
+                    raster.rows <= kMapRasterMaxSide,
+                "a layer beyond its size");
+        Require(raster.values.size() ==
+                    static_cast<size_t>(raster.columns) * static_cast<size_t>(raster.rows),
+                "values that do not fill the grid");
+        Require(raster.west < raster.east && raster.south < raster.north && std::fabs(raster.north) <= 90 &&
+                    std::fabs(raster.south) <= 90,
+                "a grid off the globe");
+        Require(band < static_cast<int>(raster.bandNames.size()), "a band beyond the file's");
+    }
+    std::remove(path.c_str());
     return 0;
 }

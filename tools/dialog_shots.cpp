@@ -3,7 +3,9 @@
 //       [ALMANAC YYYY-MM-DD [ELEVATION-MODEL]]
 // Each dialog is shown on the list's current site, left to settle, and grabbed to a PNG. With an
 // almanac and a day the obstruction editor shows the satellite tracks of that day; with an
-// elevation model also the terrain behind them (obstruction-editor-terrain.png).
+// elevation model also the terrain behind them (obstruction-editor-terrain.png). With
+// TAVRIN_SHOT_MAP_LAYER naming a map file (tavrin-cli map -o x.tif), the site map shows each of
+// its bands as a layer (site-map-layer-1.png, ...).
 #include <QApplication>
 #include <QDir>
 #include <QThread>
@@ -91,6 +93,12 @@ int main(int argc, char** argv) {
         double latitude = site->latitude, longitude = site->longitude;
         MapDialog dialog(nullptr, QString::fromUtf8(site->name), latitude, longitude);
         ok = Shoot(dialog, out.filePath(QStringLiteral("site-map.png"))) && ok;
+        const QString layer = qEnvironmentVariable("TAVRIN_SHOT_MAP_LAYER");
+        for (int band = 0; !layer.isEmpty() && dialog.ShowLayer(layer, band); ++band) {
+            ok = Shoot(dialog, out.filePath(QStringLiteral("site-map-layer-%1.png").arg(band + 1))) && ok;
+            if (band + 1 >= dialog.Layer()->BandNames().size())
+                break;
+        }
     }
     return ok ? 0 : 1;
 }

@@ -57,6 +57,18 @@ int DrawGraphs(const Plan& plan, const std::string& directory, const std::string
 // Runs kGraphsProgram with "plan" and `planWords`; answers (with the message said) only when that
 // cannot be done. `drawing` names the option asked for.
 int HandOverGraphs(const Words& planWords, const char* drawing);
+// The same for any command: kGraphsProgram with `command` and its words.
+int HandOverToGraphsProgram(const char* command, const Words& words, const char* drawing);
+
+// map -o FILE.png, drawn the same way: by the writer a program with Qt sets (WriteMapPictures),
+// else by kGraphsProgram. Each path gets a picture per quantity (MapPicturePath when several).
+struct MapPicture;
+using MapPictureWriter = int (*)(const MapPicture& picture, const std::vector<std::string>& paths,
+                                 bool force);
+void SetMapPictureWriter(MapPictureWriter writer);
+bool CanDrawMapPictures();
+int DrawMapPictures(const MapPicture& picture, const std::vector<std::string>& paths, bool force);
+int WriteMapPictures(const MapPicture& picture, const std::vector<std::string>& paths, bool force);
 // "FILE: cannot be written (reason)", for a read-only file with the way round it.
 std::string OutputErrorText(const std::string& path, int error);
 

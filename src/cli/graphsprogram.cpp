@@ -1,5 +1,5 @@
-// plan --graphs/--pdf: drawn in this process when the program links Qt, else by the program that
-// does, run in this one's place, so that every other command starts without loading Qt.
+// plan --graphs/--pdf and map -o FILE.png: drawn in this process when the program links Qt, else by the
+// program that does, run in this one's place, so that every other command starts without loading Qt.
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -18,6 +18,7 @@
 namespace {
 
 GraphsWriter g_writer = nullptr;
+MapPictureWriter g_mapWriter = nullptr;
 bool g_handOver = false;
 
 } // namespace
@@ -38,14 +39,30 @@ int DrawGraphs(const Plan& plan, const std::string& directory, const std::string
     return g_writer ? g_writer(plan, directory, pdf, force) : kExitUsage;
 }
 
+void SetMapPictureWriter(MapPictureWriter writer) {
+    g_mapWriter = writer;
+}
+
+bool CanDrawMapPictures() {
+    return g_mapWriter != nullptr;
+}
+
+int DrawMapPictures(const MapPicture& picture, const std::vector<std::string>& paths, bool force) {
+    return g_mapWriter ? g_mapWriter(picture, paths, force) : kExitUsage;
+}
+
 int HandOverGraphs(const Words& planWords, const char* drawing) {
+    return HandOverToGraphsProgram("plan", planWords, drawing);
+}
+
+int HandOverToGraphsProgram(const char* command, const Words& commandWords, const char* drawing) {
     if (!g_handOver)
         return Fail(kExitUsage, FormatText(ResString(IDS_CLI_NO_GRAPHS).c_str(), drawing));
     const std::string program = ExecutableDirectory() + kGraphsProgram;
 #if defined(__unix__)
     // The same words, so that the other program's checks and messages are this one's.
-    std::vector<std::string> words = {program, "plan"};
-    words.insert(words.end(), planWords.begin(), planWords.end());
+    std::vector<std::string> words = {program, command};
+    words.insert(words.end(), commandWords.begin(), commandWords.end());
     std::vector<char*> argv;
     for (std::string& w : words)
         argv.push_back(w.data());

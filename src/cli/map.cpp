@@ -19,6 +19,7 @@
 #include "base/strings.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/mappictures.h"
 #include "cli/planner.h"
 #include "cli/terrain.h"
 #include "cli/textbuffer.h"
@@ -35,7 +36,7 @@ constexpr int kMaxCellsPerSide = 8192;
 constexpr int kBlockCells = 2048;
 constexpr int kTerrainBlockCells = 16384; // 23 MB of horizons
 
-enum class OutputKind { Tiff, Csv };
+enum class OutputKind { Tiff, Csv, Png };
 
 struct MapOutput {
     std::string path; // empty or "-": standard output (CSV)
@@ -104,6 +105,8 @@ int ParseOutputs(const Arguments& args, MapRun& run) {
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         if (ext == ".tif" || ext == ".tiff")
             o.kind = OutputKind::Tiff;
+        else if (ext == ".png")
+            o.kind = OutputKind::Png;
         else if (ext != ".csv" && path != "-")
             return Fail(kExitUsage, FormatText(ResString(IDS_MAP_OUTPUT_KIND).c_str(), path.c_str()));
         run.outputs.push_back(o);
@@ -252,7 +255,9 @@ public:
     int Open(MapRun& run, const std::vector<std::string>& bandNames) {
         run_ = &run;
         for (const MapOutput& o : run.outputs) {
-            if (o.kind == OutputKind::Tiff) {
+            if (o.kind == OutputKind::Png) {
+                pictures_.push_back(o.path);
+            } else if (o.kind == OutputKind::Tiff) {
                 std::string error;
                 auto& w = tiffs_.emplace_back(std::make_unique<MapRasterWriter>());
                 const MapArea& a = run.area;
@@ -270,12 +275,16 @@ public:
                 out->Write(head + "\n");
             }
         }
+        if (!pictures_.empty())
+            StartPicture();
         return kExitOk;
     }
     // Rows first .. first + count - 1 of the map: values[q] and the ground, row by row.
     int Write(int first, int count, const std::vector<std::vector<float>>& values,
               const std::vector<float>& ground) {
         const MapArea& a = run_->area;
+        if (!pictures_.empty())
+            picture_.Take(first - run_->firstRow, count, values, ground);
         for (auto& t : tiffs_) {
             std::string error;
             if (!t->WriteRows(first - run_->firstRow, count, values, error))
@@ -312,7 +321,16 @@ public:
         }
         return kExitOk;
     }
+    // The pictures first: when one cannot be written, no other file is put in place either.
     int Finish() {
+        if (!pictures_.empty()) {
+            const double base[2] = {run_->baseLatitude, run_->baseLongitude};
+            CaptionMapPicture(picture_, run_->request, run_->setup, run_->conditions,
+                              run_->hasBase ? base : nullptr,
+                              run_->dem.empty() ? "" : std::filesystem::path(run_->dem).filename().string());
+            if (const int status = DrawMapPictures(picture_, pictures_, run_->force))
+                return status;
+        }
         for (auto& t : tiffs_) {
             std::string error;
             if (!t->Finish(error))
@@ -325,7 +343,22 @@ public:
     }
 
 private:
+    // The strip's cells, sampled where there are more than a picture shows.
+    void StartPicture() {
+        const MapRun& run = *run_;
+        MapArea strip = run.area;
+        strip.north = run.area.north - run.firstRow * run.area.LatitudeStep();
+        strip.south = strip.north - run.rowCount * run.area.LatitudeStep();
+        strip.rows = run.rowCount;
+        picture_.Start(strip, run.quantities, !run.dem.empty());
+        if (picture_.Sampled())
+            Fail(kExitOk, FormatText(ResString(IDS_MAP_PICTURE_SAMPLED).c_str(), pictures_.front().c_str(),
+                                     strip.columns, strip.rows, picture_.columns, picture_.rows));
+    }
+
     MapRun* run_ = nullptr;
+    std::vector<std::string> pictures_;
+    MapPicture picture_;
     std::vector<std::unique_ptr<MapRasterWriter>> tiffs_;
     std::vector<std::unique_ptr<Output>> csvs_;
 };
@@ -485,6 +518,9 @@ int RunMap(const Words& words) {
     MapRun run;
     if (const int status = ParseMapOptions(args, run))
         return status;
+    for (const MapOutput& o : run.outputs)
+        if (o.kind == OutputKind::Png && !CanDrawMapPictures())
+            return HandOverToGraphsProgram("map", words, o.path.c_str());
     // The plan's options read as plan reads them, for the area's centre.
     Words planWords = words;
     planWords.push_back("--at");

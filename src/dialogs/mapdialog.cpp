@@ -1,5 +1,7 @@
 #include "dialogs/mapdialog.h"
 
+#include <QComboBox>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -7,6 +9,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalBlocker>
 
 #include <cmath>
 
@@ -48,6 +51,7 @@ MapDialog::MapDialog(QWidget* parent, const QString& locationName, double& latit
         height = needed;
     }
     setFixedSize(client.size());
+    world_ = map_;
 
     auto place = [h](QWidget* w, int x, int y, int width) { w->setGeometry(x, y, width, h + 6); };
     auto label = [this](int textId) { return new QLabel(Res(textId), this); };
@@ -102,13 +106,28 @@ MapDialog::MapDialog(QWidget* parent, const QString& locationName, double& latit
     QPushButton* ok = button(1, IDS_BUTTON_OK);
     QPushButton* cancel = button(2, IDS_BUTTON_CANCEL);
     QPushButton* help = button(9, IDS_HELP_BUTTON);
+    QPushButton* layer = button(913, IDS_MAPDLG_LAYER);
+    clearLayer_ = button(914, IDS_MAPDLG_LAYER_CLEAR);
+    band_ = Named(new QComboBox(this), 915);
+    band_->setToolTip(Res(IDS_MAPDLG_LAYER_BAND_HINT));
     ok->setDefault(true);
     const int bx = static_cast<int>(client.width() * 0.8) + a, bw = client.width() - bx - 2 * a;
     int by = map_.top;
-    for (QPushButton* b : {ok, cancel, help}) {
+    for (QWidget* b : std::initializer_list<QWidget*>{ok, cancel, help, layer, clearLayer_, band_}) {
+        if (b == layer)
+            by += rowHeight; // the layer's controls apart from the dialog's own
         b->setGeometry(bx, by, bw, rowHeight + 4);
         by += rowHeight + 12;
     }
+    // The legend below them, down to the bottom margin.
+    legendArea_ = QRect(bx, by + h / 2, bw + a, client.height() - h - by - h / 2);
+    connect(layer, &QPushButton::clicked, this, &MapDialog::ChooseLayer);
+    connect(clearLayer_, &QPushButton::clicked, this, &MapDialog::ClearLayer);
+    connect(band_, &QComboBox::activated, this, [this](int band) {
+        if (layer_ && band != layer_->Band() && !ShowLayer(layer_->Path(), band))
+            UpdateLayerControls();
+    });
+    UpdateLayerControls();
     connect(ok, &QPushButton::clicked, this, &MapDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &MapDialog::reject);
     connect(help, &QPushButton::clicked, this, [this] { ShowHelpContext(this, kMapDialogHelpContext); });
@@ -162,13 +181,65 @@ void MapDialog::Tick() {
     busy_ = false;
 }
 
+// ---- the map file layer --------------------------------------------------------------------
+
+void MapDialog::ChooseLayer() {
+    FileRequest request;
+    request.title = Res(IDS_MAPDLG_LAYER_TITLE);
+    request.filter = Res(IDS_MAPDLG_LAYER_FILTER);
+    request.flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    if (layer_)
+        request.directory = QFileInfo(layer_->Path()).absolutePath();
+    QString path;
+    if (ThePrompts().OpenFileName(this, request, path))
+        ShowLayer(path, 0);
+}
+
+bool MapDialog::ShowLayer(const QString& path, int band) {
+    auto layer = std::make_unique<MapLayer>();
+    QString error;
+    if (!layer->Load(path, band, error)) {
+        MessageBoxRes(this, error, IDS_ERROR, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    layer_ = std::move(layer);
+    map_ = world_.Showing(layer_->South(), layer_->West(), layer_->North(), layer_->East());
+    UpdateLayerControls();
+    update();
+    return true;
+}
+
+void MapDialog::ClearLayer() {
+    layer_.reset();
+    map_ = world_;
+    UpdateLayerControls();
+    update();
+}
+
+void MapDialog::UpdateLayerControls() {
+    clearLayer_->setEnabled(layer_ != nullptr);
+    const QSignalBlocker quiet(band_);
+    band_->clear();
+    if (layer_) {
+        band_->addItems(layer_->BandNames());
+        band_->setCurrentIndex(layer_->Band());
+    }
+    band_->setEnabled(band_->count() > 1);
+}
+
 void MapDialog::paintEvent(QPaintEvent*) {
     busy_ = true;
     QPainter painter(this);
     painter.setFont(font());
-    PaintMap(painter, map_);
+    PaintMap(painter, map_, layer_.get());
+    if (layer_) {
+        const int fixed = MapLegendSize(painter, layer_->Scale(), 0).height();
+        const int ramp = std::max(legendArea_.height() - fixed, 2 * painter.fontMetrics().height());
+        PaintMapLegend(painter, legendArea_.topLeft(), layer_->Scale(), ramp);
+    }
     // The marker inverts what lies under it, so that it shows on sea and land alike.
     const QPoint at = map_.ToPixel(chosenLatitude_, chosenLongitude_);
+    painter.setClipRect(map_.Rect()); // a zoomed map may not hold the position
     painter.setCompositionMode(QPainter::RasterOp_NotDestination);
     painter.setPen(QPen(QColor(0, 128, 0), 1));
     if (phase_ > 0) {

@@ -5,11 +5,16 @@
 #include <QPainter>
 #include <QPolygon>
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
+#include <vector>
 
 #include "base/degrees.h"
 #include "base/strings.h"
+#include "dialogs/maplayer.h"
 #include "sites/coastline.h"
+#include "views/maplegend.h"
 
 MapGeometry MapGeometry::ForClientArea(const QRect& client, int averageCharWidth, int charHeight) {
     int left = client.left(), top = client.top();
@@ -40,17 +45,39 @@ MapGeometry MapGeometry::FromEdges(int left, int top, int right, int bottom) {
     return m;
 }
 
+MapGeometry MapGeometry::Showing(double south, double west, double north, double east) const {
+    MapGeometry m = FromEdges(left, top, right, bottom);
+    // A tenth of the area's size around it, not below a few metres across, and a degree of
+    // longitude as wide as it is on the ground at the area's middle latitude.
+    const double middle = (south + north) / 2;
+    const double ratio =
+        double(right - left) / (bottom - top) / std::fmax(std::cos(middle * std::numbers::pi / 180), 0.05);
+    const double down = std::fmax((north - south) * 1.2, 1e-4), across = std::fmax((east - west) * 1.2, 1e-4);
+    const double wide = std::fmax(across, down * ratio);
+    if (wide >= 360 || wide / ratio >= 180)
+        return m;
+    m.spanLongitude = wide;
+    m.spanLatitude = wide / ratio;
+    m.centreLatitude = middle;
+    m.centreLongitude = (west + east) / 2;
+    return m;
+}
+
+QPointF MapGeometry::ToPoint(double latitude, double longitude) const {
+    return {(right - left) * (longitude - centreLongitude) * (1.0 / spanLongitude) + cx,
+            cy - (bottom - top) * (latitude - centreLatitude) * (1.0 / spanLatitude)};
+}
+
 QPoint MapGeometry::ToPixel(double latitude, double longitude) const {
-    const double x = (right - left) * longitude * (1.0 / 360) + cx;
-    const double y = cy - (bottom - top) * latitude * (1.0 / 180);
+    const QPointF p = ToPoint(latitude, longitude);
     // Far outside any screen, a typed position still maps to some pixel without overflow.
     auto clamp = [](double v) { return static_cast<int>(std::fmax(-1e6, std::fmin(1e6, v))); };
-    return {clamp(x), clamp(y)};
+    return {clamp(p.x()), clamp(p.y())};
 }
 
 void MapGeometry::FromPixel(QPoint pixel, double& latitude, double& longitude) const {
-    longitude = (pixel.x() - cx) * 360.0 / (right - left);
-    latitude = (pixel.y() - cy) * -180.0 / (bottom - top);
+    longitude = centreLongitude + (pixel.x() - cx) * spanLongitude / (right - left);
+    latitude = centreLatitude + (pixel.y() - cy) * -spanLatitude / (bottom - top);
 }
 
 QString MapReadout(double value, bool latitude) {
@@ -65,10 +92,13 @@ QString MapReadout(double value, bool latitude) {
 
 namespace {
 
-void PaintLand(QPainter& p, const MapGeometry& map) {
-    const QColor land(0, 128, 0);
-    p.setPen(Qt::NoPen);
-    p.setBrush(land);
+const QColor kLand(0, 128, 0);
+
+// The land filled, or (over a layer) only its outlines.
+void PaintLand(QPainter& p, const MapGeometry& map, bool outlines) {
+    const QColor land = outlines ? QColor(0, 0, 0) : kLand;
+    p.setPen(outlines ? QPen(land, 1) : QPen(Qt::NoPen));
+    p.setBrush(outlines ? QBrush(Qt::NoBrush) : QBrush(land));
     int at = 0;
     for (int i = 0; i < kCoastlineOutlines; ++i) {
         const int count = kCoastlineCounts[i];
@@ -88,6 +118,35 @@ void PaintLand(QPainter& p, const MapGeometry& map) {
     }
 }
 
+// A zoomed map: dotted lines at round degrees, labelled at the left and the bottom.
+void PaintDegreeGrid(QPainter& p, const MapGeometry& map, const QString& letters) {
+    const QFontMetrics fm(p.font());
+    double north, west, south, east;
+    map.FromPixel(QPoint(map.left, map.top), north, west);
+    map.FromPixel(QPoint(map.right, map.bottom), south, east);
+    const auto label = [&letters](double value, double step, int positive, int negative) {
+        const int decimals = std::clamp(static_cast<int>(std::ceil(-std::log10(step) - 1e-9)), 0, 6);
+        const QByteArray number = QString::number(std::fabs(value), 'f', decimals).toUtf8();
+        const QByteArray letter = letters.mid(value < 0 ? negative : positive, 1).toUtf8();
+        return QString::fromStdString(
+            FormatText(LoadResString(IDS_MAPDLG_GRID_DEGREES), number.constData(), letter.constData()));
+    };
+    const std::vector<double> latitudes = MapTicks(south, north, 5), longitudes = MapTicks(west, east, 6);
+    for (double lat : latitudes) {
+        const int y = map.ToPixel(lat, 0).y();
+        p.drawLine(map.left, y, map.right, y);
+        const QString text = label(lat, latitudes.size() > 1 ? latitudes[1] - latitudes[0] : 1, 0, 1);
+        p.drawText(map.left - fm.horizontalAdvance(text) - fm.averageCharWidth() / 2, y + fm.ascent() / 2 - 1,
+                   text);
+    }
+    for (double lon : longitudes) {
+        const int x = map.ToPixel(0, lon).x();
+        p.drawLine(x, map.top, x, map.bottom);
+        const QString text = label(lon, longitudes.size() > 1 ? longitudes[1] - longitudes[0] : 1, 3, 2);
+        p.drawText(x - fm.horizontalAdvance(text) / 2, map.bottom + fm.ascent(), text);
+    }
+}
+
 void PaintGrid(QPainter& p, const MapGeometry& map) {
     const int w = map.right - map.left, h = map.bottom - map.top;
     const QFontMetrics fm(p.font());
@@ -101,6 +160,10 @@ void PaintGrid(QPainter& p, const MapGeometry& map) {
     p.setPen(QPen(Qt::black, 1, Qt::DotLine));
     p.setBrush(Qt::NoBrush);
     p.setBackgroundMode(Qt::TransparentMode);
+    if (!map.WholeWorld()) {
+        PaintDegreeGrid(p, map, letters);
+        return;
+    }
     const int equator = map.top + h / 2, meridian = map.left + w / 2;
     p.drawLine(map.left, equator, map.right, equator);
     const QString west = text(IDS_MAPDLG_WEST_END, 2), east = text(IDS_MAPDLG_EAST_END, 3);
@@ -129,11 +192,19 @@ void PaintFrame(QPainter& p, const MapGeometry& map) {
 
 } // namespace
 
-void PaintMap(QPainter& painter, const MapGeometry& map) {
+void PaintMap(QPainter& painter, const MapGeometry& map, const MapLayer* layer) {
     painter.save();
     painter.fillRect(map.Rect(), QColor(0, 0, 255));
     painter.setClipRect(map.Rect());
-    PaintLand(painter, map);
+    PaintLand(painter, map, false);
+    if (layer && !layer->Image().isNull()) {
+        // A pixel of the picture per value, stretched over its cells without blending them.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.drawImage(
+            QRectF(map.ToPoint(layer->North(), layer->West()), map.ToPoint(layer->South(), layer->East())),
+            layer->Image());
+        PaintLand(painter, map, true);
+    }
     painter.setClipping(false);
     PaintGrid(painter, map);
     PaintFrame(painter, map);

@@ -1,10 +1,13 @@
 #include "terrain/maprasters.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cpl_conv.h>
@@ -41,6 +44,10 @@ std::string PartialName(const std::string& path) {
     const int fd = mkstemp(pattern.data());
     if (fd < 0)
         return {};
+    // mkstemp makes it private; the map is made as any new file is, by the umask.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
     close(fd);
     return pattern;
 }
@@ -181,5 +188,69 @@ bool JoinMapRasters(const std::string& path, const std::vector<std::string>& par
         fs::remove(partial, ec);
         return false;
     }
+    return true;
+}
+
+bool ReadMapRaster(const std::string& path, int band, MapRaster& raster, std::string& error) {
+    InitGdal();
+    CPLErrorReset();
+    raster = MapRaster();
+    // Only the formats maps are written in: nothing else of GDAL's is asked to read a stray file.
+    const char* const drivers[] = {"GTiff", "VRT", nullptr};
+    GDALDatasetH ds = GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, drivers, nullptr, nullptr);
+    if (!ds) {
+        const char* m = CPLGetLastErrorMsg();
+        error = FormatText(ResString(IDS_MAP_READ_NOT_MAP).c_str(), path.c_str(),
+                           m && *m ? m : ResString(IDS_MAP_FILE_UNKNOWN).c_str());
+        return false;
+    }
+    const int width = GDALGetRasterXSize(ds), height = GDALGetRasterYSize(ds), count = GDALGetRasterCount(ds);
+    double gt[6] = {0, 0, 0, 0, 0, 0};
+    const bool placed = GDALGetGeoTransform(ds, gt) == CE_None;
+    raster.west = gt[0];
+    raster.north = gt[3];
+    raster.east = gt[0] + width * gt[1];
+    raster.south = gt[3] + height * gt[5];
+    const auto onGlobe = [](double lat, double lon) {
+        return std::isfinite(lat) && std::isfinite(lon) && std::fabs(lat) <= 90 && std::fabs(lon) <= 360;
+    };
+    // Steps so small that the edges come out equal would leave a layer of no width.
+    if (!placed || width < 1 || height < 1 || gt[2] != 0 || gt[4] != 0 || !(gt[1] > 0) || !(gt[5] < 0) ||
+        !onGlobe(raster.north, raster.west) || !onGlobe(raster.south, raster.east) ||
+        !(raster.west < raster.east) || !(raster.south < raster.north)) {
+        GDALClose(ds);
+        error = FormatText(ResString(IDS_MAP_READ_NOT_MAP).c_str(), path.c_str(),
+                           ResString(IDS_MAP_READ_WHY_GRID).c_str());
+        return false;
+    }
+    if (band < 0 || band >= count) {
+        GDALClose(ds);
+        error = FormatText(ResString(IDS_MAP_READ_NO_BAND).c_str(), path.c_str(), band + 1, count);
+        return false;
+    }
+    for (int b = 1; b <= count; ++b)
+        raster.bandNames.push_back(GDALGetDescription(GDALGetRasterBand(ds, b)));
+    GDALRasterBandH h = GDALGetRasterBand(ds, band + 1);
+    int hasNoData = 0;
+    const double noData = GDALGetRasterNoDataValue(h, &hasNoData);
+    raster.band = band;
+    raster.columns = std::min(width, kMapRasterMaxSide);
+    raster.rows = std::min(height, kMapRasterMaxSide);
+    raster.values.resize(static_cast<size_t>(raster.columns) * static_cast<size_t>(raster.rows));
+    // GDAL picks the cell nearest each value when there are fewer values than cells.
+    const CPLErr read = GDALRasterIO(h, GF_Read, 0, 0, width, height, raster.values.data(), raster.columns,
+                                     raster.rows, GDT_Float32, 0, 0);
+    GDALClose(ds);
+    if (read != CE_None) {
+        error = FormatText(ResString(IDS_MAP_READ_NOT_MAP).c_str(), path.c_str(),
+                           CPLGetLastErrorMsg()[0] ? CPLGetLastErrorMsg()
+                                                   : ResString(IDS_MAP_FILE_UNKNOWN).c_str());
+        raster = MapRaster();
+        return false;
+    }
+    if (hasNoData)
+        for (float& v : raster.values)
+            if (v == static_cast<float>(noData) || std::isnan(v))
+                v = raster.noData;
     return true;
 }

@@ -77,6 +77,7 @@ protected:
     void SetUp() override {
 #ifdef TAVRIN_CLI_GRAPHS
         SetGraphsWriter(WriteGraphs); // as tavrin-cli-graphs does
+        SetMapPictureWriter(WriteMapPictures);
 #endif
         dir_ = fs::temp_directory_path() /
                (std::string("tavrin-cli-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());

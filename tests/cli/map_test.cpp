@@ -7,6 +7,10 @@
 
 #include <gdal.h>
 
+#ifdef TAVRIN_CLI_GRAPHS
+#include <QImage>
+#endif
+
 #include "cli_fixture.h"
 
 using namespace cli_fixture;
@@ -197,7 +201,7 @@ TEST_F(Map, RefusesWhatItCannotUse) {
         {"--bbox 27,86,28,87 --cells 4 --show best", "--show best"},
         {"--bbox 27,86,28,87 --cells 4 --show common", "--show common needs --base"},
         {"--bbox 27,86,28,87 --cells 4 --show common --base 95,3", "--at 95,3"},
-        {"--bbox 27,86,28,87 --cells 4 -o map.jpg", "map.jpg: a map is written as .tif or .csv"},
+        {"--bbox 27,86,28,87 --cells 4 -o map.jpg", "map.jpg: a map is written as .tif, .csv or .png"},
         {"--bbox 27,86,28,87 --cells 4 --at 27,86", "--at"},
         {"--join out.vrt", "--join needs the strips"},
     };
@@ -208,3 +212,25 @@ TEST_F(Map, RefusesWhatItCannotUse) {
         EXPECT_TRUE(r.out.empty()) << c.options;
     }
 }
+
+#ifdef TAVRIN_CLI_GRAPHS
+// A picture under the name given for one quantity, a picture each (NAME-QUANTITY.png) for several;
+// the map's longer side 800 pixels, with the caption and legend about it.
+TEST_F(Map, DrawsAPicturePerQuantity) {
+    const std::string run = "map --bbox 27.70,86.68,27.74,86.74 --cells 3 --max-pdop 2 " + kNav;
+    const fs::path one = dir_ / "one.png";
+    Outcome r = Tavrin(run + "-o '" + one.string() + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const QImage image(QString::fromStdString(one.string()));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_GE(image.width(), 800); // the map's longer side, west to east here
+    EXPECT_LE(image.width(), 1400);
+    EXPECT_GE(image.height(), 600);
+    EXPECT_LE(image.height(), 1400);
+    r = Tavrin(run + "--show hours,worst-pdop -o '" + (dir_ / "map.png").string() + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(fs::exists(dir_ / "map.png"));
+    for (const char* name : {"map-hours.png", "map-worst-pdop.png"})
+        EXPECT_FALSE(QImage(QString::fromStdString((dir_ / name).string())).isNull()) << name;
+}
+#endif

@@ -40,6 +40,15 @@ public:
             {"--pdf",
              [](const fs::path& t, const fs::path&) { return "plan --to 02:00 --pdf '" + t.string() + "'"; },
              true},
+            {"map -o",
+             [](const fs::path& t, const fs::path&) {
+                 return "map --bbox 27.70,86.68,27.74,86.74 --cells 2 --systems gps --date 2022-01-01 "
+                        "--almanac '" TAVRIN_SOURCE_DIR
+                        "/tests/data/multignss/OPEC00NOR_S_20220010000_01D_GN.rnx' "
+                        "-o '" +
+                        t.string() + "'";
+             },
+             true},
             {"import",
              [](const fs::path& t, const fs::path& d) {
                  return "almanac import '" + (d / "in.alm").string() + "' --dir '" +
@@ -56,6 +65,8 @@ protected:
     // The almanac file the import writes (named after its date).
     fs::path ImportTarget() const { return dir_ / "alm16.157"; }
     fs::path TargetOf(const Writer& w) const {
+        if (std::string(w.what) == "map -o")
+            return dir_ / "out.png"; // the picture: the other outputs are written as every -o is
         return std::string(w.what) == "import" ? ImportTarget() : dir_ / "out";
     }
 };

@@ -1,13 +1,18 @@
-// tavrin-cli plan --graphs/--pdf: the views' own drawing, on the offscreen platform so that it runs
-// without a display.
+// tavrin-cli plan --graphs/--pdf and map -o FILE.png: the views' own drawing, on the offscreen
+// platform so that it runs without a display.
 #include <QGuiApplication>
 #include <QtGlobal>
 
+#include <cerrno>
 #include <cstdlib>
+#include <memory>
 
+#include "base/strings.h"
 #include "cli/commands.h"
 #include "cli/planner.h"
+#include "reports/mappicture.h"
 #include "views/ui/graphexport.h"
+#include "views/ui/mapexport.h"
 
 namespace {
 
@@ -19,6 +24,30 @@ void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
 }
 
 } // namespace
+
+int WriteMapPictures(const MapPicture& picture, const std::vector<std::string>& paths, bool force) {
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    int argc = 1;
+    char name[] = "tavrin-cli";
+    char* argv[] = {name, nullptr};
+    qInstallMessageHandler(QuietMessages);
+    std::unique_ptr<QGuiApplication> application;
+    if (!QGuiApplication::instance())
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    const bool several = picture.quantities.size() > 1;
+    for (const std::string& path : paths)
+        for (size_t band = 0; band < picture.quantities.size(); ++band) {
+            const std::string target =
+                several ? MapPicturePath(path, MapQuantityWord(picture.quantities[band])) : path;
+            int error = 0;
+            if (!WriteMapPng(picture, band, target, &error, SafeWriteOptions{force}))
+                return Fail(kExitFailure, error == EIO ? FormatText(ResString(IDS_MAP_PICTURE_FAILED).c_str(),
+                                                                    target.c_str())
+                                                       : OutputErrorText(target, error));
+        }
+    return kExitOk;
+}
 
 int WriteGraphs(const Plan& plan, const std::string& directory, const std::string& pdf, bool force) {
     if (!std::getenv("QT_QPA_PLATFORM"))
