@@ -3,8 +3,13 @@
 find_package(GDAL CONFIG REQUIRED)
 file(GLOB TAVRIN_TERRAIN_SOURCES CONFIGURE_DEPENDS src/terrain/*.cpp)
 tavrin_layer(tavrin_terrain SOURCES ${TAVRIN_TERRAIN_SOURCES} USES tavrin_core GDAL::GDAL)
+# The command line's part that reads models and downloads: linked by the program with Qt beside
+# tavrin-cli, or, where there is none, by tavrin-cli itself.
 if(TARGET tavrin_cli)
-    target_link_libraries(tavrin_cli PUBLIC tavrin_terrain)
+    file(GLOB TAVRIN_CLI_FULL_SOURCES CONFIGURE_DEPENDS src/cli/full/*.cpp)
+    add_library(tavrin_cli_full STATIC ${TAVRIN_CLI_FULL_SOURCES})
+    target_link_libraries(tavrin_cli_full PUBLIC tavrin_cli tavrin_terrain tavrin_net)
+    target_compile_options(tavrin_cli_full PRIVATE ${TAVRIN_WARNINGS})
 endif()
 
 enable_testing()

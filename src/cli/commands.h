@@ -52,6 +52,7 @@ using GraphsWriter = int (*)(const Plan& plan, const std::string& directory, con
 inline constexpr const char* kGraphsProgram = "tavrin-cli-graphs";
 void SetGraphsWriter(GraphsWriter writer);
 void AllowGraphsHandOver();
+bool CanHandOver(); // AllowGraphsHandOver was called
 bool CanDrawGraphs();
 int DrawGraphs(const Plan& plan, const std::string& directory, const std::string& pdf, bool force);
 // Runs kGraphsProgram with "plan" and `planWords`; answers (with the message said) only when that
@@ -59,6 +60,24 @@ int DrawGraphs(const Plan& plan, const std::string& directory, const std::string
 int HandOverGraphs(const Words& planWords, const char* drawing);
 // The same for any command: kGraphsProgram with `command` and its words.
 int HandOverToGraphsProgram(const char* command, const Words& words, const char* drawing);
+
+// map, horizon and --dem read elevation models through GDAL, almanac fetch downloads through
+// libcurl; their libraries take longer to load than the rest of a run takes. They run in this
+// process when the program links them (SetFullParts with RunMap, AttachModelTerrain and
+// RunAlmanacFetch), else in kGraphsProgram run in this one's place, so that every other command
+// starts without them.
+struct HorizonSettings;
+class SiteInfo;
+struct FullParts {
+    int (*map)(const Words& words) = nullptr;
+    int (*attach)(const std::string& demPath, const HorizonSettings& settings,
+                  std::vector<SiteInfo>& sites) = nullptr;
+    int (*fetch)(const Words& words) = nullptr;
+};
+void SetFullParts(const FullParts& parts);
+const FullParts& FullPartsOf();
+// Whether `command` with `words` needs them.
+bool NeedsFullParts(const std::string& command, const Words& words);
 
 // map -o FILE.png, drawn the same way: by the writer a program with Qt sets (WriteMapPictures),
 // else by kGraphsProgram. Each path gets a picture per quantity (MapPicturePath when several).

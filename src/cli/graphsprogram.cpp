@@ -1,5 +1,7 @@
-// plan --graphs/--pdf and map -o FILE.png: drawn in this process when the program links Qt, else by the
-// program that does, run in this one's place, so that every other command starts without loading Qt.
+// plan --graphs/--pdf and map -o FILE.png: drawn in this process when the program links Qt, else
+// by the program that does, run in this one's place, so that every other command starts without
+// loading Qt; and so too elevation models (GDAL) and downloads (libcurl).
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -14,10 +16,12 @@
 #include "base/paths.h"
 #include "base/strings.h"
 #include "cli/commands.h"
+#include "cli/terrain.h"
 
 namespace {
 
 GraphsWriter g_writer = nullptr;
+FullParts g_parts;
 MapPictureWriter g_mapWriter = nullptr;
 bool g_handOver = false;
 
@@ -29,6 +33,10 @@ void SetGraphsWriter(GraphsWriter writer) {
 
 void AllowGraphsHandOver() {
     g_handOver = true;
+}
+
+bool CanHandOver() {
+    return g_handOver;
 }
 
 bool CanDrawGraphs() {
@@ -49,6 +57,31 @@ bool CanDrawMapPictures() {
 
 int DrawMapPictures(const MapPicture& picture, const std::vector<std::string>& paths, bool force) {
     return g_mapWriter ? g_mapWriter(picture, paths, force) : kExitUsage;
+}
+
+void SetFullParts(const FullParts& parts) {
+    g_parts = parts;
+}
+
+const FullParts& FullPartsOf() {
+    return g_parts;
+}
+
+bool NeedsFullParts(const std::string& command, const Words& words) {
+    if (command == "map" || command == "horizon")
+        return true;
+    if (command == "almanac")
+        return !words.empty() && words[0] == "fetch";
+    if (command != "plan" && command != "windows")
+        return false;
+    return std::any_of(words.begin(), words.end(),
+                       [](const std::string& w) { return w == "--dem" || w.rfind("--dem=", 0) == 0; });
+}
+
+int AttachTerrain(const std::string& demPath, const HorizonSettings& settings, std::vector<SiteInfo>& sites) {
+    if (!g_parts.attach)
+        return Fail(kExitUsage, FormatText(ResString(IDS_CLI_NO_PART).c_str(), "--dem", "GDAL"));
+    return g_parts.attach(demPath, settings, sites);
 }
 
 int HandOverGraphs(const Words& planWords, const char* drawing) {

@@ -10,7 +10,10 @@
 // Computes (or takes from the cache) the horizon of every site from the model at `demPath` and
 // attaches it to the site; says on standard error which azimuths the model cuts short. The exit
 // status: the input status with a message when the model or a site's horizon cannot be had.
+// AttachTerrain goes to AttachModelTerrain where the program reads models (SetFullParts).
 int AttachTerrain(const std::string& demPath, const HorizonSettings& settings, std::vector<SiteInfo>& sites);
+int AttachModelTerrain(const std::string& demPath, const HorizonSettings& settings,
+                       std::vector<SiteInfo>& sites);
 
 // "0-12, 350-359": the azimuths of the entries, runs joined.
 std::string AzimuthRuns(const TerrainHorizon& horizon, const std::vector<int>& entries);

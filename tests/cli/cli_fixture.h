@@ -16,6 +16,7 @@
 
 #include "base/codepage.h"
 #include "cli/commands.h"
+#include "cli/terrain.h"
 
 namespace cli_fixture {
 
@@ -79,6 +80,7 @@ protected:
         SetGraphsWriter(WriteGraphs); // as tavrin-cli-graphs does
         SetMapPictureWriter(WriteMapPictures);
 #endif
+        SetFullParts({RunMap, AttachModelTerrain, RunAlmanacFetch});
         dir_ = fs::temp_directory_path() /
                (std::string("tavrin-cli-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
