@@ -178,6 +178,26 @@ TEST_F(Map, ARidgeShadowsOnlyItsFoot) {
     EXPECT_GT(holes, 0);
 }
 
+#ifdef TAVRIN_CLI_GRAPHS
+// tavrin-cli links no GDAL: what reads a model runs in the program beside it, with the same words
+// and the same output as in one process.
+TEST_F(Map, TheProgramWithoutGdalHandsOverWhatReadsAModel) {
+    for (const std::string& args :
+         {"horizon --dem " + kTile + " --at 27.9,86.8 --format csv",
+          "plan --dem " + kTile + " --at 27.9,86.8 --table dop --format csv --to 02:00 " + kNav,
+          "map --bbox 27.8,86.7,27.9,86.8 --cells 2 --max-distance 5 --dem " + kTile + " " + kNav}) {
+        const fs::path out = dir_ / "out";
+        const std::string command =
+            std::string("'") + TAVRIN_CLI + "' " + args + " >'" + out.string() + "' 2>/dev/null";
+        EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 0) << args;
+        const Outcome inProcess = Tavrin(args);
+        EXPECT_EQ(inProcess.status, 0) << args << ": " << inProcess.err;
+        EXPECT_FALSE(inProcess.out.empty()) << args;
+        EXPECT_EQ(ReadFile(out), inProcess.out) << args;
+    }
+}
+#endif
+
 // Wrong values are said plainly with the usage status, before anything is computed or written.
 TEST_F(Map, RefusesWhatItCannotUse) {
     const struct {
