@@ -73,7 +73,7 @@ template <typename Record> class NearestCursor {
 public:
     explicit NearestCursor(const std::vector<Record>& list) : list_(list) {}
     const Record* operator()(double t) {
-        if (after_ > 0 && after_ <= list_.size() && TimeOf(list_[after_ - 1]) >= t)
+        if (after_ > 0 && TimeOf(list_[after_ - 1]) >= t)
             after_ = FirstFrom(list_, t); // an instant before the last
         while (after_ < list_.size() && TimeOf(list_[after_]) < t)
             ++after_;
