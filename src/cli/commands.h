@@ -75,9 +75,13 @@ struct FullParts {
     int (*fetch)(const Words& words) = nullptr;
 };
 void SetFullParts(const FullParts& parts);
-const FullParts& FullPartsOf();
+bool HasFullParts();
 // Whether `command` with `words` needs them.
 bool NeedsFullParts(const std::string& command, const Words& words);
+// map and almanac fetch through the parts set; without them, the usage status and why. (--dem
+// goes through AttachTerrain, cli/terrain.h.)
+int RunFullMap(const Words& words);
+int RunFullFetch(const Words& words);
 
 // map -o FILE.png, drawn the same way: by the writer a program with Qt sets (WriteMapPictures),
 // else by kGraphsProgram. Each path gets a picture per quantity (MapPicturePath when several).

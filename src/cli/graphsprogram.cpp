@@ -63,8 +63,8 @@ void SetFullParts(const FullParts& parts) {
     g_parts = parts;
 }
 
-const FullParts& FullPartsOf() {
-    return g_parts;
+bool HasFullParts() {
+    return g_parts.map != nullptr;
 }
 
 bool NeedsFullParts(const std::string& command, const Words& words) {
@@ -78,10 +78,24 @@ bool NeedsFullParts(const std::string& command, const Words& words) {
                        [](const std::string& w) { return w == "--dem" || w.rfind("--dem=", 0) == 0; });
 }
 
+namespace {
+
+int Missing(const char* what, const char* library) {
+    return Fail(kExitUsage, FormatText(ResString(IDS_CLI_NO_PART).c_str(), what, library));
+}
+
+} // namespace
+
+int RunFullMap(const Words& words) {
+    return g_parts.map ? g_parts.map(words) : Missing("map", "GDAL");
+}
+
+int RunFullFetch(const Words& words) {
+    return g_parts.fetch ? g_parts.fetch(words) : Missing("almanac fetch", "libcurl");
+}
+
 int AttachTerrain(const std::string& demPath, const HorizonSettings& settings, std::vector<SiteInfo>& sites) {
-    if (!g_parts.attach)
-        return Fail(kExitUsage, FormatText(ResString(IDS_CLI_NO_PART).c_str(), "--dem", "GDAL"));
-    return g_parts.attach(demPath, settings, sites);
+    return g_parts.attach ? g_parts.attach(demPath, settings, sites) : Missing("--dem", "GDAL");
 }
 
 int HandOverGraphs(const Words& planWords, const char* drawing) {

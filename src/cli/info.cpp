@@ -125,12 +125,8 @@ int RunSites(const Words& words) {
 int RunAlmanac(const Words& words) {
     if (!words.empty() && words[0] == "import")
         return RunAlmanacImport(Words(words.begin() + 1, words.end()));
-    if (!words.empty() && words[0] == "fetch") {
-        const FullParts& parts = FullPartsOf();
-        return parts.fetch ? parts.fetch(Words(words.begin() + 1, words.end()))
-                           : Fail(kExitUsage,
-                                  FormatText(ResString(IDS_CLI_NO_PART).c_str(), "almanac fetch", "libcurl"));
-    }
+    if (!words.empty() && words[0] == "fetch")
+        return RunFullFetch(Words(words.begin() + 1, words.end()));
     const Arguments args(words, OptionsOf("almanac"));
     if (!args.Ok())
         return Fail(kExitUsage, args.Error());

@@ -41,15 +41,8 @@ int RunCommand(const Words& words) {
     if (words.empty())
         return Fail(kExitUsage, ResString(IDS_CLI_USAGE));
     const Words rest(words.begin() + 1, words.end());
-    const FullParts& parts = FullPartsOf();
-    if (NeedsFullParts(words[0], rest) && !parts.map) {
-        if (CanHandOver())
-            return HandOverToGraphsProgram(words[0].c_str(), rest, words[0].c_str());
-        const bool fetch = words[0] == "almanac";
-        return Fail(kExitUsage,
-                    FormatText(ResString(IDS_CLI_NO_PART).c_str(), fetch ? "almanac fetch" : words[0].c_str(),
-                               fetch ? "libcurl" : "GDAL"));
-    }
+    if (NeedsFullParts(words[0], rest) && !HasFullParts() && CanHandOver())
+        return HandOverToGraphsProgram(words[0].c_str(), rest, words[0].c_str());
     if (words[0] == "plan")
         return RunPlan(rest);
     if (words[0] == "windows")
@@ -57,7 +50,7 @@ int RunCommand(const Words& words) {
     if (words[0] == "horizon")
         return RunHorizon(rest);
     if (words[0] == "map")
-        return parts.map(rest);
+        return RunFullMap(rest);
     if (words[0] == "sites")
         return RunSites(rest);
     if (words[0] == "almanac")

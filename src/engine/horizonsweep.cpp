@@ -210,9 +210,20 @@ void LineProfile(const SweepContext& cx, bool byColumn, double slope, double ux,
     nodes.resize(kept);
 }
 
-// The elevation (degrees) of profile point `p` seen from an antenna `observer` m over the datum
-// at `t0` along the line.
-float Angle(const SweepContext& cx, const ProfilePoint& p, double t0, double observer) {
+// A query's antenna as a point of its line's profile.
+ProfilePoint AntennaOf(const SweepContext& cx, const LineQuery& q) {
+    const double t0 = q.key - cx.nearField;
+    return {t0, cx.observer[static_cast<size_t>(q.observer)] - t0 * t0 / (2 * cx.radius)};
+}
+
+// Where a query's answer goes in the angles of all observers and sides.
+size_t SlotOf(const LineQuery& q) {
+    return static_cast<size_t>(q.observer) * 2 + static_cast<size_t>(q.side);
+}
+
+// The elevation (degrees) of profile point `p` seen from the query's antenna.
+float Angle(const SweepContext& cx, const LineQuery& q, const ProfilePoint& p) {
+    const double t0 = q.key - cx.nearField, observer = cx.observer[static_cast<size_t>(q.observer)];
     const double d = p.t - t0;
     const double height = p.h + p.t * p.t / (2 * cx.radius);
     const double r = cx.radius + height, theta = d / cx.radius;
@@ -238,13 +249,8 @@ void WithinReach(const SweepContext& cx, const LineQuery* first, const LineQuery
                 toward.Clear(), current = block(p.t);
             toward.Add(p);
         }
-        const auto o = static_cast<size_t>(query->observer);
-        const double t0 = query->key - cx.nearField;
-        if (query->beyondReach && !toward.Empty() && current == block(query->key)) {
-            const ProfilePoint observer{t0, cx.observer[o] - t0 * t0 / (2 * cx.radius)};
-            best[o * 2 + static_cast<size_t>(query->side)] =
-                Angle(cx, toward.Steepest(observer), t0, cx.observer[o]);
-        }
+        if (query->beyondReach && !toward.Empty() && current == block(query->key))
+            best[SlotOf(*query)] = Angle(cx, *query, toward.Steepest(AntennaOf(cx, *query)));
     }
     away.Clear(nodes.size());
     size_t next = 0;
@@ -256,12 +262,9 @@ void WithinReach(const SweepContext& cx, const LineQuery* first, const LineQuery
                 away.Clear(), current = block(p.t);
             away.Add(p);
         }
-        const auto o = static_cast<size_t>(query->observer);
-        const double t0 = query->key - cx.nearField;
         if (query->beyondReach && !away.Empty() && current == block(key)) {
-            const ProfilePoint observer{t0, cx.observer[o] - t0 * t0 / (2 * cx.radius)};
-            float& b = best[o * 2 + static_cast<size_t>(query->side)];
-            b = std::max(b, Angle(cx, away.Steepest(observer), t0, cx.observer[o]));
+            float& b = best[SlotOf(*query)];
+            b = std::max(b, Angle(cx, *query, away.Steepest(AntennaOf(cx, *query))));
         }
     }
 }
@@ -321,11 +324,9 @@ void SweepAzimuth(const SweepContext& cx, int i, std::vector<float>& far, std::v
                 toward.Add(nodes[--n]);
             if (toward.Empty())
                 continue;
-            const auto o = static_cast<size_t>(query.observer);
-            const double t0 = query.key - cx.nearField;
-            const ProfilePoint& steepest = toward.Steepest({t0, cx.observer[o] - t0 * t0 / (2 * cx.radius)});
+            const ProfilePoint& steepest = toward.Steepest(AntennaOf(cx, query));
             if (steepest.t <= query.key + span)
-                best[o * 2 + static_cast<size_t>(query.side)] = Angle(cx, steepest, t0, cx.observer[o]);
+                best[SlotOf(query)] = Angle(cx, query, steepest);
             else
                 query.beyondReach = beyondReach = true;
         }

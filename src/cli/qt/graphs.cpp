@@ -23,18 +23,24 @@ void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
         Fail(kExitFailure, message.toStdString());
 }
 
+// The Qt application the drawing needs, on the offscreen platform unless the user names another;
+// none when the process already has one.
+std::unique_ptr<QGuiApplication> DrawingApplication() {
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qInstallMessageHandler(QuietMessages);
+    if (QGuiApplication::instance())
+        return nullptr;
+    static int argc = 1; // Qt keeps a reference to it
+    static char name[] = "tavrin-cli";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 } // namespace
 
 int WriteMapPictures(const MapPicture& picture, const std::vector<std::string>& paths, bool force) {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    int argc = 1;
-    char name[] = "tavrin-cli";
-    char* argv[] = {name, nullptr};
-    qInstallMessageHandler(QuietMessages);
-    std::unique_ptr<QGuiApplication> application;
-    if (!QGuiApplication::instance())
-        application = std::make_unique<QGuiApplication>(argc, argv);
+    const std::unique_ptr<QGuiApplication> application = DrawingApplication();
     const bool several = picture.quantities.size() > 1;
     for (const std::string& path : paths)
         for (size_t band = 0; band < picture.quantities.size(); ++band) {
@@ -50,13 +56,7 @@ int WriteMapPictures(const MapPicture& picture, const std::vector<std::string>& 
 }
 
 int WriteGraphs(const Plan& plan, const std::string& directory, const std::string& pdf, bool force) {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    int argc = 1;
-    char name[] = "tavrin-cli";
-    char* argv[] = {name, nullptr};
-    qInstallMessageHandler(QuietMessages);
-    QGuiApplication application(argc, argv);
+    const std::unique_ptr<QGuiApplication> application = DrawingApplication();
     GraphExportRequest request;
     request.calculator = plan.calc.get();
     request.site = plan.site;
