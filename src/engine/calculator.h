@@ -270,7 +270,10 @@ private:
     struct ProjectedOutline {
         int32_t first = 0, count = 0; // in projectedVertices_
         int32_t minX = 0, maxX = 0, minY = 0, maxY = 0;
+        // The polar angles (rad, around `centre`) of every direction that can project into the box.
+        double centre = 0, low = -4, high = 4;
     };
+    static void SetSector(ProjectedOutline& outline);
     std::vector<GridPoint> projectedVertices_; // capacity reserved at construction, never grown
     std::vector<ProjectedOutline> projectedOutlines_;
     double projectedNearest_ = 0, projectedFarthest_ = 0; // distances of the boxes from the zenith

@@ -53,6 +53,19 @@ inline double QuickAtan2(double y, double x) {
     return y < 0 ? -a : a;
 }
 
+// a - b brought within [-pi, pi] for a and b within two turns of each other.
+double AngleBetween(double a, double b) {
+    constexpr double kPi = 3.141592653589793;
+    const double d = a - b;
+    return d > kPi ? d - kTwoPi : d < -kPi ? d + kTwoPi : d;
+}
+
+// Whether the polar angle `angle` lies in [centre + low, centre + high].
+bool InSector(double angle, double centre, double low, double high) {
+    const double d = AngleBetween(angle, centre);
+    return d >= low && d <= high;
+}
+
 SiteFrame FrameOf(const SiteInfo& site) {
     SiteFrame f{};
     const double phi = site.latitude * kDegToRad;
@@ -135,15 +148,44 @@ bool Calculator::PassesVisibilityTest(const SiteInfo& site, const SatSample& s) 
         if (projectedOutlines_.empty())
             return true;
         // The projected point lies within sqrt 2 inside the circle of radius r (its coordinates are
-        // truncated toward zero): when that ring misses every box, no outline can hold it.
-        const double r =
-            static_cast<double>((1.0L - static_cast<long double>(direction.x) * (1.0L / 90.0L)) * 100.0L);
+        // truncated toward zero): when that ring misses every box, no outline can hold it. The
+        // projection's radius in long double is within 1e-13 of this one, well inside the margins.
+        const double r = (1.0 - direction.x * (1.0 / 90.0)) * 100.0;
         if (r < projectedNearest_ - 1e-6 || r - 1.5 > projectedFarthest_)
+            return true;
+        // Nor can it when its polar angle misses every box's sector; the projection's own sines
+        // and cosines are then spared.
+        const double angle = direction.y * (1.0 / 180.0) * 3.1416; // as the projection takes it
+        if (std::none_of(projectedOutlines_.begin(), projectedOutlines_.end(),
+                         [angle](const ProjectedOutline& o) { return InSector(angle, o.centre, o.low, o.high); }))
             return true;
         const IntPoint p = ProjectForContainment(direction);
         return !BehindProjectedObstruction(p.x, p.y);
     }
     return site.FindObstruction(direction) < 0;
+}
+
+// The sector of polar angles (x = r sin a, y = -r cos a) whose directions can project into the
+// outline's box. A projected point is truncated toward zero, so the true one lies within a pixel
+// of it in each coordinate: the box is widened by 1.5 pixels, and a widened box holding the zenith
+// takes every angle.
+void Calculator::SetSector(ProjectedOutline& o) {
+    constexpr double kMargin = 1.5, kSlack = 1e-9; // pixels, rad
+    const double x0 = o.minX - kMargin, x1 = o.maxX + kMargin, y0 = o.minY - kMargin, y1 = o.maxY + kMargin;
+    o.centre = 0;
+    o.low = -4;
+    o.high = 4;
+    if (x0 <= 0 && x1 >= 0 && y0 <= 0 && y1 >= 0)
+        return;
+    const auto polar = [](double x, double y) { return std::atan2(x, -y); };
+    o.centre = polar(0.5 * (x0 + x1), 0.5 * (y0 + y1));
+    o.low = o.high = 0;
+    for (const double x : {x0, x1})
+        for (const double y : {y0, y1}) {
+            const double d = AngleBetween(polar(x, y), o.centre);
+            o.low = std::min(o.low, d - kSlack);
+            o.high = std::max(o.high, d + kSlack);
+        }
 }
 
 bool Calculator::ProjectObstructions(const SiteInfo& site) {
@@ -173,6 +215,7 @@ bool Calculator::ProjectObstructions(const SiteInfo& site) {
             o.minY = std::min(o.minY, v.y);
             o.maxY = std::max(o.maxY, v.y);
         }
+        SetSector(o);
         projectedOutlines_.push_back(o);
         // nearest and farthest points of the box from the origin
         const double nx = o.minX > 0 ? o.minX : o.maxX < 0 ? -o.maxX : 0;
