@@ -114,7 +114,8 @@ int Calculator::AllocateSeries() {
     if (!Fresh(satelliteCount_, sampleCount_) || !Fresh(solutionFlag_, sampleCount_))
         return 0;
     if (!Fresh(sampleUtc_, sampleCount_) || !Fresh(xyz_, 3 * sampleCount_) ||
-        !Fresh(direction_, 4 * sampleCount_) || !Fresh(scratch_, 8 * sampleCount_))
+        !Fresh(direction_, 4 * sampleCount_) || !Fresh(scratch_, 8 * sampleCount_) ||
+        !Fresh(visibleLists_, SatelliteCatalogue::kSize * sampleCount_))
         return 0;
     mayBeVisible_.fill(false); // the fresh samples are all invisible
     loadState_ = kLoadOk;

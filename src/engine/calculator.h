@@ -241,6 +241,7 @@ private:
     std::vector<double> xyz_;       // one satellite's positions over the window
     std::vector<double> direction_; // one satellite's positions over the window in double (level 2)
     std::vector<double> scratch_;   // 8 values a sample for the kernels' inputs and outputs
+    std::vector<int16_t> visibleLists_; // each sample's visible satellites, kSize a sample (level 3)
     std::array<bool, SatelliteCatalogue::kSize> mayBeVisible_{}; // a visible flag may be set
     const SiteInfo* site_ = nullptr;
     float elevationMask_ = 0;

@@ -307,68 +307,59 @@ void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
         return s.elevation > elevationMask_ && (open || PassesVisibilityTest(site, s));
     };
 
-    // Only the enabled satellites are looked at per sample.
-    int enabled[SatelliteCatalogue::kSize];
-    int enabledCount = 0;
+    // Satellite by satellite, its samples in a row: a satellite counts at sample k only when it
+    // passes at k and at the next sample. Each sample keeps the list of its visible satellites in
+    // catalogue order, which is all the normal matrices read.
+    const int n = sampleCount_;
+    int16_t* lists = visibleLists_.data(); // n lists of up to kSize
+    std::fill(satelliteCount_.begin(), satelliteCount_.end(), 0);
     for (int j = 0; j < SatelliteCatalogue::kSize; ++j) {
-        if (IsEnabled(j) && !samples_[j].empty()) {
-            enabled[enabledCount++] = j;
-            mayBeVisible_[j] = true;
-        } else if (mayBeVisible_[j] && !samples_[j].empty()) {
+        if (samples_[j].empty())
+            continue;
+        SatSample* s = samples_[j].data();
+        if (!IsEnabled(j)) {
             // Only a satellite that took part before can have flags to clear.
-            SatSample* s = samples_[j].data();
-            for (int32_t k = 0; k < sampleCount_; ++k)
-                s[k].visible = 0;
+            if (mayBeVisible_[j])
+                for (int32_t k = 0; k < n; ++k)
+                    s[k].visible = 0;
             mayBeVisible_[j] = false;
+            continue;
+        }
+        mayBeVisible_[j] = true;
+        bool now = n > 0 && passes(s[0]);
+        for (int32_t k = 0; k < n; ++k) {
+            const bool later = k + 1 < n ? passes(s[k + 1]) : now;
+            const bool visible = now && later;
+            s[k].visible = visible ? 1 : 0;
+            if (visible)
+                lists[static_cast<size_t>(k) * SatelliteCatalogue::kSize + satelliteCount_[k]++] =
+                    static_cast<int16_t>(j);
+            now = later;
         }
     }
-    if (sampleCount_ > 0) {
-        for (int e = 0; e < enabledCount; ++e) {
-            SatSample& s = samples_[enabled[e]][0];
-            s.visible = passes(s) ? 1 : 0;
-        }
-    }
-    for (int32_t k = 0; k < sampleCount_; ++k) {
+    for (int32_t k = 0; k < n; ++k) {
         for (double& v : normalMatrix_)
             v = 0;
+        const int16_t* list = lists + static_cast<size_t>(k) * SatelliteCatalogue::kSize;
+        const int count = satelliteCount_[k];
         bool inUse[kGnssSystems] = {};
-        satelliteCount_[k] = 0;
-        const int32_t next = k + 1 < sampleCount_ ? k + 1 : sampleCount_ - 1;
-
-        // A satellite counts at sample k only when it is usable at k and at the next sample.
-        for (int e = 0; e < enabledCount; ++e) {
-            const int j = enabled[e];
-            SatSample& now = samples_[j][k];
-            SatSample& later = samples_[j][next];
-            later.visible = 0;
-            if (passes(later)) {
-                later.visible = 1;
-                if (now.visible == 1)
-                    inUse[kSystemOf[j]] = true;
-            } else {
-                now.visible = 0;
-            }
-        }
+        for (int e = 0; e < count; ++e)
+            inUse[kSystemOf[list[e]]] = true;
         // One clock per system in use, in catalogue order.
         int clockOf[kGnssSystems] = {};
         int systems = 0;
-        for (int s = 0; s < kGnssSystems; ++s) {
-            if (inUse[s])
-                clockOf[s] = systems++;
+        for (int sys = 0; sys < kGnssSystems; ++sys) {
+            if (inUse[sys])
+                clockOf[sys] = systems++;
         }
         parameterCount_ = p + systems;
-        for (int e = 0; e < enabledCount; ++e) {
-            const int j = enabled[e];
+        for (int e = 0; e < count; ++e) {
+            const int j = list[e];
             const SatSample& s = samples_[j][k];
-            if (s.visible != 1)
-                continue;
             if (p == 3)
-                AddRowTo<3>(normalMatrix_, parameterCount_, s, f.position, localFrame_,
-                            clockOf[kSystemOf[j]]);
+                AddRowTo<3>(normalMatrix_, parameterCount_, s, f.position, localFrame_, clockOf[kSystemOf[j]]);
             else
-                AddRowTo<2>(normalMatrix_, parameterCount_, s, f.position, localFrame_,
-                            clockOf[kSystemOf[j]]);
-            ++satelliteCount_[k];
+                AddRowTo<2>(normalMatrix_, parameterCount_, s, f.position, localFrame_, clockOf[kSystemOf[j]]);
         }
         pdop_[k] = gdop_[k] = tdop_[k] = vdop_[k] = hdop_[k] = 0;
         solutionFlag_[k] = 0;
