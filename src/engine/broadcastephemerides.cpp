@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <new>
 #include <type_traits>
+
+#include "engine/vectorkernels.h"
 
 namespace {
 
@@ -83,6 +86,129 @@ public:
 private:
     const std::vector<Record>& list_;
     size_t after_ = 0;
+};
+
+// A GLONASS satellite's instants in the order they are integrated: the instants served by one
+// record are reached outwards from it, those before it backwards, so that each stretch of the
+// orbit is integrated once. start(g) begins again from record g; to(g, gps, k) takes the state on
+// to instant k and stores it, false to stop. false when an instant has no record within reach.
+template <typename ToGps, typename Start, typename To>
+bool GlonassWalk(const std::vector<GlonassEphemeris>& glonass, const double* utc, int count, ToGps&& toGps,
+                 Start&& start, To&& to) {
+    NearestCursor nearest(glonass);
+    int k = 0;
+    const GlonassEphemeris* next = count > 0 ? nearest(toGps(utc[0])) : nullptr;
+    while (k < count) {
+        const GlonassEphemeris* g = next;
+        if (g == nullptr)
+            return false;
+        int end = k + 1;
+        while (end < count && (next = nearest(toGps(utc[end]))) == g)
+            ++end;
+        int split = k; // first sample at or after the record
+        while (split < end && toGps(utc[split]) < g->tbGps)
+            ++split;
+        start(*g);
+        for (int j = split - 1; j >= k; --j)
+            if (!to(*g, toGps(utc[j]), j))
+                return false;
+        start(*g);
+        for (int j = split; j < end; ++j)
+            if (!to(*g, toGps(utc[j]), j))
+                return false;
+        k = end;
+    }
+    return true;
+}
+
+// Several satellites' integrations laid out for the GLONASS kernel, one lane each: each lane's
+// walk becomes its operations (begin again, step, store), the lanes then run side by side.
+class GlonassLanes {
+public:
+    // Lays out lane l's walk; false, the lane left idle, where the walk fails.
+    template <typename ToGps>
+    bool Plan(int l, const std::vector<GlonassEphemeris>& glonass, const double* utc, int count,
+              ToGps&& toGps) {
+        std::vector<Op>& ops = lanes_[static_cast<size_t>(l)];
+        double t = 0;
+        const bool ok = GlonassWalk(
+            glonass, utc, count, toGps,
+            [&](const GlonassEphemeris& g) {
+                ops.push_back(Op{Record(g), -1, 0, nullptr});
+                t = g.tbGps;
+            },
+            [&](const GlonassEphemeris& g, double gps, int k) {
+                if (!GlonassSteps(g, t, gps, [&ops](const double* lunisolar, double h) {
+                        // A step after a fresh start or nothing shares its operation.
+                        if (ops.empty() || ops.back().h != 0 || ops.back().store >= 0)
+                            ops.push_back(Op{});
+                        ops.back().h = h;
+                        ops.back().lunisolar = lunisolar;
+                    }))
+                    return false;
+                t = gps;
+                if (ops.empty() || ops.back().store >= 0)
+                    ops.push_back(Op{});
+                ops.back().store = k;
+                return true;
+            });
+        if (!ok)
+            ops.clear();
+        return ok;
+    }
+
+    // The lanes side by side; xyz[l] of the lanes not done stays as it was.
+    void Run(const VectorKernels& kernels, double* const* xyz, const bool* done, int lanes) {
+        size_t length = 0;
+        for (const std::vector<Op>& ops : lanes_)
+            length = std::max(length, ops.size());
+        const size_t n = length * kGlonassLanes;
+        std::vector<int32_t> start(n, -1), store(n, -1);
+        std::vector<double> h(n, 0.0), ax(n, 0.0), ay(n, 0.0), az(n, 0.0);
+        for (int l = 0; l < kGlonassLanes; ++l)
+            for (size_t t = 0; t < lanes_[static_cast<size_t>(l)].size(); ++t) {
+                const Op& op = lanes_[static_cast<size_t>(l)][t];
+                const size_t at = t * kGlonassLanes + static_cast<size_t>(l);
+                start[at] = op.start;
+                store[at] = op.store;
+                h[at] = op.h;
+                if (op.lunisolar != nullptr) {
+                    ax[at] = op.lunisolar[0];
+                    ay[at] = op.lunisolar[1];
+                    az[at] = op.lunisolar[2];
+                }
+            }
+        double* out[kGlonassLanes] = {};
+        for (int l = 0; l < lanes; ++l)
+            out[l] = done[l] ? xyz[l] : nullptr;
+        const GlonassKernelProgram program{static_cast<int>(length),
+                                           start.data(),
+                                           store.data(),
+                                           h.data(),
+                                           ax.data(),
+                                           ay.data(),
+                                           az.data(),
+                                           records_.data(),
+                                           kGlonassMu,
+                                           kGlonassJ2Term,
+                                           kGlonassEarthRate};
+        kernels.glonassBroadcast(program, out);
+    }
+
+private:
+    struct Op {
+        int32_t start = -1, store = -1;
+        double h = 0;
+        const double* lunisolar = nullptr;
+    };
+    int32_t Record(const GlonassEphemeris& g) {
+        const auto id = static_cast<int32_t>(records_.size() / 6);
+        records_.insert(records_.end(), g.position, g.position + 3);
+        records_.insert(records_.end(), g.velocity, g.velocity + 3);
+        return id;
+    }
+    std::array<std::vector<Op>, kGlonassLanes> lanes_;
+    std::vector<double> records_;
 };
 
 BroadcastEphemerides::PreparedKepler Prepare(const KeplerEphemeris& k) {
@@ -251,39 +377,38 @@ bool BroadcastEphemerides::Positions(int index, const double* utc, int count, do
         }
         return true;
     }
-    // GLONASS: the samples served by one record are integrated outwards from it, those before it
-    // backwards, so that each stretch of the orbit is integrated once.
-    const std::vector<GlonassEphemeris>& glonass = glonass_[index];
-    auto store = [xyz](int k, const GlonassState& state) {
-        for (int i = 0; i < 3; ++i)
-            xyz[3 * static_cast<size_t>(k) + i] = state.position[i];
-    };
-    NearestCursor nearest(glonass);
-    int k = 0;
-    const GlonassEphemeris* next = count > 0 ? nearest(UtcToGps(utc[0])) : nullptr;
-    while (k < count) {
-        const GlonassEphemeris* g = next;
-        if (g == nullptr)
-            return false;
-        int end = k + 1;
-        while (end < count && (next = nearest(UtcToGps(utc[end]))) == g)
-            ++end;
-        int split = k; // first sample at or after the record
-        while (split < end && UtcToGps(utc[split]) < g->tbGps)
-            ++split;
-        GlonassState state = GlonassStart(*g);
-        for (int j = split - 1; j >= k; --j) {
-            if (!GlonassIntegrate(*g, state, UtcToGps(utc[j])))
+    GlonassState state;
+    return GlonassWalk(
+        glonass_[index], utc, count, [this](double u) { return UtcToGps(u); },
+        [&state](const GlonassEphemeris& g) { state = GlonassStart(g); },
+        [&state, xyz](const GlonassEphemeris& g, double gps, int k) {
+            if (!GlonassIntegrate(g, state, gps))
                 return false;
-            store(j, state);
+            for (int i = 0; i < 3; ++i)
+                xyz[3 * static_cast<size_t>(k) + i] = state.position[i];
+            return true;
+        });
+}
+
+void BroadcastEphemerides::GlonassPositions(const int* index, int satellites, const double* utc, int count,
+                                            double* const* xyz, bool* done) const {
+    std::fill(done, done + satellites, false);
+    const VectorKernels* kernels = ActiveKernels();
+    if (kernels == nullptr || kernels->glonassBroadcast == nullptr)
+        return;
+    try {
+        for (int first = 0; first < satellites; first += kGlonassLanes) {
+            const int lanes = std::min(kGlonassLanes, satellites - first);
+            GlonassLanes program;
+            for (int l = 0; l < lanes; ++l) {
+                const int i = index[first + l];
+                done[first + l] =
+                    ValidIndex(i) && !glonass_[i].empty() &&
+                    program.Plan(l, glonass_[i], utc, count, [this](double u) { return UtcToGps(u); });
+            }
+            program.Run(*kernels, xyz + first, done + first, lanes);
         }
-        state = GlonassStart(*g);
-        for (int j = split; j < end; ++j) {
-            if (!GlonassIntegrate(*g, state, UtcToGps(utc[j])))
-                return false;
-            store(j, state);
-        }
-        k = end;
+    } catch (const std::bad_alloc&) {
+        std::fill(done, done + satellites, false); // the caller goes the scalar way
     }
-    return true;
 }

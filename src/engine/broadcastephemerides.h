@@ -50,6 +50,12 @@ public:
     // the GLONASS instants one record serves are reached by one integration outwards from it. false
     // when an instant has no record within reach (the positions are then incomplete).
     bool Positions(int index, const double* utc, int count, double* xyz) const;
+    // Positions of several GLONASS satellites as Positions gives them, integrated side by side in
+    // the vector kernels' lanes: xyz[i] takes satellite index[i]'s. done[i] is false, nothing
+    // written to xyz[i], where Positions would fail, for a satellite without GLONASS records, and
+    // for all without the kernels.
+    void GlonassPositions(const int* index, int satellites, const double* utc, int count, double* const* xyz,
+                          bool* done) const;
 
     struct PreparedKepler {
         KeplerEphemeris record;

@@ -22,11 +22,6 @@ constexpr KeplerConstants kNavIc{3.986005e14, 7.2921151467e-5};      // IRNSS SP
 // rotation since toe (BeiDou SIS ICD).
 constexpr double kBeiDouGeoTilt = -5.0 * 3.14159265358979323846 / 180.0;
 
-constexpr double kGlonassMu = 3.986004418e14;     // PZ-90 gravitational constant, m^3/s^2 (GLONASS ICD)
-constexpr double kGlonassAe = 6378136.0;          // PZ-90 equatorial radius, m
-constexpr double kGlonassJ2 = 1.08262575e-3;      // PZ-90 second zonal harmonic
-constexpr double kGlonassEarthRate = 7.292115e-5; // PZ-90 Earth rotation rate, rad/s
-
 const KeplerConstants& ConstantsOf(GnssSystem system) {
     switch (system) {
     case GnssSystem::Galileo:
@@ -274,12 +269,11 @@ namespace {
 void GlonassDerivative(const double p[3], const double v[3], const double lunisolar[3], double dp[3],
                        double dv[3]) {
     // One square root and one division: the integration's cost is in here.
-    constexpr double kJ2Term = 1.5 * kGlonassJ2 * kGlonassMu * kGlonassAe * kGlonassAe;
     const double r2 = p[0] * p[0] + p[1] * p[1] + p[2] * p[2];
     const double inverseR = 1.0 / std::sqrt(r2);
     const double inverseR2 = inverseR * inverseR;
     const double inverseR3 = inverseR2 * inverseR;
-    const double j2 = kJ2Term * inverseR2 * inverseR3;
+    const double j2 = kGlonassJ2Term * inverseR2 * inverseR3;
     const double zz = 5.0 * p[2] * p[2] * inverseR2;
     const double central = -kGlonassMu * inverseR3 - j2 * (1.0 - zz);
     const double w2 = kGlonassEarthRate * kGlonassEarthRate;
@@ -329,26 +323,12 @@ GlonassState GlonassStart(const GlonassEphemeris& g) {
 }
 
 bool GlonassIntegrate(const GlonassEphemeris& g, GlonassState& s, double gps) {
-    if (!(std::fabs(gps - g.tbGps) <= kMaxExtrapolation) || !(std::fabs(s.t - g.tbGps) <= kMaxExtrapolation))
-        return false;
     static constexpr double kNone[3] = {0, 0, 0};
-    while (s.t != gps) {
-        // Stretches split where the broadcast acceleration stops holding, equal steps landing on
-        // the end of each.
-        double end = gps;
-        for (double edge : {g.tbGps - kGlonassLunisolarSpan, g.tbGps + kGlonassLunisolarSpan})
-            if ((edge - s.t) * (gps - edge) > 0 && std::fabs(edge - s.t) < std::fabs(end - s.t))
-                end = edge;
-        const double span = end - s.t;
-        const double middle = s.t + 0.5 * span;
-        const double* lunisolar =
-            std::fabs(middle - g.tbGps) <= kGlonassLunisolarSpan ? g.acceleration : kNone;
-        const double steps = std::ceil(std::fabs(span) / kGlonassMaxStep);
-        const double h = span / steps;
-        for (double k = 0; k < steps; ++k)
-            RungeKuttaStep(s, lunisolar, h);
-        s.t = end;
-    }
+    if (!GlonassSteps(g, s.t, gps, [&s](const double* lunisolar, double h) {
+            RungeKuttaStep(s, lunisolar ? lunisolar : kNone, h);
+        }))
+        return false;
+    s.t = gps;
     return true;
 }
 

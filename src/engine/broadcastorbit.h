@@ -5,6 +5,8 @@
 // for, in the frame of that instant (no signal travel time), as precise orbits give them.
 #pragma once
 
+#include <cmath>
+
 #include "engine/ephemeris.h"
 
 // Earth-fixed position (m) at `gps` (seconds of the continuous GPS count).
@@ -47,6 +49,13 @@ struct GlonassState {
     double velocity[3] = {};
 };
 
+// The PZ-90 force model (GLONASS ICD).
+inline constexpr double kGlonassMu = 3.986004418e14;     // gravitational constant, m^3/s^2
+inline constexpr double kGlonassAe = 6378136.0;          // equatorial radius, m
+inline constexpr double kGlonassJ2 = 1.08262575e-3;      // second zonal harmonic
+inline constexpr double kGlonassEarthRate = 7.292115e-5; // Earth rotation rate, rad/s
+inline constexpr double kGlonassJ2Term = 1.5 * kGlonassJ2 * kGlonassMu * kGlonassAe * kGlonassAe; // m^5/s^2
+
 // Longest integration step, s: Runge-Kutta 4 with it stays within half a metre of a 10-s step over
 // the quarter hour around a record and within 60 m over a day, well inside what the broadcast force
 // model itself holds that far out (kilometres); a 120-s step would cost 2.5 times as much.
@@ -64,6 +73,29 @@ inline constexpr double kMaxExtrapolation = 7 * 86400.0; // s
 inline constexpr double kGlonassReach = kMaxExtrapolation;
 
 GlonassState GlonassStart(const GlonassEphemeris& ephemeris);
+// The Runge-Kutta steps that take a state from `from` to `gps`: step(lunisolar, h) for each, in
+// order. Stretches are split where the broadcast acceleration stops holding (nullptr lunisolar:
+// none), equal steps landing on the end of each. false, and no step, when either instant is more
+// than kMaxExtrapolation from the record or not a number.
+template <typename Step> bool GlonassSteps(const GlonassEphemeris& g, double from, double gps, Step&& step) {
+    if (!(std::fabs(gps - g.tbGps) <= kMaxExtrapolation) || !(std::fabs(from - g.tbGps) <= kMaxExtrapolation))
+        return false;
+    for (double t = from; t != gps;) {
+        double end = gps;
+        for (double edge : {g.tbGps - kGlonassLunisolarSpan, g.tbGps + kGlonassLunisolarSpan})
+            if ((edge - t) * (gps - edge) > 0 && std::fabs(edge - t) < std::fabs(end - t))
+                end = edge;
+        const double span = end - t;
+        const double middle = t + 0.5 * span;
+        const bool near = std::fabs(middle - g.tbGps) <= kGlonassLunisolarSpan;
+        const double steps = std::ceil(std::fabs(span) / kGlonassMaxStep);
+        const double h = span / steps;
+        for (double k = 0; k < steps; ++k)
+            step(near ? g.acceleration : nullptr, h);
+        t = end;
+    }
+    return true;
+}
 // Moves `state` to time `gps` (either direction) under the PZ-90 central field with J2, the
 // Earth's rotation and, near the record, its lunisolar acceleration. false, the state unchanged,
 // when `gps` is more than kMaxExtrapolation from the record or not a number.

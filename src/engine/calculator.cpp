@@ -113,7 +113,7 @@ int Calculator::AllocateSeries() {
     }
     if (!Fresh(satelliteCount_, sampleCount_) || !Fresh(solutionFlag_, sampleCount_))
         return 0;
-    if (!Fresh(sampleUtc_, sampleCount_) || !Fresh(xyz_, 3 * sampleCount_) ||
+    if (!Fresh(sampleUtc_, sampleCount_) || !Fresh(xyz_, 3 * kGlonassLanes * sampleCount_) ||
         !Fresh(direction_, 4 * sampleCount_) || !Fresh(scratch_, 8 * sampleCount_) ||
         !Fresh(visibleLists_, SatelliteCatalogue::kSize * sampleCount_))
         return 0;
@@ -531,10 +531,36 @@ void Calculator::ComputePositions(const CalendarTime& windowStartUtc) {
     const double start = ScaleSeconds(windowStartUtc);
     for (int32_t k = 0; k < sampleCount_; ++k)
         sampleUtc_[k] = start + static_cast<double>(k) * step_;
+    // The GLONASS satellites of navigation files side by side, a batch of kernel lanes at a time;
+    // the rest, and those a batch cannot take, one by one.
+    int batch[kGlonassLanes];
+    int batched = 0;
+    const auto flush = [&] {
+        double* xyz[kGlonassLanes];
+        bool done[kGlonassLanes];
+        for (int l = 0; l < batched; ++l)
+            xyz[l] = xyz_.data() + 3 * static_cast<size_t>(sampleCount_) * l;
+        broadcast_.GlonassPositions(batch, batched, sampleUtc_.data(), sampleCount_, xyz, done);
+        for (int l = 0; l < batched; ++l) { // lane 0's buffer is the one BroadcastPositions uses
+            if (done[l])
+                StorePositions(batch[l], xyz[l]);
+            else
+                BroadcastPositions(batch[l]);
+        }
+        batched = 0;
+    };
     for (int i = 0; i < SatelliteCatalogue::kSize; ++i) {
-        if (FromNavigation(i) && Planned(i))
+        if (!FromNavigation(i) || !Planned(i))
+            continue;
+        if (SatelliteCatalogue::At(i).system != GnssSystem::Glonass) {
             BroadcastPositions(i);
+            continue;
+        }
+        batch[batched++] = i;
+        if (batched == kGlonassLanes)
+            flush();
     }
+    flush();
 }
 
 void Calculator::AlmanacPositions(const VectorKernels& kernels, GpsTime gps, GlonassTime glonass,
@@ -632,8 +658,12 @@ void Calculator::BroadcastPositions(int index) {
             k = end;
         }
     }
+    StorePositions(index, xyz);
+}
+
+void Calculator::StorePositions(int index, const double* xyz) {
     SatSample* s = samples_[index].data();
-    for (int k = 0; k < n; ++k) {
+    for (int k = 0; k < sampleCount_; ++k) {
         s[k].x = static_cast<float>(xyz[3 * k]);
         s[k].y = static_cast<float>(xyz[3 * k + 1]);
         s[k].z = static_cast<float>(xyz[3 * k + 2]);

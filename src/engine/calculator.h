@@ -199,6 +199,8 @@ private:
     // The positions of one satellite over the window from the navigation files; NaN at the samples
     // no record reaches.
     void BroadcastPositions(int index);
+    // Positions (m, three a sample) into a satellite's samples.
+    void StorePositions(int index, const double* xyz);
     // The statuses of the systems planned from navigation files, from their health at `utc`.
     void RefreshBroadcastStatuses(double utc);
     // No almanac records or statuses, load state 0 (the file name stays for the caller to keep).
@@ -237,10 +239,10 @@ private:
     std::array<bool, kGnssSystems> sourceChosen_{}; // by the user
     bool orbitsChanged_ = false;                    // since the last recalculation
     BroadcastEphemerides broadcast_;
-    std::vector<double> sampleUtc_; // the window's sample instants, for the navigation files
-    std::vector<double> xyz_;       // one satellite's positions over the window
-    std::vector<double> direction_; // one satellite's positions over the window in double (level 2)
-    std::vector<double> scratch_;   // 8 values a sample for the kernels' inputs and outputs
+    std::vector<double> sampleUtc_;     // the window's sample instants, for the navigation files
+    std::vector<double> xyz_;           // positions over the window of a batch of GLONASS satellites
+    std::vector<double> direction_;     // one satellite's positions over the window in double (level 2)
+    std::vector<double> scratch_;       // 8 values a sample for the kernels' inputs and outputs
     std::vector<int16_t> visibleLists_; // each sample's visible satellites, kSize a sample (level 3)
     std::array<bool, SatelliteCatalogue::kSize> mayBeVisible_{}; // a visible flag may be set
     const SiteInfo* site_ = nullptr;

@@ -28,6 +28,20 @@ struct KeplerKernelRecords {
         *cuc, *crs, *crc, *cis, *cic, *iDot, *cosI0, *sinI0;
 };
 
+// GLONASS integrations side by side, one satellite per lane. At each of `ops` operations lane l
+// may begin again from a record (start >= 0: records[6 * start ...], position (m) then velocity
+// (m/s)), take a Runge-Kutta step of h seconds (0: none) under the central field with J2, the
+// Earth's rotation and the lunisolar acceleration, then store its position for an instant
+// (store >= 0: xyz[l][3 * store ...]). Operation t of lane l is at [t * kGlonassLanes + l].
+inline constexpr int kGlonassLanes = 8;
+struct GlonassKernelProgram {
+    int ops;
+    const int32_t *start, *store;
+    const double *h, *lunisolarX, *lunisolarY, *lunisolarZ;
+    const double* records;
+    double mu, j2Term, earthRate; // the force model's constants (m^3/s^2, m^5/s^2, rad/s)
+};
+
 struct VectorKernels {
     // Earth-fixed positions (m) at `count` times: tk, s from the time of almanac; dt, s from the
     // node crossing (within half the four-year cycle). Angles of the times must stay below 1e6 rad.
@@ -40,6 +54,8 @@ struct VectorKernels {
     // E = M + e sin M (KeplerNewtonSteps); nullptr where the scalar code is quicker.
     void (*keplerBroadcast)(const KeplerKernelRecords& records, const int32_t* which, const double* gps,
                             int count, int newtonSteps, double* x, double* y, double* z);
+    // As the scalar code's Runge-Kutta steps do, lane by lane.
+    void (*glonassBroadcast)(const GlonassKernelProgram& program, double* const* xyz);
     // Azimuth (-pi..pi, clockwise from north) and elevation (rad) of each Earth-fixed position (m).
     void (*azimuthElevation)(const SiteKernelFrame& site, const double* x, const double* y, const double* z,
                              int count, double* azimuth, double* elevation);

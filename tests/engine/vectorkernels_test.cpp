@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/broadcastephemerides.h"
 #include "engine/broadcastorbit.h"
 #include "engine/calculator.h"
 #include "engine/orbit.h"
@@ -150,6 +151,65 @@ TEST(VectorKernels, BroadcastKeplerPositionsOnEveryTargetMatchTheScalarCode) {
         }
     }
     EXPECT_EQ(satellites, 29 + 24 + 22);
+}
+
+TEST(VectorKernels, GlonassSatellitesSideBySideOnEveryTargetMatchTheScalarCode) {
+    RestoreTarget restore;
+    BroadcastEphemerides day;
+    day.Add(ReadNavigationFile(std::string(TAVRIN_SOURCE_DIR) +
+                               "/tests/data/multignss/OPEC00NOR_S_20220010000_01D_RN.rnx"));
+    // Every GLONASS slot in a batch of lanes and a bit, with a GPS satellite and an index out of range
+    // among them, which the batch leaves to the caller.
+    std::vector<int> batch = {SatelliteCatalogue::Index({GnssSystem::Gps, 5}), -1};
+    for (int n = 1; n <= SatelliteCatalogue::Count(GnssSystem::Glonass); ++n)
+        batch.push_back(SatelliteCatalogue::Index({GnssSystem::Glonass, n}));
+    struct Case {
+        const char* what;
+        double from, step; // s from 2022-01-01 00:00 UTC
+        int count;
+        bool reached;
+    } const cases[] = {
+        {"the day at 5 min", 0, 300, 289, true},
+        {"an odd step, from before the first record", -1800, 417, 220, true},
+        {"beyond reach", 9 * 86400.0, 300, 10, false},
+    };
+    const double midnight = ScaleSeconds(2022, 1, 1, 0, 0, 0);
+    for (const Case& c : cases) {
+        std::vector<double> utc;
+        for (int k = 0; k < c.count; ++k)
+            utc.push_back(midnight + c.from + c.step * k);
+        const size_t n = 3 * utc.size();
+        for (VectorTarget target : kKernelTargets) {
+            if (!UseVectorTarget(target))
+                continue;
+            std::vector<std::vector<double>> out(batch.size(), std::vector<double>(n, -1.0));
+            std::vector<double*> xyz;
+            for (auto& o : out)
+                xyz.push_back(o.data());
+            std::vector<char> done(batch.size());
+            day.GlonassPositions(batch.data(), static_cast<int>(batch.size()), utc.data(), c.count,
+                                 xyz.data(), reinterpret_cast<bool*>(done.data()));
+            int planned = 0;
+            for (size_t i = 0; i < batch.size(); ++i) {
+                std::vector<double> scalar(n);
+                const bool ok = batch[i] >= 0 && day.Positions(batch[i], utc.data(), c.count, scalar.data());
+                ASSERT_EQ(done[i] != 0, ok && SatelliteCatalogue::At(batch[i]).system == GnssSystem::Glonass)
+                    << c.what << " " << i;
+                if (!done[i]) {
+                    EXPECT_EQ(out[i], std::vector<double>(n, -1.0)) << c.what << " " << i; // untouched
+                    continue;
+                }
+                ++planned;
+                double worst = 0;
+                for (size_t k = 0; k < n; k += 3)
+                    worst = std::max(worst, std::hypot(out[i][k] - scalar[k], out[i][k + 1] - scalar[k + 1],
+                                                       out[i][k + 2] - scalar[k + 2]) /
+                                                std::hypot(scalar[k], scalar[k + 1], scalar[k + 2]));
+                EXPECT_LE(worst, kToleranceRad) << c.what << " " << i << " " << VectorTargetName(target);
+            }
+            EXPECT_EQ(planned > 20, c.reached) << c.what << " " << VectorTargetName(target);
+        }
+    }
 }
 
 TEST(VectorKernels, AzimuthAndElevationOnEveryTargetMatchTheScalarCode) {
