@@ -59,6 +59,9 @@ struct VectorKernels {
     // Azimuth (-pi..pi, clockwise from north) and elevation (rad) of each Earth-fixed position (m).
     void (*azimuthElevation)(const SiteKernelFrame& site, const double* x, const double* y, const double* z,
                              int count, double* azimuth, double* elevation);
+    // The same for samples laid out as floats x, y, z (m), azimuth (0..2 pi), elevation, each
+    // `stride` floats after the one before: their azimuth and elevation filled in.
+    void (*sampleDirections)(const SiteKernelFrame& site, float* samples, int stride, int count);
 };
 
 // The scalar code the kernels are held to (and which the Scalar target runs): with the library's

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstddef>
 
 #include "engine/calculator.h"
 #include "engine/geodesy.h"
@@ -109,10 +110,20 @@ void Calculator::ComputeAzEl(const SiteInfo& site) {
     const int n = sampleCount_;
     double *x = direction_.data(), *y = x + n, *z = y + n;
     double *azimuth = scratch_.data(), *elevation = azimuth + n;
+    static_assert(sizeof(SatSample) % sizeof(float) == 0 && offsetof(SatSample, x) == 0 &&
+                      offsetof(SatSample, y) == sizeof(float) &&
+                      offsetof(SatSample, z) == 2 * sizeof(float) &&
+                      offsetof(SatSample, azimuth) == 3 * sizeof(float) &&
+                      offsetof(SatSample, elevation) == 4 * sizeof(float),
+                  "the kernels read and fill the samples in place");
     for (int j = 0; j < SatelliteCatalogue::kSize; ++j) {
         if (!Planned(j))
             continue;
         SatSample* s = samples_[j].data();
+        if (kernels) {
+            kernels->sampleDirections(frame, &s->x, sizeof(SatSample) / sizeof(float), n);
+            continue;
+        }
         for (int32_t k = 0; k < n; ++k) {
             x[k] = s[k].x;
             y[k] = s[k].y;
@@ -120,11 +131,8 @@ void Calculator::ComputeAzEl(const SiteInfo& site) {
         }
         // The scalar code keeps the library's arc tangent for the almanacs, as they always had; the
         // navigation files' many satellites take the quicker one, well below a float's resolution off.
-        if (kernels)
-            kernels->azimuthElevation(frame, x, y, z, n, azimuth, elevation);
-        else
-            ScalarAzimuthElevation(frame, x, y, z, n, azimuth, elevation,
-                                   sources_[kSystemOf[j]] == OrbitSource::Almanac);
+        ScalarAzimuthElevation(frame, x, y, z, n, azimuth, elevation,
+                               sources_[kSystemOf[j]] == OrbitSource::Almanac);
         for (int32_t k = 0; k < n; ++k) {
             s[k].elevation = static_cast<float>(elevation[k]);
             s[k].azimuth = static_cast<float>(azimuth[k]);
@@ -156,8 +164,9 @@ bool Calculator::PassesVisibilityTest(const SiteInfo& site, const SatSample& s) 
         // Nor can it when its polar angle misses every box's sector; the projection's own sines
         // and cosines are then spared.
         const double angle = direction.y * (1.0 / 180.0) * 3.1416; // as the projection takes it
-        if (std::none_of(projectedOutlines_.begin(), projectedOutlines_.end(),
-                         [angle](const ProjectedOutline& o) { return InSector(angle, o.centre, o.low, o.high); }))
+        if (std::none_of(
+                projectedOutlines_.begin(), projectedOutlines_.end(),
+                [angle](const ProjectedOutline& o) { return InSector(angle, o.centre, o.low, o.high); }))
             return true;
         const IntPoint p = ProjectForContainment(direction);
         return !BehindProjectedObstruction(p.x, p.y);
@@ -357,9 +366,11 @@ void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
             const int j = list[e];
             const SatSample& s = samples_[j][k];
             if (p == 3)
-                AddRowTo<3>(normalMatrix_, parameterCount_, s, f.position, localFrame_, clockOf[kSystemOf[j]]);
+                AddRowTo<3>(normalMatrix_, parameterCount_, s, f.position, localFrame_,
+                            clockOf[kSystemOf[j]]);
             else
-                AddRowTo<2>(normalMatrix_, parameterCount_, s, f.position, localFrame_, clockOf[kSystemOf[j]]);
+                AddRowTo<2>(normalMatrix_, parameterCount_, s, f.position, localFrame_,
+                            clockOf[kSystemOf[j]]);
         }
         pdop_[k] = gdop_[k] = tdop_[k] = vdop_[k] = hdop_[k] = 0;
         solutionFlag_[k] = 0;
