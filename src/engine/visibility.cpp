@@ -265,34 +265,50 @@ bool Calculator::BehindProjectedObstruction(int32_t x, int32_t y) const {
 
 namespace {
 
-// One satellite's row added to the lower triangle of the normal matrix (row length `size`), for
-// 3 or 2 position parameters known when compiling: the loops laid out, the same sums in the same order.
+// The normal matrix of the satellites `list` (catalogue indices) at sample k, its lower
+// triangle (the inversion reads no more) in m (row length `size`), for 3 or 2 position parameters
+// known when compiling. Each satellite's row is the geometry of its line of sight, -1 in its
+// system's clock column and zero elsewhere, so only those products are summed: in registers, in
+// the satellites' order, the same sums as adding row after row to the matrix.
 template <int P>
-[[gnu::always_inline]] inline void AddRowTo(double* m, int size, const SatSample& s, const double site[3],
-                                            const double (&frame)[3][3], int clock) {
-    const double px = s.x, py = s.y, pz = s.z;
-    const double dx = px - site[0], dy = py - site[1], dz = pz - site[2];
-    // Geometric distance plus the Earth's rotation during the signal's travel.
-    const double range = std::sqrt(dx * dx + dy * dy + dz * dz) + kOmegaOverC * (site[1] * px - site[0] * py);
-    const double w[3] = {dx / range, dy / range, dz / range};
-    double g[3] = {};
-    if constexpr (P == 3) {
-        g[0] = w[0];
-        g[1] = w[1];
-        g[2] = w[2];
-    } else {
-        for (int r = 0; r < 2; ++r)
-            g[r] = frame[r][0] * w[0] + frame[r][1] * w[1] + frame[r][2] * w[2];
+void NormalMatrix(double* m, int size, const std::vector<SatSample>* samples, const int16_t* list, int count,
+                  int k, const uint8_t* systemOf, const int* clockOf, const double site[3],
+                  const double (&frame)[3][3]) {
+    double gg[6] = {};                  // (0,0), (1,0), (1,1), (2,0), (2,1), (2,2)
+    double clock[kGnssSystems][4] = {}; // each system's column: the geometry's sums, then the count
+    for (int e = 0; e < count; ++e) {
+        const SatSample& s = samples[list[e]][static_cast<size_t>(k)];
+        const double px = s.x, py = s.y, pz = s.z;
+        const double dx = px - site[0], dy = py - site[1], dz = pz - site[2];
+        // Geometric distance plus the Earth's rotation during the signal's travel.
+        const double range =
+            std::sqrt(dx * dx + dy * dy + dz * dz) + kOmegaOverC * (site[1] * px - site[0] * py);
+        const double w[3] = {dx / range, dy / range, dz / range};
+        double g[3] = {w[0], w[1], w[2]};
+        if constexpr (P == 2) {
+            for (int r = 0; r < 2; ++r)
+                g[r] = frame[r][0] * w[0] + frame[r][1] * w[1] + frame[r][2] * w[2];
+        }
+        for (int r = 0, t = 0; r < P; ++r)
+            for (int c = 0; c <= r; ++c)
+                gg[t++] += g[r] * g[c];
+        double* column = clock[systemOf[list[e]]];
+        for (int c = 0; c < P; ++c)
+            column[c] += g[c] * -1.0;
+        column[3] += 1.0;
     }
-    // Only the lower triangle: the inversion reads no more. The row is the geometry, -1 in its
-    // clock's column and zero elsewhere, so only those products are added.
-    const int c = P + clock;
-    for (int r = 0; r < P; ++r)
-        for (int k = 0; k <= r; ++k)
-            m[r * size + k] += g[r] * g[k];
-    for (int k = 0; k < P; ++k)
-        m[c * size + k] += g[k] * -1.0;
-    m[c * size + c] += 1.0;
+    std::fill(m, m + size * size, 0.0);
+    for (int r = 0, t = 0; r < P; ++r)
+        for (int c = 0; c <= r; ++c)
+            m[r * size + c] = gg[t++];
+    for (int sys = 0; sys < kGnssSystems; ++sys) {
+        if (clockOf[sys] < 0)
+            continue;
+        const int c = P + clockOf[sys];
+        for (int r = 0; r < P; ++r)
+            m[c * size + r] = clock[sys][r];
+        m[c * size + c] = clock[sys][3];
+    }
 }
 
 } // namespace
@@ -347,31 +363,20 @@ void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
         }
     }
     for (int32_t k = 0; k < n; ++k) {
-        for (double& v : normalMatrix_)
-            v = 0;
         const int16_t* list = lists + static_cast<size_t>(k) * SatelliteCatalogue::kSize;
         const int count = satelliteCount_[k];
         bool inUse[kGnssSystems] = {};
         for (int e = 0; e < count; ++e)
             inUse[kSystemOf[list[e]]] = true;
         // One clock per system in use, in catalogue order.
-        int clockOf[kGnssSystems] = {};
+        int clockOf[kGnssSystems];
         int systems = 0;
-        for (int sys = 0; sys < kGnssSystems; ++sys) {
-            if (inUse[sys])
-                clockOf[sys] = systems++;
-        }
+        for (int sys = 0; sys < kGnssSystems; ++sys)
+            clockOf[sys] = inUse[sys] ? systems++ : -1;
         parameterCount_ = p + systems;
-        for (int e = 0; e < count; ++e) {
-            const int j = list[e];
-            const SatSample& s = samples_[j][k];
-            if (p == 3)
-                AddRowTo<3>(normalMatrix_, parameterCount_, s, f.position, localFrame_,
-                            clockOf[kSystemOf[j]]);
-            else
-                AddRowTo<2>(normalMatrix_, parameterCount_, s, f.position, localFrame_,
-                            clockOf[kSystemOf[j]]);
-        }
+        (p == 3 ? NormalMatrix<3> : NormalMatrix<2>)(normalMatrix_, parameterCount_, samples_.data(), list,
+                                                     count, k, kSystemOf.data(), clockOf, f.position,
+                                                     localFrame_);
         pdop_[k] = gdop_[k] = tdop_[k] = vdop_[k] = hdop_[k] = 0;
         solutionFlag_[k] = 0;
         if (satelliteCount_[k] < parameterCount_)
