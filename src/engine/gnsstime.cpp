@@ -1,5 +1,6 @@
 #include "engine/gnsstime.h"
 
+#include <array>
 #include <cmath>
 
 #include "base/numbers.h"
@@ -120,10 +121,18 @@ double NearestOfWeek(double secondsOfWeek, double near) {
 }
 
 int BuiltInLeapSeconds(double utc) {
+    // The steps' instants worked out once: every position from a file without the leap seconds
+    // in its header asks.
+    static const auto kFrom = [] {
+        std::array<double, std::size(kLeapSteps)> from{};
+        for (size_t i = 0; i < from.size(); ++i)
+            from[i] = ScaleSeconds(kLeapSteps[i].year, kLeapSteps[i].month, 1, 0, 0, 0);
+        return from;
+    }();
     int value = 0;
-    for (const LeapStep& step : kLeapSteps)
-        if (utc >= ScaleSeconds(step.year, step.month, 1, 0, 0, 0))
-            value = step.value;
+    for (size_t i = 0; i < kFrom.size(); ++i)
+        if (utc >= kFrom[i])
+            value = kLeapSteps[i].value;
     return value;
 }
 
