@@ -90,31 +90,32 @@ private:
 
 // A GLONASS satellite's instants in the order they are integrated: the instants served by one
 // record are reached outwards from it, those before it backwards, so that each stretch of the
-// orbit is integrated once. start(g) begins again from record g; to(g, gps, k) takes the state on
-// to instant k and stores it, false to stop. false when an instant has no record within reach.
-template <typename ToGps, typename Start, typename To>
-bool GlonassWalk(const std::vector<GlonassEphemeris>& glonass, const double* utc, int count, ToGps&& toGps,
-                 Start&& start, To&& to) {
+// orbit is integrated once. gpsOf(k) is instant k on the GPS count; start(g) begins again from
+// record g; to(g, gps, k) takes the state on to instant k and stores it, false to stop. false when
+// an instant has no record within reach.
+template <typename GpsOf, typename Start, typename To>
+bool GlonassWalk(const std::vector<GlonassEphemeris>& glonass, int count, GpsOf&& gpsOf, Start&& start,
+                 To&& to) {
     NearestCursor nearest(glonass);
     int k = 0;
-    const GlonassEphemeris* next = count > 0 ? nearest(toGps(utc[0])) : nullptr;
+    const GlonassEphemeris* next = count > 0 ? nearest(gpsOf(0)) : nullptr;
     while (k < count) {
         const GlonassEphemeris* g = next;
         if (g == nullptr)
             return false;
         int end = k + 1;
-        while (end < count && (next = nearest(toGps(utc[end]))) == g)
+        while (end < count && (next = nearest(gpsOf(end))) == g)
             ++end;
         int split = k; // first sample at or after the record
-        while (split < end && toGps(utc[split]) < g->tbGps)
+        while (split < end && gpsOf(split) < g->tbGps)
             ++split;
         start(*g);
         for (int j = split - 1; j >= k; --j)
-            if (!to(*g, toGps(utc[j]), j))
+            if (!to(*g, gpsOf(j), j))
                 return false;
         start(*g);
         for (int j = split; j < end; ++j)
-            if (!to(*g, toGps(utc[j]), j))
+            if (!to(*g, gpsOf(j), j))
                 return false;
         k = end;
     }
@@ -125,20 +126,19 @@ bool GlonassWalk(const std::vector<GlonassEphemeris>& glonass, const double* utc
 // walk becomes its operations (begin again, step, store), the lanes then run side by side.
 class GlonassLanes {
 public:
-    // Lays out lane l's walk; false, the lane left idle, where the walk fails.
-    template <typename ToGps>
-    bool Plan(int l, const std::vector<GlonassEphemeris>& glonass, const double* utc, int count,
-              ToGps&& toGps) {
+    // Lays out lane l's walk over `count` instants of the GPS count; false, the lane left idle,
+    // where the walk fails.
+    bool Plan(int l, const std::vector<GlonassEphemeris>& glonass, const double* gps, int count) {
         std::vector<Op>& ops = lanes_[static_cast<size_t>(l)];
         double t = 0;
         const bool ok = GlonassWalk(
-            glonass, utc, count, toGps,
+            glonass, count, [gps](int k) { return gps[k]; },
             [&](const GlonassEphemeris& g) {
                 ops.push_back(Op{Record(g), -1, 0, nullptr});
                 t = g.tbGps;
             },
-            [&](const GlonassEphemeris& g, double gps, int k) {
-                if (!GlonassSteps(g, t, gps, [&ops](const double* lunisolar, double h) {
+            [&](const GlonassEphemeris& g, double at, int k) {
+                if (!GlonassSteps(g, t, at, [&ops](const double* lunisolar, double h) {
                         // A step after a fresh start or nothing shares its operation.
                         if (ops.empty() || ops.back().h != 0 || ops.back().store >= 0)
                             ops.push_back(Op{});
@@ -146,7 +146,7 @@ public:
                         ops.back().lunisolar = lunisolar;
                     }))
                     return false;
-                t = gps;
+                t = at;
                 if (ops.empty() || ops.back().store >= 0)
                     ops.push_back(Op{});
                 ops.back().store = k;
@@ -379,7 +379,7 @@ bool BroadcastEphemerides::Positions(int index, const double* utc, int count, do
     }
     GlonassState state;
     return GlonassWalk(
-        glonass_[index], utc, count, [this](double u) { return UtcToGps(u); },
+        glonass_[index], count, [this, utc](int k) { return UtcToGps(utc[k]); },
         [&state](const GlonassEphemeris& g) { state = GlonassStart(g); },
         [&state, xyz](const GlonassEphemeris& g, double gps, int k) {
             if (!GlonassIntegrate(g, state, gps))
@@ -394,17 +394,19 @@ void BroadcastEphemerides::GlonassPositions(const int* index, int satellites, co
                                             double* const* xyz, bool* done) const {
     std::fill(done, done + satellites, false);
     const VectorKernels* kernels = ActiveKernels();
-    if (kernels == nullptr || kernels->glonassBroadcast == nullptr)
+    if (satellites <= 0 || kernels == nullptr || kernels->glonassBroadcast == nullptr)
         return;
     try {
+        std::vector<double> gps(static_cast<size_t>(count));
+        for (int k = 0; k < count; ++k)
+            gps[static_cast<size_t>(k)] = UtcToGps(utc[k]);
         for (int first = 0; first < satellites; first += kGlonassLanes) {
             const int lanes = std::min(kGlonassLanes, satellites - first);
             GlonassLanes program;
             for (int l = 0; l < lanes; ++l) {
                 const int i = index[first + l];
                 done[first + l] =
-                    ValidIndex(i) && !glonass_[i].empty() &&
-                    program.Plan(l, glonass_[i], utc, count, [this](double u) { return UtcToGps(u); });
+                    ValidIndex(i) && !glonass_[i].empty() && program.Plan(l, glonass_[i], gps.data(), count);
             }
             program.Run(*kernels, xyz + first, done + first, lanes);
         }
