@@ -7,7 +7,6 @@ namespace {
 constexpr double kMuGps = 3.986005e14;          // GPS gravitational constant, m^3/s^2 (IS-GPS-200)
 constexpr double kOmegaEarth = 7.2921151467e-5; // Earth rotation rate, rad/s (IS-GPS-200)
 constexpr double kPi = 3.1415926535898;         // the rounded value the GPS interface uses
-constexpr double kSecondsPerWeekD = 604800.0;   // GPS week
 constexpr double kMuGlonass = 3.9860044e14;     // PZ-90 gravitational constant, m^3/s^2
 constexpr double kAeGlonass = 6378136.0;        // PZ-90 equatorial radius, m
 constexpr double kNominalPeriod = 43200.0;      // nominal GLONASS draconic period, s
@@ -88,11 +87,6 @@ GpsOrbitTerms PrepareGpsOrbit(const GpsAlmanacRecord& rec) {
     t.nodeRate = static_cast<double>(rec.omegaDot) * kPi - kOmegaEarth;
     t.nodeAtToa = kOmegaEarth * static_cast<double>(rec.toa);
     return t;
-}
-
-double GpsTimeFromToa(const GpsAlmanacRecord& rec, int32_t week, double secondsOfWeek) {
-    const double toa = rec.toa;
-    return static_cast<double>(week - rec.week) * kSecondsPerWeekD + secondsOfWeek - toa;
 }
 
 int GpsPosition(const GpsAlmanacRecord& rec, const GpsOrbitTerms& t, int32_t week, double secondsOfWeek,

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/almanac.h"
+#include "engine/gnsstime.h"
 
 // Earth-fixed position at GPS time (week, seconds of week); GPS time is taken equal to UTC.
 // `record` must have passed the record tests (its week reconstructed). Always 1.
@@ -47,7 +48,11 @@ int GlonassPosition(const GlonassAlmanacRecord& record, const GlonassOrbitTerms&
 // The same positions in double precision (m), at tk seconds from the time of almanac and at dt
 // seconds from the node crossing (within half the four-year cycle), with those times as the calls
 // above take them.
-double GpsTimeFromToa(const GpsAlmanacRecord& record, int32_t week, double secondsOfWeek);
+// Inline, for a window of samples to take its times in one vectorised loop.
+inline double GpsTimeFromToa(const GpsAlmanacRecord& record, int32_t week, double secondsOfWeek) {
+    const double toa = record.toa;
+    return static_cast<double>(week - record.week) * kSecondsPerWeek + secondsOfWeek - toa;
+}
 double GlonassTimeFromNode(const GlonassAlmanacRecord& record, int32_t dayNumber, double secondsOfDay);
 void GpsPositionAt(const GpsAlmanacRecord& record, const GpsOrbitTerms& terms, double tk, double xyz[3]);
 void GlonassPositionAt(const GlonassAlmanacRecord& record, const GlonassOrbitTerms& terms, double dt,
