@@ -580,11 +580,9 @@ void Calculator::AlmanacPositions(const VectorKernels& kernels, GpsTime gps, Glo
     }
     // Angles the kernels reduce exactly: an almanac decades off goes the scalar way.
     constexpr double kKernelTimes = 5e9; // s
+    // The times grow along the window: its ends lie farthest from the reference.
     auto kernelTimes = [&] {
-        for (int32_t k = 0; k < n; ++k)
-            if (!(std::fabs(t[k]) < kKernelTimes))
-                return false;
-        return true;
+        return n == 0 || (std::fabs(t[0]) < kKernelTimes && std::fabs(t[n - 1]) < kKernelTimes);
     };
     auto store = [&](int index) {
         SatSample* s = samples_[index].data();
