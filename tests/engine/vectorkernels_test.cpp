@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -186,14 +187,14 @@ TEST(VectorKernels, GlonassSatellitesSideBySideOnEveryTargetMatchTheScalarCode) 
             std::vector<double*> xyz;
             for (auto& o : out)
                 xyz.push_back(o.data());
-            std::vector<char> done(batch.size());
+            const std::unique_ptr<bool[]> done(new bool[batch.size()]);
             day.GlonassPositions(batch.data(), static_cast<int>(batch.size()), utc.data(), c.count,
-                                 xyz.data(), reinterpret_cast<bool*>(done.data()));
+                                 xyz.data(), done.get());
             int planned = 0;
             for (size_t i = 0; i < batch.size(); ++i) {
                 std::vector<double> scalar(n);
                 const bool ok = batch[i] >= 0 && day.Positions(batch[i], utc.data(), c.count, scalar.data());
-                ASSERT_EQ(done[i] != 0, ok && SatelliteCatalogue::At(batch[i]).system == GnssSystem::Glonass)
+                ASSERT_EQ(done[i], ok && SatelliteCatalogue::At(batch[i]).system == GnssSystem::Glonass)
                     << c.what << " " << i;
                 if (!done[i]) {
                     EXPECT_EQ(out[i], std::vector<double>(n, -1.0)) << c.what << " " << i; // untouched
