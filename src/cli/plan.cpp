@@ -93,13 +93,16 @@ void CsvDay(const Calculator& c, const SiteInfo& site, const PlanInterval& inter
         for (int j = 0; j < rows; ++j) {
             const int k = c.intervalFirst() + j;
             const int t = start + j * c.step();
+            // The site, time and seconds each line of the sample starts with, written once.
+            TextBuffer lead;
+            lead << siteField.Text();
+            lead.Clock(t) << ',';
+            lead.Int(t) << ',';
             for (int sat : kListedSatellites) { // each system's satellites together
                 if (!c.HasAlmanac(sat))
                     continue;
                 const SatSample& s = c.samples(sat)[k];
-                b << siteField.Text();
-                b.Clock(t) << ',';
-                b.Int(t) << ',' << SystemOf(sat) << ',';
+                b << lead.Text() << SystemOf(sat) << ',';
                 b.Int(SatelliteNumber(sat)) << ',';
                 b.Fixed(s.azimuth * kRadToDeg, 2) << ',';
                 b.Fixed(s.elevation * kRadToDeg, 2) << ',';
