@@ -8,9 +8,11 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "views/viewinputs.h"
 #include "views/viewprinting.h"
@@ -66,12 +68,26 @@ void BM_DopPlotRepaint(benchmark::State& s) {
     Repaint(s, kViewKindDop);
 }
 
+// The minimum beside the median: on a shared machine the least disturbed repetition says most.
+double Minimum(const std::vector<double>& v) {
+    return v.empty() ? 0 : *std::min_element(v.begin(), v.end());
+}
+
 BENCHMARK(BM_SatVisibilityRepaint)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(15)
+    ->ComputeStatistics("min", Minimum)
     ->ReportAggregatesOnly(true);
-BENCHMARK(BM_SkyPlotRepaint)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
-BENCHMARK(BM_DopPlotRepaint)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
+BENCHMARK(BM_SkyPlotRepaint)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(15)
+    ->ComputeStatistics("min", Minimum)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_DopPlotRepaint)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(15)
+    ->ComputeStatistics("min", Minimum)
+    ->ReportAggregatesOnly(true);
 
 } // namespace
 
