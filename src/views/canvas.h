@@ -5,14 +5,18 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QPoint>
 #include <QRect>
 #include <QString>
 
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
 class QPainter;
 class QPaintDevice;
+class QPolygon;
 
 // Mapping modes.
 inline constexpr int MM_TEXT = 1;     // one unit = one pixel, y down
@@ -135,10 +139,23 @@ public:
     void DrawTextWrapped(const QRect& logical, const QString& text);
 
 private:
-    QFont QtFont() const;
+    // The selected font as Qt draws it on this device, with what was measured in it.
+    struct TextFont {
+        TextFont(const QFont& f, QPaintDevice* device);
+        int Advance(const QString& text); // pixels
+        QFont font;
+        QFontMetrics metrics;
+        std::unordered_map<QString, int> advances;
+        bool onPainter = false; // set on the painter since it was made
+    };
+
+    QFont MakeQtFont() const;
+    TextFont& CurrentFont() const;
     QRect DeviceRect(int left, int top, int right, int bottom) const;
     void ApplyPen();
     void ApplyBrush();
+    bool CanStampWideLines() const;
+    void StampWidePolyline(const QPolygon& device, int width);
 
     QPainter& painter_;
     QPaintDevice* device_;
@@ -154,4 +171,7 @@ private:
     QColor bkColor_ = Qt::white;
     int bkMode_ = OPAQUE;
     int charExtra_ = 0;
+    mutable std::optional<TextFont> text_; // made when first used after the font, mode or spacing changed
+    int discWidth_ = 0;                    // the pen width (pixels) disc_ was made for
+    std::vector<QRect> disc_;              // a wide pen's round end as rows of pixels round (0, 0)
 };
