@@ -48,17 +48,21 @@ Qt::BrushStyle QtHatch(int hatch) {
     }
 }
 
-// The rows of a disc of diameter `width` pixels round a pixel corner, as the raster engine fills
-// a round cap there: the pixels whose centres lie inside it.
+// A disc of diameter `width` pixels round a pixel corner, as the raster engine fills a round cap
+// there (the pixels whose centres lie inside it), as rectangles of rows of equal extent.
 std::vector<QRect> DiscRows(int width) {
     std::vector<QRect> rows;
     const double r2 = width * width / 4.0;
     for (int j = -(width + 1) / 2; j < (width + 1) / 2; ++j) {
         const double dy = j + 0.5;
-        int half = 0; // pixels right of the centre column line
+        int half = 0; // pixels either side of the centre
         while ((half + 0.5) * (half + 0.5) + dy * dy < r2)
             ++half;
-        if (half > 0)
+        if (half == 0)
+            continue;
+        if (!rows.empty() && rows.back().left() == -half && rows.back().bottom() == j - 1)
+            rows.back().setBottom(j);
+        else
             rows.emplace_back(-half, j, 2 * half, 1);
     }
     return rows;
@@ -247,7 +251,7 @@ void Canvas::PolylineTo(const std::vector<QPoint>& points) {
             device.append(LPtoDP(p));
         const int w = LengthToDevice(pen_.width);
         if (w > 1 && pen_.style != PS_DASH && pen_.style != PS_DOT && pen_.style != PS_DASHDOT &&
-            pen_.style != PS_DASHDOTDOT && CanStampWideLines())
+            pen_.style != PS_DASHDOTDOT && CanDrawWidePenInPieces())
             StampWidePolyline(device, w);
         else
             painter_.drawPolyline(device);
@@ -255,9 +259,9 @@ void Canvas::PolylineTo(const std::vector<QPoint>& points) {
     pos_ = points.back();
 }
 
-bool Canvas::CanStampWideLines() const {
-    // Overlapping pieces would blend twice where a translucent stroke blends once; a vector
-    // device would get a stroke in pieces.
+bool Canvas::CanDrawWidePenInPieces() const {
+    // Overlapping pieces would blend twice where a translucent stroke blends once, and show
+    // the edges they hide; a vector device would get a stroke in pieces.
     const QPaintEngine* engine = painter_.paintEngine();
     return engine && engine->type() == QPaintEngine::Raster && pen_.color.alpha() == 255 &&
            !painter_.testRenderHint(QPainter::Antialiasing) && painter_.opacity() >= 1.0 &&
@@ -306,6 +310,18 @@ void Canvas::Ellipse(int left, int top, int right, int bottom) {
     const QRect r = DeviceRect(left, top, right, bottom);
     if (r.width() <= 0 || r.height() <= 0)
         return;
+    if (pen_.style != PS_NULL && brush_.kind != CanvasBrush::Hollow && LengthToDevice(pen_.width) > 1 &&
+        CanDrawWidePenInPieces()) {
+        // With a wide pen the raster engine fills the ellipse as a general path; bare, it fills
+        // it directly. The outline, drawn over it as before, covers where the two fills differ.
+        painter_.setPen(Qt::NoPen);
+        painter_.drawEllipse(r);
+        ApplyPen();
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawEllipse(r);
+        ApplyBrush();
+        return;
+    }
     painter_.drawEllipse(r);
 }
 

@@ -154,7 +154,7 @@ private:
     QRect DeviceRect(int left, int top, int right, int bottom) const;
     void ApplyPen();
     void ApplyBrush();
-    bool CanStampWideLines() const;
+    bool CanDrawWidePenInPieces() const;
     void StampWidePolyline(const QPolygon& device, int width);
 
     QPainter& painter_;
