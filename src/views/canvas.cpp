@@ -250,8 +250,7 @@ void Canvas::PolylineTo(const std::vector<QPoint>& points) {
         for (const QPoint& p : points)
             device.append(LPtoDP(p));
         const int w = LengthToDevice(pen_.width);
-        if (w > 1 && pen_.style != PS_DASH && pen_.style != PS_DOT && pen_.style != PS_DASHDOT &&
-            pen_.style != PS_DASHDOTDOT && CanDrawWidePenInPieces())
+        if (w > 1 && QtPenStyle(pen_.style) == Qt::SolidLine && CanDrawWidePenInPieces())
             StampWidePolyline(device, w);
         else
             painter_.drawPolyline(device);

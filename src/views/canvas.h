@@ -113,7 +113,8 @@ public:
     void MoveTo(int x, int y);
     void LineTo(int x, int y);
     // LineTo through each point in turn, stroked as one line: a wide pen's joins instead of a cap
-    // at every end, which is what a long track's drawing time goes into.
+    // at every end. On an image or a window an opaque wide solid line is drawn in pieces that
+    // give the same pixels but for a few at the joins.
     void PolylineTo(const std::vector<QPoint>& points);
     QPoint CurrentPosition() const { return pos_; }
     void Ellipse(int left, int top, int right, int bottom);
