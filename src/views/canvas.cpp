@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPen>
 #include <QPolygon>
+#include <QRegion>
 
 #include <algorithm>
 #include <cmath>
@@ -322,6 +323,25 @@ void Canvas::Ellipse(int left, int top, int right, int bottom) {
         return;
     }
     painter_.drawEllipse(r);
+}
+
+void Canvas::Ellipse(int left, int top, int right, int bottom, const QRect& hole) {
+    // Kept two pixels inside the hole's edge, so that the ellipse painted there covers every
+    // pixel this one leaves out, whatever the region's and the fill's rounding.
+    const QRect inner =
+        DeviceRect(hole.left(), hole.top(), hole.right(), hole.bottom()).adjusted(2, 2, -2, -2);
+    const QPaintEngine* engine = painter_.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || inner.width() < 8 || inner.height() < 8 ||
+        painter_.worldTransform().type() > QTransform::TxTranslate) {
+        Ellipse(left, top, right, bottom);
+        return;
+    }
+    // A hatch costs several times a plain fill per pixel; the middle of a large ring is most of it.
+    const QRect outer = DeviceRect(left, top, right, bottom).adjusted(-1, -1, 1, 1);
+    painter_.save();
+    painter_.setClipRegion(QRegion(outer) - QRegion(inner, QRegion::Ellipse), Qt::IntersectClip);
+    Ellipse(left, top, right, bottom);
+    painter_.restore();
 }
 
 void Canvas::Rectangle(int left, int top, int right, int bottom) {

@@ -118,6 +118,9 @@ public:
     void PolylineTo(const std::vector<QPoint>& points);
     QPoint CurrentPosition() const { return pos_; }
     void Ellipse(int left, int top, int right, int bottom);
+    // The same, for a ring whose middle the caller paints over next: on an image or a window what
+    // lies well inside the ellipse in `hole` (logical corners) is left unfilled.
+    void Ellipse(int left, int top, int right, int bottom, const QRect& hole);
     void Rectangle(int left, int top, int right, int bottom);
     void FillRect(int left, int top, int right, int bottom, QColor color);
     void Polygon(const QPoint* points, int count); // even-odd fill

@@ -196,3 +196,36 @@ TEST(Canvas, TextIsMeasuredAndDrawnInTheFontAndModeSelectedLast) {
     dc.SetMapMode(MM_LOMETRIC);
     EXPECT_NEAR(dc.GetTextExtent(text), previous, previous / 25);
 }
+
+TEST(Canvas, RingWithItsMiddlePaintedOverLooksAsTheWholeEllipseUnderIt) {
+    // A hatched ring in MM_TEXT units: the hatched ellipse, then a white one with a wide outline
+    // over its middle, with and without leaving that middle out of the first.
+    for (const int hole : {4, 30, 90}) {
+        SCOPED_TRACE(hole);
+        QImage images[2] = {WhiteImage(220, 220), WhiteImage(220, 220)};
+        for (int k = 0; k < 2; ++k) {
+            QPainter p(&images[k]);
+            Canvas dc(p);
+            dc.SelectBrush(CanvasBrush::HatchOf(HS_DIAGCROSS, QColor(128, 0, 0)));
+            if (k == 0)
+                dc.Ellipse(10, 10, 211, 211);
+            else
+                dc.Ellipse(10, 10, 211, 211,
+                           QRect(QPoint(110 - hole, 110 - hole), QPoint(111 + hole, 111 + hole)));
+            dc.SelectPen({PS_SOLID, 2, QColor(128, 0, 0)});
+            dc.SelectBrush(CanvasBrush::SolidOf(Qt::white));
+            dc.Ellipse(110 - hole, 110 - hole, 111 + hole, 111 + hole);
+        }
+        EXPECT_EQ(Compare(images[0], images[1]).differ, 0);
+    }
+    // On an image the middle is left out, not hatched and painted over.
+    QImage ring = WhiteImage(220, 220);
+    {
+        QPainter p(&ring);
+        Canvas dc(p);
+        dc.SelectBrush(CanvasBrush::HatchOf(HS_DIAGCROSS, QColor(128, 0, 0)));
+        dc.Ellipse(10, 10, 211, 211, QRect(QPoint(20, 20), QPoint(201, 201)));
+    }
+    EXPECT_EQ(CountNotWhite(ring, QRect(60, 60, 100, 100)), 0);
+    EXPECT_GT(CountNotWhite(ring, QRect(10, 100, 10, 20)), 20);
+}
