@@ -2,9 +2,11 @@
 
 #include <QFontMetrics>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPen>
 #include <QPolygon>
+#include <QRegion>
 
 #include <algorithm>
 #include <cmath>
@@ -47,6 +49,26 @@ Qt::BrushStyle QtHatch(int hatch) {
     }
 }
 
+// A disc of diameter `width` pixels round a pixel corner, as the raster engine fills a round cap
+// there (the pixels whose centres lie inside it), as rectangles of rows of equal extent.
+std::vector<QRect> DiscRows(int width) {
+    std::vector<QRect> rows;
+    const double r2 = width * width / 4.0;
+    for (int j = -(width + 1) / 2; j < (width + 1) / 2; ++j) {
+        const double dy = j + 0.5;
+        int half = 0; // pixels either side of the centre
+        while ((half + 0.5) * (half + 0.5) + dy * dy < r2)
+            ++half;
+        if (half == 0)
+            continue;
+        if (!rows.empty() && rows.back().left() == -half && rows.back().bottom() == j - 1)
+            rows.back().setBottom(j);
+        else
+            rows.emplace_back(-half, j, 2 * half, 1);
+    }
+    return rows;
+}
+
 // One logical unit of MM_LOMETRIC is 0.1 mm: dpi / 254 pixels.
 double Scale(int mapMode, int dpi) {
     return mapMode == MM_LOMETRIC ? dpi / 254.0 : 1.0;
@@ -80,6 +102,7 @@ int Canvas::VertRes() const {
 int Canvas::SetMapMode(int mode) {
     const int old = mapMode_;
     mapMode_ = mode == MM_LOMETRIC ? MM_LOMETRIC : MM_TEXT;
+    text_.reset();
     ApplyPen();
     return old;
 }
@@ -159,10 +182,11 @@ CanvasBrush Canvas::SelectBrush(const CanvasBrush& brush) {
 CanvasFont Canvas::SelectFont(const CanvasFont& font) {
     CanvasFont old = font_;
     font_ = font;
+    text_.reset();
     return old;
 }
 
-QFont Canvas::QtFont() const {
+QFont Canvas::MakeQtFont() const {
     QFont f(font_.face);
     if (font_.swiss)
         f.setStyleHint(QFont::SansSerif);
@@ -188,6 +212,25 @@ QFont Canvas::QtFont() const {
     return f;
 }
 
+Canvas::TextFont& Canvas::CurrentFont() const {
+    if (!text_)
+        text_.emplace(MakeQtFont(), device_);
+    return *text_;
+}
+
+Canvas::TextFont::TextFont(const QFont& f, QPaintDevice* device) : font(f), metrics(f, device) {}
+
+int Canvas::TextFont::Advance(const QString& text) {
+    // Measuring shapes the text; the same few numbers and labels are measured over and over.
+    if (const auto it = advances.find(text); it != advances.end())
+        return it->second;
+    if (advances.size() >= 256)
+        advances.clear();
+    const int w = metrics.horizontalAdvance(text);
+    advances.emplace(text, w);
+    return w;
+}
+
 void Canvas::MoveTo(int x, int y) {
     pos_ = {x, y};
 }
@@ -207,9 +250,52 @@ void Canvas::PolylineTo(const std::vector<QPoint>& points) {
         device.append(LPtoDP(pos_));
         for (const QPoint& p : points)
             device.append(LPtoDP(p));
-        painter_.drawPolyline(device);
+        const int w = LengthToDevice(pen_.width);
+        if (w > 1 && QtPenStyle(pen_.style) == Qt::SolidLine && CanDrawWidePenInPieces())
+            StampWidePolyline(device, w);
+        else
+            painter_.drawPolyline(device);
     }
     pos_ = points.back();
+}
+
+bool Canvas::CanDrawWidePenInPieces() const {
+    // Overlapping pieces would blend twice where a translucent stroke blends once, and show
+    // the edges they hide; a vector device would get a stroke in pieces.
+    const QPaintEngine* engine = painter_.paintEngine();
+    return engine && engine->type() == QPaintEngine::Raster && pen_.color.alpha() == 255 &&
+           !painter_.testRenderHint(QPainter::Antialiasing) && painter_.opacity() >= 1.0 &&
+           painter_.compositionMode() == QPainter::CompositionMode_SourceOver &&
+           painter_.worldTransform().type() <= QTransform::TxTranslate;
+}
+
+void Canvas::StampWidePolyline(const QPolygon& device, int width) {
+    // A wide round-capped, round-joined stroke is its segments with flat ends and a disc at every
+    // vertex. The raster engine scan-converts flat-capped lines and fills rectangles directly,
+    // where the general stroker would trace and fill an outline with arcs at every join.
+    std::vector<QLine> lines;
+    lines.reserve(static_cast<size_t>(device.size()));
+    for (qsizetype k = 1; k < device.size(); ++k)
+        if (device[k] != device[k - 1])
+            lines.emplace_back(device[k - 1], device[k]);
+    if (discWidth_ != width) {
+        disc_ = DiscRows(width);
+        discWidth_ = width;
+    }
+    std::vector<QRect> rows;
+    rows.reserve(static_cast<size_t>(device.size()) * disc_.size());
+    for (qsizetype k = 0; k < device.size(); ++k)
+        if (k == 0 || device[k] != device[k - 1])
+            for (const QRect& r : disc_)
+                rows.push_back(r.translated(device[k]));
+    painter_.setPen(QPen(pen_.color, width, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
+    if (!lines.empty())
+        painter_.drawLines(lines.data(), static_cast<int>(lines.size()));
+    painter_.setPen(Qt::NoPen);
+    painter_.setBrush(pen_.color);
+    painter_.drawRects(rows.data(), static_cast<int>(rows.size()));
+    ApplyPen();
+    ApplyBrush();
 }
 
 QRect Canvas::DeviceRect(int left, int top, int right, int bottom) const {
@@ -224,7 +310,38 @@ void Canvas::Ellipse(int left, int top, int right, int bottom) {
     const QRect r = DeviceRect(left, top, right, bottom);
     if (r.width() <= 0 || r.height() <= 0)
         return;
+    if (pen_.style != PS_NULL && brush_.kind != CanvasBrush::Hollow && LengthToDevice(pen_.width) > 1 &&
+        CanDrawWidePenInPieces()) {
+        // With a wide pen the raster engine fills the ellipse as a general path; bare, it fills
+        // it directly. The outline, drawn over it as before, covers where the two fills differ.
+        painter_.setPen(Qt::NoPen);
+        painter_.drawEllipse(r);
+        ApplyPen();
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawEllipse(r);
+        ApplyBrush();
+        return;
+    }
     painter_.drawEllipse(r);
+}
+
+void Canvas::Ellipse(int left, int top, int right, int bottom, const QRect& hole) {
+    // Kept two pixels inside the hole's edge, so that the ellipse painted there covers every
+    // pixel this one leaves out, whatever the region's and the fill's rounding.
+    const QRect inner =
+        DeviceRect(hole.left(), hole.top(), hole.right(), hole.bottom()).adjusted(2, 2, -2, -2);
+    const QPaintEngine* engine = painter_.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || inner.width() < 8 || inner.height() < 8 ||
+        painter_.worldTransform().type() > QTransform::TxTranslate) {
+        Ellipse(left, top, right, bottom);
+        return;
+    }
+    // A hatch costs several times a plain fill per pixel; the middle of a large ring is most of it.
+    const QRect outer = DeviceRect(left, top, right, bottom).adjusted(-1, -1, 1, 1);
+    painter_.save();
+    painter_.setClipRegion(QRegion(outer) - QRegion(inner, QRegion::Ellipse), Qt::IntersectClip);
+    Ellipse(left, top, right, bottom);
+    painter_.restore();
 }
 
 void Canvas::Rectangle(int left, int top, int right, int bottom) {
@@ -305,12 +422,13 @@ int Canvas::SetBkMode(int mode) {
 int Canvas::SetTextCharacterExtra(int extra) {
     const int old = charExtra_;
     charExtra_ = extra;
+    text_.reset();
     return old;
 }
 
 CanvasTextMetrics Canvas::GetTextMetrics() const {
-    const QFont f = QtFont();
-    const QFontMetrics fm(f, device_);
+    const TextFont& tf = CurrentFont();
+    const QFontMetrics& fm = tf.metrics;
     const double sy = Scale(mapMode_, dpiY_);
     const double sx = Scale(mapMode_, dpiX_);
     auto ly = [&](int v) { return static_cast<int>(std::lround(v / sy)); };
@@ -319,7 +437,7 @@ CanvasTextMetrics Canvas::GetTextMetrics() const {
     m.tmAscent = ly(fm.ascent());
     m.tmDescent = ly(fm.descent());
     m.tmHeight = ly(fm.ascent() + fm.descent());
-    m.tmInternalLeading = std::max(0, ly(fm.ascent() + fm.descent() - f.pixelSize()));
+    m.tmInternalLeading = std::max(0, ly(fm.ascent() + fm.descent() - tf.font.pixelSize()));
     m.tmExternalLeading = std::max(0, ly(fm.leading()));
     m.tmAveCharWidth = std::max(1, lx(fm.averageCharWidth()));
     m.tmMaxCharWidth = std::max(1, lx(fm.maxWidth()));
@@ -327,16 +445,15 @@ CanvasTextMetrics Canvas::GetTextMetrics() const {
 }
 
 int Canvas::GetTextExtent(const QString& text) const {
-    const QFontMetrics fm(QtFont(), device_);
-    return static_cast<int>(std::lround(fm.horizontalAdvance(text) / Scale(mapMode_, dpiX_)));
+    return static_cast<int>(std::lround(CurrentFont().Advance(text) / Scale(mapMode_, dpiX_)));
 }
 
 void Canvas::TextOut(int x, int y, const QString& text) {
     if (text.isEmpty())
         return;
-    const QFont f = QtFont();
-    const QFontMetrics fm(f, device_);
-    const int w = fm.horizontalAdvance(text);
+    TextFont& tf = CurrentFont();
+    const QFontMetrics& fm = tf.metrics;
+    const int w = tf.Advance(text);
     double dx = 0;
     if ((align_ & TA_CENTER) == TA_CENTER)
         dx = -w / 2.0;
@@ -347,23 +464,33 @@ void Canvas::TextOut(int x, int y, const QString& text) {
         dy = 0;
     else if (align_ & TA_BOTTOM)
         dy = -fm.descent();
-    painter_.save();
-    painter_.setFont(f);
+    if (!tf.onPainter) {
+        painter_.setFont(tf.font);
+        tf.onPainter = true;
+    }
     painter_.setPen(textColor_);
-    painter_.translate(LPtoDP({x, y}));
-    if (font_.escapement != 0)
+    const QPointF at = LPtoDP({x, y});
+    if (font_.escapement != 0) {
+        painter_.save();
+        painter_.translate(at);
         painter_.rotate(-font_.escapement / 10.0);
-    if (bkMode_ == OPAQUE)
-        painter_.fillRect(QRectF(dx, dy - fm.ascent(), w, fm.height()), bkColor_);
-    painter_.drawText(QPointF(dx, dy), text);
-    painter_.restore();
+        if (bkMode_ == OPAQUE)
+            painter_.fillRect(QRectF(dx, dy - fm.ascent(), w, fm.height()), bkColor_);
+        painter_.drawText(QPointF(dx, dy), text);
+        painter_.restore();
+    } else {
+        if (bkMode_ == OPAQUE)
+            painter_.fillRect(QRectF(at.x() + dx, at.y() + dy - fm.ascent(), w, fm.height()), bkColor_);
+        painter_.drawText(at + QPointF(dx, dy), text);
+    }
+    ApplyPen();
 }
 
 void Canvas::DrawTextWrapped(const QRect& logical, const QString& text) {
     const QRect r = DeviceRect(logical.left(), logical.top(), logical.left() + logical.width(),
                                logical.top() + logical.height());
     painter_.save();
-    painter_.setFont(QtFont());
+    painter_.setFont(CurrentFont().font);
     painter_.setPen(textColor_);
     painter_.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
     painter_.restore();

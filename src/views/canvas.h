@@ -5,14 +5,18 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QPoint>
 #include <QRect>
 #include <QString>
 
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
 class QPainter;
 class QPaintDevice;
+class QPolygon;
 
 // Mapping modes.
 inline constexpr int MM_TEXT = 1;     // one unit = one pixel, y down
@@ -109,10 +113,14 @@ public:
     void MoveTo(int x, int y);
     void LineTo(int x, int y);
     // LineTo through each point in turn, stroked as one line: a wide pen's joins instead of a cap
-    // at every end, which is what a long track's drawing time goes into.
+    // at every end. On an image or a window an opaque wide solid line is drawn in pieces that
+    // give the same pixels but for a few at the joins.
     void PolylineTo(const std::vector<QPoint>& points);
     QPoint CurrentPosition() const { return pos_; }
     void Ellipse(int left, int top, int right, int bottom);
+    // The same, for a ring whose middle the caller paints over next: on an image or a window what
+    // lies well inside the ellipse in `hole` (logical corners) is left unfilled.
+    void Ellipse(int left, int top, int right, int bottom, const QRect& hole);
     void Rectangle(int left, int top, int right, int bottom);
     void FillRect(int left, int top, int right, int bottom, QColor color);
     void Polygon(const QPoint* points, int count); // even-odd fill
@@ -135,10 +143,23 @@ public:
     void DrawTextWrapped(const QRect& logical, const QString& text);
 
 private:
-    QFont QtFont() const;
+    // The selected font as Qt draws it on this device, with what was measured in it.
+    struct TextFont {
+        TextFont(const QFont& f, QPaintDevice* device);
+        int Advance(const QString& text); // pixels
+        QFont font;
+        QFontMetrics metrics;
+        std::unordered_map<QString, int> advances;
+        bool onPainter = false; // set on the painter since it was made
+    };
+
+    QFont MakeQtFont() const;
+    TextFont& CurrentFont() const;
     QRect DeviceRect(int left, int top, int right, int bottom) const;
     void ApplyPen();
     void ApplyBrush();
+    bool CanDrawWidePenInPieces() const;
+    void StampWidePolyline(const QPolygon& device, int width);
 
     QPainter& painter_;
     QPaintDevice* device_;
@@ -154,4 +175,7 @@ private:
     QColor bkColor_ = Qt::white;
     int bkMode_ = OPAQUE;
     int charExtra_ = 0;
+    mutable std::optional<TextFont> text_; // made when first used after the font, mode or spacing changed
+    int discWidth_ = 0;                    // the pen width (pixels) disc_ was made for
+    std::vector<QRect> disc_;              // a wide pen's round end as rows of pixels round (0, 0)
 };

@@ -105,9 +105,9 @@ void SkyPlotDrawing::DrawSkyGrid(Canvas& dc, const ViewInputs& in) {
     const CanvasPen defaultPen{PS_SOLID, 0, Qt::black};
     CanvasPen oldPen = dc.SelectPen(defaultPen);
     CanvasBrush oldBrush = dc.SelectBrush(CanvasBrush::HatchOf(HS_DIAGCROSS, kDarkRed));
-    dc.Ellipse(-R, R, R, -R);
-
+    // Only the band below the cut-off stays hatched: the sky above it is painted over next.
     const int rc = static_cast<int>((1 - in.elevationMask * kTwoOverPi) * R);
+    dc.Ellipse(-R, R, R, -R, QRect(QPoint(-rc, rc), QPoint(rc, -rc)));
     dc.SelectPen({PS_SOLID, 5, kDarkRed});
     dc.SelectBrush(CanvasBrush::SolidOf(vs.BackColor));
     dc.Ellipse(-rc, rc, rc, -rc);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QPicture>
+
 #include <cmath>
 
 #include "view_fixture.h"
@@ -175,4 +177,42 @@ TEST(SkyPlotDrawing, LaterSystemsHaveMarkersOfTheirOwnInTheLegend) {
     EXPECT_GT(CountColour(sky.img, upperRight, beidou), 20);
     EXPECT_EQ(CountColour(sky.img, sky.img.rect(), qzss), 0);
     EXPECT_GT(CountColour(sky.img, upperRight, kYellow), 20);
+}
+
+TEST(SkyPlotDrawing, TracksOnAnImageLookAsTheDrawingRecordedAndReplayed) {
+    // On an image the canvas draws wide lines and outlined ellipses in pieces; a recorded
+    // picture gets them whole, as a printer does. Both must give the same plot.
+    Results r(97);
+    const int sats[] = {0, 3, 7, 40, 45};
+    for (int k = 0; k < 5; ++k) {
+        const int s = sats[k];
+        r.Visible(s, 5 + 7 * k, 60 + 5 * k);
+        for (int j = 0; j < 97; ++j)
+            r.Direction(s, j, 40 * k + 2.5 * j, 5 + std::fabs(85 - 3.1 * (j - 10 * k)) * 0.9);
+    }
+    Sky direct;
+    Render(direct, r.in);
+    QPicture picture;
+    {
+        Sky recorded;
+        recorded.view.vs.layout.ClientWidth = recorded.view.vs.layout.ClientHeight = 800;
+        QPainter p(&picture);
+        Canvas dc(p);
+        recorded.view.Draw(dc, r.in);
+    }
+    QImage replayed = WhiteImage(800, 800);
+    {
+        QPainter p(&replayed);
+        p.drawPicture(0, 0, picture);
+    }
+    int differ = 0, trackPixels = 0;
+    for (int y = 0; y < 800; ++y)
+        for (int x = 0; x < 800; ++x) {
+            differ += direct.img.pixel(x, y) != replayed.pixel(x, y);
+            for (size_t c = 0; c < 5; ++c)
+                trackPixels += QColor(direct.img.pixel(x, y)) == SeriesPalette()[c];
+        }
+    ASSERT_GT(trackPixels, 1000);
+    // A few pixels at the joins: no more than one in a hundred of the tracks'.
+    EXPECT_LE(differ, trackPixels / 100);
 }
