@@ -9,10 +9,8 @@
 
 int RunAlmanacImport(const Words& words) {
     const Arguments args(words, OptionsOf("almanac import"));
-    if (!args.Ok())
-        return Fail(kExitUsage, args.Error());
-    if (args.Has("--help"))
-        return PrintHelp("almanac");
+    if (const std::optional<int> end = EndsAtOnce(args, "almanac"))
+        return *end;
     const std::vector<std::string>& files = args.Positional();
     if (files.empty())
         return Fail(kExitUsage, ResString(IDS_IMPORT_NO_FILES));

@@ -1,6 +1,7 @@
 // The subcommands of tavrin-cli. Each returns the process exit status.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,10 @@ int RunProgram(const Words& words);
 int RunCommand(const Words& words);
 // One command's help on standard output ("plan", "sites", ...); a usage error for no such command.
 int PrintHelp(const std::string& command);
+class Arguments;
+// Where a command ends before its work: a usage error for words its options do not take, or the
+// help page `help` for --help; nothing when it goes on.
+std::optional<int> EndsAtOnce(const Arguments& args, const std::string& help);
 int RunPlan(const Words& words);
 int RunWindows(const Words& words);
 int RunHorizon(const Words& words); // the terrain's horizon at a site

@@ -104,10 +104,8 @@ std::string Json(const SiteInfo& site, const TerrainHorizon& h, const HorizonSet
 
 int RunHorizon(const Words& words) {
     const Arguments args(words, OptionsOf("horizon"));
-    if (!args.Ok())
-        return Fail(kExitUsage, args.Error());
-    if (args.Has("--help"))
-        return PrintHelp("horizon");
+    if (const std::optional<int> end = EndsAtOnce(args, "horizon"))
+        return *end;
     if (!args.Positional().empty())
         return Fail(kExitUsage,
                     FormatText(ResString(IDS_CLI_UNEXPECTED_ARGUMENT).c_str(), args.Positional()[0].c_str()));

@@ -76,10 +76,8 @@ int RunSites(const Words& words) {
         if (!words.empty() && words[0] == command)
             return RunSitesChange(command, Words(words.begin() + 1, words.end()));
     const Arguments args(words, OptionsOf("sites"));
-    if (!args.Ok())
-        return Fail(kExitUsage, args.Error());
-    if (args.Has("--help"))
-        return PrintHelp("sites");
+    if (const std::optional<int> end = EndsAtOnce(args, "sites"))
+        return *end;
     if (args.Positional().size() != 1)
         return Fail(kExitUsage, ResString(IDS_CLI_SITES_USAGE).c_str());
     int formatIndex = 0;
@@ -128,10 +126,8 @@ int RunAlmanac(const Words& words) {
     if (!words.empty() && words[0] == "fetch")
         return RunFullFetch(Words(words.begin() + 1, words.end()));
     const Arguments args(words, OptionsOf("almanac"));
-    if (!args.Ok())
-        return Fail(kExitUsage, args.Error());
-    if (args.Has("--help"))
-        return PrintHelp("almanac");
+    if (const std::optional<int> end = EndsAtOnce(args, "almanac"))
+        return *end;
     if (args.Positional().size() != 1)
         return Fail(kExitUsage, ResString(IDS_CLI_ALMANAC_USAGE).c_str());
     const std::string path = args.Positional()[0];

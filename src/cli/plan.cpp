@@ -336,10 +336,8 @@ int StreamPlan(const PlanRequest& request, PlanSetup& setup, const OutputOptions
 
 int RunPlan(const Words& words) {
     const Arguments args(words, OptionsOf("plan"));
-    if (!args.Ok())
-        return Fail(kExitUsage, args.Error());
-    if (args.Has("--help"))
-        return PrintHelp("plan");
+    if (const std::optional<int> end = EndsAtOnce(args, "plan"))
+        return *end;
     if (!args.Positional().empty())
         return Fail(kExitUsage,
                     FormatText(ResString(IDS_CLI_UNEXPECTED_ARGUMENT).c_str(), args.Positional()[0].c_str()));

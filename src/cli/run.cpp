@@ -1,4 +1,5 @@
 #include "base/strings.h"
+#include "cli/arguments.h"
 #include "cli/commands.h"
 
 int RunProgram(const Words& words) {
@@ -35,6 +36,14 @@ int PrintHelp(const std::string& command) {
     else
         return Fail(kExitUsage, FormatText(ResString(IDS_CLI_NO_HELP).c_str(), command.c_str()));
     return WriteOutput("", text);
+}
+
+std::optional<int> EndsAtOnce(const Arguments& args, const std::string& help) {
+    if (!args.Ok())
+        return Fail(kExitUsage, args.Error());
+    if (args.Has("--help"))
+        return PrintHelp(help);
+    return std::nullopt;
 }
 
 int RunCommand(const Words& words) {

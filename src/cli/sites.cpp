@@ -214,10 +214,8 @@ int ImportSites(const Arguments& args, const std::string& path) {
 
 int RunSitesChange(const std::string& command, const Words& words) {
     const Arguments args(words, OptionsOf("sites " + command));
-    if (!args.Ok())
-        return Fail(kExitUsage, args.Error());
-    if (args.Has("--help"))
-        return PrintHelp("sites");
+    if (const std::optional<int> end = EndsAtOnce(args, "sites"))
+        return *end;
     if (const int status = ApplyCodePage(args))
         return status;
     const size_t positional = command == "remove" ? 2 : 1;

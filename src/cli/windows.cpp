@@ -222,10 +222,8 @@ int ParseConditions(const Arguments& args, WindowsRun& run) {
 
 int RunWindows(const Words& words) {
     const Arguments args(words, OptionsOf("windows"));
-    if (!args.Ok())
-        return Fail(kExitUsage, args.Error());
-    if (args.Has("--help"))
-        return PrintHelp("windows");
+    if (const std::optional<int> end = EndsAtOnce(args, "windows"))
+        return *end;
     if (!args.Positional().empty())
         return Fail(kExitUsage,
                     FormatText(ResString(IDS_CLI_UNEXPECTED_ARGUMENT).c_str(), args.Positional()[0].c_str()));

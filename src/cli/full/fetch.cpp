@@ -47,10 +47,8 @@ private:
 
 int RunAlmanacFetch(const Words& words) {
     const Arguments args(words, OptionsOf("almanac fetch"));
-    if (!args.Ok())
-        return Fail(kExitUsage, args.Error());
-    if (args.Has("--help"))
-        return PrintHelp("almanac");
+    if (const std::optional<int> end = EndsAtOnce(args, "almanac"))
+        return *end;
     if (!args.Positional().empty())
         return Fail(kExitUsage, ResString(IDS_FETCH_USAGE));
     CalendarTime date = TodayUtc();

@@ -506,10 +506,8 @@ int Compute(MapRun& run) {
 
 int RunMap(const Words& words) {
     const Arguments args(words, OptionsOf("map"));
-    if (!args.Ok())
-        return Fail(kExitUsage, args.Error());
-    if (args.Has("--help"))
-        return PrintHelp("map");
+    if (const std::optional<int> end = EndsAtOnce(args, "map"))
+        return *end;
     if (args.Has("--join"))
         return Join(args);
     if (!args.Positional().empty())
