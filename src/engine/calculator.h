@@ -192,6 +192,11 @@ private:
     // reserved at construction.
     bool ProjectObstructions(const SiteInfo& site);
     bool BehindProjectedObstruction(int32_t x, int32_t y) const;
+    // The DOP of sample k from its list of visible satellites, `p` position parameters.
+    void DilutionsAt(int32_t k, int p, const double site[3]);
+    // The same for samples k0..k1-1 (at most kDopLanes) side by side in the kernel; false, nothing
+    // done, when their systems in use differ.
+    bool DilutionsSideBySide(const VectorKernels& kernels, int32_t k0, int32_t k1, int p, const double site[3]);
     // The almanac-planned satellites' positions over the window through the kernels.
     void AlmanacPositions(const VectorKernels& kernels, GpsTime gps, GlonassTime glonass,
                           const GpsOrbitTerms* gpsTerms, const GlonassOrbitTerms* glonassTerms,

@@ -42,6 +42,29 @@ struct GlonassKernelProgram {
     double mu, j2Term, earthRate; // the force model's constants (m^3/s^2, m^5/s^2, rad/s)
 };
 
+// Dilutions of precision side by side, one sample per lane, every lane with the same systems in use.
+// Slot s of lane l ([s * kDopLanes + l]) holds a visible satellite's Earth-fixed position (m) and
+// its system's clock (0..clocks-1, its place among the systems in use), or clock -1 and position 0
+// where the lane has no more satellites. The sums, the inversion and the dilutions take the scalar
+// code's operations in its order, so every value is the same to the last bit.
+inline constexpr int kDopLanes = 8;
+struct DopKernelBlock {
+    int slots;
+    int positionParameters; // 3, or 2 for the horizontal position alone
+    int clocks;             // 1..6
+    const float *x, *y, *z;
+    const int32_t* clock;
+    double site[3];     // Earth-fixed, m
+    double frame[3][3]; // rows: north, east, up
+    double omegaOverC;  // Earth rotation rate over the speed of light, s/m
+};
+// Lanes whose matrix could not be inverted have `inverted` 0 and no dilutions; the horizontal and
+// vertical ones only for 3 position parameters.
+struct DopKernelResult {
+    double gdop[kDopLanes], pdop[kDopLanes], tdop[kDopLanes], hdop[kDopLanes], vdop[kDopLanes];
+    int8_t inverted[kDopLanes];
+};
+
 struct VectorKernels {
     // Earth-fixed positions (m) at `count` times: tk, s from the time of almanac; dt, s from the
     // node crossing (within half the four-year cycle). Angles of the times must stay below 1e6 rad.
@@ -62,6 +85,7 @@ struct VectorKernels {
     // The same for samples laid out as floats x, y, z (m), azimuth (0..2 pi), elevation, each
     // `stride` floats after the one before: their azimuth and elevation filled in.
     void (*sampleDirections)(const SiteKernelFrame& site, float* samples, int stride, int count);
+    void (*dilutions)(const DopKernelBlock& block, DopKernelResult& result);
 };
 
 // The scalar code the kernels are held to (and which the Scalar target runs): with the library's

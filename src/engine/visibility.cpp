@@ -311,6 +311,18 @@ void NormalMatrix(double* m, int size, const std::vector<SatSample>* samples, co
     }
 }
 
+// One clock per system in use, in catalogue order: each system's place among them, -1 when unused.
+// Their count.
+int ClocksOf(const int16_t* list, int count, int (&clockOf)[kGnssSystems]) {
+    bool inUse[kGnssSystems] = {};
+    for (int e = 0; e < count; ++e)
+        inUse[kSystemOf[list[e]]] = true;
+    int systems = 0;
+    for (int sys = 0; sys < kGnssSystems; ++sys)
+        clockOf[sys] = inUse[sys] ? systems++ : -1;
+    return systems;
+}
+
 } // namespace
 
 void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
@@ -362,52 +374,111 @@ void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
             now = later;
         }
     }
-    for (int32_t k = 0; k < n; ++k) {
-        const int16_t* list = lists + static_cast<size_t>(k) * SatelliteCatalogue::kSize;
-        const int count = satelliteCount_[k];
-        bool inUse[kGnssSystems] = {};
-        for (int e = 0; e < count; ++e)
-            inUse[kSystemOf[list[e]]] = true;
-        // One clock per system in use, in catalogue order.
-        int clockOf[kGnssSystems];
-        int systems = 0;
-        for (int sys = 0; sys < kGnssSystems; ++sys)
-            clockOf[sys] = inUse[sys] ? systems++ : -1;
-        parameterCount_ = p + systems;
-        (p == 3 ? NormalMatrix<3> : NormalMatrix<2>)(normalMatrix_, parameterCount_, samples_.data(), list,
-                                                     count, k, kSystemOf.data(), clockOf, f.position,
-                                                     localFrame_);
-        pdop_[k] = gdop_[k] = tdop_[k] = vdop_[k] = hdop_[k] = 0;
-        solutionFlag_[k] = 0;
-        if (satelliteCount_[k] < parameterCount_)
+    const VectorKernels* kernels = ActiveKernels();
+    for (int32_t k0 = 0; k0 < n; k0 += kDopLanes) {
+        const int32_t k1 = std::min(n, k0 + kDopLanes);
+        if (kernels && DilutionsSideBySide(*kernels, k0, k1, p, f.position))
             continue;
-        solutionFlag_[k] = 1; // also for a singular geometry, whose DOP stays 0
-        const int size = parameterCount_;
-        double* q = normalMatrix_;
-        if (!InvertNormalMatrix(q, size))
-            continue;
-        double trace = 0, clockTrace = 0;
-        for (int r = 0; r < size; ++r) {
-            trace += q[r * size + r];
-            if (r >= p)
-                clockTrace += q[r * size + r];
+        for (int32_t k = k0; k < k1; ++k)
+            DilutionsAt(k, p, f.position);
+    }
+}
+
+void Calculator::DilutionsAt(int32_t k, int p, const double site[3]) {
+    const int16_t* list = visibleLists_.data() + static_cast<size_t>(k) * SatelliteCatalogue::kSize;
+    const int count = satelliteCount_[k];
+    int clockOf[kGnssSystems];
+    parameterCount_ = p + ClocksOf(list, count, clockOf);
+    (p == 3 ? NormalMatrix<3> : NormalMatrix<2>)(normalMatrix_, parameterCount_, samples_.data(), list, count, k,
+                                                 kSystemOf.data(), clockOf, site, localFrame_);
+    pdop_[k] = gdop_[k] = tdop_[k] = vdop_[k] = hdop_[k] = 0;
+    solutionFlag_[k] = 0;
+    if (count < parameterCount_)
+        return;
+    solutionFlag_[k] = 1; // also for a singular geometry, whose DOP stays 0
+    const int size = parameterCount_;
+    double* q = normalMatrix_;
+    if (!InvertNormalMatrix(q, size))
+        return;
+    double trace = 0, clockTrace = 0;
+    for (int r = 0; r < size; ++r) {
+        trace += q[r * size + r];
+        if (r >= p)
+            clockTrace += q[r * size + r];
+    }
+    gdop_[k] = static_cast<float>(std::sqrt(std::fabs(trace)));
+    pdop_[k] = static_cast<float>(std::sqrt(std::fabs(trace - clockTrace)));
+    tdop_[k] = static_cast<float>(std::sqrt(std::fabs(clockTrace)));
+    if (p == 3) {
+        double local[3]; // north, east, up variances
+        for (int r = 0; r < 3; ++r) {
+            double sum = 0;
+            for (int i = 0; i < 3; ++i)
+                for (int c = 0; c < 3; ++c)
+                    sum += localFrame_[r][i] * q[i * size + c] * localFrame_[r][c];
+            local[r] = sum;
         }
-        gdop_[k] = static_cast<float>(std::sqrt(std::fabs(trace)));
-        pdop_[k] = static_cast<float>(std::sqrt(std::fabs(trace - clockTrace)));
-        tdop_[k] = static_cast<float>(std::sqrt(std::fabs(clockTrace)));
-        if (p == 3) {
-            double local[3]; // north, east, up variances
-            for (int r = 0; r < 3; ++r) {
-                double sum = 0;
-                for (int i = 0; i < 3; ++i)
-                    for (int c = 0; c < 3; ++c)
-                        sum += localFrame_[r][i] * q[i * size + c] * localFrame_[r][c];
-                local[r] = sum;
-            }
-            hdop_[k] = static_cast<float>(std::sqrt(std::fabs(local[0]) + std::fabs(local[1])));
-            vdop_[k] = static_cast<float>(std::sqrt(std::fabs(local[2])));
+        hdop_[k] = static_cast<float>(std::sqrt(std::fabs(local[0]) + std::fabs(local[1])));
+        vdop_[k] = static_cast<float>(std::sqrt(std::fabs(local[2])));
+    }
+}
+
+bool Calculator::DilutionsSideBySide(const VectorKernels& kernels, int32_t k0, int32_t k1, int p,
+                                     const double site[3]) {
+    constexpr int L = kDopLanes;
+    const auto listOf = [&](int32_t k) {
+        return visibleLists_.data() + static_cast<size_t>(k) * SatelliteCatalogue::kSize;
+    };
+    int clockOf[kGnssSystems];
+    const int clocks = ClocksOf(listOf(k0), satelliteCount_[k0], clockOf);
+    int slots = 0;
+    for (int32_t k = k0; k < k1; ++k) {
+        int other[kGnssSystems];
+        if (ClocksOf(listOf(k), satelliteCount_[k], other) != clocks ||
+            !std::equal(other, other + kGnssSystems, clockOf))
+            return false;
+        slots = std::max(slots, satelliteCount_[k]);
+    }
+    if (clocks == 0)
+        return false;
+    // Lanes beyond k1 repeat the last sample; their results are not read.
+    float x[SatelliteCatalogue::kSize * L], y[SatelliteCatalogue::kSize * L], z[SatelliteCatalogue::kSize * L];
+    int32_t clock[SatelliteCatalogue::kSize * L];
+    std::fill_n(x, slots * L, 0.0f);
+    std::fill_n(y, slots * L, 0.0f);
+    std::fill_n(z, slots * L, 0.0f);
+    std::fill_n(clock, slots * L, -1);
+    for (int l = 0; l < L; ++l) {
+        const int32_t k = std::min(k0 + l, k1 - 1);
+        const int16_t* list = listOf(k);
+        for (int e = 0; e < satelliteCount_[k]; ++e) {
+            const SatSample& s = samples_[list[e]][static_cast<size_t>(k)];
+            x[e * L + l] = s.x;
+            y[e * L + l] = s.y;
+            z[e * L + l] = s.z;
+            clock[e * L + l] = clockOf[kSystemOf[list[e]]];
         }
     }
+    DopKernelBlock block{slots, p, clocks, x, y, z, clock, {site[0], site[1], site[2]}, {}, kOmegaOverC};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            block.frame[r][c] = localFrame_[r][c];
+    DopKernelResult result;
+    kernels.dilutions(block, result);
+    parameterCount_ = p + clocks;
+    for (int32_t k = k0; k < k1; ++k) {
+        const int l = k - k0;
+        pdop_[k] = gdop_[k] = tdop_[k] = vdop_[k] = hdop_[k] = 0;
+        solutionFlag_[k] = satelliteCount_[k] >= parameterCount_ ? 1 : 0;
+        if (solutionFlag_[k] == 0 || !result.inverted[l])
+            continue;
+        gdop_[k] = static_cast<float>(result.gdop[l]);
+        pdop_[k] = static_cast<float>(result.pdop[l]);
+        tdop_[k] = static_cast<float>(result.tdop[l]);
+        hdop_[k] = static_cast<float>(result.hdop[l]);
+        vdop_[k] = static_cast<float>(result.vdop[l]);
+    }
+    return true;
 }
 
 namespace {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <numeric>
 #include <memory>
 #include <string>
 #include <vector>
@@ -265,6 +267,58 @@ TEST(VectorKernels, AzimuthAndElevationOnEveryTargetMatchTheScalarCode) {
                     worst = std::max({worst, AngleApart(az[k], refAz[k]), std::fabs(el[k] - refEl[k])});
             }
             EXPECT_LE(worst, kToleranceRad) << site.name << " " << VectorTargetName(target);
+        }
+    }
+}
+
+TEST(VectorKernels, DilutionsOnEveryTargetAreTheScalarCodes) {
+    RestoreTarget restore;
+    // Four systems' clocks, the horizontal position alone, and a high cut-off whose samples have too
+    // few satellites or systems coming and going between neighbours (those blocks stay scalar).
+    struct Case {
+        const char* what;
+        bool navigation;
+        int mode;
+        double maskDegrees;
+    };
+    const SiteInfo site(48.137, 11.575, 520, "here", "", 1);
+    for (const Case& c : {Case{"four systems", true, 0, 10}, Case{"four systems, 2-D", true, 1, 5},
+                          Case{"almanac, cut-off 40", false, 0, 40}}) {
+        ASSERT_TRUE(UseVectorTarget(VectorTarget::Scalar));
+        Calculator calc;
+        PlanInterval interval(11, 8, 2025, 0, 0, 24, 0);
+        if (c.navigation) {
+            for (const char* system : {"GN", "RN", "EN", "CN"})
+                calc.AddNavigation(ReadNavigationFile(std::string(TAVRIN_SOURCE_DIR) +
+                                                      "/tests/data/multignss/OPEC00NOR_S_20220010000_01D_" +
+                                                      system + ".rnx"));
+            interval = PlanInterval(1, 1, 2022, 0, 0, 24, 0);
+        } else {
+            calc.LoadAlmanac(TAVRIN_BINARY_DIR "/almanacs/alm25.223");
+        }
+        calc.SetMode(c.mode);
+        calc.SetElevationMask(static_cast<float>(c.maskDegrees * kPi / 180));
+        ASSERT_EQ(calc.SetTimeStep(300), 1);
+        ASSERT_EQ(calc.Recalculate(site, interval, 1), 1) << c.what;
+        const auto series = [&] {
+            std::vector<float> all;
+            for (const float* dop : {calc.gdop(), calc.pdop(), calc.tdop(), calc.hdop(), calc.vdop()})
+                all.insert(all.end(), dop, dop + calc.sampleCount());
+            for (int32_t k = 0; k < calc.sampleCount(); ++k)
+                all.push_back(static_cast<float>(calc.solutionFlag()[k]));
+            return all;
+        };
+        const std::vector<float> scalar = series();
+        const int32_t solved = std::accumulate(calc.solutionFlag(), calc.solutionFlag() + calc.sampleCount(), 0);
+        EXPECT_GT(solved, 0) << c.what;
+        EXPECT_EQ(solved < calc.sampleCount(), c.maskDegrees > 30) << c.what;
+        for (VectorTarget target : kKernelTargets) {
+            if (!UseVectorTarget(target))
+                continue;
+            ASSERT_EQ(calc.Recalculate(site, interval, 3), 1);
+            const std::vector<float> vector = series();
+            EXPECT_EQ(0, std::memcmp(vector.data(), scalar.data(), scalar.size() * sizeof(float)))
+                << c.what << " " << VectorTargetName(target);
         }
     }
 }
