@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -138,6 +139,10 @@ public:
     void SetElevationMask(float radians) { elevationMask_ = radians; }
     void SetMode(int32_t mode) { mode_ = mode; }
     void SetObstructionsOn(int32_t on) { obstructionsOn_ = on; }
+    // Only what visibility and DOP read: directions well below the cut-off may be left at the
+    // nadir (azimuth 0), for runs of samples where they are sure to be. For planners that read no
+    // sample's direction; a lower cut-off later makes level 3 compute the directions again.
+    void SetOnlyNearTheSky(bool on) { onlyNearTheSky_ = on; }
 
     // ---- what the views, tables and dialogs read ----
     const std::string& almanacFileName() const { return almanacFileName_; }
@@ -271,6 +276,8 @@ private:
     int32_t loadState_ = 0;
     int32_t mode_ = 0;           // 1 = 2-D, 0 = 3-D
     int32_t obstructionsOn_ = 0; // 1 = apply the site's obstructions
+    bool onlyNearTheSky_ = false;
+    float directionsCutOff_ = -std::numeric_limits<float>::infinity(); // the directions left at the nadir are for it
 
     struct GridPoint {
         int32_t x = 0, y = 0;

@@ -258,11 +258,16 @@ PlanRunResult ComputeSeries(const Calculator& settings, const std::vector<SiteIn
     } catch (const std::bad_alloc&) {
         return PlanRunResult::OutOfMemory;
     }
+    // A series reads no sample's direction.
+    Calculator lean;
+    if (!CopyCalculatorSettings(settings, lean))
+        return HasOrbits(settings) ? PlanRunResult::OutOfMemory : PlanRunResult::Failed;
+    lean.SetOnlyNearTheSky(true);
     // Each site on the common clock: a site's offset decides the clock, not the sky. One block per
     // worker: every result has its place in `out`, and nothing waits to be written.
     const int workers = std::max(1, r.workers), siteCount = static_cast<int>(sites.size());
     const PlanRunResult result = PlanSitesOverDays(
-        settings, sites, r.days, workers, (siteCount + workers - 1) / workers,
+        lean, sites, r.days, workers, (siteCount + workers - 1) / workers,
         [&](int d) {
             int day = r.day, month = r.month, year = r.year;
             AddDays(day, month, year, d);

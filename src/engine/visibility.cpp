@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 
 #include "engine/calculator.h"
 #include "engine/geodesy.h"
@@ -107,6 +108,12 @@ void Calculator::ComputeAzEl(const SiteInfo& site) {
     const SiteKernelFrame frame{f.sinPhi,      f.cosPhi,      f.sinLambda,  f.cosLambda,
                                 f.position[0], f.position[1], f.position[2]};
     const VectorKernels* kernels = ActiveKernels();
+    // Well below the cut-off nothing can pass: a margin far beyond the float elevations' rounding.
+    constexpr double kMargin = 1e-3; // rad
+    const double lowest = static_cast<double>(elevationMask_) - kMargin;
+    const bool skip = kernels && onlyNearTheSky_ && lowest >= 0;
+    const double belowSine = skip ? std::sin(lowest) : -1.0;
+    directionsCutOff_ = skip ? elevationMask_ : -std::numeric_limits<float>::infinity();
     const int n = sampleCount_;
     double *x = direction_.data(), *y = x + n, *z = y + n;
     double *azimuth = scratch_.data(), *elevation = azimuth + n;
@@ -121,7 +128,7 @@ void Calculator::ComputeAzEl(const SiteInfo& site) {
             continue;
         SatSample* s = samples_[j].data();
         if (kernels) {
-            kernels->sampleDirections(frame, &s->x, sizeof(SatSample) / sizeof(float), n);
+            kernels->sampleDirections(frame, &s->x, sizeof(SatSample) / sizeof(float), n, belowSine);
             continue;
         }
         for (int32_t k = 0; k < n; ++k) {

@@ -9,6 +9,7 @@
 #include "engine/calculator.h"
 #include "engine/calendar.h"
 #include "engine/planseries.h"
+#include "engine/vectorkernels.h"
 #include "sites/siteinfo.h"
 
 namespace {
@@ -216,4 +217,39 @@ TEST(PlanSeries, RefusesWhatItCannotCompute) {
     EXPECT_EQ(ComputeSeries(settings, {Hillside(0)}, r, out), PlanRunResult::Failed);
     r.days = 2;
     EXPECT_EQ(ComputeSeries(settings, {Hillside(0)}, r, out), PlanRunResult::Done);
+}
+
+TEST(PlanSeries, LeanCalculatorsReadAsFullOnesWhereVisibilityAndDopLook) {
+    const SiteInfo site = Hillside(1);
+    const PlanInterval day(11, 8, 2025, 0, 0, 24, 0);
+    Calculator full, lean;
+    Configure(full);
+    Configure(lean);
+    lean.SetOnlyNearTheSky(true);
+    // The cut-off raised, then lowered for level 3 alone: the lean one must compute again what it
+    // left at the nadir.
+    for (const auto& [degrees, level] : {std::pair{20.0, 1}, std::pair{5.0, 3}}) {
+        for (Calculator* c : {&full, &lean}) {
+            c->SetElevationMask(static_cast<float>(degrees * 0.017453292519943295));
+            ASSERT_EQ(c->Recalculate(site, day, level), 1);
+        }
+        int nadir = 0;
+        for (int k = 0; k < full.sampleCount(); ++k) {
+            ASSERT_EQ(full.satelliteCount()[k], lean.satelliteCount()[k]) << degrees << " " << k;
+            ASSERT_EQ(full.pdop()[k], lean.pdop()[k]);
+            ASSERT_EQ(UsedAt(full, k), UsedAt(lean, k));
+            for (int j = 0; j < SatelliteCatalogue::kSize; ++j) {
+                const SatSample &a = full.samples(j)[k], &b = lean.samples(j)[k];
+                if (b.elevation == -1.57079637f && a.elevation != b.elevation) {
+                    ++nadir;
+                    EXPECT_LT(a.elevation, full.elevationMask()) << j << " " << k;
+                } else {
+                    ASSERT_EQ(a.elevation, b.elevation) << j << " " << k;
+                    ASSERT_EQ(a.azimuth, b.azimuth);
+                }
+            }
+        }
+        // Whole runs below are left only where the kernels run.
+        EXPECT_EQ(nadir > 0, ActiveKernels() != nullptr) << degrees;
+    }
 }
