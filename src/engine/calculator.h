@@ -172,6 +172,11 @@ public:
     // (GDOP^2 = PDOP^2 + TDOP^2), as it always has for GPS with GLONASS.
     const float* tdop() const { return tdop_.data(); }
     const int32_t* satelliteCount() const { return satelliteCount_.data(); }
+    // The catalogue indices of the satellites used at sample k, satelliteCount()[k] of them, in
+    // catalogue order.
+    const int16_t* usedAt(int32_t k) const {
+        return visibleLists_.data() + static_cast<size_t>(k) * SatelliteCatalogue::kSize;
+    }
     const int32_t* solutionFlag() const { return solutionFlag_.data(); }
     int32_t reallocated() const { return reallocated_; }
     int32_t loadState() const { return loadState_; }

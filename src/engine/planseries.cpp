@@ -51,16 +51,11 @@ void TakeDay(const Calculator& calc, int d, bool lastDay, SiteSeries& s) {
         s.pdop[at] = calc.pdop()[k];
         s.satellites[at] = calc.satelliteCount()[k];
         s.solution[at] = calc.solutionFlag()[k];
-        s.usable[at].reset();
-    }
-    // Satellite by satellite, each one's samples in a row.
-    for (int j = 0; j < SatelliteCatalogue::kSize; ++j) {
-        if (!calc.IsEnabled(j))
-            continue; // only the enabled are ever visible
-        const SatSample* samples = calc.samples(j);
-        for (int32_t k = 0; k < take; ++k)
-            if (samples[k].visible == 1)
-                s.usable[base + static_cast<size_t>(k)].set(static_cast<size_t>(j));
+        SatelliteSet& used = s.usable[at];
+        used.reset();
+        const int16_t* list = calc.usedAt(k);
+        for (int32_t e = 0; e < calc.satelliteCount()[k]; ++e)
+            used.set(static_cast<size_t>(list[e]));
     }
 }
 
