@@ -290,7 +290,8 @@ void NormalMatrix(double* m, int size, const std::vector<SatSample>* samples, co
         // Geometric distance plus the Earth's rotation during the signal's travel.
         const double range =
             std::sqrt(dx * dx + dy * dy + dz * dz) + kOmegaOverC * (site[1] * px - site[0] * py);
-        const double w[3] = {dx / range, dy / range, dz / range};
+        const double toUnit = 1.0 / range;
+        const double w[3] = {dx * toUnit, dy * toUnit, dz * toUnit};
         double g[3] = {w[0], w[1], w[2]};
         if constexpr (P == 2) {
             for (int r = 0; r < 2; ++r)
@@ -494,8 +495,10 @@ namespace {
 // out in full with the same operations in the same order; Fixed 0 takes `runtimeSize`.
 template <int Fixed> bool InvertLdl(double* m, int runtimeSize) {
     const int size = Fixed > 0 ? Fixed : runtimeSize;
-    // Factorise: m = L D L^T with L unit lower triangular, kept below the diagonal, D on it.
+    // Factorise: m = L D L^T with L unit lower triangular, kept below the diagonal, D on it. One
+    // division per pivot: the divider is the slowest unit here.
     double product = 1.0;
+    double reciprocals[Fixed > 0 ? Fixed : kMaxParameters];
     for (int j = 0; j < size; ++j) {
         double d = m[j * size + j];
         for (int k = 0; k < j; ++k)
@@ -504,11 +507,12 @@ template <int Fixed> bool InvertLdl(double* m, int runtimeSize) {
             return false;
         m[j * size + j] = d;
         product *= d;
+        reciprocals[j] = 1.0 / d;
         for (int i = j + 1; i < size; ++i) {
             double v = m[i * size + j];
             for (int k = 0; k < j; ++k)
                 v -= m[i * size + k] * m[j * size + k] * m[k * size + k];
-            m[i * size + j] = v / d;
+            m[i * size + j] = v * reciprocals[j];
         }
     }
     if (product == 0.0)
@@ -525,14 +529,11 @@ template <int Fixed> bool InvertLdl(double* m, int runtimeSize) {
         }
     }
     // m^-1 = L^-T D^-1 L^-1.
-    double pivots[Fixed > 0 ? Fixed : kMaxParameters];
-    for (int k = 0; k < size; ++k)
-        pivots[k] = m[k * size + k];
     for (int r = 0; r < size; ++r) {
         for (int c = r; c < size; ++c) {
             double v = 0;
             for (int k = c; k < size; ++k)
-                v += inverse[k * size + r] * inverse[k * size + c] / pivots[k];
+                v += inverse[k * size + r] * inverse[k * size + c] * reciprocals[k];
             m[r * size + c] = m[c * size + r] = v;
         }
     }
