@@ -724,8 +724,8 @@ int Calculator::Recalculate(const SiteInfo& site, float gmtOffset, const PlanInt
     if (intervalFirst_ + intervalCount_ > sampleCount_)
         intervalCount_ = sampleCount_ - intervalFirst_;
 
-    if (level == 3 && elevationMask_ < directionsCutOff_)
-        level = 2; // directions were left at the nadir above the new cut-off
+    if (level == 3 && onlyNearTheSky_)
+        level = 2; // the directions left out depend on the cut-off and the obstructions
     switch (level) {
     case 1: {
         // The half-minute the re-centring can leave in the window start is dropped.

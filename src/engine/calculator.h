@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -139,9 +138,9 @@ public:
     void SetElevationMask(float radians) { elevationMask_ = radians; }
     void SetMode(int32_t mode) { mode_ = mode; }
     void SetObstructionsOn(int32_t on) { obstructionsOn_ = on; }
-    // Only what visibility and DOP read: directions well below the cut-off may be left at the
-    // nadir (azimuth 0), for runs of samples where they are sure to be. For planners that read no
-    // sample's direction; a lower cut-off later makes level 3 compute the directions again.
+    // Only what visibility and DOP read, for planners that read no sample's direction: runs of
+    // samples sure to be well below the cut-off keep no direction but the nadir, those sure to be
+    // well above it and above every obstruction the zenith (azimuth 0). Level 3 is then level 2.
     void SetOnlyNearTheSky(bool on) { onlyNearTheSky_ = on; }
 
     // ---- what the views, tables and dialogs read ----
@@ -202,6 +201,9 @@ private:
     // reserved at construction.
     bool ProjectObstructions(const SiteInfo& site);
     bool BehindProjectedObstruction(int32_t x, int32_t y) const;
+    // The sines of elevation below and above which runs of samples need no direction (-1 and 2:
+    // none), with the obstructions projected.
+    void DirectionsNeeded(const SiteInfo& site, double& belowSine, double& aboveSine);
     // The DOP of sample k from its list of visible satellites, `p` position parameters.
     void DilutionsAt(int32_t k, int p, const double site[3]);
     // The same for samples k0..k1-1 (at most kDopLanes) side by side in the kernel; false, nothing
@@ -282,7 +284,6 @@ private:
     int32_t mode_ = 0;           // 1 = 2-D, 0 = 3-D
     int32_t obstructionsOn_ = 0; // 1 = apply the site's obstructions
     bool onlyNearTheSky_ = false;
-    float directionsCutOff_ = -std::numeric_limits<float>::infinity(); // the directions left at the nadir are for it
 
     struct GridPoint {
         int32_t x = 0, y = 0;

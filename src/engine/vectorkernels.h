@@ -83,11 +83,11 @@ struct VectorKernels {
     void (*azimuthElevation)(const SiteKernelFrame& site, const double* x, const double* y, const double* z,
                              int count, double* azimuth, double* elevation);
     // The same for samples laid out as floats x, y, z (m), azimuth (0..2 pi), elevation, each
-    // `stride` floats after the one before: their azimuth and elevation filled in. With
-    // belowSine >= 0, runs of 8 samples whose elevations' sines are all below it get elevation
-    // -pi/2 and azimuth 0 instead, their arc tangents spared.
+    // `stride` floats after the one before: their azimuth and elevation filled in. Runs of 8
+    // samples whose elevations' sines are all below belowSine (>= 0) get elevation -pi/2, those all
+    // above aboveSine (0..1) pi/2, and azimuth 0, their arc tangents spared; -1 and 2 spare none.
     void (*sampleDirections)(const SiteKernelFrame& site, float* samples, int stride, int count,
-                             double belowSine);
+                             double belowSine, double aboveSine);
     void (*dilutions)(const DopKernelBlock& block, DopKernelResult& result);
 };
 

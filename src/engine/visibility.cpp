@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
-#include <limits>
 
 #include "engine/calculator.h"
 #include "engine/geodesy.h"
@@ -108,12 +107,9 @@ void Calculator::ComputeAzEl(const SiteInfo& site) {
     const SiteKernelFrame frame{f.sinPhi,      f.cosPhi,      f.sinLambda,  f.cosLambda,
                                 f.position[0], f.position[1], f.position[2]};
     const VectorKernels* kernels = ActiveKernels();
-    // Well below the cut-off nothing can pass: a margin far beyond the float elevations' rounding.
-    constexpr double kMargin = 1e-3; // rad
-    const double lowest = static_cast<double>(elevationMask_) - kMargin;
-    const bool skip = kernels && onlyNearTheSky_ && lowest >= 0;
-    const double belowSine = skip ? std::sin(lowest) : -1.0;
-    directionsCutOff_ = skip ? elevationMask_ : -std::numeric_limits<float>::infinity();
+    double belowSine = -1, aboveSine = 2;
+    if (kernels && onlyNearTheSky_)
+        DirectionsNeeded(site, belowSine, aboveSine);
     const int n = sampleCount_;
     double *x = direction_.data(), *y = x + n, *z = y + n;
     double *azimuth = scratch_.data(), *elevation = azimuth + n;
@@ -128,7 +124,8 @@ void Calculator::ComputeAzEl(const SiteInfo& site) {
             continue;
         SatSample* s = samples_[j].data();
         if (kernels) {
-            kernels->sampleDirections(frame, &s->x, sizeof(SatSample) / sizeof(float), n, belowSine);
+            kernels->sampleDirections(frame, &s->x, sizeof(SatSample) / sizeof(float), n, belowSine,
+                                      aboveSine);
             continue;
         }
         for (int32_t k = 0; k < n; ++k) {
@@ -147,6 +144,27 @@ void Calculator::ComputeAzEl(const SiteInfo& site) {
                 s[k].azimuth = static_cast<float>(s[k].azimuth + kTwoPi);
         }
     }
+}
+
+// Well below the cut-off nothing passes; well above it and above every obstruction's reach
+// everything does. The margin is far beyond the float elevations' rounding.
+void Calculator::DirectionsNeeded(const SiteInfo& site, double& belowSine, double& aboveSine) {
+    constexpr double kMargin = 1e-3, kHalfPi = 1.5707963267948966; // rad
+    const double mask = elevationMask_;
+    belowSine = mask - kMargin >= 0 ? std::sin(mask - kMargin) : -1.0;
+    aboveSine = 2;
+    if (site.terrain)
+        return;
+    double ceiling = mask;
+    if (obstructionsOn_ != 0) {
+        if (!ProjectObstructions(site))
+            return;
+        // A direction nearer the zenith than every outline's box passes (PassesVisibilityTest).
+        if (!projectedOutlines_.empty())
+            ceiling = std::max(ceiling, (1.0 - projectedNearest_ / 100.0) * 90.0 * kDegToRad);
+    }
+    if (ceiling + kMargin < kHalfPi)
+        aboveSine = std::sin(std::max(ceiling + kMargin, 0.0));
 }
 
 bool Calculator::PassesVisibilityTest(const SiteInfo& site, const SatSample& s) const {
