@@ -1,6 +1,7 @@
 #include "views/canvas.h"
 
 #include <QFontMetrics>
+#include <QImage>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
@@ -69,6 +70,121 @@ std::vector<QRect> DiscRows(int width) {
     return rows;
 }
 
+// The rows of pixels the raster engine fills for an aliased, flat-capped solid line `width` pixels
+// wide from `a` to `b` (device pixels, the line well inside the device): `span(y, x1, x2)` for each
+// row's run, x1 <= x2. Its rules, so that the pixels are the engine's own: a line within 1/64
+// pixel of level or plumb is a rectangle; any other is a rectangle with its corners on the 1/64
+// grid, whose edges are stepped row by row in 16.16 fixed point, a pixel taken when its centre
+// lies inside.
+template <typename Span> void ScanWideLine(QPointF a, QPointF b, double width, Span span) {
+    using Fixed = int64_t;
+    const auto fixed = [](double v) { return static_cast<Fixed>(v * 65536.0); };
+    const auto whole = [](Fixed v) { return static_cast<int>(v >> 16); };
+    const auto same = [](double p, double q) { return static_cast<int>((q - p) * 64.0) == 0; };
+    const auto divide = [](double x, double y) { return y == 0 ? (x > 0 ? 1e20 : -1e20) : x / y; };
+    const auto snap = [](QPointF p) {
+        return QPointF(std::floor(p.x() * 64) / 64.0, std::floor(p.y() * 64) / 64.0);
+    };
+    width /= std::hypot(b.x() - a.x(), b.y() - a.y()); // relative to the length from here on
+    if (same(a.y(), b.y())) {
+        // Level: the same rectangle turned plumb about its middle.
+        const double x = (a.x() + b.x()) * 0.5;
+        const double half = width * std::abs(b.x() - a.x()) * 0.5;
+        const double y = a.y();
+        a = QPointF(x, y - half);
+        b = QPointF(x, y + half);
+        width = 1 / width;
+    }
+    if (same(a.x(), b.x())) {
+        if (a.y() > b.y())
+            std::swap(a, b);
+        const double half = 0.5 * width * (b.y() - a.y());
+        const double left = a.x() - half, right = a.x() + half;
+        if (same(left, right) || same(a.y(), b.y()))
+            return;
+        const int top = static_cast<int>(a.y() + 0.5);
+        const int bottom = static_cast<int>(b.y() - 0.5);
+        const int x1 = static_cast<int>(left + 0.5), x2 = static_cast<int>(right - 0.5);
+        if (x2 >= x1)
+            for (int y = top; y <= bottom; ++y)
+                span(y, x1, x2);
+        return;
+    }
+    if (a.y() > b.y())
+        std::swap(a, b);
+    QPointF delta = b - a;
+    delta *= 0.5 * width;
+    const QPointF perp(delta.y(), -delta.x());
+    const bool rightward = a.x() < b.x();
+    const QPointF top = snap(rightward ? a + perp : a - perp);
+    const QPointF left = snap(rightward ? a - perp : b - perp);
+    const QPointF right = snap(rightward ? b + perp : a + perp);
+    const QPointF bottom = snap(rightward ? b - perp : b + perp);
+    const double topLeft = divide((left - top).x(), (left - top).y());
+    const double topRight = divide((right - top).x(), (right - top).y());
+    const double bottomLeft = divide((bottom - left).x(), (bottom - left).y());
+    const double bottomRight = divide((bottom - right).x(), (bottom - right).y());
+    const int yTop = static_cast<int>(top.y() + 0.5);
+    const int yLeft = static_cast<int>(left.y() - 0.5);
+    const int yRight = static_cast<int>(right.y() - 0.5);
+    const int yBottom = static_cast<int>(bottom.y() - 0.5);
+    // Each edge's x at the centre of the first row it bounds, half a pixel in.
+    Fixed leftA = fixed(top.x() + 0.5 + (yTop + 0.5 - top.y()) * topLeft);
+    Fixed leftB = fixed(left.x() + 0.5 + (yLeft + 1.5 - left.y()) * bottomLeft);
+    Fixed rightA = fixed(top.x() - 0.5 + (yTop + 0.5 - top.y()) * topRight);
+    Fixed rightB = fixed(right.x() - 0.5 + (yRight + 1.5 - right.y()) * bottomRight);
+    int y = yTop;
+    const auto rows = [&](int last, Fixed& l, Fixed& r, Fixed lStep, Fixed rStep) {
+        for (; y <= last; ++y, l += lStep, r += rStep)
+            if (whole(r) >= whole(l))
+                span(y, whole(l), whole(r));
+    };
+    // Down to the upper side corner, past it on the side it turned, then down to the bottom.
+    rows(std::min(yLeft, yRight), leftA, rightA, fixed(topLeft), fixed(topRight));
+    rows(yRight, leftB, rightA, fixed(bottomLeft), fixed(topRight));
+    rows(yLeft, leftA, rightB, fixed(topLeft), fixed(bottomRight));
+    rows(yBottom, leftB, rightB, fixed(bottomLeft), fixed(bottomRight));
+}
+
+// `outer` without the whole pixels inside the ellipse in `inner`, built row by row: Qt's own
+// ellipse region traces a polygon and scan-converts it, which costs more than the fill it clips.
+QRegion RingRegion(const QRect& outer, const QRect& inner) {
+    const double cx = inner.left() + inner.width() / 2.0, cy = inner.top() + inner.height() / 2.0;
+    const double a = inner.width() / 2.0, b = inner.height() / 2.0;
+    std::vector<QRect> rects;
+    rects.reserve(2 * static_cast<size_t>(outer.height()));
+    int bandLeft = 0, bandRight = -1; // the hole's columns in the band being built, none yet
+    for (int y = outer.top(); y <= outer.bottom(); ++y) {
+        // The row's edge farther from the centre bounds the chord it holds whole.
+        const double dy = std::max(std::abs(y - cy), std::abs(y + 1 - cy));
+        int x1 = 0, x2 = -1;
+        if (dy < b) {
+            const double half = a * std::sqrt(1 - (dy / b) * (dy / b));
+            x1 = static_cast<int>(std::ceil(cx - half));
+            x2 = static_cast<int>(std::floor(cx + half)) - 1;
+        }
+        const bool same =
+            y > outer.top() && (x2 < x1 ? bandRight < bandLeft : x1 == bandLeft && x2 == bandRight);
+        if (same) {
+            rects.back().setBottom(y);
+            if (bandRight >= bandLeft)
+                rects[rects.size() - 2].setBottom(y);
+            continue;
+        }
+        bandLeft = x1;
+        bandRight = x2;
+        if (x2 < x1) {
+            rects.emplace_back(QPoint(outer.left(), y), QPoint(outer.right(), y));
+        } else {
+            rects.emplace_back(QPoint(outer.left(), y), QPoint(x1 - 1, y));
+            rects.emplace_back(QPoint(x2 + 1, y), QPoint(outer.right(), y));
+        }
+    }
+    QRegion region;
+    region.setRects(rects.data(), static_cast<int>(rects.size()));
+    return region;
+}
+
 // One logical unit of MM_LOMETRIC is 0.1 mm: dpi / 254 pixels.
 double Scale(int mapMode, int dpi) {
     return mapMode == MM_LOMETRIC ? dpi / 254.0 : 1.0;
@@ -77,6 +193,8 @@ double Scale(int mapMode, int dpi) {
 } // namespace
 
 Canvas::Canvas(QPainter& painter) : painter_(painter), device_(painter.device()) {
+    if (device_ && device_->devType() == QInternal::Image)
+        image_ = static_cast<QImage*>(device_);
     if (device_) {
         dpiX_ = std::max(1, device_->logicalDpiX());
         dpiY_ = std::max(1, device_->logicalDpiY());
@@ -269,31 +387,73 @@ bool Canvas::CanDrawWidePenInPieces() const {
            painter_.worldTransform().type() <= QTransform::TxTranslate;
 }
 
+QRgb* Canvas::WritableRows(QRect& inside, QPoint& offset) const {
+    // Only an image painted with no clip and moved by whole pixels, whose memory the painter
+    // alone holds: what is written there is what the raster engine would have written.
+    if (!image_ || !image_->isDetached() || painter_.hasClipping() ||
+        !painter_.paintEngine()->systemClip().isEmpty())
+        return nullptr;
+    const QImage::Format f = image_->format();
+    if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 && f != QImage::Format_ARGB32_Premultiplied)
+        return nullptr;
+    const QTransform t = painter_.deviceTransform();
+    if (t.type() > QTransform::TxTranslate || t.dx() != std::floor(t.dx()) || t.dy() != std::floor(t.dy()))
+        return nullptr;
+    inside = image_->rect();
+    offset = QPoint(static_cast<int>(t.dx()), static_cast<int>(t.dy()));
+    return reinterpret_cast<QRgb*>(image_->bits());
+}
+
 void Canvas::StampWidePolyline(const QPolygon& device, int width) {
     // A wide round-capped, round-joined stroke is its segments with flat ends and a disc at every
     // vertex. The raster engine scan-converts flat-capped lines and fills rectangles directly,
-    // where the general stroker would trace and fill an outline with arcs at every join.
-    std::vector<QLine> lines;
-    lines.reserve(static_cast<size_t>(device.size()));
-    for (qsizetype k = 1; k < device.size(); ++k)
-        if (device[k] != device[k - 1])
-            lines.emplace_back(device[k - 1], device[k]);
+    // where the general stroker would trace and fill an outline with arcs at every join; on an
+    // image the same rows are written here, without the engine's cost for each piece.
     if (discWidth_ != width) {
         disc_ = DiscRows(width);
         discWidth_ = width;
     }
+    QRect inside;
+    QPoint offset;
+    QRgb* const bits = WritableRows(inside, offset);
+    const qsizetype stride = bits ? image_->bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb)) : 0;
+    const QRgb pixel = pen_.color.rgba();
+    const auto fill = [&](int y, int x1, int x2) {
+        std::fill(bits + y * stride + x1, bits + y * stride + x2 + 1, pixel);
+    };
+    // Pieces near the edge go to the engine, which clips them as it must.
+    const QRect safe = inside.adjusted(width + 2, width + 2, -width - 2, -width - 2);
+    std::vector<QLine> lines;
     std::vector<QRect> rows;
-    rows.reserve(static_cast<size_t>(device.size()) * disc_.size());
-    for (qsizetype k = 0; k < device.size(); ++k)
-        if (k == 0 || device[k] != device[k - 1])
-            for (const QRect& r : disc_)
+    for (qsizetype k = 0; k < device.size(); ++k) {
+        if (k > 0 && device[k] == device[k - 1])
+            continue;
+        const QPoint p = device[k] + offset;
+        if (k > 0) {
+            const QPoint q = device[k - 1] + offset;
+            if (bits && safe.contains(p) && safe.contains(q))
+                ScanWideLine(QPointF(q), QPointF(p), width, fill);
+            else
+                lines.emplace_back(device[k - 1], device[k]);
+        }
+        for (const QRect& r : disc_) {
+            if (bits && safe.contains(p)) {
+                for (int y = r.top(); y <= r.bottom(); ++y)
+                    fill(p.y() + y, p.x() + r.left(), p.x() + r.right());
+            } else {
                 rows.push_back(r.translated(device[k]));
-    painter_.setPen(QPen(pen_.color, width, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
-    if (!lines.empty())
+            }
+        }
+    }
+    if (!lines.empty()) {
+        painter_.setPen(QPen(pen_.color, width, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
         painter_.drawLines(lines.data(), static_cast<int>(lines.size()));
-    painter_.setPen(Qt::NoPen);
-    painter_.setBrush(pen_.color);
-    painter_.drawRects(rows.data(), static_cast<int>(rows.size()));
+    }
+    if (!rows.empty()) {
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(pen_.color);
+        painter_.drawRects(rows.data(), static_cast<int>(rows.size()));
+    }
     ApplyPen();
     ApplyBrush();
 }
@@ -339,7 +499,7 @@ void Canvas::Ellipse(int left, int top, int right, int bottom, const QRect& hole
     // A hatch costs several times a plain fill per pixel; the middle of a large ring is most of it.
     const QRect outer = DeviceRect(left, top, right, bottom).adjusted(-1, -1, 1, 1);
     painter_.save();
-    painter_.setClipRegion(QRegion(outer) - QRegion(inner, QRegion::Ellipse), Qt::IntersectClip);
+    painter_.setClipRegion(RingRegion(outer, inner), Qt::IntersectClip);
     Ellipse(left, top, right, bottom);
     painter_.restore();
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 class QPainter;
+class QImage;
 class QPaintDevice;
 class QPolygon;
 
@@ -89,6 +90,10 @@ public:
     Canvas& operator=(const Canvas&) = delete;
 
     QPainter& Painter() { return painter_; }
+    // The colour the device already shows wherever this canvas may draw, set by whoever filled it
+    // (invalid when unknown): a drawing may leave out what it would only paint in that colour.
+    void SetGround(QColor colour) { ground_ = colour; }
+    QColor Ground() const { return ground_; }
     int LogPixelsX() const { return dpiX_; }
     int LogPixelsY() const { return dpiY_; }
     int HorzRes() const; // device size in pixels
@@ -160,9 +165,13 @@ private:
     void ApplyBrush();
     bool CanDrawWidePenInPieces() const;
     void StampWidePolyline(const QPolygon& device, int width);
+    // The device's first pixel when the device is an image its rows may be written to directly
+    // now, with the part of it that may be written and the painter's offset in it; else null.
+    QRgb* WritableRows(QRect& inside, QPoint& offset) const;
 
     QPainter& painter_;
     QPaintDevice* device_;
+    QImage* image_ = nullptr; // the device when it is an image
     int dpiX_ = 96, dpiY_ = 96;
     int mapMode_ = MM_TEXT;
     QPoint org_;
@@ -173,6 +182,7 @@ private:
     int align_ = TA_LEFT | TA_TOP;
     QColor textColor_ = Qt::black;
     QColor bkColor_ = Qt::white;
+    QColor ground_;
     int bkMode_ = OPAQUE;
     int charExtra_ = 0;
     mutable std::optional<TextFont> text_; // made when first used after the font, mode or spacing changed

@@ -107,10 +107,15 @@ void SkyPlotDrawing::DrawSkyGrid(Canvas& dc, const ViewInputs& in) {
     CanvasBrush oldBrush = dc.SelectBrush(CanvasBrush::HatchOf(HS_DIAGCROSS, kDarkRed));
     // Only the band below the cut-off stays hatched: the sky above it is painted over next.
     const int rc = static_cast<int>((1 - in.elevationMask * kTwoOverPi) * R);
-    dc.Ellipse(-R, R, R, -R, QRect(QPoint(-rc, rc), QPoint(rc, -rc)));
+    const QRect hole(QPoint(-rc, rc), QPoint(rc, -rc));
+    dc.Ellipse(-R, R, R, -R, hole);
     dc.SelectPen({PS_SOLID, 5, kDarkRed});
     dc.SelectBrush(CanvasBrush::SolidOf(vs.BackColor));
-    dc.Ellipse(-rc, rc, rc, -rc);
+    // The hatch left the middle as it was: on ground of the back colour only its edge needs it.
+    if (dc.Ground() == vs.BackColor)
+        dc.Ellipse(-rc, rc, rc, -rc, hole);
+    else
+        dc.Ellipse(-rc, rc, rc, -rc);
     dc.SelectPen(defaultPen);
 
     const std::string letters = ResString(IDS_HEMISPHERE_LETTERS); // "NSWE"

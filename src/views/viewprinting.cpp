@@ -139,6 +139,7 @@ void ViewPainter::PaintCaptioned(QPainter& painter, const ViewInputs& in, const 
     painter.translate(0, top);
     {
         Canvas dc(painter);
+        dc.SetGround(Qt::white);
         vs.layout.ClientWidth = graph.width();
         vs.layout.ClientHeight = height;
         ScreenPaint(dc, in, QRect(0, 0, graph.width(), height));
@@ -238,6 +239,7 @@ void PaintWindowPicture(ViewPainter& view, QPainter& painter, const ViewInputs& 
     vs.BackColor = Qt::white;
     painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
     Canvas dc(painter);
+    dc.SetGround(Qt::white);
     view.ScreenPaint(dc, in, QRect(QPoint(0, 0), size));
 }
 

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <cmath>
 #include <vector>
 
 #include "views/canvas.h"
@@ -101,6 +102,40 @@ TEST(Canvas, WidePolylineLooksAsQtStrokesItWithRoundJoins) {
             ASSERT_GT(d.ink, 0);
             EXPECT_LE(d.differ, 3 * static_cast<int>(c.points.size())) << d.ink;
         }
+}
+
+TEST(Canvas, WidePolylineWrittenIntoAnImageHasTheEnginesPixels) {
+    // The same polylines through the engine (a clip keeps the canvas from writing the rows
+    // itself) and written directly, moved and on both 32-bit formats; a star adds every direction.
+    std::vector<PolylineCase> cases(std::begin(kPolylines), std::end(kPolylines));
+    PolylineCase star{"star", {}};
+    for (int k = 0; k <= 48; ++k) {
+        const double a = k * 3.14159265358979 / 24;
+        star.points.push_back({60, 50});
+        star.points.push_back({60 + static_cast<int>(std::lround(std::cos(a) * (20 + k % 7 * 4))),
+                               50 + static_cast<int>(std::lround(std::sin(a) * (20 + k % 5 * 5)))});
+    }
+    cases.push_back(star);
+    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied})
+        for (int width : {2, 3, 5, 12})
+            for (const PolylineCase& c : cases) {
+                SCOPED_TRACE(testing::Message() << c.name << ", " << width << " px, format " << format);
+                QImage images[2];
+                for (int k = 0; k < 2; ++k) {
+                    images[k] = WhiteImage(130, 110).convertToFormat(format);
+                    QPainter p(&images[k]);
+                    p.translate(3, 4);
+                    if (k == 1)
+                        p.setClipRect(QRect(-3, -4, 130, 110));
+                    Canvas dc(p);
+                    dc.SelectPen({PS_SOLID, width, QColor(0, 0, 255)});
+                    dc.MoveTo(c.points.front().x(), c.points.front().y());
+                    dc.PolylineTo(std::vector<QPoint>(c.points.begin() + 1, c.points.end()));
+                }
+                const Difference d = Compare(images[1], images[0]);
+                ASSERT_GT(d.ink, 0);
+                EXPECT_EQ(d.differ, 0);
+            }
 }
 
 TEST(Canvas, TranslucentOrAntialiasedPolylineIsStrokedWhole) {

@@ -98,6 +98,30 @@ TEST(SkyPlotDrawing, BandBelowTheCutOffIsHatchedAndObstructionsSitWhereTheirVert
     EXPECT_EQ(CountColour(s.img, QRect(inside.x() - 6, inside.y() - 6, 13, 13), darkRed), 0);
 }
 
+TEST(SkyPlotDrawing, GroundOfTheBackColourLeavesThePictureAsItWas) {
+    // The cut-off disc paints only its edge when told the ground already shows the back colour.
+    Results r(97);
+    r.Visible(0, 20, 40);
+    for (int j = 0; j < 97; ++j)
+        r.Direction(0, j, 90, 3 * (j - 20));
+    for (const double maskDeg : {0.0, 10.0, 45.0, 85.0}) {
+        SCOPED_TRACE(maskDeg);
+        r.in.elevationMask = static_cast<float>(maskDeg * kDeg);
+        QImage images[2];
+        for (int k = 0; k < 2; ++k) {
+            Sky s;
+            s.view.vs.layout.ClientWidth = s.view.vs.layout.ClientHeight = 600;
+            images[k] = WhiteImage(600, 600);
+            QPainter p(&images[k]);
+            Canvas dc(p);
+            if (k == 1)
+                dc.SetGround(Qt::white);
+            s.view.Draw(dc, r.in);
+        }
+        EXPECT_EQ(images[0], images[1]);
+    }
+}
+
 TEST(SkyPlotDrawing, ReadoutInvertsTheProjection) {
     Results r(97);
     Sky s;

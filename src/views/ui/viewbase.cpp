@@ -137,6 +137,7 @@ void TBaseMDIChild::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     p.fillRect(event->rect(), palette().color(QPalette::Base));
     Canvas dc(p);
+    dc.SetGround(palette().color(QPalette::Base));
     ScreenPaint(dc, Inputs(), event->rect());
 }
 
