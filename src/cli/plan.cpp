@@ -321,7 +321,8 @@ int StreamPlan(const PlanRequest& request, PlanSetup& setup, const OutputOptions
         };
         const PlanRunResult result = PlanSitesOverDays(
             setup.calc(), setup.sites, o.days, workers, BlockSites(request, setup.calc(), pass, workers),
-            [&](int d) { return IntervalOfDay(request, setup, d); }, std::nullopt, take, done);
+            [&](int d) { return IntervalOfDay(request, setup, d); }, std::nullopt, take, done,
+            kind == TableKind::Dop ? PlanReads::VisibilityAndDop : PlanReads::Everything);
         if (result == PlanRunResult::OutOfMemory)
             return Fail(kExitFailure, ResString(IDS_PLAN_OUT_OF_MEMORY));
         if (result == PlanRunResult::Failed)

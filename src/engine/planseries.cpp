@@ -138,7 +138,7 @@ PlanRunResult PlanSitesOverDays(const Calculator& settings, const std::vector<Si
                                 const std::function<PlanInterval(int day)>& intervalOf,
                                 std::optional<float> commonClock,
                                 const std::function<bool(const Calculator&, int site, int day)>& take,
-                                const std::function<bool(int site)>& done) {
+                                const std::function<bool(int site)>& done, PlanReads reads) {
     const int count = static_cast<int>(sites.size());
     if (count == 0 || days < 1)
         return PlanRunResult::Failed;
@@ -152,6 +152,7 @@ PlanRunResult PlanSitesOverDays(const Calculator& settings, const std::vector<Si
             calcs.push_back(std::make_unique<Calculator>());
             if (!CopyCalculatorSettings(settings, *calcs.back()))
                 return HasOrbits(settings) ? PlanRunResult::OutOfMemory : PlanRunResult::Failed;
+            calcs.back()->SetOnlyNearTheSky(reads == PlanReads::VisibilityAndDop);
         }
     } catch (const std::bad_alloc&) {
         return PlanRunResult::OutOfMemory;
@@ -253,16 +254,11 @@ PlanRunResult ComputeSeries(const Calculator& settings, const std::vector<SiteIn
     } catch (const std::bad_alloc&) {
         return PlanRunResult::OutOfMemory;
     }
-    // A series reads no sample's direction.
-    Calculator lean;
-    if (!CopyCalculatorSettings(settings, lean))
-        return HasOrbits(settings) ? PlanRunResult::OutOfMemory : PlanRunResult::Failed;
-    lean.SetOnlyNearTheSky(true);
     // Each site on the common clock: a site's offset decides the clock, not the sky. One block per
     // worker: every result has its place in `out`, and nothing waits to be written.
     const int workers = std::max(1, r.workers), siteCount = static_cast<int>(sites.size());
     const PlanRunResult result = PlanSitesOverDays(
-        lean, sites, r.days, workers, (siteCount + workers - 1) / workers,
+        settings, sites, r.days, workers, (siteCount + workers - 1) / workers,
         [&](int d) {
             int day = r.day, month = r.month, year = r.year;
             AddDays(day, month, year, d);
@@ -274,7 +270,8 @@ PlanRunResult ComputeSeries(const Calculator& settings, const std::vector<SiteIn
                 return false;
             TakeDay(calc, d, d == r.days - 1, out[static_cast<size_t>(i)]);
             return true;
-        });
+        },
+        nullptr, PlanReads::VisibilityAndDop);
     // Only a window unlike the one asked for stops a series.
     return result == PlanRunResult::Stopped ? PlanRunResult::Failed : result;
 }

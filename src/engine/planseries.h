@@ -48,13 +48,16 @@ enum class PlanRunResult {
 // With `done`, done(site) is called on the calling thread in the order of the sites, once every day
 // of that site has been taken; workers then keep at most 2 x workers blocks ahead of it, so that
 // the results waiting to be written stay few however many sites there are. A false from take or
-// done stops everything.
+// done stops everything. `take` reading no sample's direction may say so: the workers then plan
+// only what visibility and DOP read (Calculator::SetOnlyNearTheSky).
+enum class PlanReads { Everything, VisibilityAndDop };
 PlanRunResult PlanSitesOverDays(const Calculator& settings, const std::vector<SiteInfo>& sites, int days,
                                 int workers, int blockSites,
                                 const std::function<PlanInterval(int day)>& intervalOf,
                                 std::optional<float> commonClock,
                                 const std::function<bool(const Calculator&, int site, int day)>& take,
-                                const std::function<bool(int site)>& done = nullptr);
+                                const std::function<bool(int site)>& done = nullptr,
+                                PlanReads reads = PlanReads::Everything);
 
 // The series of every site over the request's days on one clock: days x (86400 / step) + 1 samples
 // each, the last at 24:00 of the last day. `settings` holds the loaded almanac, step, cut-off, mode,

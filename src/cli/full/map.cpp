@@ -237,7 +237,8 @@ public:
                 TakeDay(c, 0, true, s);
                 take(i, s);
                 return true;
-            });
+            },
+            nullptr, PlanReads::VisibilityAndDop);
         if (result == PlanRunResult::OutOfMemory)
             return Fail(kExitFailure, ResString(IDS_PLAN_OUT_OF_MEMORY));
         if (result != PlanRunResult::Done)
