@@ -126,29 +126,35 @@ bool GlonassWalk(const std::vector<GlonassEphemeris>& glonass, int count, GpsOf&
 // walk becomes its operations (begin again, step, store), the lanes then run side by side.
 class GlonassLanes {
 public:
+    explicit GlonassLanes(GlonassWork& work) : w_(work) {
+        for (std::vector<GlonassWork::Op>& ops : w_.lanes)
+            ops.clear();
+        w_.records.clear();
+    }
+
     // Lays out lane l's walk over `count` instants of the GPS count; false, the lane left idle,
     // where the walk fails.
     bool Plan(int l, const std::vector<GlonassEphemeris>& glonass, const double* gps, int count) {
-        std::vector<Op>& ops = lanes_[static_cast<size_t>(l)];
+        std::vector<GlonassWork::Op>& ops = w_.lanes[static_cast<size_t>(l)];
         double t = 0;
         const bool ok = GlonassWalk(
             glonass, count, [gps](int k) { return gps[k]; },
             [&](const GlonassEphemeris& g) {
-                ops.push_back(Op{Record(g), -1, 0, nullptr});
+                ops.push_back(GlonassWork::Op{Record(g), -1, 0, nullptr});
                 t = g.tbGps;
             },
             [&](const GlonassEphemeris& g, double at, int k) {
                 if (!GlonassSteps(g, t, at, [&ops](const double* lunisolar, double h) {
                         // A step after a fresh start or nothing shares its operation.
                         if (ops.empty() || ops.back().h != 0 || ops.back().store >= 0)
-                            ops.push_back(Op{});
+                            ops.push_back(GlonassWork::Op{});
                         ops.back().h = h;
                         ops.back().lunisolar = lunisolar;
                     }))
                     return false;
                 t = at;
                 if (ops.empty() || ops.back().store >= 0)
-                    ops.push_back(Op{});
+                    ops.push_back(GlonassWork::Op{});
                 ops.back().store = k;
                 return true;
             });
@@ -160,35 +166,37 @@ public:
     // The lanes side by side; xyz[l] of the lanes not done stays as it was.
     void Run(const VectorKernels& kernels, double* const* xyz, const bool* done, int lanes) {
         size_t length = 0;
-        for (const std::vector<Op>& ops : lanes_)
+        for (const std::vector<GlonassWork::Op>& ops : w_.lanes)
             length = std::max(length, ops.size());
         const size_t n = length * kGlonassLanes;
-        std::vector<int32_t> start(n, -1), store(n, -1);
-        std::vector<double> h(n, 0.0), ax(n, 0.0), ay(n, 0.0), az(n, 0.0);
+        w_.start.assign(n, -1);
+        w_.store.assign(n, -1);
+        for (std::vector<double>* v : {&w_.h, &w_.ax, &w_.ay, &w_.az})
+            v->assign(n, 0.0);
         for (int l = 0; l < kGlonassLanes; ++l)
-            for (size_t t = 0; t < lanes_[static_cast<size_t>(l)].size(); ++t) {
-                const Op& op = lanes_[static_cast<size_t>(l)][t];
+            for (size_t t = 0; t < w_.lanes[static_cast<size_t>(l)].size(); ++t) {
+                const GlonassWork::Op& op = w_.lanes[static_cast<size_t>(l)][t];
                 const size_t at = t * kGlonassLanes + static_cast<size_t>(l);
-                start[at] = op.start;
-                store[at] = op.store;
-                h[at] = op.h;
+                w_.start[at] = op.start;
+                w_.store[at] = op.store;
+                w_.h[at] = op.h;
                 if (op.lunisolar != nullptr) {
-                    ax[at] = op.lunisolar[0];
-                    ay[at] = op.lunisolar[1];
-                    az[at] = op.lunisolar[2];
+                    w_.ax[at] = op.lunisolar[0];
+                    w_.ay[at] = op.lunisolar[1];
+                    w_.az[at] = op.lunisolar[2];
                 }
             }
         double* out[kGlonassLanes] = {};
         for (int l = 0; l < lanes; ++l)
             out[l] = done[l] ? xyz[l] : nullptr;
         const GlonassKernelProgram program{static_cast<int>(length),
-                                           start.data(),
-                                           store.data(),
-                                           h.data(),
-                                           ax.data(),
-                                           ay.data(),
-                                           az.data(),
-                                           records_.data(),
+                                           w_.start.data(),
+                                           w_.store.data(),
+                                           w_.h.data(),
+                                           w_.ax.data(),
+                                           w_.ay.data(),
+                                           w_.az.data(),
+                                           w_.records.data(),
                                            kGlonassMu,
                                            kGlonassJ2Term,
                                            kGlonassEarthRate};
@@ -196,19 +204,13 @@ public:
     }
 
 private:
-    struct Op {
-        int32_t start = -1, store = -1;
-        double h = 0;
-        const double* lunisolar = nullptr;
-    };
     int32_t Record(const GlonassEphemeris& g) {
-        const auto id = static_cast<int32_t>(records_.size() / 6);
-        records_.insert(records_.end(), g.position, g.position + 3);
-        records_.insert(records_.end(), g.velocity, g.velocity + 3);
+        const auto id = static_cast<int32_t>(w_.records.size() / 6);
+        w_.records.insert(w_.records.end(), g.position, g.position + 3);
+        w_.records.insert(w_.records.end(), g.velocity, g.velocity + 3);
         return id;
     }
-    std::array<std::vector<Op>, kGlonassLanes> lanes_;
-    std::vector<double> records_;
+    GlonassWork& w_;
 };
 
 BroadcastEphemerides::PreparedKepler Prepare(const KeplerEphemeris& k) {
@@ -391,18 +393,19 @@ bool BroadcastEphemerides::Positions(int index, const double* utc, int count, do
 }
 
 void BroadcastEphemerides::GlonassPositions(const int* index, int satellites, const double* utc, int count,
-                                            double* const* xyz, bool* done) const {
+                                            double* const* xyz, bool* done, GlonassWork& work) const {
     std::fill(done, done + satellites, false);
     const VectorKernels* kernels = ActiveKernels();
     if (satellites <= 0 || kernels == nullptr || kernels->glonassBroadcast == nullptr)
         return;
     try {
-        std::vector<double> gps(static_cast<size_t>(count));
+        std::vector<double>& gps = work.gps;
+        gps.resize(static_cast<size_t>(count));
         for (int k = 0; k < count; ++k)
             gps[static_cast<size_t>(k)] = UtcToGps(utc[k]);
         for (int first = 0; first < satellites; first += kGlonassLanes) {
             const int lanes = std::min(kGlonassLanes, satellites - first);
-            GlonassLanes program;
+            GlonassLanes program(work);
             for (int l = 0; l < lanes; ++l) {
                 const int i = index[first + l];
                 done[first + l] =

@@ -10,14 +10,29 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 #include "engine/broadcastorbit.h"
 #include "engine/ephemeris.h"
 #include "engine/gnsstime.h"
 #include "engine/rinexnav.h"
+#include "engine/vectorkernels.h"
 
 enum class SatelliteHealth { NoOrbit, Healthy, Unhealthy };
+
+// The room GLONASS satellites' lanes are laid out in, kept by the caller from call to call: once it
+// has grown to a window's needs, laying them out allocates nothing.
+struct GlonassWork {
+    struct Op { // begin again from a record, take a step, store a position
+        int32_t start = -1, store = -1;
+        double h = 0;
+        const double* lunisolar = nullptr;
+    };
+    std::array<std::vector<Op>, kGlonassLanes> lanes;
+    std::vector<double> records, gps, h, ax, ay, az;
+    std::vector<int32_t> start, store;
+};
 
 class BroadcastEphemerides {
 public:
@@ -53,9 +68,9 @@ public:
     // Positions of several GLONASS satellites as Positions gives them, integrated side by side in
     // the vector kernels' lanes: xyz[i] takes satellite index[i]'s. done[i] is false, nothing
     // written to xyz[i], where Positions would fail, for a satellite without GLONASS records, and
-    // for all without the kernels.
+    // for all without the kernels. The lanes are laid out in `work`.
     void GlonassPositions(const int* index, int satellites, const double* utc, int count, double* const* xyz,
-                          bool* done) const;
+                          bool* done, GlonassWork& work) const;
 
     struct PreparedKepler {
         KeplerEphemeris record;

@@ -540,7 +540,7 @@ void Calculator::ComputePositions(const CalendarTime& windowStartUtc) {
         bool done[kGlonassLanes];
         for (int l = 0; l < batched; ++l)
             xyz[l] = xyz_.data() + 3 * static_cast<size_t>(sampleCount_) * l;
-        broadcast_.GlonassPositions(batch, batched, sampleUtc_.data(), sampleCount_, xyz, done);
+        broadcast_.GlonassPositions(batch, batched, sampleUtc_.data(), sampleCount_, xyz, done, glonassWork_);
         for (int l = 0; l < batched; ++l) { // lane 0's buffer is the one BroadcastPositions uses
             if (done[l])
                 StorePositions(batch[l], xyz[l]);

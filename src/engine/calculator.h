@@ -122,7 +122,8 @@ public:
     // interval indices. The window is re-centred (and level 1 forced) only when the interval leaves
     // it. 0 when the load state is not 0 or for a level outside 1..4 (the interval indices are
     // updated all the same), else 1. A site without valid values (SiteInfo::HasValidValues) is not
-    // planned: every result is cleared and 0 answered. Allocates nothing.
+    // planned: every result is cleared and 0 answered. Allocates nothing (from navigation files,
+    // once a first window has been planned).
     int Recalculate(const SiteInfo& site, const PlanInterval& interval, int level);
     // The same with the interval read on a clock `gmtOffset` hours ahead of GMT instead of the
     // site's own: sites of a network planned on one common clock.
@@ -256,6 +257,7 @@ private:
     std::array<bool, kGnssSystems> sourceChosen_{}; // by the user
     bool orbitsChanged_ = false;                    // since the last recalculation
     BroadcastEphemerides broadcast_;
+    GlonassWork glonassWork_; // grows at the first recalculation from navigation files
     std::vector<double> sampleUtc_;     // the window's sample instants, for the navigation files
     std::vector<double> xyz_;           // positions over the window of a batch of GLONASS satellites
     std::vector<double> direction_;     // one satellite's positions over the window in double (level 2)

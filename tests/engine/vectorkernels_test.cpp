@@ -177,6 +177,7 @@ TEST(VectorKernels, GlonassSatellitesSideBySideOnEveryTargetMatchTheScalarCode) 
         {"beyond reach", 9 * 86400.0, 300, 10, false},
     };
     const double midnight = ScaleSeconds(2022, 1, 1, 0, 0, 0);
+    GlonassWork work; // one for every call, as a calculator keeps it
     for (const Case& c : cases) {
         std::vector<double> utc;
         for (int k = 0; k < c.count; ++k)
@@ -191,7 +192,7 @@ TEST(VectorKernels, GlonassSatellitesSideBySideOnEveryTargetMatchTheScalarCode) 
                 xyz.push_back(o.data());
             const std::unique_ptr<bool[]> done(new bool[batch.size()]);
             day.GlonassPositions(batch.data(), static_cast<int>(batch.size()), utc.data(), c.count,
-                                 xyz.data(), done.get());
+                                 xyz.data(), done.get(), work);
             int planned = 0;
             for (size_t i = 0; i < batch.size(); ++i) {
                 std::vector<double> scalar(n);
