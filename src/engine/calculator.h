@@ -209,7 +209,8 @@ private:
     void DilutionsAt(int32_t k, int p, const double site[3]);
     // The same for samples k0..k1-1 (at most kDopLanes) side by side in the kernel; false, nothing
     // done, when their systems in use differ.
-    bool DilutionsSideBySide(const VectorKernels& kernels, int32_t k0, int32_t k1, int p, const double site[3]);
+    bool DilutionsSideBySide(const VectorKernels& kernels, int32_t k0, int32_t k1, int p,
+                             const double site[3]);
     // The almanac-planned satellites' positions over the window through the kernels.
     void AlmanacPositions(const VectorKernels& kernels, GpsTime gps, GlonassTime glonass,
                           const GpsOrbitTerms* gpsTerms, const GlonassOrbitTerms* glonassTerms,
@@ -257,7 +258,7 @@ private:
     std::array<bool, kGnssSystems> sourceChosen_{}; // by the user
     bool orbitsChanged_ = false;                    // since the last recalculation
     BroadcastEphemerides broadcast_;
-    GlonassWork glonassWork_; // grows at the first recalculation from navigation files
+    GlonassWork glonassWork_;           // grows at the first recalculation from navigation files
     std::vector<double> sampleUtc_;     // the window's sample instants, for the navigation files
     std::vector<double> xyz_;           // positions over the window of a batch of GLONASS satellites
     std::vector<double> direction_;     // one satellite's positions over the window in double (level 2)

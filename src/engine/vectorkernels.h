@@ -49,7 +49,7 @@ struct GlonassKernelProgram {
 // code's operations in its order, so every value is the same to the last bit.
 inline constexpr int kDopLanes = 8;
 struct DopKernelBlock {
-    int slots;
+    int depth;              // slots: the satellites of the fullest lane
     int positionParameters; // 3, or 2 for the horizontal position alone
     int clocks;             // 1..6
     const float *x, *y, *z;

@@ -415,8 +415,8 @@ void Calculator::DilutionsAt(int32_t k, int p, const double site[3]) {
     const int count = satelliteCount_[k];
     int clockOf[kGnssSystems];
     parameterCount_ = p + ClocksOf(list, count, clockOf);
-    (p == 3 ? NormalMatrix<3> : NormalMatrix<2>)(normalMatrix_, parameterCount_, samples_.data(), list, count, k,
-                                                 kSystemOf.data(), clockOf, site, localFrame_);
+    (p == 3 ? NormalMatrix<3> : NormalMatrix<2>)(normalMatrix_, parameterCount_, samples_.data(), list, count,
+                                                 k, kSystemOf.data(), clockOf, site, localFrame_);
     pdop_[k] = gdop_[k] = tdop_[k] = vdop_[k] = hdop_[k] = 0;
     solutionFlag_[k] = 0;
     if (count < parameterCount_)
@@ -457,23 +457,24 @@ bool Calculator::DilutionsSideBySide(const VectorKernels& kernels, int32_t k0, i
     };
     int clockOf[kGnssSystems];
     const int clocks = ClocksOf(listOf(k0), satelliteCount_[k0], clockOf);
-    int slots = 0;
+    int depth = 0;
     for (int32_t k = k0; k < k1; ++k) {
         int other[kGnssSystems];
         if (ClocksOf(listOf(k), satelliteCount_[k], other) != clocks ||
             !std::equal(other, other + kGnssSystems, clockOf))
             return false;
-        slots = std::max(slots, satelliteCount_[k]);
+        depth = std::max(depth, satelliteCount_[k]);
     }
     if (clocks == 0)
         return false;
     // Lanes beyond k1 repeat the last sample; their results are not read.
-    float x[SatelliteCatalogue::kSize * L], y[SatelliteCatalogue::kSize * L], z[SatelliteCatalogue::kSize * L];
+    float x[SatelliteCatalogue::kSize * L], y[SatelliteCatalogue::kSize * L],
+        z[SatelliteCatalogue::kSize * L];
     int32_t clock[SatelliteCatalogue::kSize * L];
-    std::fill_n(x, slots * L, 0.0f);
-    std::fill_n(y, slots * L, 0.0f);
-    std::fill_n(z, slots * L, 0.0f);
-    std::fill_n(clock, slots * L, -1);
+    std::fill_n(x, depth * L, 0.0f);
+    std::fill_n(y, depth * L, 0.0f);
+    std::fill_n(z, depth * L, 0.0f);
+    std::fill_n(clock, depth * L, -1);
     for (int l = 0; l < L; ++l) {
         const int32_t k = std::min(k0 + l, k1 - 1);
         const int16_t* list = listOf(k);
@@ -485,7 +486,7 @@ bool Calculator::DilutionsSideBySide(const VectorKernels& kernels, int32_t k0, i
             clock[e * L + l] = clockOf[kSystemOf[list[e]]];
         }
     }
-    DopKernelBlock block{slots, p, clocks, x, y, z, clock, {site[0], site[1], site[2]}, {}, kOmegaOverC};
+    DopKernelBlock block{depth, p, clocks, x, y, z, clock, {site[0], site[1], site[2]}, {}, kOmegaOverC};
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 3; ++c)
             block.frame[r][c] = localFrame_[r][c];

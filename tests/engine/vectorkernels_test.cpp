@@ -5,8 +5,8 @@
 
 #include <cmath>
 #include <cstring>
-#include <numeric>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -310,9 +310,10 @@ TEST(VectorKernels, DilutionsOnEveryTargetAreTheScalarCodes) {
             return all;
         };
         const std::vector<float> scalar = series();
-        const int32_t solved = std::accumulate(calc.solutionFlag(), calc.solutionFlag() + calc.sampleCount(), 0);
+        const int32_t solved =
+            std::accumulate(calc.solutionFlag(), calc.solutionFlag() + calc.sampleCount(), 0);
         EXPECT_GT(solved, 0) << c.what;
-        EXPECT_EQ(solved < calc.sampleCount(), c.maskDegrees > 30) << c.what;
+        EXPECT_EQ(solved<calc.sampleCount(), c.maskDegrees> 30) << c.what;
         for (VectorTarget target : kKernelTargets) {
             if (!UseVectorTarget(target))
                 continue;
