@@ -167,7 +167,7 @@ void Calculator::DirectionsNeeded(const SiteInfo& site, double& belowSine, doubl
         aboveSine = std::sin(std::max(ceiling + kMargin, 0.0));
 }
 
-bool Calculator::PassesVisibilityTest(const SiteInfo& site, const SatSample& s) const {
+inline bool Calculator::PassesVisibilityTest(const SiteInfo& site, const SatSample& s) const {
     if (!(s.elevation > elevationMask_))
         return false; // NaN too
     // The terrain hides what lies below its skyline, the drawn obstructions or not.
