@@ -411,7 +411,7 @@ void Calculator::ComputeVisibilityAndDop(const SiteInfo& site) {
 }
 
 void Calculator::DilutionsAt(int32_t k, int p, const double site[3]) {
-    const int16_t* list = visibleLists_.data() + static_cast<size_t>(k) * SatelliteCatalogue::kSize;
+    const int16_t* list = usedAt(k);
     const int count = satelliteCount_[k];
     int clockOf[kGnssSystems];
     parameterCount_ = p + ClocksOf(list, count, clockOf);
@@ -452,15 +452,12 @@ void Calculator::DilutionsAt(int32_t k, int p, const double site[3]) {
 bool Calculator::DilutionsSideBySide(const VectorKernels& kernels, int32_t k0, int32_t k1, int p,
                                      const double site[3]) {
     constexpr int L = kDopLanes;
-    const auto listOf = [&](int32_t k) {
-        return visibleLists_.data() + static_cast<size_t>(k) * SatelliteCatalogue::kSize;
-    };
     int clockOf[kGnssSystems];
-    const int clocks = ClocksOf(listOf(k0), satelliteCount_[k0], clockOf);
-    int depth = 0;
-    for (int32_t k = k0; k < k1; ++k) {
+    const int clocks = ClocksOf(usedAt(k0), satelliteCount_[k0], clockOf);
+    int depth = satelliteCount_[k0];
+    for (int32_t k = k0 + 1; k < k1; ++k) {
         int other[kGnssSystems];
-        if (ClocksOf(listOf(k), satelliteCount_[k], other) != clocks ||
+        if (ClocksOf(usedAt(k), satelliteCount_[k], other) != clocks ||
             !std::equal(other, other + kGnssSystems, clockOf))
             return false;
         depth = std::max(depth, satelliteCount_[k]);
@@ -477,7 +474,7 @@ bool Calculator::DilutionsSideBySide(const VectorKernels& kernels, int32_t k0, i
     std::fill_n(clock, depth * L, -1);
     for (int l = 0; l < L; ++l) {
         const int32_t k = std::min(k0 + l, k1 - 1);
-        const int16_t* list = listOf(k);
+        const int16_t* list = usedAt(k);
         for (int e = 0; e < satelliteCount_[k]; ++e) {
             const SatSample& s = samples_[list[e]][static_cast<size_t>(k)];
             x[e * L + l] = s.x;
