@@ -204,15 +204,19 @@ void SkyPlotDrawing::DrawSatMarker(Canvas& dc, QPoint c, int s, int radius, bool
     const SatelliteId id = SatelliteCatalogue::At(s);
     const int system = static_cast<int>(id.system);
     const CanvasBrush oldBrush = dc.SelectBrush(CanvasBrush::SolidOf(kFill[system]));
-    dc.Ellipse(c.x() - radius, c.y() + radius, c.x() + radius, c.y() - radius);
-    dc.SelectBrush(oldBrush);
-    if (!numbered)
+    if (!numbered) {
+        dc.Ellipse(c.x() - radius, c.y() + radius, c.x() + radius, c.y() - radius);
+        dc.SelectBrush(oldBrush);
         return;
+    }
     const QColor oldText = dc.SetTextColor(system == 0 ? QColor(0, 0, 0) : QColor(255, 255, 255));
     const int oldAlign = dc.SetTextAlign(TA_CENTER | TA_TOP);
-    dc.TextOut(c.x(), c.y() + radius - 5, Number(id.number));
+    // The same few dozen numbered markers come back at every paint: copied, not drawn again.
+    dc.LabelledEllipse(c.x() - radius, c.y() + radius, c.x() + radius, c.y() - radius, c.x(),
+                       c.y() + radius - 5, Number(id.number), &markers_);
     dc.SetTextAlign(oldAlign);
     dc.SetTextColor(oldText);
+    dc.SelectBrush(oldBrush);
 }
 
 void SkyPlotDrawing::DrawTracks(Canvas& dc, const ViewInputs& in) {
