@@ -652,6 +652,11 @@ size_t CanvasStamps::KeyHash::operator()(const Key& k) const noexcept {
                       k.pen, k.brush, k.textColour);
 }
 
+size_t CanvasStamps::kept() const {
+    return static_cast<size_t>(std::count_if(entries_.begin(), entries_.end(),
+                                             [](const auto& e) { return !e.second.pixels.isNull(); }));
+}
+
 bool Canvas::CanStamp() const {
     // Copied pixels are what the drawing would give only where it would give the same pixels
     // moved by whole pixels: an image painted as it is, by the raster engine, a solid brush

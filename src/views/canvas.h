@@ -84,6 +84,7 @@ struct CanvasFont {
 class CanvasStamps {
 public:
     size_t size() const { return entries_.size(); }
+    size_t kept() const; // looks kept as pixels
     void clear() { entries_.clear(); }
 
 private:
