@@ -762,6 +762,7 @@ CanvasStamps::Entry Canvas::MakeStamp(QRect ellipse, int left, int top, int righ
     }
     QImage pixels(w, h, QImage::Format_ARGB32_Premultiplied);
     const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
+    QRect drawn; // kept alone: a copy costs by the pixel
     for (int j = 0; j < h; ++j) {
         const QRgb* a = reinterpret_cast<const QRgb*>(scratch.constScanLine(j));
         const QRgb* b = reinterpret_cast<const QRgb*>(scratch.constScanLine(j + h));
@@ -776,10 +777,13 @@ CanvasStamps::Entry Canvas::MakeStamp(QRect ellipse, int left, int top, int righ
             if (a[i] != b[i] || qAlpha(a[i]) != 255 || edge || i == 0 || i == w - 1)
                 return e;
             out[i] = a[i];
+            drawn |= QRect(i, j, 1, 1);
         }
     }
-    e.pixels = pixels;
-    e.offset = bounds.topLeft() - ellipse.topLeft();
+    if (drawn.isEmpty())
+        return e;
+    e.pixels = pixels.copy(drawn);
+    e.offset = bounds.topLeft() + drawn.topLeft() - ellipse.topLeft();
     return e;
 }
 
