@@ -657,12 +657,12 @@ size_t CanvasStamps::kept() const {
                                              [](const auto& e) { return !e.second.pixels.isNull(); }));
 }
 
-bool Canvas::CanStamp() const {
+bool Canvas::CanStamp(const CanvasBrush& fill) const {
     // Copied pixels are what the drawing would give only where it would give the same pixels
     // moved by whole pixels: an image painted as it is, by the raster engine, a solid brush
     // (a hatch is tied to the device's origin) and text that is neither rotated nor boxed.
     if (!image_ || image_->devicePixelRatio() != 1.0 || bkMode_ != TRANSPARENT || font_.escapement != 0 ||
-        brush_.kind != CanvasBrush::Solid)
+        fill.kind != CanvasBrush::Solid)
         return false;
     const QImage::Format f = image_->format();
     if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32_Premultiplied)
@@ -676,12 +676,17 @@ bool Canvas::CanStamp() const {
            t.dy() == std::floor(t.dy());
 }
 
-void Canvas::LabelledEllipse(int left, int top, int right, int bottom, int x, int y, const QString& text,
-                             CanvasStamps* stamps) {
-    const QRect r = DeviceRect(left, top, right, bottom);
-    if (!stamps || r.width() <= 0 || r.height() <= 0 || text.isEmpty() || !CanStamp()) {
+void Canvas::LabelledEllipse(int left, int top, int right, int bottom, const CanvasBrush& fill, int x, int y,
+                             const QString& text, CanvasStamps* stamps) {
+    const auto draw = [&] {
+        const CanvasBrush old = SelectBrush(fill);
         Ellipse(left, top, right, bottom);
+        SelectBrush(old);
         TextOut(x, y, text);
+    };
+    const QRect r = DeviceRect(left, top, right, bottom);
+    if (!stamps || r.width() <= 0 || r.height() <= 0 || text.isEmpty() || !CanStamp(fill)) {
+        draw();
         return;
     }
     CanvasStamps::Key key;
@@ -692,14 +697,14 @@ void Canvas::LabelledEllipse(int left, int top, int right, int bottom, int x, in
     key.align = align_;
     key.penStyle = pen_.style;
     key.penWidth = pen_.style == PS_NULL ? 0 : std::max(1, LengthToDevice(pen_.width));
-    key.brushKind = brush_.kind;
+    key.brushKind = fill.kind;
     key.format = image_->format();
     key.dpmX = image_->dotsPerMeterX();
     key.dpmY = image_->dotsPerMeterY();
     key.hints = static_cast<int>(painter_.renderHints());
     key.direction = painter_.layoutDirection();
     key.pen = pen_.color.rgba();
-    key.brush = brush_.color.rgba();
+    key.brush = fill.color.rgba();
     key.textColour = textColor_.rgba();
     if (stamps->entries_.size() >= 1024)
         stamps->entries_.clear();
@@ -707,17 +712,16 @@ void Canvas::LabelledEllipse(int left, int top, int right, int bottom, int x, in
     CanvasStamps::Entry& e = it->second;
     // A look met once may never come again: only the second meeting pays for the stamp.
     if (!added && !e.made)
-        e = MakeStamp(r, left, top, right, bottom, x, y, text);
+        e = MakeStamp(r, left, top, right, bottom, fill, x, y, text);
     if (e.pixels.isNull()) {
-        Ellipse(left, top, right, bottom);
-        TextOut(x, y, text);
+        draw();
         return;
     }
     painter_.drawImage(r.topLeft() + e.offset, e.pixels);
 }
 
-CanvasStamps::Entry Canvas::MakeStamp(QRect ellipse, int left, int top, int right, int bottom, int x, int y,
-                                      const QString& text) {
+CanvasStamps::Entry Canvas::MakeStamp(QRect ellipse, int left, int top, int right, int bottom,
+                                      const CanvasBrush& fill, int x, int y, const QString& text) {
     CanvasStamps::Entry e;
     e.made = true;
     // Room round the ellipse and the label's box for the pen and for glyphs that overhang it.
@@ -744,7 +748,7 @@ CanvasStamps::Entry Canvas::MakeStamp(QRect ellipse, int left, int top, int righ
         p.setRenderHints(painter_.renderHints(), true);
         sc.mapMode_ = mapMode_;
         sc.pen_ = pen_;
-        sc.brush_ = brush_;
+        sc.brush_ = fill;
         sc.font_ = font_;
         sc.charExtra_ = charExtra_;
         sc.align_ = align_;

@@ -178,10 +178,11 @@ public:
     CanvasTextMetrics GetTextMetrics() const;
     int GetTextExtent(const QString& text) const; // logical width
     void TextOut(int x, int y, const QString& text);
-    // Ellipse, then TextOut of `text` at (x, y), the same pixels; with `stamps` on an image each
-    // look is drawn once and copied after, wherever it lands (see CanvasStamps).
-    void LabelledEllipse(int left, int top, int right, int bottom, int x, int y, const QString& text,
-                         CanvasStamps* stamps);
+    // Ellipse filled with `fill`, then TextOut of `text` at (x, y); the brush stays as it was.
+    // With `stamps` on an image each look is drawn once and copied after, wherever it lands (see
+    // CanvasStamps): the same pixels.
+    void LabelledEllipse(int left, int top, int right, int bottom, const CanvasBrush& fill, int x, int y,
+                         const QString& text, CanvasStamps* stamps);
     // Word-wrapped text inside a logical rectangle, top-left aligned.
     void DrawTextWrapped(const QRect& logical, const QString& text);
 
@@ -206,11 +207,11 @@ private:
     // The device's first pixel when the device is an image its rows may be written to directly
     // now, with the part of it that may be written and the painter's offset in it; else null.
     QRgb* WritableRows(QRect& inside, QPoint& offset) const;
-    bool CanStamp() const;
+    bool CanStamp(const CanvasBrush& fill) const;
     // The pixels of a labelled ellipse made on scratch images, or null when the ground shows
     // through some of them.
-    CanvasStamps::Entry MakeStamp(QRect ellipse, int left, int top, int right, int bottom, int x, int y,
-                                  const QString& text);
+    CanvasStamps::Entry MakeStamp(QRect ellipse, int left, int top, int right, int bottom,
+                                  const CanvasBrush& fill, int x, int y, const QString& text);
 
     QPainter& painter_;
     QPaintDevice* device_;

@@ -203,8 +203,9 @@ void SkyPlotDrawing::DrawSatMarker(Canvas& dc, QPoint c, int s, int radius, bool
         kYellow, kNavy, QColor(0, 128, 64), QColor(192, 0, 0), QColor(128, 0, 128), QColor(160, 82, 0)};
     const SatelliteId id = SatelliteCatalogue::At(s);
     const int system = static_cast<int>(id.system);
-    const CanvasBrush oldBrush = dc.SelectBrush(CanvasBrush::SolidOf(kFill[system]));
+    const CanvasBrush fill = CanvasBrush::SolidOf(kFill[system]);
     if (!numbered) {
+        const CanvasBrush oldBrush = dc.SelectBrush(fill);
         dc.Ellipse(c.x() - radius, c.y() + radius, c.x() + radius, c.y() - radius);
         dc.SelectBrush(oldBrush);
         return;
@@ -212,11 +213,10 @@ void SkyPlotDrawing::DrawSatMarker(Canvas& dc, QPoint c, int s, int radius, bool
     const QColor oldText = dc.SetTextColor(system == 0 ? QColor(0, 0, 0) : QColor(255, 255, 255));
     const int oldAlign = dc.SetTextAlign(TA_CENTER | TA_TOP);
     // The same few dozen numbered markers come back at every paint: copied, not drawn again.
-    dc.LabelledEllipse(c.x() - radius, c.y() + radius, c.x() + radius, c.y() - radius, c.x(),
+    dc.LabelledEllipse(c.x() - radius, c.y() + radius, c.x() + radius, c.y() - radius, fill, c.x(),
                        c.y() + radius - 5, Number(id.number), &markers_);
     dc.SetTextAlign(oldAlign);
     dc.SetTextColor(oldText);
-    dc.SelectBrush(oldBrush);
 }
 
 void SkyPlotDrawing::DrawTracks(Canvas& dc, const ViewInputs& in) {

@@ -332,11 +332,11 @@ TEST(Canvas, LabelledEllipseCopiedFromItsStampHasThePixelsDrawnDirectly) {
             dc.SetTextAlign(look.align);
             dc.SetTextColor(Qt::white);
             dc.SelectPen({PS_SOLID, look.pen, QColor(0, 0, 128)});
-            dc.SelectBrush(CanvasBrush::SolidOf(QColor(192, 0, 0)));
+            const CanvasBrush fill = CanvasBrush::SolidOf(QColor(192, 0, 0));
             const int y = look.map == MM_LOMETRIC ? 150 : 60;
             for (int k = 0; k < 12; ++k) {
                 const int x = 3 * look.radius * (k + 1) + k;
-                dc.LabelledEllipse(x - look.radius, y + look.radius, x + look.radius, y - look.radius,
+                dc.LabelledEllipse(x - look.radius, y + look.radius, x + look.radius, y - look.radius, fill,
                                    x + look.label.x(), y + look.label.y(), QString::fromLatin1(look.text),
                                    paint == 0 ? nullptr : &stamps);
             }
