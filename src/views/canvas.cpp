@@ -419,25 +419,34 @@ void Canvas::StampWidePolyline(const QPolygon& device, int width) {
     const qsizetype stride = bits ? image_->bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb)) : 0;
     const QRgb pixel = pen_.color.rgba();
     const auto fill = [&](int y, int x1, int x2) {
-        std::fill(bits + y * stride + x1, bits + y * stride + x2 + 1, pixel);
+        // Most runs are two or three pixels: a plain loop, not a call.
+        QRgb* p = bits + y * stride + x1;
+        for (int n = x2 - x1; n >= 0; --n)
+            *p++ = pixel;
     };
     // Pieces near the edge go to the engine, which clips them as it must.
     const QRect safe = inside.adjusted(width + 2, width + 2, -width - 2, -width - 2);
+    const auto written = [&](QPoint p) {
+        return bits && p.x() >= safe.left() && p.x() <= safe.right() && p.y() >= safe.top() &&
+               p.y() <= safe.bottom();
+    };
     std::vector<QLine> lines;
     std::vector<QRect> rows;
+    bool previous = false; // the previous vertex was written here
     for (qsizetype k = 0; k < device.size(); ++k) {
         if (k > 0 && device[k] == device[k - 1])
             continue;
         const QPoint p = device[k] + offset;
+        const bool here = written(p);
         if (k > 0) {
-            const QPoint q = device[k - 1] + offset;
-            if (bits && safe.contains(p) && safe.contains(q))
-                ScanWideLine(QPointF(q), QPointF(p), width, fill);
+            if (here && previous)
+                ScanWideLine(QPointF(device[k - 1] + offset), QPointF(p), width, fill);
             else
                 lines.emplace_back(device[k - 1], device[k]);
         }
+        previous = here;
         for (const QRect& r : disc_) {
-            if (bits && safe.contains(p)) {
+            if (here) {
                 for (int y = r.top(); y <= r.bottom(); ++y)
                     fill(p.y() + y, p.x() + r.left(), p.x() + r.right());
             } else {
@@ -445,6 +454,8 @@ void Canvas::StampWidePolyline(const QPolygon& device, int width) {
             }
         }
     }
+    if (lines.empty() && rows.empty())
+        return;
     if (!lines.empty()) {
         painter_.setPen(QPen(pen_.color, width, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
         painter_.drawLines(lines.data(), static_cast<int>(lines.size()));
