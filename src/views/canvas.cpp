@@ -721,8 +721,10 @@ void Canvas::LabelledEllipse(int left, int top, int right, int bottom, const Can
         stamps->entries_.clear();
     const auto [it, added] = stamps->entries_.try_emplace(std::move(key));
     CanvasStamps::Entry& e = it->second;
-    // A look met once may never come again: only the second meeting pays for the stamp.
-    if (!added && !e.made)
+    // A look of one paint may never come again: only one met in a later paint pays for a stamp.
+    if (added)
+        e.paint = stamps->paint_;
+    else if (!e.made && e.paint != stamps->paint_)
         e = MakeStamp(r, left, top, right, bottom, fill, x, y, text);
     if (e.pixels.isNull()) {
         draw();
@@ -777,7 +779,7 @@ CanvasStamps::Entry Canvas::MakeStamp(QRect ellipse, int left, int top, int righ
     }
     QImage pixels(w, h, QImage::Format_ARGB32_Premultiplied);
     const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
-    QRect drawn; // kept alone: a copy costs by the pixel
+    int x1 = w, x2 = -1, y1 = h, y2 = -1; // what was drawn, kept alone: a copy costs by the pixel
     for (int j = 0; j < h; ++j) {
         const QRgb* a = reinterpret_cast<const QRgb*>(scratch.constScanLine(j));
         const QRgb* b = reinterpret_cast<const QRgb*>(scratch.constScanLine(j + h));
@@ -792,11 +794,15 @@ CanvasStamps::Entry Canvas::MakeStamp(QRect ellipse, int left, int top, int righ
             if (a[i] != b[i] || qAlpha(a[i]) != 255 || edge || i == 0 || i == w - 1)
                 return e;
             out[i] = a[i];
-            drawn |= QRect(i, j, 1, 1);
+            x1 = std::min(x1, i);
+            x2 = std::max(x2, i);
+            y1 = std::min(y1, j);
+            y2 = j;
         }
     }
-    if (drawn.isEmpty())
+    if (x2 < x1)
         return e;
+    const QRect drawn(QPoint(x1, y1), QPoint(x2, y2));
     e.pixels = pixels.copy(drawn);
     e.offset = bounds.topLeft() + drawn.topLeft() - ellipse.topLeft();
     return e;

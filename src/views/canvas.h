@@ -78,11 +78,12 @@ struct CanvasFont {
 };
 
 // Labelled ellipses kept as pixels for a drawing that shows the same ones paint after paint: a
-// look met a second time (size, pen, brush, font, label and where it falls, device format) is
-// drawn once on a scratch image and copied from there after. The key holds all that decides
-// the pixels, so a change of look makes a new entry and never shows a stale one.
+// look met again in a later paint (size, pen, brush, font, label and where it falls, device
+// format) is drawn once on a scratch image and copied from there after. The key holds all that
+// decides the pixels, so a change of look makes a new entry and never shows a stale one.
 class CanvasStamps {
 public:
+    void BeginPaint() { ++paint_; }
     size_t size() const { return entries_.size(); }
     size_t kept() const; // looks kept as pixels
     void clear() { entries_.clear(); }
@@ -103,11 +104,13 @@ private:
         size_t operator()(const Key& k) const noexcept;
     };
     struct Entry {
-        bool made = false; // false: met once, drawn directly
+        bool made = false; // false: met in one paint only, drawn directly
+        int paint = 0;     // the paint it was first met in
         QImage pixels;     // null: the look lets the ground through, always drawn directly
         QPoint offset;     // of the pixels from the ellipse's corner
     };
     std::unordered_map<Key, Entry, KeyHash> entries_;
+    int paint_ = 0;
 };
 
 // In logical units of the canvas at the time they are read.

@@ -88,6 +88,7 @@ void SkyPlotDrawing::Draw(Canvas& dc, const ViewInputs& in) {
     DrawTerrain(dc, in);
     if (in.obstructionsOn == 1)
         DrawObstructions(dc, in);
+    markers_.BeginPaint();
     DrawTracks(dc, in);
     // The legend may rise no higher than the top of the surface.
     legendTop_ = dc.DPtoLP(O).y();

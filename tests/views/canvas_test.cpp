@@ -316,6 +316,7 @@ TEST(Canvas, LabelledEllipseCopiedFromItsStampHasThePixelsDrawnDirectly) {
         CanvasStamps stamps;
         QImage images[2];
         for (int paint = 0; paint < 4; ++paint) {
+            stamps.BeginPaint();
             QImage& img = images[paint == 0 ? 0 : 1];
             img = QImage(400, 120, look.format);
             QPainter p(&img);
