@@ -419,25 +419,34 @@ void Canvas::StampWidePolyline(const QPolygon& device, int width) {
     const qsizetype stride = bits ? image_->bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb)) : 0;
     const QRgb pixel = pen_.color.rgba();
     const auto fill = [&](int y, int x1, int x2) {
-        std::fill(bits + y * stride + x1, bits + y * stride + x2 + 1, pixel);
+        // Most runs are two or three pixels: a plain loop, not a call.
+        QRgb* p = bits + y * stride + x1;
+        for (int n = x2 - x1; n >= 0; --n)
+            *p++ = pixel;
     };
     // Pieces near the edge go to the engine, which clips them as it must.
     const QRect safe = inside.adjusted(width + 2, width + 2, -width - 2, -width - 2);
+    const auto written = [&](QPoint p) {
+        return bits && p.x() >= safe.left() && p.x() <= safe.right() && p.y() >= safe.top() &&
+               p.y() <= safe.bottom();
+    };
     std::vector<QLine> lines;
     std::vector<QRect> rows;
+    bool previous = false; // the previous vertex was written here
     for (qsizetype k = 0; k < device.size(); ++k) {
         if (k > 0 && device[k] == device[k - 1])
             continue;
         const QPoint p = device[k] + offset;
+        const bool here = written(p);
         if (k > 0) {
-            const QPoint q = device[k - 1] + offset;
-            if (bits && safe.contains(p) && safe.contains(q))
-                ScanWideLine(QPointF(q), QPointF(p), width, fill);
+            if (here && previous)
+                ScanWideLine(QPointF(device[k - 1] + offset), QPointF(p), width, fill);
             else
                 lines.emplace_back(device[k - 1], device[k]);
         }
+        previous = here;
         for (const QRect& r : disc_) {
-            if (bits && safe.contains(p)) {
+            if (here) {
                 for (int y = r.top(); y <= r.bottom(); ++y)
                     fill(p.y() + y, p.x() + r.left(), p.x() + r.right());
             } else {
@@ -445,6 +454,8 @@ void Canvas::StampWidePolyline(const QPolygon& device, int width) {
             }
         }
     }
+    if (lines.empty() && rows.empty())
+        return;
     if (!lines.empty()) {
         painter_.setPen(QPen(pen_.color, width, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
         painter_.drawLines(lines.data(), static_cast<int>(lines.size()));
@@ -644,6 +655,157 @@ void Canvas::TextOut(int x, int y, const QString& text) {
         painter_.drawText(at + QPointF(dx, dy), text);
     }
     ApplyPen();
+}
+
+size_t CanvasStamps::KeyHash::operator()(const Key& k) const noexcept {
+    return qHashMulti(0, k.size.width(), k.size.height(), k.label.x(), k.label.y(), k.text, k.font, k.align,
+                      k.penStyle, k.penWidth, k.brushKind, k.format, k.dpmX, k.dpmY, k.hints, k.direction,
+                      k.pen, k.brush, k.textColour);
+}
+
+size_t CanvasStamps::kept() const {
+    return static_cast<size_t>(std::count_if(entries_.begin(), entries_.end(),
+                                             [](const auto& e) { return !e.second.pixels.isNull(); }));
+}
+
+bool Canvas::CanStamp(const CanvasBrush& fill) const {
+    // Copied pixels are what the drawing would give only where it would give the same pixels
+    // moved by whole pixels: an image painted as it is, by the raster engine, a solid brush
+    // (a hatch is tied to the device's origin) and text that is neither rotated nor boxed.
+    if (!image_ || image_->devicePixelRatio() != 1.0 || bkMode_ != TRANSPARENT || font_.escapement != 0 ||
+        fill.kind != CanvasBrush::Solid)
+        return false;
+    const QImage::Format f = image_->format();
+    if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32_Premultiplied)
+        return false;
+    const QPaintEngine* engine = painter_.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || painter_.opacity() < 1.0 ||
+        painter_.compositionMode() != QPainter::CompositionMode_SourceOver)
+        return false;
+    const QTransform t = painter_.deviceTransform();
+    return t.type() <= QTransform::TxTranslate && t.dx() == std::floor(t.dx()) &&
+           t.dy() == std::floor(t.dy());
+}
+
+void Canvas::LabelledEllipse(int left, int top, int right, int bottom, const CanvasBrush& fill, int x, int y,
+                             const QString& text, CanvasStamps* stamps) {
+    const auto draw = [&] {
+        const CanvasBrush old = SelectBrush(fill);
+        Ellipse(left, top, right, bottom);
+        SelectBrush(old);
+        TextOut(x, y, text);
+    };
+    const QRect r = DeviceRect(left, top, right, bottom);
+    if (!stamps || r.width() <= 0 || r.height() <= 0 || text.isEmpty() || !CanStamp(fill)) {
+        draw();
+        return;
+    }
+    CanvasStamps::Key key;
+    key.size = r.size();
+    key.label = LPtoDP({x, y}) - r.topLeft();
+    key.text = text;
+    key.font = CurrentFont().font;
+    key.align = align_;
+    key.penStyle = pen_.style;
+    key.penWidth = pen_.style == PS_NULL ? 0 : std::max(1, LengthToDevice(pen_.width));
+    key.brushKind = fill.kind;
+    key.format = image_->format();
+    key.dpmX = image_->dotsPerMeterX();
+    key.dpmY = image_->dotsPerMeterY();
+    key.hints = static_cast<int>(painter_.renderHints());
+    key.direction = painter_.layoutDirection();
+    key.pen = pen_.color.rgba();
+    key.brush = fill.color.rgba();
+    key.textColour = textColor_.rgba();
+    if (stamps->entries_.size() >= 1024)
+        stamps->entries_.clear();
+    const auto [it, added] = stamps->entries_.try_emplace(std::move(key));
+    CanvasStamps::Entry& e = it->second;
+    // A look of one paint may never come again: only one met in a later paint pays for a stamp.
+    if (added)
+        e.paint = stamps->paint_;
+    else if (!e.made && e.paint != stamps->paint_)
+        e = MakeStamp(r, left, top, right, bottom, fill, x, y, text);
+    if (e.pixels.isNull()) {
+        draw();
+        return;
+    }
+    painter_.drawImage(r.topLeft() + e.offset, e.pixels);
+}
+
+CanvasStamps::Entry Canvas::MakeStamp(QRect ellipse, int left, int top, int right, int bottom,
+                                      const CanvasBrush& fill, int x, int y, const QString& text) {
+    CanvasStamps::Entry e;
+    e.made = true;
+    // Room round the ellipse and the label's box for the pen and for glyphs that overhang it.
+    TextFont& tf = CurrentFont();
+    const QFontMetrics& fm = tf.metrics;
+    const int pen = pen_.style == PS_NULL ? 0 : std::max(1, LengthToDevice(pen_.width));
+    const int margin = 2 + pen + fm.height() / 4;
+    const QPoint at = LPtoDP({x, y});
+    const QRect label(at.x() - tf.Advance(text), at.y() - fm.height(), 2 * tf.Advance(text), 2 * fm.height());
+    const QRect bounds = ellipse.united(label).adjusted(-margin, -margin, margin, margin);
+    const int w = bounds.width(), h = bounds.height();
+    // Drawn on black above and on white below: a pixel alike on both is the drawing's own, one
+    // left black and white is not drawn, any other would show the ground through it.
+    QImage scratch(w, 2 * h, image_->format());
+    scratch.setDotsPerMeterX(image_->dotsPerMeterX());
+    scratch.setDotsPerMeterY(image_->dotsPerMeterY());
+    {
+        QPainter p(&scratch);
+        p.fillRect(QRect(0, 0, w, h), Qt::black);
+        p.fillRect(QRect(0, h, w, h), Qt::white);
+        p.setLayoutDirection(painter_.layoutDirection());
+        Canvas sc(p);
+        p.setRenderHints(p.renderHints(), false);
+        p.setRenderHints(painter_.renderHints(), true);
+        sc.mapMode_ = mapMode_;
+        sc.pen_ = pen_;
+        sc.brush_ = fill;
+        sc.font_ = font_;
+        sc.charExtra_ = charExtra_;
+        sc.align_ = align_;
+        sc.textColor_ = textColor_;
+        sc.SetBkMode(bkMode_);
+        sc.text_ = text_;
+        sc.text_->onPainter = false;
+        sc.ApplyPen();
+        sc.ApplyBrush();
+        for (int k = 0; k < 2; ++k) {
+            sc.org_ = org_ - bounds.topLeft() + QPoint(0, k * h);
+            sc.Ellipse(left, top, right, bottom);
+            sc.TextOut(x, y, text);
+        }
+    }
+    QImage pixels(w, h, QImage::Format_ARGB32_Premultiplied);
+    const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
+    int x1 = w, x2 = -1, y1 = h, y2 = -1; // what was drawn, kept alone: a copy costs by the pixel
+    for (int j = 0; j < h; ++j) {
+        const QRgb* a = reinterpret_cast<const QRgb*>(scratch.constScanLine(j));
+        const QRgb* b = reinterpret_cast<const QRgb*>(scratch.constScanLine(j + h));
+        QRgb* out = reinterpret_cast<QRgb*>(pixels.scanLine(j));
+        const bool edge = j == 0 || j == h - 1;
+        for (int i = 0; i < w; ++i) {
+            if (a[i] == black && b[i] == white) {
+                out[i] = 0;
+                continue;
+            }
+            // Drawn on the edge: the room was too small to be sure nothing was cut off.
+            if (a[i] != b[i] || qAlpha(a[i]) != 255 || edge || i == 0 || i == w - 1)
+                return e;
+            out[i] = a[i];
+            x1 = std::min(x1, i);
+            x2 = std::max(x2, i);
+            y1 = std::min(y1, j);
+            y2 = j;
+        }
+    }
+    if (x2 < x1)
+        return e;
+    const QRect drawn(QPoint(x1, y1), QPoint(x2, y2));
+    e.pixels = pixels.copy(drawn);
+    e.offset = bounds.topLeft() + drawn.topLeft() - ellipse.topLeft();
+    return e;
 }
 
 void Canvas::DrawTextWrapped(const QRect& logical, const QString& text) {

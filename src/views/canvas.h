@@ -6,8 +6,10 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetrics>
+#include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <optional>
@@ -15,7 +17,6 @@
 #include <vector>
 
 class QPainter;
-class QImage;
 class QPaintDevice;
 class QPolygon;
 
@@ -74,6 +75,42 @@ struct CanvasFont {
     int escapement = 0; // tenths of a degree, counter-clockwise
     bool swiss = true;  // family hint: sans serif
     bool valid = false; // false: the device's default font
+};
+
+// Labelled ellipses kept as pixels for a drawing that shows the same ones paint after paint: a
+// look met again in a later paint (size, pen, brush, font, label and where it falls, device
+// format) is drawn once on a scratch image and copied from there after. The key holds all that
+// decides the pixels, so a change of look makes a new entry and never shows a stale one.
+class CanvasStamps {
+public:
+    void BeginPaint() { ++paint_; }
+    size_t size() const { return entries_.size(); }
+    size_t kept() const; // looks kept as pixels
+    void clear() { entries_.clear(); }
+
+private:
+    friend class Canvas;
+    struct Key {
+        QSize size;   // the ellipse's device rectangle
+        QPoint label; // the label's device point from that rectangle's corner
+        QString text;
+        QFont font;
+        int align = 0, penStyle = 0, penWidth = 0, brushKind = 0, format = 0, dpmX = 0, dpmY = 0;
+        int hints = 0, direction = 0;
+        QRgb pen = 0, brush = 0, textColour = 0;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const noexcept;
+    };
+    struct Entry {
+        bool made = false; // false: met in one paint only, drawn directly
+        int paint = 0;     // the paint it was first met in
+        QImage pixels;     // null: the look lets the ground through, always drawn directly
+        QPoint offset;     // of the pixels from the ellipse's corner
+    };
+    std::unordered_map<Key, Entry, KeyHash> entries_;
+    int paint_ = 0;
 };
 
 // In logical units of the canvas at the time they are read.
@@ -144,6 +181,11 @@ public:
     CanvasTextMetrics GetTextMetrics() const;
     int GetTextExtent(const QString& text) const; // logical width
     void TextOut(int x, int y, const QString& text);
+    // Ellipse filled with `fill`, then TextOut of `text` at (x, y); the brush stays as it was.
+    // With `stamps` on an image each look is drawn once and copied after, wherever it lands (see
+    // CanvasStamps): the same pixels.
+    void LabelledEllipse(int left, int top, int right, int bottom, const CanvasBrush& fill, int x, int y,
+                         const QString& text, CanvasStamps* stamps);
     // Word-wrapped text inside a logical rectangle, top-left aligned.
     void DrawTextWrapped(const QRect& logical, const QString& text);
 
@@ -168,6 +210,11 @@ private:
     // The device's first pixel when the device is an image its rows may be written to directly
     // now, with the part of it that may be written and the painter's offset in it; else null.
     QRgb* WritableRows(QRect& inside, QPoint& offset) const;
+    bool CanStamp(const CanvasBrush& fill) const;
+    // The pixels of a labelled ellipse made on scratch images, or null when the ground shows
+    // through some of them.
+    CanvasStamps::Entry MakeStamp(QRect ellipse, int left, int top, int right, int bottom,
+                                  const CanvasBrush& fill, int x, int y, const QString& text);
 
     QPainter& painter_;
     QPaintDevice* device_;

@@ -88,6 +88,7 @@ void SkyPlotDrawing::Draw(Canvas& dc, const ViewInputs& in) {
     DrawTerrain(dc, in);
     if (in.obstructionsOn == 1)
         DrawObstructions(dc, in);
+    markers_.BeginPaint();
     DrawTracks(dc, in);
     // The legend may rise no higher than the top of the surface.
     legendTop_ = dc.DPtoLP(O).y();
@@ -203,14 +204,18 @@ void SkyPlotDrawing::DrawSatMarker(Canvas& dc, QPoint c, int s, int radius, bool
         kYellow, kNavy, QColor(0, 128, 64), QColor(192, 0, 0), QColor(128, 0, 128), QColor(160, 82, 0)};
     const SatelliteId id = SatelliteCatalogue::At(s);
     const int system = static_cast<int>(id.system);
-    const CanvasBrush oldBrush = dc.SelectBrush(CanvasBrush::SolidOf(kFill[system]));
-    dc.Ellipse(c.x() - radius, c.y() + radius, c.x() + radius, c.y() - radius);
-    dc.SelectBrush(oldBrush);
-    if (!numbered)
+    const CanvasBrush fill = CanvasBrush::SolidOf(kFill[system]);
+    if (!numbered) {
+        const CanvasBrush oldBrush = dc.SelectBrush(fill);
+        dc.Ellipse(c.x() - radius, c.y() + radius, c.x() + radius, c.y() - radius);
+        dc.SelectBrush(oldBrush);
         return;
+    }
     const QColor oldText = dc.SetTextColor(system == 0 ? QColor(0, 0, 0) : QColor(255, 255, 255));
     const int oldAlign = dc.SetTextAlign(TA_CENTER | TA_TOP);
-    dc.TextOut(c.x(), c.y() + radius - 5, Number(id.number));
+    // The same few dozen numbered markers come back at every paint: copied, not drawn again.
+    dc.LabelledEllipse(c.x() - radius, c.y() + radius, c.x() + radius, c.y() - radius, fill, c.x(),
+                       c.y() + radius - 5, Number(id.number), &markers_);
     dc.SetTextAlign(oldAlign);
     dc.SetTextColor(oldText);
 }

@@ -45,4 +45,5 @@ private:
     QPoint centre_;
     double scale_ = 1;
     int legendTop_ = 0; // logical y of the surface's top edge in the current paint
+    CanvasStamps markers_;
 };

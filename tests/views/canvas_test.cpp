@@ -264,3 +264,85 @@ TEST(Canvas, RingWithItsMiddlePaintedOverLooksAsTheWholeEllipseUnderIt) {
     EXPECT_EQ(CountNotWhite(ring, QRect(60, 60, 100, 100)), 0);
     EXPECT_GT(CountNotWhite(ring, QRect(10, 100, 10, 20)), 20);
 }
+
+TEST(Canvas, LabelledEllipseCopiedFromItsStampHasThePixelsDrawnDirectly) {
+    // A row of labelled ellipses at every rounding of 0.1 mm to pixels, over stripes: drawn
+    // directly, and as the third paint of one set of stamps. A label wider than its ellipse would
+    // show the ground through the stamp: it is drawn, not copied.
+    struct Look {
+        const char* name;
+        QImage::Format format;
+        int map, radius, pen, align, fontHeight;
+        QPoint label; // from the centre
+        const char* text;
+        bool stamped;
+    };
+    const Look looks[] = {
+        {"marker", QImage::Format_RGB32, MM_LOMETRIC, 22, 1, TA_CENTER | TA_TOP, -28, {0, 17}, "17", true},
+        {"premultiplied",
+         QImage::Format_ARGB32_Premultiplied,
+         MM_LOMETRIC,
+         22,
+         1,
+         TA_CENTER | TA_TOP,
+         -28,
+         {0, 17},
+         "5",
+         true},
+        {"wide pen, baseline",
+         QImage::Format_RGB32,
+         MM_LOMETRIC,
+         40,
+         8,
+         TA_CENTER | TA_BASELINE,
+         -30,
+         {0, -12},
+         "24",
+         true},
+        {"pixels", QImage::Format_RGB32, MM_TEXT, 11, 0, TA_LEFT | TA_TOP, -11, {-3, -6}, "3", true},
+        {"label too wide",
+         QImage::Format_RGB32,
+         MM_LOMETRIC,
+         22,
+         1,
+         TA_CENTER | TA_TOP,
+         -28,
+         {0, 17},
+         "GLONASS",
+         false},
+    };
+    for (const Look& look : looks) {
+        SCOPED_TRACE(look.name);
+        CanvasStamps stamps;
+        QImage images[2];
+        for (int paint = 0; paint < 4; ++paint) {
+            stamps.BeginPaint();
+            QImage& img = images[paint == 0 ? 0 : 1];
+            img = QImage(400, 120, look.format);
+            QPainter p(&img);
+            for (int x = 0; x < img.width(); ++x)
+                p.fillRect(x, 0, 1, img.height(), QColor::fromHsv(x * 7 % 360, 200, 255));
+            Canvas dc(p);
+            dc.SetMapMode(look.map);
+            dc.SetBkMode(TRANSPARENT);
+            dc.SetViewportOrg({0, look.map == MM_LOMETRIC ? 120 : 0});
+            CanvasFont f;
+            f.height = look.fontHeight;
+            f.valid = true;
+            dc.SelectFont(f);
+            dc.SetTextAlign(look.align);
+            dc.SetTextColor(Qt::white);
+            dc.SelectPen({PS_SOLID, look.pen, QColor(0, 0, 128)});
+            const CanvasBrush fill = CanvasBrush::SolidOf(QColor(192, 0, 0));
+            const int y = look.map == MM_LOMETRIC ? 150 : 60;
+            for (int k = 0; k < 12; ++k) {
+                const int x = 3 * look.radius * (k + 1) + k;
+                dc.LabelledEllipse(x - look.radius, y + look.radius, x + look.radius, y - look.radius, fill,
+                                   x + look.label.x(), y + look.label.y(), QString::fromLatin1(look.text),
+                                   paint == 0 ? nullptr : &stamps);
+            }
+        }
+        EXPECT_EQ(images[0], images[1]);
+        EXPECT_EQ(stamps.kept() > 0, look.stamped) << stamps.size();
+    }
+}

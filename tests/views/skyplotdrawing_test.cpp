@@ -5,6 +5,7 @@
 #include <QPicture>
 
 #include <cmath>
+#include <functional>
 
 #include "view_fixture.h"
 
@@ -239,4 +240,54 @@ TEST(SkyPlotDrawing, TracksOnAnImageLookAsTheDrawingRecordedAndReplayed) {
     ASSERT_GT(trackPixels, 1000);
     // A few pixels at the joins: no more than one in a hundred of the tracks'.
     EXPECT_LE(differ, trackPixels / 100);
+}
+
+TEST(SkyPlotDrawing, KeptMarkersFollowEveryChangeOfLook) {
+    // A view that has painted before draws what a new view draws, after each change of what its
+    // markers show; markers below a system's gap make each number come back.
+    Results r(97);
+    const int sats[] = {0, 3, 7, 40, 45};
+    for (int k = 0; k < 5; ++k) {
+        r.Visible(sats[k], 5 + 7 * k, 30 + 5 * k);
+        r.Visible(sats[k], 50 + 3 * k, 80);
+        for (int j = 0; j < 97; ++j)
+            r.Direction(sats[k], j, 40 * k + 2.5 * j, 5 + std::fabs(85 - 3.1 * (j - 10 * k)) * 0.9);
+    }
+    struct Change {
+        const char* name;
+        std::function<void(SkyPlotDrawing&, ViewInputs&, QSize&)> apply;
+    };
+    const Change changes[] = {
+        {"none", [](SkyPlotDrawing&, ViewInputs&, QSize&) {}},
+        {"font size", [](SkyPlotDrawing& v, ViewInputs&, QSize&) { v.vs.FontPointSize = 11; }},
+        {"font face",
+         [](SkyPlotDrawing& v, ViewInputs&, QSize&) { v.vs.FaceName = QStringLiteral("Courier New"); }},
+        {"bold", [](SkyPlotDrawing& v, ViewInputs&, QSize&) { v.vs.FontWeight = 700; }},
+        {"size", [](SkyPlotDrawing&, ViewInputs&, QSize& size) { size = QSize(640, 530); }},
+        // One satellite fewer: the later tracks take other colours.
+        {"selection", [](SkyPlotDrawing&, ViewInputs& in, QSize&) { in.status[3] = StatusNoAlmanac; }},
+    };
+    auto paint = [](SkyPlotDrawing& v, const ViewInputs& in, QSize size) {
+        QImage img = WhiteImage(size.width(), size.height());
+        v.vs.layout.ClientWidth = size.width();
+        v.vs.layout.ClientHeight = size.height();
+        QPainter p(&img);
+        Canvas dc(p);
+        v.Draw(dc, in);
+        return img;
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.name);
+        ViewInputs in = r.in;
+        QSize size(700, 600);
+        SkyPlotDrawing warm;
+        paint(warm, in, size);
+        paint(warm, in, size);
+        change.apply(warm, in, size);
+        SkyPlotDrawing fresh;
+        fresh.vs = warm.vs;
+        const QImage expected = paint(fresh, in, size);
+        EXPECT_EQ(paint(warm, in, size), expected);
+        EXPECT_EQ(paint(warm, in, size), expected);
+    }
 }
