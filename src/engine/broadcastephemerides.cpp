@@ -83,6 +83,15 @@ public:
         return NearestAround(list_, after_, t);
     }
 
+    // The first instant from `t`, the last instant looked up, at which the nearest record may
+    // change: the next midpoint between two records. Only for lists that reach without end.
+    double NextChange(double t) const {
+        for (size_t i = after_ > 0 ? after_ - 1 : 0; i + 1 < list_.size(); ++i)
+            if (const double middle = 0.5 * (TimeOf(list_[i]) + TimeOf(list_[i + 1])); middle >= t)
+                return middle;
+        return std::numeric_limits<double>::infinity();
+    }
+
 private:
     const std::vector<Record>& list_;
     size_t after_ = 0;
@@ -321,6 +330,50 @@ const Prepared* Serving(double gps, const Prepared* legacy, const Prepared* mode
     return best;
 }
 
+// Serving for instants that ascend. The record found at one instant serves on, unlooked-up, until
+// the first edge where the rule's answer may change: a list's nearest record changing, a nearest
+// record's fit ending or beginning, two nearest records becoming as near. Instants within
+// kEdgeMargin of an edge, where rounding decides, are each looked up.
+template <typename Prepared> class ServingCursor {
+public:
+    ServingCursor(const std::vector<Prepared>& legacy, const std::vector<Prepared>& modern,
+                  const std::vector<Prepared>& almanac)
+        : legacy_(legacy), modern_(modern), almanac_(almanac) {}
+
+    const Prepared* operator()(double t) {
+        if (t >= from_ && t < until_)
+            return serving_;
+        const Prepared *l = legacy_(t), *m = modern_(t), *a = almanac_(t);
+        serving_ = Serving(t, l, m, [a] { return a; });
+        double edge = std::min({legacy_.NextChange(t), modern_.NextChange(t), almanac_.NextChange(t)});
+        const auto consider = [&](double e) {
+            if (e >= t) // an edge at t itself: what holds there may not hold after it
+                edge = std::min(edge, e);
+            else if (std::isnan(e))
+                edge = t; // no reuse
+        };
+        for (const Prepared* k : {l, m})
+            if (k != nullptr) {
+                consider(k->record.toeGps - k->record.fitHours * 1800.0);
+                consider(k->record.toeGps + k->record.fitHours * 1800.0);
+            }
+        const Prepared* nearest[] = {l, m, a};
+        for (int i = 0; i < 3; ++i)
+            for (int j = i + 1; j < 3; ++j)
+                if (nearest[i] != nullptr && nearest[j] != nullptr)
+                    consider(0.5 * (nearest[i]->record.toeGps + nearest[j]->record.toeGps));
+        from_ = t;
+        until_ = edge - kEdgeMargin;
+        return serving_;
+    }
+
+private:
+    static constexpr double kEdgeMargin = 1e-3; // s, far above the rounding of times near 2^31 s
+    NearestCursor<Prepared> legacy_, modern_, almanac_;
+    const Prepared* serving_ = nullptr;
+    double from_ = 0, until_ = 0; // empty
+};
+
 } // namespace
 
 const BroadcastEphemerides::PreparedKepler* BroadcastEphemerides::ServingKepler(int index, double gps) const {
@@ -357,7 +410,11 @@ bool BroadcastEphemerides::Positions(int index, const double* utc, int count, do
         // Each instant's record first, then their positions a block at a time.
         constexpr int kBlock = 64;
         KeplerCarry carry;
-        NearestCursor legacy(kepler_[index]), modern(modern_[index]), almanac(almanac_[index]);
+        ServingCursor serving(kepler_[index], modern_[index], almanac_[index]);
+        // The offset steps once (a header's) or only upwards (the table's): the same at both ends of
+        // ascending instants, it holds between them.
+        const bool oneOffset = count > 0 && GpsMinusUtc(leap_, utc[0]) == GpsMinusUtc(leap_, utc[count - 1]);
+        const double offset = count > 0 ? GpsMinusUtc(leap_, utc[0]) : 0;
         for (int first = 0; first < count; first += kBlock) {
             const int n = std::min(kBlock, count - first);
             const KeplerEphemeris* records[kBlock];
@@ -365,9 +422,8 @@ bool BroadcastEphemerides::Positions(int index, const double* utc, int count, do
             double gps[kBlock];
             int served = 0;
             for (; served < n; ++served) {
-                gps[served] = UtcToGps(utc[first + served]);
-                const double t = gps[served];
-                const PreparedKepler* e = Serving(t, legacy(t), modern(t), [&] { return almanac(t); });
+                gps[served] = oneOffset ? utc[first + served] + offset : UtcToGps(utc[first + served]);
+                const PreparedKepler* e = serving(gps[served]);
                 if (e == nullptr)
                     break;
                 records[served] = &e->record;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -452,5 +453,40 @@ TEST(BroadcastOrbit, TheLegacyMessageServesWhereItHolds) {
         ASSERT_NE(k, nullptr);
         EXPECT_EQ(k->message, c.message) << c.satellite << " at " << c.hours << " h";
         EXPECT_DOUBLE_EQ(k->toeGps, midnight + c.toe * 3600) << c.satellite << " at " << c.hours << " h";
+    }
+}
+
+// A series looks a record up once for the stretch it serves: at every instant it must pick what
+// the rule picks singly, at the edges too. G01's LNAV and CNAV records and an almanac record at
+// 12:00, each minute from 04:00 the day before to 14:00, where the fits end and the records are
+// as near on whole minutes; and the leap seconds stepping within a series.
+TEST(BroadcastOrbit, SeriesPickTheRecordTheRulePicksAtEveryInstant) {
+    NavigationFile file = ReadNavigationFile(kFormats + "Example_GPS_Rinex400.n");
+    const double midnight = ScaleSeconds(2022, 10, 5, 0, 0, 0); // GPS time
+    KeplerEphemeris almanac = file.kepler.front();
+    almanac.message = NavMessage::Almanac;
+    almanac.toeGps = midnight + 12 * 3600;
+    file.kepler.push_back(almanac);
+    const int index = SatelliteCatalogue::Index({GnssSystem::Gps, 1});
+    for (bool stepping : {false, true}) {
+        file.leapSeconds = LeapSeconds{18, stepping ? 19 : -1, midnight + 5 * 3600 - 18};
+        BroadcastEphemerides set;
+        set.Add(file);
+        std::vector<double> utc;
+        for (int minute = -20 * 60; minute <= 14 * 60; ++minute)
+            utc.push_back(midnight + minute * 60.0 - 18);
+        std::vector<double> series(3 * utc.size());
+        ASSERT_TRUE(set.Positions(index, utc.data(), static_cast<int>(utc.size()), series.data()));
+        std::set<double> served;
+        for (size_t k = 0; k < utc.size(); ++k) {
+            const double gps = set.UtcToGps(utc[k]);
+            const KeplerEphemeris* record = set.NearestKepler(index, gps);
+            ASSERT_NE(record, nullptr);
+            served.insert(record->toeGps);
+            double single[3];
+            KeplerPosition(*record, gps, single);
+            ASSERT_LT(Distance(single, &series[3 * k]), 1e-3) << (gps - midnight) / 60 << " min";
+        }
+        EXPECT_EQ(served.size(), 4u); // both LNAV, the later CNAV, the almanac record
     }
 }
