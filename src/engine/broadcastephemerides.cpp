@@ -20,6 +20,9 @@ double TimeOf(const GlonassEphemeris& g) {
 
 // Records within a millisecond are one issue.
 constexpr double kSameTime = 1e-3;
+// Instants this near an edge where the nearest or serving record may change are each looked up:
+// rounding decides there. Far above the rounding of times near 2^31 s.
+constexpr double kEdgeMargin = 1e-3; // s
 
 template <typename Record> void Insert(std::vector<Record>& list, const Record& record) {
     const double t = TimeOf(record);
@@ -84,12 +87,21 @@ public:
     }
 
     // The first instant from `t`, the last instant looked up, at which the nearest record may
-    // change: the next midpoint between two records. Only for lists that reach without end.
+    // change: the next midpoint between two records, or a record's reach beginning or ending.
     double NextChange(double t) const {
+        double edge = std::numeric_limits<double>::infinity();
+        const auto consider = [&](double e) {
+            if (e >= t)
+                edge = std::min(edge, e);
+        };
+        if (after_ > 0)
+            consider(TimeOf(list_[after_ - 1]) + ReachOf(list_));
+        if (after_ < list_.size())
+            consider(TimeOf(list_[after_]) - ReachOf(list_));
         for (size_t i = after_ > 0 ? after_ - 1 : 0; i + 1 < list_.size(); ++i)
             if (const double middle = 0.5 * (TimeOf(list_[i]) + TimeOf(list_[i + 1])); middle >= t)
-                return middle;
-        return std::numeric_limits<double>::infinity();
+                return std::min(edge, middle);
+        return edge;
     }
 
 private:
@@ -112,7 +124,11 @@ bool GlonassWalk(const std::vector<GlonassEphemeris>& glonass, int count, GpsOf&
         const GlonassEphemeris* g = next;
         if (g == nullptr)
             return false;
+        // The record serves on unlooked-up to the next edge; near it, and beyond, each instant asks.
+        const double from = gpsOf(k), until = nearest.NextChange(from) - kEdgeMargin;
         int end = k + 1;
+        while (end < count && gpsOf(end) >= from && gpsOf(end) < until)
+            ++end;
         while (end < count && (next = nearest(gpsOf(end))) == g)
             ++end;
         int split = k; // first sample at or after the record
@@ -178,23 +194,26 @@ public:
         for (const std::vector<GlonassWork::Op>& ops : w_.lanes)
             length = std::max(length, ops.size());
         const size_t n = length * kGlonassLanes;
-        w_.start.assign(n, -1);
-        w_.store.assign(n, -1);
+        w_.start.resize(n);
+        w_.store.resize(n);
         for (std::vector<double>* v : {&w_.h, &w_.ax, &w_.ay, &w_.az})
-            v->assign(n, 0.0);
-        for (int l = 0; l < kGlonassLanes; ++l)
-            for (size_t t = 0; t < w_.lanes[static_cast<size_t>(l)].size(); ++t) {
-                const GlonassWork::Op& op = w_.lanes[static_cast<size_t>(l)][t];
+            v->resize(n);
+        static constexpr double kNone[3] = {0, 0, 0};
+        for (int l = 0; l < kGlonassLanes; ++l) {
+            const std::vector<GlonassWork::Op>& ops = w_.lanes[static_cast<size_t>(l)];
+            for (size_t t = 0; t < length; ++t) {
+                const GlonassWork::Op idle;
+                const GlonassWork::Op& op = t < ops.size() ? ops[t] : idle;
+                const double* lunisolar = op.lunisolar != nullptr ? op.lunisolar : kNone;
                 const size_t at = t * kGlonassLanes + static_cast<size_t>(l);
                 w_.start[at] = op.start;
                 w_.store[at] = op.store;
                 w_.h[at] = op.h;
-                if (op.lunisolar != nullptr) {
-                    w_.ax[at] = op.lunisolar[0];
-                    w_.ay[at] = op.lunisolar[1];
-                    w_.az[at] = op.lunisolar[2];
-                }
+                w_.ax[at] = lunisolar[0];
+                w_.ay[at] = lunisolar[1];
+                w_.az[at] = lunisolar[2];
             }
+        }
         double* out[kGlonassLanes] = {};
         for (int l = 0; l < lanes; ++l)
             out[l] = done[l] ? xyz[l] : nullptr;
@@ -368,7 +387,6 @@ public:
     }
 
 private:
-    static constexpr double kEdgeMargin = 1e-3; // s, far above the rounding of times near 2^31 s
     NearestCursor<Prepared> legacy_, modern_, almanac_;
     const Prepared* serving_ = nullptr;
     double from_ = 0, until_ = 0; // empty

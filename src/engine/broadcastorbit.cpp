@@ -220,15 +220,17 @@ void KeplerPositions(const KeplerEphemeris* const* records, const KeplerTerms* c
         int32_t which[kBlock];
         const KeplerEphemeris* listed[kBlock];
         int distinct = 0;
-        double largestE = 0;
+        double largestE = 0, latitude = 0, inclination = 0; // the corrections' largest amplitudes
         bool fits = kernels != nullptr && kernels->keplerBroadcast != nullptr;
         for (int i = 0; i < n && fits; ++i) {
             const KeplerEphemeris& k = *records[first + i];
             const double tk = gps[first + i] - k.toeGps;
+            const double di = std::fabs(k.iDot * tk) + std::fabs(k.cis) + std::fabs(k.cic);
+            const double du = std::fabs(k.cus) + std::fabs(k.cuc);
             // Beyond the kernel's series: the inclination's correction, elongated orbits, the GEOs.
-            fits = !terms[first + i]->geo && k.e <= 0.2 &&
-                   std::fabs(k.iDot * tk) + std::fabs(k.cis) + std::fabs(k.cic) <= 0.1 &&
-                   std::fabs(k.cus) + std::fabs(k.cuc) <= 0.1;
+            fits = !terms[first + i]->geo && k.e <= 0.2 && di <= 0.1 && du <= 0.1;
+            inclination = std::max(inclination, di);
+            latitude = std::max(latitude, du);
             if (distinct > 0 && listed[distinct - 1] == &k) {
                 which[i] = distinct - 1;
                 continue;
@@ -253,7 +255,8 @@ void KeplerPositions(const KeplerEphemeris* const* records, const KeplerTerms* c
                                     fields[12], fields[13], fields[14], fields[15], fields[16], fields[17],
                                     fields[18], fields[19], fields[20]};
         double x[kBlock], y[kBlock], z[kBlock];
-        kernels->keplerBroadcast(r, which, gps + first, n, KeplerNewtonSteps(largestE), x, y, z);
+        kernels->keplerBroadcast(r, which, gps + first, n, KeplerNewtonSteps(largestE),
+                                 KeplerAnglesSmall(largestE, latitude, inclination), x, y, z);
         for (int i = 0; i < n; ++i) {
             out[3 * i] = x[i];
             out[3 * i + 1] = y[i];

@@ -74,9 +74,10 @@ struct VectorKernels {
                            double* z);
     // Earth-fixed positions (m) at `count` instants of the continuous GPS count, instant k from the
     // record which[k], Kepler's equation by `newtonSteps` steps of Newton's method from
-    // E = M + e sin M (KeplerNewtonSteps); nullptr where the scalar code is quicker.
+    // E = M + e sin M (KeplerNewtonSteps); smallAngles where every Newton step and harmonic
+    // correction stays within kSmallAngle (KeplerAnglesSmall). nullptr where the scalar code is quicker.
     void (*keplerBroadcast)(const KeplerKernelRecords& records, const int32_t* which, const double* gps,
-                            int count, int newtonSteps, double* x, double* y, double* z);
+                            int count, int newtonSteps, bool smallAngles, double* x, double* y, double* z);
     // As the scalar code's Runge-Kutta steps do, lane by lane.
     void (*glonassBroadcast)(const GlonassKernelProgram& program, double* const* xyz);
     // Azimuth (-pi..pi, clockwise from north) and elevation (rad) of each Earth-fixed position (m).
@@ -101,6 +102,14 @@ void ScalarAzimuthElevation(const SiteKernelFrame& site, const double* x, const 
 // 1e-17 up to 0.2.
 inline int KeplerNewtonSteps(double largestEccentricity) {
     return largestEccentricity <= 0.05 ? 2 : 3;
+}
+// An angle (rad) whose sine and cosine a short series gives exactly.
+inline constexpr double kSmallAngle = 2e-3;
+// The first Newton step, the largest, moves E by at most e^2 / (1 - e): within kSmallAngle up to
+// e = 0.04. The corrections of the argument of latitude and the inclination are bounded by their
+// amplitudes (`latitude`: |Cus| + |Cuc|; `inclination`: |IDOT tk| + |Cis| + |Cic|).
+inline bool KeplerAnglesSmall(double largestEccentricity, double latitude, double inclination) {
+    return largestEccentricity <= 0.04 && latitude <= kSmallAngle && inclination <= kSmallAngle;
 }
 
 // Scalar: the engine's plain code, no kernels; then the kernels by the instruction set built for.
