@@ -218,32 +218,33 @@ void KeplerPositions(const KeplerEphemeris* const* records, const KeplerTerms* c
         double* out = xyz + 3 * static_cast<size_t>(first);
         double fields[21][kBlock];
         int32_t which[kBlock];
-        const KeplerEphemeris* listed[kBlock];
         int distinct = 0;
         double largestE = 0, latitude = 0, inclination = 0; // the corrections' largest amplitudes
         bool fits = kernels != nullptr && kernels->keplerBroadcast != nullptr;
-        for (int i = 0; i < n && fits; ++i) {
+        // Each run of instants from one record: the record's checks and fields once.
+        for (int i = 0, end; i < n && fits; i = end) {
             const KeplerEphemeris& k = *records[first + i];
-            const double tk = gps[first + i] - k.toeGps;
-            const double di = std::fabs(k.iDot * tk) + std::fabs(k.cis) + std::fabs(k.cic);
+            const KeplerTerms& t = *terms[first + i];
+            for (end = i + 1; end < n && records[first + end] == &k; ++end)
+                ;
+            double farthest = 0; // the largest |tk|; NaN, once met, stays (std::max keeps its first)
+            for (int j = i; j < end; ++j) {
+                const double tk = std::fabs(gps[first + j] - k.toeGps);
+                farthest = std::isnan(tk) ? tk : std::max(farthest, tk);
+            }
+            const double di = std::fabs(k.iDot) * farthest + std::fabs(k.cis) + std::fabs(k.cic);
             const double du = std::fabs(k.cus) + std::fabs(k.cuc);
             // Beyond the kernel's series: the inclination's correction, elongated orbits, the GEOs.
-            fits = !terms[first + i]->geo && k.e <= 0.2 && di <= 0.1 && du <= 0.1;
+            fits = !t.geo && k.e <= 0.2 && di <= 0.1 && du <= 0.1;
             inclination = std::max(inclination, di);
             latitude = std::max(latitude, du);
-            if (distinct > 0 && listed[distinct - 1] == &k) {
-                which[i] = distinct - 1;
-                continue;
-            }
-            const KeplerTerms& t = *terms[first + i];
             largestE = std::max(largestE, k.e);
             const double values[21] = {k.toeGps, k.m0,   t.n,    k.deltaNDot, t.node0, t.nodeRate, k.e,
                                        t.root,   t.cosW, t.sinW, t.a,         k.aDot,  k.cus,      k.cuc,
                                        k.crs,    k.crc,  k.cis,  k.cic,       k.iDot,  t.cosI0,    t.sinI0};
             for (int f = 0; f < 21; ++f)
                 fields[f][distinct] = values[f];
-            listed[distinct] = &k;
-            which[i] = distinct++;
+            std::fill(which + i, which + end, distinct++);
         }
         if (!fits) {
             for (int i = 0; i < n; ++i)
