@@ -227,11 +227,15 @@ void KeplerPositions(const KeplerEphemeris* const* records, const KeplerTerms* c
             const KeplerTerms& t = *terms[first + i];
             for (end = i + 1; end < n && records[first + end] == &k; ++end)
                 ;
-            double farthest = 0; // the largest |tk|; NaN, once met, stays (std::max keeps its first)
-            for (int j = i; j < end; ++j) {
-                const double tk = std::fabs(gps[first + j] - k.toeGps);
-                farthest = std::isnan(tk) ? tk : std::max(farthest, tk);
-            }
+            // The largest |tk| of the run: where ascending, at one of its ends. (An instant that is
+            // not a number gives not a number from the kernel as from the scalar code.)
+            bool ascending = true;
+            for (int j = i + 1; j < end; ++j)
+                ascending &= gps[first + j - 1] <= gps[first + j];
+            double farthest =
+                std::max(std::fabs(gps[first + i] - k.toeGps), std::fabs(gps[first + end - 1] - k.toeGps));
+            for (int j = i; j < end && !ascending; ++j)
+                farthest = std::max(farthest, std::fabs(gps[first + j] - k.toeGps));
             const double di = std::fabs(k.iDot) * farthest + std::fabs(k.cis) + std::fabs(k.cic);
             const double du = std::fabs(k.cus) + std::fabs(k.cuc);
             // Beyond the kernel's series: the inclination's correction, elongated orbits, the GEOs.
