@@ -88,8 +88,10 @@ template <typename Step> bool GlonassSteps(const GlonassEphemeris& g, double fro
         const double span = end - t;
         const double middle = t + 0.5 * span;
         const bool near = std::fabs(middle - g.tbGps) <= kGlonassLunisolarSpan;
-        const double steps = std::ceil(std::fabs(span) / kGlonassMaxStep);
-        const double h = span / steps;
+        // One step where it reaches, as the general rule gives it: no division then.
+        const bool one = std::fabs(span) <= kGlonassMaxStep;
+        const double steps = one ? 1.0 : std::ceil(std::fabs(span) / kGlonassMaxStep);
+        const double h = one ? span : span / steps;
         for (double k = 0; k < steps; ++k)
             step(near ? g.acceleration : nullptr, h);
         t = end;
