@@ -151,87 +151,85 @@ bool GlonassWalk(const std::vector<GlonassEphemeris>& glonass, int count, GpsOf&
 // walk becomes its operations (begin again, step, store), the lanes then run side by side.
 class GlonassLanes {
 public:
+    // Every operation's slot idle again: what a lane does not plan, it leaves so.
     explicit GlonassLanes(GlonassWork& work) : w_(work) {
-        for (std::vector<GlonassWork::Op>& ops : w_.lanes)
-            ops.clear();
+        const size_t used = std::min(
+            w_.start.size(),
+            static_cast<size_t>(*std::max_element(w_.length.begin(), w_.length.end())) * kGlonassLanes);
+        std::fill_n(w_.start.begin(), used, -1);
+        std::fill_n(w_.store.begin(), used, -1);
+        for (std::vector<double>* v : {&w_.h, &w_.ax, &w_.ay, &w_.az})
+            std::fill_n(v->begin(), used, 0.0);
+        w_.length.fill(0);
         w_.records.clear();
     }
 
-    // Lays out lane l's walk over `count` instants of the GPS count; false, the lane left idle,
-    // where the walk fails.
+    // Lays out lane l's walk over `count` instants of the GPS count, straight into its slots;
+    // false, the lane left idle, where the walk fails.
     bool Plan(int l, const std::vector<GlonassEphemeris>& glonass, const double* gps, int count) {
-        std::vector<GlonassWork::Op>& ops = w_.lanes[static_cast<size_t>(l)];
+        int& n = w_.length[static_cast<size_t>(l)];
+        const auto at = [l](int t) {
+            return static_cast<size_t>(t) * kGlonassLanes + static_cast<size_t>(l);
+        };
+        const auto add = [&] { // a fresh operation, its slot idle
+            const size_t needed = at(n) + kGlonassLanes - static_cast<size_t>(l);
+            if (needed > w_.start.size())
+                Grow(std::max(needed, 2 * w_.start.size()));
+            return at(n++);
+        };
         double t = 0;
         const bool ok = GlonassWalk(
             glonass, count, [gps](int k) { return gps[k]; },
             [&](const GlonassEphemeris& g) {
-                ops.push_back(GlonassWork::Op{Record(g), -1, 0, nullptr});
+                w_.start[add()] = Record(g);
                 t = g.tbGps;
             },
-            [&](const GlonassEphemeris& g, double at, int k) {
-                if (!GlonassSteps(g, t, at, [&ops](const double* lunisolar, double h) {
+            [&](const GlonassEphemeris& g, double instant, int k) {
+                if (!GlonassSteps(g, t, instant, [&](const double* lunisolar, double h) {
                         // A step after a fresh start or nothing shares its operation.
-                        if (ops.empty() || ops.back().h != 0 || ops.back().store >= 0)
-                            ops.push_back(GlonassWork::Op{});
-                        ops.back().h = h;
-                        ops.back().lunisolar = lunisolar;
+                        const size_t op =
+                            n > 0 && w_.h[at(n - 1)] == 0 && w_.store[at(n - 1)] < 0 ? at(n - 1) : add();
+                        w_.h[op] = h;
+                        if (lunisolar != nullptr) {
+                            w_.ax[op] = lunisolar[0];
+                            w_.ay[op] = lunisolar[1];
+                            w_.az[op] = lunisolar[2];
+                        }
                     }))
                     return false;
-                t = at;
-                if (ops.empty() || ops.back().store >= 0)
-                    ops.push_back(GlonassWork::Op{});
-                ops.back().store = k;
+                t = instant;
+                w_.store[n > 0 && w_.store[at(n - 1)] < 0 ? at(n - 1) : add()] = k;
                 return true;
             });
-        if (!ok)
-            ops.clear();
+        if (!ok) {
+            for (int op = 0; op < n; ++op) {
+                w_.start[at(op)] = w_.store[at(op)] = -1;
+                w_.h[at(op)] = w_.ax[at(op)] = w_.ay[at(op)] = w_.az[at(op)] = 0;
+            }
+            n = 0;
+        }
         return ok;
     }
 
     // The lanes side by side; xyz[l] of the lanes not done stays as it was.
     void Run(const VectorKernels& kernels, double* const* xyz, const bool* done, int lanes) {
-        size_t length = 0;
-        for (const std::vector<GlonassWork::Op>& ops : w_.lanes)
-            length = std::max(length, ops.size());
-        const size_t n = length * kGlonassLanes;
-        w_.start.resize(n);
-        w_.store.resize(n);
-        for (std::vector<double>* v : {&w_.h, &w_.ax, &w_.ay, &w_.az})
-            v->resize(n);
-        static constexpr double kNone[3] = {0, 0, 0};
-        for (int l = 0; l < kGlonassLanes; ++l) {
-            const std::vector<GlonassWork::Op>& ops = w_.lanes[static_cast<size_t>(l)];
-            for (size_t t = 0; t < length; ++t) {
-                const GlonassWork::Op idle;
-                const GlonassWork::Op& op = t < ops.size() ? ops[t] : idle;
-                const double* lunisolar = op.lunisolar != nullptr ? op.lunisolar : kNone;
-                const size_t at = t * kGlonassLanes + static_cast<size_t>(l);
-                w_.start[at] = op.start;
-                w_.store[at] = op.store;
-                w_.h[at] = op.h;
-                w_.ax[at] = lunisolar[0];
-                w_.ay[at] = lunisolar[1];
-                w_.az[at] = lunisolar[2];
-            }
-        }
+        const int length = *std::max_element(w_.length.begin(), w_.length.end());
         double* out[kGlonassLanes] = {};
         for (int l = 0; l < lanes; ++l)
             out[l] = done[l] ? xyz[l] : nullptr;
-        const GlonassKernelProgram program{static_cast<int>(length),
-                                           w_.start.data(),
-                                           w_.store.data(),
-                                           w_.h.data(),
-                                           w_.ax.data(),
-                                           w_.ay.data(),
-                                           w_.az.data(),
-                                           w_.records.data(),
-                                           kGlonassMu,
-                                           kGlonassJ2Term,
-                                           kGlonassEarthRate};
+        const GlonassKernelProgram program{length,       w_.start.data(), w_.store.data(),  w_.h.data(),
+                                           w_.ax.data(), w_.ay.data(),    w_.az.data(),     w_.records.data(),
+                                           kGlonassMu,   kGlonassJ2Term,  kGlonassEarthRate};
         kernels.glonassBroadcast(program, out);
     }
 
 private:
+    void Grow(size_t size) {
+        w_.start.resize(size, -1);
+        w_.store.resize(size, -1);
+        for (std::vector<double>* v : {&w_.h, &w_.ax, &w_.ay, &w_.az})
+            v->resize(size, 0.0);
+    }
     int32_t Record(const GlonassEphemeris& g) {
         const auto id = static_cast<int32_t>(w_.records.size() / 6);
         w_.records.insert(w_.records.end(), g.position, g.position + 3);

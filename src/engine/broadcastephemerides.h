@@ -22,16 +22,12 @@
 enum class SatelliteHealth { NoOrbit, Healthy, Unhealthy };
 
 // The room GLONASS satellites' lanes are laid out in, kept by the caller from call to call: once it
-// has grown to a window's needs, laying them out allocates nothing.
+// has grown to a window's needs, laying them out allocates nothing. Operation t of lane l is at
+// [t * kGlonassLanes + l], as the kernel reads it; `length` counts each lane's operations.
 struct GlonassWork {
-    struct Op { // begin again from a record, take a step, store a position
-        int32_t start = -1, store = -1;
-        double h = 0;
-        const double* lunisolar = nullptr;
-    };
-    std::array<std::vector<Op>, kGlonassLanes> lanes;
     std::vector<double> records, gps, h, ax, ay, az;
     std::vector<int32_t> start, store;
+    std::array<int, kGlonassLanes> length{};
 };
 
 class BroadcastEphemerides {
