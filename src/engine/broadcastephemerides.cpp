@@ -153,9 +153,12 @@ class GlonassLanes {
 public:
     // Every operation's slot idle again: what a lane does not plan, it leaves so.
     explicit GlonassLanes(GlonassWork& work) : w_(work) {
+        // One size for all, should a growth have run out of memory half-way.
+        const size_t size = std::min(
+            {w_.start.size(), w_.store.size(), w_.h.size(), w_.ax.size(), w_.ay.size(), w_.az.size()});
+        Resize(size);
         const size_t used = std::min(
-            w_.start.size(),
-            static_cast<size_t>(*std::max_element(w_.length.begin(), w_.length.end())) * kGlonassLanes);
+            size, static_cast<size_t>(*std::max_element(w_.length.begin(), w_.length.end())) * kGlonassLanes);
         std::fill_n(w_.start.begin(), used, -1);
         std::fill_n(w_.store.begin(), used, -1);
         for (std::vector<double>* v : {&w_.h, &w_.ax, &w_.ay, &w_.az})
@@ -174,7 +177,7 @@ public:
         const auto add = [&] { // a fresh operation, its slot idle
             const size_t needed = at(n) + kGlonassLanes - static_cast<size_t>(l);
             if (needed > w_.start.size())
-                Grow(std::max(needed, 2 * w_.start.size()));
+                Resize(std::max(needed, 2 * w_.start.size()));
             return at(n++);
         };
         double t = 0;
@@ -224,7 +227,7 @@ public:
     }
 
 private:
-    void Grow(size_t size) {
+    void Resize(size_t size) {
         w_.start.resize(size, -1);
         w_.store.resize(size, -1);
         for (std::vector<double>* v : {&w_.h, &w_.ax, &w_.ay, &w_.az})
