@@ -113,7 +113,7 @@ int Calculator::AllocateSeries() {
     }
     if (!Fresh(satelliteCount_, sampleCount_) || !Fresh(solutionFlag_, sampleCount_))
         return 0;
-    if (!Fresh(sampleUtc_, sampleCount_) || !Fresh(xyz_, 3 * kGlonassLanes * sampleCount_) ||
+    if (!Fresh(sampleUtc_, sampleCount_) || !Fresh(xyz_, PositionsRoom()) ||
         !Fresh(direction_, 4 * sampleCount_) || !Fresh(scratch_, 8 * sampleCount_) ||
         !Fresh(visibleLists_, SatelliteCatalogue::kSize * sampleCount_))
         return 0;
@@ -122,9 +122,22 @@ int Calculator::AllocateSeries() {
     return 1;
 }
 
+int32_t Calculator::PositionsRoom() const {
+    int32_t lanes = 0;
+    for (int i = 0; i < SatelliteCatalogue::kSize; ++i)
+        if (broadcast_.Has(i))
+            lanes =
+                std::max(lanes, SatelliteCatalogue::At(i).system == GnssSystem::Glonass ? kGlonassLanes : 1);
+    return 3 * lanes * sampleCount_;
+}
+
 void Calculator::FitSampleArrays() {
     if (loadState_ == kLoadOutOfMemory)
         return;
+    if (static_cast<int32_t>(xyz_.size()) != PositionsRoom() && !Fresh(xyz_, PositionsRoom())) {
+        loadState_ = kLoadOutOfMemory;
+        return;
+    }
     for (int i = 0; i < SatelliteCatalogue::kSize; ++i) {
         const bool has = !samples_[i].empty();
         if (has == HasOrbit(i))

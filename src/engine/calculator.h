@@ -235,6 +235,9 @@ private:
     // after the almanac or the navigation files changed (so that no recalculation allocates); load
     // state 1 when memory runs out.
     void FitSampleArrays();
+    // Values in xyz_: the positions from navigation files of one satellite, or of a batch of GLONASS
+    // lanes where GLONASS records are loaded; none without navigation files.
+    int32_t PositionsRoom() const;
     // The satellite's system is planned from the navigation files.
     bool FromNavigation(int index) const {
         return sources_[static_cast<int>(SatelliteCatalogue::At(index).system)] == OrbitSource::Broadcast;
@@ -260,7 +263,7 @@ private:
     BroadcastEphemerides broadcast_;
     GlonassWork glonassWork_;           // grows at the first recalculation from navigation files
     std::vector<double> sampleUtc_;     // the window's sample instants, for the navigation files
-    std::vector<double> xyz_;           // positions over the window of a batch of GLONASS satellites
+    std::vector<double> xyz_;           // positions over the window from navigation files (PositionsRoom)
     std::vector<double> direction_;     // one satellite's positions over the window in double (level 2)
     std::vector<double> scratch_;       // 8 values a sample for the kernels' inputs and outputs
     std::vector<int16_t> visibleLists_; // each sample's visible satellites, kSize a sample (level 3)
