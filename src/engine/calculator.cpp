@@ -134,7 +134,8 @@ int32_t Calculator::PositionsRoom() const {
 void Calculator::FitSampleArrays() {
     if (loadState_ == kLoadOutOfMemory)
         return;
-    if (static_cast<int32_t>(xyz_.size()) != PositionsRoom() && !Fresh(xyz_, PositionsRoom())) {
+    if (const int32_t room = PositionsRoom();
+        static_cast<int32_t>(xyz_.size()) != room && !Fresh(xyz_, room)) {
         loadState_ = kLoadOutOfMemory;
         return;
     }
