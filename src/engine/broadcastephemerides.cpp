@@ -24,6 +24,16 @@ constexpr double kSameTime = 1e-3;
 // rounding decides there. Far above the rounding of times near 2^31 s.
 constexpr double kEdgeMargin = 1e-3; // s
 
+// `edge` becomes the earlier of itself and `e`, where `e` is not before `t`: an edge at t itself
+// counts, for what holds there may not hold after it. An `e` that is not a number leaves no
+// stretch (edge = t).
+void KeepEarliest(double t, double e, double& edge) {
+    if (e >= t)
+        edge = std::min(edge, e);
+    else if (std::isnan(e))
+        edge = t;
+}
+
 template <typename Record> void Insert(std::vector<Record>& list, const Record& record) {
     const double t = TimeOf(record);
     auto at = std::lower_bound(list.begin(), list.end(), t - kSameTime,
@@ -90,14 +100,10 @@ public:
     // change: the next midpoint between two records, or a record's reach beginning or ending.
     double NextChange(double t) const {
         double edge = std::numeric_limits<double>::infinity();
-        const auto consider = [&](double e) {
-            if (e >= t)
-                edge = std::min(edge, e);
-        };
         if (after_ > 0)
-            consider(TimeOf(list_[after_ - 1]) + ReachOf(list_));
+            KeepEarliest(t, TimeOf(list_[after_ - 1]) + ReachOf(list_), edge);
         if (after_ < list_.size())
-            consider(TimeOf(list_[after_]) - ReachOf(list_));
+            KeepEarliest(t, TimeOf(list_[after_]) - ReachOf(list_), edge);
         for (size_t i = after_ > 0 ? after_ - 1 : 0; i + 1 < list_.size(); ++i)
             if (const double middle = 0.5 * (TimeOf(list_[i]) + TimeOf(list_[i + 1])); middle >= t)
                 return std::min(edge, middle);
@@ -366,22 +372,16 @@ public:
         const Prepared *l = legacy_(t), *m = modern_(t), *a = almanac_(t);
         serving_ = Serving(t, l, m, [a] { return a; });
         double edge = std::min({legacy_.NextChange(t), modern_.NextChange(t), almanac_.NextChange(t)});
-        const auto consider = [&](double e) {
-            if (e >= t) // an edge at t itself: what holds there may not hold after it
-                edge = std::min(edge, e);
-            else if (std::isnan(e))
-                edge = t; // no reuse
-        };
         for (const Prepared* k : {l, m})
             if (k != nullptr) {
-                consider(k->record.toeGps - k->record.fitHours * 1800.0);
-                consider(k->record.toeGps + k->record.fitHours * 1800.0);
+                KeepEarliest(t, k->record.toeGps - k->record.fitHours * 1800.0, edge);
+                KeepEarliest(t, k->record.toeGps + k->record.fitHours * 1800.0, edge);
             }
         const Prepared* nearest[] = {l, m, a};
         for (int i = 0; i < 3; ++i)
             for (int j = i + 1; j < 3; ++j)
                 if (nearest[i] != nullptr && nearest[j] != nullptr)
-                    consider(0.5 * (nearest[i]->record.toeGps + nearest[j]->record.toeGps));
+                    KeepEarliest(t, 0.5 * (nearest[i]->record.toeGps + nearest[j]->record.toeGps), edge);
         from_ = t;
         until_ = edge - kEdgeMargin;
         return serving_;
@@ -432,8 +432,8 @@ bool BroadcastEphemerides::Positions(int index, const double* utc, int count, do
         ServingCursor serving(kepler_[index], modern_[index], almanac_[index]);
         // The offset steps once (a header's) or only upwards (the table's): the same at both ends of
         // ascending instants, it holds between them.
-        const bool oneOffset = count > 0 && GpsMinusUtc(leap_, utc[0]) == GpsMinusUtc(leap_, utc[count - 1]);
-        const double offset = count > 0 ? GpsMinusUtc(leap_, utc[0]) : 0;
+        const int offset = count > 0 ? GpsMinusUtc(leap_, utc[0]) : 0;
+        const bool oneOffset = count > 0 && offset == GpsMinusUtc(leap_, utc[count - 1]);
         for (int first = 0; first < count; first += kBlock) {
             const int n = std::min(kBlock, count - first);
             const KeplerEphemeris* records[kBlock];
